@@ -1,0 +1,19 @@
+# Compiler settings shared by every target: warnings, repository-relative
+# __FILE__ for assertion messages, and the optional sanitizer build.
+add_compile_options(-Wall -Wextra)
+add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
+add_compile_definitions(GL_GLEXT_PROTOTYPES)
+
+if(RB_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(RB_FUZZ)
+  add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Static holders (Singleton) keep whatever an earlier static constructor stored
+# in them; stop GCC from treating object storage as dead before a constructor.
+add_compile_options($<$<CXX_COMPILER_ID:GNU>:-fno-lifetime-dse>)
