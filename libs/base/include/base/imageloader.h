@@ -1,0 +1,27 @@
+// ImageLoader: the abstract base of the file decoders, linked into the chain
+// that ImageSystem walks.
+#pragma once
+
+class Image;
+
+class ImageLoader {
+public:
+  ImageLoader() : next(nullptr) {}
+
+  // Returns a new Image on success; null when the extension is not this
+  // loader's or decoding failed (the loader prints its own line then).
+  virtual Image* load(char const* filename, char const* extension) = 0;
+  // The loader's class name, for information only.
+  virtual char const* name() const = 0;
+
+  // Puts this loader at the front of the global image system's chain.
+  void init();
+  ImageLoader* getNext() const { return next; }
+
+  ImageLoader* next;
+
+protected:
+  // Loaders are global objects that live until exit; nobody deletes one
+  // through the base.
+  ~ImageLoader() = default;
+};

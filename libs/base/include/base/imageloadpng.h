@@ -1,0 +1,15 @@
+// ImageLoadPNG: PNG files decoded through libpng (".png") to 24-bit RGB or
+// 32-bit RGBA.
+#pragma once
+
+#include "base/imageloader.h"
+
+class ImageLoadPNG : public ImageLoader {
+public:
+  // Null for another extension; otherwise the decoded picture, or null after a
+  // line "ImageLoadPNG::load(<name>) error: <reason>" on standard output.
+  Image* load(char const* filename, char const* extension) override;
+  char const* name() const override { return "ImageLoadPNG"; }
+};
+
+extern ImageLoadPNG imageLoadPNG;

@@ -1,0 +1,26 @@
+// ImageSystem: the chain of image loaders and the one entry point that turns a
+// file name into an Image.
+#pragma once
+
+class Image;
+class ImageLoader;
+
+class ImageSystem {
+public:
+  ImageSystem() : head(nullptr) {}
+
+  // Links the six loaders so that, from the head, the chain reads JPEG, TIFF,
+  // PNG, TGA, PPM, BMP, then whatever was the head before. A second call does
+  // nothing (linking again would turn the chain into a loop).
+  static void init();
+  // Offers the file to each loader in chain order; returns the first image
+  // with data, or null after printing why. The caller owns the result
+  // (unload(), then delete).
+  static Image* load(char const* filename);
+  // The text after the last '.', or the whole name when it has none.
+  static char const* extensionOf(char const* filename);
+
+  ImageLoader* head;
+};
+
+extern ImageSystem imageSystem;
