@@ -1,0 +1,44 @@
+// gc::GarbageCollectSystem and its holder gc::sys: the root list, the object list
+// and the breadth-first mark and ordered sweep over them.
+#pragma once
+
+#include <vector>
+
+#include "base/singleton.h"
+#include "gc/link.h"
+#include "gc/object.h"
+#include "gc/pointer.h"
+
+namespace gc {
+
+class GarbageCollectSystem {
+public:
+  GarbageCollectSystem();
+  GarbageCollectSystem(GarbageCollectSystem const&) = delete;
+  GarbageCollectSystem& operator=(GarbageCollectSystem const&) = delete;
+
+  // A root pointer to `obj`; classes outside the collected heap use it for
+  // their pointer members.
+  template <class T>
+  GlobalPointer<T> createPtr(T* obj) {
+    return GlobalPointer<T>(obj);
+  }
+
+  // One full collection: every object that no root reaches is deleted, oldest
+  // first.
+  void collect();
+  // Marks and queues (into `out`) every unmarked target of the pointers on `list`.
+  void markPtrList(Link* list, std::vector<Object*>* out);
+
+  Link rootPointers;
+  Link objects;
+
+  // The instance created before this one, if the holder was ever re-created
+  // (a use after its destructor at exit): kept so that nothing it owns is lost.
+  GarbageCollectSystem* older;
+};
+
+// The process-wide collector. Call validate() before every use.
+extern Singleton<GarbageCollectSystem> sys;
+
+}  // namespace gc
