@@ -1,0 +1,127 @@
+// ImageLoadPNG: PNG files decoded through libpng into 24-bit RGB or 32-bit RGBA
+// rows (palette, grey, 16-bit, packed and interlaced files included).
+#include "base/imageloadpng.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+
+#include <png.h>
+
+#include "base/exception.h"
+#include "base/image.h"
+#include "extension.h"
+#include "pixelbuffer.h"
+
+ImageLoadPNG imageLoadPNG;
+
+namespace {
+
+// Decodes the open file. libpng may jump back into this function, so nothing
+// that needs a destructor lives here; everything is released by hand on
+// every path.
+Image* decodePng(FILE* file) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) throw Exception() << "failed to alloc png_ptr";
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    throw Exception() << "failed to create info struct";
+  }
+  png_infop endInfo = png_create_info_struct(png);
+  if (!endInfo) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    throw Exception() << "failed to create end info struct";
+  }
+
+  unsigned char* volatile pixels = nullptr;
+  png_bytep* volatile rows = nullptr;
+  // Why the decode stopped, when it was not the library jumping back.
+  char const* volatile failure = nullptr;
+  volatile bool tooLarge = false;
+  png_uint_32 width = 0, height = 0;
+  int channels = 0;
+
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, &endInfo);
+    std::free(rows);
+    std::free(pixels);
+    throw Exception() << "png_jmpbuf was hit";
+  }
+
+  png_init_io(png, file);
+  png_set_read_status_fn(png, nullptr);
+  png_read_info(png, info);
+
+  int bitDepth = 0, colourType = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+
+  // Every file comes out as 8-bit RGB or RGBA.
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+  if (bitDepth == 16) png_set_strip_16(png);
+  if (bitDepth < 8) png_set_packing(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  channels = png_get_channels(png, info);
+  size_t rowSize = png_get_rowbytes(png, info);
+  size_t bytes = imageBufferBytes(width, height, channels);
+  if (!bytes) {
+    tooLarge = true;
+    failure = "image is too large: ";
+  }
+  else if ((channels != 3 && channels != 4) || rowSize != size_t(width) * size_t(channels))
+    failure = "unexpected row layout after the transformations";
+  else {
+    pixels = static_cast<unsigned char*>(std::malloc(bytes));
+    rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    if (!pixels || !rows) failure = " failed to alloc imgdata buffer ";
+  }
+  if (!failure) {
+    // All passes of an interlaced file are combined in the picture's own rows.
+    for (png_uint_32 r = 0; r < height; ++r) rows[r] = pixels + size_t(r) * rowSize;
+    png_read_image(png, rows);
+    png_free_data(png, info, PNG_FREE_UNKN, -1);
+    png_read_end(png, endInfo);
+  }
+
+  png_destroy_read_struct(&png, &info, &endInfo);
+  std::free(rows);
+  if (failure) {
+    std::free(pixels);
+    if (tooLarge) throw Exception() << failure << width << "x" << height;
+    throw Exception() << failure;
+  }
+  Image* img = new (std::nothrow) Image;
+  if (!img) {
+    std::free(pixels);
+    throw Exception() << "failed to create the Image struct";
+  }
+  img->width = int(width);
+  img->height = int(height);
+  img->bitsPerPixel = channels * 8;
+  img->data = pixels;
+  return img;
+}
+
+}  // namespace
+
+Image* ImageLoadPNG::load(char const* filename, char const* extension) {
+  if (!extensionIs(extension, "png")) return nullptr;
+  FILE* f = nullptr;
+  try {
+    f = std::fopen(filename, "rb");
+    if (!f) throw Exception() << "couldn't open file " << filename;
+    Image* img = decodePng(f);
+    std::fclose(f);
+    return img;
+  } catch (Exception const& e) {
+    std::cout << "ImageLoadPNG::load(" << filename << ") error: " << e.message() << std::endl;
+  }
+  if (f) std::fclose(f);
+  return nullptr;
+}

@@ -1,0 +1,48 @@
+// PixelBuffer: the decoders' guarded pixel allocation (size arithmetic checked
+// against overflow and absurd sizes) and its owner until an Image takes it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+// Largest picture any decoder will allocate: 32768 pixels a side and 256 MiB in
+// all. Larger files are refused before anything is allocated.
+constexpr int64_t kMaxImageSide = 32768;
+constexpr uint64_t kMaxImageBytes = uint64_t(256) << 20;
+
+// Bytes for width x height pixels of bytesPerPixel bytes, or 0 when a side is
+// not positive, too large, or the total exceeds the limit.
+inline size_t imageBufferBytes(int64_t width, int64_t height, int64_t bytesPerPixel) {
+  if (width <= 0 || height <= 0 || bytesPerPixel <= 0) return 0;
+  if (width > kMaxImageSide || height > kMaxImageSide || bytesPerPixel > 16) return 0;
+  uint64_t bytes = uint64_t(width) * uint64_t(height) * uint64_t(bytesPerPixel);
+  if (bytes > kMaxImageBytes) return 0;
+  return static_cast<size_t>(bytes);
+}
+
+// Owns a malloc'd pixel buffer until release() hands it to an Image.
+class PixelBuffer {
+public:
+  PixelBuffer() = default;
+  ~PixelBuffer() { std::free(ptr); }
+  PixelBuffer(PixelBuffer const&) = delete;
+  PixelBuffer& operator=(PixelBuffer const&) = delete;
+
+  // Allocates (zero-filled when asked); false when memory cannot be had.
+  bool allocate(size_t bytes, bool zero = false) {
+    std::free(ptr);
+    ptr = static_cast<unsigned char*>(zero ? std::calloc(bytes ? bytes : 1, 1)
+                                           : std::malloc(bytes ? bytes : 1));
+    return ptr != nullptr;
+  }
+  unsigned char* get() const { return ptr; }
+  unsigned char* release() {
+    unsigned char* p = ptr;
+    ptr = nullptr;
+    return p;
+  }
+
+private:
+  unsigned char* ptr = nullptr;
+};
