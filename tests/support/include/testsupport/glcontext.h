@@ -1,0 +1,34 @@
+// GLTestContext: a real OpenGL compatibility context for tests, opened through
+// the SDL backend (offscreen video driver, Mesa llvmpipe), with frame read-back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class GLTestContext {
+public:
+  // Binds the front objects to the SDL backend and opens a window of the given
+  // drawable size; the display reports that size from the first frame on.
+  explicit GLTestContext(int width = 256, int height = 256);
+  ~GLTestContext();
+  GLTestContext(GLTestContext const&) = delete;
+  GLTestContext& operator=(GLTestContext const&) = delete;
+
+  int width() const;
+  int height() const;
+
+  // The back buffer as RGBA bytes, rows bottom first (as glReadPixels gives them).
+  std::vector<unsigned char> readPixels() const;
+  // One pixel of the back buffer, x from the left, y from the bottom.
+  struct RGBA {
+    unsigned char r, g, b, a;
+  };
+  RGBA pixel(int x, int y) const;
+
+  // Presents the frame (and keeps the keyboard's per-frame bookkeeping right).
+  void swap();
+};
+
+// Writes RGBA pixels, rows bottom first, as a PNG with the top row first.
+// Returns false and prints why when the file cannot be written.
+bool writePNG(std::string const& path, std::vector<unsigned char> const& rgba, int width, int height);
