@@ -1,0 +1,9 @@
+// CVarInterpreter: hands each console line to the registry.
+#include "base/cvar.h"
+
+CVarInterpreter cvarInterpreter;
+
+void CVarInterpreter::exec(char const* line) {
+  cvarSys.validate();
+  cvarSys->exec(line);
+}

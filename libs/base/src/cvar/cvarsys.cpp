@@ -1,0 +1,90 @@
+// CVarSys: registration, name lookup, the line tokeniser and dispatch; also
+// defines the registry's holder and its two commands.
+#include <cstring>
+
+#include "base/console.h"
+#include "base/cvar.h"
+
+// Zero-filled static storage; the constructor of Singleton assigns nothing, so
+// entries registered by earlier static constructors survive its construction.
+Singleton<CVarSys> cvarSys;
+
+// Defined here so that every program that registers anything also links them.
+CVar cvar_listcmds("listcmds", CFunc_ListCmds);
+CVar cvar_echo("echo", CFunc_echo);
+
+void CVarSys::init() {}
+
+void CVarSys::shutdown() { cvars.clear(); }
+
+void CVarSys::addNew(CVar* v) {
+  if (!v || !v->name) return;
+  if (matchString(v->name)) {
+    con.print("cvarAddNew: found two cvars with name %s\n", v->name);
+    return;
+  }
+  cvars.push_back(v);
+}
+
+CVar* CVarSys::matchString(char const* name) const {
+  if (!name) return nullptr;
+  for (CVar* v : cvars)
+    if (std::strcmp(v->name, name) == 0) return v;
+  return nullptr;
+}
+
+void CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
+  out.clear();
+  if (!line) line = "";
+  std::string token;
+  int length = 0;  // characters in token, quote characters not counted
+  bool quoted = false;
+  for (char const* p = line;; ++p) {
+    char c = *p;
+    if (c == '\0') {
+      out.push_back(token);
+      return;
+    }
+    bool closed = false;
+    if (c == ' ' && !quoted) {
+      closed = true;
+    } else {
+      token += c;
+      if (c == '"')
+        quoted = !quoted;
+      else if (++length >= maxTokenLength)
+        closed = true;  // an over-long run is cut; what follows starts a new token
+    }
+    if (closed) {
+      out.push_back(token);
+      token.clear();
+      length = 0;
+      if (static_cast<int>(out.size()) >= maxTokens) return;
+    }
+  }
+}
+
+void CVarSys::executeArgs(std::vector<std::string> const& args) {
+  if (args.empty()) return;
+  // Private, writable copies: handlers get char** and may keep nothing.
+  std::vector<std::string> tokens(args);
+  std::vector<char*> argv;
+  argv.reserve(tokens.size());
+  for (std::string& t : tokens) argv.push_back(&t[0]);
+
+  CVar* v = matchString(argv[0]);
+  if (!v) {
+    con.addString("unknown cvar \"");
+    con.addString(argv[0]);
+    con.addString("\"");
+    con.addString("\n");
+    return;
+  }
+  v->execArgs(static_cast<int>(argv.size()), argv.data());
+}
+
+void CVarSys::exec(char const* line) {
+  std::vector<std::string> args;
+  parseArgs(line, args);
+  executeArgs(args);
+}

@@ -1,0 +1,38 @@
+// Shader: creating, sourcing and compiling one shader object.
+#include "shader/shader.h"
+
+#include <string>
+
+#include "base/filebuffer.h"
+#include "math/assert.h"
+
+void Shader::create(int type) { handle = glCreateShaderObjectARB(static_cast<GLenum>(type)); }
+
+void Shader::setSource(char const* buffer) const {
+  ASSERT(buffer);
+  GLcharARB const* sources[1] = {buffer};
+  glShaderSourceARB(handle, 1, sources, nullptr);
+}
+
+void Shader::compile() const { glCompileShaderARB(handle); }
+
+char const* Shader::nameForType(int type) {
+  if (type == GL_FRAGMENT_SHADER) return "Fragment";
+  if (type == GL_VERTEX_SHADER) return "Vertex";
+  return "Unknown";
+}
+
+bool Shader::createFromSource(char const* filename, int type, char const* prefix) {
+  std::string text;
+  if (prefix) text += prefix;
+  if (filename && *filename) {
+    FileBuffer file;
+    if (file.load(filename) && file.data && file.size > 0)
+      text.append(file.data, static_cast<size_t>(file.size));
+    file.unload();
+  }
+  create(type);
+  setSource(text.c_str());
+  compile();
+  return true;
+}
