@@ -36,7 +36,7 @@ void Texture::bind() const {
 }
 
 void Texture::bind(int unit) const {
-  if (found_GL_ARB_multitexture) glActiveTextureARB(static_cast<GLenum>(GL_TEXTURE0_ARB + unit));
+  if (found_GL_ARB_multitexture) glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
   bind();
 }
 
@@ -47,7 +47,7 @@ void Texture::unbind() {
 }
 
 void Texture::unbindUnit(int unit) {
-  if (found_GL_ARB_multitexture) glActiveTextureARB(static_cast<GLenum>(GL_TEXTURE0_ARB + unit));
+  if (found_GL_ARB_multitexture) glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
   unbind();
 }
 

@@ -1,0 +1,10 @@
+// Static registrations of the second test unit, including one duplicate name.
+#include "order.h"
+
+CVar orderB1("orderB1", "a text nothing reads");
+CVar dupFromB("dupName");
+
+bool registryAnsweredInB = [] {
+  cvarSys.validate();
+  return cvarSys->matchString("orderB1") == &orderB1;
+}();

@@ -1,0 +1,259 @@
+// The registry: static registration from several units, duplicates, dispatch,
+// every kind of variable, and the echo and listcmds commands.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/console.h"
+#include "base/cvar.h"
+#include "capture.h"
+#include "order.h"
+
+namespace {
+
+int indexOf(char const* name) {
+  cvarSys.validate();
+  for (int i = 0; i < cvarSys->size(); ++i)
+    if (std::strcmp(cvarSys->at(i)->name, name) == 0) return i;
+  return -1;
+}
+
+size_t countOf(std::string const& haystack, std::string const& needle) {
+  size_t n = 0;
+  for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++n;
+  return n;
+}
+
+// What the last handler call received.
+std::vector<std::string> lastArgs;
+int handlerCalls = 0;
+void recordArgs(int argc, char** argv) {
+  ++handlerCalls;
+  lastArgs.assign(argv, argv + argc);
+}
+
+// Registered at run time: the registry keeps pointers, so these live forever.
+bool flag = false;
+int ints[2] = {5, 6};
+float speed = 1.0f;
+double precise = 0.25;
+_vec<4, float> colour(0, 0, 0, 1);
+_vec<3, float> position(1, 2, 3);
+_quat<float> turn(0, 0, 0, 1);
+
+CVarw flagVar(&flag, "testFlag", nullptr, 1);
+CVarw intsVar(ints, "testInts", recordArgs, 2);
+CVarw speedVar(&speed, "testSpeed", nullptr, 1);
+CVarw preciseVar(&precise, "testPrecise", nullptr, 1);
+CVarw colourVar(&colour, "testColour", recordArgs);
+CVarw positionVar(&position, "testPosition", nullptr);
+CVarw turnVar(&turn, "testTurn", nullptr);
+CVarw commandVar(0, "testNoStorage", recordArgs, 3);
+_cvar<int> wholeVar("testWhole");
+_cvar<float> realVar("testReal");
+CVar commandOnly("testCommand", recordArgs);
+CVar camKeys("camKeys"), camSpeed("camSpeed"), camRot("camRot"), camZoom("camZoom");
+CVar clearColor("clearColor");
+
+}  // namespace
+
+// Runs first in the program, before later tests add text to the console.
+TEST(Registry, StaticRegistrationFromSeveralUnitsInEitherOrder) {
+  EXPECT_TRUE(registryAnsweredInA);
+  EXPECT_TRUE(registryAnsweredInB);
+  ASSERT_GE(indexOf("orderA1"), 0);
+  ASSERT_GE(indexOf("orderA2"), 0);
+  ASSERT_GE(indexOf("orderB1"), 0);
+  EXPECT_LT(indexOf("orderA1"), indexOf("orderA2"));
+  if (ORDER_A_FIRST)
+    EXPECT_LT(indexOf("orderA2"), indexOf("orderB1"));
+  else
+    EXPECT_GT(indexOf("orderA1"), indexOf("orderB1"));
+  // The test units' objects registered before the library's own commands,
+  // whose unit also defines the registry's holder: what was registered
+  // before the holder was constructed survived its construction.
+  EXPECT_LT(indexOf("orderA1"), indexOf("listcmds"));
+  EXPECT_LT(indexOf("listcmds"), indexOf("echo"));
+
+  // The second object of a name is refused with one message; the name keeps
+  // addressing the first.
+  std::string const message = "cvarAddNew: found two cvars with name dupName\n";
+  EXPECT_EQ(countOf(con.getText(), message), 1u);
+  CVar* first = ORDER_A_FIRST ? static_cast<CVar*>(&dupFromA) : &dupFromB;
+  EXPECT_EQ(cvarSys->matchString("dupName"), first);
+}
+
+TEST(Registry, RuntimeDuplicateIsRefusedWithMessage) {
+  testing::internal::CaptureStdout();
+  CVar* second = new CVar("echo");  // never reachable, so never deleted
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out, "cvarAddNew: found two cvars with name echo\n");
+  EXPECT_NE(cvarSys->matchString("echo"), second);
+  EXPECT_EQ(runLine("echo still the first"), "still the first\n");
+}
+
+TEST(Registry, MatchIsExactAndCaseSensitive) {
+  EXPECT_EQ(cvarSys->matchString("orderA1"), &orderA1);
+  EXPECT_EQ(cvarSys->matchString("ordera1"), nullptr);
+  EXPECT_EQ(cvarSys->matchString("orderA"), nullptr);
+  EXPECT_EQ(cvarSys->matchString(""), nullptr);
+}
+
+TEST(Dispatch, CommandGetsEveryTokenWithItsNameFirst) {
+  handlerCalls = 0;
+  EXPECT_EQ(runLine("testCommand one \"two words\""), "");
+  EXPECT_EQ(handlerCalls, 1);
+  EXPECT_EQ(lastArgs, (std::vector<std::string>{"testCommand", "one", "\"two words\""}));
+
+  // A line of 20 words hands only the first 16 tokens over.
+  runLine("testCommand a b c d e f g h i j k l m n o p q r s");
+  ASSERT_EQ(lastArgs.size(), 16u);
+  EXPECT_EQ(lastArgs[15], "o");
+}
+
+TEST(Dispatch, UnknownNamesPrintOneLineAndRunNothing) {
+  handlerCalls = 0;
+  EXPECT_EQ(runLine("noSuchThing 1 2"), "unknown cvar \"noSuchThing\"\n");
+  EXPECT_EQ(runLine(""), "unknown cvar \"\"\n");
+  EXPECT_EQ(runLine(" testCommand"), "unknown cvar \"\"\n");
+  EXPECT_EQ(runLine("TESTCOMMAND"), "unknown cvar \"TESTCOMMAND\"\n");
+  EXPECT_EQ(handlerCalls, 0);
+}
+
+TEST(Variables, BoolSetAndEcho) {
+  EXPECT_EQ(runLine("testFlag TRUE"), "testFlag := true\n");
+  EXPECT_TRUE(flag);
+  EXPECT_EQ(runLine("testFlag yes"), "testFlag := false\n");
+  EXPECT_FALSE(flag);
+  runLine("testFlag 7");
+  EXPECT_TRUE(flag);
+  runLine("testFlag 0");
+  EXPECT_FALSE(flag);
+  runLine("testFlag true");
+  EXPECT_TRUE(flag);
+  // The name alone prints without changing anything.
+  EXPECT_EQ(runLine("testFlag"), "testFlag := true\n");
+  EXPECT_TRUE(flag);
+}
+
+TEST(Variables, IntElementsFewerAndMoreValuesThanElements) {
+  ints[0] = 5;
+  ints[1] = 6;
+  handlerCalls = 0;
+  EXPECT_EQ(runLine("testInts 9"), "testInts := 9 6\n");
+  EXPECT_EQ(runLine("testInts -3 12abc 99"), "testInts := -3 12\n");
+  EXPECT_EQ(ints[0], -3);
+  EXPECT_EQ(ints[1], 12);
+  EXPECT_EQ(runLine("testInts"), "testInts := -3 12\n");
+  // The hook runs after every use, also when only the name was typed.
+  EXPECT_EQ(handlerCalls, 3);
+}
+
+TEST(Variables, FloatDoubleVectorAndQuaternion) {
+  EXPECT_EQ(runLine("testSpeed"), "testSpeed := 1.000000\n");
+  EXPECT_EQ(runLine("testSpeed 2"), "testSpeed := 2.000000\n");
+  EXPECT_FLOAT_EQ(speed, 2.0f);
+  EXPECT_EQ(runLine("testSpeed junk"), "testSpeed := 0.000000\n");
+  // Beyond the float range saturates instead of being undefined.
+  runLine("testSpeed 1e300");
+  EXPECT_TRUE(std::isinf(speed) && speed > 0);
+
+  EXPECT_EQ(runLine("testPrecise 0.1234567"), "testPrecise := 0.123457\n");
+  EXPECT_DOUBLE_EQ(precise, 0.1234567);
+
+  // Three values set three components, keep the fourth, run the hook, then
+  // print all four after one ":=".
+  handlerCalls = 0;
+  EXPECT_EQ(runLine("testColour 1 0 0"), "testColour := 1.000000 0.000000 0.000000 1.000000\n");
+  EXPECT_EQ(handlerCalls, 1);
+  EXPECT_EQ(colour.x, 1.0f);
+  EXPECT_EQ(colour.w, 1.0f);
+
+  EXPECT_EQ(runLine("testPosition 4 5 6 7"), "testPosition := 4.000000 5.000000 6.000000\n");
+  EXPECT_EQ(position.z, 6.0f);
+  EXPECT_EQ(runLine("testTurn 0 0 1 0"), "testTurn := 0.000000 0.000000 1.000000 0.000000\n");
+  EXPECT_EQ(turn.z, 1.0f);
+  EXPECT_EQ(turn.w, 0.0f);
+}
+
+TEST(Variables, NoStorageKindOnlyRunsItsHook) {
+  handlerCalls = 0;
+  EXPECT_EQ(runLine("testNoStorage a b"), "");
+  EXPECT_EQ(handlerCalls, 1);
+  EXPECT_EQ(lastArgs, (std::vector<std::string>{"testNoStorage", "a", "b"}));
+}
+
+TEST(Variables, OwnedIntTruncatesTowardsZero) {
+  EXPECT_EQ(runLine("testWhole 2.9"), "testWhole := 2\n");
+  EXPECT_EQ(wholeVar.value, 2);
+  runLine("testWhole -1.5");
+  EXPECT_EQ(static_cast<int>(wholeVar), -1);
+  runLine("testWhole 12 99");
+  EXPECT_EQ(wholeVar.value, 12);
+  // Out of the int range saturates instead of being undefined.
+  runLine("testWhole 1e20");
+  EXPECT_EQ(wholeVar.value, INT_MAX);
+  runLine("testWhole -1e20");
+  EXPECT_EQ(wholeVar.value, INT_MIN);
+  runLine("testWhole nan");
+  EXPECT_EQ(wholeVar.value, 0);
+
+  // Code reads and writes through the operators.
+  int& stored = (wholeVar = 41);
+  ++stored;
+  EXPECT_EQ(runLine("testWhole"), "testWhole := 42\n");
+}
+
+TEST(Variables, OwnedFloat) {
+  EXPECT_EQ(runLine("testReal"), "testReal := 0.000000\n");
+  EXPECT_EQ(runLine("testReal 0.5"), "testReal := 0.500000\n");
+  realVar = 1.25f;
+  _cvar<float> const& readOnly = realVar;
+  EXPECT_EQ(static_cast<float>(readOnly), 1.25f);
+  // Streamed to the console as its value.
+  testing::internal::CaptureStdout();
+  con << "FPS: " << realVar << "\n";
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "FPS: 1.25\n");
+}
+
+TEST(Commands, EchoKeepsSpacingAndQuotes) {
+  EXPECT_EQ(runLine("echo hello world"), "hello world\n");
+  EXPECT_EQ(runLine("echo a  b"), "a  b\n");
+  EXPECT_EQ(runLine("echo \"quoted  text\" x"), "\"quoted  text\" x\n");
+  EXPECT_EQ(runLine("echo"), "\n");
+  EXPECT_EQ(runLine("echo a;echo b"), "a;echo b\n");
+}
+
+TEST(Commands, ListcmdsPatterns) {
+  std::string all;
+  for (int i = 0; i < cvarSys->size(); ++i) all += std::string(cvarSys->at(i)->name) + "\n";
+  EXPECT_EQ(runLine("listcmds"), all);
+  EXPECT_EQ(runLine("listcmds "), all);  // an empty pattern
+
+  EXPECT_EQ(runLine("listcmds cam*"), "camKeys\ncamSpeed\ncamRot\ncamZoom\n");
+  EXPECT_EQ(runLine("listcmds *Color"), "clearColor\n");
+  EXPECT_EQ(runLine("listcmds echo"), "echo\n");
+  EXPECT_EQ(runLine("listcmds ech"), "");
+
+  std::string withA;
+  for (int i = 0; i < cvarSys->size(); ++i)
+    if (std::strchr(cvarSys->at(i)->name, 'a')) withA += std::string(cvarSys->at(i)->name) + "\n";
+  EXPECT_EQ(runLine("listcmds *a*a"), withA);
+}
+
+TEST(Commands, PatternMatchingRules) {
+  EXPECT_TRUE(cvarMatchPattern("cam*", "camSpeed"));
+  EXPECT_FALSE(cvarMatchPattern("cam*", "xcam"));
+  EXPECT_TRUE(cvarMatchPattern("*FPS", "displayFPS"));
+  EXPECT_TRUE(cvarMatchPattern("*FPS", "FPSthing"));  // characters may follow the last run
+  EXPECT_FALSE(cvarMatchPattern("*FPS", "displayFps"));
+  EXPECT_TRUE(cvarMatchPattern("c**r", "clearColor"));
+  EXPECT_TRUE(cvarMatchPattern("**", ""));
+  EXPECT_FALSE(cvarMatchPattern("camSpeed", "camSpeedX"));
+  EXPECT_TRUE(cvarMatchPattern("*a*a", "a"));
+  EXPECT_FALSE(cvarMatchPattern("*ab*c", "cab"));
+  EXPECT_TRUE(cvarMatchPattern("", "anything"));
+}
