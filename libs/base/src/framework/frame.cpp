@@ -66,3 +66,5 @@ void Base::updateMouseLine() {
     mouseLine.dir = near - mouseLine.origin;
   }
 }
+
+void base_loopCallback() { base.doLoop(); }

@@ -1,8 +1,30 @@
-// Console variables that set basic OpenGL state: polygon mode, face culling,
-// depth test and clear colour.
+// The engine frame's console commands and variables: quit, exit and error, the
+// frame-rate display, motion scaling by zoom, and basic OpenGL state (polygon
+// mode, face culling, depth test, clear colour). They live in one unit, which
+// the frame itself references, so that linking the engine from a static
+// library always brings every one of them into the registry.
 #include <GL/gl.h>
 
 #include "base/basecvars.h"
+#include "base/exception.h"
+#include "system/system.h"
+
+_cvar<int> displayFPS("displayFPS");
+_cvar<float> currentFPS("currentFPS");
+_cvar<int> moveByZoom("moveByZoom");
+
+static CVar cvarQuit("quit", CFunc_Quit);
+static CVar cvarExit("exit", CFunc_Quit);
+static CVar cvarError("error", CFunc_Error);
+
+void CFunc_Quit(int, char**) { sys.requestExit(); }
+
+void CFunc_Error(int argc, char** argv) {
+  if (argc < 2) return;
+  Error e;
+  e << argv[1];
+  throw e;
+}
 
 int CVar_GL_PolygonMode = 2;
 int CVar_GL_CullFace = 0;
