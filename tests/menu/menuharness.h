@@ -1,0 +1,74 @@
+// A test fixture that drives the menu system frame by frame with real mouse,
+// keyboard and display handlers, the way the platform backend feeds them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "menu/menu.h"
+#include "system/display.h"
+#include "system/keyboard.h"
+#include "system/mouse.h"
+
+class MenuHarness : public ::testing::Test {
+protected:
+  // Powers of two keep the pixel <-> GUI coordinate conversions exact.
+  static constexpr int W = 256;
+  static constexpr int H = 128;
+
+  void SetUp() override {
+    disp.setImp(&dispImp);
+    mouse.setImp(&mouseImp);
+    kbd.setImp(&kbdImp);
+    dispImp.resize(W, H);
+    dispImp.update();
+    // Without a console font no GL call is made: every glyph is one cell wide.
+    pwn::menuSys->init();
+    root = pwn::menuSys->getRoot();
+    ASSERT_NE(root, nullptr);
+    // The drawing pass sizes the root to the window; these tests draw nothing.
+    static_cast<pwn::MenuRoot*>(root)->refreshSize();
+  }
+
+  void TearDown() override {
+    pwn::menuSys->shutdown();
+    disp.setImp(nullptr);
+    mouse.setImp(nullptr);
+    kbd.setImp(nullptr);
+  }
+
+  // Queues key presses for the next frame (each pressed and released).
+  void type(std::initializer_list<int> keys) {
+    for (int k : keys) {
+      kbdImp.keyDown(static_cast<Key::Key_t>(k));
+      kbdImp.keyUp(static_cast<Key::Key_t>(k));
+    }
+  }
+
+  // One frame with the pointer at GUI point (x, y) (whole numbers) and the
+  // given buttons down; returns what the input pass returned.
+  bool frame(float x, float y, bool primary = false, bool secondary = false) {
+    // GUI y = window height - handler y = raw y + 1 (the handler flips y).
+    mouseImp.setCursorPos(static_cast<int>(x), static_cast<int>(y) - 1);
+    mouseImp.setButtonPress(PMouseHandler::PRIMARY, primary);
+    mouseImp.setButtonPress(PMouseHandler::SECONDARY, secondary);
+    dispImp.update();
+    mouseImp.update();
+    kbdImp.preUpdate();
+    bool used = pwn::menuSys->getInput();
+    kbdImp.postUpdate();
+    return used;
+  }
+
+  // A full click at (x, y): press, then release, on two frames.
+  void click(float x, float y) {
+    frame(x, y, true);
+    frame(x, y, false);
+  }
+
+  Display dispImp;
+  MouseHandler mouseImp;
+  KeyboardHandler kbdImp;
+  pwn::Object* root = nullptr;
+};
