@@ -1,0 +1,131 @@
+// Model3D: an indexed triangle mesh with per-vertex tangent frames, drawn in
+// immediate mode for the relief shaders.
+#include "Model3D.h"
+
+#include "math/assert.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cmath>
+
+static_assert(sizeof(Model3D::Vertex) == 15 * sizeof(float), "a vertex is fifteen packed floats");
+
+namespace {
+
+typedef _vec<3, float> vec3;
+
+bool finite(vec3 const& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Normalises v in place when it has a length to divide by; false otherwise.
+bool normalizeIfPossible(vec3& v) {
+  double const len = v.len();
+  if (!(len > 0.0) || !std::isfinite(len)) return false;
+  v.normalize();
+  return true;
+}
+
+// A unit vector orthogonal to the unit vector n: the coordinate axis least
+// aligned with n, with its part along n removed.
+vec3 anyPerpendicular(vec3 const& n) {
+  float const ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+  vec3 axis = (ax <= ay && ax <= az) ? vec3(1, 0, 0) : (ay <= az ? vec3(0, 1, 0) : vec3(0, 0, 1));
+  axis -= n * dot(axis, n);
+  axis.normalize();
+  return axis;
+}
+
+}  // namespace
+
+void Model3D::reset() {
+  vertices.clear();
+  indices.clear();
+}
+
+void Model3D::addVtx(float x, float y, float z, float u, float v) {
+  Vertex vtx;
+  vtx.position = vec3(x, y, z);
+  vtx.texCoord = _vec<2, float>(u, v);
+  vertices.push_back(vtx);
+}
+
+void Model3D::addTri(int i0, int i1, int i2) {
+  int const count = static_cast<int>(vertices.size());
+  ASSERT(0 <= i0 && i0 < count && 0 <= i1 && i1 < count && 0 <= i2 && i2 < count);
+  indices.push_back(i0);
+  indices.push_back(i1);
+  indices.push_back(i2);
+}
+
+void Model3D::computeBasii() {
+  for (Vertex& v : vertices) {
+    for (int i = 0; i < 3; ++i) v.basis.vec(i) = vec3();
+  }
+
+  for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+    Vertex* tri[3] = {&vertices[static_cast<size_t>(indices[i])], &vertices[static_cast<size_t>(indices[i + 1])],
+                      &vertices[static_cast<size_t>(indices[i + 2])]};
+    vec3 const e1 = tri[1]->position - tri[0]->position;
+    vec3 const e2 = tri[2]->position - tri[0]->position;
+    float const s1 = tri[1]->texCoord.x - tri[0]->texCoord.x;
+    float const t1 = tri[1]->texCoord.y - tri[0]->texCoord.y;
+    float const s2 = tri[2]->texCoord.x - tri[0]->texCoord.x;
+    float const t2 = tri[2]->texCoord.y - tri[0]->texCoord.y;
+
+    // Directions of increasing u and v across the triangle, left unnormalised so
+    // that larger triangles weigh more. A mapping without texture-space area
+    // defines neither (1 / 0), so such a triangle adds nothing to them.
+    float const r = 1.0f / (s1 * t2 - s2 * t1);
+    vec3 const sdir = (e1 * t2 - e2 * t1) * r;
+    vec3 const tdir = (e2 * s1 - e1 * s2) * r;
+    bool const mapped = std::isfinite(r) && finite(sdir) && finite(tdir);
+
+    // Unit face normal, counter-clockwise front; each triangle counts the same
+    // whatever its size. A triangle without area (two corners at a pole) has
+    // none and adds none.
+    vec3 n = cross(tri[1]->position - tri[0]->position, tri[2]->position - tri[1]->position);
+    bool const hasNormal = normalizeIfPossible(n);
+
+    for (Vertex* v : tri) {
+      if (mapped) v->basis.vec(0) += sdir;
+    }
+    for (Vertex* v : tri) {
+      if (mapped) v->basis.vec(1) += tdir;
+    }
+    for (Vertex* v : tri) {
+      if (hasNormal) v->basis.vec(2) += n;
+    }
+  }
+
+  for (Vertex& v : vertices) {
+    vec3 normal = v.basis.vec(2);
+    vec3 tangent = v.basis.vec(0);
+    vec3 vDir = v.basis.vec(1);
+    // Normals of opposite faces can cancel; a vertex that no triangle reaches
+    // has none at all. Both keep the frame's default axis.
+    if (!normalizeIfPossible(normal)) normal = vec3(0, 0, 1);
+    tangent -= normal * dot(tangent, normal);  // Gram-Schmidt against the normal
+    if (!normalizeIfPossible(tangent)) tangent = anyPerpendicular(normal);
+    vec3 binormal = cross(normal, tangent);
+    // The accumulated v direction decides the handedness; a vertex without one
+    // counts as right-handed.
+    v.handedness = (!normalizeIfPossible(vDir) || dot(binormal, vDir) >= 0.0f) ? 1.0f : -1.0f;
+    binormal.normalize();
+    v.basis.vec(0) = tangent;
+    v.basis.vec(1) = binormal;
+    v.basis.vec(2) = normal;
+  }
+}
+
+void Model3D::render() const {
+  glBegin(GL_TRIANGLES);
+  for (int index : indices) {
+    Vertex const& v = vertices[static_cast<size_t>(index)];
+    vec3 const& tangent = v.basis.vec(0);
+    glMultiTexCoord2fvARB(GL_TEXTURE0_ARB, v.texCoord.ptr());
+    glNormal3fv(v.basis.vec(2).ptr());
+    glMultiTexCoord4fARB(GL_TEXTURE1_ARB, tangent.x, tangent.y, tangent.z, v.handedness);
+    glVertex3fv(v.position.ptr());
+  }
+  glEnd();
+}
