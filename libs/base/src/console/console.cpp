@@ -95,15 +95,21 @@ void Console::addString(char const* s) {
 
 // The buffer is a window on the most recent output: when the new text does not
 // fit, as much old text as the new text is long is dropped from the front (or
-// all of it), and at most textSize - 1 characters of the new text are kept.
+// all of it), and at most the last textSize - 1 characters of the new text are
+// kept.
 void Console::appendText(char const* s) {
   std::fputs(s, stdout);
   consoleLogger.addString(s);
 
   size_t added = std::strlen(s);
   if (added == 0) return;
-  size_t held = std::strlen(text);
   size_t const limit = textSize - 1;
+  // A text longer than the whole buffer keeps only its most recent part.
+  if (added > limit) {
+    s += added - limit;
+    added = limit;
+  }
+  size_t held = std::strlen(text);
   if (added + held > limit) {
     if (added < held) {
       std::memmove(text, text + added, held - added + 1);
@@ -113,9 +119,8 @@ void Console::appendText(char const* s) {
       held = 0;
     }
   }
-  size_t copied = added < limit - held ? added : limit - held;
-  std::memcpy(text + held, s, copied);
-  text[held + copied] = '\0';
+  std::memcpy(text + held, s, added);
+  text[held + added] = '\0';
 }
 
 void Console::print(char const* format, ...) {

@@ -13,6 +13,8 @@
 namespace {
 constexpr int backquote = 0x60;
 constexpr int maxInput = Console::inputSize - 1;
+
+bool isDown(int state) { return state == 1 || state == 2; }
 }  // namespace
 
 void Console::clearInput() {
@@ -88,7 +90,9 @@ bool Console::keyDown(int key) {
       break;
   }
 
-  if (kbd.getKeyState(Key::LSHIFT) || kbd.getKeyState(Key::RSHIFT)) {
+  // Shift counts while it is down (held or pressed in this frame), not in the
+  // frame in which it was let go.
+  if (isDown(kbd.getKeyState(Key::LSHIFT)) || isDown(kbd.getKeyState(Key::RSHIFT))) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wsign-compare"
     ASSERT(key >= 0 && key < numberof(Key::addShift));
