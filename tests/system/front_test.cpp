@@ -77,14 +77,6 @@ TEST(Front, RebindingSwitchesImplementation) {
   EXPECT_EQ(a.newSize, vec2i(10, 20));
 }
 
-TEST(Front, GlobalsStartUnbound) {
-  EXPECT_EQ(sys.imp, nullptr);
-  EXPECT_EQ(disp.imp, nullptr);
-  EXPECT_EQ(timer.imp, nullptr);
-  EXPECT_EQ(kbd.imp, nullptr);
-  EXPECT_EQ(mouse.imp, nullptr);
-}
-
 TEST(FrontDeathTest, UnboundIsFailedAssertion) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH(sys.init(), "^libs/system/src/system.cpp:[0-9]+: failed assertion `imp'\n");
