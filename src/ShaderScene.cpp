@@ -52,10 +52,10 @@ void printUsage(char const* program) {
 ShaderTestModule::ShaderTestModule()
     : gui(nullptr), lightPos(initialLightPos), frameLimit(0), frameCount(0) {}
 
-ShaderTestModule::~ShaderTestModule() {
-  delete gui;
-  gui = nullptr;
-}
+// A panel still alive here means the program is ending without shutdown() (an
+// exit from inside the window system, say). The menu system it would shut down
+// may already be destroyed, so it is left to the process's end.
+ShaderTestModule::~ShaderTestModule() { gui = nullptr; }
 
 void ShaderTestModule::parseArguments() {
   execLines.clear();

@@ -10,6 +10,9 @@
 #include "system/args.h"
 
 int main(int argc, char** argv) {
+  // Progress, console text and logs reach a pipe or file line by line, as they
+  // would a terminal, so that whoever watches the output sees them as they happen.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   sdlBindSingletons();
   osxAdjustArguments(argc, argv);
   for (int i = 0; i < argc; ++i) sdlSys.addArg(std::string(argv[i]));
