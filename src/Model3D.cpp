@@ -50,14 +50,15 @@ void Model3D::addVtx(float x, float y, float z, float u, float v) {
 }
 
 void Model3D::addTri(int i0, int i1, int i2) {
-  int const count = static_cast<int>(vertices.size());
-  ASSERT(0 <= i0 && i0 < count && 0 <= i1 && i1 < count && 0 <= i2 && i2 < count);
+  // Triangles may name vertices that are added later (a grid row refers to the
+  // next one); the indices are checked once the mesh is used.
   indices.push_back(i0);
   indices.push_back(i1);
   indices.push_back(i2);
 }
 
 void Model3D::computeBasii() {
+  checkIndices();
   for (Vertex& v : vertices) {
     for (int i = 0; i < 3; ++i) v.basis.vec(i) = vec3();
   }
@@ -117,7 +118,13 @@ void Model3D::computeBasii() {
   }
 }
 
+void Model3D::checkIndices() const {
+  size_t const count = vertices.size();
+  for (int index : indices) ASSERT(0 <= index && static_cast<size_t>(index) < count);
+}
+
 void Model3D::render() const {
+  checkIndices();
   glBegin(GL_TRIANGLES);
   for (int index : indices) {
     Vertex const& v = vertices[static_cast<size_t>(index)];

@@ -29,7 +29,8 @@ public:
   // Appends a vertex with the identity basis; its index is the vertex count before the call.
   void addVtx(float x, float y, float z, float u, float v);
   // Appends one triangle of vertex indices, in the given order. Each index must
-  // name a vertex that already exists (checked: a broken invariant otherwise).
+  // name a vertex by the time the mesh is used: computeBasii() and render()
+  // stop the program on one that does not (a broken invariant).
   void addTri(int i0, int i1, int i2);
 
   // Recomputes every vertex's tangent frame from all triangles: per triangle the
@@ -50,6 +51,8 @@ public:
   std::vector<int> const& getIndices() const { return indices; }
 
 private:
+  void checkIndices() const;
+
   std::vector<Vertex> vertices;
   std::vector<int> indices;
 };

@@ -72,7 +72,7 @@ bool makeBrickWall(int size, int courses, unsigned seed, BrickWallMaps& out, std
   int const brickW = size / 2;
   float const unit = static_cast<float>(size) / 256.0f;  // features are tuned at 256 pixels
   float const halfJoint = 4.0f * unit;
-  float const bevel = 5.0f * unit;
+  float const bevel = 6.0f * unit;
   float const corner = 3.0f * unit;
   float const cells = 8.0f / static_cast<float>(size);  // noise lattice: 8 cells per tile
 
@@ -97,10 +97,12 @@ bool makeBrickWall(int size, int courses, unsigned seed, BrickWallMaps& out, std
       float const cloud = tileFractal(fx, fy, 8, 3, seed + 31);                // broad blotches
       float const speck = hashUnit(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed + 41);
 
-      // Height: rough mortar at the bottom, a bevel up to a slightly uneven face.
-      float const mortarH = 0.10f + 0.10f * grain;
-      float face = 0.80f + 0.10f * brickRand2 + 0.08f * (cloud - 0.5f) + 0.04f * (grain - 0.5f);
-      if (speck > 0.985f) face -= 0.12f;  // small pits in the clay
+      // Height: slightly rough mortar at the bottom, a bevel up to a flat face.
+      // Faces carry no noise: at the bench's default bump scale a single 8-bit
+      // height step already tilts the normal by about 11 degrees, so gentle
+      // undulation would show as contour lines.
+      float const mortarH = 0.10f + 0.04f * grain;
+      float const face = 0.80f + 0.10f * brickRand2;
       float const rise = smoothstep(0.0f, bevel, d);
       float const h = clamp01(mortarH + (face - mortarH) * rise);
 

@@ -1,0 +1,34 @@
+// Vertex stage of the relief-shading bench: passes the texture coordinate on and
+// turns the directions to light 0 and to the eye into the vertex's tangent
+// space, where the normal map and the height field live.
+//
+// Per vertex: position and normal as usual; texture coordinate set 0 = (u, v);
+// set 1 = (tangent x, y, z, handedness). Light 0's position is already in eye
+// space (it is given under the camera's model-view matrix).
+
+varying vec2 texCoord;
+varying vec3 lightVec;  // surface to light, tangent space, not normalised
+varying vec3 eyeVec;    // surface to eye, tangent space, not normalised
+
+void main()
+{
+    vec4 eyePos = gl_ModelViewMatrix * gl_Vertex;
+
+    // The frame in eye space: the normal through the normal matrix, the tangent
+    // (a direction within the surface) through the model-view matrix itself.
+    vec3 n = normalize(gl_NormalMatrix * gl_Normal);
+    vec3 t = normalize((gl_ModelViewMatrix * vec4(gl_MultiTexCoord1.xyz, 0.0)).xyz);
+    // The binormal points along increasing v; where the texture is mirrored
+    // that is against n x t, which the handedness says.
+    vec3 b = cross(n, t) * gl_MultiTexCoord1.w;
+
+    // A positional light (w = 1) is reached from the vertex; a directional one
+    // (w = 0) lies along its position vector everywhere.
+    vec3 toLight = gl_LightSource[0].position.xyz - eyePos.xyz * gl_LightSource[0].position.w;
+    vec3 toEye = -eyePos.xyz;
+
+    lightVec = vec3(dot(toLight, t), dot(toLight, b), dot(toLight, n));
+    eyeVec = vec3(dot(toEye, t), dot(toEye, b), dot(toEye, n));
+    texCoord = gl_MultiTexCoord0.xy;
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+}

@@ -1,0 +1,217 @@
+// Tangent frames of the mesh: a flat grid, a mirrored mapping, weighting of
+// shared vertices, degenerate input, and the bench's sphere.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Model3D.h"
+#include "math/mat.h"
+
+namespace {
+
+typedef _vec<3, float> vec3;
+
+void expectNear(vec3 const& got, vec3 const& want, char const* what, size_t vertex) {
+  EXPECT_NEAR(got.x, want.x, 1e-5f) << what << " of vertex " << vertex;
+  EXPECT_NEAR(got.y, want.y, 1e-5f) << what << " of vertex " << vertex;
+  EXPECT_NEAR(got.z, want.z, 1e-5f) << what << " of vertex " << vertex;
+}
+
+bool finite(vec3 const& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Every frame finite, orthonormal, with the binormal equal to N x T.
+void expectOrthonormal(Model3D const& m) {
+  for (size_t i = 0; i < m.getVertices().size(); ++i) {
+    Model3D::Vertex const& v = m.getVertices()[i];
+    vec3 const& t = v.basis.vec(0);
+    vec3 const& b = v.basis.vec(1);
+    vec3 const& n = v.basis.vec(2);
+    ASSERT_TRUE(finite(t) && finite(b) && finite(n) && std::isfinite(v.handedness)) << "vertex " << i;
+    EXPECT_NEAR(t.len(), 1.0, 1e-5) << i;
+    EXPECT_NEAR(n.len(), 1.0, 1e-5) << i;
+    EXPECT_NEAR(dot(t, n), 0.0f, 1e-5f) << i;
+    expectNear(b, cross(n, t), "binormal", i);
+    EXPECT_TRUE(v.handedness == 1.0f || v.handedness == -1.0f) << i;
+  }
+}
+
+// A 3 x 3 vertex grid in the z = 0 plane, counter-clockwise seen from +z.
+// u runs along +x (or -x when mirrored), v along +y.
+Model3D grid(bool mirrored) {
+  Model3D m;
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x)
+      m.addVtx(static_cast<float>(x), static_cast<float>(y), 0.0f,
+               mirrored ? -0.5f * static_cast<float>(x) : 0.5f * static_cast<float>(x), 0.5f * static_cast<float>(y));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) {
+      int const k = 3 * y + x;
+      m.addTri(k, k + 1, k + 4);
+      m.addTri(k + 4, k + 3, k);
+    }
+  m.computeBasii();
+  return m;
+}
+
+// The bench's sphere of radius 4: 32 rows from pole to pole, 32 columns with a
+// texture seam, two triangles per cell.
+Model3D sphere() {
+  Model3D m;
+  for (int i = 0; i < 32; ++i)
+    for (int j = 0; j < 32; ++j) {
+      int const k = 32 * i + j;
+      float const a = static_cast<float>(i) / 31.0f;
+      float const b = static_cast<float>(j) / 31.0f;
+      vec3 p(1.0f, 0.0f, 0.0f);
+      p = mat33Rot(vec3(0.0f, 1.0f, 0.0f), (a + a - 1.0f) * 90.0f) * p;
+      p = mat33Rot(vec3(0.0f, 0.0f, 1.0f), b * 360.0f) * p;
+      p = p * 4.0f;
+      m.addVtx(p.x, p.y, p.z, b * 32.0f, a * -16.0f);
+      if (i <= 30 && j <= 30) {
+        m.addTri(k, k + 32, k + 33);
+        m.addTri(k + 33, k + 1, k);
+      }
+    }
+  m.computeBasii();
+  return m;
+}
+
+}  // namespace
+
+TEST(Model3DFrames, FlatGridGetsTheAxes) {
+  Model3D const m = grid(false);
+  ASSERT_EQ(m.getVertices().size(), 9u);
+  ASSERT_EQ(m.getIndices().size(), 24u);
+  for (size_t i = 0; i < 9; ++i) {
+    Model3D::Vertex const& v = m.getVertices()[i];
+    expectNear(v.basis.vec(0), vec3(1, 0, 0), "tangent", i);
+    expectNear(v.basis.vec(1), vec3(0, 1, 0), "binormal", i);
+    expectNear(v.basis.vec(2), vec3(0, 0, 1), "normal", i);
+    EXPECT_EQ(v.handedness, 1.0f) << i;
+  }
+}
+
+TEST(Model3DFrames, MirroredMappingIsLeftHandedWithBinormalStillNCrossT) {
+  Model3D const m = grid(true);
+  for (size_t i = 0; i < 9; ++i) {
+    Model3D::Vertex const& v = m.getVertices()[i];
+    expectNear(v.basis.vec(0), vec3(-1, 0, 0), "tangent", i);
+    expectNear(v.basis.vec(1), vec3(0, -1, 0), "binormal", i);  // N x T, not the v direction
+    expectNear(v.basis.vec(2), vec3(0, 0, 1), "normal", i);
+    EXPECT_EQ(v.handedness, -1.0f) << i;
+  }
+}
+
+TEST(Model3DFrames, SharedVertexSumsLargeTrianglesHarderForTangentsButNotNormals) {
+  // Vertex 0 at the origin is shared by a large triangle in the z = 0 plane
+  // whose u runs along +x, and a small one in the x = 0 plane whose u runs
+  // along +y, both spanning the same texture area. The tangent leans toward the large one; the normal is the plain
+  // average of the two unit face normals, (0, 0, 1) and (1, 0, 0).
+  Model3D m;
+  m.addVtx(0, 0, 0, 0, 0);
+  m.addVtx(10, 0, 0, 1, 0);
+  m.addVtx(0, 10, 0, 0, 1);
+  m.addVtx(0, 1, 0, 1, 0);
+  m.addVtx(0, 0, 1, 0, 1);
+  m.addTri(0, 1, 2);
+  m.addTri(0, 3, 4);
+  m.computeBasii();
+  Model3D::Vertex const& v = m.getVertices()[0];
+  float const s = std::sqrt(0.5f);
+  expectNear(v.basis.vec(2), vec3(s, 0, s), "normal", 0);
+  vec3 const& t = v.basis.vec(0);
+  EXPECT_GT(std::fabs(t.x), 3.0f * std::fabs(t.y)) << "tangent (" << t.x << ", " << t.y << ", " << t.z << ")";
+  expectOrthonormal(m);
+}
+
+TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
+  Model3D m;
+  // A triangle whose three corners share one texture coordinate (no u or v
+  // direction), one without area, and a vertex that no triangle uses.
+  m.addVtx(0, 0, 0, 0.5f, 0.5f);
+  m.addVtx(1, 0, 0, 0.5f, 0.5f);
+  m.addVtx(0, 1, 0, 0.5f, 0.5f);
+  m.addVtx(2, 2, 2, 0, 0);
+  m.addVtx(2, 2, 2, 1, 0);
+  m.addVtx(2, 2, 2, 0, 1);
+  m.addVtx(5, 5, 5, 0, 0);
+  m.addTri(0, 1, 2);
+  m.addTri(3, 4, 5);
+  m.computeBasii();
+  expectOrthonormal(m);
+  // The first triangle still has a face, so its normal survives.
+  expectNear(m.getVertices()[0].basis.vec(2), vec3(0, 0, 1), "normal", 0);
+  // The unused vertex keeps the identity frame.
+  expectNear(m.getVertices()[6].basis.vec(0), vec3(1, 0, 0), "tangent", 6);
+  expectNear(m.getVertices()[6].basis.vec(2), vec3(0, 0, 1), "normal", 6);
+}
+
+TEST(Model3DFrames, ComputingTwiceGivesTheSameFrames) {
+  Model3D m = grid(true);
+  std::vector<Model3D::Vertex> const first = m.getVertices();
+  m.computeBasii();
+  for (size_t i = 0; i < first.size(); ++i) {
+    expectNear(m.getVertices()[i].basis.vec(0), first[i].basis.vec(0), "tangent", i);
+    EXPECT_EQ(m.getVertices()[i].handedness, first[i].handedness);
+  }
+}
+
+TEST(Model3DFrames, ResetEmptiesTheMesh) {
+  Model3D m = grid(false);
+  m.reset();
+  EXPECT_TRUE(m.getVertices().empty());
+  EXPECT_TRUE(m.getIndices().empty());
+}
+
+TEST(Model3DFrames, SphereHasItsCountsWindingAndOutwardFrames) {
+  Model3D const m = sphere();
+  auto const& vs = m.getVertices();
+  auto const& ix = m.getIndices();
+  ASSERT_EQ(vs.size(), 1024u);
+  ASSERT_EQ(ix.size(), 3u * 1922u);
+
+  // Counter-clockwise from outside: every triangle with an area has its face
+  // normal pointing away from the centre. The poles' slivers have none.
+  int withArea = 0;
+  for (size_t i = 0; i < ix.size(); i += 3) {
+    vec3 const& a = vs[static_cast<size_t>(ix[i])].position;
+    vec3 const& b = vs[static_cast<size_t>(ix[i + 1])].position;
+    vec3 const& c = vs[static_cast<size_t>(ix[i + 2])].position;
+    vec3 const face = cross(b - a, c - b);
+    if (face.len() < 1e-6) continue;
+    ++withArea;
+    EXPECT_GT(dot(face, a + b + c), 0.0f) << "triangle " << i / 3;
+  }
+  EXPECT_EQ(withArea, 1922 - 2 * 31);
+
+  expectOrthonormal(m);
+  for (size_t k = 0; k < vs.size(); ++k) {
+    Model3D::Vertex const& v = vs[k];
+    vec3 outward = v.position;
+    outward.normalize();
+    EXPECT_GT(dot(v.basis.vec(2), outward), 0.99f) << "normal of vertex " << k;
+    // u grows eastward and v northward, so the frame is right-handed.
+    EXPECT_EQ(v.handedness, 1.0f) << k;
+  }
+  // On the equator the tangent points east: (-sin, cos, 0) of the longitude.
+  for (int j = 0; j < 31; ++j) {
+    float const lon = static_cast<float>(j) / 31.0f * 2.0f * static_cast<float>(M_PI);
+    size_t const k = 32 * 15 + static_cast<size_t>(j);
+    EXPECT_GT(dot(vs[k].basis.vec(0), vec3(-std::sin(lon), std::cos(lon), 0.0f)), 0.99f) << k;
+  }
+  // Row 0 sits on the north pole, row 31 on the south pole.
+  expectNear(vs[0].position, vec3(0, 0, 4), "position", 0);
+  expectNear(vs[31 * 32].position, vec3(0, 0, -4), "position", 31 * 32);
+}
+
+TEST(Model3DDeathTest, TriangleNamingAMissingVertexIsABrokenInvariant) {
+  Model3D m;
+  m.addVtx(0, 0, 0, 0, 0);
+  m.addVtx(1, 0, 0, 1, 0);
+  m.addTri(0, 1, 2);  // vertex 2 may still come
+  EXPECT_DEATH(m.computeBasii(), "failed assertion");
+  m.addVtx(0, 1, 0, 0, 1);
+  m.computeBasii();
+  m.addTri(-1, 0, 1);
+  EXPECT_DEATH(m.computeBasii(), "failed assertion");
+}

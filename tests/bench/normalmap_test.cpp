@@ -1,0 +1,172 @@
+// Normal-map arithmetic over pixel buffers: hand-computed texels, wrapping,
+// alpha, degenerate scales, and the fast path against the direct loop.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "BumpMap.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Grey texels (R = G = B) from a list of levels.
+Bytes grey(std::vector<int> const& levels) {
+  Bytes rgb;
+  for (int v : levels)
+    for (int c = 0; c < 3; ++c) rgb.push_back(static_cast<unsigned char>(v));
+  return rgb;
+}
+
+Bytes fast(Bytes const& rgb, int w, int h, float scale) {
+  Bytes out(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0xAB);
+  BumpMap::computeNormalMap(rgb.data(), w, h, scale, out.data());
+  return out;
+}
+
+Bytes reference(Bytes const& rgb, int w, int h, float scale) {
+  Bytes out(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0xCD);
+  BumpMap::computeNormalMapReference(rgb.data(), w, h, scale, out.data());
+  return out;
+}
+
+struct Texel {
+  int r, g, b, a;
+  bool operator==(Texel const& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+};
+
+std::ostream& operator<<(std::ostream& os, Texel const& t) {
+  return os << "(" << t.r << ", " << t.g << ", " << t.b << ", " << t.a << ")";
+}
+
+Texel texel(Bytes const& rgba, int i) {
+  size_t const o = static_cast<size_t>(i) * 4;
+  return {rgba[o], rgba[o + 1], rgba[o + 2], rgba[o + 3]};
+}
+
+}  // namespace
+
+TEST(NormalMapArithmetic, UniformMapsAreFlatWithTheirLevelInAlpha) {
+  for (int level : {0, 77, 255}) {
+    Bytes const rgb = grey(std::vector<int>(6 * 4, level));
+    for (Bytes const& out : {fast(rgb, 6, 4, 100.0f), reference(rgb, 6, 4, 100.0f)})
+      for (int i = 0; i < 24; ++i) ASSERT_EQ(texel(out, i), (Texel{127, 127, 255, level})) << i;
+  }
+}
+
+TEST(NormalMapArithmetic, AlphaIsTheTruncatedLuminanceOfTheTexel) {
+  // (0.3 * 10 + 0.6 * 20) + 0.1 * 30 = 18; (0.3 * 200 + 0.6 * 100) + 0.1 * 51 = 125.1.
+  Bytes const rgb = {10, 20, 30, 200, 100, 51};
+  Bytes const out = fast(rgb, 2, 1, 100.0f);
+  EXPECT_EQ(out[3], 18);
+  EXPECT_EQ(out[7], 125);
+  EXPECT_EQ(out, reference(rgb, 2, 1, 100.0f));
+}
+
+TEST(NormalMapArithmetic, HorizontalRampTiltsAgainstTheRiseAndWraps) {
+  // Heights 0, 10, 20, 30, 40 (/255) along a row; scale 2 makes the z term 1.
+  // Inside the ramp dx = -20/255: n = (-0.0782, 0, 0.9969) -> (117, 127, 254).
+  // Columns 0 and 4 see the wrap-around cliff: dx = +30/255 -> (142, 127, 254).
+  Bytes const rgb = grey({0, 10, 20, 30, 40});
+  Bytes const out = fast(rgb, 5, 1, 2.0f);
+  int const expectR[5] = {142, 117, 117, 117, 142};
+  for (int x = 0; x < 5; ++x)
+    EXPECT_EQ(texel(out, x), (Texel{expectR[x], 127, 254, x * 10})) << "column " << x;
+  EXPECT_EQ(out, reference(rgb, 5, 1, 2.0f));
+}
+
+TEST(NormalMapArithmetic, VerticalRampTiltsTheGreenComponentAndWraps) {
+  // The same ramp down a column: previous row minus next row drives green.
+  Bytes const rgb = grey({0, 10, 20, 30, 40});
+  Bytes const out = fast(rgb, 1, 5, 2.0f);
+  int const expectG[5] = {142, 117, 117, 117, 142};
+  for (int y = 0; y < 5; ++y)
+    EXPECT_EQ(texel(out, y), (Texel{127, expectG[y], 254, y * 10})) << "row " << y;
+}
+
+TEST(NormalMapArithmetic, SteeperScalesTiltFurtherAndNegativeScalesFlipBlue) {
+  Bytes const rgb = grey({0, 10, 20, 30, 40});
+  Bytes const gentle = fast(rgb, 5, 1, 2.0f), steep = fast(rgb, 5, 1, 200.0f);
+  EXPECT_LT(steep[4 * 2], gentle[4 * 2]);      // red further below 127
+  EXPECT_LT(steep[4 * 2 + 2], gentle[4 * 2 + 2]);  // blue further below 255
+  Bytes const flipped = fast(grey({50, 50, 50}), 3, 1, -1.0f);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(texel(flipped, x), (Texel{127, 127, 0, 50}));
+}
+
+TEST(NormalMapArithmetic, OneTexelWideOrHighMapsHaveNoDifferenceAcrossThatAxis) {
+  // A single column: left = right = itself, so red stays 127 whatever the heights.
+  Bytes const column = fast(grey({0, 200, 40}), 1, 3, 100.0f);
+  Bytes const row = fast(grey({0, 200, 40}), 3, 1, 100.0f);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(column[4 * i], 127) << i;
+    EXPECT_EQ(row[4 * i + 1], 127) << i;
+  }
+}
+
+TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
+  // Scale 0 would divide by zero; scales so small that (2 / scale)^2 overflows,
+  // and not-a-number, have no usable normal either: all are flat, alpha intact.
+  Bytes const rgb = grey({0, 90, 180, 255, 30, 60});
+  for (float scale : {0.0f, -0.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN()}) {
+    Bytes const out = fast(rgb, 3, 2, scale);
+    EXPECT_EQ(out, reference(rgb, 3, 2, scale)) << scale;
+    for (int i = 0; i < 6; ++i)
+      EXPECT_EQ(texel(out, i), (Texel{127, 127, 255, rgb[3 * static_cast<size_t>(i)]})) << scale;
+  }
+  // A huge scale makes z^2 underflow to 0: flat areas have no direction left and
+  // stay flat, sloped ones lie down in the plane.
+  Bytes const huge = fast(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f);
+  EXPECT_EQ(texel(huge, 1), (Texel{127, 127, 255, 0}));
+  EXPECT_EQ(texel(huge, 4), (Texel{127, 127, 255, 100}));
+  EXPECT_LE(huge[4 * 3], 1);      // rises to the right: the normal lies along -x
+  EXPECT_GE(huge[4 * 5], 254);    // falls to the right: along +x
+  EXPECT_EQ(huge[4 * 3 + 2], 127);
+  EXPECT_EQ(huge, reference(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f));
+}
+
+TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
+  std::mt19937 rng(20240607);
+  // Noise, smooth fields with plateaus (equal neighbours) and odd sizes, so the
+  // vector body, the scalar tails, the flat-texel lanes and the exact fallback
+  // all run; 700 x 400 is large enough to be split over cores.
+  struct Size {
+    int w, h;
+  };
+  Size const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
+  float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 3e37f};
+  for (Size const& s : sizes) {
+    size_t const n = static_cast<size_t>(s.w) * static_cast<size_t>(s.h);
+    Bytes noise(n * 3), smooth(n * 3);
+    for (auto& c : noise) c = static_cast<unsigned char>(rng());
+    for (size_t i = 0; i < n; ++i) {
+      int const x = static_cast<int>(i % static_cast<size_t>(s.w)), y = static_cast<int>(i / static_cast<size_t>(s.w));
+      int const level = ((x / 3 + y / 4) % 5) * 40 + ((x * 7 + y * 3) % 11 == 0 ? 3 : 0);
+      smooth[3 * i] = static_cast<unsigned char>(level);
+      smooth[3 * i + 1] = static_cast<unsigned char>(level / 2);
+      smooth[3 * i + 2] = static_cast<unsigned char>(255 - level);
+    }
+    for (float scale : scales) {
+      EXPECT_EQ(fast(noise, s.w, s.h, scale), reference(noise, s.w, s.h, scale))
+          << s.w << " x " << s.h << " noise, scale " << scale;
+      EXPECT_EQ(fast(smooth, s.w, s.h, scale), reference(smooth, s.w, s.h, scale))
+          << s.w << " x " << s.h << " plateaus, scale " << scale;
+    }
+  }
+}
+
+TEST(NormalMapArithmetic, EveryPossibleGreyStepPacksLikeTheDirectLoop) {
+  // All 256 x 256 pairs of neighbouring grey levels, as left/right differences:
+  // each byte the fast path writes must equal the direct loop's.
+  int const w = 256 * 3, h = 256;
+  Bytes rgb(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      int const level = (x % 3 == 0) ? y : (x % 3 == 2 ? x / 3 : 128);
+      for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * w + static_cast<size_t>(x)) * 3 + static_cast<size_t>(c)] = static_cast<unsigned char>(level);
+    }
+  for (float scale : {100.0f, 7.0f})
+    EXPECT_EQ(fast(rgb, w, h, scale), reference(rgb, w, h, scale)) << scale;
+}
