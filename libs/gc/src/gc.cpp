@@ -17,6 +17,11 @@ GarbageCollectSystem*& latest() {
 }
 }  // namespace
 
+GarbageCollectSystem& collector() {
+  sys.validate();
+  return *sys.instance;
+}
+
 GarbageCollectSystem::GarbageCollectSystem() : older(latest()) { latest() = this; }
 
 void GarbageCollectSystem::markPtrList(Link* list, std::vector<Object*>* out) {

@@ -5,8 +5,7 @@
 namespace gc {
 
 Object::Object() : marked(false) {
-  sys.validate();
-  attach(&sys->objects);
+  attach(&collector().objects);
 }
 
 Object::~Object() {

@@ -9,8 +9,7 @@ void attachTo(PointerBase* p) {
   if (p->owner) {
     p->attach(&p->owner->pointers);
   } else {
-    sys.validate();
-    p->attach(&sys->rootPointers);
+    p->attach(&collector().rootPointers);
   }
 }
 }  // namespace

@@ -41,4 +41,8 @@ public:
 // The process-wide collector. Call validate() before every use.
 extern Singleton<GarbageCollectSystem> sys;
 
+// Validates `sys` and returns its instance: safe from any static constructor,
+// also one that runs before the holder's own.
+GarbageCollectSystem& collector();
+
 }  // namespace gc

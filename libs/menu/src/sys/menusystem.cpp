@@ -34,13 +34,6 @@ namespace {
   std::abort();
 }
 
-// The collector, created first if this is its first use (the menu system is
-// itself a static object).
-gc::GarbageCollectSystem& collector() {
-  gc::sys.validate();
-  return *gc::sys;
-}
-
 // True when obj is `ancestor` or lies inside it.
 bool isWithin(Object* obj, Object* ancestor) {
   for (Object* o = obj; o; o = o->parent.get())
@@ -51,10 +44,10 @@ bool isWithin(Object* obj, Object* ancestor) {
 }  // namespace
 
 MenuSystem::MenuSystem()
-    : root(collector().createPtr<MenuRoot>(nullptr)),
-      focus(collector().createPtr<Object>(nullptr)),
-      clickTarget(collector().createPtr<Object>(nullptr)),
-      capture(collector().createPtr<Object>(nullptr)) {
+    : root(gc::collector().createPtr<MenuRoot>(nullptr)),
+      focus(gc::collector().createPtr<Object>(nullptr)),
+      clickTarget(gc::collector().createPtr<Object>(nullptr)),
+      capture(gc::collector().createPtr<Object>(nullptr)) {
   reset();
 }
 
@@ -68,7 +61,7 @@ void MenuSystem::init() {
 
 void MenuSystem::shutdown() {
   root = nullptr;
-  collector().collect();
+  gc::collector().collect();
   reset();
 }
 
@@ -110,7 +103,7 @@ void MenuSystem::releaseSubtree(Object* obj) {
 }
 
 bool MenuSystem::getInput() {
-  collector().collect();
+  gc::collector().collect();
   MenuRoot* r = root.get();
   if (!r) return false;
 
