@@ -14,6 +14,7 @@ namespace {
 // Loaded images belong to the caller, who unloads and deletes them.
 struct ImageRelease {
   void operator()(Image* img) const {
+    img->unload();
     delete img;
   }
 };
