@@ -7,6 +7,12 @@
 #include <cstring>
 #include <new>
 
+namespace {
+
+constexpr size_t kMaxBytes = size_t(1) << 32;
+
+}  // namespace
+
 Image::Image() { reset(); }
 
 Image::Image(_vec<2, int> const& size, int bpp) {
@@ -14,8 +20,10 @@ Image::Image(_vec<2, int> const& size, int bpp) {
   width = size[0];
   height = size[1];
   bitsPerPixel = bpp;
+  // Sizes beyond any real picture are not attempted (they can only be
+  // arithmetic gone wrong); the record then has no buffer.
   size_t bytes = dataBytes();
-  if (bytes) data = static_cast<unsigned char*>(std::calloc(bytes, 1));
+  if (bytes && bytes <= kMaxBytes) data = static_cast<unsigned char*>(std::calloc(bytes, 1));
 }
 
 void Image::reset() {

@@ -18,11 +18,24 @@ ImageLoadPNG imageLoadPNG;
 
 namespace {
 
+// The library's own allocations (row buffers, chunk data) are capped: an
+// ancillary chunk may claim gigabytes, which the library would otherwise
+// allocate and clear before finding the file short. Refused chunks are skipped
+// with a warning. The picture itself is allocated here, not by the library.
+constexpr png_alloc_size_t kMaxLibraryAlloc = png_alloc_size_t(64) << 20;
+
+png_voidp cappedMalloc(png_structp, png_alloc_size_t size) {
+  return size > kMaxLibraryAlloc ? nullptr : std::malloc(size);
+}
+
+void libraryFree(png_structp, png_voidp p) { std::free(p); }
+
 // Decodes the open file. libpng may jump back into this function, so nothing
 // that needs a destructor lives here; everything is released by hand on
 // every path.
 Image* decodePng(FILE* file) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, nullptr,
+                                             cappedMalloc, libraryFree);
   if (!png) throw Exception() << "failed to alloc png_ptr";
   png_infop info = png_create_info_struct(png);
   if (!info) {

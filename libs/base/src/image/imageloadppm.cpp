@@ -58,11 +58,15 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
   if (size < 2 || text[0] != 'P' || text[1] != '3') return nullptr;
   h.p += 2;
   if (h.p < h.end && *h.p != ' ' && *h.p != '\n' && !isBlank(*h.p)) return nullptr;
-  // The line after the magic is a comment when it starts with '#' or with
-  // anything but a number (it is then ignored whatever it holds).
-  h.skipLine();
+  // When the magic ends its line, the next line is a comment if it starts
+  // with '#' or with anything but a number (it is then ignored whatever it
+  // holds). Further comments may stand anywhere in the header.
   while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
-  if (h.p < h.end && !isDigit(*h.p)) h.skipLine();
+  if (h.p < h.end && *h.p == '\n') {
+    ++h.p;
+    while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
+    if (h.p < h.end && !isDigit(*h.p)) h.skipLine();
+  }
 
   int width = 0, height = 0, maxValue = 0;
   if (!h.number(width) || !h.number(height) || !h.number(maxValue)) return nullptr;

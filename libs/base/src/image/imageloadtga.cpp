@@ -34,7 +34,8 @@ struct Palette {
   unsigned char rgba[65536 * 4];
 };
 
-// Expands the stored map (entries of 15/16, 24 or 32 bits, blue first).
+// Expands the stored map (entries of 15/16, 24 or 32 bits, blue first); 5-bit
+// primaries are scaled to 8 bits with rounding.
 void readPalette(Palette& pal, unsigned char const* src, int first, int count, int entryBits) {
   pal.first = first;
   pal.count = count;
@@ -45,9 +46,9 @@ void readPalette(Palette& pal, unsigned char const* src, int first, int count, i
       // 5 bits per primary, x-r-r-r-r-r-g-g g-g-g-b-b-b-b-b, little-endian.
       unsigned v = readLE16(src);
       unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-      out[0] = static_cast<unsigned char>((r << 3) | (r >> 2));
-      out[1] = static_cast<unsigned char>((g << 3) | (g >> 2));
-      out[2] = static_cast<unsigned char>((b << 3) | (b >> 2));
+      out[0] = static_cast<unsigned char>((r * 255 + 15) / 31);
+      out[1] = static_cast<unsigned char>((g * 255 + 15) / 31);
+      out[2] = static_cast<unsigned char>((b * 255 + 15) / 31);
       src += 2;
     } else {
       out[0] = src[2];

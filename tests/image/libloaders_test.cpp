@@ -1,0 +1,219 @@
+// Tests of the library-backed loaders on pictures written here through the
+// same libraries: JPEG from files and memory, PNG depths, TIFF orientation.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include <jpeglib.h>
+#include <jerror.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include "base/imageloaders.h"
+#include "testutil.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+// A smooth colour picture (smooth so that JPEG keeps it close).
+unsigned char shade(int x, int y, int c) { return static_cast<unsigned char>((x * (c + 1) + y * (3 - c)) / 8); }
+
+std::string writeJpeg(std::string const& name, int w, int h, int quality = 95) {
+  std::string path = scratchDir() + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(h);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  Bytes row(size_t(w) * 3);
+  while (c.next_scanline < c.image_height) {
+    for (int x = 0; x < w; ++x)
+      for (int k = 0; k < 3; ++k) row[size_t(x) * 3 + size_t(k)] = shade(x, int(c.next_scanline), k);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+  return path;
+}
+
+// A w x h PNG of the given colour type and depth whose samples are all v.
+std::string writePng(std::string const& name, int w, int h, int colourType, int depth, int sampleValue) {
+  std::string path = scratchDir() + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), depth, colourType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  int channels = colourType == PNG_COLOR_TYPE_RGB ? 3 : colourType == PNG_COLOR_TYPE_RGBA ? 4 : colourType == PNG_COLOR_TYPE_GA ? 2 : 1;
+  Bytes row((size_t(w) * size_t(channels) * size_t(depth) + 7) / 8, static_cast<unsigned char>(sampleValue));
+  for (int y = 0; y < h; ++y) png_write_row(png, row.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  return path;
+}
+
+ImagePtr quietly(Image* (*fn)(void*), void* arg, std::string* out = nullptr, std::string* err = nullptr) {
+  CaptureStdout();
+  CaptureStderr();
+  ImagePtr img(fn(arg));
+  std::string e = GetCapturedStderr(), o = GetCapturedStdout();
+  if (out) *out = o;
+  if (err) *err = e;
+  return img;
+}
+
+}  // namespace
+
+TEST(JpegLoader, ColourPictureIsTopFirstRgb) {
+  std::string path = writeJpeg("colour.jpg", 640, 480);
+  ImagePtr img(imageLoadJPEG.load(path.c_str(), "JPG"));
+  ASSERT_TRUE(img);
+  EXPECT_EQ(img->bitsPerPixel, 24);
+  EXPECT_EQ(img->dataBytes(), 921600u);
+  // Row 0 is the picture's top row: compare corners, within JPEG's error.
+  for (int y : {0, 479})
+    for (int x : {0, 639})
+      for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(img->data[(size_t(y) * 640 + size_t(x)) * 3 + size_t(k)], shade(x, y, k), 6) << x << "," << y;
+  EXPECT_EQ(imageLoadJPEG.load(path.c_str(), "png"), nullptr);
+  ImagePtr viaJpeg(imageLoadJPEG.load(path.c_str(), "jpeg"));
+  EXPECT_TRUE(viaJpeg);
+}
+
+TEST(JpegLoader, MemoryBlocksDecodeLikeFiles) {
+  std::string path = writeJpeg("block.jpg", 640, 480, 100);
+  Bytes block = readWhole(path);
+  ASSERT_GT(block.size(), 2u * 4096u);  // several refills of the input buffer
+  ImagePtr fromFile(imageLoadJPEG.load(path.c_str(), "jpg"));
+  ImagePtr fromMemory(imageLoadJPEG.loadFromMemory(reinterpret_cast<char const*>(block.data()), block.size()));
+  ASSERT_TRUE(fromFile && fromMemory);
+  EXPECT_TRUE(pixels(*fromFile) == pixels(*fromMemory));
+
+  // A block cut short runs into the fake end marker and fails.
+  std::string out, err;
+  struct Arg {
+    Bytes const* b;
+    size_t n;
+  } half{&block, block.size() / 2};
+  ImagePtr cut = quietly(
+      [](void* a) {
+        Arg* arg = static_cast<Arg*>(a);
+        return imageLoadJPEG.loadFromMemory(reinterpret_cast<char const*>(arg->b->data()), arg->n);
+      },
+      &half, &out, &err);
+  EXPECT_FALSE(cut);
+  EXPECT_NE(out.find("jpeg error: " + std::to_string(JWRN_JPEG_EOF)), std::string::npos) << out;
+  EXPECT_NE(out.find("ImageLoadJPEG::loadFromMemory() error: jpeg error was hit\n"), std::string::npos) << out;
+
+  // An empty block is the library's "empty input" error.
+  Arg empty{&block, 0};
+  ImagePtr none = quietly(
+      [](void* a) {
+        Arg* arg = static_cast<Arg*>(a);
+        return imageLoadJPEG.loadFromMemory(reinterpret_cast<char const*>(arg->b->data()), arg->n);
+      },
+      &empty, &out, &err);
+  EXPECT_FALSE(none);
+  EXPECT_NE(out.find("jpeg error: " + std::to_string(JERR_INPUT_EMPTY) + "\n"), std::string::npos) << out;
+}
+
+TEST(JpegLoader, FailuresReportOnStandardOutput) {
+  CaptureStdout();
+  EXPECT_EQ(imageLoadJPEG.load("/nonexistent/x.jpg", "jpg"), nullptr);
+  EXPECT_EQ(GetCapturedStdout(),
+            "ImageLoadJPEG::load(/nonexistent/x.jpg) error: couldn't open file /nonexistent/x.jpg\n");
+
+  std::string text = writeScratch("text.jpg", std::string("this is not a picture at all"));
+  CaptureStdout();
+  CaptureStderr();
+  EXPECT_EQ(imageLoadJPEG.load(text.c_str(), "jpg"), nullptr);
+  std::string err = GetCapturedStderr(), out = GetCapturedStdout();
+  EXPECT_NE(out.find("jpeg error: " + std::to_string(JERR_NO_SOI) + "\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("ImageLoadJPEG::load(" + text + ") error: jpeg error was hit\n"), std::string::npos) << out;
+}
+
+TEST(PngLoader, EveryColourTypeBecomesRgbOrRgba) {
+  struct Case {
+    int type, depth, value;
+    int bits;
+    Bytes first;  // the first pixel's bytes
+  } cases[] = {
+      {PNG_COLOR_TYPE_RGBA, 8, 200, 32, {200, 200, 200, 200}},
+      {PNG_COLOR_TYPE_RGB, 8, 17, 24, {17, 17, 17}},
+      {PNG_COLOR_TYPE_RGB, 16, 0x12, 24, {0x12, 0x12, 0x12}},  // 0x1212 stripped to 0x12
+      {PNG_COLOR_TYPE_GRAY, 8, 99, 24, {99, 99, 99}},
+      {PNG_COLOR_TYPE_GRAY, 1, 0xFF, 24, {255, 255, 255}},
+      {PNG_COLOR_TYPE_GRAY, 4, 0x33, 24, {0x33, 0x33, 0x33}},  // 3 scaled to 8 bits
+      {PNG_COLOR_TYPE_GA, 8, 7, 32, {7, 7, 7, 7}},
+      {PNG_COLOR_TYPE_GA, 16, 0xAB, 32, {0xAB, 0xAB, 0xAB, 0xAB}},
+  };
+  int i = 0;
+  for (Case const& c : cases) {
+    std::string path = writePng("t" + std::to_string(i++) + ".png", 5, 3, c.type, c.depth, c.value);
+    ImagePtr img(imageLoadPNG.load(path.c_str(), "PNG"));
+    ASSERT_TRUE(img) << c.type << "/" << c.depth;
+    EXPECT_EQ(img->bitsPerPixel, c.bits) << c.type << "/" << c.depth;
+    EXPECT_EQ(img->width, 5);
+    EXPECT_EQ(img->height, 3);
+    EXPECT_EQ(Bytes(img->data, img->data + c.bits / 8), c.first) << c.type << "/" << c.depth;
+    EXPECT_TRUE(pixels(*img) == Bytes(img->dataBytes(), 0) || img->data[img->dataBytes() - 1] == c.first.back());
+  }
+  CaptureStdout();
+  EXPECT_EQ(imageLoadPNG.load("/nonexistent/x.png", "png"), nullptr);
+  EXPECT_EQ(GetCapturedStdout(), "ImageLoadPNG::load(/nonexistent/x.png) error: couldn't open file /nonexistent/x.png\n");
+  std::string text = writeScratch("text.png", std::string("not a png"));
+  CaptureStdout();
+  CaptureStderr();
+  EXPECT_EQ(imageLoadPNG.load(text.c_str(), "png"), nullptr);
+  std::string err = GetCapturedStderr();
+  EXPECT_EQ(GetCapturedStdout(), "ImageLoadPNG::load(" + text + ") error: png_jmpbuf was hit\n");
+}
+
+TEST(TiffLoader, OrientationAndSampleCounts) {
+  // A 2 x 3 RGB file stored bottom row first: rows (top to bottom) 10, 20, 30.
+  std::string path = scratchDir() + "/bottomup.tif";
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  ASSERT_TRUE(t);
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 2);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, 3);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 3);
+  for (int r = 0; r < 3; ++r) {
+    unsigned char v = static_cast<unsigned char>(30 - 10 * r);  // stored bottom first
+    unsigned char row[6] = {v, 1, 2, v, 1, 2};
+    TIFFWriteScanline(t, row, uint32_t(r), 0);
+  }
+  TIFFClose(t);
+  ImagePtr img(imageLoadTIFF.load(path.c_str(), "TIFF"));
+  ASSERT_TRUE(img);
+  EXPECT_EQ(img->bitsPerPixel, 24);
+  EXPECT_EQ(pixels(*img), (Bytes{10, 1, 2, 10, 1, 2, 20, 1, 2, 20, 1, 2, 30, 1, 2, 30, 1, 2}));
+
+  CaptureStdout();
+  CaptureStderr();
+  EXPECT_EQ(imageLoadTIFF.load("/nonexistent/x.tif", "tif"), nullptr);
+  GetCapturedStderr();
+  EXPECT_EQ(GetCapturedStdout(), "ImageLoadTIFF::load(/nonexistent/x.tif) error:  couldn't open file /nonexistent/x.tif\n");
+}

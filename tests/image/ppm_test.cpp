@@ -1,0 +1,114 @@
+// Tests of the P3 decoder: sample tokens, short files, header forms and sizes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/imageloadppm.h"
+#include "testutil.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+ImagePtr decode(std::string const& text) { return ImagePtr(ImageLoadPPM::decode(text.data(), text.size())); }
+
+}  // namespace
+
+TEST(Ppm, SamplesInFileOrderOverAnyLines) {
+  ImagePtr img = decode("P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n");
+  ASSERT_TRUE(img);
+  EXPECT_EQ(img->width, 2);
+  EXPECT_EQ(img->height, 2);
+  EXPECT_EQ(img->bitsPerPixel, 24);
+  EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+  // One line far longer than any line buffer, with numbers across every
+  // position, reads the same as one sample per line.
+  std::string longLine, perLine;
+  Bytes expect;
+  for (int i = 0; i < 300; ++i) {
+    longLine += std::to_string((i * 37) % 256) + (i % 7 ? " " : "  ");
+    perLine += std::to_string((i * 37) % 256) + "\n";
+    expect.push_back(static_cast<unsigned char>((i * 37) % 256));
+  }
+  ImagePtr a = decode("P3\n#\n10 10\n255\n" + longLine + "\n");
+  ImagePtr b = decode("P3\n#\n10 10\n255\n" + perLine);
+  ASSERT_TRUE(a);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(pixels(*a), expect);
+  EXPECT_EQ(pixels(*b), expect);
+}
+
+TEST(Ppm, TokenRules) {
+  // 256 keeps its low byte; a negative value wraps; a tab joins two numbers
+  // into one token of which the first counts; lone line ends and words are
+  // not samples; "0" and "007" are; CR before the line end is harmless.
+  ImagePtr img = decode("P3\n#\n3 1\n255\n256 -1 \n 5\t6 word 0 \r\n007 9\r\n");
+  ASSERT_TRUE(img);
+  EXPECT_EQ(pixels(*img), (Bytes{0, 255, 5, 0, 7, 9, 0, 0, 0}));
+
+  // Huge numbers keep the low byte of their value.
+  ImagePtr big = decode("P3\n#\n1 1\n255\n99999999999999999999 4294967297 300\n");
+  ASSERT_TRUE(big);
+  EXPECT_EQ(pixels(*big), (Bytes{255, 1, 44}));
+}
+
+TEST(Ppm, MissingSamplesAreZeroAndExtraOnesIgnored) {
+  ImagePtr img = decode("P3\n#\n2 2\n255\n1 2 3 4");
+  ASSERT_TRUE(img);
+  EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+  ImagePtr none = decode("P3\n#\n2 1\n255\n");
+  ASSERT_TRUE(none);
+  EXPECT_EQ(pixels(*none), Bytes(6, 0));
+
+  ImagePtr extra = decode("P3\n#\n1 1\n255\n1 2 3 4 5 6 garbage");
+  ASSERT_TRUE(extra);
+  EXPECT_EQ(pixels(*extra), (Bytes{1, 2, 3}));
+}
+
+TEST(Ppm, HeaderForms) {
+  // With the comment line, without one, with several, with a comment line
+  // that is not marked, and with the size split over lines.
+  for (std::string head : {"P3\n# c\n2 1\n255\n", "P3\n2 1\n255\n", "P3\n# a\n# b\n2 1 255\n",
+                           "P3\ncreated by a tool\n2 1\n255\n", "P3 2\n1\n# late\n255\n"}) {
+    ImagePtr img = decode(head + "1 2 3 4 5 6\n");
+    ASSERT_TRUE(img) << head;
+    EXPECT_EQ(img->width, 2) << head;
+    EXPECT_EQ(img->height, 1) << head;
+    EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3, 4, 5, 6})) << head;
+  }
+}
+
+TEST(Ppm, RefusesOtherFormsAndBadSizes) {
+  for (std::string text :
+       {"", "P", "P6\n2 1\n255\n\x01\x02\x03\x04\x05\x06", "P2\n2 1\n255\n1 2\n", "P1\n2 1\n0 1\n", "P3x\n1 1\n255\n0 0 0",
+        "P3\n#\n0 4\n255\n", "P3\n#\n4 0\n255\n", "P3\n#\n-4 4\n255\n", "P3\n#\n4\n", "P3\n#\n4 4\n",
+        "P3\n#\n4 4\n0\n", "P3\n#\n4 4\n70000\n", "P3\n#\n4x 4\n255\n", "P3\n#\n99999999999 1\n255\n",
+        "P3\n#\n100000 100000\n255\n1 2 3\n", "P3\n#\n32768 32768\n255\n"}) {
+    EXPECT_FALSE(decode(text)) << text;
+  }
+  // The largest allowed side still decodes when the total is within bounds.
+  ImagePtr wide = decode("P3\n#\n32768 1\n255\n9\n");
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->data[0], 9);
+}
+
+TEST(Ppm, LoaderIsSilent) {
+  EXPECT_EQ(imageLoadPPM.load("x.ppm", "pgm"), nullptr);
+  std::string good = writeScratch("good.ppm", std::string("P3\n#\n1 1\n255\n1 2 3\n"));
+  ImagePtr img(imageLoadPPM.load(good.c_str(), "PPM"));
+  ASSERT_TRUE(img);
+  EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3}));
+
+  std::string bad = writeScratch("bad.ppm", std::string("P6\n1 1\n255\nabc"));
+  CaptureStdout();
+  CaptureStderr();
+  EXPECT_EQ(imageLoadPPM.load(bad.c_str(), "ppm"), nullptr);
+  EXPECT_EQ(imageLoadPPM.load("/nonexistent.ppm", "ppm"), nullptr);
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), "");
+}
