@@ -15,8 +15,8 @@ struct Rgb {
 // Fired-clay colours from deep red through orange to brown; each brick picks one
 // and varies it a little, so the wall does not look stamped.
 Rgb const brickPalette[] = {
-    {158, 62, 42}, {176, 84, 52}, {132, 52, 38}, {168, 96, 66},
-    {122, 58, 42}, {186, 102, 62}, {146, 70, 48}, {104, 46, 36},
+    {150, 50, 32}, {196, 98, 50}, {120, 62, 40}, {96, 42, 32},
+    {184, 88, 66}, {168, 110, 68}, {136, 44, 30}, {204, 120, 64},
 };
 
 float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
@@ -71,8 +71,8 @@ bool makeBrickWall(int size, int courses, unsigned seed, BrickWallMaps& out, std
   int const courseH = size / courses;
   int const brickW = size / 2;
   float const unit = static_cast<float>(size) / 256.0f;  // features are tuned at 256 pixels
-  float const halfJoint = 4.0f * unit;
-  float const bevel = 6.0f * unit;
+  float const halfJoint = 5.0f * unit;
+  float const bevel = 4.0f * unit;
   float const corner = 3.0f * unit;
   float const cells = 8.0f / static_cast<float>(size);  // noise lattice: 8 cells per tile
 
@@ -108,7 +108,7 @@ bool makeBrickWall(int size, int courses, unsigned seed, BrickWallMaps& out, std
 
       // Colour: lighter sandy mortar; warm brick colour with blotches and grain,
       // a little darker on the bevel where the edge turns away.
-      Rgb const mortar = {196.0f, 188.0f, 170.0f};
+      Rgb const mortar = {206.0f, 198.0f, 180.0f};
       float const mortarShade = 0.85f + 0.25f * grain;
       Rgb const base = brickPalette[static_cast<size_t>(brickRand * 8.0f) & 7];
       float const tint = 0.9f + 0.2f * brickRand2;
