@@ -46,11 +46,18 @@ protected:
     }
   }
 
-  // One frame with the pointer at GUI point (x, y) (whole numbers) and the
+  // GUI units per pixel from now on: the root's scale. With 4, points can be
+  // given in quarter units.
+  void setUnit(float u) {
+    unit = u;
+    root->setScale(pwn::Vec2(u, u));
+  }
+
+  // One frame with the pointer at GUI point (x, y) (whole pixels) and the
   // given buttons down; returns what the input pass returned.
   bool frame(float x, float y, bool primary = false, bool secondary = false) {
     // GUI y = window height - handler y = raw y + 1 (the handler flips y).
-    mouseImp.setCursorPos(static_cast<int>(x), static_cast<int>(y) - 1);
+    mouseImp.setCursorPos(static_cast<int>(x * unit), static_cast<int>(y * unit) - 1);
     mouseImp.setButtonPress(PMouseHandler::PRIMARY, primary);
     mouseImp.setButtonPress(PMouseHandler::SECONDARY, secondary);
     dispImp.update();
@@ -71,4 +78,5 @@ protected:
   MouseHandler mouseImp;
   KeyboardHandler kbdImp;
   pwn::Object* root = nullptr;
+  float unit = 1;
 };

@@ -2,6 +2,8 @@
 // drawing primitives and every widget.
 #pragma once
 
+#include "menu/basemenu.h"
+#include "menu/basemenuentry.h"
 #include "menu/checkbox.h"
 #include "menu/closebutton.h"
 #include "menu/draw.h"
@@ -12,6 +14,16 @@
 #include "menu/radio.h"
 #include "menu/radiogroup.h"
 #include "menu/resizelistener.h"
+#include "menu/scrollarea.h"
+#include "menu/scrollareabar.h"
+#include "menu/scrollbar.h"
+#include "menu/scrollcontainer.h"
+#include "menu/scrolltab.h"
+#include "menu/select.h"
+#include "menu/selectcontents.h"
+#include "menu/submenu.h"
+#include "menu/submenuentry.h"
 #include "menu/text.h"
 #include "menu/textfield.h"
+#include "menu/textscrollcontainer.h"
 #include "menu/window.h"

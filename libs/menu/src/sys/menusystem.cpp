@@ -117,8 +117,16 @@ bool MenuSystem::getInput() {
 
   bool handled = false;
   if (Object* cap = capture.get()) {
+    // The captured object gets the pointer in its parent's content coordinates:
+    // the pointer in the root's content coordinates (the root may be scaled),
+    // less the position of that parent's content origin within the root.
+    _vec<2, float> inRoot = m - r->pos;
+    inRoot.x /= r->scale.x;
+    inRoot.y /= r->scale.y;
+    inRoot += r->contentOffset;
+    _vec<2, float> at = cap == r ? m : inRoot - cap->getAbsPos() + cap->pos - cap->contentOffset;
     skipCaptured = false;
-    handled = processMouseEvent(cap, event, m - cap->getAbsPos() + cap->pos) != 0;
+    handled = processMouseEvent(cap, event, at) != 0;
     skipCaptured = true;
   }
   if (!handled) handled = processMouseEvent(r, event, m) != 0;
