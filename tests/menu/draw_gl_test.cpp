@@ -181,6 +181,75 @@ TEST_F(MenuDraw, ChildOutsideItsParentIsClippedAndHiddenSubtreesDrawNothing) {
   EXPECT_EQ(count(f, 0, 0, S, S, [](GLTestContext::RGBA p) { return !isBlack(p); }), 0);
 }
 
+TEST_F(MenuDraw, ScrollAreaKeepsItsContentInside) {
+  pwn::ScrollContainer* content = new pwn::ScrollContainer(Vec2(0, 0), Vec2(200, 200));
+  content->setBackgroundColor(0xFF0000FFu);  // red
+  content->setBorderColor(0);
+  pwn::Object* wide = new pwn::Object(Vec2(50, 10), Vec2(100, 20));
+  wide->setBackgroundColor(0xFF00FF00u);  // green
+  wide->setBorderColor(0);
+  content->addChild(wide);
+  pwn::ScrollArea* area = new pwn::ScrollArea(Vec2(20, 20), Vec2(60, 40), content);
+  area->setBorderColor(0);
+  root->addChild(area);
+  area->hBar->setSliderPos(30, false);  // content moves 30 to the left
+
+  auto f = draw();
+  auto red = [](GLTestContext::RGBA p) { return p.r > 200 && p.g < 40 && p.b < 40; };
+  auto green = [](GLTestContext::RGBA p) { return p.g > 200 && p.r < 40 && p.b < 40; };
+  auto lit = [](GLTestContext::RGBA p) { return !isBlack(p); };
+  EXPECT_TRUE(red(at(f, 25, 25)));
+  // The green child, scrolled to x 20 of the area, reaches its right edge and
+  // no further.
+  EXPECT_TRUE(green(at(f, 45, 35)));
+  EXPECT_TRUE(green(at(f, 75, 35)));
+  // Nothing outside the area's rectangle (20, 20)-(80, 60); the bars'
+  // outlines run along its edges, and a one-pixel line may light the pixel
+  // row just beyond the edge it lies on, so those rows are left out.
+  EXPECT_EQ(count(f, 81, 0, S, S, lit), 0);
+  EXPECT_EQ(count(f, 0, 61, S, S, lit), 0);
+  EXPECT_EQ(count(f, 0, 0, 19, S, lit), 0);
+  EXPECT_EQ(count(f, 0, 0, S, 19, lit), 0);
+  EXPECT_EQ(count(f, 81, 0, S, S, green), 0);
+  EXPECT_EQ(count(f, 0, 0, 20, S, red), 0);
+  // The bars are drawn over the content along the bottom and right edges.
+  EXPECT_FALSE(red(at(f, 40, 59)));
+  EXPECT_FALSE(red(at(f, 79, 40)));
+  EXPECT_TRUE(lit(at(f, 40, 59)));
+}
+
+TEST_F(MenuDraw, OpenMenuDrawsOutsideItsBar) {
+  root->setScale(Vec2(8, 8));  // 32 x 32 units
+  pwn::SubMenu* sub = new pwn::SubMenu(nullptr, new pwn::SubMenuEntry("Open", 1, nullptr, Vec2(0, 0)),
+                                       new pwn::SubMenuEntry("Quit", 2, nullptr, Vec2(0, 0)),
+                                       static_cast<pwn::SubMenuEntry*>(nullptr));
+  sub->setBackgroundColor(0xFFFF0000u);  // blue
+  sub->setSize(Vec2(10, 2));             // wider than its items' text
+  sub->setBorderColor(0);
+  pwn::BaseMenu* bar = new pwn::BaseMenu(Vec2(2, 2));
+  bar->setBorderColor(0);
+  root->addChild(bar);
+  pwn::BaseMenuEntry* file = new pwn::BaseMenuEntry("File", sub, root);
+  bar->addChild(file);
+  auto blue = [](GLTestContext::RGBA p) { return p.b > 200 && p.r < 40 && p.g < 40; };
+  auto f = draw();
+  EXPECT_EQ(count(f, 0, 0, S, S, blue), 0);  // closed
+
+  bar->mouseChild = file;
+  bar->mouseEvent(pwn::MouseEvent(pwn::MouseEvent::primaryPressed), Vec2(0.5f, 0.5f));
+  ASSERT_TRUE(sub->getVisible());
+  f = draw();
+  // The menu lies under the label, from (2, 3) to (12, 5) units, outside the
+  // one-unit-high bar; its items' text covers part of it.
+  EXPECT_GT(count(f, 16, 24, 96, 40, blue), 500);
+  EXPECT_EQ(count(f, 0, 0, S, 24, blue), 0);
+  EXPECT_EQ(count(f, 0, 40, S, S, blue), 0);
+  EXPECT_EQ(count(f, 96, 0, S, S, blue), 0);
+  // The label's text is drawn in the bar.
+  EXPECT_GT(count(f, 16, 16, 56, 24, [](GLTestContext::RGBA p) { return p.r > 200 && p.g > 200 && p.b > 200; }),
+            10);
+}
+
 TEST_F(MenuDraw, DrawingLeavesTheCallersStateAsItWas) {
   pwn::Object* o = new pwn::Object(Vec2(10, 10), Vec2(20, 20));
   root->addChild(o);
