@@ -152,4 +152,8 @@ TEST(Layout, EngineViewsAndTheirViewports) {
   EXPECT_EQ(b.viewports[Base::VP_TOP_LEFT].view, &front);
   EXPECT_EQ(b.viewports[Base::VP_BOTTOM_LEFT].view, &top);
   EXPECT_EQ(b.mainViewport, &b.viewports[Base::VP_FULL]);
+
+  // The quarters scissor their clears to their own rectangles.
+  for (int i = Base::VP_TOP_RIGHT; i <= Base::VP_BOTTOM_LEFT; ++i)
+    EXPECT_TRUE(b.viewports[i].scissor) << i;
 }

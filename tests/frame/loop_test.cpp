@@ -43,6 +43,31 @@ public:
     glGetIntegerv(GL_VIEWPORT, box);
     glViewports.push_back(_box<2, int>(box[0], box[1], box[0] + box[2], box[1] + box[3]));
     rects.push_back(vp->rect);
+    if (paint) fill(v);
+  }
+  // Covers the whole viewport in a colour that names the view: red for view 0,
+  // green for 1, blue for 2, white for 3.
+  void fill(View const* v) {
+    static unsigned char const colours[4][3] = {
+        {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    int i = static_cast<int>(v - base.views);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor3ubv(colours[i]);
+    glBegin(GL_QUADS);
+    glVertex2f(-1, -1);
+    glVertex2f(1, -1);
+    glVertex2f(1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
   }
   void clear() {
     updates = 0;
@@ -51,6 +76,7 @@ public:
     rects.clear();
   }
   int updates = 0;
+  bool paint = false;
   std::vector<View const*> views;
   std::vector<_box<2, int> > glViewports;
   std::vector<_box<2, int> > rects;
@@ -176,6 +202,32 @@ TEST_F(FrameLoop, UpdateOnceAndRenderOncePerDrawnView) {
   EXPECT_EQ(plainCalls, 1);
   EXPECT_EQ(module.updates, 1);
   base.loopFunc = nullptr;
+}
+
+// Reads one pixel of the frame just drawn (before it is presented).
+std::vector<int> pixelAt(int x, int y) {
+  unsigned char px[4] = {0, 0, 0, 0};
+  glReadBuffer(GL_BACK);
+  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+  return {px[0], px[1], px[2]};
+}
+
+TEST_F(FrameLoop, FourViewLayoutShowsEveryQuarter) {
+  // Each quarter's clear must stay inside its own rectangle, or a later
+  // quarter wipes out the ones drawn before it.
+  base.restoreViewports();
+  module.paint = true;
+  sdlSys.setLoopFunc(nullptr);
+  sdlSys.preUpdate();
+  base.doLoop();
+  module.paint = false;
+  EXPECT_EQ(pixelAt(200, 450), (std::vector<int>{0, 255, 0}));     // top left: front view
+  EXPECT_EQ(pixelAt(600, 450), (std::vector<int>{0, 0, 255}));     // top right: side view
+  EXPECT_EQ(pixelAt(200, 150), (std::vector<int>{255, 0, 0}));     // bottom left: top view
+  EXPECT_EQ(pixelAt(600, 150), (std::vector<int>{255, 255, 255})); // bottom right: main view
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+  sdlSys.postUpdate();
+  sdlSys.setLoopFunc(base_loopCallback);
 }
 
 TEST_F(FrameLoop, SlowFrameIsClampedToATenthOfASecond) {

@@ -28,6 +28,9 @@ void Base::initViewports() {
   viewports[VP_TOP_RIGHT].view = &views[VIEW_SIDE];
   viewports[VP_TOP_LEFT].view = &views[VIEW_FRONT];
   viewports[VP_BOTTOM_LEFT].view = &views[VIEW_TOP];
+  // A clear ignores the GL viewport: without a scissor box each quarter would
+  // clear the whole window and wipe out the quarters drawn before it.
+  for (int i = VP_TOP_RIGHT; i <= VP_BOTTOM_LEFT; ++i) viewports[i].scissor = true;
 }
 
 void Base::restoreViewports() {
