@@ -2,10 +2,13 @@
 // shut-down, whole (InitBase) or in three steps for a host that drives them.
 #include "base/basemodule.h"
 
+#include "math/assert.h"
+
 BaseModule* baseModule = nullptr;
 
 void InitBase() {
   BaseModule* module = RegisterApplication();
+  ASSERT(module);
   module->init();
   module->loop();
   module->shutdown();
@@ -13,9 +16,17 @@ void InitBase() {
 
 void InitBasePiecewise() {
   baseModule = RegisterApplication();
+  ASSERT(baseModule);
   baseModule->init();
 }
 
-void LoopBasePiecewise() { baseModule->loop(); }
+// Both need InitBasePiecewise() first.
+void LoopBasePiecewise() {
+  ASSERT(baseModule);
+  baseModule->loop();
+}
 
-void ShutdownBasePiecewise() { baseModule->shutdown(); }
+void ShutdownBasePiecewise() {
+  ASSERT(baseModule);
+  baseModule->shutdown();
+}
