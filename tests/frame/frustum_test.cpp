@@ -118,17 +118,3 @@ TEST(Viewport, PixelPositionInTheTopView) {
   expectVec(vp.getPixelPos(_vec<2, int>(200, 50)), 10, 0, 14, "right centre");
   expectVec(vp.getPixelPos(_vec<2, int>(0, 0)), -10, -5, 14, "bottom left");
 }
-
-TEST(Viewport, Defaults) {
-  Viewport vp;
-  EXPECT_EQ(vp.rect, (_box<2, int>(0, 0, 1, 1)));
-  EXPECT_EQ(vp.view, nullptr);
-  EXPECT_FALSE(vp.scissor);
-  EXPECT_FALSE(vp.setClearColor);
-  EXPECT_TRUE(vp.doClear);
-  EXPECT_EQ(vp.clearMask, 0x4500u);
-  EXPECT_EQ(vp.clearColor.w, 0.0f);
-  EXPECT_FLOAT_EQ(Viewport().getAspect(), 1.0f);
-  vp.rect = _box<2, int>(10, 20, 410, 320);
-  EXPECT_FLOAT_EQ(vp.getAspect(), 0.75f);
-}

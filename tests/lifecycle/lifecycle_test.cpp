@@ -78,10 +78,3 @@ TEST(Lifecycle, ErrorTypedIntoTheConsoleIsAFatalEnd) {
   EXPECT_FALSE(contains(r.err, "gone")) << r.err;
   EXPECT_FALSE(contains(r.out, "caught an exception")) << r.out;
 }
-
-TEST(Lifecycle, ErrorWithoutMessageDoesNothing) {
-  // "error" alone is ignored; the program runs on until the watchdog stops it.
-  Outcome r = run(CONSOLE_PROGRAM, "error");
-  EXPECT_EQ(r.status, 3) << r.out << r.err;
-  EXPECT_TRUE(contains(r.out, "watchdog")) << r.out;
-}
