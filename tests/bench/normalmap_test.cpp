@@ -136,7 +136,7 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
     int w, h;
   };
   Size const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
-  float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 3e37f};
+  float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 1e30f, 3e37f};
   for (Size const& s : sizes) {
     size_t const n = static_cast<size_t>(s.w) * static_cast<size_t>(s.h);
     Bytes noise(n * 3), smooth(n * 3);
