@@ -49,16 +49,16 @@ __attribute__((target("avx2"))) inline __m256i normalsExact(__m256 dx, __m256 dy
                          _mm256_slli_epi32(packComponent(nz), 16));
 }
 
-// One packed component from a float estimate of it, and whether the estimate
-// is too close to a byte step to be trusted (a lane mask).
-__attribute__((target("avx2"))) inline __m256i packEstimate(__m256 q, __m256& doubtful) {
+// One packed component from a float estimate of it. `deviation` keeps, per
+// lane, the largest |frac - 0.5| seen, where frac = v - trunc(v) (exact): a lane
+// is too close to a byte step to be trusted when that exceeds 0.5 - 2^-12.
+__attribute__((target("avx2"))) inline __m256i packEstimate(__m256 q, __m256& deviation) {
   __m256 const one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), c255 = _mm256_set1_ps(255.0f);
-  __m256 const margin = _mm256_set1_ps(1.0f / 4096.0f), upper = _mm256_set1_ps(1.0f - 1.0f / 4096.0f);
+  __m256 const signBit = _mm256_set1_ps(-0.0f);
   __m256 const v = _mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(q, one), half), c255);
   __m256i const t = _mm256_cvttps_epi32(v);
   __m256 const frac = _mm256_sub_ps(v, _mm256_cvtepi32_ps(t));
-  doubtful = _mm256_or_ps(doubtful, _mm256_or_ps(_mm256_cmp_ps(frac, margin, _CMP_LT_OQ),
-                                                 _mm256_cmp_ps(frac, upper, _CMP_GT_OQ)));
+  deviation = _mm256_max_ps(deviation, _mm256_andnot_ps(signBit, _mm256_sub_ps(frac, half)));
   return t;
 }
 
@@ -137,6 +137,7 @@ __attribute__((target("avx2"))) int normalsAvx2(float const* up, float const* cu
   __m256 const zf = _mm256_set1_ps(zTerm);
   __m256 const zero = _mm256_setzero_ps();
   __m256 const threeHalves = _mm256_set1_ps(1.5f), halfV = _mm256_set1_ps(0.5f);
+  __m256 const trusted = _mm256_set1_ps(0.5f - 1.0f / 4096.0f);
   __m256i const flatRgb = _mm256_set1_epi32(static_cast<int>(packNormal(0.0f, 0.0f, zTerm)));
   int x = from;
   for (; x + 8 <= width; x += 8) {
@@ -146,11 +147,12 @@ __attribute__((target("avx2"))) int normalsAvx2(float const* up, float const* cu
     __m256 const r0 = _mm256_rsqrt_ps(sum);
     __m256 const inv = _mm256_mul_ps(
         r0, _mm256_sub_ps(threeHalves, _mm256_mul_ps(_mm256_mul_ps(halfV, sum), _mm256_mul_ps(r0, r0))));
-    __m256 doubtful = zero;
+    __m256 deviation = zero;
     __m256i rgb = _mm256_or_si256(
-        _mm256_or_si256(packEstimate(_mm256_mul_ps(dx, inv), doubtful),
-                        _mm256_slli_epi32(packEstimate(_mm256_mul_ps(dy, inv), doubtful), 8)),
-        _mm256_slli_epi32(packEstimate(_mm256_mul_ps(zf, inv), doubtful), 16));
+        _mm256_or_si256(packEstimate(_mm256_mul_ps(dx, inv), deviation),
+                        _mm256_slli_epi32(packEstimate(_mm256_mul_ps(dy, inv), deviation), 8)),
+        _mm256_slli_epi32(packEstimate(_mm256_mul_ps(zf, inv), deviation), 16));
+    __m256 const doubtful = _mm256_cmp_ps(deviation, trusted, _CMP_GT_OQ);
     __m256 const flat = _mm256_and_ps(_mm256_cmp_ps(dx, zero, _CMP_EQ_OQ), _mm256_cmp_ps(dy, zero, _CMP_EQ_OQ));
     rgb = _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(rgb), _mm256_castsi256_ps(flatRgb), flat));
     if (_mm256_movemask_ps(_mm256_andnot_ps(flat, doubtful)) != 0) rgb = normalsExact(dx, dy, sum, zTerm);

@@ -55,15 +55,15 @@ BUMPMAP_AVX512 inline __m512i normalsExact(__m512 dx, __m512 dy, __m512 sum, flo
                          _mm512_slli_epi32(packComponent(nz), 16));
 }
 
-// One packed component from a float estimate of it; lanes too close to a byte
-// step to be trusted are added to `doubtful`. The fraction v - trunc(v) comes
-// exactly from the reduce instruction.
-BUMPMAP_AVX512 inline __m512i packEstimate(__m512 q, __mmask16& doubtful) {
+// One packed component from a float estimate of it. `deviation` keeps, per
+// lane, the largest |frac - 0.5| seen, where frac = v - trunc(v) comes exactly
+// from the reduce instruction: a lane is too close to a byte step to be trusted
+// when that exceeds 0.5 - 2^-12.
+BUMPMAP_AVX512 inline __m512i packEstimate(__m512 q, __m512& deviation) {
   __m512 const one = _mm512_set1_ps(1.0f), half = _mm512_set1_ps(0.5f), c255 = _mm512_set1_ps(255.0f);
   __m512 const v = _mm512_mul_ps(_mm512_mul_ps(_mm512_add_ps(q, one), half), c255);
   __m512 const frac = _mm512_reduce_ps(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-  doubtful |= _mm512_cmp_ps_mask(frac, _mm512_set1_ps(1.0f / 4096.0f), _CMP_LT_OQ);
-  doubtful |= _mm512_cmp_ps_mask(frac, _mm512_set1_ps(1.0f - 1.0f / 4096.0f), _CMP_GT_OQ);
+  deviation = _mm512_max_ps(deviation, _mm512_abs_ps(_mm512_sub_ps(frac, half)));
   return _mm512_cvttps_epi32(v);
 }
 
@@ -76,19 +76,22 @@ bool haveAvx512() {
 }
 
 BUMPMAP_AVX512 int heightsAvx512(unsigned char const* src, int from, int width, float* h, uint32_t* alpha) {
-  // Sixteen pixels are 48 bytes, loaded under a mask so nothing past them is
-  // touched. Each 128-bit lane is then given the 12 bytes of four pixels (plus
-  // 4 unused), and in-lane byte shuffles pull R, G and B into 32-bit slots.
+  // Sixteen pixels are 48 bytes, loaded as 32 + 16 so nothing past them is
+  // touched (a masked load would do the same, but is slow on some processors).
+  // Each 128-bit lane is then given the 12 bytes of four pixels (plus 4 unused),
+  // and in-lane byte shuffles pull R, G and B into 32-bit slots.
   __m512i const lanes = _mm512_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 11);
   __m512i const pickR = _mm512_broadcast_i32x4(_mm_setr_epi8(0, -1, -1, -1, 3, -1, -1, -1, 6, -1, -1, -1, 9, -1, -1, -1));
   __m512i const pickG = _mm512_broadcast_i32x4(_mm_setr_epi8(1, -1, -1, -1, 4, -1, -1, -1, 7, -1, -1, -1, 10, -1, -1, -1));
   __m512i const pickB = _mm512_broadcast_i32x4(_mm_setr_epi8(2, -1, -1, -1, 5, -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1));
   __m512 const wR = _mm512_set1_ps(lumR), wG = _mm512_set1_ps(lumG), wB = _mm512_set1_ps(lumB);
   __m512 const c255 = _mm512_set1_ps(255.0f);
-  __mmask64 const first48 = (__mmask64(1) << 48) - 1;
   int x = from;
   for (; x + 16 <= width; x += 16) {
-    __m512i const raw = _mm512_maskz_loadu_epi8(first48, src + 3 * static_cast<size_t>(x));
+    unsigned char const* p = src + 3 * static_cast<size_t>(x);
+    __m512i const raw = _mm512_inserti32x4(
+        _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<__m256i const*>(p))),
+        _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + 32)), 2);
     __m512i const bytes = _mm512_permutexvar_epi32(lanes, raw);
     __m512 const r = _mm512_cvtepi32_ps(_mm512_shuffle_epi8(bytes, pickR));
     __m512 const g = _mm512_cvtepi32_ps(_mm512_shuffle_epi8(bytes, pickG));
@@ -109,6 +112,7 @@ BUMPMAP_AVX512 int normalsAvx512(float const* up, float const* cur, float const*
   __m512 const zf = _mm512_set1_ps(zTerm);
   __m512 const zero = _mm512_setzero_ps();
   __m512 const threeHalves = _mm512_set1_ps(1.5f), halfV = _mm512_set1_ps(0.5f);
+  __m512 const trusted = _mm512_set1_ps(0.5f - 1.0f / 4096.0f);
   __m512i const flatRgb = _mm512_set1_epi32(static_cast<int>(packNormal(0.0f, 0.0f, zTerm)));
   int x = from;
   for (; x + 16 <= width; x += 16) {
@@ -118,14 +122,15 @@ BUMPMAP_AVX512 int normalsAvx512(float const* up, float const* cur, float const*
     __m512 const r0 = _mm512_rsqrt14_ps(sum);
     __m512 const inv = _mm512_mul_ps(
         r0, _mm512_sub_ps(threeHalves, _mm512_mul_ps(_mm512_mul_ps(halfV, sum), _mm512_mul_ps(r0, r0))));
-    __mmask16 doubtful = 0;
+    __m512 deviation = zero;
     __m512i rgb = _mm512_or_si512(
-        _mm512_or_si512(packEstimate(_mm512_mul_ps(dx, inv), doubtful),
-                        _mm512_slli_epi32(packEstimate(_mm512_mul_ps(dy, inv), doubtful), 8)),
-        _mm512_slli_epi32(packEstimate(_mm512_mul_ps(zf, inv), doubtful), 16));
+        _mm512_or_si512(packEstimate(_mm512_mul_ps(dx, inv), deviation),
+                        _mm512_slli_epi32(packEstimate(_mm512_mul_ps(dy, inv), deviation), 8)),
+        _mm512_slli_epi32(packEstimate(_mm512_mul_ps(zf, inv), deviation), 16));
     __mmask16 const flat = _mm512_cmp_ps_mask(dx, zero, _CMP_EQ_OQ) & _mm512_cmp_ps_mask(dy, zero, _CMP_EQ_OQ);
     rgb = _mm512_mask_blend_epi32(flat, rgb, flatRgb);
-    if (doubtful & ~flat) rgb = normalsExact(dx, dy, sum, zTerm);
+    if (_mm512_mask_cmp_ps_mask(static_cast<__mmask16>(~flat), deviation, trusted, _CMP_GT_OQ))
+      rgb = normalsExact(dx, dy, sum, zTerm);
     _mm512_storeu_si512(out + 4 * static_cast<size_t>(x), _mm512_or_si512(_mm512_loadu_si512(alpha + x), rgb));
   }
   return x;

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "BumpMap.h"
+#include "BumpMapRows.h"
 
 namespace {
 
@@ -169,4 +171,77 @@ TEST(NormalMapArithmetic, EveryPossibleGreyStepPacksLikeTheDirectLoop) {
     }
   for (float scale : {100.0f, 7.0f})
     EXPECT_EQ(fast(rgb, w, h, scale), reference(rgb, w, h, scale)) << scale;
+}
+
+// Each vector row kernel on its own against the scalar arithmetic, so the
+// narrower kernels are checked in full even where wider ones exist.
+TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
+  using namespace BumpMapRows;
+  std::mt19937 rng(99);
+  int const width = 203;  // whole groups of 16 and 8, and a tail
+  Bytes rgb(static_cast<size_t>(width) * 3);
+  for (auto& c : rgb) c = static_cast<unsigned char>(rng());
+  // Every tenth texel copies the colour two to its left, so the texel between
+  // them has equal neighbours (dx = 0); with equal rows above and below
+  // (dy = 0) those are flat texels among the noise.
+  for (int x = 10; x < width; x += 10)
+    for (int c = 0; c < 3; ++c) rgb[static_cast<size_t>(x) * 3 + static_cast<size_t>(c)] = rgb[static_cast<size_t>(x - 2) * 3 + static_cast<size_t>(c)];
+
+  std::vector<float> wantH(width);
+  std::vector<uint32_t> wantA(width);
+  for (int x = 0; x < width; ++x) {
+    float const lum = luminance(rgb.data() + 3 * static_cast<size_t>(x));
+    wantH[static_cast<size_t>(x)] = lum / 255.0f;
+    wantA[static_cast<size_t>(x)] = static_cast<uint32_t>(static_cast<int>(lum)) << 24;
+  }
+  using Heights = int (*)(unsigned char const*, int, int, float*, uint32_t*);
+  std::vector<std::pair<char const*, Heights>> heightKernels;
+  if (haveAvx2()) heightKernels.push_back({"AVX2", heightsAvx2});
+  if (haveAvx512()) heightKernels.push_back({"AVX-512", heightsAvx512});
+  for (auto const& k : heightKernels) {
+    std::vector<float> h(width, -1.0f);
+    std::vector<uint32_t> a(width, 1u);
+    int const done = k.second(rgb.data(), 0, width, h.data(), a.data());
+    ASSERT_GT(done, width - 16) << k.first;
+    for (int x = 0; x < done; ++x) {
+      ASSERT_EQ(h[static_cast<size_t>(x)], wantH[static_cast<size_t>(x)]) << k.first << " column " << x;
+      ASSERT_EQ(a[static_cast<size_t>(x)], wantA[static_cast<size_t>(x)]) << k.first << " column " << x;
+    }
+  }
+
+  // Three padded rows: the row itself and two shifted copies above and below.
+  auto padded = [&](int shift) {
+    std::vector<float> p(static_cast<size_t>(width) + 2);
+    for (int x = 0; x < width; ++x) p[static_cast<size_t>(x) + 1] = wantH[static_cast<size_t>((x + shift) % width)];
+    p[0] = p[static_cast<size_t>(width)];
+    p[static_cast<size_t>(width) + 1] = p[1];
+    return p;
+  };
+  std::vector<float> const up = padded(5), cur = padded(0), down = padded(5);  // equal rows: dy = 0 too
+  std::vector<float> const down2 = padded(17);
+  using Normals = int (*)(float const*, float const*, float const*, uint32_t const*, int, int, float, unsigned char*);
+  std::vector<std::pair<char const*, Normals>> normalKernels;
+  if (haveAvx2()) {
+    normalKernels.push_back({"AVX2", normalsAvx2});
+    normalKernels.push_back({"AVX2 exact", normalsAvx2Exact});
+  }
+  if (haveAvx512()) normalKernels.push_back({"AVX-512", normalsAvx512});
+  for (auto const& k : normalKernels)
+    for (float scale : {100.0f, 3.0f, -0.5f})
+      for (std::vector<float> const* below : {&down, &down2}) {
+        float const z = 2.0f / scale;
+        Bytes out(static_cast<size_t>(width) * 4, 0xEE);
+        int const done = k.second(up.data(), cur.data(), below->data(), wantA.data(), 0, width, z, out.data());
+        ASSERT_GT(done, width - 16) << k.first;
+        for (int x = 0; x < done; ++x) {
+          float const dx = cur[static_cast<size_t>(x)] - cur[static_cast<size_t>(x) + 2];
+          float const dy = up[static_cast<size_t>(x) + 1] - (*below)[static_cast<size_t>(x) + 1];
+          uint32_t const want = packNormal(dx, dy, z) | wantA[static_cast<size_t>(x)];
+          uint32_t const got = static_cast<uint32_t>(out[4 * static_cast<size_t>(x)]) |
+                               (static_cast<uint32_t>(out[4 * static_cast<size_t>(x) + 1]) << 8) |
+                               (static_cast<uint32_t>(out[4 * static_cast<size_t>(x) + 2]) << 16) |
+                               (static_cast<uint32_t>(out[4 * static_cast<size_t>(x) + 3]) << 24);
+          ASSERT_EQ(got, want) << k.first << " column " << x << " scale " << scale;
+        }
+      }
 }
