@@ -146,23 +146,6 @@ TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
   expectNear(m.getVertices()[6].basis.vec(2), vec3(0, 0, 1), "normal", 6);
 }
 
-TEST(Model3DFrames, ComputingTwiceGivesTheSameFrames) {
-  Model3D m = grid(true);
-  std::vector<Model3D::Vertex> const first = m.getVertices();
-  m.computeBasii();
-  for (size_t i = 0; i < first.size(); ++i) {
-    expectNear(m.getVertices()[i].basis.vec(0), first[i].basis.vec(0), "tangent", i);
-    EXPECT_EQ(m.getVertices()[i].handedness, first[i].handedness);
-  }
-}
-
-TEST(Model3DFrames, ResetEmptiesTheMesh) {
-  Model3D m = grid(false);
-  m.reset();
-  EXPECT_TRUE(m.getVertices().empty());
-  EXPECT_TRUE(m.getIndices().empty());
-}
-
 TEST(Model3DFrames, SphereHasItsCountsWindingAndOutwardFrames) {
   Model3D const m = sphere();
   auto const& vs = m.getVertices();

@@ -240,15 +240,11 @@ TEST_F(ReliefShaders, EachTechniqueChangesThePicture) {
     }
     EXPECT_GT(changed(f, against), 0.01) << c.name;
     EXPECT_GT(brightness(f), 20.0) << c.name;
+    if (c.flags == ShadowTrace) {
+      EXPECT_LT(brightness(f), brightness(plain) - 1.0) << "shadows darken";
+    }
   }
-}
-
-TEST_F(ReliefShaders, ShadowTraceDarkensAndMoreStepsRefineTheSearch) {
-  Model3D const mesh = square(0.5f);
-  View const v = {{0.0, -1.5, 0.9}, {0, 0, 1}, {0.5f, 2.0f, 1.4f, 1.0f}};
-  ReliefProgram plain(macroString(0, 32)), shadowed(macroString(ShadowTrace, 32));
-  EXPECT_LT(brightness(draw(shadowed, color, normal, mesh, v, *ctx)),
-            brightness(draw(plain, color, normal, mesh, v, *ctx)) - 1.0);
+  // The step count reaches the search: one step and 64 steps differ.
   ReliefProgram coarse(macroString(Iterative, 1)), fine(macroString(Iterative, 64));
   EXPECT_GT(changed(draw(coarse, color, normal, mesh, v, *ctx), draw(fine, color, normal, mesh, v, *ctx)), 0.01);
 }
