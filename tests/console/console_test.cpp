@@ -246,7 +246,8 @@ TEST(ConsoleText, PrintCutsAt1023CharactersAndStreamsFormatValues) {
   testing::internal::CaptureStdout();
   c.print("%s", longText.c_str());
   EXPECT_EQ(std::strlen(c.getText()), 1023u);
-  c << " " << 42 << " " << 0.5 << std::string(" s") << static_cast<char const*>(nullptr);
+  char* nothing = nullptr;
+  c << " " << 42 << " " << 0.5 << std::string(" s") << static_cast<char const*>(nullptr) << nothing;
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(std::string(c.getText()).substr(1023), " 42 0.5 s");
 }

@@ -11,6 +11,5 @@ CVarw orderA2(&storageA, "orderA2", nullptr, 1);
 CVarw dupFromA(&duplicateStorage, "dupName", nullptr, 1);
 
 bool registryAnsweredInA = [] {
-  cvarSys.validate();
-  return cvarSys->matchString("orderA1") == &orderA1;
+  return cvarRegistry()->matchString("orderA1") == &orderA1;
 }();

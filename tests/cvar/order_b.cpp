@@ -5,6 +5,5 @@ CVar orderB1("orderB1", "a text nothing reads");
 CVar dupFromB("dupName");
 
 bool registryAnsweredInB = [] {
-  cvarSys.validate();
-  return cvarSys->matchString("orderB1") == &orderB1;
+  return cvarRegistry()->matchString("orderB1") == &orderB1;
 }();

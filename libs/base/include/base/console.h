@@ -121,7 +121,12 @@ inline Console& operator<<(Console& c, std::string const& s) {
   c.addString(s.c_str());
   return c;
 }
+// C strings are added as they are; a null one adds nothing.
 inline Console& operator<<(Console& c, char const* s) {
+  c.addString(s);
+  return c;
+}
+inline Console& operator<<(Console& c, char* s) {
   c.addString(s);
   return c;
 }

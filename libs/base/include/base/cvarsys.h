@@ -50,6 +50,10 @@ private:
 // validate(), so static constructors in any translation unit may register.
 extern Singleton<CVarSys> cvarSys;
 
+// Validates the holder and returns the registry; usable from any static
+// constructor.
+CVarSys* cvarRegistry();
+
 // Whatever executes a console line.
 class ConsoleInterpreter {
 public:

@@ -3,10 +3,7 @@
 #include "base/cvar.h"
 
 namespace {
-void registerCVar(CVar* v) {
-  cvarSys.validate();
-  cvarSys->addNew(v);
-}
+void registerCVar(CVar* v) { cvarRegistry()->addNew(v); }
 }  // namespace
 
 CVar::CVar(char const* name_) : name(name_), text(nullptr), handler(nullptr) {

@@ -48,9 +48,9 @@ bool cvarMatchPattern(char const* pattern, char const* name) {
 
 void CFunc_ListCmds(int argc, char** argv) {
   char const* pattern = argc > 1 ? argv[1] : "";
-  cvarSys.validate();
-  for (int i = 0; i < cvarSys->size(); ++i) {
-    CVar* v = cvarSys->at(i);
+  CVarSys* registry = cvarRegistry();
+  for (int i = 0; i < registry->size(); ++i) {
+    CVar* v = registry->at(i);
     if (cvarMatchPattern(pattern, v->name)) {
       con.addString(v->name);
       con.addString("\n");

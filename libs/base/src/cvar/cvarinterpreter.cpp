@@ -4,6 +4,5 @@
 CVarInterpreter cvarInterpreter;
 
 void CVarInterpreter::exec(char const* line) {
-  cvarSys.validate();
-  cvarSys->exec(line);
+  cvarRegistry()->exec(line);
 }

@@ -6,12 +6,20 @@
 #include "base/cvar.h"
 
 // Zero-filled static storage; the constructor of Singleton assigns nothing, so
-// entries registered by earlier static constructors survive its construction.
-Singleton<CVarSys> cvarSys;
+// entries registered by earlier static constructors would survive it. It is
+// also constructed ahead of every ordinary static object, so that no static
+// constructor ever calls into a holder whose construction has not run (the
+// undefined-behaviour sanitizer checks the type of every object used).
+Singleton<CVarSys> cvarSys __attribute__((init_priority(101)));
 
 // Defined here so that every program that registers anything also links them.
 CVar cvar_listcmds("listcmds", CFunc_ListCmds);
 CVar cvar_echo("echo", CFunc_echo);
+
+CVarSys* cvarRegistry() {
+  cvarSys.validate();
+  return cvarSys.instance;
+}
 
 void CVarSys::init() {}
 

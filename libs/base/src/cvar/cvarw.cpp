@@ -53,7 +53,7 @@ void CVarw::echoData() {
   for (int i = 0; i < count; ++i) {
     switch (type) {
       case Bool:
-        con.print(static_cast<bool*>(data)[i] ? " true" : " false");
+        con.print("%s", static_cast<bool*>(data)[i] ? " true" : " false");
         break;
       case Int:
         con.print(" %d", static_cast<int*>(data)[i]);
