@@ -166,12 +166,14 @@ TEST_F(ConsoleKeys, OpenConsoleHidesTheKeyboardFromTheRestOfTheFrame) {
 }
 
 TEST_F(ConsoleKeys, SettingsCommandAndOpeningAnimationChoice) {
-  std::vector<std::string> args = {"Console", "DropType", "2"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(&a[0]);
-  testing::internal::CaptureStdout();
-  console->setInfo(3, argv.data());
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  auto setInfo = [&](std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    testing::internal::CaptureStdout();
+    console->setInfo(static_cast<int>(argv.size()), argv.data());
+    return testing::internal::GetCapturedStdout();
+  };
+  EXPECT_EQ(setInfo({"Console", "DropType", "2"}),
             "  Width:   80\n  Height:  50\n  DropTime:0.500000\n  DropType:2\n"
             "  IdleVis: false\n  IdleDrop:4\n");
   for (int i = 0; i < 3; ++i) {
@@ -179,22 +181,9 @@ TEST_F(ConsoleKeys, SettingsCommandAndOpeningAnimationChoice) {
     EXPECT_EQ(console->getDropStyle(), 2);
     console->keyDown('`');
   }
-
-  args = {"Console", "droptype", "-1"};
-  argv.clear();
-  for (std::string& a : args) argv.push_back(&a[0]);
-  testing::internal::CaptureStdout();
-  console->setInfo(3, argv.data());
-  args = {"Console", "idlevis", "1"};
-  argv.clear();
-  for (std::string& a : args) argv.push_back(&a[0]);
-  console->setInfo(3, argv.data());
-  args = {"Console", "colour", "7"};  // unknown: nothing changes
-  argv.clear();
-  for (std::string& a : args) argv.push_back(&a[0]);
-  console->setInfo(3, argv.data());
-  console->setInfo(1, argv.data());
-  testing::internal::GetCapturedStdout();
+  setInfo({"Console", "droptype", "-1"});
+  setInfo({"Console", "idlevis", "1"});
+  setInfo({"Console", "colour", "7"});  // unknown: nothing changes
   EXPECT_EQ(console->getDropType(), -1);
   EXPECT_TRUE(console->isIdleVisible());
   EXPECT_EQ(console->getWidth(), 80);

@@ -63,12 +63,6 @@ TEST_F(ShaderTest, BrokenShaderReportsThroughItsLog) {
   s.destroy();
 }
 
-TEST_F(ShaderTest, KindNames) {
-  EXPECT_STREQ(Shader::nameForType(GL_FRAGMENT_SHADER), "Fragment");
-  EXPECT_STREQ(Shader::nameForType(GL_VERTEX_SHADER), "Vertex");
-  EXPECT_STREQ(Shader::nameForType(GL_TEXTURE_2D), "Unknown");
-}
-
 TEST_F(ShaderTest, DestructorDeletesTheObject) {
   GLhandleARB h;
   {

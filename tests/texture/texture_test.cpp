@@ -244,38 +244,3 @@ TEST_F(TextureTest, UnitBindingAndUnbinding) {
   t.unload();
   EXPECT_EQ(t.id, 0u);
 }
-
-TEST_F(TextureTest, TexturedQuadShowsTheTexture) {
-  // A 2 x 1 texture, red then blue, drawn over the whole frame.
-  unsigned char pixels[6] = {255, 0, 0, 0, 0, 255};
-  Texture t;
-  ASSERT_TRUE(t.build2DMipmaps(2, 1, GL_RGB, GL_UNSIGNED_BYTE, pixels, 0, 0));
-  t.setFilter(GL_NEAREST, GL_NEAREST);
-  t.setWrap2D(GL_CLAMP, GL_CLAMP);
-  glViewport(0, 0, ctx->width(), ctx->height());
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  t.bind();
-  glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0);
-  glVertex2f(-1, -1);
-  glTexCoord2f(1, 0);
-  glVertex2f(1, -1);
-  glTexCoord2f(1, 1);
-  glVertex2f(1, 1);
-  glTexCoord2f(0, 1);
-  glVertex2f(-1, 1);
-  glEnd();
-  Texture::unbind();
-  GLTestContext::RGBA left = ctx->pixel(10, 32), right = ctx->pixel(54, 32);
-  EXPECT_EQ(left.r, 255);
-  EXPECT_EQ(left.b, 0);
-  EXPECT_EQ(right.r, 0);
-  EXPECT_EQ(right.b, 255);
-  t.unload();
-}
