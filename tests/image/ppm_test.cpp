@@ -97,6 +97,46 @@ TEST(Ppm, RefusesOtherFormsAndBadSizes) {
   EXPECT_EQ(wide->data[0], 9);
 }
 
+TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
+  // More than a megabyte of samples in tokens of every length, so that the
+  // pieces a file is read in end inside tokens of every kind.
+  std::string body;
+  Bytes expect;
+  unsigned seed = 7;
+  while (body.size() < (1u << 20) + 12345) {
+    seed = seed * 1103515245u + 12345u;
+    unsigned v = (seed >> 8) % 100000;
+    body += std::to_string(v);
+    body += (seed >> 4) % 9 == 0 ? "\n" : (seed >> 4) % 9 == 1 ? "  " : " ";
+    expect.push_back(static_cast<unsigned char>(v));
+  }
+  int rows = int(expect.size() / 3000) + 1;  // a few more pixels than given
+  int pixelsWanted = 1000 * rows;
+  std::string text = "P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body;
+  expect.resize(size_t(pixelsWanted) * 3, 0);
+  std::string path = writeScratch("big.ppm", text);
+  ImagePtr fromFile(imageLoadPPM.load(path.c_str(), "ppm"));
+  ImagePtr fromText = decode(text);
+  ASSERT_TRUE(fromFile && fromText);
+  EXPECT_TRUE(pixels(*fromFile) == expect);
+  EXPECT_TRUE(pixels(*fromText) == expect);
+
+  // A header longer than a piece (comments), and a token longer than half a
+  // piece: both still read exactly.
+  std::string comments(300000, 'c');
+  std::string longHeader = "P3\n#" + comments + "\n1 1\n255\n1 2 3\n";
+  ImagePtr viaLongHeader(imageLoadPPM.load(writeScratch("longheader.ppm", longHeader).c_str(), "ppm"));
+  ASSERT_TRUE(viaLongHeader);
+  EXPECT_EQ(pixels(*viaLongHeader), (Bytes{1, 2, 3}));
+  std::string giant = "P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n";
+  ImagePtr viaGiant(imageLoadPPM.load(writeScratch("giant.ppm", giant).c_str(), "ppm"));
+  ImagePtr giantText = decode(giant);
+  ASSERT_TRUE(viaGiant && giantText);
+  // 258 keeps 2; 10^300000 - 1 is 255 modulo 256.
+  EXPECT_EQ(pixels(*viaGiant), (Bytes{2, 255, 4}));
+  EXPECT_EQ(pixels(*giantText), (Bytes{2, 255, 4}));
+}
+
 TEST(Ppm, LoaderIsSilent) {
   EXPECT_EQ(imageLoadPPM.load("x.ppm", "pgm"), nullptr);
   std::string good = writeScratch("good.ppm", std::string("P3\n#\n1 1\n255\n1 2 3\n"));

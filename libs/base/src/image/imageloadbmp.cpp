@@ -8,10 +8,10 @@
 #include <new>
 
 #include "base/exception.h"
-#include "base/filebuffer.h"
 #include "base/image.h"
 #include "bytereader.h"
 #include "extension.h"
+#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadBMP imageLoadBMP;
@@ -95,10 +95,10 @@ Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
 Image* ImageLoadBMP::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "bmp")) return nullptr;
   try {
-    FileBuffer file;
-    if (!file.load(filename)) throw Exception() << "failed to load file " << filename;
-    if (!file.data) throw Exception() << "couldnt find the FileBuffer data!";
-    return decode(reinterpret_cast<unsigned char const*>(file.data), size_t(file.size));
+    MappedFile file;
+    if (!file.open(filename)) throw Exception() << "failed to load file " << filename;
+    if (!file.bytes()) throw Exception() << "couldnt find the FileBuffer data!";
+    return decode(file.bytes(), file.size());
   } catch (Exception const& e) {
     std::fflush(stdout);
     std::cerr << "ImageLoadBMP failed to load file " << filename << ": " << e.message() << std::endl;

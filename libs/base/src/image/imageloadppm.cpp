@@ -2,11 +2,18 @@
 #include "base/imageloadppm.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <new>
 
-#include "base/filebuffer.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/image.h"
 #include "extension.h"
+#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadPPM imageLoadPPM;
@@ -49,15 +56,132 @@ struct HeaderReader {
   }
 };
 
-}  // namespace
+// One token, read as atoi reads it (leading blanks, a sign, digits up to the
+// first other character); it counts as a sample when its value is not 0 or it
+// starts with the digit 0, and the low byte of the value is stored. Unsigned
+// arithmetic keeps that low byte exact for numbers of any length.
+__attribute__((noinline)) bool tokenSample(char const* t, size_t len, unsigned char& sample) {
+  char const* q = t;
+  char const* end = t + len;
+  while (q < end && isBlank(*q)) ++q;
+  bool negative = false;
+  if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+  unsigned value = 0;
+  bool nonZero = false;
+  while (q < end && isDigit(*q)) {
+    unsigned d = unsigned(*q++ - '0');
+    value = value * 10u + d;
+    nonZero |= d != 0;
+  }
+  if (!nonZero && t[0] != '0') return false;
+  sample = static_cast<unsigned char>(negative ? 0u - value : value);
+  return true;
+}
 
-Image* ImageLoadPPM::decode(char const* text, size_t size) {
+// Stores the sample of the token [t, t + len), if it is one. A token of one
+// to three digits (nearly all of them) is read from four bytes at once when
+// the text holds them.
+__attribute__((always_inline)) inline void storeToken(char const* t, size_t len, char const* end,
+                                                     unsigned char* out, size_t& n) {
+  if (len <= 3 && end - t >= 4) {
+    uint32_t w;
+    std::memcpy(&w, t, 4);
+    // Little-endian: byte i is character i. Digits become 0..9; the first
+    // other character gets its top bit set in `stop` (bytes before it are
+    // digits, so no borrow or carry reaches it).
+    uint32_t x = w - 0x30303030u;
+    uint32_t stop = ((x + 0x76767676u) | x) & 0x80808080u;
+    if (size_t(__builtin_ctz(stop | 0x80000000u) >> 3) == len) {
+      // With the last digit in the top byte, one product sums the digits'
+      // place values there: last + 10 * middle + 100 * first, modulo 256,
+      // which is the low byte that is stored.
+      uint32_t d = x << (8 * (4 - len));
+      out[n++] = static_cast<unsigned char>((d * 0x00640A01u) >> 24);
+      return;
+    }
+  }
+  unsigned char sample;
+  if (tokenSample(t, len, sample)) out[n++] = sample;
+}
+
+// Bit i set when p[i] separates tokens (a space or a line end), for 64 bytes.
+inline uint64_t separatorMask(char const* p) {
+#if defined(__SSE2__)
+  __m128i const space = _mm_set1_epi8(' '), newline = _mm_set1_epi8('\n');
+  uint64_t mask = 0;
+  for (int i = 0; i < 4; ++i) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + 16 * i));
+    __m128i sep = _mm_or_si128(_mm_cmpeq_epi8(v, space), _mm_cmpeq_epi8(v, newline));
+    mask |= uint64_t(uint32_t(_mm_movemask_epi8(sep))) << (16 * i);
+  }
+  return mask;
+#else
+  uint64_t mask = 0;
+  for (int i = 0; i < 64; ++i) mask |= uint64_t(p[i] == ' ' || p[i] == '\n') << i;
+  return mask;
+#endif
+}
+
+// Reads the samples of a text that may arrive in pieces, storing them until
+// `total` are stored. Tokens are separated by spaces and line ends only.
+class SampleReader {
+public:
+  SampleReader(unsigned char* out, size_t total) : out(out), total(total) {}
+
+  bool full() const { return n == total; }
+  size_t count() const { return n; }
+
+  // Reads every token of [p, end) that a separator ends; returns where the
+  // unfinished last token starts (end when there is none).
+  char const* feed(char const* p, char const* end) {
+    char const* token = p;
+    // Separators are found 64 bytes at a time; each token between two of
+    // them is then read on its own, which keeps the work per token short.
+    while (end - p >= 64 && n < total) {
+      uint64_t mask = separatorMask(p);
+      while (mask && n < total) {
+        char const* sep = p + __builtin_ctzll(mask);
+        if (sep > token) storeToken(token, size_t(sep - token), end, out, n);
+        token = sep + 1;
+        mask &= mask - 1;
+      }
+      p += 64;
+    }
+    for (; p < end && n < total; ++p) {
+      if (*p != ' ' && *p != '\n') continue;
+      if (p > token) storeToken(token, size_t(p - token), end, out, n);
+      token = p + 1;
+    }
+    return n < total ? token : end;
+  }
+
+  // The text ended after [p, end): reads that last token, if any.
+  void finish(char const* p, char const* end) {
+    unsigned char sample;
+    if (n < total && end > p && tokenSample(p, size_t(end - p), sample)) out[n++] = sample;
+  }
+
+private:
+  unsigned char* out;
+  size_t total;
+  size_t n = 0;
+};
+
+struct PpmHeader {
+  int width = 0;
+  int height = 0;
+  size_t length = 0;  // bytes up to the samples
+};
+
+// Reads the header: the magic P3, then width, height and maximum value, with
+// comments. False when the text is not such a header.
+bool readHeader(char const* text, size_t size, PpmHeader& out) {
   HeaderReader h{text, text + size};
-  // The magic: only the ASCII pixmap is read here (P6 and the grey and bitmap
-  // forms are other formats).
-  if (size < 2 || text[0] != 'P' || text[1] != '3') return nullptr;
+  // Only the ASCII pixmap is read here (P6 and the grey and bitmap forms are
+  // other formats).
+  if (size < 2 || text[0] != 'P' || text[1] != '3') return false;
   h.p += 2;
-  if (h.p < h.end && *h.p != ' ' && *h.p != '\n' && !isBlank(*h.p)) return nullptr;
+  if (h.p < h.end && *h.p != ' ' && *h.p != '\n' && !isBlank(*h.p)) return false;
   // When the magic ends its line, the next line is a comment if it starts
   // with '#' or with anything but a number (it is then ignored whatever it
   // holds). Further comments may stand anywhere in the header.
@@ -67,62 +191,91 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
     while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
     if (h.p < h.end && !isDigit(*h.p)) h.skipLine();
   }
+  int maxValue = 0;
+  if (!h.number(out.width) || !h.number(out.height) || !h.number(maxValue)) return false;
+  if (maxValue < 1 || maxValue > 65535) return false;
+  out.length = size_t(h.p - text);
+  return true;
+}
 
-  int width = 0, height = 0, maxValue = 0;
-  if (!h.number(width) || !h.number(height) || !h.number(maxValue)) return nullptr;
-  if (maxValue < 1 || maxValue > 65535) return nullptr;
-  size_t total = imageBufferBytes(width, height, 3);
-  if (!total) return nullptr;
-
-  // Pixels for which the file holds no sample stay zero.
-  PixelBuffer pixels;
-  if (!pixels.allocate(total, true)) return nullptr;
-  unsigned char* out = pixels.get();
-
-  // Samples: tokens separated by spaces and line ends. A token is read as atoi
-  // reads it (leading blanks, a sign, digits up to the first other character)
-  // and counts when its value is not 0 or it starts with the digit 0; the low
-  // byte of the value is stored. Unsigned arithmetic keeps that low byte exact
-  // for numbers of any length.
-  char const* p = h.p;
-  char const* end = h.end;
-  size_t n = 0;
-  while (p < end && n < total) {
-    char c = *p;
-    if (c == ' ' || c == '\n') {
-      ++p;
-      continue;
-    }
-    char const* q = p;
-    if (!isDigit(c)) {
-      while (q < end && isBlank(*q)) ++q;
-    }
-    bool negative = false;
-    if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
-    unsigned value = 0;
-    bool nonZero = false;
-    while (q < end && isDigit(*q)) {
-      unsigned d = unsigned(*q++ - '0');
-      value = value * 10u + d;
-      nonZero |= d != 0;
-    }
-    while (q < end && *q != ' ' && *q != '\n') ++q;
-    if (nonZero || c == '0') out[n++] = static_cast<unsigned char>(negative ? 0u - value : value);
-    p = q;
-  }
-
+// The new Image around the pixels, the samples not given zero.
+Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored) {
+  std::memset(pixels.get() + stored, 0, total - stored);
   Image* img = new (std::nothrow) Image;
   if (!img) return nullptr;
-  img->width = width;
-  img->height = height;
+  img->width = header.width;
+  img->height = header.height;
   img->bitsPerPixel = 24;
   img->data = pixels.release();
   return img;
 }
 
+// Files are read in pieces of this size, which stay in the cache while
+// they are parsed.
+constexpr size_t kChunkBytes = size_t(256) << 10;
+
+}  // namespace
+
+Image* ImageLoadPPM::decode(char const* text, size_t size) {
+  PpmHeader header;
+  if (!readHeader(text, size, header)) return nullptr;
+  size_t total = imageBufferBytes(header.width, header.height, 3);
+  if (!total) return nullptr;
+  PixelBuffer pixels;
+  if (!pixels.allocate(total)) return nullptr;
+  SampleReader reader(pixels.get(), total);
+  char const* end = text + size;
+  reader.finish(reader.feed(text + header.length, end), end);
+  return finishImage(header, pixels, total, reader.count());
+}
+
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "ppm")) return nullptr;
-  FileBuffer file;
-  if (!file.load(filename) || !file.data) return nullptr;
-  return decode(file.data, size_t(file.size));
+  FILE* f = std::fopen(filename, "r");
+  if (!f) return nullptr;
+  std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);
+  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes]);
+  if (!chunk) return nullptr;
+  char* buf = chunk.get();
+
+  // The header must lie inside the first piece, with something after it (so
+  // that its last number is known to be complete); a longer one, full of
+  // comments, is read with the whole file.
+  size_t have = std::fread(buf, 1, kChunkBytes, f);
+  PpmHeader header;
+  if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have)) {
+    MappedFile file;
+    if (!file.open(filename)) return nullptr;
+    return decode(reinterpret_cast<char const*>(file.bytes()), file.size());
+  }
+  if (!readHeader(buf, have, header)) return nullptr;
+  size_t total = imageBufferBytes(header.width, header.height, 3);
+  if (!total) return nullptr;
+  PixelBuffer pixels;
+  if (!pixels.allocate(total)) return nullptr;
+
+  // Each piece is parsed up to its unfinished last token, which moves to the
+  // front of the buffer to be completed by the next piece. A single token
+  // longer than half a piece (nonsense, but well defined) sends the file to
+  // the whole-file reading instead.
+  SampleReader reader(pixels.get(), total);
+  char const* start = buf + header.length;
+  for (;;) {
+    char const* rest = reader.feed(start, buf + have);
+    if (reader.full()) break;
+    size_t keep = size_t(buf + have - rest);
+    if (have < kChunkBytes) {  // the file has ended
+      reader.finish(rest, buf + have);
+      break;
+    }
+    if (keep > kChunkBytes / 2) {
+      MappedFile file;
+      if (!file.open(filename)) return nullptr;
+      return decode(reinterpret_cast<char const*>(file.bytes()), file.size());
+    }
+    std::memmove(buf, rest, keep);
+    have = keep + std::fread(buf + keep, 1, kChunkBytes - keep, f);
+    start = buf;
+  }
+  return finishImage(header, pixels, total, reader.count());
 }

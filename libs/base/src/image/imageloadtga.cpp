@@ -9,10 +9,10 @@
 #include <new>
 
 #include "base/exception.h"
-#include "base/filebuffer.h"
 #include "base/image.h"
 #include "bytereader.h"
 #include "extension.h"
+#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadTGA imageLoadTGA;
@@ -182,9 +182,9 @@ Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
 Image* ImageLoadTGA::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "tga")) return nullptr;
   try {
-    FileBuffer file;
-    if (!file.load(filename) || !file.data) throw Exception() << "unable to open file";
-    return decode(reinterpret_cast<unsigned char const*>(file.data), size_t(file.size));
+    MappedFile file;
+    if (!file.open(filename)) throw Exception() << "unable to open file";
+    return decode(file.bytes(), file.size());
   } catch (Exception const& e) {
     std::cout << "ImageLoadTGA " << filename << " failed: " << e.message() << std::endl;
   }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <sys/mman.h>
+
 // Largest picture any decoder will allocate: 32768 pixels a side and 256 MiB in
 // all. Larger files are refused before anything is allocated.
 constexpr int64_t kMaxImageSide = 32768;
@@ -21,6 +23,24 @@ inline size_t imageBufferBytes(int64_t width, int64_t height, int64_t bytesPerPi
   return static_cast<size_t>(bytes);
 }
 
+// Large pictures are written once from front to back into fresh memory,
+// where taking a fault for every small page costs more than the decoding
+// itself; large buffers ask for large pages. Only a hint: where the system
+// does not offer them, the pages fault in as usual. (The advice may cover the
+// allocator's own header page; it changes no contents.)
+inline void preferLargePages(void* p, size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+  constexpr uintptr_t kPage = 4096;
+  if (bytes < (size_t(4) << 20)) return;
+  uintptr_t begin = reinterpret_cast<uintptr_t>(p) & ~(kPage - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kPage - 1);
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}
+
 // Owns a malloc'd pixel buffer until release() hands it to an Image.
 class PixelBuffer {
 public:
@@ -34,6 +54,7 @@ public:
     std::free(ptr);
     ptr = static_cast<unsigned char*>(zero ? std::calloc(bytes ? bytes : 1, 1)
                                            : std::malloc(bytes ? bytes : 1));
+    if (ptr) preferLargePages(ptr, bytes);
     return ptr != nullptr;
   }
   unsigned char* get() const { return ptr; }
