@@ -184,6 +184,19 @@ TEST_F(ConsoleDraw, IdleVisibleShowsTheLastLinesWhileClosed) {
   EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
 }
 
+TEST_F(ConsoleDraw, EmptyGridDrawsNothingAndRaisesNoGLError) {
+  add("text\n");
+  con.toggle();
+  setting("height", "0");
+  std::vector<unsigned char> f = draw();
+  EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
+  setting("height", "50");
+  setting("width", "-3");
+  f = draw();
+  EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
+  setting("width", "80");
+}
+
 TEST_F(ConsoleDraw, OpeningAnimationsStartHiddenAndEndInPlace) {
   // A very long animation has barely started: every style but 0 hides all.
   setting("droptime", "1000");

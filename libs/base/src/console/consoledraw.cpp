@@ -47,6 +47,9 @@ void Console::displayLine(char* line, int count) {
 }
 
 void Console::display() {
+  // A grid set to nothing by the "Console" command shows nothing (and would
+  // make an invalid projection).
+  if (width <= 0 || height <= 0) return;
   int inputRow;
   if (visible)
     inputRow = height - 1;
