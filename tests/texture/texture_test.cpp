@@ -243,4 +243,8 @@ TEST_F(TextureTest, UnitBindingAndUnbinding) {
   EXPECT_FALSE(glIsTexture(name));
   t.unload();
   EXPECT_EQ(t.id, 0u);
+  // Modes and updates on an empty texture do nothing (and raise no GL error).
+  t.setFilter(GL_NEAREST, GL_NEAREST);
+  t.setWrap2D(GL_CLAMP, GL_CLAMP);
+  t.updateData2D(2, 2, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
 }

@@ -56,17 +56,20 @@ void Texture::unbindAll() {
 }
 
 void Texture::setWrap1D(int s) {
+  if (!id) return;  // nothing to set on an empty texture
   bind();
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_S, s);
 }
 
 void Texture::setWrap2D(int s, int t) {
+  if (!id) return;  // nothing to set on an empty texture
   bind();
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_S, s);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_T, t);
 }
 
 void Texture::setFilter(int mag, int min) {
+  if (!id) return;  // nothing to set on an empty texture
   bind();
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_MAG_FILTER, mag);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_MIN_FILTER, min);

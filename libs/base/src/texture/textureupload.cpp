@@ -180,6 +180,7 @@ bool Texture::createEmpty(int width, int height, int format, int type, int compo
 }
 
 void Texture::updateData2D(int width, int height, int format, int type, void* data) {
+  if (!id) return;
   glBindTexture(GL_TEXTURE_2D, id);
   TightPixelStore tight(false);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, static_cast<GLenum>(format),
