@@ -224,6 +224,32 @@ TEST(Bmp, HostileSizesAreRefusedBeforeAllocating) {
   }
 }
 
+TEST(Bmp, FilesLargerThanTheReadWindow) {
+  // 333 x 700 rows of 1000 bytes: the file is read in several windows, and
+  // rows straddle their edges.
+  BmpSpec s;
+  s.width = 333;
+  s.height = 700;
+  s.gap = 77;
+  Bytes b = makeBmp(s);
+  std::string path = writeScratch("big.bmp", b);
+  ImagePtr fromFile(imageLoadBMP.load(path.c_str(), "bmp"));
+  ASSERT_TRUE(fromFile);
+  expectPicture(*fromFile, 333, 700);
+
+  // A file cut short on disk fails like the bytes in memory.
+  b.resize(b.size() - 500);
+  std::string cut = writeScratch("cut.bmp", b);
+  CaptureStderr();
+  EXPECT_EQ(imageLoadBMP.load(cut.c_str(), "bmp"), nullptr);
+  EXPECT_NE(GetCapturedStderr().find("file is too short for its pixel data"), std::string::npos);
+
+  // Something that is not a regular file is refused like a missing one.
+  CaptureStderr();
+  EXPECT_EQ(imageLoadBMP.load(scratchDir().c_str(), "bmp"), nullptr);
+  EXPECT_NE(GetCapturedStderr().find(": failed to load file "), std::string::npos);
+}
+
 TEST(Bmp, LoaderReportsOnStandardError) {
   EXPECT_EQ(imageLoadBMP.load("x.bmp", "png"), nullptr);  // not its extension: no message
 

@@ -250,6 +250,24 @@ TEST(Tga, EveryTruncationFailsCleanly) {
   EXPECT_EQ(refusal(header(t)), "couldnt read texture row");
 }
 
+TEST(Tga, FilesLargerThanTheReadWindow) {
+  // 32-bit rows of 2400 bytes, 300 of them, after a colour map to step over.
+  TgaSpec s;
+  s.width = 600;
+  s.height = 300;
+  s.depth = 32;
+  s.idLength = 9;
+  s.mapType = 1;
+  s.mapLength = 1000;
+  s.mapBits = 24;
+  Bytes b = makeTga(s, Bytes(3000, 0x5A));
+  ImagePtr fromMemory = decode(b);
+  ImagePtr fromFile(imageLoadTGA.load(writeScratch("big.tga", b).c_str(), "tga"));
+  ASSERT_TRUE(fromMemory && fromFile);
+  EXPECT_TRUE(pixels(*fromFile) == pixels(*fromMemory));
+  EXPECT_EQ(fromFile->data[0], stored(299, 0, 2));
+}
+
 TEST(Tga, LoaderReportsOnStandardOutput) {
   EXPECT_EQ(imageLoadTGA.load("x.tga", "bmp"), nullptr);
   TgaSpec s;

@@ -10,8 +10,8 @@
 #include "base/exception.h"
 #include "base/image.h"
 #include "bytereader.h"
+#include "bytesource.h"
 #include "extension.h"
-#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadBMP imageLoadBMP;
@@ -23,14 +23,15 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 
-}  // namespace
-
-Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
-  if (size < 2) throw Exception() << "file is too short for a bitmap header: " << size << " bytes";
+// Decodes from any source of the file's bytes; throws the reason on failure.
+Image* decodeBmp(ByteSource& file) {
+  size_t size = file.size();
+  unsigned char const* bytes = file.at(0, 2);
+  if (!bytes) throw Exception() << "file is too short for a bitmap header: " << size << " bytes";
   int16_t sig = static_cast<int16_t>(readLE16(bytes));
   if (sig != 0x4D42) throw Exception() << "got a bad sig:" << sig;
-  if (size < kFileHeaderBytes + kInfoHeaderBytes)
-    throw Exception() << "file is too short for a bitmap header: " << size << " bytes";
+  bytes = file.at(0, kFileHeaderBytes + kInfoHeaderBytes);
+  if (!bytes) throw Exception() << "file is too short for a bitmap header: " << size << " bytes";
 
   uint32_t dataOffset = readLE32(bytes + 10);
   uint32_t infoSize = readLE32(bytes + 14);
@@ -69,8 +70,10 @@ Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
   PixelBuffer pixels;
   if (!pixels.allocate(imgBytes)) throw Exception() << "failed to alloc " << imgBytes << " bytes for img!";
 
-  unsigned char const* src = bytes + dataOffset;
+  // File rows in file order; bottom-up files fill the picture from its end.
   for (int64_t r = 0; r < rows; ++r) {
+    unsigned char const* src = file.at(dataOffset + size_t(r) * (lineBytes + filler), lineBytes);
+    if (!src) throw Exception() << "file is too short for its pixel data: row " << r << " is missing";
     int64_t outRow = topDown ? r : rows - 1 - r;
     unsigned char* dst = pixels.get() + size_t(outRow) * lineBytes;
     for (int32_t x = 0; x < width; ++x) {
@@ -80,7 +83,6 @@ Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
       dst += 3;
       src += 3;
     }
-    src += filler;
   }
 
   Image* img = new (std::nothrow) Image;
@@ -92,13 +94,19 @@ Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
   return img;
 }
 
+}  // namespace
+
+Image* ImageLoadBMP::decode(unsigned char const* bytes, size_t size) {
+  MemoryByteSource source(bytes, size);
+  return decodeBmp(source);
+}
+
 Image* ImageLoadBMP::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "bmp")) return nullptr;
   try {
-    MappedFile file;
+    FileByteSource file;
     if (!file.open(filename)) throw Exception() << "failed to load file " << filename;
-    if (!file.bytes()) throw Exception() << "couldnt find the FileBuffer data!";
-    return decode(file.bytes(), file.size());
+    return decodeBmp(file);
   } catch (Exception const& e) {
     std::fflush(stdout);
     std::cerr << "ImageLoadBMP failed to load file " << filename << ": " << e.message() << std::endl;

@@ -7,13 +7,15 @@
 #include <memory>
 #include <new>
 
+#include <sys/stat.h>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "base/filebuffer.h"
 #include "base/image.h"
 #include "extension.h"
-#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadPPM imageLoadPPM;
@@ -199,8 +201,8 @@ bool readHeader(char const* text, size_t size, PpmHeader& out) {
 }
 
 // The new Image around the pixels, the samples not given zero.
-Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored) {
-  std::memset(pixels.get() + stored, 0, total - stored);
+Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored, bool zeroed) {
+  if (!zeroed) std::memset(pixels.get() + stored, 0, total - stored);
   Image* img = new (std::nothrow) Image;
   if (!img) return nullptr;
   img->width = header.width;
@@ -209,6 +211,11 @@ Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, s
   img->data = pixels.release();
   return img;
 }
+
+// A text of `textBytes` holds at most one sample per two bytes; when it
+// cannot fill the picture, the buffer is allocated zero-filled (which costs
+// nothing for large buffers) rather than cleared after parsing.
+bool needsZeroedBuffer(size_t textBytes, size_t total) { return textBytes / 2 < total; }
 
 // Files are read in pieces of this size, which stay in the cache while
 // they are parsed.
@@ -221,12 +228,13 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
   if (!readHeader(text, size, header)) return nullptr;
   size_t total = imageBufferBytes(header.width, header.height, 3);
   if (!total) return nullptr;
+  bool zeroed = needsZeroedBuffer(size, total);
   PixelBuffer pixels;
-  if (!pixels.allocate(total)) return nullptr;
+  if (!pixels.allocate(total, zeroed)) return nullptr;
   SampleReader reader(pixels.get(), total);
   char const* end = text + size;
   reader.finish(reader.feed(text + header.length, end), end);
-  return finishImage(header, pixels, total, reader.count());
+  return finishImage(header, pixels, total, reader.count(), zeroed);
 }
 
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
@@ -244,15 +252,17 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   size_t have = std::fread(buf, 1, kChunkBytes, f);
   PpmHeader header;
   if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have)) {
-    MappedFile file;
-    if (!file.open(filename)) return nullptr;
-    return decode(reinterpret_cast<char const*>(file.bytes()), file.size());
+    FileBuffer file;
+    if (!file.load(filename) || !file.data) return nullptr;
+    return decode(file.data, size_t(file.size));
   }
   if (!readHeader(buf, have, header)) return nullptr;
   size_t total = imageBufferBytes(header.width, header.height, 3);
   if (!total) return nullptr;
+  struct stat st;
+  bool zeroed = fstat(fileno(f), &st) != 0 || needsZeroedBuffer(size_t(st.st_size), total);
   PixelBuffer pixels;
-  if (!pixels.allocate(total)) return nullptr;
+  if (!pixels.allocate(total, zeroed)) return nullptr;
 
   // Each piece is parsed up to its unfinished last token, which moves to the
   // front of the buffer to be completed by the next piece. A single token
@@ -269,13 +279,13 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
       break;
     }
     if (keep > kChunkBytes / 2) {
-      MappedFile file;
-      if (!file.open(filename)) return nullptr;
-      return decode(reinterpret_cast<char const*>(file.bytes()), file.size());
+      FileBuffer file;
+      if (!file.load(filename) || !file.data) return nullptr;
+      return decode(file.data, size_t(file.size));
     }
     std::memmove(buf, rest, keep);
     have = keep + std::fread(buf + keep, 1, kChunkBytes - keep, f);
     start = buf;
   }
-  return finishImage(header, pixels, total, reader.count());
+  return finishImage(header, pixels, total, reader.count(), zeroed);
 }

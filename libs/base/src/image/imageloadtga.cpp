@@ -11,8 +11,8 @@
 #include "base/exception.h"
 #include "base/image.h"
 #include "bytereader.h"
+#include "bytesource.h"
 #include "extension.h"
-#include "mappedfile.h"
 #include "pixelbuffer.h"
 
 ImageLoadTGA imageLoadTGA;
@@ -61,10 +61,11 @@ void readPalette(Palette& pal, unsigned char const* src, int first, int count, i
   }
 }
 
-}  // namespace
-
-Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
-  if (size < kHeaderBytes) throw Exception() << "couldnt read header";
+// Decodes from any source of the file's bytes; throws the reason on failure.
+Image* decodeTga(ByteSource& file) {
+  size_t size = file.size();
+  unsigned char const* bytes = file.at(0, kHeaderBytes);
+  if (!bytes) throw Exception() << "couldnt read header";
   int idLength = bytes[0];
   int colourMapType = bytes[1];
   int imageType = bytes[2];
@@ -87,7 +88,7 @@ Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
     mapBytes = size_t(mapLength) * size_t((mapEntryBits + 7) / 8);
     if (mapBytes > size - pos) throw Exception() << "couldnt read the TGA's palette";
   }
-  unsigned char const* map = bytes + pos;
+  size_t mapPos = pos;
   pos += mapBytes;
 
   if (imageType & kRleBit) throw Exception() << "this TGA file just happens to be RLE, which I dont support yet";
@@ -122,6 +123,8 @@ Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
   if (imageType == kColourMapped) {
     palette.reset(new (std::nothrow) Palette);
     if (!palette) throw Exception() << "couldnt allocate memory for the TGA's palette";
+    unsigned char const* map = file.at(mapPos, mapBytes);
+    if (!map) throw Exception() << "couldnt read the TGA's palette";
     readPalette(*palette, map, mapFirst, mapLength, mapEntryBits);
     outPixelBytes = palette->outBytes;
   }
@@ -134,8 +137,9 @@ Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
   size_t outRowBytes = size_t(outPixelBytes) * size_t(width);
   bool topFirst = descriptor & kTopFirstBit;
   bool rightToLeft = descriptor & kRightToLeftBit;
-  unsigned char const* src = bytes + pos;
-  for (int r = 0; r < height; ++r, src += inRowBytes) {
+  for (int r = 0; r < height; ++r) {
+    unsigned char const* src = file.at(pos + size_t(r) * inRowBytes, inRowBytes);
+    if (!src) throw Exception() << (depth == 8 ? "error in reading this TGA" : "couldnt read texture row");
     int outRow = topFirst ? r : height - 1 - r;
     unsigned char* dst = pixels.get() + size_t(outRow) * outRowBytes;
     if (palette) {
@@ -179,12 +183,19 @@ Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
   return img;
 }
 
+}  // namespace
+
+Image* ImageLoadTGA::decode(unsigned char const* bytes, size_t size) {
+  MemoryByteSource source(bytes, size);
+  return decodeTga(source);
+}
+
 Image* ImageLoadTGA::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "tga")) return nullptr;
   try {
-    MappedFile file;
+    FileByteSource file;
     if (!file.open(filename)) throw Exception() << "unable to open file";
-    return decode(file.bytes(), file.size());
+    return decodeTga(file);
   } catch (Exception const& e) {
     std::cout << "ImageLoadTGA " << filename << " failed: " << e.message() << std::endl;
   }
