@@ -25,6 +25,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -155,31 +156,31 @@ void computeNormalMap(unsigned char const* rgb, int width, int height, float sca
   if (width <= 0 || height <= 0) return;
   float const zTerm = 2.0f / scale;
 
-  // Large maps are cut into bands of rows, one per core; each band reads the
-  // rows around it itself, so the bands share nothing but the source.
+  // Large maps are cut into bands of rows that the processor's cores take in
+  // turn, so a core slowed by other work simply takes fewer of them. Each band
+  // reads the rows around it itself; bands share nothing but the source.
   size_t const texels = static_cast<size_t>(width) * static_cast<size_t>(height);
   unsigned const cores = std::max(1u, std::thread::hardware_concurrency());
-  int bands = texels >= (size_t(1) << 18) ? static_cast<int>(std::min(cores, 8u)) : 1;
-  bands = std::min(bands, height);
-
-  std::vector<std::thread> workers;
-  int started = 1;  // band 0 runs on this thread
-  for (int b = 1; b < bands; ++b, ++started) {
-    int const y0 = static_cast<int>(static_cast<long long>(height) * b / bands);
-    int const y1 = static_cast<int>(static_cast<long long>(height) * (b + 1) / bands);
+  int const threads = texels >= (size_t(1) << 18) ? static_cast<int>(std::min(cores, 8u)) : 1;
+  int const rowsPerBand = threads > 1 ? std::max(16, height / (8 * threads)) : height;
+  int const bands = (height + rowsPerBand - 1) / rowsPerBand;
+  std::atomic<int> nextBand(0);
+  auto work = [&]() {
+    for (int b = nextBand++; b < bands; b = nextBand++) {
+      int const y0 = b * rowsPerBand;
+      computeBand(rgb, width, height, zTerm, y0, std::min(height, y0 + rowsPerBand), rgba);
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads && t < bands; ++t) {
     try {
-      workers.emplace_back(computeBand, rgb, width, height, zTerm, y0, y1, rgba);
+      helpers.emplace_back(work);
     } catch (std::exception const&) {
-      break;  // no thread to be had: the rest runs here
+      break;  // no more threads to be had: the others share the bands
     }
   }
-  int const firstEnd = static_cast<int>(static_cast<long long>(height) / bands);
-  computeBand(rgb, width, height, zTerm, 0, firstEnd, rgba);
-  if (started < bands) {
-    int const y0 = static_cast<int>(static_cast<long long>(height) * started / bands);
-    computeBand(rgb, width, height, zTerm, y0, height, rgba);
-  }
-  for (std::thread& t : workers) t.join();
+  work();
+  for (std::thread& t : helpers) t.join();
 }
 
 void gen(Texture const& heightTex, Texture& normalTex, float scale) {
