@@ -88,6 +88,7 @@ Image* decompress(FILE* file, char const* block, unsigned long blockSize) {
     throw Exception() << "image is too large: " << width << "x" << height;
   }
   pixels = static_cast<unsigned char*>(std::malloc(bytes));
+  if (pixels) preferLargePages(pixels, bytes);
   if (!pixels) {
     jpeg_destroy_decompress(&cinfo);
     throw Exception() << " failed to alloc imgdata buffer ";

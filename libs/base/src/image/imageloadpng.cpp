@@ -91,6 +91,7 @@ Image* decodePng(FILE* file) {
     failure = "unexpected row layout after the transformations";
   else {
     pixels = static_cast<unsigned char*>(std::malloc(bytes));
+    if (pixels) preferLargePages(pixels, bytes);
     rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
     if (!pixels || !rows) failure = " failed to alloc imgdata buffer ";
   }
