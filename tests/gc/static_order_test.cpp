@@ -1,6 +1,6 @@
-// Proves that the collector can be used from a static constructor that runs
-// before the holder gc::sys is constructed (this file is linked before the
-// collector's library, so its statics are initialised first).
+// Proves that the collector can be used from a static constructor of another
+// file: the object and root pointer made there are still registered, and
+// protected, when the tests run.
 #include <gtest/gtest.h>
 
 #include "gc/gc.h"

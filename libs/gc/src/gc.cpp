@@ -6,7 +6,12 @@
 
 namespace gc {
 
-Singleton<GarbageCollectSystem> sys;
+// Zero-filled static storage whose constructor assigns nothing, so an instance
+// made by an earlier static constructor would survive it; it is also
+// constructed ahead of every ordinary static object, so that no static
+// constructor calls into a holder whose construction has not run (the
+// undefined-behaviour sanitizer checks the type of every object used).
+Singleton<GarbageCollectSystem> sys __attribute__((init_priority(101)));
 
 namespace {
 // The most recently created collector; an instance made after the holder was
