@@ -202,21 +202,6 @@ TEST_F(Collector, EmptyHeapCollectsToNothing) {
   EXPECT_EQ(log, std::vector<std::string>{"late"});
 }
 
-TEST_F(Collector, PointersJoinAndLeaveTheRightLists) {
-  std::size_t roots = gc::sys->rootPointers.size();
-  {
-    gc::GlobalPointer<Node> r(nullptr);
-    gc::GlobalPointer<Node> r2 = gc::sys->createPtr<Node>(nullptr);
-    EXPECT_EQ(gc::sys->rootPointers.size(), roots + 2);
-    EXPECT_EQ(gc::sys->rootPointers.prev, &r2);  // attached at the tail
-  }
-  EXPECT_EQ(gc::sys->rootPointers.size(), roots);
-  Node* n = new Node("n");
-  EXPECT_EQ(n->pointers.size(), 1u);  // its `other` member
-  n->add(new Node("child"));
-  EXPECT_EQ(n->pointers.size(), 2u);
-}
-
 using CollectorDeath = Collector;
 
 TEST_F(CollectorDeath, ALinkThatIsNotAPointerOnTheRootListIsReported) {

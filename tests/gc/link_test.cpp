@@ -51,12 +51,4 @@ TEST(Link, DetachAndDestructionLeaveTheListConsistent) {
   EXPECT_EQ(other.size(), 1u);
 }
 
-TEST(Link, CopyStartsOffTheList) {
-  gc::Link head, a;
-  a.attach(&head);
-  gc::Link b(a);
-  EXPECT_EQ(b.next, &b);
-  EXPECT_EQ(head.size(), 1u);
-}
-
 }  // namespace
