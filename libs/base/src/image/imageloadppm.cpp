@@ -80,12 +80,14 @@ __attribute__((noinline)) bool tokenSample(char const* t, size_t len, unsigned c
   return true;
 }
 
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
 // Stores the sample of the token [t, t + len), if it is one. A token of one
 // to three digits (nearly all of them) is read from four bytes at once when
 // the text holds them.
 __attribute__((always_inline)) inline void storeToken(char const* t, size_t len, char const* end,
                                                      unsigned char* out, size_t& n) {
-  if (len <= 3 && end - t >= 4) {
+  if (kLittleEndian && len <= 3 && end - t >= 4) {
     uint32_t w;
     std::memcpy(&w, t, 4);
     // Little-endian: byte i is character i. Digits become 0..9; the first
