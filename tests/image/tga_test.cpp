@@ -2,6 +2,7 @@
 // colour maps, refusals, truncation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "base/exception.h"
@@ -27,7 +28,9 @@ struct TgaSpec {
 };
 
 Bytes header(TgaSpec const& s) {
-  Bytes b(18, 0);
+  // 18 header bytes, then the image ID.
+  Bytes b(18 + size_t(s.idLength), 'I');
+  std::fill(b.begin(), b.begin() + 18, 0);
   b[0] = static_cast<unsigned char>(s.idLength);
   b[1] = static_cast<unsigned char>(s.mapType);
   b[2] = static_cast<unsigned char>(s.imageType);
@@ -42,7 +45,6 @@ Bytes header(TgaSpec const& s) {
   b[15] = static_cast<unsigned char>(s.height >> 8);
   b[16] = static_cast<unsigned char>(s.depth);
   b[17] = static_cast<unsigned char>(s.descriptor);
-  b.insert(b.end(), size_t(s.idLength), 'I');
   return b;
 }
 
