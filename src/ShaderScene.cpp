@@ -50,7 +50,7 @@ void printUsage(char const* program) {
 }  // namespace
 
 ShaderTestModule::ShaderTestModule()
-    : gui(nullptr), lightPos(initialLightPos), frameLimit(0), frameCount(0) {}
+    : gui(nullptr), lightPos(initialLightPos), frameLimit(0), frameCount(0), pressOnPanel(false) {}
 
 // A panel still alive here means the program is ending without shutdown() (an
 // exit from inside the window system, say). The menu system it would shut down
@@ -220,6 +220,13 @@ void ShaderTestModule::loadBumpMap(char const* filename) {
     std::cout << "failed to load bumpmap " << filename << std::endl;
 }
 
+bool ShaderTestModule::pressLandedOnPanel() {
+  // The menu system remembers the deepest object a press reached; the root
+  // itself is the empty screen around the panel.
+  pwn::Object* target = pwn::g_menuSys.clickTarget.get();
+  return target && target != pwn::menuSys->getRoot();
+}
+
 void ShaderTestModule::runStartupLines() {
   for (std::string const& line : execLines) {
     con.addString("> ");
@@ -237,13 +244,18 @@ void ShaderTestModule::update() {
   if (frameCount == 2 || (frameLimit == 1 && frameCount == 1)) runStartupLines();
   if (frameLimit > 0 && frameCount >= frameLimit) sys.requestExit();
 
-  if (pwn::menuSys->getInput()) return;
+  bool const guiUsedInput = pwn::menuSys->getInput();
+  // A press that lands on a panel widget belongs to the panel for as long as the
+  // button is held: a hand that wobbles while clicking a checkbox must not drag
+  // the light along.
+  if (mouse.getButtonState(0) == 2) pressOnPanel = pressLandedOnPanel();
+  if (guiUsedInput) return;
 
   Viewport* vp = base.mainViewport;
   if (!vp) return;
   View const* view = vp->view;
   if (!view) return;
-  if (mouse.getButtonState(0) != 1) return;
+  if (mouse.getButtonState(0) != 1 || pressOnPanel) return;
   _vec<2, int> const m = mouse.getMove();
   if (m.x == 0 && m.y == 0) return;
 

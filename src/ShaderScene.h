@@ -58,11 +58,13 @@ private:
   void parseArguments();
   void runStartupLines();
   void takeScreenshot();
+  static bool pressLandedOnPanel();
 
   std::vector<std::string> execLines;  // --exec lines, run at the first frame
   long frameLimit;                     // --frames: quit after this many frames (0: never)
   long frameCount;
   std::string screenshotFile;          // pending screenshot, empty when none
+  bool pressOnPanel;                   // the held primary button went down on the panel
 };
 
 extern ShaderTestModule shaderTestModule;
