@@ -6,7 +6,9 @@ class Image;
 
 class ImageLoader {
 public:
-  ImageLoader() : next(nullptr) {}
+  // Constant-initialised, so the global loaders exist before any static
+  // constructor could ask for them.
+  constexpr ImageLoader() : next(nullptr) {}
 
   // Returns a new Image on success; null when the extension is not this
   // loader's or decoding failed (the loader prints its own line then).

@@ -7,7 +7,9 @@ class ImageLoader;
 
 class ImageSystem {
 public:
-  ImageSystem() : head(nullptr) {}
+  // Constant-initialised: the global instance holds a null head before any
+  // static constructor runs, whatever the order of construction.
+  constexpr ImageSystem() : head(nullptr) {}
 
   // Links the six loaders so that, from the head, the chain reads JPEG, TIFF,
   // PNG, TGA, PPM, BMP, then whatever was the head before. A second call does
