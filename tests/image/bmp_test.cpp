@@ -15,7 +15,7 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-struct BmpSpec {
+struct BmpFields {
   int32_t width = 2;
   int32_t height = 2;  // negative: rows stored top first
   uint16_t planes = 1;
@@ -40,7 +40,7 @@ unsigned char red(int x, int y) { return static_cast<unsigned char>(10 * x + y);
 unsigned char green(int x, int y) { return static_cast<unsigned char>(100 + x + 7 * y); }
 unsigned char blue(int x, int y) { return static_cast<unsigned char>(200 + x * y); }
 
-Bytes makeBmp(BmpSpec const& s) {
+Bytes makeBmp(BmpFields const& s) {
   // The fields are always written at their 40-byte-header places.
   size_t headers = std::max<size_t>(54, 14 + s.infoSize);
   Bytes b(headers + s.gap, 0xEE);
@@ -98,14 +98,14 @@ std::string refusal(Bytes const& b) {
 
 TEST(Bmp, RowsComeOutTopFirstWithChannelsSwapped) {
   // The 2 x 2 case: file rows (bottom) P1 P2, (top) P3 P4.
-  Bytes b = makeBmp(BmpSpec{});
+  Bytes b = makeBmp(BmpFields{});
   ImagePtr img = decode(b);
   ASSERT_TRUE(img);
   expectPicture(*img, 2, 2);
   // Image row 0 holds the file's last row.
   EXPECT_EQ(img->data[0], b[54 + 8 + 2]);
 
-  BmpSpec topDown;
+  BmpFields topDown;
   topDown.height = -3;
   topDown.width = 5;
   ImagePtr td = decode(makeBmp(topDown));
@@ -116,7 +116,7 @@ TEST(Bmp, RowsComeOutTopFirstWithChannelsSwapped) {
 TEST(Bmp, RowFillerForEveryWidthRemainder) {
   // Widths 1..8 cover filler of 1, 2, 3 and 0 bytes twice.
   for (int w = 1; w <= 8; ++w) {
-    BmpSpec s;
+    BmpFields s;
     s.width = w;
     s.height = 3;
     Bytes b = makeBmp(s);
@@ -135,7 +135,7 @@ TEST(Bmp, RowFillerForEveryWidthRemainder) {
 }
 
 TEST(Bmp, HonoursThePixelDataOffsetAndLongerHeaders) {
-  BmpSpec s;
+  BmpFields s;
   s.width = 3;
   s.gap = 1024;  // a palette nobody uses
   ImagePtr img = decode(makeBmp(s));
@@ -152,7 +152,7 @@ TEST(Bmp, HonoursThePixelDataOffsetAndLongerHeaders) {
 }
 
 TEST(Bmp, RefusalsInHeaderOrder) {
-  BmpSpec s;
+  BmpFields s;
   Bytes png = readWhole(corpus("pngsuite/png/basn2c08.png"));
   EXPECT_EQ(refusal(png), "got a bad sig:20617");
 
@@ -169,12 +169,12 @@ TEST(Bmp, RefusalsInHeaderOrder) {
   EXPECT_EQ(refusal(makeBmp(s)), "got bad info header size:12");
   s.infoSize = 40;
 
-  BmpSpec w = s;
+  BmpFields w = s;
   w.width = 0;
   EXPECT_EQ(refusal(makeBmp(w)), "got bad width:0");
   w.width = -3;
   EXPECT_EQ(refusal(makeBmp(w)), "got bad width:-3");
-  BmpSpec h = s;
+  BmpFields h = s;
   h.height = 0;
   EXPECT_EQ(refusal(makeBmp(h)), "got bad height:0");
 
@@ -186,7 +186,7 @@ TEST(Bmp, RefusalsInHeaderOrder) {
 }
 
 TEST(Bmp, EveryTruncationFailsCleanly) {
-  BmpSpec s;
+  BmpFields s;
   s.width = 4;  // no filler: every byte counts
   s.height = -3;
   Bytes whole = makeBmp(s);
@@ -204,7 +204,7 @@ TEST(Bmp, EveryTruncationFailsCleanly) {
 }
 
 TEST(Bmp, HostileSizesAreRefusedBeforeAllocating) {
-  BmpSpec s;
+  BmpFields s;
   Bytes b = makeBmp(s);
   struct Case {
     int32_t w, h;
@@ -227,7 +227,7 @@ TEST(Bmp, HostileSizesAreRefusedBeforeAllocating) {
 TEST(Bmp, FilesLargerThanTheReadWindow) {
   // 333 x 700 rows of 1000 bytes: the file is read in several windows, and
   // rows straddle their edges.
-  BmpSpec s;
+  BmpFields s;
   s.width = 333;
   s.height = 700;
   s.gap = 77;
@@ -253,12 +253,12 @@ TEST(Bmp, FilesLargerThanTheReadWindow) {
 TEST(Bmp, LoaderReportsOnStandardError) {
   EXPECT_EQ(imageLoadBMP.load("x.bmp", "png"), nullptr);  // not its extension: no message
 
-  std::string good = writeScratch("good.bmp", makeBmp(BmpSpec{}));
+  std::string good = writeScratch("good.bmp", makeBmp(BmpFields{}));
   ImagePtr img(imageLoadBMP.load(good.c_str(), "BMP"));
   ASSERT_TRUE(img);
   expectPicture(*img, 2, 2);
 
-  BmpSpec s;
+  BmpFields s;
   s.bpp = 8;
   std::string bad = writeScratch("bad.bmp", makeBmp(s));
   CaptureStderr();

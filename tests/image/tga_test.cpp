@@ -14,7 +14,7 @@ using testing::internal::GetCapturedStdout;
 
 namespace {
 
-struct TgaSpec {
+struct TgaFields {
   int idLength = 0;
   int mapType = 0;
   int imageType = 2;
@@ -27,7 +27,7 @@ struct TgaSpec {
   int descriptor = 0;
 };
 
-Bytes header(TgaSpec const& s) {
+Bytes header(TgaFields const& s) {
   // 18 header bytes, then the image ID.
   Bytes b(18 + size_t(s.idLength), 'I');
   std::fill(b.begin(), b.begin() + 18, 0);
@@ -52,7 +52,7 @@ Bytes header(TgaSpec const& s) {
 unsigned char stored(int r, int x, int k) { return static_cast<unsigned char>(16 * r + 4 * x + k + 1); }
 
 // A file whose pixels (all depth / 8 bytes of them) follow stored().
-Bytes makeTga(TgaSpec const& s, Bytes map = {}) {
+Bytes makeTga(TgaFields const& s, Bytes map = {}) {
   Bytes b = header(s);
   b.insert(b.end(), map.begin(), map.end());
   for (int r = 0; r < s.height; ++r)
@@ -77,7 +77,7 @@ std::string refusal(Bytes const& b) {
 TEST(Tga, TrueColourRowOrderAndChannels) {
   for (int depth : {24, 32}) {
     for (int descriptor : {0, 0x20}) {
-      TgaSpec s;
+      TgaFields s;
       s.depth = depth;
       s.descriptor = descriptor | (depth == 32 ? 8 : 0);
       ImagePtr img = decode(makeTga(s));
@@ -103,7 +103,7 @@ TEST(Tga, TrueColourRowOrderAndChannels) {
 }
 
 TEST(Tga, GreyRightToLeftAndImageId) {
-  TgaSpec s;
+  TgaFields s;
   s.imageType = 3;
   s.depth = 8;
   s.idLength = 5;
@@ -122,7 +122,7 @@ TEST(Tga, GreyRightToLeftAndImageId) {
 }
 
 TEST(Tga, ColourMapsAreApplied) {
-  TgaSpec s;
+  TgaFields s;
   s.mapType = 1;
   s.imageType = 1;
   s.depth = 8;
@@ -176,12 +176,12 @@ TEST(Tga, ColourMapsAreApplied) {
 }
 
 TEST(Tga, AnUnusedColourMapIsSkipped) {
-  TgaSpec s;
+  TgaFields s;
   s.mapType = 1;
   s.mapLength = 4;
   s.mapBits = 24;
   Bytes b = makeTga(s, Bytes(12, 0xCC));
-  TgaSpec plain;
+  TgaFields plain;
   ImagePtr withMap = decode(b), without = decode(makeTga(plain));
   ASSERT_TRUE(withMap);
   ASSERT_TRUE(without);
@@ -189,7 +189,7 @@ TEST(Tga, AnUnusedColourMapIsSkipped) {
 }
 
 TEST(Tga, Refusals) {
-  TgaSpec s;
+  TgaFields s;
   s.imageType = 10;
   EXPECT_EQ(refusal(makeTga(s)), "this TGA file just happens to be RLE, which I dont support yet");
   s.imageType = 2;
@@ -214,13 +214,13 @@ TEST(Tga, Refusals) {
   s.mapBits = 12;
   EXPECT_EQ(refusal(makeTga(s, {0, 0})), "got bad colour map entry size:12");
 
-  TgaSpec zero;
+  TgaFields zero;
   zero.width = 0;
   EXPECT_EQ(refusal(makeTga(zero)), "got bad image size: 0x2");
 }
 
 TEST(Tga, EveryTruncationFailsCleanly) {
-  TgaSpec s;
+  TgaFields s;
   s.idLength = 3;
   s.mapType = 1;
   s.imageType = 1;
@@ -240,7 +240,7 @@ TEST(Tga, EveryTruncationFailsCleanly) {
     else EXPECT_EQ(why, "error in reading this TGA") << len;
   }
 
-  TgaSpec t;
+  TgaFields t;
   Bytes colour = makeTga(t);
   colour.pop_back();
   EXPECT_EQ(refusal(colour), "couldnt read texture row");
@@ -254,7 +254,7 @@ TEST(Tga, EveryTruncationFailsCleanly) {
 
 TEST(Tga, FilesLargerThanTheReadWindow) {
   // 32-bit rows of 2400 bytes, 300 of them, after a colour map to step over.
-  TgaSpec s;
+  TgaFields s;
   s.width = 600;
   s.height = 300;
   s.depth = 32;
@@ -272,7 +272,7 @@ TEST(Tga, FilesLargerThanTheReadWindow) {
 
 TEST(Tga, LoaderReportsOnStandardOutput) {
   EXPECT_EQ(imageLoadTGA.load("x.tga", "bmp"), nullptr);
-  TgaSpec s;
+  TgaFields s;
   std::string good = writeScratch("good.tga", makeTga(s));
   ImagePtr img(imageLoadTGA.load(good.c_str(), "TGA"));
   ASSERT_TRUE(img);
