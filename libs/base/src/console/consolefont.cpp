@@ -37,8 +37,10 @@ bool Console::loadFont() {
   } else {
     std::fprintf(stderr, "failed to find font file\n");
   }
+  // Candidates that are not there are passed over quietly; one that is there but
+  // does not load is reported by its loader.
   for (int i = 0; i < count; ++i)
-    if (font.load2D(names[i].c_str())) return true;
+    if (access(names[i].c_str(), R_OK) == 0 && font.load2D(names[i].c_str())) return true;
   std::fprintf(stderr, "failed to find font file\n");
   return false;
 }
