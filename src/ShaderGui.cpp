@@ -43,6 +43,10 @@ void ShaderGui::reset() {
   iterativeSteps = 32;
   bumpHeight = 100.0f;
   polyThickness = 0.5f;
+  dropWidgets();
+}
+
+void ShaderGui::dropWidgets() {
   checkboxes.clear();
   iterationStepsField = nullptr;
   polyDepthField = nullptr;
@@ -129,12 +133,8 @@ bool ShaderGui::init() {
 }
 
 void ShaderGui::destroy() {
-  checkboxes.clear();
-  iterationStepsField = nullptr;
-  polyDepthField = nullptr;
-  bumpScaleField = nullptr;
-  colorTex = nullptr;
-  bumpTex = nullptr;
+  // The widgets become garbage for the next collection.
+  dropWidgets();
   pwn::menuSys->shutdown();
   reset();
 }

@@ -30,6 +30,7 @@ public:
   explicit ShaderGui(ShaderScene_Gui_Comm* comm);
   ~ShaderGui();
 
+  // Default values, no widgets. The macro string is kept.
   void reset();
   bool init();
   void destroy();
@@ -50,6 +51,12 @@ public:
   // Index of the technique with this macro name or label (case and spaces
   // ignored), or -1.
   static int findTechnique(std::string const& name);
+
+private:
+  // Lets go of every widget reference.
+  void dropWidgets();
+
+public:
 
   ShaderScene_Gui_Comm* comm;
   std::stringstream macroStream;
