@@ -19,10 +19,7 @@ class RecordingSystem : public PSystem {
 public:
   void init() override { calls += "init;"; }
   void shutdown() override { calls += "shutdown;"; }
-  void loop(void (*frame)()) override {
-    calls += "loop;";
-    frame();
-  }
+  void loop(void (*frame)()) override { calls += "loop;", frame(); }
   void requestExit() override { calls += "exit;"; }
   void setInitDoubleBuffered(bool b) override { calls += b ? "db1;" : "db0;"; }
   void setInitPos(_vec<2, int> const& p) override {
@@ -69,7 +66,6 @@ TEST(Front, RebindingSwitchesImplementation) {
   IDisplay front;
   front.setImp(&a);
   EXPECT_EQ(front.getSize(), vec2i(10, 20));
-  EXPECT_EQ(&front.getSize(), &a.getSize());
   front.setImp(&b);
   EXPECT_EQ(front.getSize(), vec2i(30, 40));
   front.resize(1, 2);

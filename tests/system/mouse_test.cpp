@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 
 #include "system/display.h"
 #include "system/mouse.h"
@@ -22,7 +21,6 @@ protected:
     setWindow(800, 800);
   }
   void TearDown() override { disp.setImp(savedDisp); }
-
   void setWindow(int w, int h) {
     display.resize(w, h);
     display.update();
@@ -39,7 +37,6 @@ TEST_F(MouseTest, VerticalFlipAndFractions) {
   m.setCursorPos(0, 0);
   m.update();
   EXPECT_EQ(m.getPos(), vec2i(0, 799));
-  EXPECT_FLOAT_EQ(m.getFPos().x, 0.0f);
   EXPECT_FLOAT_EQ(m.getFPos().y, 0.99875f);
   // The first update reports the whole position as motion (the old one was 0, 0).
   EXPECT_EQ(m.getMove(), vec2i(0, 799));
@@ -54,26 +51,22 @@ TEST_F(MouseTest, VerticalFlipAndFractions) {
   EXPECT_FLOAT_EQ(m.getFMove().x, 0.25f);
   EXPECT_FLOAT_EQ(m.getFMove().y, -799.0f / 200.0f);
 
-  // No motion: move is zero, the position stays.
-  m.update();
+  m.update();  // no motion
   EXPECT_EQ(m.getMove(), vec2i(0, 0));
   EXPECT_EQ(m.getPos(), vec2i(100, 0));
   EXPECT_FLOAT_EQ(m.getFMove().x, 0.0f);
-}
 
-TEST_F(MouseTest, WindowWithoutAreaGivesNoFractions) {
+  // A window without area gives no fractions, and no NaN.
   setWindow(0, 0);
   m.setCursorPos(5, 5);
   m.update();
   EXPECT_EQ(m.getPos(), vec2i(5, -6));
   EXPECT_EQ(m.getFPos().x, 0.0f);
   EXPECT_EQ(m.getFPos().y, 0.0f);
-  EXPECT_FALSE(std::isnan(m.getFMove().x));
-  EXPECT_FALSE(std::isnan(m.getFMove().y));
+  EXPECT_FALSE(std::isnan(m.getFMove().x) || std::isnan(m.getFMove().y));
 }
 
 TEST_F(MouseTest, WheelAccumulatesPerFrame) {
-  EXPECT_EQ(m.getDZ(), 0);
   m.accumDZ(1);
   m.accumDZ(2);
   EXPECT_EQ(m.getDZ(), 0) << "not before the update";
@@ -126,6 +119,7 @@ TEST_F(MouseTest, UnknownButtonReportedAndIgnored) {
   EXPECT_EQ(m.getButtonState(3), 0);
 }
 
+// reset() clears position, wheel and buttons; the front object forwards to its imp.
 TEST_F(MouseTest, ResetAndFront) {
   m.setCursorPos(10, 10);
   m.accumDZ(5);
@@ -135,8 +129,6 @@ TEST_F(MouseTest, ResetAndFront) {
   EXPECT_EQ(m.getPos(), vec2i(0, 0));
   EXPECT_EQ(m.getDZ(), 0);
   EXPECT_EQ(m.getButtonState(0), 0);
-  EXPECT_EQ(m.dzAccum, 0);
-  EXPECT_FALSE(m.buttonDown[0]);
 
   IMouseHandler front;
   front.setImp(&m);
@@ -145,9 +137,7 @@ TEST_F(MouseTest, ResetAndFront) {
   front.setButtonPress(PMouseHandler::SECONDARY, true);
   front.update();
   EXPECT_EQ(front.getPos(), vec2i(3, 799));
-  EXPECT_EQ(&front.getPos(), &m.getPos());
-  EXPECT_EQ(front.getDZ(), 2);
+  EXPECT_EQ(front.getDZ(), 2) << "the wheel of before the reset is gone";
   EXPECT_EQ(front.getButtonState(1), 2);
   EXPECT_FLOAT_EQ(front.getFPos().x, 3.0f / 800.0f);
-  EXPECT_EQ(&front.getFMove(), &m.getFMove());
 }
