@@ -45,35 +45,32 @@ TEST(EngineCommands, QuitAndExitRequestTheEnd) {
 
 TEST(EngineCommands, ErrorThrowsItsFirstArgument) {
   EXPECT_NO_THROW(exec("error"));
-  try {
-    exec("error boom extra");
-    FAIL() << "no Error thrown";
-  } catch (Error const& e) {
-    EXPECT_EQ(e.message(), "boom");
-  }
   // A quoted argument keeps its spaces (and its quote characters).
-  try {
-    exec("error \"disk full\"");
-    FAIL() << "no Error thrown";
-  } catch (Error const& e) {
-    EXPECT_EQ(e.message(), "\"disk full\"");
+  struct Row { char const* line; char const* message; };
+  for (Row r : {Row{"error boom extra", "boom"}, Row{"error \"disk full\"", "\"disk full\""}}) {
+    try {
+      exec(r.line);
+      ADD_FAILURE() << "no Error thrown by " << r.line;
+    } catch (Error const& e) {
+      EXPECT_EQ(e.message(), r.message);
+    }
   }
 }
 
+// Defaults the frame loop's motion relies on, then each variable set by a line.
 TEST(EngineCommands, CameraVariablesWrapTheEngine) {
   base.reset();
-  EXPECT_EQ(base.camSpeed, 1.0f);
-  EXPECT_EQ(base.camRot, 3.0f);
-  EXPECT_EQ(base.camZoom, 0.5f);
+  struct Row { char const* line; float const* field; float expected; };
+  Row const rows[] = {{nullptr, &base.camSpeed, 1.0f}, {nullptr, &base.camRot, 3.0f},
+                      {nullptr, &base.camZoom, 0.5f}, {"camSpeed 2.5", &base.camSpeed, 2.5f},
+                      {"camRot 45", &base.camRot, 45.0f}, {"camZoom 0.25", &base.camZoom, 0.25f}};
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.line ? r.line : "default");
+    if (r.line) exec(r.line);
+    EXPECT_EQ(*r.field, r.expected);
+  }
   EXPECT_TRUE(base.camKeys);
-
-  exec("camSpeed 2.5");
-  exec("camRot 45");
-  exec("camZoom 0.25");
   exec("camKeys 0");
-  EXPECT_EQ(base.camSpeed, 2.5f);
-  EXPECT_EQ(base.camRot, 45.0f);
-  EXPECT_EQ(base.camZoom, 0.25f);
   EXPECT_FALSE(base.camKeys);
   exec("camKeys TRUE");
   EXPECT_TRUE(base.camKeys);

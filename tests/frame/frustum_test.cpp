@@ -2,6 +2,8 @@
 // pixel-to-near-plane mapping of a viewport.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/frustum.h"
 #include "base/view.h"
 #include "base/viewport.h"
@@ -10,16 +12,15 @@
 namespace {
 
 void expectVec(_vec<3, float> const& v, float x, float y, float z, char const* what) {
-  EXPECT_NEAR(v.x, x, 1e-3f) << what;
-  EXPECT_NEAR(v.y, y, 1e-3f) << what;
-  EXPECT_NEAR(v.z, z, 1e-3f) << what;
+  EXPECT_TRUE(std::fabs(v.x - x) < 1e-3f && std::fabs(v.y - y) < 1e-3f && std::fabs(v.z - z) < 1e-3f)
+      << what << ": got (" << v.x << ", " << v.y << ", " << v.z << ")";
 }
 
+// The normal to 1e-4, the distance (of planes thousands of units away) to 1e-2.
 void expectPlane(_plane<3, float> const& p, float a, float b, float c, float d, char const* what) {
-  EXPECT_NEAR(p.x, a, 1e-4f) << what;
-  EXPECT_NEAR(p.y, b, 1e-4f) << what;
-  EXPECT_NEAR(p.z, c, 1e-4f) << what;
-  EXPECT_NEAR(p.w, d, 1e-2f) << what;
+  EXPECT_TRUE(std::fabs(p.x - a) < 1e-4f && std::fabs(p.y - b) < 1e-4f &&
+              std::fabs(p.z - c) < 1e-4f && std::fabs(p.w - d) < 1e-2f)
+      << what << ": got (" << p.x << ", " << p.y << ", " << p.z << ", " << p.w << ")";
 }
 
 // The engine's side view: orthographic, looking along +X from (-15, 0, 0).

@@ -58,12 +58,7 @@ public:
     glPushMatrix();
     glLoadIdentity();
     glColor3ubv(colours[i]);
-    glBegin(GL_QUADS);
-    glVertex2f(-1, -1);
-    glVertex2f(1, -1);
-    glVertex2f(1, 1);
-    glVertex2f(-1, 1);
-    glEnd();
+    glRectf(-1, -1, 1, 1);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -86,9 +81,17 @@ CountingModule module;
 DrivenTimer clock_;
 
 void expectNear(_vec<3, float> const& a, _vec<3, float> const& b, char const* what) {
-  EXPECT_NEAR(a.x, b.x, 1e-4f) << what;
-  EXPECT_NEAR(a.y, b.y, 1e-4f) << what;
-  EXPECT_NEAR(a.z, b.z, 1e-4f) << what;
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-4f) << what << " [" << i << "]";
+}
+
+typedef _box<2, int> Rect;
+
+// Reads one pixel of the frame just drawn (before it is presented).
+std::vector<int> pixelAt(int x, int y) {
+  unsigned char px[4] = {0, 0, 0, 0};
+  glReadBuffer(GL_BACK);
+  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+  return {px[0], px[1], px[2]};
 }
 
 }  // namespace
@@ -142,6 +145,12 @@ protected:
     return sdlSys.pass();
   }
 
+  // Held for one frame of dt seconds, then released in a frame of no time.
+  static void tap(SDL_Scancode sc, double dt = 0.1) {
+    key(sc, true, dt);
+    key(sc, false, 0.0);
+  }
+
   static void push(SDL_Event& ev) { ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError(); }
 
   // A key event, handled by the next pass (which this runs, dt later).
@@ -156,7 +165,7 @@ protected:
   }
 
   // Moves the pointer to window pixel (x, y), origin bottom-left, in one pass.
-  static void pointAt(int x, int y) {
+  static void pointAt(int x, int y, bool inside = true) {
     SDL_Event ev;
     std::memset(&ev, 0, sizeof ev);
     ev.type = SDL_MOUSEMOTION;
@@ -164,7 +173,15 @@ protected:
     ev.motion.y = (H - 1) - y;
     push(ev);
     pass();
-    ASSERT_EQ(mouse.getPos(), (_vec<2, int>(x, y)));
+    if (inside) { ASSERT_EQ(mouse.getPos(), (_vec<2, int>(x, y))); }
+  }
+
+  // One frame drawn without presenting it, so that its pixels can be read back.
+  static void drawOnly() {
+    sdlSys.setLoopFunc(nullptr);
+    sdlSys.preUpdate();
+    base.doLoop();
+    sdlSys.setLoopFunc(base_loopCallback);
   }
 
   static View& mainView() { return base.views[Base::VIEW_MAIN]; }
@@ -173,25 +190,20 @@ protected:
 TEST_F(FrameLoop, UpdateOnceAndRenderOncePerDrawnView) {
   ASSERT_TRUE(pass());
   EXPECT_EQ(module.updates, 1);
-  ASSERT_EQ(module.views.size(), 1u);
-  EXPECT_EQ(module.views[0], &mainView());
-  EXPECT_EQ(module.glViewports[0], (_box<2, int>(0, 0, W, H)));
+  EXPECT_EQ(module.views, std::vector<View const*>{&mainView()});
+  EXPECT_EQ(module.glViewports, std::vector<Rect>{Rect(0, 0, W, H)});
 
+  // List order: top left (front), top right (side), bottom left (top), bottom
+  // right (main), each rendered with the GL viewport set to its own quarter.
   base.restoreViewports();
   module.clear();
   ASSERT_TRUE(pass());
   EXPECT_EQ(module.updates, 1);
-  // List order: top left (front), top right (side), bottom left (top), bottom right (main).
-  ASSERT_EQ(module.views.size(), 4u);
-  EXPECT_EQ(module.views[0], &base.views[Base::VIEW_FRONT]);
-  EXPECT_EQ(module.views[1], &base.views[Base::VIEW_SIDE]);
-  EXPECT_EQ(module.views[2], &base.views[Base::VIEW_TOP]);
-  EXPECT_EQ(module.views[3], &mainView());
-  // Each render runs with the GL viewport set to its own quarter.
-  EXPECT_EQ(module.glViewports[0], (_box<2, int>(0, 300, 400, 600)));
-  EXPECT_EQ(module.glViewports[1], (_box<2, int>(400, 300, 800, 600)));
-  EXPECT_EQ(module.glViewports[2], (_box<2, int>(0, 0, 400, 300)));
-  EXPECT_EQ(module.glViewports[3], (_box<2, int>(400, 0, 800, 300)));
+  EXPECT_EQ(module.views, (std::vector<View const*>{&base.views[Base::VIEW_FRONT],
+                                                    &base.views[Base::VIEW_SIDE],
+                                                    &base.views[Base::VIEW_TOP], &mainView()}));
+  EXPECT_EQ(module.glViewports, (std::vector<Rect>{Rect(0, 300, 400, 600), Rect(400, 300, 800, 600),
+                                                   Rect(0, 0, 400, 300), Rect(400, 0, 800, 300)}));
 
   // A plain frame function runs as well, before the module's update.
   static int plainCalls;
@@ -204,22 +216,12 @@ TEST_F(FrameLoop, UpdateOnceAndRenderOncePerDrawnView) {
   base.loopFunc = nullptr;
 }
 
-// Reads one pixel of the frame just drawn (before it is presented).
-std::vector<int> pixelAt(int x, int y) {
-  unsigned char px[4] = {0, 0, 0, 0};
-  glReadBuffer(GL_BACK);
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-  return {px[0], px[1], px[2]};
-}
-
 TEST_F(FrameLoop, FourViewLayoutShowsEveryQuarter) {
   // Each quarter's clear must stay inside its own rectangle, or a later
   // quarter wipes out the ones drawn before it.
   base.restoreViewports();
   module.paint = true;
-  sdlSys.setLoopFunc(nullptr);
-  sdlSys.preUpdate();
-  base.doLoop();
+  drawOnly();
   module.paint = false;
   EXPECT_EQ(pixelAt(200, 450), (std::vector<int>{0, 255, 0}));     // top left: front view
   EXPECT_EQ(pixelAt(600, 450), (std::vector<int>{0, 0, 255}));     // top right: side view
@@ -227,7 +229,6 @@ TEST_F(FrameLoop, FourViewLayoutShowsEveryQuarter) {
   EXPECT_EQ(pixelAt(600, 150), (std::vector<int>{255, 255, 255})); // bottom right: main view
   EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
   sdlSys.postUpdate();
-  sdlSys.setLoopFunc(base_loopCallback);
 }
 
 TEST_F(FrameLoop, SlowFrameIsClampedToATenthOfASecond) {
@@ -250,19 +251,16 @@ TEST_F(FrameLoop, MotionAndRotationFollowTheCameraAxes) {
   View& v = mainView();
   // Turned to look along +Y: its left ('s') is world -X, its forward ('e') world +Y.
   v.basis.orient = angleAxisToQuat(0, 0, 1, 90);
-  key(SDL_SCANCODE_S, true, 0.1);
+  tap(SDL_SCANCODE_S);
   expectNear(v.basis.pos, _vec<3, float>(-0.1f, 0, 0), "left");
-  key(SDL_SCANCODE_S, false, 0.0);
-  key(SDL_SCANCODE_R, true, 0.1);  // up
-  key(SDL_SCANCODE_R, false, 0.0);
+  tap(SDL_SCANCODE_R);  // up
   expectNear(v.basis.pos, _vec<3, float>(-0.1f, 0, 0.1f), "up");
   v.basis.pos = _vec<3, float>();
 
   // Pitch ('i') is about the camera's own Y axis: the forward axis tips in the
   // plane of forward and up, so it keeps no X component.
   base.camRot = 90.0f;
-  key(SDL_SCANCODE_I, true, 0.1);  // 9 degrees
-  key(SDL_SCANCODE_I, false, 0.0);
+  tap(SDL_SCANCODE_I);  // 9 degrees
   float const s9 = std::sin(9.0f * static_cast<float>(M_PI) / 180.0f);
   float const c9 = std::cos(9.0f * static_cast<float>(M_PI) / 180.0f);
   expectNear(v.basis.orient.xAxis(), _vec<3, float>(0, c9, -s9), "pitched forward");
@@ -272,14 +270,12 @@ TEST_F(FrameLoop, MotionAndRotationFollowTheCameraAxes) {
   // its forward axis, which therefore stays put.
   _vec<3, float> forward = v.basis.orient.xAxis();
   _vec<3, float> up = v.basis.orient.zAxis();
-  key(SDL_SCANCODE_O, true, 0.1);
-  key(SDL_SCANCODE_O, false, 0.0);
+  tap(SDL_SCANCODE_O);
   expectNear(v.basis.orient.xAxis(), forward, "roll keeps forward");
   _vec<3, float> rolledUp = v.basis.orient.zAxis();
   EXPECT_GT(std::fabs(rolledUp.x - up.x), 0.1f);
   up = v.basis.orient.zAxis();
-  key(SDL_SCANCODE_J, true, 0.1);
-  key(SDL_SCANCODE_J, false, 0.0);
+  tap(SDL_SCANCODE_J);
   expectNear(v.basis.orient.zAxis(), up, "yaw keeps up");
 
   // 'i' and 'k' together cancel.
@@ -315,8 +311,7 @@ TEST_F(FrameLoop, ZoomKeys) {
   // A zoom factor of 0 typed into the console does not collapse the view.
   base.camZoom = 0.0f;
   float w = v.width;
-  key(SDL_SCANCODE_W, true, 0.1);
-  key(SDL_SCANCODE_W, false, 0.0);
+  tap(SDL_SCANCODE_W);
   EXPECT_EQ(v.width, w);
 }
 
@@ -398,14 +393,7 @@ TEST_F(FrameLoop, CameraKeysOffLeaveEverythingButQuit) {
 TEST_F(FrameLoop, PointerOutsideEveryViewport) {
   base.restoreViewports();
   pass();
-  // Move the pointer off the window.
-  SDL_Event ev;
-  std::memset(&ev, 0, sizeof ev);
-  ev.type = SDL_MOUSEMOTION;
-  ev.motion.x = W + 50;
-  ev.motion.y = 10;
-  push(ev);
-  pass();
+  pointAt(W + 50, H - 11, false);  // off the window
   ASSERT_EQ(base.getTopViewAt(mouse.getPos()), nullptr);
   _line<3, float> ray = base.mouseLine;
 
@@ -508,60 +496,37 @@ TEST_F(FrameLoop, ResizeRelaysOutAfterDrawing) {
   EXPECT_EQ(base.viewports[Base::VP_FULL].rect, (_box<2, int>(0, 0, W, H)));
 }
 
+// Each command line, and the GL state it leaves. A cullFace value other than 0,
+// 1 or 2 enables culling without changing the culled face.
 TEST_F(FrameLoop, GLStateCommandsChangeTheGLState) {
+  struct Row { char const* line; GLenum query; GLint expected; };
+  Row const rows[] = {
+      {"polygonMode 1", GL_POLYGON_MODE, GL_LINE}, {"polygonMode 0", GL_POLYGON_MODE, GL_POINT},
+      {"polygonMode 7", GL_POLYGON_MODE, GL_FILL},
+      {"cullFace 2", GL_CULL_FACE, GL_TRUE}, {"cullFace 2", GL_CULL_FACE_MODE, GL_FRONT},
+      {"cullFace 0", GL_CULL_FACE, GL_FALSE}, {"cullFace 9", GL_CULL_FACE, GL_TRUE},
+      {"cullFace 9", GL_CULL_FACE_MODE, GL_FRONT}, {"cullFace 1", GL_CULL_FACE_MODE, GL_BACK},
+      {"cullFace 0", GL_CULL_FACE, GL_FALSE},
+      {"depthTest 1", GL_DEPTH_TEST, GL_TRUE}, {"depthTest 0", GL_DEPTH_TEST, GL_FALSE}};
   cvarSys.validate();
-  GLint modes[2];
-  cvarSys->exec("polygonMode 1");
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_LINE);
-  cvarSys->exec("polygonMode 0");
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_POINT);
-  cvarSys->exec("polygonMode 7");
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_FILL);
-
-  GLint face = 0;
-  cvarSys->exec("cullFace 2");
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  glGetIntegerv(GL_CULL_FACE_MODE, &face);
-  EXPECT_EQ(face, GL_FRONT);
-  cvarSys->exec("cullFace 0");
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  cvarSys->exec("cullFace 9");  // enables without changing the culled face
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  glGetIntegerv(GL_CULL_FACE_MODE, &face);
-  EXPECT_EQ(face, GL_FRONT);
-  cvarSys->exec("cullFace 1");
-  glGetIntegerv(GL_CULL_FACE_MODE, &face);
-  EXPECT_EQ(face, GL_BACK);
-  cvarSys->exec("cullFace 0");
-
-  cvarSys->exec("depthTest 1");
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  cvarSys->exec("depthTest 0");
-  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.line);
+    cvarSys->exec(r.line);
+    GLint got[2] = {-1, -1};
+    glGetIntegerv(r.query, got);
+    EXPECT_EQ(got[0], r.expected);
+  }
 
   // The clear colour shows in the next frame: the viewports clear with it.
   cvarSys->exec("clearColor 0 1 0");
   GLfloat cc[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, cc);
-  EXPECT_EQ(cc[0], 0.0f);
-  EXPECT_EQ(cc[1], 1.0f);
-  EXPECT_EQ(cc[3], 1.0f);
+  EXPECT_EQ(std::vector<float>(cc, cc + 4), (std::vector<float>{0, 1, 0, 1}));
   mainView().scene = nullptr;  // a view without a scene: cleared, nothing drawn
   module.clear();
-  sdlSys.setLoopFunc(nullptr);
-  base.doLoop();
-  sdlSys.setLoopFunc(base_loopCallback);
+  drawOnly();
   EXPECT_TRUE(module.views.empty());
-  unsigned char px[4];
-  glReadBuffer(GL_BACK);
-  glReadPixels(W - 10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-  EXPECT_EQ(px[0], 0);
-  EXPECT_EQ(px[1], 255);
-  EXPECT_EQ(px[2], 0);
+  EXPECT_EQ(pixelAt(W - 10, 10), (std::vector<int>{0, 255, 0}));
   cvarSys->exec("clearColor 0 0 0 1");
-  GLenum err = glGetError();
-  EXPECT_EQ(err, static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
