@@ -70,12 +70,12 @@ protected:
     con.keyDown('`');
   }
 
-  // A frame of the scene colour with the console drawn over it.
-  std::vector<unsigned char> draw() {
+  // A frame of the scene colour with the console drawn over it (or not).
+  std::vector<unsigned char> draw(bool console = true) {
     glViewport(0, 0, W, H);
     glClearColor(0.0f, 0.0f, 0.4f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    con.display();
+    if (console) con.display();
     return ctx->readPixels();
   }
   // Red channel of a pixel, x from the left, y counted from the top.
@@ -99,27 +99,18 @@ protected:
   // sampled down to the cell's pixels.
   static double glyphMatch(std::vector<unsigned char> const& f, int col, int row, int code) {
     int const gx = (code & 15) * 16, gy = ((code >> 4) - 2) * 16;
-    std::vector<double> a, b;
+    double n = 0, sa = 0, sb = 0, sab = 0, saa = 0, sbb = 0;
     for (int y = 0; y < cellPx; ++y)
       for (int x = 0; x < cellPx; ++x) {
-        double sum = 0;
-        for (int dy = 0; dy < 2; ++dy)
-          for (int dx = 0; dx < 2; ++dx)
-            sum += font->data[((gy + y * 2 + dy) * 256 + gx + x * 2 + dx) * 3];
-        a.push_back(sum);
-        b.push_back(red(f, col * cellPx + x, row * cellPx + y));
+        auto at = [&](int dx, int dy) {
+          return font->data[((gy + y * 2 + dy) * 256 + gx + x * 2 + dx) * 3];
+        };
+        double a = at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1);
+        double b = red(f, col * cellPx + x, row * cellPx + y);
+        n += 1, sa += a, sb += b, sab += a * b, saa += a * a, sbb += b * b;
       }
-    double ma = 0, mb = 0;
-    for (size_t i = 0; i < a.size(); ++i) ma += a[i], mb += b[i];
-    ma /= a.size();
-    mb /= b.size();
-    double sab = 0, saa = 0, sbb = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-      sab += (a[i] - ma) * (b[i] - mb);
-      saa += (a[i] - ma) * (a[i] - ma);
-      sbb += (b[i] - mb) * (b[i] - mb);
-    }
-    return saa > 0 && sbb > 0 ? sab / std::sqrt(saa * sbb) : 0;
+    double cab = sab - sa * sb / n, caa = saa - sa * sa / n, cbb = sbb - sb * sb / n;
+    return caa > 0 && cbb > 0 ? cab / std::sqrt(caa * cbb) : 0;
   }
 
   static inline GLTestContext* ctx = nullptr;
@@ -129,11 +120,7 @@ protected:
 
 TEST_F(ConsoleDraw, NothingIsDrawnWhenClosedAndNotIdleVisible) {
   add("some text\n");
-  glViewport(0, 0, W, H);
-  glClearColor(0.0f, 0.0f, 0.4f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  std::vector<unsigned char> before = ctx->readPixels();
-  EXPECT_EQ(draw(), before);
+  EXPECT_EQ(draw(), draw(false));
 }
 
 TEST_F(ConsoleDraw, TextAppearsInTheRowsAboveTheInputLineWithTheFontsGlyphs) {
@@ -187,14 +174,11 @@ TEST_F(ConsoleDraw, IdleVisibleShowsTheLastLinesWhileClosed) {
 TEST_F(ConsoleDraw, EmptyGridDrawsNothingAndRaisesNoGLError) {
   add("text\n");
   con.toggle();
-  setting("height", "0");
-  std::vector<unsigned char> f = draw();
-  EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
-  setting("height", "50");
-  setting("width", "-3");
-  f = draw();
-  EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
-  setting("width", "80");
+  for (char const* size : {"height", "width"}) {
+    setting(size, size[0] == 'h' ? "0" : "-3");
+    EXPECT_EQ(rowPattern(draw(), 49, 80), std::string(80, '.')) << size;
+    setting(size, size[0] == 'h' ? "50" : "80");
+  }
 }
 
 TEST_F(ConsoleDraw, OpeningAnimationsStartHiddenAndEndInPlace) {
@@ -237,21 +221,20 @@ TEST_F(ConsoleDraw, LeavesTheCallersGLStateAsItFoundIt) {
   glDisable(GL_TEXTURE_2D);
   glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
   con.display();
-  GLint mode = 0;
+  // The matrix mode comes back as the modelview, the one the frame draws in.
+  GLint mode = 0, viewport[4];
+  GLfloat m[16], colour[4];
   glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
-  GLfloat m[16];
   glGetFloatv(GL_PROJECTION_MATRIX, m);
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(mode, GL_MODELVIEW);
   EXPECT_EQ(m[0], 2.0f);
   EXPECT_EQ(m[5], 3.0f);
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  GLfloat colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_FLOAT_EQ(colour[0], 0.1f);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], W);
   EXPECT_EQ(viewport[3], H);
   glDisable(GL_DEPTH_TEST);

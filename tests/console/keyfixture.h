@@ -53,12 +53,10 @@ protected:
   std::string type(std::string const& text, bool enter) {
     testing::internal::CaptureStdout();
     for (char ch : text) {
-      int key = static_cast<unsigned char>(ch);
-      bool shift = std::isupper(key) || ch == '"' || ch == '!' || ch == '?';
-      if (std::isupper(key)) key = std::tolower(key);
-      if (ch == '"') key = '\'';
-      if (ch == '!') key = '1';
-      if (ch == '?') key = '/';
+      unsigned char const c = static_cast<unsigned char>(ch);
+      size_t const punct = std::string("\"!?").find(ch);
+      bool const shift = std::isupper(c) || punct != std::string::npos;
+      int const key = punct != std::string::npos ? "'1/"[punct] : std::tolower(c);
       if (shift) keys.keyDown(Key::LSHIFT);
       frame({key});
       release(key);
