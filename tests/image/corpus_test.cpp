@@ -13,32 +13,27 @@
 #include "testutil.h"
 
 namespace fs = std::filesystem;
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
+using namespace testing::internal;
 
 namespace {
 
-// Loads a corpus file through the image system, keeping the decoders' and
-// libraries' messages out of the test log; they are returned for inspection.
+// A corpus file loaded through the image system, with the decoders' and
+// libraries' messages kept out of the test log for inspection.
 struct Loaded {
   ImagePtr img;
   std::string out, err;
 };
 
-Loaded loadFile(std::string const& path) {
+Loaded load(std::string const& relative) {
   ImageSystem::init();
   Loaded l;
   CaptureStdout();
   CaptureStderr();
-  l.img.reset(ImageSystem::load(path.c_str()));
+  l.img.reset(ImageSystem::load(corpus(relative).c_str()));
   l.err = GetCapturedStderr();
   l.out = GetCapturedStdout();
   return l;
 }
-
-Loaded load(std::string const& relative) { return loadFile(corpus(relative)); }
 
 std::vector<std::string> filesIn(std::string const& relative, std::string const& ext) {
   std::vector<std::string> names;
@@ -48,28 +43,30 @@ std::vector<std::string> filesIn(std::string const& relative, std::string const&
   return names;
 }
 
-// The decode of `relative` has the size and RGB pixels of the reference.
 void expectSamePicture(Image const& img, Reference const& ref, std::string const& what) {
   ASSERT_EQ(img.width, ref.width) << what;
   ASSERT_EQ(img.height, ref.height) << what;
   EXPECT_TRUE(rgbOf(img) == ref.rgb) << what << " differs from its reference";
 }
 
-// A reference picture decoded from a PNG through the PNG loader (whose own
-// correctness the PNG suite establishes).
+// A reference picture decoded through the PNG loader (which the PNG suite checks).
 Reference pngReference(std::string const& relative) {
   Loaded l = load(relative);
-  Reference ref;
-  if (l.img) {
-    ref.width = l.img->width;
-    ref.height = l.img->height;
-    ref.rgb = rgbOf(*l.img);
-  }
-  return ref;
+  return l.img ? Reference{l.img->width, l.img->height, rgbOf(*l.img)} : Reference{};
 }
 
 bool sameImage(Image const& a, Image const& b) {
   return a.width == b.width && a.height == b.height && a.bitsPerPixel == b.bitsPerPixel && pixels(a) == pixels(b);
+}
+
+// The decoded width, or 0 when the file is refused.
+int widthOf(std::string const& relative) {
+  Loaded l = load(relative);
+  return l.img ? l.img->width : 0;
+}
+
+void expectRefused(std::string const& prefix, std::vector<std::string> const& names, std::string const& suffix = "") {
+  for (std::string const& name : names) EXPECT_FALSE(load(prefix + name + suffix).img) << prefix << name << suffix;
 }
 
 }  // namespace
@@ -129,17 +126,10 @@ TEST(LibpngFiles, TestImageCrashersAndBadPalettes) {
   ASSERT_TRUE(t.img);
   EXPECT_EQ(t.img->width, 91);
   EXPECT_EQ(t.img->height, 69);
-  for (std::string const& name : filesIn("libpng/crashers", ".png")) {
-    Loaded l = load("libpng/crashers/" + name);
-    if (name == "empty_ancillary_chunks.png") {
-      ASSERT_TRUE(l.img) << name;
-      EXPECT_EQ(l.img->width, 1);
-    } else {
-      EXPECT_FALSE(l.img) << name;
-    }
-  }
+  for (std::string const& name : filesIn("libpng/crashers", ".png"))
+    EXPECT_EQ(widthOf("libpng/crashers/" + name), name == "empty_ancillary_chunks.png" ? 1 : 0) << name;
   for (std::string const& name : filesIn("libpng/badpal", ".png")) EXPECT_TRUE(load("libpng/badpal/" + name).img) << name;
-  for (std::string const& name : filesIn("pillow/png", ".png")) EXPECT_FALSE(load("pillow/png/" + name).img) << name;
+  expectRefused("pillow/png/", filesIn("pillow/png", ".png"));
 }
 
 TEST(JpegFiles, DecodeToThePublishedDigests) {
@@ -175,14 +165,9 @@ TEST(JpegFiles, GreyAndCmykComeOutAsRgb) {
   for (size_t i = 0; i < rgb.img->dataBytes(); ++i) total += std::abs(int(cmyk.img->data[i]) - int(rgb.img->data[i]));
   EXPECT_LT(total / double(rgb.img->dataBytes()), 8.0);
 
-  for (char const* f : {"pillow/jpeg/hopper.jpg", "pillow/jpeg/hopper_16bit_qtables.jpg"}) {
-    Loaded l = load(f);
-    ASSERT_TRUE(l.img) << f;
-    EXPECT_EQ(l.img->width, 128);
-  }
-  Loaded icc = load("pillow/jpeg/icc-after-SOF.jpg");
-  ASSERT_TRUE(icc.img);
-  EXPECT_EQ(icc.img->width, 10);
+  EXPECT_EQ(widthOf("pillow/jpeg/hopper.jpg"), 128);
+  EXPECT_EQ(widthOf("pillow/jpeg/hopper_16bit_qtables.jpg"), 128);
+  EXPECT_EQ(widthOf("pillow/jpeg/icc-after-SOF.jpg"), 10);
 }
 
 TEST(JpegFiles, CorruptAndTruncatedFiles) {
@@ -194,11 +179,6 @@ TEST(JpegFiles, CorruptAndTruncatedFiles) {
   Loaded cut = load("pillow/jpeg/truncated_jpeg.jpg");
   EXPECT_FALSE(cut.img);
   EXPECT_NE(cut.err.find("Premature end of JPEG file"), std::string::npos);
-  // A bitmap named .jpg reaches libjpeg only, which refuses it.
-  std::string misnamed = writeScratch("misleading.jpg", readWhole(corpus("bmptestsuite/valid/24bpp-1x1.bmp")));
-  Loaded m = loadFile(misnamed);
-  EXPECT_FALSE(m.img);
-  EXPECT_NE(m.err.find("Not a JPEG file: starts with 0x42 0x4d"), std::string::npos) << m.err;
 }
 
 TEST(TiffFiles, DecodeLikeTheirCompanionFiles) {
@@ -232,11 +212,9 @@ TEST(TiffFiles, DecodeLikeTheirCompanionFiles) {
   EXPECT_TRUE(sameImage(*pal.img, *white.img));
 
   // Four samples keep their alpha.
-  Loaded rgba = load("libtiff/32bpp-None.tiff");
-  ASSERT_TRUE(rgba.img);
+  Loaded rgba = load("libtiff/32bpp-None.tiff"), sixteen = load("pillow/tiff/tiff_16bit_RGB.tiff");
+  ASSERT_TRUE(rgba.img && sixteen.img);
   EXPECT_EQ(rgba.img->bitsPerPixel, 32);
-  Loaded sixteen = load("pillow/tiff/tiff_16bit_RGB.tiff");
-  ASSERT_TRUE(sixteen.img);
   EXPECT_EQ(sixteen.img->bitsPerPixel, 24);
 }
 
@@ -305,11 +283,9 @@ TEST(BmpSuites, BitmapTestSuite) {
   Loaded one = load("bmptestsuite/valid/24bpp-1x1.bmp");
   ASSERT_TRUE(one.img);
   EXPECT_EQ(one.img->dataBytes(), 3u);
-  for (char const* f : {"1bpp-1x1", "4bpp-1x1", "8bpp-1x1", "32bpp-1x1", "555-1x1", "565-1x1"})
-    EXPECT_FALSE(load(std::string("bmptestsuite/valid/") + f + ".bmp").img) << f;
-  for (char const* dir : {"corrupt", "questionable"})
-    for (std::string const& name : filesIn(std::string("bmptestsuite/") + dir, ".bmp"))
-      EXPECT_FALSE(load(std::string("bmptestsuite/") + dir + "/" + name).img) << name;
+  expectRefused("bmptestsuite/valid/", {"1bpp-1x1", "4bpp-1x1", "8bpp-1x1", "32bpp-1x1", "555-1x1", "565-1x1"}, ".bmp");
+  expectRefused("bmptestsuite/corrupt/", filesIn("bmptestsuite/corrupt", ".bmp"));
+  expectRefused("bmptestsuite/questionable/", filesIn("bmptestsuite/questionable", ".bmp"));
 
   for (char const* f : {"Info_R8_G8_B8", "Info_R8_G8_B8_Top_Down"}) {
     Loaded l = load(std::string("image-rs/bmp/images/") + f + ".bmp");
@@ -317,7 +293,7 @@ TEST(BmpSuites, BitmapTestSuite) {
     expectSamePicture(*l.img, pngReference(std::string("image-rs/bmp/reference/") + f + ".bmp.png"), f);
   }
   EXPECT_FALSE(load("image-rs/bmp/images/Info_8_Bit.bmp").img);
-  for (std::string const& name : filesIn("image-rs/bmp/bad", ".bmp")) EXPECT_FALSE(load("image-rs/bmp/bad/" + name).img) << name;
+  expectRefused("image-rs/bmp/bad/", filesIn("image-rs/bmp/bad", ".bmp"));
 }
 
 TEST(TgaSuites, UncompressedFilesMatchTheirReferences) {
@@ -328,16 +304,13 @@ TEST(TgaSuites, UncompressedFilesMatchTheirReferences) {
     std::string mode = name.substr(0, name.find("_b") != std::string::npos ? name.find("_b") : name.find("_t"));
     bool readable = name.find("_raw") != std::string::npos && name.find("_la_") == std::string::npos &&
                     name != "200x32_rgb_tl_raw.tga";  // RLE inside despite its name
-    if (!readable) {
-      EXPECT_FALSE(l.img) << name;
-      ++refused;
-      continue;
-    }
-    ASSERT_TRUE(l.img) << name << l.out;
+    ASSERT_EQ(bool(l.img), readable) << name << l.out;
+    refused += !readable;
+    if (!readable) continue;
     ++decoded;
     Loaded ref = load("pillow/tga/common/" + mode + ".png");
     ASSERT_TRUE(ref.img) << mode;
-    expectSamePicture(*l.img, Reference{ref.img->width, ref.img->height, rgbOf(*ref.img)}, name);
+    expectSamePicture(*l.img, pngReference("pillow/tga/common/" + mode + ".png"), name);
     if (l.img->bitsPerPixel == 32) {
       EXPECT_TRUE(sameImage(*l.img, *ref.img)) << name << " alpha";
     }
@@ -348,28 +321,23 @@ TEST(TgaSuites, UncompressedFilesMatchTheirReferences) {
   Loaded origin = load("pillow/tga/200x32_p_bl_raw_origin.tga"), p = load("pillow/tga/common/200x32_p.png");
   ASSERT_TRUE(origin.img && p.img);
   EXPECT_TRUE(rgbOf(*origin.img) == rgbOf(*p.img));
-  Loaded id = load("pillow/tga/tga_id_field.tga");
-  ASSERT_TRUE(id.img);
-  EXPECT_EQ(id.img->width, 100);
-  for (char const* f : {"p_8.tga", "rgba16.tga", "la.tga", "cross_scan_line.tga", "cross_scan_line_truncated.tga"})
-    EXPECT_FALSE(load(std::string("pillow/tga/") + f).img) << f;
+  EXPECT_EQ(widthOf("pillow/tga/tga_id_field.tga"), 100);
+  expectRefused("pillow/tga/", {"p_8", "rgba16", "la", "cross_scan_line", "cross_scan_line_truncated"}, ".tga");
 }
 
 TEST(TgaSuites, TrueVisionConformanceFiles) {
   for (char const* f : {"ubw8", "utc24", "utc32", "cmap_offset", "b5-cmap"}) {
     Loaded l = load(std::string("image-rs/tga/testsuite/") + f + ".tga");
     ASSERT_TRUE(l.img) << f << l.out;
-    Loaded ref = load(std::string("image-rs/tga/reference/") + f + ".tga.png");
-    ASSERT_TRUE(ref.img);
-    expectSamePicture(*l.img, Reference{ref.img->width, ref.img->height, rgbOf(*ref.img)}, f);
+    expectSamePicture(*l.img, pngReference(std::string("image-rs/tga/reference/") + f + ".tga.png"), f);
   }
   // The colour-mapped sample holds the same picture as the true-colour one.
   Loaded ucm8 = load("image-rs/tga/testsuite/ucm8.tga"), utc24 = load("image-rs/tga/testsuite/utc24.tga");
   ASSERT_TRUE(ucm8.img && utc24.img);
   EXPECT_TRUE(sameImage(*ucm8.img, *utc24.img));
-  for (char const* f : {"cbw8", "ccm8", "ctc24", "utc16", "b5-attrib", "b5-noattrib", "b5-unused-cmap", "top_left",
-                        "top_right", "bottom_left", "bottom_right"})
-    EXPECT_FALSE(load(std::string("image-rs/tga/testsuite/") + f + ".tga").img) << f;
+  expectRefused("image-rs/tga/testsuite/", {"cbw8", "ccm8", "ctc24", "utc16", "b5-attrib", "b5-noattrib",
+                                            "b5-unused-cmap", "top_left", "top_right", "bottom_left", "bottom_right"},
+                ".tga");
   for (std::string const& name : filesIn("image-rs/tga/regression", ".tga")) {
     Loaded l = load("image-rs/tga/regression/" + name);
     EXPECT_FALSE(l.img) << name;

@@ -1,9 +1,10 @@
-// Helpers shared by the image tests: scratch files, reference readers, MD5.
+// Helpers shared by the image tests.
 #include "testutil.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,34 +12,25 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct ScratchFolder {
-  std::string path;
-  ScratchFolder() {
-    std::string tmpl = (fs::temp_directory_path() / "imagetestXXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back(0);
-    char* made = mkdtemp(buf.data());
-    path = made ? made : tmpl;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
-
-}  // namespace
-
 std::string scratchDir() {
-  static ScratchFolder folder;
+  static struct Folder {
+    std::string path;
+    Folder() {
+      std::string tmpl = (fs::temp_directory_path() / "imagetestXXXXXX").string();
+      char* made = mkdtemp(tmpl.data());
+      path = made ? made : tmpl;
+    }
+    ~Folder() {
+      std::error_code ec;
+      fs::remove_all(path, ec);
+    }
+  } folder;
   return folder.path;
 }
 
 std::string writeScratch(std::string const& name, Bytes const& bytes) {
   std::string path = scratchDir() + "/" + name;
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<char const*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<char const*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -53,24 +45,61 @@ Bytes readWhole(std::string const& path) {
 
 std::string corpus(std::string const& relative) { return std::string(RB_TEST_DATA_DIR) + "/" + relative; }
 
-Bytes pixels(Image const& img) {
-  return Bytes(img.data, img.data + img.dataBytes());
-}
+Bytes pixels(Image const& img) { return Bytes(img.data, img.data + img.dataBytes()); }
 
 Bytes rgbOf(Image const& img) {
   Bytes out;
-  size_t n = size_t(img.width) * size_t(img.height);
-  out.reserve(n * 3);
-  int bpp = img.bitsPerPixel / 8;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char const* p = img.data + i * size_t(bpp);
-    if (bpp == 1) {
-      out.insert(out.end(), 3, p[0]);
-    } else {
-      out.insert(out.end(), p, p + 3);
-    }
+  size_t bpp = size_t(img.bitsPerPixel / 8);
+  for (size_t i = 0; i < size_t(img.width) * size_t(img.height); ++i) {
+    unsigned char const* p = img.data + i * bpp;
+    if (bpp == 1) out.insert(out.end(), 3, p[0]);
+    else out.insert(out.end(), p, p + 3);
   }
   return out;
+}
+
+void put16(Bytes& b, size_t at, uint32_t v) {
+  b[at] = static_cast<unsigned char>(v);
+  b[at + 1] = static_cast<unsigned char>(v >> 8);
+}
+
+void put32(Bytes& b, size_t at, uint32_t v) {
+  put16(b, at, v);
+  put16(b, at + 2, v >> 16);
+}
+
+void bmpColour(int x, int y, unsigned char rgb[3]) {
+  rgb[0] = static_cast<unsigned char>(10 * x + y);
+  rgb[1] = static_cast<unsigned char>(100 + x + 7 * y);
+  rgb[2] = static_cast<unsigned char>(200 + x * y);
+}
+
+Bytes makeBmp(BmpFields const& s) {
+  // The fields are always written at their 40-byte-header places.
+  size_t headers = std::max<size_t>(54, 14 + s.infoSize);
+  Bytes b(headers, 0);
+  b.resize(headers + s.gap, 0xEE);
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(b, 10, uint32_t(headers + s.gap));
+  put32(b, 14, s.infoSize);
+  put32(b, 18, uint32_t(s.width));
+  put32(b, 22, uint32_t(s.height));
+  put16(b, 26, s.planes);
+  put16(b, 28, s.bpp);
+  put32(b, 30, s.compression);
+  int rows = s.height < 0 ? -s.height : s.height;
+  int filler = (4 - (s.width * 3) % 4) % 4;
+  for (int r = 0; r < rows; ++r) {
+    for (int x = 0; x < s.width; ++x) {
+      unsigned char rgb[3];
+      bmpColour(x, s.height < 0 ? r : rows - 1 - r, rgb);
+      b.insert(b.end(), {rgb[2], rgb[1], rgb[0]});
+    }
+    if (r + 1 < rows || s.lastFiller) b.insert(b.end(), size_t(filler), 0xAB);
+  }
+  put32(b, 2, uint32_t(b.size()));
+  return b;
 }
 
 namespace {
@@ -86,97 +115,58 @@ bool readReferenceBmp(std::string const& path, Reference& out) {
   if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return false;
   uint32_t offset = le32(b, 10);
   int32_t w = int32_t(le32(b, 18)), h = int32_t(le32(b, 22));
-  int bpp = b[28] | b[29] << 8;
-  if ((bpp != 24 && bpp != 32) || w <= 0 || h == 0) return false;
-  bool topDown = h < 0;
-  int rows = topDown ? -h : h;
-  size_t stride = (size_t(w) * size_t(bpp / 8) + 3) & ~size_t(3);
+  int bytes = (b[28] | b[29] << 8) / 8;
+  if ((bytes != 3 && bytes != 4) || w <= 0 || h == 0) return false;
+  int rows = h < 0 ? -h : h;
+  size_t stride = (size_t(w) * size_t(bytes) + 3) & ~size_t(3);
   if (offset + stride * size_t(rows) > b.size()) return false;
   out.width = w;
   out.height = rows;
-  out.rgb.assign(size_t(w) * size_t(rows) * 3, 0);
+  out.rgb.clear();
   for (int r = 0; r < rows; ++r) {
-    unsigned char const* src = b.data() + offset + stride * size_t(topDown ? r : rows - 1 - r);
-    unsigned char* dst = out.rgb.data() + size_t(r) * size_t(w) * 3;
-    for (int x = 0; x < w; ++x, src += bpp / 8, dst += 3) {
-      dst[0] = src[2];
-      dst[1] = src[1];
-      dst[2] = src[0];
-    }
+    unsigned char const* src = b.data() + offset + stride * size_t(h < 0 ? r : rows - 1 - r);
+    for (int x = 0; x < w; ++x, src += bytes) out.rgb.insert(out.rgb.end(), {src[2], src[1], src[0]});
   }
   return true;
 }
 
 bool readReferencePnm(std::string const& path, Reference& out) {
   Bytes b = readWhole(path);
-  std::string text(b.begin(), b.end());
-  std::istringstream in(text);
+  std::istringstream in(std::string(b.begin(), b.end()));
   std::string magic;
-  int w = 0, h = 0, maxval = 0;
-  in >> magic >> w >> h >> maxval;
-  if ((magic != "P5" && magic != "P6") || w <= 0 || h <= 0 || maxval != 255) return false;
+  int maxval = 0;
+  in >> magic >> out.width >> out.height >> maxval;
+  size_t channels = magic == "P6" ? 3 : 1, n = size_t(out.width) * size_t(out.height);
+  if ((magic != "P5" && magic != "P6") || out.width <= 0 || out.height <= 0 || maxval != 255) return false;
   size_t start = size_t(in.tellg()) + 1;
-  size_t channels = magic == "P6" ? 3 : 1;
-  size_t n = size_t(w) * size_t(h);
   if (start + n * channels > b.size()) return false;
-  out.width = w;
-  out.height = h;
   out.rgb.clear();
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char const* p = b.data() + start + i * channels;
-    if (channels == 3) out.rgb.insert(out.rgb.end(), p, p + 3);
-    else out.rgb.insert(out.rgb.end(), 3, p[0]);
-  }
+  for (unsigned char const* p = b.data() + start; n--; p += channels)
+    out.rgb.insert(out.rgb.end(), {p[0], p[channels / 2], p[channels - 1]});
   return true;
 }
 
 // MD5 (RFC 1321), enough to compare decodes with published digests.
 std::string md5Hex(unsigned char const* data, size_t size) {
-  static const uint32_t K[64] = {
-      0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-      0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-      0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-      0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-      0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-      0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-      0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-      0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-  static const int S[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                            5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                            4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                            6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
+  static const int S[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
   Bytes msg(data, data + size);
   msg.push_back(0x80);
   while (msg.size() % 64 != 56) msg.push_back(0);
-  uint64_t bits = uint64_t(size) * 8;
-  for (int i = 0; i < 8; ++i) msg.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+  for (int i = 0; i < 8; ++i) msg.push_back(static_cast<unsigned char>((uint64_t(size) * 8) >> (8 * i)));
   uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
   for (size_t chunk = 0; chunk < msg.size(); chunk += 64) {
-    uint32_t m[16];
-    for (int i = 0; i < 16; ++i) m[i] = le32(msg, chunk + size_t(i) * 4);
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3];
     for (int i = 0; i < 64; ++i) {
-      uint32_t f;
-      int g;
-      if (i < 16) {
-        f = (b & c) | (~b & d);
-        g = i;
-      } else if (i < 32) {
-        f = (d & b) | (~d & c);
-        g = (5 * i + 1) % 16;
-      } else if (i < 48) {
-        f = b ^ c ^ d;
-        g = (3 * i + 5) % 16;
-      } else {
-        f = c ^ (b | ~d);
-        g = (7 * i) % 16;
-      }
-      uint32_t t = d;
+      int round = i / 16;
+      uint32_t f = round == 0 ? (b & c) | (~b & d) : round == 1 ? (d & b) | (~d & c) : round == 2 ? b ^ c ^ d : c ^ (b | ~d);
+      int g = round == 0 ? i : round == 1 ? (5 * i + 1) % 16 : round == 2 ? (3 * i + 5) % 16 : (7 * i) % 16;
+      uint32_t k = uint32_t(std::floor(std::fabs(std::sin(double(i + 1))) * 4294967296.0));
+      uint32_t x = a + f + k + le32(msg, chunk + size_t(g) * 4);
+      int s = S[round][i % 4];
+      a = d;
       d = c;
       c = b;
-      uint32_t x = a + f + K[i] + m[g];
-      b = b + ((x << S[i]) | (x >> (32 - S[i])));
-      a = t;
+      b += (x << s) | (x >> (32 - s));
     }
     h[0] += a;
     h[1] += b;

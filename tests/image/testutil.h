@@ -1,5 +1,5 @@
-// Helpers shared by the image tests: scratch files, owned images, reference
-// readers for the corpora's own formats, and a digest of decoded pixels.
+// Helpers shared by the image tests: scratch files, owned images, a BMP
+// builder, reference readers for the corpora's own formats, and MD5.
 #pragma once
 
 #include <cstddef>
@@ -12,30 +12,42 @@
 
 using Bytes = std::vector<unsigned char>;
 
-// An Image from a loader, released (unload, delete) when it goes out of scope.
+// An Image from a loader, unloaded and deleted when it goes out of scope.
 struct ImageDeleter {
   void operator()(Image* img) const {
-    if (img) {
-      img->unload();
-      delete img;
-    }
+    if (img) img->unload();
+    delete img;
   }
 };
 using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
-// A fresh scratch folder per test program, removed at exit.
+// Files under a scratch folder that is removed at exit.
 std::string scratchDir();
-// Writes bytes to scratchDir()/name and returns the full path.
 std::string writeScratch(std::string const& name, Bytes const& bytes);
 std::string writeScratch(std::string const& name, std::string const& text);
 Bytes readWhole(std::string const& path);
-// Path of a file in the copied test corpora.
-std::string corpus(std::string const& relative);
+std::string corpus(std::string const& relative);  // a file under tests/data
 
-// The decoded picture's bytes (rowBytes * height).
-Bytes pixels(Image const& img);
-// The picture reduced to RGB (alpha dropped; 8-bit grey replicated).
-Bytes rgbOf(Image const& img);
+Bytes pixels(Image const& img);  // rowBytes * height bytes
+Bytes rgbOf(Image const& img);   // alpha dropped, 8-bit grey replicated
+
+// Little-endian field writers for hand-built headers.
+void put16(Bytes& b, size_t at, uint32_t v);
+void put32(Bytes& b, size_t at, uint32_t v);
+
+// A 24-bit BMP whose pixel (x, y), y from the top, is bmpColour(x, y) in RGB.
+struct BmpFields {
+  int32_t width = 2;
+  int32_t height = 2;  // negative: rows stored top first
+  uint16_t planes = 1;
+  uint16_t bpp = 24;
+  uint32_t compression = 0;
+  uint32_t infoSize = 40;
+  uint32_t gap = 0;        // bytes between the headers and the pixels
+  bool lastFiller = true;  // whether the last row keeps its filler
+};
+Bytes makeBmp(BmpFields const& s);
+void bmpColour(int x, int y, unsigned char rgb[3]);
 
 // A reference picture as 8-bit RGB, top row first.
 struct Reference {
@@ -43,11 +55,9 @@ struct Reference {
   int height = 0;
   Bytes rgb;
 };
-// Uncompressed 24- or 32-bit BMP (BGR or BGRA, any header version, either row
-// order): the form of the PNG suite's reference renderings.
+// Uncompressed 24/32-bit BMP of any header version and row order (the PNG
+// suite's reference renderings); binary P5/P6 PNM with maxval 255.
 bool readReferenceBmp(std::string const& path, Reference& out);
-// Binary PNM: P5 (grey, replicated to RGB) or P6, maxval 255.
 bool readReferencePnm(std::string const& path, Reference& out);
 
-// Hex MD5 of a byte string.
 std::string md5Hex(unsigned char const* data, size_t size);
