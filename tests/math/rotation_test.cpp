@@ -12,43 +12,38 @@ typedef _mat<3, 3, float> mat3f;
 
 static float const s45 = float(std::sqrt(0.5));
 
-static void expectNear(vec3f const& a, vec3f const& b, float eps = 1e-6f) {
-  EXPECT_NEAR(a.x, b.x, eps) << "x";
-  EXPECT_NEAR(a.y, b.y, eps) << "y";
-  EXPECT_NEAR(a.z, b.z, eps) << "z";
+template <class V>
+static void expectNear(V const& a, V const& b, float eps = 1e-6f) {
+  for (int i = 0; i < a.dim(); ++i) EXPECT_NEAR(a[i], b[i], eps) << "component " << i;
 }
 
-static void expectNear(quatf const& a, quatf const& b, float eps = 1e-6f) {
-  EXPECT_NEAR(a.x, b.x, eps) << "x";
-  EXPECT_NEAR(a.y, b.y, eps) << "y";
-  EXPECT_NEAR(a.z, b.z, eps) << "z";
-  EXPECT_NEAR(a.w, b.w, eps) << "w";
-}
-
+// The default quaternion is the identity, a 4-vector with w last.
 TEST(Quat, DefaultsAndConstants) {
   quatf q;
-  EXPECT_EQ(q.x, 0.0f);
-  EXPECT_EQ(q.y, 0.0f);
-  EXPECT_EQ(q.z, 0.0f);
-  EXPECT_EQ(q.w, 1.0f);
-  EXPECT_EQ(quat4fIdentity, q);
-  // A quaternion is a 4-vector with w last.
-  _vec<4, float> const& v = quat4fIdentity;
-  EXPECT_EQ(v[3], 1.0f);
+  _vec<4, float> const& v = q;
+  EXPECT_EQ(v, (_vec<4, float>(0, 0, 0, 1)));
+  EXPECT_EQ(quat4fIdentity, quatf());
   for (int c = 0; c < 3; ++c)
     for (int r = 0; r < 3; ++r) EXPECT_EQ(mat33fIdentity.vec(c)[r], c == r ? 1.0f : 0.0f);
 }
 
 TEST(Quat, AngleAxis) {
   // Half the angle, in degrees; the axis is scaled by sin(h), not normalised.
-  expectNear(angleAxisToQuat(1, 0, 0, 90), quatf(s45, 0, 0, s45));
-  expectNear(angleAxisToQuat(0, 0, 2, 180), quatf(0, 0, 2, 0));
-  expectNear(angleAxisToQuat(0, 1, 0, -60), quatf(0, -0.5f, 0, float(std::cos(M_PI / 6))));
-
-  expectNear(quatToAngleAxis(angleAxisToQuat(1, 0, 0, 90)), quatf(1, 0, 0, 90), 1e-4f);
-  expectNear(quatToAngleAxis(angleAxisToQuat(0, -1, 0, 30)), quatf(0, -1, 0, 30), 1e-4f);
-  float k = float(1 / std::sqrt(3.0));
-  expectNear(quatToAngleAxis(angleAxisToQuat(k, k, k, 120)), quatf(k, k, k, 120), 1e-4f);
+  // Unit axes come back from quatToAngleAxis as (axis, degrees).
+  float const k = float(1 / std::sqrt(3.0));
+  struct Row { quatf angleAxis, quat; bool roundTrip; };
+  Row const rows[] = {{quatf(1, 0, 0, 90), quatf(s45, 0, 0, s45), true},
+                      {quatf(0, 0, 2, 180), quatf(0, 0, 2, 0), false},
+                      {quatf(0, 1, 0, -60), quatf(0, -0.5f, 0, float(std::cos(M_PI / 6))), false},
+                      {quatf(0, -1, 0, 30), quatf(0, -0.258819f, 0, 0.965926f), true},
+                      {quatf(k, k, k, 120), quatf(0.5f, 0.5f, 0.5f, 0.5f), true}};
+  for (Row const& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.angleAxis.x << ", " << r.angleAxis.y << ", "
+                                    << r.angleAxis.z << ", " << r.angleAxis.w);
+    quatf q = angleAxisToQuat(r.angleAxis.x, r.angleAxis.y, r.angleAxis.z, r.angleAxis.w);
+    expectNear(q, r.quat);
+    if (r.roundTrip) expectNear(quatToAngleAxis(q), r.angleAxis, 1e-4f);
+  }
 
   // No rotation has no axis: (0, 0, 1) and angle 0, also when rounding pushed w past 1.
   EXPECT_EQ(quatToAngleAxis(quatf(0, 0, 0, 1)), quatf(0, 0, 1, 0));
@@ -65,8 +60,6 @@ TEST(Mat, LayoutAndProduct) {
   EXPECT_EQ(m.vec(2), vec3f(7, 8, 9));
   for (int i = 0; i < 9; ++i) EXPECT_EQ(m.ptr()[i], float(i + 1));
   // Matrix times vector weights the columns by the components.
-  EXPECT_EQ(m * vec3f(1, 0, 0), vec3f(1, 2, 3));
-  EXPECT_EQ(m * vec3f(0, 0, 1), vec3f(7, 8, 9));
   EXPECT_EQ(m * vec3f(1, 10, 100), vec3f(741, 852, 963));
   m.vec(1) = vec3f(0, 0, 0);
   EXPECT_EQ(m * vec3f(1, 1, 1), vec3f(8, 10, 12));
@@ -80,13 +73,18 @@ TEST(Mat, RotationMatrices) {
   expectNear(z.vec(1), vec3f(-1, 0, 0));
   expectNear(z.vec(2), vec3f(0, 0, 1));
 
-  // Right-handed: 90 degrees about Y takes X to -Z and Z to X.
-  expectNear(mat33Rot(vec3f(0, 1, 0), 90) * vec3f(1, 0, 0), vec3f(0, 0, -1));
-  expectNear(mat33Rot(vec3f(0, 1, 0), 90) * vec3f(0, 0, 1), vec3f(1, 0, 0));
-  // 90 degrees about X takes Y to Z.
-  expectNear(mat33Rot(vec3f(1, 0, 0), 90) * vec3f(0, 1, 0), vec3f(0, 0, 1));
+  // Right-handed: 90 degrees about Y takes X to -Z and Z to X; about X, Y to Z;
   // 180 degrees about Z negates X and Y.
-  expectNear(mat33Rot(vec3f(0, 0, 1), 180) * vec3f(3, 4, 5), vec3f(-3, -4, 5), 1e-5f);
+  struct Row { vec3f axis; float degrees; vec3f in, out; };
+  Row const rows[] = {{vec3f(0, 1, 0), 90, vec3f(1, 0, 0), vec3f(0, 0, -1)},
+                      {vec3f(0, 1, 0), 90, vec3f(0, 0, 1), vec3f(1, 0, 0)},
+                      {vec3f(1, 0, 0), 90, vec3f(0, 1, 0), vec3f(0, 0, 1)},
+                      {vec3f(0, 0, 1), 180, vec3f(3, 4, 5), vec3f(-3, -4, 5)}};
+  for (Row const& r : rows) {
+    SCOPED_TRACE(testing::Message() << "about (" << r.axis.x << ", " << r.axis.y << ", "
+                                    << r.axis.z << ") by " << r.degrees);
+    expectNear(mat33Rot(r.axis, r.degrees) * r.in, r.out, 1e-5f);
+  }
   // Latitude then longitude, as the light is placed: 45 up, then 90 round.
   vec3f p = mat33Rot(vec3f(0, 1, 0), -45) * vec3f(1, 0, 0);
   p = mat33Rot(vec3f(0, 0, 1), 90) * p;
@@ -98,7 +96,6 @@ TEST(Quat, ProductOrderAndRotation) {
   quatf b = angleAxisToQuat(1, 0, 0, 90);  // about X
   vec3f y(0, 1, 0);
   // a * b rotates by b first: Y -> Z (about X), then Z stays (about Z).
-  expectNear(quatRotate(a * b, y), quatRotate(a, quatRotate(b, y)));
   expectNear(quatRotate(a * b, y), vec3f(0, 0, 1));
   // The other order: Y -> -X (about Z), then -X stays (about X).
   expectNear(quatRotate(b * a, y), vec3f(-1, 0, 0));
@@ -115,9 +112,6 @@ TEST(Quat, ProductOrderAndRotation) {
 }
 
 TEST(Quat, AxesAndNormalize) {
-  EXPECT_EQ(quat4fIdentity.xAxis(), vec3f(1, 0, 0));
-  EXPECT_EQ(quat4fIdentity.yAxis(), vec3f(0, 1, 0));
-  EXPECT_EQ(quat4fIdentity.zAxis(), vec3f(0, 0, 1));
   quatf z = angleAxisToQuat(0, 0, 1, 90);
   expectNear(z.xAxis(), vec3f(0, 1, 0));
   expectNear(z.yAxis(), vec3f(-1, 0, 0));
@@ -132,8 +126,7 @@ TEST(Quat, AxesAndNormalize) {
   expectNear(q.zAxis(), m.vec(2));
 
   quatf n(0, 0, 0, 2);
-  quatf& r = n.normalize();
-  EXPECT_EQ(&r, &n);
+  EXPECT_EQ(&n.normalize(), &n);
   EXPECT_EQ(n, quatf(0, 0, 0, 1));
   quatf all(1, 1, 1, 1);
   expectNear(all.normalize(), quatf(0.5f, 0.5f, 0.5f, 0.5f));
