@@ -1,5 +1,6 @@
 // Tests of the collector: reachability through roots and member pointers,
 // cycles, deletion order, pointer copies and downcasts, broken list invariants.
+// Each test starts from a collected heap and counts only its own objects.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,54 +48,49 @@ protected:
   std::size_t base = 0;
 };
 
-TEST_F(Collector, UnreachableObjectIsFreedAtTheNextCollectionOnly) {
+// Garbage, cycles included, goes at the next collection and not before; a
+// heap that was emptied (or a fresh collector's) collects to nothing.
+TEST_F(Collector, UnreachableObjectsAndCyclesGoAtTheNextCollectionOnly) {
   Node* n = new Node("a");
   EXPECT_FALSE(n->marked);
   EXPECT_EQ(live(), 1u);
-  EXPECT_TRUE(log.empty());  // nothing happens between collections
+  EXPECT_TRUE(log.empty());
   gc::sys->collect();
   EXPECT_EQ(log, std::vector<std::string>{"a"});
   EXPECT_EQ(live(), 0u);
-}
 
-TEST_F(Collector, CycleWithoutRootIsFreed) {
-  Node* a = new Node("a");
-  Node* b = new Node("b");
-  a->other = b;
-  b->other = a;
+  Node *b = new Node("b"), *c = new Node("c");
+  b->other = c;
+  c->other = b;
   gc::sys->collect();
-  EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(live(), 0u);
+
+  gc::GarbageCollectSystem own;
+  own.collect();
+  EXPECT_EQ(own.objects.size(), 0u);
+  EXPECT_EQ(own.rootPointers.size(), 0u);
 }
 
-TEST_F(Collector, StackRootKeepsItsTargetAndWhatItReaches) {
+// A root keeps what it reaches, cycles included, until it goes out of scope;
+// garbage is deleted oldest first.
+TEST_F(Collector, RootsKeepWhatTheyReachAndGarbageGoesOldestFirst) {
   {
-    gc::GlobalPointer<Node> root(new Node("a"));
-    root->other = new Node("b");
-    root->other->other = root.get();  // cycle reachable from the root
-    new Node("c");                    // garbage
+    gc::GlobalPointer<Node> keep(nullptr);
+    new Node("1");
+    Node* two = new Node("2");
+    new Node("3");
+    Node* four = new Node("4");
+    new Node("5");
+    keep = two;
+    two->other = four;
+    four->other = two;
     gc::sys->collect();
-    EXPECT_EQ(log, std::vector<std::string>{"c"});
+    EXPECT_EQ(log, (std::vector<std::string>{"1", "3", "5"}));
     EXPECT_EQ(live(), 2u);
     gc::sys->collect();  // a second collection deletes nothing more
-    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.size(), 3u);
   }
-  gc::sys->collect();
-  EXPECT_EQ(log, (std::vector<std::string>{"c", "a", "b"}));
-}
-
-TEST_F(Collector, UnreachableObjectsAreDeletedOldestFirst) {
-  gc::GlobalPointer<Node> keep(nullptr);
-  new Node("1");
-  Node* two = new Node("2");
-  new Node("3");
-  Node* four = new Node("4");
-  new Node("5");
-  keep = two;
-  two->other = four;
-  gc::sys->collect();
-  EXPECT_EQ(log, (std::vector<std::string>{"1", "3", "5"}));
-  keep = nullptr;
   gc::sys->collect();
   EXPECT_EQ(log, (std::vector<std::string>{"1", "3", "5", "2", "4"}));
 }
@@ -150,20 +146,15 @@ TEST_F(Collector, AccessDowncastsOrYieldsNull) {
 
 TEST_F(Collector, ATreeLivesAndDiesAsAWhole) {
   Node* top = new Node("top");
-  std::vector<Node*> leaves;
+  Node* leaf = nullptr;
   for (int i = 0; i < 3; ++i) {
-    Node* mid = new Node("mid" + std::to_string(i));
+    Node* mid = new Node("mid");
     top->add(mid);
-    for (int j = 0; j < 3; ++j) {
-      Node* leaf = new Node("leaf");
-      mid->add(leaf);
-      leaves.push_back(leaf);
-    }
+    for (int j = 0; j < 3; ++j) mid->add(leaf = new Node("leaf"));
   }
-  EXPECT_EQ(live(), 13u);
   {
     // Holding one leaf keeps the whole tree, through the parent links.
-    gc::GlobalPointer<Node> leafRoot(leaves[7]);
+    gc::GlobalPointer<Node> leafRoot(leaf);
     gc::sys->collect();
     EXPECT_EQ(live(), 13u);
   }
@@ -177,11 +168,7 @@ TEST_F(Collector, DeepChainIsMarkedWithoutRecursion) {
   const int depth = 200000;
   gc::GlobalPointer<Node> head(new Node("0"));
   Node* cur = head.get();
-  for (int i = 1; i < depth; ++i) {
-    Node* n = new Node("");
-    cur->other = n;
-    cur = n;
-  }
+  for (int i = 1; i < depth; ++i) cur = (cur->other = new Node("")).get();
   gc::sys->collect();
   EXPECT_EQ(live(), static_cast<std::size_t>(depth));
   deathLog = nullptr;
@@ -190,40 +177,18 @@ TEST_F(Collector, DeepChainIsMarkedWithoutRecursion) {
   EXPECT_EQ(live(), 0u);
 }
 
-TEST_F(Collector, EmptyHeapCollectsToNothing) {
-  gc::GarbageCollectSystem own;
-  own.collect();
-  own.collect();
-  EXPECT_EQ(own.objects.size(), 0u);
-  EXPECT_EQ(own.rootPointers.size(), 0u);
-  // After the heap has been emptied, later garbage is still collected.
-  new Node("late");
-  gc::sys->collect();
-  EXPECT_EQ(log, std::vector<std::string>{"late"});
-}
-
+// A link on either list that is not of the list's kind stops the collection.
 using CollectorDeath = Collector;
 
-TEST_F(CollectorDeath, ALinkThatIsNotAPointerOnTheRootListIsReported) {
+TEST_F(CollectorDeath, ALinkOfTheWrongKindOnAListIsReported) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_DEATH(
-      {
-        gc::Link stray;
-        stray.attach(&gc::sys->rootPointers);
-        gc::sys->collect();
-      },
-      "libs/gc/src/gc.cpp:[0-9]+: failed assertion `b'");
-}
-
-TEST_F(CollectorDeath, ALinkThatIsNotAnObjectOnTheObjectListIsReported) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_DEATH(
-      {
-        gc::Link stray;
-        stray.attach(&gc::sys->objects);
-        gc::sys->collect();
-      },
-      "libs/gc/src/gc.cpp:[0-9]+: failed assertion `o'");
+  auto strayOn = [](gc::Link* list) {
+    gc::Link stray;
+    stray.attach(list);
+    gc::sys->collect();
+  };
+  EXPECT_DEATH(strayOn(&gc::sys->rootPointers), "libs/gc/src/gc.cpp:[0-9]+: failed assertion `b'");
+  EXPECT_DEATH(strayOn(&gc::sys->objects), "libs/gc/src/gc.cpp:[0-9]+: failed assertion `o'");
 }
 
 }  // namespace
