@@ -115,20 +115,17 @@ TEST(Dispatch, UnknownNamesPrintOneLineAndRunNothing) {
   EXPECT_EQ(handlerCalls, 0);
 }
 
+// "true" in any case or a non-zero number is true; other words are false. The
+// name alone prints without changing anything.
 TEST(Variables, BoolSetAndEcho) {
-  EXPECT_EQ(runLine("testFlag TRUE"), "testFlag := true\n");
-  EXPECT_TRUE(flag);
-  EXPECT_EQ(runLine("testFlag yes"), "testFlag := false\n");
-  EXPECT_FALSE(flag);
-  runLine("testFlag 7");
-  EXPECT_TRUE(flag);
-  runLine("testFlag 0");
-  EXPECT_FALSE(flag);
-  runLine("testFlag true");
-  EXPECT_TRUE(flag);
-  // The name alone prints without changing anything.
-  EXPECT_EQ(runLine("testFlag"), "testFlag := true\n");
-  EXPECT_TRUE(flag);
+  struct Row { char const* line; bool value; };
+  Row const rows[] = {{"testFlag TRUE", true}, {"testFlag yes", false}, {"testFlag 7", true},
+                      {"testFlag 0", false},   {"testFlag true", true}, {"testFlag", true}};
+  for (Row const& r : rows) {
+    EXPECT_EQ(runLine(r.line), std::string("testFlag := ") + (r.value ? "true" : "false") + "\n")
+        << r.line;
+    EXPECT_EQ(flag, r.value) << r.line;
+  }
 }
 
 TEST(Variables, IntElementsFewerAndMoreValuesThanElements) {
@@ -178,20 +175,16 @@ TEST(Variables, NoStorageKindOnlyRunsItsHook) {
   EXPECT_EQ(lastArgs, (std::vector<std::string>{"testNoStorage", "a", "b"}));
 }
 
+// Truncated towards zero; out of the int range saturates instead of being undefined.
 TEST(Variables, OwnedIntTruncatesTowardsZero) {
-  EXPECT_EQ(runLine("testWhole 2.9"), "testWhole := 2\n");
-  EXPECT_EQ(wholeVar.value, 2);
-  runLine("testWhole -1.5");
-  EXPECT_EQ(static_cast<int>(wholeVar), -1);
-  runLine("testWhole 12 99");
-  EXPECT_EQ(wholeVar.value, 12);
-  // Out of the int range saturates instead of being undefined.
-  runLine("testWhole 1e20");
-  EXPECT_EQ(wholeVar.value, INT_MAX);
-  runLine("testWhole -1e20");
-  EXPECT_EQ(wholeVar.value, INT_MIN);
-  runLine("testWhole nan");
-  EXPECT_EQ(wholeVar.value, 0);
+  struct Row { char const* line; int value; };
+  Row const rows[] = {{"testWhole 2.9", 2},          {"testWhole -1.5", -1},
+                      {"testWhole 12 99", 12},       {"testWhole 1e20", INT_MAX},
+                      {"testWhole -1e20", INT_MIN},  {"testWhole nan", 0}};
+  for (Row const& r : rows) {
+    EXPECT_EQ(runLine(r.line), "testWhole := " + std::to_string(r.value) + "\n") << r.line;
+    EXPECT_EQ(static_cast<int>(wholeVar), r.value) << r.line;
+  }
 
   // Code reads and writes through the operators.
   int& stored = (wholeVar = 41);
