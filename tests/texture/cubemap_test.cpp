@@ -61,13 +61,13 @@ TEST_F(CubeMapTest, SixFilesLoadOntoTheFaces) {
   Texture t;
   ASSERT_TRUE(t.loadCubeMap(f, f, f, f, f, f));
   EXPECT_EQ(t.target, GL_TEXTURE_CUBE_MAP_ARB);
+  glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, t.id);
   for (int i = 0; i < 6; ++i) {
-    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, t.id);
     GLint w = 0, mip = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i, 0, GL_TEXTURE_WIDTH, &w);
     glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i, 1, GL_TEXTURE_WIDTH, &mip);
-    EXPECT_EQ(w, 256);
-    EXPECT_EQ(mip, 128);
+    EXPECT_EQ(w, 256) << "face " << i;
+    EXPECT_EQ(mip, 128) << "face " << i;
   }
   GLint minFilter = 0;
   glGetTexParameteriv(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, &minFilter);
