@@ -16,16 +16,14 @@ char const* fragmentText =
     "  gl_FragColor = c * SCALE;\n"
     "}\n";
 
-void drawFullFrame() {
-  glBegin(GL_QUADS);
-  glVertex2f(-1, -1);
-  glVertex2f(1, -1);
-  glVertex2f(1, 1);
-  glVertex2f(-1, 1);
-  glEnd();
-}
-
 GLhandleARB currentProgram() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
+
+// What printLog writes: one block per attached object in attach order, then the program.
+std::string logsOf(ShaderProgram& p) {
+  testing::internal::CaptureStderr();
+  p.printLog();
+  return testing::internal::GetCapturedStderr();
+}
 }  // namespace
 
 TEST_F(ShaderTest, ProgramFromFilesLinksAndDrawsWithItsUniforms) {
@@ -41,11 +39,7 @@ TEST_F(ShaderTest, ProgramFromFilesLinksAndDrawsWithItsUniforms) {
   EXPECT_EQ(p.attachedHandles[0], p.ownedShaders[0]->handle);
   EXPECT_TRUE(p.link());
 
-  // Logs: one block per attached object in attach order, then the program.
-  testing::internal::CaptureStderr();
-  p.printLog();
-  std::string logs = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(countOf(logs, "log:\n"), 3u) << logs;
+  EXPECT_EQ(countOf(logsOf(p), "log:\n"), 3u);
 
   // Setting a uniform makes the program current and leaves it so.
   ShaderProgram::useNone();
@@ -61,7 +55,7 @@ TEST_F(ShaderTest, ProgramFromFilesLinksAndDrawsWithItsUniforms) {
   glViewport(0, 0, ctx->width(), ctx->height());
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
-  drawFullFrame();
+  glRectf(-1, -1, 1, 1);
   GLTestContext::RGBA px = ctx->pixel(16, 16);
   EXPECT_EQ(px.r, 0);
   EXPECT_NEAR(px.g, 128, 1);
@@ -70,7 +64,6 @@ TEST_F(ShaderTest, ProgramFromFilesLinksAndDrawsWithItsUniforms) {
   EXPECT_EQ(currentProgram(), 0u);
   p.use();
   EXPECT_EQ(currentProgram(), p.handle);
-  ShaderProgram::useNone();
   p.destroy();
 }
 
@@ -81,9 +74,7 @@ TEST_F(ShaderTest, BrokenProgramFailsToLinkAndSaysWhy) {
   // Without the SCALE definition the fragment shader does not compile.
   p.attachFragmentShader(writeFile("tint2.frag", fragmentText).c_str(), nullptr);
   EXPECT_FALSE(p.link());
-  testing::internal::CaptureStderr();
-  p.printLog();
-  std::string logs = testing::internal::GetCapturedStderr();
+  std::string logs = logsOf(p);
   EXPECT_EQ(countOf(logs, "log:\n"), 3u) << logs;
   EXPECT_NE(logs.find("SCALE"), std::string::npos) << logs;
 
@@ -123,13 +114,10 @@ TEST_F(ShaderTest, DestroyReleasesOwnedShadersThenTheProgram) {
   ASSERT_TRUE(p.link());
   p.destroy();
   EXPECT_EQ(p.handle, 0u);
-  EXPECT_TRUE(p.ownedShaders.empty());
-  EXPECT_TRUE(p.attachedHandles.empty());
+  EXPECT_TRUE(p.ownedShaders.empty() && p.attachedHandles.empty());
   EXPECT_FALSE(glIsProgram(program));
   for (GLhandleARB h : shaders) EXPECT_FALSE(glIsShader(h));
-  // A second destroy issues no GL call and changes nothing.
-  p.destroy();
-  EXPECT_EQ(p.handle, 0u);
+  p.destroy();  // a second destroy issues no GL call (the fixture checks for GL errors)
 }
 
 TEST_F(ShaderTest, DestructorAloneLeavesOwnedShadersInPlace) {

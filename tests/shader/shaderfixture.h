@@ -25,11 +25,8 @@ protected:
   static std::string writeFile(char const* name, std::string const& text) {
     std::string path = testing::TempDir() + name;
     FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(f) << path;
-    if (f) {
-      std::fwrite(text.data(), 1, text.size(), f);
-      std::fclose(f);
-    }
+    EXPECT_TRUE(f && std::fwrite(text.data(), 1, text.size(), f) == text.size()) << path;
+    if (f) std::fclose(f);
     return path;
   }
 
