@@ -31,7 +31,7 @@ Outcome run(std::string const& program, std::string const& arg) {
   std::string const cmd = "'" + program + "'" + (arg.empty() ? "" : " '" + arg + "'") + " >'" +
                           base + ".out' 2>'" + base + ".err' </dev/null";
   Outcome r;
-  int raw = std::system(cmd.c_str());
+  int const raw = std::system(cmd.c_str());
   if (raw != -1 && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
   r.out = slurp(base + ".out");
   r.err = slurp(base + ".err");
@@ -53,19 +53,17 @@ TEST(Lifecycle, ExceptionFromInitEndsWithStatusOne) {
   EXPECT_FALSE(contains(r.out, "module shutdown")) << r.out;
 }
 
-TEST(Lifecycle, QuitTypedIntoTheConsoleEndsNormally) {
-  Outcome r = run(CONSOLE_PROGRAM, "quit");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_TRUE(contains(r.out, "module init")) << r.out;
-  EXPECT_TRUE(contains(r.out, "]quit\n")) << r.out;  // the console's echo of the line
-  EXPECT_TRUE(contains(r.out, "module shutdown")) << r.out;
-  EXPECT_FALSE(contains(r.out, "watchdog")) << r.out;
-}
-
-TEST(Lifecycle, ExitTypedIntoTheConsoleEndsNormally) {
-  Outcome r = run(CONSOLE_PROGRAM, "exit");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_TRUE(contains(r.out, "module shutdown")) << r.out;
+// Either command typed into the console ends the loop, and the module shuts down.
+TEST(Lifecycle, QuitOrExitTypedIntoTheConsoleEndsNormally) {
+  for (char const* line : {"quit", "exit"}) {
+    SCOPED_TRACE(line);
+    Outcome r = run(CONSOLE_PROGRAM, line);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains(r.out, "module init")) << r.out;
+    EXPECT_TRUE(contains(r.out, "]" + std::string(line) + "\n")) << r.out;  // the console's echo
+    EXPECT_TRUE(contains(r.out, "module shutdown")) << r.out;
+    EXPECT_FALSE(contains(r.out, "watchdog")) << r.out;
+  }
 }
 
 TEST(Lifecycle, ErrorTypedIntoTheConsoleIsAFatalEnd) {
