@@ -161,6 +161,10 @@ void ShaderTestModule::init() {
   if (!shaderSystem.init()) throw Exception() << "shaderSystem.init()";
 
   FileBuffer buffer(fragShaderFile);
+  if (!buffer.data)
+    std::fprintf(stderr,
+                 "the bench reads its shaders and pictures from the working directory: "
+                 "start it in the data/ folder (./scripts/run does)\n");
   if (!buffer.data) throw Exception() << "Frag shader filename " << fragShaderFile << " has no data!";
   if (buffer.size == 0) throw Exception() << "Frag shader filename " << fragShaderFile << " is empty!";
   fragSource.assign(buffer.data, static_cast<size_t>(buffer.size));
