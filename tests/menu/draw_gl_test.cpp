@@ -70,7 +70,21 @@ protected:
 GLTestContext* MenuDraw::ctx = nullptr;
 Texture MenuDraw::font;
 
-bool isBlack(GLTestContext::RGBA p) { return p.r < 8 && p.g < 8 && p.b < 8; }
+using RGBA = GLTestContext::RGBA;
+bool lit(RGBA p) { return p.r >= 8 || p.g >= 8 || p.b >= 8; }
+bool red(RGBA p) { return p.r > 200 && p.g < 40 && p.b < 40; }
+bool green(RGBA p) { return p.g > 200 && p.r < 40 && p.b < 40; }
+bool blue(RGBA p) { return p.b > 200 && p.r < 40 && p.g < 40; }
+bool white(RGBA p) { return p.r > 200 && p.g > 200 && p.b > 200; }
+bool yellow(RGBA p) { return p.r > 200 && p.g > 200 && p.b < 40; }
+
+// o filled with an ABGR colour, without a border.
+template <class T>
+T* filled(T* o, unsigned colour) {
+  o->setBackgroundColor(colour);
+  o->setBorderColor(0);
+  return o;
+}
 
 TEST_F(MenuDraw, GlyphWidthsFromTheFontSheetAreSane) {
   pwn::FontTable const& t = pwn::menuSys->getFont();
@@ -134,14 +148,12 @@ TEST_F(MenuDraw, CheckboxLabelIsYellowWhenCheckedAndWhiteWhenNot) {
   box->setSize(Vec2(100, 16));
   box->setBorderColor(0);
   root->addChild(box);
-  auto white = [](GLTestContext::RGBA p) { return p.r > 200 && p.g > 200 && p.b > 200; };
-  auto yellow = [](GLTestContext::RGBA p) { return p.r > 200 && p.g > 200 && p.b < 40; };
 
   auto f = draw();
   EXPECT_GT(count(f, 20, 20, 120, 36, white), 40);
   EXPECT_EQ(count(f, 20, 20, 120, 36, yellow), 0);
   // Nothing outside the label.
-  EXPECT_EQ(count(f, 0, 40, S, S, [](GLTestContext::RGBA p) { return !isBlack(p); }), 0);
+  EXPECT_EQ(count(f, 0, 40, S, S, lit), 0);
 
   box->setChecked(true);
   f = draw();
@@ -150,12 +162,8 @@ TEST_F(MenuDraw, CheckboxLabelIsYellowWhenCheckedAndWhiteWhenNot) {
 }
 
 TEST_F(MenuDraw, ChildOutsideItsParentIsClippedAndHiddenSubtreesDrawNothing) {
-  pwn::Object* parent = new pwn::Object(Vec2(50, 50), Vec2(40, 40));
-  parent->setBackgroundColor(0xFF0000FFu);  // red
-  parent->setBorderColor(0);
-  pwn::Object* child = new pwn::Object(Vec2(30, 10), Vec2(30, 20));
-  child->setBackgroundColor(0xFF00FF00u);  // green
-  child->setBorderColor(0);
+  pwn::Object* parent = filled(new pwn::Object(Vec2(50, 50), Vec2(40, 40)), 0xFF0000FFu);  // red
+  pwn::Object* child = filled(new pwn::Object(Vec2(30, 10), Vec2(30, 20)), 0xFF00FF00u);   // green
   pwn::Object* far = new pwn::Object(Vec2(100, 0), Vec2(10, 10));  // wholly outside
   far->setBackgroundColor(0xFFFF0000u);                            // blue
   root->addChild(parent);
@@ -163,13 +171,10 @@ TEST_F(MenuDraw, ChildOutsideItsParentIsClippedAndHiddenSubtreesDrawNothing) {
   parent->addChild(far);
 
   auto f = draw();
-  auto red = [](GLTestContext::RGBA p) { return p.r > 200 && p.g < 40 && p.b < 40; };
-  auto green = [](GLTestContext::RGBA p) { return p.g > 200 && p.r < 40 && p.b < 40; };
-  auto blue = [](GLTestContext::RGBA p) { return p.b > 200 && p.r < 40 && p.g < 40; };
   EXPECT_TRUE(red(at(f, 55, 55)));
   EXPECT_TRUE(green(at(f, 85, 70)));
   // The child's part beyond the parent's right edge (x 90) is cut off.
-  EXPECT_EQ(count(f, 90, 0, S, S, [](GLTestContext::RGBA p) { return !isBlack(p); }), 0);
+  EXPECT_EQ(count(f, 90, 0, S, S, lit), 0);
   EXPECT_EQ(count(f, 0, 0, S, S, blue), 0);
   EXPECT_EQ(count(f, 80, 60, 90, 80, green), 10 * 20);
   // Every visited object counts, the culled one too.
@@ -178,26 +183,18 @@ TEST_F(MenuDraw, ChildOutsideItsParentIsClippedAndHiddenSubtreesDrawNothing) {
   // Hiding the parent hides its visible children as well.
   parent->setVisible(false);
   f = draw();
-  EXPECT_EQ(count(f, 0, 0, S, S, [](GLTestContext::RGBA p) { return !isBlack(p); }), 0);
+  EXPECT_EQ(count(f, 0, 0, S, S, lit), 0);
 }
 
 TEST_F(MenuDraw, ScrollAreaKeepsItsContentInside) {
-  pwn::ScrollContainer* content = new pwn::ScrollContainer(Vec2(0, 0), Vec2(200, 200));
-  content->setBackgroundColor(0xFF0000FFu);  // red
-  content->setBorderColor(0);
-  pwn::Object* wide = new pwn::Object(Vec2(50, 10), Vec2(100, 20));
-  wide->setBackgroundColor(0xFF00FF00u);  // green
-  wide->setBorderColor(0);
-  content->addChild(wide);
+  pwn::ScrollContainer* content = filled(new pwn::ScrollContainer(Vec2(0, 0), Vec2(200, 200)), 0xFF0000FFu);
+  content->addChild(filled(new pwn::Object(Vec2(50, 10), Vec2(100, 20)), 0xFF00FF00u));  // green over red
   pwn::ScrollArea* area = new pwn::ScrollArea(Vec2(20, 20), Vec2(60, 40), content);
   area->setBorderColor(0);
   root->addChild(area);
   area->hBar->setSliderPos(30, false);  // content moves 30 to the left
 
   auto f = draw();
-  auto red = [](GLTestContext::RGBA p) { return p.r > 200 && p.g < 40 && p.b < 40; };
-  auto green = [](GLTestContext::RGBA p) { return p.g > 200 && p.r < 40 && p.b < 40; };
-  auto lit = [](GLTestContext::RGBA p) { return !isBlack(p); };
   EXPECT_TRUE(red(at(f, 25, 25)));
   // The green child, scrolled to x 20 of the area, reaches its right edge and
   // no further.
@@ -223,15 +220,12 @@ TEST_F(MenuDraw, OpenMenuDrawsOutsideItsBar) {
   pwn::SubMenu* sub = new pwn::SubMenu(nullptr, new pwn::SubMenuEntry("Open", 1, nullptr, Vec2(0, 0)),
                                        new pwn::SubMenuEntry("Quit", 2, nullptr, Vec2(0, 0)),
                                        static_cast<pwn::SubMenuEntry*>(nullptr));
-  sub->setBackgroundColor(0xFFFF0000u);  // blue
-  sub->setSize(Vec2(10, 2));             // wider than its items' text
-  sub->setBorderColor(0);
+  filled(sub, 0xFFFF0000u)->setSize(Vec2(10, 2));  // blue, wider than its items' text
   pwn::BaseMenu* bar = new pwn::BaseMenu(Vec2(2, 2));
   bar->setBorderColor(0);
   root->addChild(bar);
   pwn::BaseMenuEntry* file = new pwn::BaseMenuEntry("File", sub, root);
   bar->addChild(file);
-  auto blue = [](GLTestContext::RGBA p) { return p.b > 200 && p.r < 40 && p.g < 40; };
   auto f = draw();
   EXPECT_EQ(count(f, 0, 0, S, S, blue), 0);  // closed
 
@@ -246,8 +240,7 @@ TEST_F(MenuDraw, OpenMenuDrawsOutsideItsBar) {
   EXPECT_EQ(count(f, 0, 40, S, S, blue), 0);
   EXPECT_EQ(count(f, 96, 0, S, S, blue), 0);
   // The label's text is drawn in the bar.
-  EXPECT_GT(count(f, 16, 16, 56, 24, [](GLTestContext::RGBA p) { return p.r > 200 && p.g > 200 && p.b > 200; }),
-            10);
+  EXPECT_GT(count(f, 16, 16, 56, 24, white), 10);
 }
 
 TEST_F(MenuDraw, DrawingLeavesTheCallersStateAsItWas) {

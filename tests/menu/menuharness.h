@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "menu/menu.h"
 #include "system/display.h"
@@ -68,6 +71,14 @@ protected:
     return used;
   }
 
+  // A new widget added to the root (drawn on top of the earlier ones).
+  template <class T, class... Args>
+  T* add(Args&&... args) {
+    T* t = new T(std::forward<Args>(args)...);
+    root->addChild(t);
+    return t;
+  }
+
   // A full click at (x, y): press, then release, on two frames.
   void click(float x, float y) {
     frame(x, y, true);
@@ -79,4 +90,21 @@ protected:
   KeyboardHandler kbdImp;
   pwn::Object* root = nullptr;
   float unit = 1;
+};
+
+// Records the text of every change notification of the fields it listens to.
+struct FieldLog : pwn::TextListener {
+  void callback_onTextChange(pwn::TextField* f) override { texts.push_back(f->getText()); }
+  std::vector<std::string> texts;
+};
+
+// A widget of type Base that counts the live instances of its kind.
+template <class Base>
+struct Counted : Base {
+  template <class... Args>
+  explicit Counted(Args&&... args) : Base(std::forward<Args>(args)...) {
+    ++alive;
+  }
+  ~Counted() override { --alive; }
+  static inline int alive = 0;
 };

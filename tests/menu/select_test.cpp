@@ -21,8 +21,7 @@ protected:
   void SetUp() override {
     MenuHarness::SetUp();
     setUnit(4);  // a 64 x 32 unit screen; entries are one unit high
-    sel = new pwn::Select(Vec2(10, 10), 8);
-    root->addChild(sel);
+    sel = add<pwn::Select>(Vec2(10, 10), 8);
     for (const char* s : {"alpha", "beta", "gamma"}) sel->addString(s);
     sel->addSelectListener(&log);
     list = sel->contents.get();
@@ -43,8 +42,7 @@ TEST_F(Selects, StringsOutOfRangeAreEmptyAndSetSelectedNotifiesNobody) {
   EXPECT_EQ(sel->getText(), "");
   EXPECT_TRUE(log.calls.empty());
   // Without entries the text stays.
-  pwn::Select* empty = new pwn::Select(Vec2(0, 0), 5);
-  root->addChild(empty);
+  pwn::Select* empty = add<pwn::Select>(Vec2(0, 0), 5);
   empty->setText("keep");
   empty->setSelected(5);
   EXPECT_EQ(empty->selected, 5);

@@ -19,17 +19,11 @@ struct BoxLog : pwn::CheckboxListener {
   std::vector<std::string> calls;
 };
 
-struct FieldLog : pwn::TextListener {
-  void callback_onTextChange(pwn::TextField* f) override { texts.push_back(f->getText()); }
-  std::vector<std::string> texts;
-};
-
 using Widgets = MenuHarness;
 
 TEST_F(Widgets, CheckboxTogglesOnReleaseOverItAndNotifiesInOrder) {
-  pwn::Checkbox* box = new pwn::Checkbox(Vec2(10, 10), "a", false);
+  pwn::Checkbox* box = add<pwn::Checkbox>(Vec2(10, 10), "a", false);
   box->setSize(Vec2(10, 4));
-  root->addChild(box);
   BoxLog first, second;
   box->addCheckboxListener(&first);
   box->addCheckboxListener(&second);
@@ -48,9 +42,7 @@ TEST_F(Widgets, CheckboxTogglesOnReleaseOverItAndNotifiesInOrder) {
   EXPECT_EQ(first.calls.back(), "a=0");
   EXPECT_EQ(first.calls.size(), 3u);
   // The constructor's value is stored silently.
-  pwn::Checkbox* quiet = new pwn::Checkbox(Vec2(0, 0), "q", true);
-  root->addChild(quiet);
-  EXPECT_TRUE(quiet->isChecked());
+  EXPECT_TRUE(add<pwn::Checkbox>(Vec2(0, 0), "q", true)->isChecked());
 }
 
 TEST_F(Widgets, RadiosClearTheirGroupBeforeTheChosenOneIsNotified) {
@@ -90,28 +82,15 @@ class Fields : public MenuHarness {
 protected:
   void SetUp() override {
     MenuHarness::SetUp();
-    field = new pwn::TextField(Vec2(10, 10), 30);
+    field = add<pwn::TextField>(Vec2(10, 10), 30);
     field->setSize(Vec2(30, 4));
     field->addTextListener(&log);
-    root->addChild(field);
   }
   void focusField() { click(20, 12); }
   void blurField() { click(200, 100); }
   pwn::TextField* field = nullptr;
   FieldLog log;
 };
-
-TEST_F(Fields, ReturnAloneCommitsNothing) {
-  focusField();
-  type({Key::RETURN});
-  frame(0, 0);
-  EXPECT_EQ(pwn::g_menuSys.getFocus(), nullptr);
-  EXPECT_TRUE(log.texts.empty());
-  // Losing the focus without any key does not notify either.
-  focusField();
-  blurField();
-  EXPECT_TRUE(log.texts.empty());
-}
 
 TEST_F(Fields, EveryKeyIsConsumedAndMarksTheFieldChanged) {
   focusField();
@@ -140,34 +119,78 @@ TEST_F(Fields, PressOnTheFocusedFieldDoesNotRefocusIt) {
   EXPECT_EQ(log.texts, std::vector<std::string>{"7"});
 }
 
-TEST_F(Widgets, CloseButtonFollowsTheWindowWidth) {
-  pwn::Window* w = new pwn::Window(Vec2(0, 0), Vec2(100, 20), true);
-  root->addChild(w);
-  ASSERT_NE(w->closeButton.get(), nullptr);
-  EXPECT_EQ(w->closeButton->getPos(), Vec2(98, 1));
-  EXPECT_EQ(w->closeButton->getText(), "X");
-  w->setSize(Vec2(150, 30));
-  EXPECT_EQ(w->closeButton->getPos(), Vec2(148, 1));
-  EXPECT_EQ(w->getBackgroundColor(), 0xBF000000u);
-  pwn::Window* plain = new pwn::Window(Vec2(0, 0), Vec2(10, 10), false);
-  root->addChild(plain);
-  EXPECT_EQ(plain->closeButton.get(), nullptr);
+TEST_F(Fields, PressMovesTheFocusAndShiftedKeysReachTheField) {
+  frame(20, 12, true);
+  EXPECT_EQ(pwn::g_menuSys.getFocus(), field);
+  EXPECT_EQ(field->getBackgroundColor(), 0xFF2F2F00u);
+
+  kbdImp.keyDown(Key::LSHIFT);  // held over the next frame
+  type({'a', '2'});
+  EXPECT_TRUE(frame(20, 12, true));
+  EXPECT_TRUE(pwn::menuSys->keyWasTrapped());
+  frame(20, 12);
+  kbdImp.keyUp(Key::LSHIFT);
+  frame(20, 12);
+  type({'b', ' '});
+  frame(20, 12);
+  EXPECT_EQ(field->getText(), "A@b ");
+
+  // A press on the root moves the focus there and commits the edit.
+  frame(200, 100, true);
+  EXPECT_EQ(pwn::g_menuSys.getFocus(), root);
+  EXPECT_EQ(field->getBackgroundColor(), 0xFF000000u);
+  EXPECT_EQ(log.texts, std::vector<std::string>{"A@b "});
+  // Keys now go to the root, which uses none.
+  type({'c'});
+  EXPECT_FALSE(frame(200, 100));
+  EXPECT_FALSE(pwn::menuSys->keyWasTrapped());
 }
 
-struct CountedWindow : pwn::Window {
-  CountedWindow(Vec2 p, Vec2 s, bool closable) : Window(p, s, closable) { ++alive; }
-  ~CountedWindow() override { --alive; }
-  static int alive;
-};
-int CountedWindow::alive = 0;
+// Return drops the focus (keys after it in the frame are lost) and commits an
+// edit, but neither it nor a blur alone notifies.
+TEST_F(Fields, ReturnDropsTheFocusAndKeysStopThere) {
+  pwn::TextField* other = add<pwn::TextField>(Vec2(10, 30), 10);
+  other->setSize(Vec2(10, 10));
+  focusField();
+  type({Key::RETURN});
+  frame(0, 0);
+  EXPECT_EQ(pwn::g_menuSys.getFocus(), nullptr);
+  focusField();
+  blurField();
+  EXPECT_TRUE(log.texts.empty());
+  focusField();
+  type({'x', Key::RETURN, 'y'});
+  EXPECT_TRUE(frame(0, 0));
+  EXPECT_EQ(field->getText(), "x");
+  EXPECT_EQ(pwn::g_menuSys.getFocus(), nullptr);
+  EXPECT_EQ(log.texts, std::vector<std::string>{"x"});
+  // The dropped key is gone with the frame.
+  frame(0, 0);
+  EXPECT_EQ(field->getText(), "x");
+  // Focus moves between widgets: keys follow it.
+  click(15, 35);
+  type({'q'});
+  frame(15, 35);
+  EXPECT_EQ(other->getText(), "q");
+}
+
+TEST_F(Widgets, CloseButtonFollowsTheWindowWidth) {
+  pwn::Window* w = add<pwn::Window>(Vec2(0, 0), Vec2(100, 20), true);
+  ASSERT_NE(w->closeButton.get(), nullptr);
+  EXPECT_EQ(w->closeButton->getPos(), Vec2(98, 1));
+  w->setSize(Vec2(150, 30));
+  EXPECT_EQ(w->closeButton->getPos(), Vec2(148, 1));
+  EXPECT_EQ(add<pwn::Window>(Vec2(0, 0), Vec2(10, 10), false)->closeButton.get(), nullptr);
+}
+
+using CountedWindow = Counted<pwn::Window>;
 
 TEST_F(Widgets, ClosingForGoodFreesTheWindowAndReleasesFocusAndCapture) {
-  CountedWindow* w = new CountedWindow(Vec2(10, 10), Vec2(60, 30), true);
+  CountedWindow* w = add<CountedWindow>(Vec2(10, 10), Vec2(60, 30), true);
   pwn::TextField* inside = new pwn::TextField(Vec2(2, 10), 20);
   inside->setSize(Vec2(20, 4));
   FieldLog log;
   inside->addTextListener(&log);
-  root->addChild(w);
   w->addChild(inside);
   click(15, 22);  // focus the field
   type({'k'});
@@ -194,9 +217,8 @@ TEST_F(Widgets, ClosingForGoodFreesTheWindowAndReleasesFocusAndCapture) {
 }
 
 TEST_F(Widgets, CloseButtonClosesOrHides) {
-  CountedWindow* w = new CountedWindow(Vec2(10, 10), Vec2(60, 30), true);
+  CountedWindow* w = add<CountedWindow>(Vec2(10, 10), Vec2(60, 30), true);
   w->closeButton->setSize(Vec2(2, 4));
-  root->addChild(w);
   frame(40, 15, true);  // capture the window
   frame(40, 15, false);
   frame(69, 13, true);  // press on the button at (68, 11) in the window
@@ -206,9 +228,8 @@ TEST_F(Widgets, CloseButtonClosesOrHides) {
   EXPECT_EQ(CountedWindow::alive, 0);
 
   // A window that hides on close only hides.
-  pwn::Window* h = new pwn::Window(Vec2(10, 10), Vec2(60, 30), false);
+  pwn::Window* h = add<pwn::Window>(Vec2(10, 10), Vec2(60, 30), false);
   h->hideOnClose = true;
-  root->addChild(h);
   frame(40, 15, false, true);
   EXPECT_FALSE(h->getVisible());
   EXPECT_EQ(h->parent.get(), root);
@@ -217,9 +238,8 @@ TEST_F(Widgets, CloseButtonClosesOrHides) {
 }
 
 TEST_F(Widgets, DraggingIsOffForUndraggableWindows) {
-  pwn::Window* w = new pwn::Window(Vec2(10, 10), Vec2(60, 30), false);
+  pwn::Window* w = add<pwn::Window>(Vec2(10, 10), Vec2(60, 30), false);
   w->draggable = false;
-  root->addChild(w);
   EXPECT_FALSE(frame(40, 15, true));
   EXPECT_EQ(pwn::menuSys->getCapture(), nullptr);
   frame(60, 25, true);
