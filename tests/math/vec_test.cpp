@@ -47,8 +47,11 @@ TEST(Vec, LengthAndNormalize) {
 }
 
 TEST(Vec, ArithmeticAndDivision) {
+  EXPECT_EQ(vec3f(1, 2, 3) + vec3f(4, 5, 6), vec3f(5, 7, 9));
   EXPECT_EQ(vec3f(1, 2, 3) - vec3f(4, 5, 6), vec3f(-3, -3, -3));
+  EXPECT_EQ(vec3f(1, 2, 3) * 2.0f, vec3f(2, 4, 6));
   EXPECT_EQ(2.0f * vec3f(1, 2, 3), vec3f(2, 4, 6));
+  EXPECT_EQ(vec3f(1, 2, 3) / 2.0f, vec3f(0.5f, 1, 1.5f));
   EXPECT_EQ(vec2i(1, -2) * 3, vec2i(3, -6));
   EXPECT_EQ(-vec3f(1, -2, 3), vec3f(-1, 2, -3));
 
