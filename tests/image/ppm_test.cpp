@@ -102,28 +102,21 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
     expect.push_back(static_cast<unsigned char>(v));
   }
   int rows = int(expect.size() / 3000) + 1;  // a few more pixels than given
-  int pixelsWanted = 1000 * rows;
-  std::string text = "P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body;
-  expect.resize(size_t(pixelsWanted) * 3, 0);
-  std::string path = writeScratch("big.ppm", text);
-  ImagePtr fromFile(imageLoadPPM.load(path.c_str(), "ppm"));
-  ImagePtr fromText = decode(text);
-  ASSERT_TRUE(fromFile && fromText);
-  EXPECT_TRUE(pixels(*fromFile) == expect);
-  EXPECT_TRUE(pixels(*fromText) == expect);
-
-  // A header longer than a piece (comments), and a token longer than half a
-  // piece: both still read exactly.
-  std::string comments(300000, 'c');
-  std::string longHeader = "P3\n#" + comments + "\n1 1\n255\n1 2 3\n";
-  ImagePtr viaLongHeader(imageLoadPPM.load(writeScratch("longheader.ppm", longHeader).c_str(), "ppm"));
-  ASSERT_TRUE(viaLongHeader);
-  EXPECT_EQ(pixels(*viaLongHeader), (Bytes{1, 2, 3}));
-  std::string giant = "P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n";
-  ImagePtr viaGiant(imageLoadPPM.load(writeScratch("giant.ppm", giant).c_str(), "ppm"));
-  ImagePtr giantText = decode(giant);
-  ASSERT_TRUE(viaGiant && giantText);
-  // 258 keeps 2; 10^300000 - 1 is 255 modulo 256.
-  EXPECT_EQ(pixels(*viaGiant), (Bytes{2, 255, 4}));
-  EXPECT_EQ(pixels(*giantText), (Bytes{2, 255, 4}));
+  expect.resize(size_t(rows) * 3000, 0);
+  // Also a header longer than a piece (comments), and tokens longer than half
+  // a piece: 258 keeps 2; 10^300000 - 1 is 255 modulo 256.
+  struct {
+    std::string text;
+    Bytes expect;
+  } cases[] = {
+      {"P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body, expect},
+      {"P3\n#" + std::string(300000, 'c') + "\n1 1\n255\n1 2 3\n", {1, 2, 3}},
+      {"P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n", {2, 255, 4}},
+  };
+  for (auto const& c : cases) {
+    ImagePtr fromFile(imageLoadPPM.load(writeScratch("big.ppm", c.text).c_str(), "ppm")), fromText = decode(c.text);
+    ASSERT_TRUE(fromFile && fromText) << c.text.size();
+    EXPECT_TRUE(pixels(*fromFile) == c.expect) << c.text.size();
+    EXPECT_TRUE(pixels(*fromText) == c.expect) << c.text.size();
+  }
 }
