@@ -165,6 +165,20 @@ TEST_F(Module, ConsoleCommandsDriveThePanel) {
   EXPECT_EQ(gui->polyDepthField->getText(), "0.75");
 }
 
+TEST_F(Module, ThePanelShowsTheCurrentMapsAfterEveryChange) {
+  ShaderGui* gui = shaderTestModule.getGui();
+  ASSERT_NE(gui, nullptr);
+  exec("bumpScale 40");
+  EXPECT_FLOAT_EQ(gui->bumpHeight, 40.0f);
+  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.normalTexture.id));
+  exec("colorMap bumptest.bmp");
+  EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.colorTexture.id));
+  exec("colorMap \"cheap brick.bmp\"");
+  exec("bumpScale 100");
+  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.normalTexture.id));
+  EXPECT_NE(shaderTestModule.normalTexture.id, 0u);
+}
+
 TEST_F(Module, MissingMapsAreReportedAndChangeNothing) {
   unsigned const normalBefore = shaderTestModule.normalTexture.id;
   unsigned const colorBefore = shaderTestModule.colorTexture.id;
