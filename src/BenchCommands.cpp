@@ -1,10 +1,12 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
-// can be typed or scripted (--exec): techniques, fields, maps and screenshots.
+// can be typed or scripted (--exec): techniques, fields, maps, shader files,
+// the A/B comparison and screenshots.
 #include <cstdlib>
 #include <string>
 
 #include "ShaderGui.h"
 #include "ShaderScene.h"
+#include "Techniques.h"
 #include "base/console.h"
 #include "base/cvar.h"
 
@@ -12,10 +14,19 @@ namespace {
 
 // Console tokens keep their double quotes; a file name with spaces arrives quoted.
 std::string unquote(char const* token) {
-  std::string s(token);
   std::string out;
-  for (char c : s)
-    if (c != '"') out += c;
+  for (char const* c = token; *c; ++c)
+    if (*c != '"') out += *c;
+  return out;
+}
+
+// Tokens first to last - 1 joined by single spaces, quotes removed.
+std::string joined(char** argv, int first, int last) {
+  std::string out;
+  for (int i = first; i < last; ++i) {
+    if (i > first) out += ' ';
+    out += unquote(argv[i]);
+  }
   return out;
 }
 
@@ -35,26 +46,31 @@ void commitField(char const* command, int argc, char** argv, pwn::TextField* (*f
   if (!gui) return;
   pwn::TextField* f = field(gui);
   if (!f) return;
-  f->setText(unquote(argv[1]));
+  f->setText(joined(argv, 1, argc));
   gui->callback_onTextChange(f);
 }
 
 void CFunc_technique(int argc, char** argv) {
   if (argc < 2) {
     con << "usage: technique NAME [0|1]; NAME is one of:";
-    for (int i = 0; i < ShaderGui::numTechniques; ++i) con << " " << ShaderGui::preprocMacros[i];
+    for (int i = 0; i < Techniques::count; ++i) con << " " << Techniques::table[i].macro;
     con << "\n";
     return;
   }
   ShaderGui* gui = panel("technique");
   if (!gui) return;
-  int const i = ShaderGui::findTechnique(unquote(argv[1]));
+  // The name is the whole rest of the line (a label may have spaces), less a
+  // final 0 or 1.
+  std::string const last = unquote(argv[argc - 1]);
+  bool const hasState = argc > 2 && (last == "0" || last == "1");
+  std::string const name = joined(argv, 1, hasState ? argc - 1 : argc);
+  int const i = Techniques::find(name);
   if (i < 0 || static_cast<size_t>(i) >= gui->checkboxes.size()) {
-    con << "technique: unknown technique \"" << argv[1] << "\"\n";
+    con << "technique: unknown technique \"" << name << "\"\n";
     return;
   }
   pwn::Checkbox* box = gui->checkboxes[static_cast<size_t>(i)].get();
-  bool const on = argc > 2 ? std::atoi(argv[2]) != 0 : !box->isChecked();
+  bool const on = hasState ? last == "1" : !box->isChecked();
   box->setChecked(on);  // notifies the panel, which rebuilds as a click would
 }
 
@@ -75,7 +91,7 @@ void CFunc_colorMap(int argc, char** argv) {
     con << "usage: colorMap FILE\n";
     return;
   }
-  shaderTestModule.loadColorMap(unquote(argv[1]).c_str());
+  shaderTestModule.loadColorMap(joined(argv, 1, argc).c_str());
 }
 
 void CFunc_bumpMap(int argc, char** argv) {
@@ -83,15 +99,61 @@ void CFunc_bumpMap(int argc, char** argv) {
     con << "usage: bumpMap FILE\n";
     return;
   }
-  shaderTestModule.loadBumpMap(unquote(argv[1]).c_str());
+  shaderTestModule.loadBumpMap(joined(argv, 1, argc).c_str());
 }
 
 void CFunc_screenshot(int argc, char** argv) {
   if (argc < 2) {
-    con << "usage: screenshot FILE.png\n";
+    con << "usage: screenshot FILE.png|FILE.jpg\n";
     return;
   }
-  shaderTestModule.requestScreenshot(unquote(argv[1]));
+  shaderTestModule.requestScreenshot(joined(argv, 1, argc));
+}
+
+void CFunc_defines(int, char**) {
+  if (!panel("defines")) return;
+  std::string const macros = shaderTestModule.getGui()->macroString();
+  con << (macros.empty() ? std::string("(no macros yet: the first build uses none)\n") : macros);
+}
+
+void CFunc_reload(int, char**) { shaderTestModule.reloadShaders(); }
+
+void CFunc_shader(int argc, char** argv) {
+  std::string const stage = argc > 1 ? unquote(argv[1]) : std::string();
+  if (argc < 3 || (stage != "vert" && stage != "frag")) {
+    con << "usage: shader vert|frag FILE; now vert " << shaderTestModule.shaderFile(true).path() << ", frag "
+        << shaderTestModule.shaderFile(false).path() << "\n";
+    return;
+  }
+  shaderTestModule.loadShaderFile(stage == "vert", joined(argv, 2, argc));
+}
+
+void CFunc_compare(int argc, char** argv) {
+  Compare& compare = shaderTestModule.comparison();
+  if (argc == 2 && unquote(argv[1]) == "off") {
+    compare.stop();
+    con << "compare: off\n";
+    return;
+  }
+  if (argc != 3) {
+    con << "usage: compare SET_A SET_B | compare off; a set is none or names joined by +, "
+           "e.g. compare PARALLAX ITERATIVE+ITERATIVE_LERP\n";
+    return;
+  }
+  ShaderGui* gui = panel("compare");
+  if (!gui) return;
+  unsigned a = 0, b = 0;
+  std::string error;
+  if (!Techniques::parse(unquote(argv[1]), a, error) || !Techniques::parse(unquote(argv[2]), b, error)) {
+    con << "compare: " << error << "\n";
+    return;
+  }
+  std::unique_ptr<ReliefProgram> programB = shaderTestModule.buildProgram(shaderTestModule.macrosFor(b));
+  if (!programB) return;
+  gui->setTechniques(a);
+  compare.start(b, gui->iterativeSteps, std::move(programB));
+  con << "compare: A " << Techniques::name(a) << " left, B " << Techniques::name(b)
+      << " right; drag the line with the middle button, b blinks\n";
 }
 
 CVar techniqueCmd("technique", CFunc_technique);
@@ -101,6 +163,10 @@ CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
 CVar colorMapCmd("colorMap", CFunc_colorMap);
 CVar bumpMapCmd("bumpMap", CFunc_bumpMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
+CVar definesCmd("defines", CFunc_defines);
+CVar reloadCmd("reload", CFunc_reload);
+CVar shaderCmd("shader", CFunc_shader);
+CVar compareCmd("compare", CFunc_compare);
 
 }  // namespace
 
