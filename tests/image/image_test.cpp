@@ -1,7 +1,8 @@
 // Tests of the Image record (layout, copies, flip, resample, pixel address),
-// FileBuffer and the ImageSystem loader chain.
+// opening regular files only, FileBuffer and the ImageSystem loader chain.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -14,6 +15,7 @@
 #include "base/image.h"
 #include "base/imageloaders.h"
 #include "base/imagesystem.h"
+#include "base/regularfile.h"
 #include "testutil.h"
 
 using namespace testing::internal;
@@ -139,6 +141,49 @@ TEST(ImageDeathTest, BrokenPreconditionsStopWithTheirAssertion) {
   EXPECT_DEATH(twelve.resample(_vec<2, int>(1, 1)), "failed assertion `!\\(bitsPerPixel&7\\)'");
   grey.unload();
   twelve.unload();
+}
+
+// Only regular files open, for reading or appending; anything else is refused
+// with a line that names it, and nothing waits for a FIFO's other end.
+TEST(RegularFile, OnlyRegularFilesOpen) {
+  std::string const plain = writeScratch("plain.txt", std::string("abc")), fifo = scratchDir() + "/pipe",
+                    missing = scratchDir() + "/missing.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct {
+    std::string path, error;
+  } const cases[] = {
+      {plain, ""},
+      {fifo, fifo + ": is a FIFO, not a regular file"},
+      {scratchDir(), scratchDir() + ": is a directory, not a regular file"},
+      {"/dev/null", "/dev/null: is a character device, not a regular file"},
+      {missing, missing + ": No such file or directory"},
+      {"", "no file name given"},
+  };
+  for (auto const& c : cases) {
+    std::string error;
+    FILE* f = openRegularFile(c.path.c_str(), error);
+    EXPECT_EQ(error, c.error) << c.path;
+    EXPECT_EQ(f != nullptr, c.error.empty()) << c.path;
+    if (f) {
+      char got[4] = {0};
+      EXPECT_EQ(std::fread(got, 1, 3, f), 3u);
+      EXPECT_STREQ(got, "abc");
+      std::fclose(f);
+    }
+    if (c.path == missing) continue;  // appending creates it
+    error.clear();
+    f = openRegularFileForAppend(c.path.c_str(), error);
+    EXPECT_EQ(error, c.error) << c.path;
+    if (f) std::fclose(f);
+  }
+  for (char const* text : {"d", "e"}) {
+    std::string error;
+    FILE* f = openRegularFileForAppend(missing.c_str(), error);
+    ASSERT_NE(f, nullptr) << error;
+    std::fputs(text, f);
+    std::fclose(f);
+  }
+  EXPECT_EQ(readWhole(missing), (Bytes{'d', 'e'}));
 }
 
 // Whole files, zero-terminated after the last byte (embedded zeros kept);
