@@ -116,6 +116,11 @@ void CFunc_defines(int, char**) {
   con << (macros.empty() ? std::string("(no macros yet: the first build uses none)\n") : macros);
 }
 
+void CFunc_timing(int, char**) {
+  con << shaderTestModule.costLine() << " (medians of the last 30 frames; "
+      << (shaderTestModule.gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
+}
+
 void CFunc_reload(int, char**) { shaderTestModule.reloadShaders(); }
 
 void CFunc_shader(int argc, char** argv) {
@@ -165,6 +170,7 @@ CVar bumpMapCmd("bumpMap", CFunc_bumpMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
 CVar definesCmd("defines", CFunc_defines);
 CVar reloadCmd("reload", CFunc_reload);
+CVar timingCmd("timing", CFunc_timing);
 CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
 

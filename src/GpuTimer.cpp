@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "base/console.h"
 
@@ -27,11 +28,20 @@ bool hasExtension(char const* name) {
 
 void GpuTimer::init() {
   shutdown();
-  queries = hasExtension("GL_ARB_timer_query") || hasExtension("GL_EXT_timer_query");
+  char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+  std::string const name = renderer ? renderer : "";
+  // A software rasteriser shades on CPU threads that its timer queries do not
+  // cover: there the queries report a fraction of the work, or none.
+  bool const software = name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos ||
+                        name.find("SwiftShader") != std::string::npos;
+  bool const hasQueries = hasExtension("GL_ARB_timer_query") || hasExtension("GL_EXT_timer_query");
+  queries = hasQueries && !software;
   if (queries) {
     for (Slot& s : ring) glGenQueries(drawsPerFrame, s.ids);
   } else {
-    con << "GPU timing: this GL has no timer queries; each draw is timed between two glFinish calls\n";
+    con << "GPU timing: " << (hasQueries ? name + " renders in software, where timer queries miss its shading threads"
+                                         : std::string("this GL has no timer queries"))
+        << "; each draw is timed between two glFinish calls\n";
   }
   ready = true;
 }
@@ -57,6 +67,7 @@ void GpuTimer::beginFrame(long frame) {
   slot.frame = frame;
   slot.used = 0;
   slot.cpuMs = 0;
+  waited = 0;
   current = &slot;
 }
 
@@ -78,7 +89,9 @@ void GpuTimer::end() {
     glEndQuery(GL_TIME_ELAPSED);
   } else {
     glFinish();
-    current->cpuMs += nowMs() - drawStart;
+    double const ms = nowMs() - drawStart;
+    current->cpuMs += ms;
+    waited += ms;
   }
   ++current->used;
 }

@@ -1,7 +1,7 @@
 // GpuTimer: the GPU time of the scene's draws in each frame, from GL timer
 // queries that are read a few frames later so that nothing waits for the GPU.
-// Where the GL has no timer queries, each draw is timed on the CPU between two
-// glFinish calls instead.
+// Where the GL has no timer queries, or renders in software (whose queries miss
+// its shading threads), each draw is timed between two glFinish calls instead.
 #pragma once
 
 #include <GL/gl.h>
@@ -31,6 +31,10 @@ public:
   // The latest known results, newest last (at most `count`).
   std::deque<std::pair<long, double> > const& results() const { return known; }
 
+  // Milliseconds this frame's CPU spent waiting in the fallback's glFinish
+  // brackets (0 with queries): not the frame's own CPU work.
+  double waitedThisFrame() const { return waited; }
+
   // Collects every pending query, waiting for the GPU: for a caller that is
   // about to use results at once (a measurement's end), not for every frame.
   void finishPending();
@@ -56,5 +60,6 @@ private:
   Slot ring[ringSize];
   Slot* current = nullptr;
   double drawStart = 0;
+  double waited = 0;
   std::deque<std::pair<long, double> > known;
 };

@@ -71,6 +71,7 @@ ShaderTestModule::ShaderTestModule()
       frameCount(0),
       pressOnPanel(false),
       broken(false),
+      measuring(false),
       lastWatch(0),
       lastStatus(0),
       frameStart(0) {}
@@ -395,7 +396,8 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
   glPointSize(1.0f);
 
   double const now = seconds();
-  if (compare.active() && !compare.blinking()) {
+  bool const comparing = compare.active() && !measuring;
+  if (comparing && !compare.blinking()) {
     // Set A left of the wipe, set B right of it, each clipped to its side.
     _box<2, int> const& r = viewport->rect;
     int const split = r.min.x + static_cast<int>(compare.wipe() * static_cast<float>(r.max.x - r.min.x) + 0.5f);
@@ -407,13 +409,13 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
     drawSphere(compare.program(), true);
     glPopAttrib();
   } else {
-    drawSphere(compare.active() && compare.showsB(now) ? compare.program() : program.get(), true);
+    drawSphere(comparing && compare.showsB(now) ? compare.program() : program.get(), true);
   }
 
   if (!last) return;
   timer.endFrame();
   if (gui) gui->display();
-  if (compare.active()) {
+  if (comparing) {
     _vec<2, int> const& win = disp.getSize();
     Overlay::begin(win.x, win.y);
     for (Viewport const* vp : shown) {
@@ -426,23 +428,36 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
   }
   takeScreenshots();
 
-  cpuMs.emplace_back(frameCount, (seconds() - frameStart) * 1000.0);
+  // The frame's own CPU time, less any wait for the GPU in the timer's brackets.
+  cpuMs.emplace_back(frameCount, (seconds() - frameStart) * 1000.0 - timer.waitedThisFrame());
   while (cpuMs.size() > 512) cpuMs.pop_front();
   runner.frameDrawn();
   updateStatusLine();
+}
+
+std::string ShaderTestModule::costLine() const {
+  std::vector<double> gpu, cpu;
+  auto const& g = timer.results();
+  for (auto it = g.rbegin(); it != g.rend() && gpu.size() < statusFrames; ++it) gpu.push_back(it->second);
+  for (auto it = cpuMs.rbegin(); it != cpuMs.rend() && cpu.size() < statusFrames; ++it) cpu.push_back(it->second);
+  if (gpu.empty() && cpu.empty()) return "GPU - ms  CPU - ms";
+  char line[96];
+  std::snprintf(line, sizeof line, "GPU %.2f ms  CPU %.2f ms", Stats::median(gpu), Stats::median(cpu));
+  return line;
+}
+
+std::string ShaderTestModule::viewDescription() const {
+  Viewport const* vp = base.mainViewport;
+  int const w = vp ? vp->rect.max.x - vp->rect.min.x : 0, h = vp ? vp->rect.max.y - vp->rect.min.y : 0;
+  char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+  return std::to_string(w) + "x" + std::to_string(h) + " view, GL renderer " + (renderer ? renderer : "unknown");
 }
 
 void ShaderTestModule::updateStatusLine() {
   double const now = seconds();
   if (!gui || now - lastStatus < statusInterval) return;
   lastStatus = now;
-  std::vector<double> gpu, cpu;
-  auto const& g = timer.results();
-  for (auto it = g.rbegin(); it != g.rend() && gpu.size() < statusFrames; ++it) gpu.push_back(it->second);
-  for (auto it = cpuMs.rbegin(); it != cpuMs.rend() && cpu.size() < statusFrames; ++it) cpu.push_back(it->second);
-  char line[96];
-  std::snprintf(line, sizeof line, "GPU %.2f ms  CPU %.2f ms", Stats::median(gpu), Stats::median(cpu));
-  gui->setStatus(line);
+  gui->setStatus(costLine());
 }
 
 void ShaderTestModule::requestScreenshot(std::string const& filename) { screenshotFiles.push_back(filename); }

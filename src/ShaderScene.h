@@ -75,6 +75,13 @@ public:
   // and draws the sphere, without the light marker or the panel.
   void drawViewInto(View const& view, int w, int h, ReliefProgram* prog);
 
+  // The medians of the recent frames' GPU and CPU times, as the panel shows them.
+  std::string costLine() const;
+  // "800x600 view, GL renderer NAME": what measured figures depend on.
+  std::string viewDescription() const;
+  // While a measurement runs the view shows the panel's set alone (no A/B).
+  void setMeasuring(bool on) { measuring = on; }
+
   GpuTimer& gpuTimer() { return timer; }
   JobRunner& jobs() { return runner; }
   Compare& comparison() { return compare; }
@@ -109,6 +116,7 @@ private:
   std::vector<std::string> screenshotFiles;  // pending screenshots
   bool pressOnPanel;  // the held primary button went down on the panel
   bool broken;        // the latest build failed
+  bool measuring;     // a measuring job runs
   double lastWatch;   // when the shader files were last looked at
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
