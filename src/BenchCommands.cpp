@@ -8,7 +8,11 @@
 #include "ShaderScene.h"
 #include "Techniques.h"
 #include "base/console.h"
+#include "base/base.h"
 #include "base/cvar.h"
+#include "base/parsenumber.h"
+#include "base/view.h"
+#include "math/quat.h"
 
 namespace {
 
@@ -133,6 +137,35 @@ void CFunc_shader(int argc, char** argv) {
   shaderTestModule.loadShaderFile(stage == "vert", joined(argv, 2, argc));
 }
 
+// The main camera, to read it back or place it exactly: position, orientation
+// quaternion (x y z w) and the view's width (its field of view at the near plane).
+void CFunc_camera(int argc, char** argv) {
+  View& v = base.views[Base::VIEW_MAIN];
+  if (argc == 1) {
+    _vec<3, float> const& p = v.basis.pos;
+    _quat<float> const& q = v.basis.orient;
+    con.print("camera %g %g %g %g %g %g %g %g\n", static_cast<double>(p.x), static_cast<double>(p.y),
+              static_cast<double>(p.z), static_cast<double>(q.x), static_cast<double>(q.y), static_cast<double>(q.z),
+              static_cast<double>(q.w), static_cast<double>(v.width));
+    return;
+  }
+  float f[8];
+  int const n = argc - 1;
+  bool ok = n == 7 || n == 8;
+  for (int i = 0; ok && i < n; ++i) ok = parseFiniteFloat(argv[i + 1], f[i]);
+  _quat<float> q(f[3], f[4], f[5], f[6]);
+  if (ok) ok = q.len() > 1e-6;
+  if (ok && n == 8) ok = f[7] > 0;
+  if (!ok) {
+    con << "usage: camera [X Y Z QX QY QZ QW [WIDTH]] (finite numbers, a nonzero quaternion, a positive width)\n";
+    return;
+  }
+  q.normalize();
+  v.basis.pos = _vec<3, float>(f[0], f[1], f[2]);
+  v.basis.orient = q;
+  if (n == 8) v.width = v.height = f[7];
+}
+
 void CFunc_compare(int argc, char** argv) {
   Compare& compare = shaderTestModule.comparison();
   if (argc == 2 && unquote(argv[1]) == "off") {
@@ -153,8 +186,12 @@ void CFunc_compare(int argc, char** argv) {
     con << "compare: " << error << "\n";
     return;
   }
-  std::unique_ptr<ReliefProgram> programB = shaderTestModule.buildProgram(shaderTestModule.macrosFor(b));
-  if (!programB) return;
+  std::string log;
+  std::unique_ptr<ReliefProgram> programB = shaderTestModule.buildProgram(shaderTestModule.macrosFor(b), log);
+  if (!programB) {
+    con << "compare: the build for " << Techniques::name(b) << " failed:\n" << log;
+    return;
+  }
   gui->setTechniques(a);
   compare.start(b, gui->iterativeSteps, std::move(programB));
   con << "compare: A " << Techniques::name(a) << " left, B " << Techniques::name(b)
@@ -173,6 +210,7 @@ CVar reloadCmd("reload", CFunc_reload);
 CVar timingCmd("timing", CFunc_timing);
 CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
+CVar cameraCmd("camera", CFunc_camera);
 
 }  // namespace
 

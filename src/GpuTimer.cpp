@@ -38,6 +38,7 @@ void GpuTimer::init() {
   queries = hasQueries && !software;
   if (queries) {
     for (Slot& s : ring) glGenQueries(drawsPerFrame, s.ids);
+    glGenQueries(1, &scratch);
   } else {
     con << "GPU timing: " << (hasQueries ? name + " renders in software, where timer queries miss its shading threads"
                                          : std::string("this GL has no timer queries"))
@@ -47,8 +48,11 @@ void GpuTimer::init() {
 }
 
 void GpuTimer::shutdown() {
-  if (ready && queries)
+  if (ready && queries) {
     for (Slot& s : ring) glDeleteQueries(drawsPerFrame, s.ids);
+    glDeleteQueries(1, &scratch);
+  }
+  scratch = 0;
   for (Slot& s : ring) s = Slot();
   known.clear();
   current = nullptr;
@@ -126,6 +130,22 @@ void GpuTimer::collect(Slot& slot, bool wait) {
   }
   record(slot.frame, ms);
   slot.frame = -1;
+}
+
+double GpuTimer::timeNow(std::function<void()> const& draw) {
+  if (queries && scratch && !active) {
+    glBeginQuery(GL_TIME_ELAPSED, scratch);
+    draw();
+    glEndQuery(GL_TIME_ELAPSED);
+    GLuint64 ns = 0;
+    glGetQueryObjectui64v(scratch, GL_QUERY_RESULT, &ns);
+    return static_cast<double>(ns) * 1e-6;
+  }
+  glFinish();
+  double const start = nowMs();
+  draw();
+  glFinish();
+  return nowMs() - start;
 }
 
 void GpuTimer::finishPending() {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <utility>
 
 class GpuTimer {
@@ -35,6 +36,10 @@ public:
   // brackets (0 with queries): not the frame's own CPU work.
   double waitedThisFrame() const { return waited; }
 
+  // Times one draw at once, waiting for the GPU to finish it: for a measuring
+  // pass that wants the figure now, not for every frame. Milliseconds.
+  double timeNow(std::function<void()> const& draw);
+
   // Collects every pending query, waiting for the GPU: for a caller that is
   // about to use results at once (a measurement's end), not for every frame.
   void finishPending();
@@ -58,6 +63,7 @@ private:
   bool queries = false;
   bool active = false;
   Slot ring[ringSize];
+  GLuint scratch = 0;  // the query of timeNow()
   Slot* current = nullptr;
   double drawStart = 0;
   double waited = 0;

@@ -189,10 +189,10 @@ unsigned ShaderTestModule::panelSet() const { return gui ? static_cast<unsigned>
 
 float ShaderTestModule::polyThickness() const { return gui ? gui->polyThickness : 0.5f; }
 
-std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const& macros) {
+std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const& macros, std::string& log) {
   std::unique_ptr<ReliefProgram> p(new ReliefProgram);
   if (!p->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros)) {
-    reportBuildFailure("a build for " + Techniques::name(panelSet()), p->log());
+    log = p->log();
     return nullptr;
   }
   p->setUniforms(polyThickness());
@@ -261,7 +261,12 @@ void ShaderTestModule::reloadShaders() {
 void ShaderTestModule::rebuildCompareProgram() {
   if (!compare.active() || broken) return;
   int const steps = gui ? gui->iterativeSteps : 32;
-  compare.replaceProgram(steps, buildProgram(macrosFor(compare.setB())));
+  std::string log;
+  std::unique_ptr<ReliefProgram> b = buildProgram(macrosFor(compare.setB()), log);
+  if (b)
+    compare.replaceProgram(steps, std::move(b));
+  else
+    reportBuildFailure("set B, " + Techniques::name(compare.setB()), log);
 }
 
 void ShaderTestModule::watchShaderFiles() {
@@ -374,6 +379,7 @@ void ShaderTestModule::drawSphere(ReliefProgram* prog, bool timed) {
 
 void ShaderTestModule::drawViewInto(View const& view, int w, int h, ReliefProgram* prog) {
   glViewport(0, 0, w, h);
+  glDisable(GL_SCISSOR_TEST);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   view.setupView(View::ALL, static_cast<float>(h) / static_cast<float>(w));
   glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);

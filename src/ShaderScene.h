@@ -62,9 +62,9 @@ public:
   std::string macrosFor(unsigned set) const;
   // The panel's technique set.
   unsigned panelSet() const;
-  // Builds a program from the current shader files behind `macros`. Null, with
-  // the log on the console, when it fails.
-  std::unique_ptr<ReliefProgram> buildProgram(std::string const& macros);
+  // Builds a program from the current shader files behind `macros`, with the
+  // uniforms set. Null, with the compile and link log in `log`, when it fails.
+  std::unique_ptr<ReliefProgram> buildProgram(std::string const& macros, std::string& log);
   float polyThickness() const;
 
   // Draws the sphere with `prog` (null: the current program) under the current
