@@ -312,10 +312,11 @@ void ShaderTestModule::requestScreenshot(std::string const& filename) { screensh
 void ShaderTestModule::takeScreenshot() {
   std::string const file = screenshotFile;
   screenshotFile.clear();
-  if (writeWindowPNG(file))
+  std::string why;
+  if (writeWindowImage(file, why))
     con << "wrote " << file << "\n";
   else
-    con << "could not write the screenshot " << file << "\n";
+    con << "could not write the screenshot " << why << "\n";
 }
 
 void ShaderTestModule::shutdown() {
