@@ -45,12 +45,29 @@ void cfuncConsoleFont(int argc, char** argv) {
   glDisable(static_cast<GLenum>(con.font.target));
 }
 
+// "log" switches logging over and then says where it stands. "log NAME" while
+// logging is off opens NAME; while it is on, the file is closed and NAME is
+// the file for the next "log". A file that cannot be opened changes nothing.
 void CFunc_consoleLogging(int argc, char** argv) {
-  if (argc > 1) {
-    consoleFilename = argv[1];
-    con.addString("changing console filename to ");
-    con.addString(consoleFilename.c_str());
-    con.addString("\n");
+  std::string error;
+  if (consoleLogger.enabled) {
+    if (argc > 1) {
+      con << "changing console filename to " << argv[1] << "\n";  // still in the old file
+      consoleFilename = argv[1];
+    }
+    consoleLogger.Enable(false);
+  } else {
+    std::string const previous = consoleFilename;
+    if (argc > 1) consoleFilename = argv[1];
+    if (!consoleLogger.Enable(true, error)) {
+      consoleFilename = previous;
+      con << "log: cannot open " << error << "; logging stays off\n";
+      return;
+    }
+    if (argc > 1) con << "changing console filename to " << consoleFilename << "\n";
   }
-  consoleLogger.Enable(!consoleLogger.enabled);
+  if (consoleLogger.enabled)
+    con << "logging is on, to " << consoleFilename << "\n";
+  else
+    con << "logging is off; the log file is " << consoleFilename << "\n";
 }
