@@ -1,28 +1,30 @@
 // The console's commands: "Console" (grid, animation and idle settings),
 // "ConsoleFont" (replace the glyph sheet) and "log" (log file on or off).
-#include <cstdlib>
 #include <strings.h>
 
 #include <GL/gl.h>
 
 #include "base/console.h"
+#include "base/parsenumber.h"
 
 void Console::setInfo(int argc, char** argv) {
   if (argc > 2) {
     char const* setting = argv[1];
     char const* value = argv[2];
-    if (strcasecmp(setting, "width") == 0)
-      width = atoi(value);
-    else if (strcasecmp(setting, "height") == 0)
-      height = atoi(value);
+    int* whole = strcasecmp(setting, "width") == 0      ? &width
+                 : strcasecmp(setting, "height") == 0   ? &height
+                 : strcasecmp(setting, "droptype") == 0 ? &dropType
+                 : strcasecmp(setting, "idledrop") == 0 ? &idleDrop
+                                                        : nullptr;
+    int number = 0;
+    bool ok = true;
+    if (whole)
+      ok = parseInt(value, *whole);
+    else if (strcasecmp(setting, "idlevis") == 0 && (ok = parseInt(value, number)))
+      idleVisible = number != 0;
     else if (strcasecmp(setting, "droptime") == 0)
-      dropTime = atof(value);
-    else if (strcasecmp(setting, "droptype") == 0)
-      dropType = atoi(value);
-    else if (strcasecmp(setting, "idlevis") == 0)
-      idleVisible = atoi(value) != 0;
-    else if (strcasecmp(setting, "idledrop") == 0)
-      idleDrop = atoi(value);
+      ok = parseFiniteDouble(value, dropTime);
+    if (!ok) print("%s: \"%s\" is not a finite number; the value stays as it was\n", setting, value);
   }
   print("  Width:   %d\n", width);
   print("  Height:  %d\n", height);
