@@ -472,10 +472,11 @@ void ShaderTestModule::takeScreenshots() {
   std::vector<std::string> files;
   files.swap(screenshotFiles);
   for (std::string const& file : files) {
-    if (writeWindowPNG(file))
+    std::string why;
+    if (writeWindowImage(file, why))
       con << "wrote " << file << "\n";
     else
-      con << "could not write the screenshot " << file << "\n";
+      con << "could not write the screenshot " << why << "\n";
   }
 }
 

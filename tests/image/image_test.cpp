@@ -187,8 +187,8 @@ TEST(RegularFile, OnlyRegularFilesOpen) {
 }
 
 // Whole files, zero-terminated after the last byte (embedded zeros kept);
-// empty files load, missing files and folders fail without a message.
-TEST(FileBuffer, LoadsReplaceAndFailQuietly) {
+// empty files load, missing files and folders fail with a line naming them.
+TEST(FileBuffer, LoadsReplaceAndFailWithAReason) {
   FileBuffer fb(writeScratch("text.txt", std::string("hello\nworld")).c_str());
   ASSERT_NE(fb.data, nullptr);
   EXPECT_EQ(fb.size, 11);
@@ -202,12 +202,13 @@ TEST(FileBuffer, LoadsReplaceAndFailQuietly) {
   EXPECT_EQ(fb.size, 0);
   EXPECT_EQ(fb.data[0], 0);
 
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_FALSE(fb.load((scratchDir() + "/does-not-exist").c_str()));
   EXPECT_EQ(fb.data, nullptr);
   EXPECT_FALSE(fb.load(scratchDir().c_str()));
   EXPECT_EQ(fb.data, nullptr);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), scratchDir() + "/does-not-exist: No such file or directory\n" + scratchDir() +
+                                     ": is a directory, not a regular file\n");
   fb.unload();
   EXPECT_EQ(fb.size, 0);
 }
@@ -273,7 +274,8 @@ TEST(ImageSystem, AKnownExtensionThatFailsReportsBothLines) {
 
 // Each hand-written loader answers only to its extension (in any case) and
 // reports a refused or missing file in its own way: BMP on standard error,
-// TGA on standard output, PPM not at all. "@" stands for the file's path.
+// TGA on standard output, PPM only a file it cannot open (on standard error).
+// "@" stands for the file's path.
 TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
   struct {
     ImageLoader& loader;
@@ -282,11 +284,12 @@ TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
   } cases[] = {
       {imageLoadBMP, "bmp", "bmptestsuite/valid/24bpp-1x1.bmp", "bmptestsuite/valid/8bpp-1x1.bmp",
        "ImageLoadBMP failed to load file @: got bad bitsPerPixel:8\n",
-       "ImageLoadBMP failed to load file @: failed to load file @\n", false},
+       "ImageLoadBMP failed to load file @: @: No such file or directory\n", false},
       {imageLoadTGA, "tga", "image-rs/tga/testsuite/utc24.tga", "image-rs/tga/testsuite/ctc24.tga",
        "ImageLoadTGA @ failed: this TGA file just happens to be RLE, which I dont support yet\n",
-       "ImageLoadTGA @ failed: unable to open file\n", true},
-      {imageLoadPPM, "ppm", "pillow/ppm/hopper_8bit_plain.ppm", "libtiff/rgb-3c-8b.ppm", "", "", false},
+       "ImageLoadTGA @ failed: @: No such file or directory\n", true},
+      {imageLoadPPM, "ppm", "pillow/ppm/hopper_8bit_plain.ppm", "libtiff/rgb-3c-8b.ppm", "",
+       "ImageLoadPPM: @: No such file or directory\n", false},
   };
   auto at = [](std::string line, std::string const& path) {
     for (size_t i; (i = line.find('@')) != std::string::npos;) line.replace(i, 1, path);
@@ -307,6 +310,26 @@ TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
       EXPECT_EQ(c.toStdout ? out : err, at(line, path));
       EXPECT_EQ(c.toStdout ? err : out, "");
     }
+  }
+}
+
+// A FIFO in place of a picture or a text file is refused at once with a line
+// naming it, whatever the extension, instead of waiting for a writer forever
+// (the child's alarm turns a hang into a failure).
+TEST(ImageSystem, AFifoIsRefusedWithoutWaiting) {
+  ImageSystem::init();
+  for (char const* ext : {"png", "jpg", "jpeg", "tif", "tiff", "bmp", "tga", "ppm", "txt"}) {
+    std::string const path = scratchDir() + "/fifo." + ext;
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    ChildRun run = inChild(
+        [&] {
+          if (std::strcmp(ext, "txt") == 0) return FileBuffer().load(path.c_str()) ? 1 : 0;
+          Image* img = ImageSystem::load(path.c_str());
+          return img ? 1 : 0;
+        },
+        5);
+    EXPECT_EQ(run.status, 0) << ext << ": " << run.output;
+    EXPECT_NE(run.output.find(path + ": is a FIFO, not a regular file"), std::string::npos) << run.output;
   }
 }
 

@@ -15,6 +15,7 @@
 
 #include "base/filebuffer.h"
 #include "base/image.h"
+#include "base/regularfile.h"
 #include "extension.h"
 #include "pixelbuffer.h"
 
@@ -241,8 +242,12 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
 
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "ppm")) return nullptr;
-  FILE* f = std::fopen(filename, "r");
-  if (!f) return nullptr;
+  std::string why;
+  FILE* f = openRegularFile(filename, why);
+  if (!f) {
+    std::fprintf(stderr, "ImageLoadPPM: %s\n", why.c_str());
+    return nullptr;
+  }
   std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);
   std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes]);
   if (!chunk) return nullptr;

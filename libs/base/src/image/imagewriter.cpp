@@ -121,7 +121,8 @@ bool writeImageFile(std::string const& path, int width, int height, unsigned cha
   if (!png && !endsWith(path, ".jpg") && !endsWith(path, ".jpeg")) {
     size_t dot = path.rfind('.');
     std::string ext = dot == std::string::npos || path.find('/', dot) != std::string::npos ? "" : path.substr(dot);
-    error = path + ": cannot write pictures of type \"" + ext + "\" (use .png, .jpg or .jpeg)";
+    error = path + (ext.empty() ? ": the name has no picture type" : ": cannot write pictures of type \"" + ext + "\"") +
+            " (use .png, .jpg or .jpeg)";
     return false;
   }
   long const rowBytes = 3L * width;
