@@ -21,6 +21,7 @@
 #include "base/console.h"
 #include "base/cvar.h"
 #include "base/viewport.h"
+#include "system/timer.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ public:
         if (!note.empty()) con << "fidelity: " << note << "\n";
         con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
         meter.startReference();
+        traceStart = timer.getTime();
         phase = Phase::Tracing;
         return true;
       }
@@ -79,7 +81,10 @@ public:
           shownPercent = percent - percent % 10;
           con << "fidelity: reference " << shownPercent << "%\n";
         }
-        if (meter.referenceDone()) phase = Phase::Measuring;
+        if (meter.referenceDone()) {
+          con.print("fidelity: reference traced in %.2f s\n", timer.getTime() - traceStart);
+          phase = Phase::Measuring;
+        }
         return true;
       }
       case Phase::Measuring:
@@ -239,6 +244,7 @@ private:
   std::vector<Run> runs;
   Phase phase = Phase::Capture;
   int shownPercent = 0;
+  double traceStart = 0;
   size_t current = 0;
   int drawsDone = 0;
   std::unique_ptr<ReliefProgram> program;

@@ -35,10 +35,17 @@ char const* const captureShader =
 float const litFactor = 0.999f;
 
 // Draws the main view into `target` with `prog`, cleared to transparent black,
-// leaving the matrices and clear colour as they were.
+// leaving the matrices and clear colour as they were. The normal map is read at
+// level 0 meanwhile, as the reference reads it: the figures then measure the
+// techniques' search, not the blur of the mipmaps that a distant view samples.
 void drawInto(ShaderTestModule& scene, OffscreenTarget& target, ReliefProgram* prog) {
   View const* view = base.mainViewport ? base.mainViewport->view : nullptr;
   if (!view) return;
+  GLint oldTex = 0, oldMin = GL_LINEAR_MIPMAP_LINEAR;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
+  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &oldMin);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_VIEWPORT_BIT);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -55,6 +62,9 @@ void drawInto(ShaderTestModule& scene, OffscreenTarget& target, ReliefProgram* p
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
   glPopAttrib();
+  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, oldMin);
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));
 }
 
 }  // namespace

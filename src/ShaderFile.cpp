@@ -3,10 +3,9 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+
+#include "base/regularfile.h"
 
 namespace {
 
@@ -21,30 +20,30 @@ bool look(std::string const& path, long long& stamp, long long& bytes) {
 }  // namespace
 
 bool ShaderFile::read(std::string const& path, std::string& error) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    error = "cannot read the shader file " + path + ": " + std::strerror(errno);
+  std::string why;
+  FILE* f = openRegularFile(path.c_str(), why);
+  if (!f) {
+    error = "cannot read the shader file " + why;
     return false;
   }
-  // Checked before opening: opening a FIFO for reading would wait for a writer.
-  if (!S_ISREG(st.st_mode)) {
-    error = "the shader file " + path + " is not a regular file";
-    return false;
-  }
-  if (st.st_size == 0) {
-    error = "the shader file " + path + " is empty";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (!in || !(text << in.rdbuf())) {
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  bool const failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) {
     error = "cannot read the shader file " + path;
+    return false;
+  }
+  if (text.empty()) {
+    error = "the shader file " + path + " is empty";
     return false;
   }
   long long newStamp = -1, newBytes = -1;
   look(path, newStamp, newBytes);
   filePath = path;
-  contents = text.str();
+  contents = text;
   stamp = newStamp;
   bytes = newBytes;
   return true;

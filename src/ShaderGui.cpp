@@ -5,12 +5,12 @@
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <iostream>
 
 #include "Techniques.h"
 #include "base/console.h"
 #include "base/exception.h"
+#include "base/parsenumber.h"
 #include "math/assert.h"
 #include "menu/menusystem.h"
 #include "system/display.h"
@@ -30,18 +30,6 @@ std::string format(double v) {
   std::ostringstream os;
   os << v;
   return os.str();
-}
-
-// The whole text as a finite number, surrounding spaces allowed.
-bool parseNumber(std::string const& text, double& out) {
-  char const* begin = text.c_str();
-  char* end = nullptr;
-  double const v = std::strtod(begin, &end);
-  if (end == begin) return false;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end != '\0' || !std::isfinite(v)) return false;
-  out = v;
-  return true;
 }
 
 unsigned const errorRed = 0xFF3030FFu;
@@ -138,7 +126,7 @@ bool ShaderGui::init() {
 
     y = y + 5.0f;
     statusLine = new pwn::Text(pwn::Vec2(1.0f, y), "");
-    statusLine->size = pwn::Vec2(16.0f, 1.0f);
+    statusLine->size = pwn::Vec2(22.0f, 1.0f);
     root->addChild(statusLine.get());
     y = y + 1.1f;
     errorLine = new pwn::Text(pwn::Vec2(1.0f, y), "shader error: see console");
@@ -203,7 +191,7 @@ void ShaderGui::callback_onSetChecked(pwn::Checkbox* box, bool checked) {
 void ShaderGui::callback_onTextChange(pwn::TextField* field) {
   std::string const text = field->getText();
   double value = 0;
-  bool const isNumber = parseNumber(text, value);
+  bool const isNumber = parseFiniteDouble(text.c_str(), value);
   if (field == iterationStepsField.get()) {
     if (!isNumber || value != std::floor(value)) {
       con << "Iteration Steps: \"" << text.c_str() << "\" is not a whole number; keeping " << iterativeSteps << "\n";
