@@ -310,7 +310,12 @@ bool ShaderTestModule::pressLandedOnPanel() {
   return target && target != pwn::menuSys->getRoot();
 }
 
-bool ShaderTestModule::takesKeyboard() { return gui && pwn::g_menuSys.getFocus() != nullptr; }
+bool ShaderTestModule::takesKeyboard() {
+  // A clicked widget holds the focus, but only those that allow it (the text
+  // fields) take keys.
+  pwn::Object* focus = pwn::g_menuSys.getFocus();
+  return gui && focus && focus->getAllowFocus();
+}
 
 void ShaderTestModule::update() {
   frameStart = seconds();
