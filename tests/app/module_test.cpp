@@ -204,7 +204,7 @@ TEST_F(Module, ScreenshotWritesTheWindowAfterTheFrame) {
     sdlSys.pass();
     FILE* f = std::fopen(file.c_str(), "rb");
     ASSERT_NE(f, nullptr) << name;
-    char sig[4] = {0};
+    char sig[8] = {0};
     EXPECT_EQ(std::fread(sig, 1, std::strlen(magic), f), std::strlen(magic));
     std::fclose(f);
     EXPECT_EQ(std::string(sig), magic) << name;

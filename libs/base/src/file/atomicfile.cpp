@@ -13,7 +13,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "file/filekind.h"
+#include "filekind.h"
 
 namespace {
 
