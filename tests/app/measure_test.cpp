@@ -101,10 +101,11 @@ TEST_F(Module, TheGpuTimerSeesMoreStepsCostMore) {
 }
 
 TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure) {
+  resize(320, 240);  // a small view keeps the software renderer quick
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(Parallax);
   std::string const profile = testing::TempDir() + "profile.csv", fidelity = testing::TempDir() + "fidelity.csv";
-  run("profile 2 " + profile);
+  run("profile 1 " + profile);
   run("fidelity " + fidelity);
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
@@ -127,4 +128,5 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_NE(std::string(con.getText()).find("the view shows no sphere"), std::string::npos);
   v.basis.orient = facing;
   gui->setTechniques(0);
+  resize(800, 600);
 }

@@ -13,6 +13,7 @@
 #include "ShaderScene.h"
 #include "base/base.h"
 #include "sdlsystem/sdlsystem.h"
+#include "system/display.h"
 #include "testsupport/glcontext.h"
 #include "testsupport/sdlevents.h"
 
@@ -38,6 +39,13 @@ public:
     shaderTestModule.jobs().exec(line.c_str());
     for (int i = 0; i < 100000 && !shaderTestModule.jobs().idle(); ++i) sdlSys.pass();
     sdlSys.pass();
+  }
+
+  // Resizes the window and passes frames until the engine has taken the size.
+  static void resize(int w, int h) {
+    SDL_SetWindowSize(sdlSys.getWindow(), w, h);
+    for (int i = 0; i < 20 && disp.getSize() != _vec<2, int>(w, h); ++i) sdlSys.pass();
+    ASSERT_EQ(disp.getSize(), (_vec<2, int>(w, h)));
   }
 
   // The window as the screenshot command writes it: RGB, rows top first.
