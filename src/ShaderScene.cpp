@@ -174,6 +174,8 @@ void ShaderTestModule::init() {
                       << (error.find("empty") != std::string::npos ? " is empty!" : " has no data!");
   }
   fragSource = fragFile.text();
+  std::string const from = fragFile.path().substr(0, fragFile.path().size() - std::string(fragShaderName).size());
+  if (!from.empty()) con << "data files from " << from << "\n";
 
   timer.init();
   con.setInterpreter(&runner);
