@@ -11,6 +11,9 @@
 
 namespace {
 
+// x >> s rounding toward minus infinity for negative x as well.
+long floorShift(long x, int s) { return x >= 0 ? x >> s : -((-x - 1) >> s) - 1; }
+
 // The texels' depths, and the geometry both generators share. Every number
 // that decides a ratio or prunes a candidate is computed by the functions here,
 // the same way for both, so that they agree to the bit.
@@ -19,22 +22,56 @@ struct Depths {
   float invW, invH;
   long loX, hiX, loY, hiY;  // the window of offsets, each texel once
   std::vector<float> d;
+  // The deepest column of each block of block x block texels (clipped at the
+  // map's edge), to march past blocks the ray is already under.
+  static constexpr long block = 16;
+  long blocksX;
+  std::vector<float> blockDeepest;
+  // Level L: the shallowest texel of each aligned 2^L x 2^L square, for the
+  // levels whose squares tile the map exactly (2^L divides both sides), so that
+  // an aligned square anywhere in the unwrapped plane is one of them.
+  std::vector<std::vector<float>> shallowest;
 
   explicit Depths(HeightField const& field)
       : w(field.width()), h(field.height()),
         invW(1.0f / static_cast<float>(field.width())), invH(1.0f / static_cast<float>(field.height())),
         loX(-((w - 1) / 2)), hiX(w / 2), loY(-((h - 1) / 2)), hiY(h / 2),
-        d(static_cast<size_t>(w) * static_cast<size_t>(h)) {
+        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blocksX((w + block - 1) / block),
+        blockDeepest(static_cast<size_t>(blocksX) * static_cast<size_t>((h + block - 1) / block), 0.0f) {
     for (long y = 0; y < h; ++y)
-      for (long x = 0; x < w; ++x) d[index(x, y)] = 1.0f - field.texel(x, y);
+      for (long x = 0; x < w; ++x) {
+        d[index(x, y)] = 1.0f - field.texel(x, y);
+        float& deepest = blockDeepest[blockIndex(x, y)];
+        deepest = std::max(deepest, d[index(x, y)]);
+      }
+    shallowest.push_back(d);
+    for (long side = 2; w % side == 0 && h % side == 0; side *= 2) {
+      std::vector<float> const& fine = shallowest.back();
+      long const fw = w / (side / 2), cw = w / side, ch = h / side;
+      std::vector<float> coarse(static_cast<size_t>(cw) * static_cast<size_t>(ch));
+      for (long y = 0; y < ch; ++y)
+        for (long x = 0; x < cw; ++x) {
+          auto at = [&](long fx, long fy) { return fine[static_cast<size_t>(fy * fw + fx)]; };
+          coarse[static_cast<size_t>(y * cw + x)] = std::min(std::min(at(2 * x, 2 * y), at(2 * x + 1, 2 * y)),
+                                                             std::min(at(2 * x, 2 * y + 1), at(2 * x + 1, 2 * y + 1)));
+        }
+      shallowest.push_back(std::move(coarse));
+    }
+  }
+
+  // The shallowest texel of the aligned square of side 2^level at unwrapped
+  // (ax, ay), when that level is kept; otherwise -1.
+  float shallowestIn(int level, long ax, long ay) const {
+    if (static_cast<size_t>(level) >= shallowest.size()) return -1.0f;
+    long const cw = w >> level, ch = h >> level;
+    long const i = floorShift(ax, level), j = floorShift(ay, level);
+    return shallowest[static_cast<size_t>(level)][static_cast<size_t>(wrapNear(j, ch) * cw + wrapNear(i, cw))];
   }
 
   size_t index(long x, long y) const { return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x); }
 
-  float at(long x, long y) const {
-    long const wx = x % w, wy = y % h;
-    return d[index(wx < 0 ? wx + w : wx, wy < 0 ? wy + h : wy)];
-  }
+  // Any (x, y) in [-w, 2w) x [-h, 2h).
+  float at(long x, long y) const { return d[index(wrapNear(x, w), wrapNear(y, h))]; }
 
   // Horizontal length of an offset in texture units; grows with |dx| and |dy|,
   // so the nearest offset of a region bounds the region's lengths from below.
@@ -45,39 +82,88 @@ struct Depths {
 
   // The ray from above p = (px, py) through q = p + (dx, dy) at depth dq < dp,
   // whose offset has length r: the ratio its exit gives if below best, else best.
-  // Crossings are ordered exactly in integers: the ray's k-th crossing along x
-  // lies at lambda = 1 + (2k + 1) / (2 |dx|) (lambda = 1 at q's centre). Along
-  // the march lambda grows, and with it the ratio the point would give, so the
-  // march ends as soon as that reaches best.
-  float exitRatio(long px, long py, float dp, long dx, long dy, float dq, float r, float best) const {
+  //
+  // The march visits the ray's crossings of column boundaries in order. The
+  // k-th crossing along x lies at lambda = 1 + (2k + 1) / (2 |dx|) (lambda = 1
+  // at q's centre), so it comes before the ky-th along y exactly when
+  // (2k + 1) |dy| < (2ky + 1) |dx|: integers order them, ties are corners.
+  // Each lambda is a correctly rounded function of its crossing alone, so the
+  // lambdas, the depths and the ratios they give never decrease along the
+  // march; it ends as soon as the ratio reaches best.
+  //
+  // With skip, when no column of the block the ray is in is deeper than the
+  // ray already is (no exit can lie there), the crossings inside the block are
+  // passed over to the one that leaves it. A passed crossing that would have
+  // ended the march leaves the next one to end it, so the result is exactly
+  // that of the plain march.
+  float exitRatio(long px, long py, float dp, long dx, long dy, float dq, float r, float best, bool skip) const {
     long const ax = std::labs(dx), ay = std::labs(dy);
     long const sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
-    long cx = px + dx, cy = py + dy;
-    int64_t kx = 0, ky = 0;
+    long cx = wrapNear(px + dx, w), cy = wrapNear(py + dy, h);  // the column the ray is in
+    int64_t kx = 0, ky = 0;                             // crossings made along each axis
+    float z = dq;
     for (;;) {
-      bool stepX = ay == 0, stepY = ax == 0;
-      if (ax != 0 && ay != 0) {
-        int64_t const ex = (2 * kx + 1) * ay, ey = (2 * ky + 1) * ax;
-        stepX = ex <= ey;
-        stepY = ey <= ex;
-      }
-      float const lambda = stepX ? 1.0f + static_cast<float>(2 * kx + 1) / static_cast<float>(2 * ax)
+      if (skip && blockDeepest[blockIndex(cx, cy)] <= z) passBlock(cx, cy, sx, sy, ax, ay, kx, ky);
+      bool const moveX = ay == 0 || (ax != 0 && (2 * kx + 1) * ay <= (2 * ky + 1) * ax);
+      bool const moveY = ax == 0 || (ay != 0 && (2 * ky + 1) * ax <= (2 * kx + 1) * ay);
+      float const lambda = moveX ? 1.0f + static_cast<float>(2 * kx + 1) / static_cast<float>(2 * ax)
                                  : 1.0f + static_cast<float>(2 * ky + 1) / static_cast<float>(2 * ay);
-      if (stepX) {
-        cx += sx;
+      if (moveX) {
         ++kx;
+        cx += sx;
+        cx = cx == w ? 0 : cx < 0 ? w - 1 : cx;
       }
-      if (stepY) {
-        cy += sy;
+      if (moveY) {
         ++ky;
+        cy += sy;
+        cy = cy == h ? 0 : cy < 0 ? h - 1 : cy;
       }
-      float const z = lambda * dq;
+      z = lambda * dq;
       if (!(z < dp)) return best;
       float const ratio = lambda * r / (dp - z);
       if (!(ratio < best)) return best;
-      if (at(cx, cy) > z) return ratio;  // the column here is deeper than the ray: air
+      if (d[index(cx, cy)] > z) return ratio;  // the column here is deeper than the ray: air
     }
   }
+
+  // Moves the march in column (cx, cy) on to just before the crossing that
+  // takes it out of the column's block.
+  void passBlock(long& cx, long& cy, long sx, long sy, long ax, long ay, int64_t& kx, int64_t& ky) const {
+    long const bx0 = cx / block * block, by0 = cy / block * block;
+    long const bx1 = std::min(bx0 + block, w) - 1, by1 = std::min(by0 + block, h) - 1;
+    // The crossings still inside the block along each axis; the next one leaves.
+    long const inX = sx > 0 ? bx1 - cx : cx - bx0, inY = sy > 0 ? by1 - cy : cy - by0;
+    // The minor axis's crossings that come strictly before the major axis's n-th (from 0).
+    auto before = [](int64_t n, long major, long minor) {
+      int64_t const num = (2 * n + 1) * minor - major, den = 2 * major;
+      if (num <= 0) return int64_t{0};
+      // ceil(num / den), through a double (exact at these sizes, and quicker
+      // than a 64-bit divide) and one correction either way.
+      int64_t c = static_cast<int64_t>(static_cast<double>(num) / static_cast<double>(den));
+      if (c * den < num) ++c;
+      if ((c - 1) * den >= num) --c;
+      return c;
+    };
+    int64_t nx = kx, ny = ky;
+    if (ay == 0 || (ax != 0 && (2 * (kx + inX) + 1) * ay <= (2 * (ky + inY) + 1) * ax)) {
+      nx = kx + inX;  // leaves through an x boundary (or a corner)
+      ny = ay == 0 ? ky : before(nx, ax, ay);
+    } else {
+      ny = ky + inY;
+      nx = ax == 0 ? kx : before(ny, ay, ax);
+    }
+    cx = wrapNear(cx + sx * (nx - kx), w);  // the block holds the columns between
+    cy = wrapNear(cy + sy * (ny - ky), h);
+    kx = nx;
+    ky = ny;
+  }
+
+  size_t blockIndex(long x, long y) const {
+    return static_cast<size_t>(y / block) * static_cast<size_t>(blocksX) + static_cast<size_t>(x / block);
+  }
+
+  // i in [-n, 2n), as every window offset from a texel of the map is.
+  static long wrapNear(long i, long n) { return i < 0 ? i + n : i >= n ? i - n : i; }
 };
 
 std::vector<float> bruteForce(Depths const& g) {
@@ -89,15 +175,12 @@ std::vector<float> bruteForce(Depths const& g) {
       for (long dy = g.loY; dy <= g.hiY; ++dy)
         for (long dx = g.loX; dx <= g.hiX; ++dx) {
           float const dq = g.at(px + dx, py + dy);
-          if (dq < dp) best = g.exitRatio(px, py, dp, dx, dy, dq, g.length(dx, dy), best);
+          if (dq < dp) best = g.exitRatio(px, py, dp, dx, dy, dq, g.length(dx, dy), best, false);
         }
       out[g.index(px, py)] = best;
     }
   return out;
 }
-
-// x >> s rounding toward minus infinity for negative x as well.
-long floorShift(long x, int s) { return x >= 0 ? x >> s : -((-x - 1) >> s) - 1; }
 
 // Nodes of the search are squares of side 2^level aligned to multiples of it
 // in unwrapped texel coordinates, clipped to p's window of offsets.
@@ -127,7 +210,7 @@ public:
     long const wx0 = px + g_.loX, wx1 = px + g_.hiX, wy0 = py + g_.loY, wy1 = py + g_.hiY;
     for (long j = floorShift(wy0, top_); j <= floorShift(wy1, top_); ++j)
       for (long i = floorShift(wx0, top_); i <= floorShift(wx1, top_); ++i)
-        push(top_, i << top_, j << top_, wx0, wy0, wx1, wy1);
+        push(top_, i * (1L << top_), j * (1L << top_), wx0, wy0, wx1, wy1);
     while (!heap_.empty()) {
       std::pop_heap(heap_.begin(), heap_.end(), later);
       Node const n = heap_.back();
@@ -156,7 +239,8 @@ private:
     x1 = std::min(x1, ax + side - 1);
     y1 = std::min(y1, ay + side - 1);
     if (x0 > x1 || y0 > y1) return;
-    float const minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
+    float minDepth = g_.shallowestIn(level, ax, ay);
+    if (minDepth < 0.0f) minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
     if (!(minDepth < dp_)) return;
     long const nx = std::clamp(0L, x0 - px_, x1 - px_), ny = std::clamp(0L, y0 - py_, y1 - py_);
     float const bound = g_.length(nx, ny) / (dp_ - minDepth);
@@ -172,7 +256,7 @@ private:
         if (!(dq < dp_)) continue;
         long const dx = x - px_, dy = y - py_;
         float const r = g_.length(dx, dy);
-        if (r / (dp_ - dq) < best_) best_ = g_.exitRatio(px_, py_, dp_, dx, dy, dq, r, best_);
+        if (r / (dp_ - dq) < best_) best_ = g_.exitRatio(px_, py_, dp_, dx, dy, dq, r, best_, true);
       }
   }
 

@@ -3,6 +3,8 @@
 // cone maps against hand-worked ratios and against each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -42,6 +44,7 @@ TEST(HeightField, SamplesBlendLikeTheGlAndTheRangesHoldThem) {
   EXPECT_FLOAT_EQ(f.sample(1.5f / 4, 0.5f), 0.2f);          // a texel centre
   EXPECT_FLOAT_EQ(f.sample(2.0f / 4, 0.5f), 0.6f);          // halfway to the next
   EXPECT_FLOAT_EQ(f.sample(0.0f, 0.5f), 0.2f);              // wraps: texels 3 and 0
+  EXPECT_FLOAT_EQ(f.sample(3.75f / 4, 0.5f), 0.3f);         // and the other way
   EXPECT_FLOAT_EQ(f.sample(-0.75f, 0.0f), f.sample(0.25f, 0.0f));
 
   HeightField const n = noise(24, 40, 5, 1000);
