@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -24,8 +25,8 @@ struct Depths {
   std::vector<float> d;
   // The deepest column of each block of block x block texels (clipped at the
   // map's edge), to march past blocks the ray is already under.
-  static constexpr long block = 16;
-  long blocksX;
+  static constexpr size_t block = 16;
+  size_t blocksX;
   std::vector<float> blockDeepest;
   // Level L: the shallowest texel of each aligned 2^L x 2^L square, for the
   // levels whose squares tile the map exactly (2^L divides both sides), so that
@@ -36,8 +37,8 @@ struct Depths {
       : w(field.width()), h(field.height()),
         invW(1.0f / static_cast<float>(field.width())), invH(1.0f / static_cast<float>(field.height())),
         loX(-((w - 1) / 2)), hiX(w / 2), loY(-((h - 1) / 2)), hiY(h / 2),
-        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blocksX((w + block - 1) / block),
-        blockDeepest(static_cast<size_t>(blocksX) * static_cast<size_t>((h + block - 1) / block), 0.0f) {
+        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blocksX((static_cast<size_t>(w) + block - 1) / block),
+        blockDeepest(blocksX * ((static_cast<size_t>(h) + block - 1) / block), 0.0f) {
     for (long y = 0; y < h; ++y)
       for (long x = 0; x < w; ++x) {
         d[index(x, y)] = 1.0f - field.texel(x, y);
@@ -96,25 +97,43 @@ struct Depths {
   // passed over to the one that leaves it. A passed crossing that would have
   // ended the march leaves the next one to end it, so the result is exactly
   // that of the plain march.
-  float exitRatio(long px, long py, float dp, long dx, long dy, float dq, float r, float best, bool skip) const {
+  template <bool Skip>
+  float exitRatio(long px, long py, float dp, long dx, long dy, float dq, float r, float best) const {
     long const ax = std::labs(dx), ay = std::labs(dy);
     long const sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
     long cx = wrapNear(px + dx, w), cy = wrapNear(py + dy, h);  // the column the ray is in
-    int64_t kx = 0, ky = 0;                             // crossings made along each axis
+    int64_t kx = 0, ky = 0;                                      // crossings made along each axis
+    // The next crossings: x's comes first while ex <= ey, ex = (2 kx + 1) |dy|
+    // and ey = (2 ky + 1) |dx| (an axis not moved along never comes).
+    int64_t ex = 0, ey = 0;
+    float nx = 0.0f, ny = 0.0f;  // 2k + 1 for each axis
+    auto next = [&] {
+      ex = ax ? (2 * kx + 1) * ay : std::numeric_limits<int64_t>::max();
+      ey = ay ? (2 * ky + 1) * ax : std::numeric_limits<int64_t>::max();
+      nx = static_cast<float>(2 * kx + 1);
+      ny = static_cast<float>(2 * ky + 1);
+    };
+    next();
+    float const twoAx = static_cast<float>(2 * ax), twoAy = static_cast<float>(2 * ay);
     float z = dq;
     for (;;) {
-      if (skip && blockDeepest[blockIndex(cx, cy)] <= z) passBlock(cx, cy, sx, sy, ax, ay, kx, ky);
-      bool const moveX = ay == 0 || (ax != 0 && (2 * kx + 1) * ay <= (2 * ky + 1) * ax);
-      bool const moveY = ax == 0 || (ay != 0 && (2 * ky + 1) * ax <= (2 * kx + 1) * ay);
-      float const lambda = moveX ? 1.0f + static_cast<float>(2 * kx + 1) / static_cast<float>(2 * ax)
-                                 : 1.0f + static_cast<float>(2 * ky + 1) / static_cast<float>(2 * ay);
+      if (Skip && blockDeepest[blockIndex(cx, cy)] <= z) {
+        passBlock(cx, cy, sx, sy, ax, ay, kx, ky);
+        next();
+      }
+      bool const moveX = ex <= ey, moveY = ey <= ex;
+      float const lambda = 1.0f + (moveX ? nx / twoAx : ny / twoAy);
       if (moveX) {
         ++kx;
+        ex += 2 * ay;
+        nx += 2.0f;
         cx += sx;
         cx = cx == w ? 0 : cx < 0 ? w - 1 : cx;
       }
       if (moveY) {
         ++ky;
+        ey += 2 * ax;
+        ny += 2.0f;
         cy += sy;
         cy = cy == h ? 0 : cy < 0 ? h - 1 : cy;
       }
@@ -129,8 +148,8 @@ struct Depths {
   // Moves the march in column (cx, cy) on to just before the crossing that
   // takes it out of the column's block.
   void passBlock(long& cx, long& cy, long sx, long sy, long ax, long ay, int64_t& kx, int64_t& ky) const {
-    long const bx0 = cx / block * block, by0 = cy / block * block;
-    long const bx1 = std::min(bx0 + block, w) - 1, by1 = std::min(by0 + block, h) - 1;
+    long const side = static_cast<long>(block), bx0 = cx / side * side, by0 = cy / side * side;
+    long const bx1 = std::min(bx0 + side, w) - 1, by1 = std::min(by0 + side, h) - 1;
     // The crossings still inside the block along each axis; the next one leaves.
     long const inX = sx > 0 ? bx1 - cx : cx - bx0, inY = sy > 0 ? by1 - cy : cy - by0;
     // The minor axis's crossings that come strictly before the major axis's n-th (from 0).
@@ -158,8 +177,9 @@ struct Depths {
     ky = ny;
   }
 
+  // (x, y) inside the map.
   size_t blockIndex(long x, long y) const {
-    return static_cast<size_t>(y / block) * static_cast<size_t>(blocksX) + static_cast<size_t>(x / block);
+    return static_cast<size_t>(y) / block * static_cast<size_t>(blocksX) + static_cast<size_t>(x) / block;
   }
 
   // i in [-n, 2n), as every window offset from a texel of the map is.
@@ -175,7 +195,7 @@ std::vector<float> bruteForce(Depths const& g) {
       for (long dy = g.loY; dy <= g.hiY; ++dy)
         for (long dx = g.loX; dx <= g.hiX; ++dx) {
           float const dq = g.at(px + dx, py + dy);
-          if (dq < dp) best = g.exitRatio(px, py, dp, dx, dy, dq, g.length(dx, dy), best, false);
+          if (dq < dp) best = g.exitRatio<false>(px, py, dp, dx, dy, dq, g.length(dx, dy), best);
         }
       out[g.index(px, py)] = best;
     }
@@ -212,7 +232,7 @@ public:
       for (long i = floorShift(wx0, top_); i <= floorShift(wx1, top_); ++i)
         push(top_, i * (1L << top_), j * (1L << top_), wx0, wy0, wx1, wy1);
     while (!heap_.empty()) {
-      std::pop_heap(heap_.begin(), heap_.end(), later);
+      std::pop_heap(heap_.begin(), heap_.end(), Later{});
       Node const n = heap_.back();
       heap_.pop_back();
       if (!(n.bound < best_)) break;  // the rest bound no lower
@@ -228,7 +248,9 @@ public:
   }
 
 private:
-  static bool later(Node const& a, Node const& b) { return a.bound > b.bound; }
+  struct Later {
+    bool operator()(Node const& a, Node const& b) const { return a.bound > b.bound; }
+  };
 
   // The square of side 2^level at (ax, ay), clipped to [x0, x1] x [y0, y1],
   // unless no texel in it can beat the best so far.
@@ -246,7 +268,7 @@ private:
     float const bound = g_.length(nx, ny) / (dp_ - minDepth);
     if (!(bound < best_)) return;
     heap_.push_back({bound, level, ax, ay, x0, y0, x1, y1});
-    std::push_heap(heap_.begin(), heap_.end(), later);
+    std::push_heap(heap_.begin(), heap_.end(), Later{});
   }
 
   void leaf(Node const& n) {
@@ -255,8 +277,11 @@ private:
         float const dq = g_.at(x, y);
         if (!(dq < dp_)) continue;
         long const dx = x - px_, dy = y - py_;
-        float const r = g_.length(dx, dy);
-        if (r / (dp_ - dq) < best_) best_ = g_.exitRatio(px_, py_, dp_, dx, dy, dq, r, best_, true);
+        // q gives no ratio below r / (dp - dq); squared, and with a margin far
+        // above rounding, that test needs no root or division.
+        float const lim = best_ * (dp_ - dq), ux = static_cast<float>(dx) * g_.invW, uy = static_cast<float>(dy) * g_.invH;
+        if (ux * ux + uy * uy >= lim * lim * 1.0001f) continue;
+        best_ = g_.exitRatio<true>(px_, py_, dp_, dx, dy, dq, g_.length(dx, dy), best_);
       }
   }
 
