@@ -206,9 +206,8 @@ std::vector<float> bruteForce(Depths const& g) {
 // in unwrapped texel coordinates, clipped to p's window of offsets.
 struct Node {
   float bound;  // no texel inside gives a ratio below this
-  int level;
-  long ax, ay;          // aligned corner
-  long x0, y0, x1, y1;  // clipped, inclusive
+  int32_t level;
+  int32_t ax, ay;  // aligned corner
 };
 
 // Squares this small are searched texel by texel.
@@ -227,10 +226,12 @@ public:
     py_ = py;
     best_ = 1.0f;
     heap_.clear();
-    long const wx0 = px + g_.loX, wx1 = px + g_.hiX, wy0 = py + g_.loY, wy1 = py + g_.hiY;
-    for (long j = floorShift(wy0, top_); j <= floorShift(wy1, top_); ++j)
-      for (long i = floorShift(wx0, top_); i <= floorShift(wx1, top_); ++i)
-        push(top_, i * (1L << top_), j * (1L << top_), wx0, wy0, wx1, wy1);
+    wx0_ = px + g_.loX;
+    wx1_ = px + g_.hiX;
+    wy0_ = py + g_.loY;
+    wy1_ = py + g_.hiY;
+    for (long j = floorShift(wy0_, top_); j <= floorShift(wy1_, top_); ++j)
+      for (long i = floorShift(wx0_, top_); i <= floorShift(wx1_, top_); ++i) push(top_, i * (1L << top_), j * (1L << top_));
     while (!heap_.empty()) {
       std::pop_heap(heap_.begin(), heap_.end(), Later{});
       Node const n = heap_.back();
@@ -242,7 +243,7 @@ public:
       }
       long const half = 1L << (n.level - 1);
       for (int c = 0; c < 4; ++c)
-        push(n.level - 1, n.ax + (c & 1) * half, n.ay + (c >> 1) * half, n.x0, n.y0, n.x1, n.y1);
+        push(n.level - 1, n.ax + (c & 1) * half, n.ay + (c >> 1) * half);
     }
     return best_;
   }
@@ -252,14 +253,11 @@ private:
     bool operator()(Node const& a, Node const& b) const { return a.bound > b.bound; }
   };
 
-  // The square of side 2^level at (ax, ay), clipped to [x0, x1] x [y0, y1],
-  // unless no texel in it can beat the best so far.
-  void push(int level, long ax, long ay, long x0, long y0, long x1, long y1) {
-    long const side = 1L << level;
-    x0 = std::max(x0, ax);
-    y0 = std::max(y0, ay);
-    x1 = std::min(x1, ax + side - 1);
-    y1 = std::min(y1, ay + side - 1);
+  // The square of side 2^level at (ax, ay), clipped to p's window, unless no
+  // texel in it can beat the best so far.
+  void push(int level, long ax, long ay) {
+    long x0, y0, x1, y1;
+    clip(level, ax, ay, x0, y0, x1, y1);
     if (x0 > x1 || y0 > y1) return;
     float minDepth = g_.shallowestIn(level, ax, ay);
     if (minDepth < 0.0f) minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
@@ -267,13 +265,23 @@ private:
     long const nx = std::clamp(0L, x0 - px_, x1 - px_), ny = std::clamp(0L, y0 - py_, y1 - py_);
     float const bound = g_.length(nx, ny) / (dp_ - minDepth);
     if (!(bound < best_)) return;
-    heap_.push_back({bound, level, ax, ay, x0, y0, x1, y1});
+    heap_.push_back({bound, level, static_cast<int32_t>(ax), static_cast<int32_t>(ay)});
     std::push_heap(heap_.begin(), heap_.end(), Later{});
   }
 
+  void clip(int level, long ax, long ay, long& x0, long& y0, long& x1, long& y1) const {
+    long const side = 1L << level;
+    x0 = std::max(wx0_, ax);
+    y0 = std::max(wy0_, ay);
+    x1 = std::min(wx1_, ax + side - 1);
+    y1 = std::min(wy1_, ay + side - 1);
+  }
+
   void leaf(Node const& n) {
-    for (long y = n.y0; y <= n.y1; ++y)
-      for (long x = n.x0; x <= n.x1; ++x) {
+    long x0, y0, x1, y1;
+    clip(n.level, n.ax, n.ay, x0, y0, x1, y1);
+    for (long y = y0; y <= y1; ++y)
+      for (long x = x0; x <= x1; ++x) {
         float const dq = g_.at(x, y);
         if (!(dq < dp_)) continue;
         long const dx = x - px_, dy = y - py_;
@@ -290,6 +298,7 @@ private:
   int top_ = 0;
   std::vector<Node> heap_;
   long px_ = 0, py_ = 0;
+  long wx0_ = 0, wy0_ = 0, wx1_ = 0, wy1_ = 0;  // p's window, unwrapped
   float dp_ = 0.0f, best_ = 1.0f;
 };
 
