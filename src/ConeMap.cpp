@@ -231,7 +231,11 @@ public:
     wy0_ = py + g_.loY;
     wy1_ = py + g_.hiY;
     for (long j = floorShift(wy0_, top_); j <= floorShift(wy1_, top_); ++j)
-      for (long i = floorShift(wx0_, top_); i <= floorShift(wx1_, top_); ++i) push(top_, i * (1L << top_), j * (1L << top_));
+      for (long i = floorShift(wx0_, top_); i <= floorShift(wx1_, top_); ++i) {
+        Node root{0.0f, top_, static_cast<int32_t>(i * (1L << top_)), static_cast<int32_t>(j * (1L << top_))};
+        if (bounded(root)) heap_.push_back(root);
+      }
+    std::make_heap(heap_.begin(), heap_.end(), Later{});
     while (!heap_.empty()) {
       std::pop_heap(heap_.begin(), heap_.end(), Later{});
       Node const n = heap_.back();
@@ -241,9 +245,25 @@ public:
         leaf(n);
         continue;
       }
-      long const half = 1L << (n.level - 1);
-      for (int c = 0; c < 4; ++c)
-        push(n.level - 1, n.ax + (c & 1) * half, n.ay + (c >> 1) * half);
+      int const level = n.level - 1;
+      long const half = 1L << level;
+      Node kids[4];
+      int count = 0;
+      for (int c = 0; c < 4; ++c) {
+        Node kid{0.0f, level, static_cast<int32_t>(n.ax + (c & 1) * half), static_cast<int32_t>(n.ay + (c >> 1) * half)};
+        if (bounded(kid)) kids[count++] = kid;
+      }
+      if (level > leafLevel) {
+        for (int c = 0; c < count; ++c) {
+          heap_.push_back(kids[c]);
+          std::push_heap(heap_.begin(), heap_.end(), Later{});
+        }
+        continue;
+      }
+      // Leaves are searched at once, nearest bound first, without the heap.
+      for (int c = 1; c < count; ++c)
+        for (int k = c; k > 0 && kids[k].bound < kids[k - 1].bound; --k) std::swap(kids[k], kids[k - 1]);
+      for (int c = 0; c < count && kids[c].bound < best_; ++c) leaf(kids[c]);
     }
     return best_;
   }
@@ -253,20 +273,18 @@ private:
     bool operator()(Node const& a, Node const& b) const { return a.bound > b.bound; }
   };
 
-  // The square of side 2^level at (ax, ay), clipped to p's window, unless no
-  // texel in it can beat the best so far.
-  void push(int level, long ax, long ay) {
+  // Sets n.bound for the square of side 2^level at (n.ax, n.ay), clipped to
+  // p's window; false when no texel in it can beat the best so far.
+  bool bounded(Node& n) const {
     long x0, y0, x1, y1;
-    clip(level, ax, ay, x0, y0, x1, y1);
-    if (x0 > x1 || y0 > y1) return;
-    float minDepth = g_.shallowestIn(level, ax, ay);
+    clip(n.level, n.ax, n.ay, x0, y0, x1, y1);
+    if (x0 > x1 || y0 > y1) return false;
+    float minDepth = g_.shallowestIn(n.level, n.ax, n.ay);
     if (minDepth < 0.0f) minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
-    if (!(minDepth < dp_)) return;
+    if (!(minDepth < dp_)) return false;
     long const nx = std::clamp(0L, x0 - px_, x1 - px_), ny = std::clamp(0L, y0 - py_, y1 - py_);
-    float const bound = g_.length(nx, ny) / (dp_ - minDepth);
-    if (!(bound < best_)) return;
-    heap_.push_back({bound, level, static_cast<int32_t>(ax), static_cast<int32_t>(ay)});
-    std::push_heap(heap_.begin(), heap_.end(), Later{});
+    n.bound = g_.length(nx, ny) / (dp_ - minDepth);
+    return n.bound < best_;
   }
 
   void clip(int level, long ax, long ay, long& x0, long& y0, long& x1, long& y1) const {
