@@ -201,17 +201,26 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
+  // Noisy hills, and noisy bricks in mortar (rays cross whole bricks under
+  // their tops, which the fast march passes over in blocks).
+  std::mt19937 rng(5);
+  std::vector<float> bricks(64 * 48);
+  for (size_t i = 0; i < bricks.size(); ++i) {
+    int const x = static_cast<int>(i % 64), y = static_cast<int>(i / 64), shift = (y / 8) % 2 * 9;
+    bool const mortar = (x + shift) % 18 < 2 || y % 8 < 2;
+    bricks[i] = (mortar ? 0.1f : 0.8f) + std::uniform_real_distribution<float>(0.0f, 0.1f)(rng);
+  }
   struct Case {
     int w, h, levels;
-  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}};
+  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {64, 48, 0}};
   unsigned seed = 11;
   for (Case const& c : cases) {
-    HeightField const f = noise(c.w, c.h, ++seed, c.levels);
+    HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, bricks);
     std::vector<float> const brute = ConeMap::generateBruteForce(f);
     EXPECT_EQ(ConeMap::generate(f, 2), brute) << c.w << "x" << c.h;
     int limited = 0;
     for (float r : brute) limited += r < 1.0f;
-    EXPECT_GT(limited, c.w * c.h / 2);  // cones that the search had to find
+    EXPECT_GT(limited, c.w * c.h / 3);  // cones that the search had to find
   }
 }
 
