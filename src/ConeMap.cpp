@@ -23,9 +23,10 @@ struct Depths {
   float invW, invH;
   long loX, hiX, loY, hiY;  // the window of offsets, each texel once
   std::vector<float> d;
-  // The deepest column of each block of block x block texels (clipped at the
-  // map's edge), to march past blocks the ray is already under.
-  static constexpr size_t block = 16;
+  // The deepest column of each block of 2^blockBits texels square (clipped
+  // at the map's edge), to march past blocks the ray is already under: 16
+  // texels, or 4 on maps under 128 texels a side, whose features are small.
+  int blockBits;
   size_t blocksX;
   std::vector<float> blockDeepest;
   // Level L: the shallowest texel of each aligned 2^L x 2^L square, for the
@@ -37,8 +38,9 @@ struct Depths {
       : w(field.width()), h(field.height()),
         invW(1.0f / static_cast<float>(field.width())), invH(1.0f / static_cast<float>(field.height())),
         loX(-((w - 1) / 2)), hiX(w / 2), loY(-((h - 1) / 2)), hiY(h / 2),
-        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blocksX((static_cast<size_t>(w) + block - 1) / block),
-        blockDeepest(blocksX * ((static_cast<size_t>(h) + block - 1) / block), 0.0f) {
+        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blockBits(std::min(w, h) >= 128 ? 4 : 2),
+        blocksX(static_cast<size_t>(((w - 1) >> blockBits) + 1)),
+        blockDeepest(blocksX * static_cast<size_t>(((h - 1) >> blockBits) + 1), 0.0f) {
     for (long y = 0; y < h; ++y)
       for (long x = 0; x < w; ++x) {
         d[index(x, y)] = 1.0f - field.texel(x, y);
@@ -148,8 +150,8 @@ struct Depths {
   // Moves the march in column (cx, cy) on to just before the crossing that
   // takes it out of the column's block.
   void passBlock(long& cx, long& cy, long sx, long sy, long ax, long ay, int64_t& kx, int64_t& ky) const {
-    long const side = static_cast<long>(block), bx0 = cx / side * side, by0 = cy / side * side;
-    long const bx1 = std::min(bx0 + side, w) - 1, by1 = std::min(by0 + side, h) - 1;
+    long const bx0 = cx >> blockBits << blockBits, by0 = cy >> blockBits << blockBits;
+    long const bx1 = std::min(bx0 + (1L << blockBits), w) - 1, by1 = std::min(by0 + (1L << blockBits), h) - 1;
     // The crossings still inside the block along each axis; the next one leaves.
     long const inX = sx > 0 ? bx1 - cx : cx - bx0, inY = sy > 0 ? by1 - cy : cy - by0;
     // The minor axis's crossings that come strictly before the major axis's n-th (from 0).
@@ -179,7 +181,7 @@ struct Depths {
 
   // (x, y) inside the map.
   size_t blockIndex(long x, long y) const {
-    return static_cast<size_t>(y) / block * static_cast<size_t>(blocksX) + static_cast<size_t>(x) / block;
+    return static_cast<size_t>(y >> blockBits) * blocksX + static_cast<size_t>(x >> blockBits);
   }
 
   // i in [-n, 2n), as every window offset from a texel of the map is.
