@@ -111,7 +111,7 @@ TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
   } const cases[] = {
       {0.82f, {2, 0, 1}, true, false},    // 0.05 above the ray
       {0.76f, {2, 0, 1}, true, true},     // under it
-      {0.79f, {2, 0, 1}, true, true},     // above it by less than the bias
+      {0.785f, {2, 0, 1}, true, true},    // 0.015 above it: less than the bias
       {0.82f, {-2, 0, 1}, true, true},    // the other way: open floor
       {0.82f, {2, 0, 4}, true, true},     // steep: ends before the wall
       {0.82f, {2, 0, -0.5f}, false, false},
