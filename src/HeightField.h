@@ -48,7 +48,7 @@ public:
 
   // Bounds that hold every texel(x, y) with x0 <= x <= x1, y0 <= y <= y1 (any
   // integers, wrapping), from at most 16 cells of one level. Conservative: they
-  // take in at least the next column and row.
+  // may take in more texels (a range one texel wide, the next one too).
   Range texelRange(long x0, long y0, long x1, long y1) const;
 
 private:
