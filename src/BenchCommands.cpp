@@ -82,6 +82,10 @@ void CFunc_iterations(int argc, char** argv) {
   commitField("iterations", argc, argv, [](ShaderGui* g) { return g->iterationStepsField.get(); });
 }
 
+void CFunc_refineSteps(int argc, char** argv) {
+  commitField("refineSteps", argc, argv, [](ShaderGui* g) { return g->refineStepsField.get(); });
+}
+
 void CFunc_polyDepth(int argc, char** argv) {
   commitField("polyDepth", argc, argv, [](ShaderGui* g) { return g->polyDepthField.get(); });
 }
@@ -200,6 +204,7 @@ void CFunc_compare(int argc, char** argv) {
 
 CVar techniqueCmd("technique", CFunc_technique);
 CVar iterationsCmd("iterations", CFunc_iterations);
+CVar refineStepsCmd("refineSteps", CFunc_refineSteps);
 CVar polyDepthCmd("polyDepth", CFunc_polyDepth);
 CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
 CVar colorMapCmd("colorMap", CFunc_colorMap);

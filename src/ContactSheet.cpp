@@ -80,7 +80,7 @@ private:
     con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     std::string log;
-    std::unique_ptr<ReliefProgram> prog = m.buildProgram(Techniques::macroString(set, steps), log);
+    std::unique_ptr<ReliefProgram> prog = m.buildProgram(m.macrosFor(set, steps), log);
     if (!prog) {
       con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
       sheet->label(static_cast<float>(x + 6), static_cast<float>(y + 6), label + ": build failed", 0xFF3030FFu);

@@ -29,10 +29,6 @@ enum class Mode { Table, Sweep, Map };
 
 int const sweepDraws = 3;  // timed draws per sweep row, after one to warm up
 
-std::vector<unsigned> sweepSets() {
-  using namespace Techniques;
-  return {Parallax, Iterative, Iterative | IterativeLerp, allSix};
-}
 
 // The colour of an error of e texels: dark blue at 0 through cyan, green and
 // yellow to red at 8 texels and beyond, on a square-root scale.
@@ -55,7 +51,7 @@ public:
     if (mode == Mode::Table) {
       for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
     } else if (mode == Mode::Sweep) {
-      for (unsigned set : sweepSets())
+      for (unsigned set : Techniques::sweepSets())
         for (int s = 1; s <= 256; s *= 2) runs.push_back(Run{set, s, {}, {}});
     } else {
       runs.push_back(Run{m.panelSet(), steps, {}, {}});
@@ -146,7 +142,7 @@ private:
     ShaderTestModule& m = shaderTestModule;
     if (!program) {
       std::string log;
-      program = m.buildProgram(Techniques::macroString(run.set, run.steps), log);
+      program = m.buildProgram(m.macrosFor(run.set, run.steps), log);
       if (!program) return -1;
       std::string error;
       if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;

@@ -155,7 +155,7 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   }
   std::string log;
   std::unique_ptr<ReliefProgram> prog =
-      scene.buildProgram(Techniques::macroString(set, steps) + "#define OUTPUT_HIT\n", log);
+      scene.buildProgram(scene.macrosFor(set, steps) + "#define OUTPUT_HIT\n", log);
   if (!prog) {
     error = "the build for " + Techniques::name(set) + " failed:\n" + log;
     return false;
@@ -169,7 +169,8 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   out.set = set;
   out.steps = steps;
   out.perPixel.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1.0f);
-  bool const shadows = (set & Techniques::ShadowTrace) || (set & Techniques::OffsetLimitLight);
+  out.hits.assign(2 * out.perPixel.size(), 0.0f);
+  bool const shadows = (Techniques::withPartners(set) & Techniques::ShadowTrace) != 0;
   float const tw = static_cast<float>(field->width()), th = static_cast<float>(field->height());
   std::vector<double> errors;
   errors.reserve(inputs.size());
@@ -182,7 +183,10 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
     float const e = std::sqrt(du * du + dv * dv);
     if (!std::isfinite(e)) continue;
     errors.push_back(e);
-    out.perPixel[static_cast<size_t>(pixelOf[i])] = e;
+    size_t const pixel = static_cast<size_t>(pixelOf[i]);
+    out.perPixel[pixel] = e;
+    out.hits[2 * pixel] = hits[k] * tw;
+    out.hits[2 * pixel + 1] = hits[k + 1] * th;
     if (shadows && r.lightAbove) {
       ++lightCounted;
       if ((hits[k + 2] < litFactor) == r.lit) ++disagree;

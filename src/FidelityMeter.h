@@ -29,6 +29,7 @@ public:
     double shadowDisagreement = -1;
     size_t pixels = 0;
     std::vector<float> perPixel;  // the error of each pixel, -1 off the sphere (rows bottom first)
+    std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
   };
 
   explicit FidelityMeter(ShaderTestModule& module) : scene(module) {}

@@ -56,6 +56,7 @@ ShaderGui::~ShaderGui() { destroy(); }
 void ShaderGui::reset() {
   techniqueFlags = 0;
   iterativeSteps = 32;
+  refineSteps = 6;
   bumpHeight = 100.0f;
   polyThickness = 0.5f;
   dropWidgets();
@@ -64,6 +65,7 @@ void ShaderGui::reset() {
 void ShaderGui::dropWidgets() {
   checkboxes.clear();
   iterationStepsField = nullptr;
+  refineStepsField = nullptr;
   polyDepthField = nullptr;
   bumpScaleField = nullptr;
   colorTex = nullptr;
@@ -73,7 +75,7 @@ void ShaderGui::dropWidgets() {
 }
 
 void ShaderGui::buildPreprocMacroString() {
-  macroStream.str(Techniques::macroString(static_cast<unsigned>(techniqueFlags), iterativeSteps));
+  macroStream.str(Techniques::macroString(static_cast<unsigned>(techniqueFlags), iterativeSteps, refineSteps));
   macroStream.clear();
   comm->regenFragmentShader();
 }
@@ -107,6 +109,11 @@ bool ShaderGui::init() {
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Iteration Steps:"));
     y = y + 1.1f;
     iterationStepsField = addField(this, root, y, std::to_string(iterativeSteps));
+
+    y = y + 2.1f;
+    root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Refine Steps:"));
+    y = y + 1.1f;
+    refineStepsField = addField(this, root, y, std::to_string(refineSteps));
 
     y = y + 2.1f;
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Poly Depth:"));
@@ -192,21 +199,24 @@ void ShaderGui::callback_onTextChange(pwn::TextField* field) {
   std::string const text = field->getText();
   double value = 0;
   bool const isNumber = parseFiniteDouble(text.c_str(), value);
-  if (field == iterationStepsField.get()) {
+  if (field == iterationStepsField.get() || field == refineStepsField.get()) {
+    bool const search = field == iterationStepsField.get();
+    char const* const name = search ? "Iteration Steps" : "Refine Steps";
+    int& count = search ? iterativeSteps : refineSteps;
+    int const low = search ? minSteps : 0, high = search ? maxSteps : maxRefineSteps;
     if (!isNumber || value != std::floor(value)) {
-      con << "Iteration Steps: \"" << text.c_str() << "\" is not a whole number; keeping " << iterativeSteps << "\n";
+      con << name << ": \"" << text << "\" is not a whole number; keeping " << count << "\n";
     } else {
-      int steps = value < minSteps ? minSteps : value > maxSteps ? maxSteps : static_cast<int>(value);
-      if (steps != value)
-        con << "Iteration Steps: " << text.c_str() << " is outside " << minSteps << " to " << maxSteps
-            << "; using " << steps << "\n";
-      iterativeSteps = steps;
+      int const clamped = value < low ? low : value > high ? high : static_cast<int>(value);
+      if (clamped != value)
+        con << name << ": " << text << " is outside " << low << " to " << high << "; using " << clamped << "\n";
+      count = clamped;
       buildPreprocMacroString();
     }
-    field->setText(std::to_string(iterativeSteps));
+    field->setText(std::to_string(count));
   } else if (field == polyDepthField.get()) {
     if (!isNumber) {
-      con << "Poly Depth: \"" << text.c_str() << "\" is not a number; keeping " << format(polyThickness).c_str() << "\n";
+      con << "Poly Depth: \"" << text << "\" is not a number; keeping " << format(polyThickness) << "\n";
     } else {
       polyThickness = static_cast<float>(value);
       std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
@@ -215,7 +225,7 @@ void ShaderGui::callback_onTextChange(pwn::TextField* field) {
     field->setText(format(polyThickness));
   } else if (field == bumpScaleField.get()) {
     if (!isNumber) {
-      con << "Bumpmap Scale: \"" << text.c_str() << "\" is not a number; keeping " << format(bumpHeight).c_str() << "\n";
+      con << "Bumpmap Scale: \"" << text << "\" is not a number; keeping " << format(bumpHeight) << "\n";
     } else {
       bumpHeight = static_cast<float>(value);
       std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;

@@ -1,6 +1,6 @@
 // ShaderGui: the technique panel. A checkbox per technique chooses what is
-// compiled into the fragment shader, three fields set the iteration count,
-// polygon depth and bump scale, two displays show the colour and normal maps,
+// compiled into the fragment shader, four fields set the iteration count,
+// the bisection count, polygon depth and bump scale, two displays show the colour and normal maps,
 // and two status lines show the frame's cost and a failed shader build.
 #pragma once
 
@@ -28,6 +28,7 @@ public:
   // The step counts a user may ask for: more would stall the GPU for seconds.
   static constexpr int minSteps = 1;
   static constexpr int maxSteps = 1024;
+  static constexpr int maxRefineSteps = 32;
 
   explicit ShaderGui(ShaderScene_Gui_Comm* comm);
   ~ShaderGui();
@@ -70,10 +71,12 @@ public:
   std::stringstream macroStream;
   int techniqueFlags;
   int iterativeSteps;
+  int refineSteps;  // bisection steps of BINARY_REFINE and RELAXED_CONE
   float bumpHeight;
   float polyThickness;
   std::vector<gc::GlobalPointer<pwn::Checkbox> > checkboxes;
   gc::GlobalPointer<pwn::TextField> iterationStepsField;
+  gc::GlobalPointer<pwn::TextField> refineStepsField;
   gc::GlobalPointer<pwn::TextField> polyDepthField;
   gc::GlobalPointer<pwn::TextField> bumpScaleField;
   gc::GlobalPointer<ShaderTexDisplay> colorTex;

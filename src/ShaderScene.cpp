@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "BumpMap.h"
@@ -72,6 +73,7 @@ ShaderTestModule::ShaderTestModule()
       pressOnPanel(false),
       broken(false),
       measuring(false),
+      programUsesCones(false),
       lastWatch(0),
       lastStatus(0),
       frameStart(0) {}
@@ -183,8 +185,10 @@ void ShaderTestModule::init() {
   regenFragmentShader();
 }
 
-std::string ShaderTestModule::macrosFor(unsigned set) const {
-  return Techniques::macroString(set, gui ? gui->iterativeSteps : 32);
+std::string ShaderTestModule::macrosFor(unsigned set) const { return macrosFor(set, gui ? gui->iterativeSteps : 32); }
+
+std::string ShaderTestModule::macrosFor(unsigned set, int steps) const {
+  return Techniques::macroString(set, steps, gui ? gui->refineSteps : 6);
 }
 
 unsigned ShaderTestModule::panelSet() const { return gui ? static_cast<unsigned>(gui->techniqueFlags) : 0u; }
@@ -192,6 +196,7 @@ unsigned ShaderTestModule::panelSet() const { return gui ? static_cast<unsigned>
 float ShaderTestModule::polyThickness() const { return gui ? gui->polyThickness : 0.5f; }
 
 std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const& macros, std::string& log) {
+  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
   std::unique_ptr<ReliefProgram> p(new ReliefProgram);
   if (!p->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros)) {
     log = p->log();
@@ -212,6 +217,9 @@ void ShaderTestModule::reportBuildFailure(std::string const& what, std::string c
 void ShaderTestModule::regenFragmentShader() {
   std::string const macros = gui ? gui->macroString() : std::string();
   std::cout << "rebuilding with macro strings:\n" << macros << "\n";
+  programUsesCones = macros.find("RELAXED_CONE") != std::string::npos;
+  if (programUsesCones) coneTexture.update(normalTexture);
+  warnIfNoGradientLookups(panelSet());
   std::cout.flush();
   std::unique_ptr<ReliefProgram> next(new ReliefProgram);
   bool const ok = next->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros);
@@ -283,6 +291,8 @@ void ShaderTestModule::watchShaderFiles() {
 
 void ShaderTestModule::refreshBumpMap() {
   BumpMap::gen(bumpTexture, normalTexture, gui ? gui->bumpHeight : 100.0f);
+  coneTexture.invalidate();
+  if (programUsesCones) coneTexture.update(normalTexture);
   // Regeneration may hand the normal map a new GL name: keep the panel's
   // display showing the current one.
   if (gui && gui->hasTextureDisplays())
@@ -375,13 +385,33 @@ void ShaderTestModule::drawSphere(ReliefProgram* prog, bool timed) {
   glEnable(GL_CULL_FACE);
   colorTexture.bind(0);
   normalTexture.bind(1);
+  if (coneTexture.ready()) {
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, coneTexture.name());
+    glActiveTexture(GL_TEXTURE0);
+  }
   ReliefProgram* const p = prog ? prog : program.get();
   if (timed) timer.begin();
   if (p) p->use();
   mesh.render();
   ShaderProgram::useNone();
   if (timed) timer.end();
+  if (coneTexture.ready()) {
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+  }
   Texture::unbindAll();
+}
+
+void ShaderTestModule::warnIfNoGradientLookups(unsigned set) {
+  static bool warned = false;
+  if (warned || !(set & (Techniques::AdaptiveSteps | Techniques::EarlyExit))) return;
+  char const* all = reinterpret_cast<char const*>(glGetString(GL_EXTENSIONS));
+  if (all && std::strstr(all, "GL_ARB_shader_texture_lod")) return;
+  warned = true;
+  con << "this GL has no gradient lookups (GL_ARB_shader_texture_lod): ADAPTIVE_STEPS and EARLY_EXIT "
+         "march the full length\n";
 }
 
 void ShaderTestModule::drawViewInto(View const& view, int w, int h, ReliefProgram* prog) {
@@ -494,6 +524,7 @@ void ShaderTestModule::shutdown() {
   colorTexture.unload();
   bumpTexture.unload();
   normalTexture.unload();
+  coneTexture.unload();
   program.reset();
   timer.shutdown();
   lightPos = initialLightPos;

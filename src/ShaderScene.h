@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Compare.h"
+#include "ConeTexture.h"
 #include "GpuTimer.h"
 #include "JobRunner.h"
 #include "Model3D.h"
@@ -58,8 +59,10 @@ public:
   // True while the latest build failed (the last good program still draws).
   bool shaderBroken() const { return broken; }
 
-  // The macro string of a technique set at the panel's step count.
+  // The macro string of a technique set at the panel's step counts, or at
+  // `steps` search steps and the panel's bisection count.
   std::string macrosFor(unsigned set) const;
+  std::string macrosFor(unsigned set, int steps) const;
   // The panel's technique set.
   unsigned panelSet() const;
   // Builds a program from the current shader files behind `macros`, with the
@@ -99,6 +102,7 @@ public:
   Texture colorTexture;
   Texture bumpTexture;
   Texture normalTexture;
+  ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
   Model3D mesh;
 
 private:
@@ -107,6 +111,7 @@ private:
   void reportBuildFailure(std::string const& what, std::string const& log);
   void watchShaderFiles();
   void rebuildCompareProgram();
+  void warnIfNoGradientLookups(unsigned set);
   void updateStatusLine();
   void dragLight();
   static bool pressLandedOnPanel();
@@ -117,6 +122,7 @@ private:
   bool pressOnPanel;  // the held primary button went down on the panel
   bool broken;        // the latest build failed
   bool measuring;     // a measuring job runs
+  bool programUsesCones;  // the panel's program steps by the cone map
   double lastWatch;   // when the shader files were last looked at
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began

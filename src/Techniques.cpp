@@ -13,6 +13,10 @@ Info const table[] = {
     {"ITERATIVE_LERP", "Iterative LERP"},
     {"SHADOW_TRACE", "Shadow Trace"},
     {"OFFSET_LIMITING_LIGHT", "Offset Limit Light"},
+    {"BINARY_REFINE", "Binary Refine"},
+    {"ADAPTIVE_STEPS", "Adaptive Steps"},
+    {"EARLY_EXIT", "Early Exit"},
+    {"RELAXED_CONE", "Relaxed Cone"},
 };
 int const count = static_cast<int>(sizeof table / sizeof table[0]);
 
@@ -69,11 +73,21 @@ bool parse(std::string const& text, unsigned& set, std::string& error) {
   return true;
 }
 
-std::string macroString(unsigned set, int steps) {
+unsigned withPartners(unsigned set) {
+  if (set & (IterativeLerp | BinaryRefine | AdaptiveSteps | EarlyExit)) set |= Iterative;
+  if (set & OffsetLimitLight) set |= ShadowTrace;
+  return set;
+}
+
+bool usesRefineSteps(unsigned set) { return (set & (BinaryRefine | RelaxedCone)) != 0; }
+
+std::string macroString(unsigned set, int steps, int refineSteps) {
   std::string s;
   for (int i = 0; i < count; ++i)
     if (set & (1u << i)) s += std::string("#define ") + table[i].macro + "\n";
-  return s + "#define ITERATIVE_STEPS\t" + std::to_string(steps) + ".0\n";
+  s += "#define ITERATIVE_STEPS\t" + std::to_string(steps) + ".0\n";
+  if (usesRefineSteps(set)) s += "#define REFINE_STEPS\t" + std::to_string(refineSteps) + ".0\n";
+  return s;
 }
 
 std::vector<unsigned> profileSets() {
@@ -82,7 +96,21 @@ std::vector<unsigned> profileSets() {
   sets.push_back(Iterative | IterativeLerp);
   sets.push_back(Iterative | IterativeLerp | ShadowTrace);
   sets.push_back(allSix);
+  for (unsigned later : {BinaryRefine, AdaptiveSteps, EarlyExit}) sets.push_back(Iterative | later);
+  sets.push_back(RelaxedCone);
   return sets;
+}
+
+std::vector<unsigned> sweepSets() {
+  return {Parallax,
+          Iterative,
+          Iterative | IterativeLerp,
+          allSix,
+          Iterative | BinaryRefine,
+          Iterative | AdaptiveSteps,
+          Iterative | EarlyExit,
+          Iterative | AdaptiveSteps | EarlyExit | BinaryRefine,
+          RelaxedCone};
 }
 
 std::vector<unsigned> contactSheetSets() {

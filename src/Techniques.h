@@ -17,7 +17,8 @@ struct Info {
 extern Info const table[];
 extern int const count;
 
-// Bits of the six original techniques, in table order.
+// Bits of the techniques, in table order: the six original ones, then the
+// later refinements of the eye ray's search.
 enum : unsigned {
   Parallax = 1u << 0,
   OffsetLimitEye = 1u << 1,
@@ -25,6 +26,10 @@ enum : unsigned {
   IterativeLerp = 1u << 3,
   ShadowTrace = 1u << 4,
   OffsetLimitLight = 1u << 5,
+  BinaryRefine = 1u << 6,
+  AdaptiveSteps = 1u << 7,
+  EarlyExit = 1u << 8,
+  RelaxedCone = 1u << 9,
 };
 
 // The six original techniques together.
@@ -42,13 +47,24 @@ std::string name(unsigned set);
 // label. False, with the reason in `error`, on an unknown part.
 bool parse(std::string const& text, unsigned& set, std::string& error);
 
-// One "#define NAME" line per technique of the set, in panel order, then the
-// step count as a float literal after a tab ("#define ITERATIVE_STEPS\t32.0").
-std::string macroString(unsigned set, int steps);
+// The techniques a set's techniques bring along in the shader (ITERATIVE for
+// its refinements, SHADOW_TRACE for OFFSET_LIMITING_LIGHT), added to the set.
+unsigned withPartners(unsigned set);
 
-// The sets that profile and fidelity go through: none, each technique alone,
-// ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, and all six.
+// Whether the set uses the bisection count (BINARY_REFINE, RELAXED_CONE).
+bool usesRefineSteps(unsigned set);
+
+// One "#define NAME" line per technique of the set, in panel order, then the
+// step count as a float literal after a tab ("#define ITERATIVE_STEPS\t32.0"),
+// and for a set that bisects, the bisection count ("#define REFINE_STEPS\t6.0").
+std::string macroString(unsigned set, int steps, int refineSteps = 6);
+
+// The sets that profile and fidelity go through: none, each of the six alone,
+// ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, all six, then each later
+// technique with the technique it brings along.
 std::vector<unsigned> profileSets();
+// The sets a fidelity sweep goes through over its step counts.
+std::vector<unsigned> sweepSets();
 // The nine tiles of a contact sheet: none, each of the six alone,
 // ITERATIVE+ITERATIVE_LERP and all six.
 std::vector<unsigned> contactSheetSets();
