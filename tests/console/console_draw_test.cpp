@@ -29,6 +29,7 @@ protected:
     ImageSystem::init();
     TextureSystem::init();
     init_ext();
+    cvarRegistry()->init();
     // The font is found as "font.bmp" in the working folder.
     ASSERT_EQ(chdir(RB_DATA_DIR), 0);
     con.init(80, 50);
