@@ -2,6 +2,7 @@
 // files: its first build, the light drag through pushed SDL events, the GUI
 // taking the mouse first, map loading failures, console commands and shutdown.
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
