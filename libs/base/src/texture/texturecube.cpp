@@ -11,6 +11,7 @@
 #include "base/texture.h"
 #include "math/assert.h"
 #include "system/glext.h"
+#include "texture/mipmapresult.h"
 #include "texture/pixelstore.h"
 
 namespace {
@@ -108,8 +109,10 @@ bool Texture::loadCubeMap(char const* posX, char const* negX, char const* posY, 
     }
     if (components) {
       TightPixelStore tight(false);
-      gluBuild2DMipmaps(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i), components,
-                        img->width, img->height, format, GL_UNSIGNED_BYTE, img->data);
+      GLint result =
+          gluBuild2DMipmaps(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i), components,
+                            img->width, img->height, format, GL_UNSIGNED_BYTE, img->data);
+      if (!mipmapsBuilt("loadCubeMap", result)) components = 0;
     }
     img->unload();
     delete img;
