@@ -80,7 +80,7 @@ bool Texture::loadCubeMap(char const* posX, char const* negX, char const* posY, 
   initTextureID(GL_TEXTURE_CUBE_MAP_ARB);
   glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, id);
   for (int i = 0; i < 6; ++i) {
-    Image* img = ImageSystem::load(files[i]);
+    ImagePtr img(ImageSystem::load(files[i]));
     if (!img) {
       unload();
       return false;
@@ -114,8 +114,6 @@ bool Texture::loadCubeMap(char const* posX, char const* negX, char const* posY, 
                             img->width, img->height, format, GL_UNSIGNED_BYTE, img->data);
       if (!mipmapsBuilt("loadCubeMap", result)) components = 0;
     }
-    img->unload();
-    delete img;
     if (!components) {
       unload();
       return false;

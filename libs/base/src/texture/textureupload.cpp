@@ -156,12 +156,8 @@ bool Texture::loadImage(Image const& img) {
 }
 
 bool Texture::load2D(char const* filename) {
-  Image* img = ImageSystem::load(filename);
-  if (!img) return false;
-  bool ok = img->data ? loadImage(*img) : false;
-  img->unload();
-  delete img;
-  return ok;
+  ImagePtr img(ImageSystem::load(filename));
+  return img && img->data && loadImage(*img);
 }
 
 bool Texture::createEmpty(int width, int height, int format, int type, int components) {
