@@ -1,21 +1,36 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
-// can be typed or scripted (--exec): techniques, fields, maps and screenshots.
+// can be typed or scripted (--exec): techniques, fields, maps, shader files,
+// the A/B comparison and screenshots.
 #include <cstdlib>
 #include <string>
 
 #include "ShaderGui.h"
 #include "ShaderScene.h"
+#include "Techniques.h"
 #include "base/console.h"
+#include "base/base.h"
 #include "base/cvar.h"
+#include "base/parsenumber.h"
+#include "base/view.h"
+#include "math/quat.h"
 
 namespace {
 
 // Console tokens keep their double quotes; a file name with spaces arrives quoted.
 std::string unquote(char const* token) {
-  std::string s(token);
   std::string out;
-  for (char c : s)
-    if (c != '"') out += c;
+  for (char const* c = token; *c; ++c)
+    if (*c != '"') out += *c;
+  return out;
+}
+
+// Tokens first to last - 1 joined by single spaces, quotes removed.
+std::string joined(char** argv, int first, int last) {
+  std::string out;
+  for (int i = first; i < last; ++i) {
+    if (i > first) out += ' ';
+    out += unquote(argv[i]);
+  }
   return out;
 }
 
@@ -35,26 +50,31 @@ void commitField(char const* command, int argc, char** argv, pwn::TextField* (*f
   if (!gui) return;
   pwn::TextField* f = field(gui);
   if (!f) return;
-  f->setText(unquote(argv[1]));
+  f->setText(joined(argv, 1, argc));
   gui->callback_onTextChange(f);
 }
 
 void CFunc_technique(int argc, char** argv) {
   if (argc < 2) {
     con << "usage: technique NAME [0|1]; NAME is one of:";
-    for (int i = 0; i < ShaderGui::numTechniques; ++i) con << " " << ShaderGui::preprocMacros[i];
+    for (int i = 0; i < Techniques::count; ++i) con << " " << Techniques::table[i].macro;
     con << "\n";
     return;
   }
   ShaderGui* gui = panel("technique");
   if (!gui) return;
-  int const i = ShaderGui::findTechnique(unquote(argv[1]));
+  // The name is the whole rest of the line (a label may have spaces), less a
+  // final 0 or 1.
+  std::string const last = unquote(argv[argc - 1]);
+  bool const hasState = argc > 2 && (last == "0" || last == "1");
+  std::string const name = joined(argv, 1, hasState ? argc - 1 : argc);
+  int const i = Techniques::find(name);
   if (i < 0 || static_cast<size_t>(i) >= gui->checkboxes.size()) {
-    con << "technique: unknown technique \"" << argv[1] << "\"\n";
+    con << "technique: unknown technique \"" << name << "\"\n";
     return;
   }
   pwn::Checkbox* box = gui->checkboxes[static_cast<size_t>(i)].get();
-  bool const on = argc > 2 ? std::atoi(argv[2]) != 0 : !box->isChecked();
+  bool const on = hasState ? last == "1" : !box->isChecked();
   box->setChecked(on);  // notifies the panel, which rebuilds as a click would
 }
 
@@ -75,7 +95,7 @@ void CFunc_colorMap(int argc, char** argv) {
     con << "usage: colorMap FILE\n";
     return;
   }
-  shaderTestModule.loadColorMap(unquote(argv[1]).c_str());
+  shaderTestModule.loadColorMap(joined(argv, 1, argc).c_str());
 }
 
 void CFunc_bumpMap(int argc, char** argv) {
@@ -83,15 +103,99 @@ void CFunc_bumpMap(int argc, char** argv) {
     con << "usage: bumpMap FILE\n";
     return;
   }
-  shaderTestModule.loadBumpMap(unquote(argv[1]).c_str());
+  shaderTestModule.loadBumpMap(joined(argv, 1, argc).c_str());
 }
 
 void CFunc_screenshot(int argc, char** argv) {
   if (argc < 2) {
-    con << "usage: screenshot FILE.png\n";
+    con << "usage: screenshot FILE.png|FILE.jpg\n";
     return;
   }
-  shaderTestModule.requestScreenshot(unquote(argv[1]));
+  shaderTestModule.requestScreenshot(joined(argv, 1, argc));
+}
+
+void CFunc_defines(int, char**) {
+  if (!panel("defines")) return;
+  std::string const macros = shaderTestModule.getGui()->macroString();
+  con << (macros.empty() ? std::string("(no macros yet: the first build uses none)\n") : macros);
+}
+
+void CFunc_timing(int, char**) {
+  con << shaderTestModule.costLine() << " (medians of the last 30 frames; "
+      << (shaderTestModule.gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
+}
+
+void CFunc_reload(int, char**) { shaderTestModule.reloadShaders(); }
+
+void CFunc_shader(int argc, char** argv) {
+  std::string const stage = argc > 1 ? unquote(argv[1]) : std::string();
+  if (argc < 3 || (stage != "vert" && stage != "frag")) {
+    con << "usage: shader vert|frag FILE; now vert " << shaderTestModule.shaderFile(true).path() << ", frag "
+        << shaderTestModule.shaderFile(false).path() << "\n";
+    return;
+  }
+  shaderTestModule.loadShaderFile(stage == "vert", joined(argv, 2, argc));
+}
+
+// The main camera, to read it back or place it exactly: position, orientation
+// quaternion (x y z w) and the view's width (its field of view at the near plane).
+void CFunc_camera(int argc, char** argv) {
+  View& v = base.views[Base::VIEW_MAIN];
+  if (argc == 1) {
+    _vec<3, float> const& p = v.basis.pos;
+    _quat<float> const& q = v.basis.orient;
+    con.print("camera %g %g %g %g %g %g %g %g\n", static_cast<double>(p.x), static_cast<double>(p.y),
+              static_cast<double>(p.z), static_cast<double>(q.x), static_cast<double>(q.y), static_cast<double>(q.z),
+              static_cast<double>(q.w), static_cast<double>(v.width));
+    return;
+  }
+  float f[8];
+  int const n = argc - 1;
+  bool ok = n == 7 || n == 8;
+  for (int i = 0; ok && i < n; ++i) ok = parseFiniteFloat(argv[i + 1], f[i]);
+  _quat<float> q(f[3], f[4], f[5], f[6]);
+  if (ok) ok = q.len() > 1e-6;
+  if (ok && n == 8) ok = f[7] > 0;
+  if (!ok) {
+    con << "usage: camera [X Y Z QX QY QZ QW [WIDTH]] (finite numbers, a nonzero quaternion, a positive width)\n";
+    return;
+  }
+  q.normalize();
+  v.basis.pos = _vec<3, float>(f[0], f[1], f[2]);
+  v.basis.orient = q;
+  if (n == 8) v.width = v.height = f[7];
+}
+
+void CFunc_compare(int argc, char** argv) {
+  Compare& compare = shaderTestModule.comparison();
+  if (argc == 2 && unquote(argv[1]) == "off") {
+    compare.stop();
+    con << "compare: off\n";
+    return;
+  }
+  if (argc != 3) {
+    con << "usage: compare SET_A SET_B | compare off; a set is none or names joined by +, "
+           "e.g. compare PARALLAX ITERATIVE+ITERATIVE_LERP\n";
+    return;
+  }
+  ShaderGui* gui = panel("compare");
+  if (!gui) return;
+  unsigned a = 0, b = 0;
+  std::string error;
+  if (!Techniques::parse(unquote(argv[1]), a, error) || !Techniques::parse(unquote(argv[2]), b, error)) {
+    con << "compare: " << error << "\n";
+    return;
+  }
+  std::string log;
+  std::unique_ptr<ReliefProgram> programB = shaderTestModule.buildProgram(shaderTestModule.macrosFor(b), log);
+  if (!programB) {
+    con << "compare: the build for " << Techniques::name(b) << " failed:\n" << log;
+    return;
+  }
+  gui->setTechniques(a);
+  compare.start(b, gui->iterativeSteps, std::move(programB));
+  con << "compare: A " << Techniques::name(a) << " left, B " << Techniques::name(b)
+      << " right; drag the line with the middle button, b blinks\n";
 }
 
 CVar techniqueCmd("technique", CFunc_technique);
@@ -101,6 +205,12 @@ CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
 CVar colorMapCmd("colorMap", CFunc_colorMap);
 CVar bumpMapCmd("bumpMap", CFunc_bumpMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
+CVar definesCmd("defines", CFunc_defines);
+CVar reloadCmd("reload", CFunc_reload);
+CVar timingCmd("timing", CFunc_timing);
+CVar shaderCmd("shader", CFunc_shader);
+CVar compareCmd("compare", CFunc_compare);
+CVar cameraCmd("camera", CFunc_camera);
 
 }  // namespace
 

@@ -7,7 +7,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 static_assert(sizeof(Model3D::Vertex) == 15 * sizeof(float), "a vertex is fifteen packed floats");
 
@@ -33,6 +35,54 @@ vec3 anyPerpendicular(vec3 const& n) {
   axis -= n * dot(axis, n);
   axis.normalize();
   return axis;
+}
+
+// Groups of vertices at one position (a texture seam, a pole): the index of
+// each vertex's group leader, found with a sweep along x over sorted vertices.
+std::vector<size_t> weldGroups(std::vector<Model3D::Vertex> const& vs) {
+  std::vector<size_t> leader(vs.size());
+  for (size_t i = 0; i < vs.size(); ++i) leader[i] = i;
+  if (vs.size() < 2) return leader;
+  float extent = 0;
+  for (Model3D::Vertex const& v : vs)
+    extent = std::max({extent, std::fabs(v.position.x), std::fabs(v.position.y), std::fabs(v.position.z)});
+  float const eps = std::max(extent, 1.0f) * 1e-5f;
+  std::vector<size_t> order(vs.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return vs[a].position.x < vs[b].position.x; });
+  auto root = [&](size_t i) {
+    while (leader[i] != i) i = leader[i] = leader[leader[i]];
+    return i;
+  };
+  for (size_t a = 0; a < order.size(); ++a) {
+    vec3 const& p = vs[order[a]].position;
+    for (size_t b = a + 1; b < order.size() && vs[order[b]].position.x - p.x <= eps; ++b) {
+      vec3 const d = vs[order[b]].position - p;
+      if (std::fabs(d.y) <= eps && std::fabs(d.z) <= eps) leader[root(order[b])] = root(order[a]);
+    }
+  }
+  for (size_t i = 0; i < leader.size(); ++i) leader[i] = root(i);
+  return leader;
+}
+
+// Gives the members of each group the sum of their accumulated vector `k` when
+// the members agree on its direction (the sum keeps at least 90% of their
+// lengths): the two sides of a texture seam, or the wedges around a pole for
+// the normal. Where they disagree (the tangents around a pole, the faces of a
+// sharp corner) each keeps its own.
+void shareAgreeing(std::vector<Model3D::Vertex>& vs, std::vector<size_t> const& leader, int k) {
+  std::vector<vec3> sum(vs.size());
+  std::vector<double> length(vs.size(), 0.0);
+  std::vector<int> members(vs.size(), 0);
+  for (size_t i = 0; i < vs.size(); ++i) {
+    sum[leader[i]] += vs[i].basis.vec(k);
+    length[leader[i]] += vs[i].basis.vec(k).len();
+    ++members[leader[i]];
+  }
+  for (size_t i = 0; i < vs.size(); ++i) {
+    size_t const g = leader[i];
+    if (members[g] > 1 && sum[g].len() >= 0.9 * length[g] && length[g] > 0) vs[i].basis.vec(k) = sum[g];
+  }
 }
 
 }  // namespace
@@ -97,6 +147,11 @@ void Model3D::computeBasii() {
       if (hasNormal) v->basis.vec(2) += n;
     }
   }
+
+  // Vertices at one position share one smooth frame where their neighbourhoods
+  // agree, so that a seam or a pole shows no step in the lighting.
+  std::vector<size_t> const groups = weldGroups(vertices);
+  for (int k = 0; k < 3; ++k) shareAgreeing(vertices, groups, k);
 
   for (Vertex& v : vertices) {
     vec3 normal = v.basis.vec(2);

@@ -38,6 +38,8 @@ public:
   // unit face normal are summed at its three vertices; each vertex then gets the
   // normalised normal N, the tangent T made orthogonal to N, the binormal N x T
   // and the handedness, -1 where the summed v direction points against N x T.
+  // Vertices at one position (a texture seam, a pole) first pool each summed
+  // vector whose directions agree among them, so they share one smooth frame.
   // Triangles without area or without texture-space area add nothing to the
   // quantities they cannot define, and a vertex left without a normal or a
   // tangent gets a substitute axis, so every frame is finite and orthonormal.

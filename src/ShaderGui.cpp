@@ -1,25 +1,40 @@
-// ShaderGui: building the panel, the macro string and the widget callbacks.
+// ShaderGui: building the panel, the macro string, the status lines and the
+// widget callbacks with their checks of what the user typed.
 #include "ShaderGui.h"
 
 #include <GL/gl.h>
 
-#include <cctype>
-#include <cstdlib>
+#include <cmath>
 #include <iostream>
 
+#include "Techniques.h"
+#include "base/console.h"
 #include "base/exception.h"
+#include "base/parsenumber.h"
 #include "math/assert.h"
 #include "menu/menusystem.h"
-#include "menu/text.h"
+#include "system/display.h"
 
-ShaderGui* mainGui = nullptr;
+namespace {
 
-char const* const ShaderGui::preprocMacros[numTechniques] = {
-    "PARALLAX", "OFFSET_LIMITING_EYE", "ITERATIVE", "ITERATIVE_LERP", "SHADOW_TRACE",
-    "OFFSET_LIMITING_LIGHT"};
-char const* const ShaderGui::preprocNames[numTechniques] = {
-    "Parallax", "Offset Limit Eye", "Iterative", "Iterative LERP", "Shadow Trace",
-    "Offset Limit Light"};
+// A label, a text field and the panel as its listener, under the root.
+pwn::TextField* addField(ShaderGui* gui, pwn::Object* root, float y, std::string const& text) {
+  pwn::TextField* field = new pwn::TextField(pwn::Vec2(1.0f, y), 10.0f);
+  field->addTextListener(gui);
+  field->setText(text);
+  root->addChild(field);
+  return field;
+}
+
+std::string format(double v) {
+  std::ostringstream os;
+  os << v;
+  return os.str();
+}
+
+unsigned const errorRed = 0xFF3030FFu;
+
+}  // namespace
 
 ShaderGui::ShaderTexDisplay::ShaderTexDisplay(pwn::Vec2 const& pos)
     : pwn::Object(pos, pwn::Vec2(4.0f, 4.0f)) {
@@ -34,7 +49,7 @@ bool ShaderGui::ShaderTexDisplay::display() {
   return result;
 }
 
-ShaderGui::ShaderGui(ShaderScene_Gui_Comm* c) : comm(c) { reset(); }
+ShaderGui::ShaderGui(ShaderScene_Gui_Comm* c) : comm(c), settingTechniques(false) { reset(); }
 
 ShaderGui::~ShaderGui() { destroy(); }
 
@@ -53,39 +68,25 @@ void ShaderGui::dropWidgets() {
   bumpScaleField = nullptr;
   colorTex = nullptr;
   bumpTex = nullptr;
+  statusLine = nullptr;
+  errorLine = nullptr;
 }
 
 void ShaderGui::buildPreprocMacroString() {
-  macroStream.str(std::string());
+  macroStream.str(Techniques::macroString(static_cast<unsigned>(techniqueFlags), iterativeSteps));
   macroStream.clear();
-  for (int i = 0; i < numTechniques; ++i)
-    if (techniqueFlags & (1 << i)) macroStream << "#define " << preprocMacros[i] << "\n";
-  macroStream << "#define ITERATIVE_STEPS\t" << iterativeSteps << ".0\n";
   comm->regenFragmentShader();
 }
 
-namespace {
-
-// A label, a text field and the panel as its listener, under the root.
-pwn::TextField* addField(ShaderGui* gui, pwn::Object* root, float y, std::string const& text) {
-  pwn::TextField* field = new pwn::TextField(pwn::Vec2(1.0f, y), 10.0f);
-  if (!field) throw Exception() << " couldnt create input textfield";
-  field->addTextListener(gui);
-  field->setText(text);
-  root->addChild(field);
-  return field;
+void ShaderGui::setTechniques(unsigned set) {
+  settingTechniques = true;
+  for (size_t i = 0; i < checkboxes.size(); ++i) checkboxes[i]->setChecked((set >> i) & 1u);
+  settingTechniques = false;
+  techniqueFlags = static_cast<int>(set);
+  buildPreprocMacroString();
 }
-
-std::string defaultFormat(double v) {
-  std::ostringstream os;
-  os << v;
-  return os.str();
-}
-
-}  // namespace
 
 bool ShaderGui::init() {
-  mainGui = this;
   try {
     pwn::menuSys->init();
     pwn::Object* root = pwn::menuSys->getRoot();
@@ -93,11 +94,10 @@ bool ShaderGui::init() {
 
     ASSERT(!checkboxes.size());
     float y = 1.0f;
-    for (int i = 0; i < numTechniques; ++i) {
+    for (int i = 0; i < Techniques::count; ++i) {
       checkboxes.push_back(gc::GlobalPointer<pwn::Checkbox>(
-          new pwn::Checkbox(pwn::Vec2(1.0f, y), preprocNames[i], false)));
+          new pwn::Checkbox(pwn::Vec2(1.0f, y), Techniques::table[i].label, false)));
       pwn::Checkbox* box = checkboxes.back().get();
-      if (!box) throw Exception() << " couldnt create checkbox " << preprocNames[i];
       box->addCheckboxListener(this);
       root->addChild(box);
       y = y + 1.1f;
@@ -111,20 +111,28 @@ bool ShaderGui::init() {
     y = y + 2.1f;
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Poly Depth:"));
     y = y + 1.1f;
-    polyDepthField = addField(this, root, y, defaultFormat(polyThickness));
+    polyDepthField = addField(this, root, y, format(polyThickness));
 
     y = y + 2.1f;
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Bumpmap Scale:"));
     y = y + 1.1f;
-    bumpScaleField = addField(this, root, y, defaultFormat(bumpHeight));
+    bumpScaleField = addField(this, root, y, format(bumpHeight));
 
     y = y + 2.1f;
     colorTex = new ShaderTexDisplay(pwn::Vec2(2.0f, y));
-    if (!colorTex.get()) throw Exception() << "couldn't create colorTex";
     root->addChild(colorTex.get());
     bumpTex = new ShaderTexDisplay(pwn::Vec2(9.6f, y));
-    if (!bumpTex.get()) throw Exception() << "couldn't create bumpTex";
     root->addChild(bumpTex.get());
+
+    y = y + 5.0f;
+    statusLine = new pwn::Text(pwn::Vec2(1.0f, y), "");
+    statusLine->size = pwn::Vec2(22.0f, 1.0f);
+    root->addChild(statusLine.get());
+    y = y + 1.1f;
+    errorLine = new pwn::Text(pwn::Vec2(1.0f, y), "shader error: see console");
+    errorLine->setFontColor(errorRed);
+    errorLine->visible = false;
+    root->addChild(errorLine.get());
   } catch (Exception const& e) {
     std::cout << "ShaderGui " << e << " failed!" << std::endl;
     return false;
@@ -140,9 +148,15 @@ void ShaderGui::destroy() {
 }
 
 void ShaderGui::display() {
+  // The panel lies over the whole window at its own scale, where its clicks are
+  // tested, whichever viewport (a quarter, in the four-view layout) is current.
+  glPushAttrib(GL_VIEWPORT_BIT | GL_SCISSOR_BIT | GL_ENABLE_BIT);
+  _vec<2, int> const& win = disp.getSize();
+  glViewport(0, 0, win.x, win.y);
   glDisable(GL_CULL_FACE);
   glDisable(GL_SCISSOR_TEST);
   pwn::menuSys->display();
+  glPopAttrib();
 }
 
 void ShaderGui::updateTextureIDs(int colorID, int bumpID) {
@@ -151,7 +165,18 @@ void ShaderGui::updateTextureIDs(int colorID, int bumpID) {
   bumpTex->setTextureID(bumpID);
 }
 
+void ShaderGui::setStatus(std::string const& text) {
+  if (statusLine.get()) statusLine->setText(text);
+}
+
+void ShaderGui::showShaderError(bool on) {
+  if (errorLine.get()) errorLine->visible = on;
+}
+
+bool ShaderGui::showsShaderError() const { return errorLine.get() && errorLine->visible; }
+
 void ShaderGui::callback_onSetChecked(pwn::Checkbox* box, bool checked) {
+  if (settingTechniques) return;
   for (size_t i = 0; i < checkboxes.size(); ++i) {
     if (checkboxes[i].get() == box) {
       if (checked)
@@ -165,32 +190,37 @@ void ShaderGui::callback_onSetChecked(pwn::Checkbox* box, bool checked) {
 
 void ShaderGui::callback_onTextChange(pwn::TextField* field) {
   std::string const text = field->getText();
+  double value = 0;
+  bool const isNumber = parseFiniteDouble(text.c_str(), value);
   if (field == iterationStepsField.get()) {
-    int const n = std::atoi(text.c_str());
-    if (n > 0) {
-      iterativeSteps = n;
+    if (!isNumber || value != std::floor(value)) {
+      con << "Iteration Steps: \"" << text.c_str() << "\" is not a whole number; keeping " << iterativeSteps << "\n";
+    } else {
+      int steps = value < minSteps ? minSteps : value > maxSteps ? maxSteps : static_cast<int>(value);
+      if (steps != value)
+        con << "Iteration Steps: " << text.c_str() << " is outside " << minSteps << " to " << maxSteps
+            << "; using " << steps << "\n";
+      iterativeSteps = steps;
       buildPreprocMacroString();
     }
+    field->setText(std::to_string(iterativeSteps));
   } else if (field == polyDepthField.get()) {
-    polyThickness = static_cast<float>(std::atof(text.c_str()));
-    std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
-    comm->resetFragmentShaderUniforms();
+    if (!isNumber) {
+      con << "Poly Depth: \"" << text.c_str() << "\" is not a number; keeping " << format(polyThickness).c_str() << "\n";
+    } else {
+      polyThickness = static_cast<float>(value);
+      std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
+      comm->resetFragmentShaderUniforms();
+    }
+    field->setText(format(polyThickness));
   } else if (field == bumpScaleField.get()) {
-    bumpHeight = static_cast<float>(std::atof(text.c_str()));
-    std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;
-    comm->refreshBumpMap();
+    if (!isNumber) {
+      con << "Bumpmap Scale: \"" << text.c_str() << "\" is not a number; keeping " << format(bumpHeight).c_str() << "\n";
+    } else {
+      bumpHeight = static_cast<float>(value);
+      std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;
+      comm->refreshBumpMap();
+    }
+    field->setText(format(bumpHeight));
   }
-}
-
-int ShaderGui::findTechnique(std::string const& name) {
-  auto squash = [](std::string const& s) {
-    std::string out;
-    for (char c : s)
-      if (c != ' ' && c != '_' && c != '"') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-  };
-  std::string const wanted = squash(name);
-  for (int i = 0; i < numTechniques; ++i)
-    if (wanted == squash(preprocMacros[i]) || wanted == squash(preprocNames[i])) return i;
-  return -1;
 }

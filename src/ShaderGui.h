@@ -1,6 +1,7 @@
-// ShaderGui: the technique panel. Six checkboxes choose the techniques compiled
-// into the fragment shader, three fields set the iteration count, polygon depth
-// and bump scale, and two displays show the colour and normal maps.
+// ShaderGui: the technique panel. A checkbox per technique chooses what is
+// compiled into the fragment shader, three fields set the iteration count,
+// polygon depth and bump scale, two displays show the colour and normal maps,
+// and two status lines show the frame's cost and a failed shader build.
 #pragma once
 
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "gc/gc.h"
 #include "menu/checkbox.h"
 #include "menu/object.h"
+#include "menu/text.h"
 #include "menu/textfield.h"
 
 class ShaderGui final : public pwn::TextListener, public pwn::CheckboxListener {
@@ -23,9 +25,9 @@ public:
     bool display() override;
   };
 
-  static int const numTechniques = 6;
-  static char const* const preprocMacros[numTechniques];
-  static char const* const preprocNames[numTechniques];
+  // The step counts a user may ask for: more would stall the GPU for seconds.
+  static constexpr int minSteps = 1;
+  static constexpr int maxSteps = 1024;
 
   explicit ShaderGui(ShaderScene_Gui_Comm* comm);
   ~ShaderGui();
@@ -34,6 +36,7 @@ public:
   void reset();
   bool init();
   void destroy();
+  // Draws the panel over the whole window, whatever viewport is current.
   void display();
 
   // Rebuilds the macro string from the checked techniques and the iteration
@@ -42,22 +45,27 @@ public:
   // The current macro string; empty until the first change.
   std::string macroString() const { return macroStream.str(); }
 
+  // Checks exactly the techniques of `set` (bit i: technique i) and rebuilds
+  // once; the checkboxes' listeners stay quiet meanwhile.
+  void setTechniques(unsigned set);
+
   void updateTextureIDs(int colorID, int bumpID);
   bool hasTextureDisplays() const { return colorTex.get() && bumpTex.get(); }
 
+  // The cost line under the fields; the red error line below it, shown while
+  // the last shader build failed.
+  void setStatus(std::string const& text);
+  void showShaderError(bool on);
+  bool showsShaderError() const;
+
   void callback_onTextChange(pwn::TextField* field) override;
   void callback_onSetChecked(pwn::Checkbox* box, bool checked) override;
-
-  // Index of the technique with this macro name or label (case and spaces
-  // ignored), or -1.
-  static int findTechnique(std::string const& name);
 
 private:
   // Lets go of every widget reference.
   void dropWidgets();
 
 public:
-
   ShaderScene_Gui_Comm* comm;
   std::stringstream macroStream;
   int techniqueFlags;
@@ -70,6 +78,9 @@ public:
   gc::GlobalPointer<pwn::TextField> bumpScaleField;
   gc::GlobalPointer<ShaderTexDisplay> colorTex;
   gc::GlobalPointer<ShaderTexDisplay> bumpTex;
-};
+  gc::GlobalPointer<pwn::Text> statusLine;
+  gc::GlobalPointer<pwn::Text> errorLine;
 
-extern ShaderGui* mainGui;
+private:
+  bool settingTechniques;
+};

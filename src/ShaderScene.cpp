@@ -1,30 +1,35 @@
 // ShaderTestModule: start-up, the per-frame light drag, drawing, the panel's
 // requests (shader rebuilds, uniform resets, normal-map regeneration, map
-// loading) and shutdown.
+// loading), shader files and their rebuilds, screenshots and shutdown.
 #include "ShaderScene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
 #include "BumpMap.h"
-#include "ShaderGui.h"
+#include "DataFiles.h"
+#include "Overlay.h"
 #include "Screenshot.h"
+#include "ShaderGui.h"
+#include "Sphere.h"
+#include "Stats.h"
+#include "Techniques.h"
 #include "base/base.h"
 #include "base/console.h"
-#include "base/cvarsys.h"
 #include "base/exception.h"
-#include "base/filebuffer.h"
 #include "base/view.h"
 #include "base/viewport.h"
-#include "math/mat.h"
 #include "math/quat.h"
 #include "menu/menusystem.h"
 #include "shader/shadersystem.h"
+#include "system/display.h"
 #include "system/glext.h"
 #include "system/keyboard.h"
 #include "system/mouse.h"
 #include "system/system.h"
+#include "system/timer.h"
 
 ShaderTestModule shaderTestModule;
 
@@ -34,91 +39,85 @@ _vec<4, float> const ShaderTestModule::initialLightPos(-7.60227f, 0.788751f, 0.2
 
 namespace {
 
-char const* const vertShaderFile = "shaders/basic bumpmap.vert";
-char const* const fragShaderFile = "shaders/iterative parallax.frag";
+char const* const vertShaderName = "shaders/basic bumpmap.vert";
+char const* const fragShaderName = "shaders/iterative parallax.frag";
+
+// Shader files are looked at this often for edits, in seconds.
+double const watchInterval = 0.5;
+// The panel's cost line is refreshed this often, over this many frames.
+double const statusInterval = 0.5;
+size_t const statusFrames = 30;
 
 void printUsage(char const* program) {
   std::printf(
       "usage: %s [options]\n"
-      "Runs the relief-shading test bench; reads its data files from the working directory.\n"
-      "  --exec LINE   run a console line after start-up (repeatable, run in order)\n"
-      "  --frames N    quit after N frames\n"
+      "Runs the relief-shading test bench.\n"
+      "  --exec LINE   run a console line after start-up (repeatable, run in order;\n"
+      "                a long command such as profile finishes before the next line)\n"
+      "  --frames N    quit after N frames, once every --exec line has finished\n"
+      "  --data DIR    read the shaders, maps and font from DIR (default: the working\n"
+      "                directory, then the data installed beside the program)\n"
       "  --help        show this text and exit\n",
       program);
 }
 
+double seconds() { return timer.getTime(); }
+
 }  // namespace
 
 ShaderTestModule::ShaderTestModule()
-    : gui(nullptr), lightPos(initialLightPos), frameLimit(0), frameCount(0), pressOnPanel(false) {}
+    : lightPos(initialLightPos),
+      frameLimit(0),
+      frameCount(0),
+      pressOnPanel(false),
+      broken(false),
+      measuring(false),
+      lastWatch(0),
+      lastStatus(0),
+      frameStart(0) {}
 
 // A panel still alive here means the program is ending without shutdown() (an
 // exit from inside the window system, say). The menu system it would shut down
 // may already be destroyed, so it is left to the process's end.
-ShaderTestModule::~ShaderTestModule() { gui = nullptr; }
+ShaderTestModule::~ShaderTestModule() { (void)gui.release(); }
 
 void ShaderTestModule::parseArguments() {
-  execLines.clear();
   frameLimit = 0;
   int const n = sys.getArgCount();
   for (int i = 1; i < n; ++i) {
     std::string const arg = sys.getArg(i);
+    bool const takesValue = arg == "--exec" || arg == "--frames" || arg == "--data";
     if (arg == "--help" || arg == "-h") {
       printUsage(sys.getArg(0).c_str());
       std::exit(0);
-    } else if (arg == "--exec" && i + 1 < n) {
-      execLines.push_back(sys.getArg(++i));
-    } else if (arg == "--frames" && i + 1 < n) {
+    } else if (takesValue && i + 1 >= n) {
+      throw Exception() << arg << " needs a value (try --help)";
+    } else if (arg == "--exec") {
+      runner.queue(sys.getArg(++i));
+    } else if (arg == "--frames") {
       char* end = nullptr;
       std::string const value = sys.getArg(++i);
       long const frames = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || frames <= 0) throw Exception() << "--frames needs a positive number of frames, not \"" << value << "\"";
+      if (value.empty() || *end != '\0' || frames <= 0)
+        throw Exception() << "--frames needs a positive number of frames, not \"" << value << "\"";
       frameLimit = frames;
+    } else if (arg == "--data") {
+      DataFiles::setFolder(sys.getArg(++i));
     } else {
       throw Exception() << "unknown option \"" << arg << "\" (try --help)";
     }
   }
 }
 
-void ShaderTestModule::buildSphere() {
-  // A 32 x 32 grid of latitude/longitude vertices, row 0 at the north pole; the
-  // last column repeats the first with u = 32 as the texture seam. All vertices
-  // go in before the triangles that join row i to row i + 1, which keeps every
-  // index valid when it is added; the arrays come out the same either way.
-  mesh.reset();
-  for (int i = 0; i < 32; ++i) {
-    for (int j = 0; j < 32; ++j) {
-      float const a = static_cast<float>(i) / 31.0f;
-      float const latitude = (a + a - 1.0f) * 90.0f;
-      float const v = a * -16.0f;
-      float const b = static_cast<float>(j) / 31.0f;
-      float const longitude = b * 360.0f;
-      float const u = b * 32.0f;
-      _vec<3, float> p(1.0f, 0.0f, 0.0f);
-      p = mat33Rot(_vec<3, float>(0.0f, 1.0f, 0.0f), latitude) * p;
-      p = mat33Rot(_vec<3, float>(0.0f, 0.0f, 1.0f), longitude) * p;
-      p = p * 4.0f;
-      mesh.addVtx(p.x, p.y, p.z, u, v);
-    }
-  }
-  for (int i = 0; i <= 30; ++i) {
-    for (int j = 0; j <= 30; ++j) {
-      int const k = 32 * i + j;
-      mesh.addTri(k, k + 32, k + 33);
-      mesh.addTri(k + 33, k + 1, k);
-    }
-  }
-  mesh.computeBasii();
-}
-
 void ShaderTestModule::init() {
+  runner.clear();
   parseArguments();
   frameCount = 0;
 
   sys.setInitSize(_vec<2, int>(800, 600));
   BaseModule::init();
 
-  con.font.load2D("font.bmp");
+  con.font.load2D(DataFiles::find("font.bmp").c_str());
 
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glEnable(GL_DEPTH_TEST);
@@ -134,8 +133,7 @@ void ShaderTestModule::init() {
   if (found_GL_EXT_separate_specular_color)
     glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
 
-  gui = new ShaderGui(this);
-  if (!gui) throw Exception() << "ShaderGui";
+  gui.reset(new ShaderGui(this));
   if (!gui->init()) throw Exception() << "ShaderGui init";
 
   base.views[Base::VIEW_MAIN].set(this, false, 0.1f, 0.1f, 1, 0.1f, 500.0f,
@@ -144,10 +142,10 @@ void ShaderTestModule::init() {
   base.camSpeed = 10.0f;
   base.camRot = 7.5f;
 
-  buildSphere();
+  buildBenchSphere(mesh);
 
-  loadColorMap("cheap brick.bmp");
-  loadBumpMap("bumptest.bmp");
+  loadColorMap(DataFiles::find("cheap brick.bmp").c_str());
+  loadBumpMap(DataFiles::find("bumptest.bmp").c_str());
   gui->updateTextureIDs(static_cast<int>(colorTexture.id), static_cast<int>(normalTexture.id));
 
   GLfloat const none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -160,44 +158,125 @@ void ShaderTestModule::init() {
 
   if (!shaderSystem.init()) throw Exception() << "shaderSystem.init()";
 
-  FileBuffer buffer(fragShaderFile);
-  if (!buffer.data)
-    std::fprintf(stderr,
-                 "the bench reads its shaders and pictures from the working directory: "
-                 "start it in the data/ folder (./scripts/run does)\n");
-  if (!buffer.data) throw Exception() << "Frag shader filename " << fragShaderFile << " has no data!";
-  if (buffer.size == 0) throw Exception() << "Frag shader filename " << fragShaderFile << " is empty!";
-  fragSource.assign(buffer.data, static_cast<size_t>(buffer.size));
-  buffer.unload();
+  std::string error;
+  struct Stage {
+    ShaderFile& file;
+    char const* name;
+    char const* kind;
+  } const stages[] = {{fragFile, fragShaderName, "Frag"}, {vertFile, vertShaderName, "Vert"}};
+  for (Stage const& s : stages) {
+    std::string const path = DataFiles::find(s.name);
+    if (s.file.read(path, error)) continue;
+    std::fprintf(stderr, "%s\nthe bench looks for its data files in %s; start it in the data/ folder "
+                 "(./scripts/run does) or name the folder with --data\n",
+                 error.c_str(), DataFiles::places().c_str());
+    throw Exception() << s.kind << " shader filename " << path
+                      << (error.find("empty") != std::string::npos ? " is empty!" : " has no data!");
+  }
+  fragSource = fragFile.text();
 
-  vertShader.createFromSource(vertShaderFile, GL_VERTEX_SHADER, nullptr);
-  fragShader.create(GL_FRAGMENT_SHADER);
-  fragShader.setSource(fragSource.c_str());
-  fragShader.compile();
-  program.create();
-  program.attach(fragShader);
-  program.attach(vertShader);
-
+  timer.init();
+  con.setInterpreter(&runner);
+  lastWatch = lastStatus = seconds();
   regenFragmentShader();
+}
+
+std::string ShaderTestModule::macrosFor(unsigned set) const {
+  return Techniques::macroString(set, gui ? gui->iterativeSteps : 32);
+}
+
+unsigned ShaderTestModule::panelSet() const { return gui ? static_cast<unsigned>(gui->techniqueFlags) : 0u; }
+
+float ShaderTestModule::polyThickness() const { return gui ? gui->polyThickness : 0.5f; }
+
+std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const& macros, std::string& log) {
+  std::unique_ptr<ReliefProgram> p(new ReliefProgram);
+  if (!p->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros)) {
+    log = p->log();
+    return nullptr;
+  }
+  p->setUniforms(polyThickness());
+  return p;
+}
+
+void ShaderTestModule::reportBuildFailure(std::string const& what, std::string const& log) {
+  std::fprintf(stderr, "shader error in %s:\n%s", what.c_str(), log.c_str());
+  con << "shader error in " << what << "; still drawing with the last program that linked:\n" << log;
+  if (!con.isVisible()) con.toggle();
+  broken = true;
+  if (gui) gui->showShaderError(true);
 }
 
 void ShaderTestModule::regenFragmentShader() {
   std::string const macros = gui ? gui->macroString() : std::string();
   std::cout << "rebuilding with macro strings:\n" << macros << "\n";
   std::cout.flush();
-  std::string const source = macros + fragSource;
-  fragShader.setSource(source.c_str());
-  fragShader.compile();
-  program.link();
-  program.printLog();
+  std::unique_ptr<ReliefProgram> next(new ReliefProgram);
+  bool const ok = next->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros);
+  next->printLog();
+  if (ok) {
+    program = std::move(next);
+    broken = false;
+    if (gui) gui->showShaderError(false);
+  } else {
+    reportBuildFailure(Techniques::name(panelSet()) + " (" + fragFile.path() + ")", next->log());
+  }
+  // Set B follows the panel's step count.
+  if (compare.active() && gui && compare.steps() != gui->iterativeSteps) rebuildCompareProgram();
   resetFragmentShaderUniforms();
 }
 
 void ShaderTestModule::resetFragmentShaderUniforms() {
-  program.setUniform1i("colorMap", 0);
-  program.setUniform1i("normalMap", 1);
-  program.setUniform1f("polyThickness", gui ? gui->polyThickness : 0.5f);
+  if (program) program->setUniforms(polyThickness());
+  if (compare.active()) compare.program()->setUniforms(polyThickness());
   ShaderProgram::useNone();
+}
+
+bool ShaderTestModule::loadShaderFile(bool vertex, std::string const& path) {
+  ShaderFile& file = vertex ? vertFile : fragFile;
+  std::string error;
+  if (!file.read(path, error)) {
+    con << error << "\n";
+    return false;
+  }
+  if (!vertex) fragSource = file.text();
+  con << "using " << path << " as the " << (vertex ? "vertex" : "fragment") << " shader\n";
+  reloadShaders();
+  return true;
+}
+
+void ShaderTestModule::reloadShaders() {
+  for (ShaderFile* f : {&vertFile, &fragFile}) {
+    std::string error;
+    if (!f->reread(error)) {
+      reportBuildFailure(f->path(), error + "\n");
+      return;
+    }
+  }
+  fragSource = fragFile.text();
+  regenFragmentShader();
+  rebuildCompareProgram();
+}
+
+void ShaderTestModule::rebuildCompareProgram() {
+  if (!compare.active() || broken) return;
+  int const steps = gui ? gui->iterativeSteps : 32;
+  std::string log;
+  std::unique_ptr<ReliefProgram> b = buildProgram(macrosFor(compare.setB()), log);
+  if (b)
+    compare.replaceProgram(steps, std::move(b));
+  else
+    reportBuildFailure("set B, " + Techniques::name(compare.setB()), log);
+}
+
+void ShaderTestModule::watchShaderFiles() {
+  double const now = seconds();
+  if (now - lastWatch < watchInterval) return;
+  lastWatch = now;
+  if (vertFile.changedOnDisk() || fragFile.changedOnDisk()) {
+    con << "shader files changed on disk: rebuilding\n";
+    reloadShaders();
+  }
 }
 
 void ShaderTestModule::refreshBumpMap() {
@@ -231,22 +310,23 @@ bool ShaderTestModule::pressLandedOnPanel() {
   return target && target != pwn::menuSys->getRoot();
 }
 
-void ShaderTestModule::runStartupLines() {
-  for (std::string const& line : execLines) {
-    con.addString("> ");
-    con.addString(line.c_str());
-    con.addString("\n");
-    cvarSys.validate();
-    cvarSys->exec(line.c_str());
-  }
-}
+bool ShaderTestModule::takesKeyboard() { return gui && pwn::g_menuSys.getFocus() != nullptr; }
 
 void ShaderTestModule::update() {
+  frameStart = seconds();
   ++frameCount;
-  // The viewports take the window's size at the end of the first frame, so the
-  // start-up lines (which may take a screenshot) run from the second on.
-  if (frameCount == 2 || (frameLimit == 1 && frameCount == 1)) runStartupLines();
-  if (frameLimit > 0 && frameCount >= frameLimit) sys.requestExit();
+  runner.update();
+  if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
+  watchShaderFiles();
+
+  if (compare.active()) {
+    Viewport const* vp = base.getTopViewAt(mouse.getPos());
+    if (!vp) vp = base.mainViewport;
+    float const w = static_cast<float>(vp->rect.max.x - vp->rect.min.x);
+    float const x = static_cast<float>(mouse.getPos().x - vp->rect.min.x) / std::max(w, 1.0f);
+    bool const keysFree = !con.isVisible() && !takesKeyboard();
+    compare.handleInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
+  }
 
   bool const guiUsedInput = pwn::menuSys->getInput();
   // A press that lands on a panel widget belongs to the panel for as long as the
@@ -254,7 +334,10 @@ void ShaderTestModule::update() {
   // the light along.
   if (mouse.getButtonState(0) == 2) pressOnPanel = pressLandedOnPanel();
   if (guiUsedInput) return;
+  dragLight();
+}
 
+void ShaderTestModule::dragLight() {
   Viewport* vp = base.mainViewport;
   if (!vp) return;
   View const* view = vp->view;
@@ -281,7 +364,34 @@ void ShaderTestModule::update() {
   lightPos.z += d.z;
 }
 
+void ShaderTestModule::drawSphere(ReliefProgram* prog, bool timed) {
+  glEnable(GL_CULL_FACE);
+  colorTexture.bind(0);
+  normalTexture.bind(1);
+  ReliefProgram* const p = prog ? prog : program.get();
+  if (timed) timer.begin();
+  if (p) p->use();
+  mesh.render();
+  ShaderProgram::useNone();
+  if (timed) timer.end();
+  Texture::unbindAll();
+}
+
+void ShaderTestModule::drawViewInto(View const& view, int w, int h, ReliefProgram* prog) {
+  glViewport(0, 0, w, h);
+  glDisable(GL_SCISSOR_TEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  view.setupView(View::ALL, static_cast<float>(h) / static_cast<float>(w));
+  glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
+  drawSphere(prog, false);
+}
+
 void ShaderTestModule::render(Viewport const* viewport, View const*) {
+  std::vector<Viewport*> const& shown = base.activeViewports;
+  bool const first = shown.empty() || shown.front() == viewport;
+  bool const last = shown.empty() || shown.back() == viewport;
+  if (first) timer.beginFrame(frameCount);
+
   glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
 
   glColor3f(1.0f, 1.0f, 1.0f);
@@ -291,45 +401,95 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
   glEnd();
   glPointSize(1.0f);
 
-  glEnable(GL_CULL_FACE);
-  colorTexture.bind(0);
-  normalTexture.bind(1);
-  program.use();
-  mesh.render();
-  ShaderProgram::useNone();
-  Texture::unbindAll();
+  double const now = seconds();
+  bool const comparing = compare.active() && !measuring;
+  if (comparing && !compare.blinking()) {
+    // Set A left of the wipe, set B right of it, each clipped to its side.
+    _box<2, int> const& r = viewport->rect;
+    int const split = r.min.x + static_cast<int>(compare.wipe() * static_cast<float>(r.max.x - r.min.x) + 0.5f);
+    glPushAttrib(GL_SCISSOR_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(r.min.x, r.min.y, split - r.min.x, r.max.y - r.min.y);
+    drawSphere(program.get(), true);
+    glScissor(split, r.min.y, r.max.x - split, r.max.y - r.min.y);
+    drawSphere(compare.program(), true);
+    glPopAttrib();
+  } else {
+    drawSphere(comparing && compare.showsB(now) ? compare.program() : program.get(), true);
+  }
 
+  if (!last) return;
+  timer.endFrame();
   if (gui) gui->display();
+  if (comparing) {
+    _vec<2, int> const& win = disp.getSize();
+    Overlay::begin(win.x, win.y);
+    for (Viewport const* vp : shown) {
+      _box<2, int> const& r = vp->rect;
+      compare.drawOverlay(static_cast<float>(r.min.x), static_cast<float>(win.y - r.max.y),
+                          static_cast<float>(r.max.x - r.min.x), static_cast<float>(r.max.y - r.min.y),
+                          Techniques::name(panelSet()), now);
+    }
+    Overlay::end();
+  }
+  takeScreenshots();
 
-  // A requested screenshot is taken once the last view of the frame is drawn.
-  if (!screenshotFile.empty() && !base.activeViewports.empty() &&
-      base.activeViewports.back() == viewport)
-    takeScreenshot();
+  // The frame's own CPU time, less any wait for the GPU in the timer's brackets.
+  cpuMs.emplace_back(frameCount, (seconds() - frameStart) * 1000.0 - timer.waitedThisFrame());
+  while (cpuMs.size() > 512) cpuMs.pop_front();
+  runner.frameDrawn();
+  updateStatusLine();
 }
 
-void ShaderTestModule::requestScreenshot(std::string const& filename) { screenshotFile = filename; }
+std::string ShaderTestModule::costLine() const {
+  std::vector<double> gpu, cpu;
+  auto const& g = timer.results();
+  for (auto it = g.rbegin(); it != g.rend() && gpu.size() < statusFrames; ++it) gpu.push_back(it->second);
+  for (auto it = cpuMs.rbegin(); it != cpuMs.rend() && cpu.size() < statusFrames; ++it) cpu.push_back(it->second);
+  if (gpu.empty() && cpu.empty()) return "GPU - ms  CPU - ms";
+  char line[96];
+  std::snprintf(line, sizeof line, "GPU %.2f ms  CPU %.2f ms", Stats::median(gpu), Stats::median(cpu));
+  return line;
+}
 
-void ShaderTestModule::takeScreenshot() {
-  std::string const file = screenshotFile;
-  screenshotFile.clear();
-  if (writeWindowPNG(file))
-    con << "wrote " << file << "\n";
-  else
-    con << "could not write the screenshot " << file << "\n";
+std::string ShaderTestModule::viewDescription() const {
+  Viewport const* vp = base.mainViewport;
+  int const w = vp ? vp->rect.max.x - vp->rect.min.x : 0, h = vp ? vp->rect.max.y - vp->rect.min.y : 0;
+  char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+  return std::to_string(w) + "x" + std::to_string(h) + " view, GL renderer " + (renderer ? renderer : "unknown");
+}
+
+void ShaderTestModule::updateStatusLine() {
+  double const now = seconds();
+  if (!gui || now - lastStatus < statusInterval) return;
+  lastStatus = now;
+  gui->setStatus(costLine());
+}
+
+void ShaderTestModule::requestScreenshot(std::string const& filename) { screenshotFiles.push_back(filename); }
+
+void ShaderTestModule::takeScreenshots() {
+  std::vector<std::string> files;
+  files.swap(screenshotFiles);
+  for (std::string const& file : files) {
+    std::string why;
+    if (writeWindowImage(file, why))
+      con << "wrote " << file << "\n";
+    else
+      con << "could not write the screenshot " << why << "\n";
+  }
 }
 
 void ShaderTestModule::shutdown() {
-  if (gui) {
-    delete gui;
-    gui = nullptr;
-  }
+  runner.clear();
+  compare.stop();
+  if (gui) gui.reset();
   colorTexture.unload();
   bumpTexture.unload();
   normalTexture.unload();
-  vertShader.destroy();
-  fragShader.destroy();
-  program.destroy();
-  gui = nullptr;
+  program.reset();
+  timer.shutdown();
   lightPos = initialLightPos;
+  broken = false;
   BaseModule::shutdown();
 }

@@ -1,22 +1,29 @@
 // ShaderTestModule: the test bench application. It lights and draws a textured
 // tangent-space sphere with the relief-shading program, lets the light be
-// dragged, and owns the technique panel that rebuilds the fragment shader.
+// dragged, owns the technique panel that rebuilds the fragment shader, watches
+// the shader files, and runs the measuring commands' jobs.
 #pragma once
 
 #include <GL/gl.h>
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "Compare.h"
+#include "GpuTimer.h"
+#include "JobRunner.h"
 #include "Model3D.h"
+#include "ReliefProgram.h"
+#include "ShaderFile.h"
 #include "ShaderSceneComm.h"
 #include "base/basemodule.h"
 #include "base/texture.h"
 #include "math/vec.h"
-#include "shader/shader.h"
-#include "shader/shaderprogram.h"
 
 class ShaderGui;
+class View;
 
 class ShaderTestModule : public BaseModule, public ShaderScene_Gui_Comm {
 public:
@@ -27,6 +34,7 @@ public:
   void init() override;
   void shutdown() override;
   void update() override;
+  bool takesKeyboard() override;
   void resetFragmentShaderUniforms() override;
   void regenFragmentShader() override;
   void loadColorMap(char const* filename) override;
@@ -34,19 +42,59 @@ public:
   void refreshBumpMap() override;
 
   // The panel, for the bench's console commands; null outside init/shutdown.
-  ShaderGui* getGui() const { return gui; }
-  // Asks for the window to be written to a PNG file once the current frame is drawn.
+  ShaderGui* getGui() const { return gui.get(); }
+  // Asks for the window to be written to an image file once the current frame
+  // is drawn; several requests in one frame are all written.
   void requestScreenshot(std::string const& filename);
   // Frames drawn since init.
   long framesDrawn() const { return frameCount; }
 
+  // The shader files. loadShaderFile reads another file for one stage and
+  // rebuilds with it; on failure the stage keeps its file and program.
+  ShaderFile const& shaderFile(bool vertex) const { return vertex ? vertFile : fragFile; }
+  bool loadShaderFile(bool vertex, std::string const& path);
+  // Reads both files again and rebuilds (the reload command).
+  void reloadShaders();
+  // True while the latest build failed (the last good program still draws).
+  bool shaderBroken() const { return broken; }
+
+  // The macro string of a technique set at the panel's step count.
+  std::string macrosFor(unsigned set) const;
+  // The panel's technique set.
+  unsigned panelSet() const;
+  // Builds a program from the current shader files behind `macros`, with the
+  // uniforms set. Null, with the compile and link log in `log`, when it fails.
+  std::unique_ptr<ReliefProgram> buildProgram(std::string const& macros, std::string& log);
+  float polyThickness() const;
+
+  // Draws the sphere with `prog` (null: the current program) under the current
+  // projection and model-view: light position, textures, cull face, program,
+  // mesh; the scene's GPU time is measured around it when `timed`.
+  void drawSphere(ReliefProgram* prog, bool timed);
+  // Sets up `view` for a w x h target (viewport, clear, projection, model-view)
+  // and draws the sphere, without the light marker or the panel.
+  void drawViewInto(View const& view, int w, int h, ReliefProgram* prog);
+
+  // The medians of the recent frames' GPU and CPU times, as the panel shows them.
+  std::string costLine() const;
+  // "800x600 view, GL renderer NAME": what measured figures depend on.
+  std::string viewDescription() const;
+  // While a measurement runs the view shows the panel's set alone (no A/B).
+  void setMeasuring(bool on) { measuring = on; }
+
+  GpuTimer& gpuTimer() { return timer; }
+  JobRunner& jobs() { return runner; }
+  Compare& comparison() { return compare; }
+  // CPU time of recent frames in milliseconds, by frame number.
+  std::deque<std::pair<long, double> > const& cpuTimes() const { return cpuMs; }
+
   static _vec<4, float> const initialLightPos;
 
-  TemplateShader<GL_VERTEX_SHADER> vertShader;
-  TemplateShader<GL_FRAGMENT_SHADER> fragShader;
-  std::string fragSource;
-  ShaderProgram program;
-  ShaderGui* gui;
+  ShaderFile vertFile;
+  ShaderFile fragFile;
+  std::string fragSource;                  // the fragment shader file's text
+  std::unique_ptr<ReliefProgram> program;  // the last program that linked
+  std::unique_ptr<ShaderGui> gui;
   _vec<4, float> lightPos;
   Texture colorTexture;
   Texture bumpTexture;
@@ -54,17 +102,28 @@ public:
   Model3D mesh;
 
 private:
-  void buildSphere();
   void parseArguments();
-  void runStartupLines();
-  void takeScreenshot();
+  void takeScreenshots();
+  void reportBuildFailure(std::string const& what, std::string const& log);
+  void watchShaderFiles();
+  void rebuildCompareProgram();
+  void updateStatusLine();
+  void dragLight();
   static bool pressLandedOnPanel();
 
-  std::vector<std::string> execLines;  // --exec lines, run at the first frame
-  long frameLimit;                     // --frames: quit after this many frames (0: never)
+  long frameLimit;   // --frames: quit after this many frames (0: never)
   long frameCount;
-  std::string screenshotFile;          // pending screenshot, empty when none
-  bool pressOnPanel;                   // the held primary button went down on the panel
+  std::vector<std::string> screenshotFiles;  // pending screenshots
+  bool pressOnPanel;  // the held primary button went down on the panel
+  bool broken;        // the latest build failed
+  bool measuring;     // a measuring job runs
+  double lastWatch;   // when the shader files were last looked at
+  double lastStatus;  // when the panel's cost line was last refreshed
+  double frameStart;  // when this frame's update began
+  std::deque<std::pair<long, double> > cpuMs;
+  GpuTimer timer;
+  JobRunner runner;
+  Compare compare;
 };
 
 extern ShaderTestModule shaderTestModule;

@@ -14,7 +14,9 @@
 //   OFFSET_LIMITING_LIGHT  limit the light march's reach the same way
 //
 // ITERATIVE_STEPS arrives as a float literal (32.0 when none is given). Any set
-// of the macros may be defined. ITERATIVE_LERP needs the iterative march and
+// of the macros may be defined. The bench's fidelity meter adds OUTPUT_HIT: the
+// fragment then holds the texture coordinate finally used and the shadow factor
+// instead of a colour, to be compared with a traced reference. ITERATIVE_LERP needs the iterative march and
 // OFFSET_LIMITING_LIGHT the light march, so each brings its partner along.
 //
 // The relief: the polygon lies at the top of it (height 1 in the normal map's
@@ -130,5 +132,9 @@ void main()
     vec4 color = gl_FrontLightModelProduct.sceneColor + gl_FrontLightProduct[0].ambient * base;
     color += (gl_FrontLightProduct[0].diffuse * base * diffuse +
               gl_FrontLightProduct[0].specular * specular) * (facing * shadow);
+#ifdef OUTPUT_HIT
+    gl_FragColor = vec4(uv, shadow, 1.0);
+#else
     gl_FragColor = vec4(color.rgb, base.a);
+#endif
 }

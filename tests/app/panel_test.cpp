@@ -1,16 +1,15 @@
-// The technique panel driven through the menu system's input pass with real
-// mouse and keyboard handlers: its layout, the macro strings, the field rules,
-// and that building it calls nobody.
+// The technique panel driven through the menu system's input pass: clicks on
+// its checkboxes build the macro string in table order, its fields refuse what
+// is not a number and clamp the step count, and technique sets read and write
+// as "A+B" names.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "../menu/menuharness.h"
 #include "ShaderGui.h"
-#include "menu/menu.h"
-#include "system/display.h"
-#include "system/keyboard.h"
-#include "system/mouse.h"
+#include "Techniques.h"
 
 namespace {
 
@@ -29,168 +28,141 @@ struct RecordingScene : ShaderScene_Gui_Comm {
 
 std::string const steps32 = "#define ITERATIVE_STEPS\t32.0\n";
 
-class Panel : public ::testing::Test {
+class Panel : public MenuHarness {
 protected:
-  static constexpr int W = 800, H = 600;
-  static constexpr float unit = 12.0f;  // pixels per panel unit
-
+  Panel() {
+    W = 800;
+    H = 600;
+  }
   void SetUp() override {
-    disp.setImp(&dispImp);
-    mouse.setImp(&mouseImp);
-    kbd.setImp(&kbdImp);
-    dispImp.resize(W, H);
-    dispImp.update();
+    MenuHarness::SetUp();
     gui = new ShaderGui(&scene);
     scene.gui = gui;
-    ASSERT_TRUE(gui->init());
-    // The drawing pass sizes the root to the window; these tests draw nothing.
-    static_cast<pwn::MenuRoot*>(pwn::menuSys->getRoot())->refreshSize();
+    ASSERT_TRUE(gui->init());  // a new root, scaled 12 pixels a unit
+    root = pwn::menuSys->getRoot();
+    unit = 12.0f;
+    static_cast<pwn::MenuRoot*>(root)->refreshSize();
   }
   void TearDown() override {
     delete gui;
-    disp.setImp(nullptr);
-    mouse.setImp(nullptr);
-    kbd.setImp(nullptr);
+    MenuHarness::TearDown();
   }
 
-  // One frame with the pointer at panel point (x, y) and the primary button as given.
-  void frame(float x, float y, bool down) {
-    mouseImp.setCursorPos(static_cast<int>(x * unit), static_cast<int>(y * unit));
-    mouseImp.setButtonPress(PMouseHandler::PRIMARY, down);
-    dispImp.update();
-    mouseImp.update();
-    kbdImp.preUpdate();
-    pwn::menuSys->getInput();
-    kbdImp.postUpdate();
-  }
-  void click(float x, float y) {
-    frame(x, y, true);
-    frame(x, y, false);
-  }
+  void clickOn(pwn::Object* o) { click(o->getPos().x + 0.5f, o->getPos().y + 0.5f); }
   // Clicks a field, replaces its text by typing and ends the edit with RETURN.
   void enter(pwn::TextField* field, std::string const& text) {
-    pwn::Vec2 const p = field->getPos();
-    click(p.x + 0.5f, p.y + 0.5f);
-    for (size_t i = 0; i < field->getText().size(); ++i) press(Key::BACKSPACE);
-    for (char c : text) {
-      bool const upper = c >= 'A' && c <= 'Z';
-      if (upper) kbdImp.keyDown(Key::LSHIFT);
-      press(upper ? c - 'A' + 'a' : c);
-      if (upper) kbdImp.keyUp(Key::LSHIFT);
-    }
-    press(Key::RETURN);
-    frame(30.0f, 40.0f, false);  // the queued keys are handled in this frame
-  }
-  void press(int k) {
-    kbdImp.keyDown(static_cast<Key::Key_t>(k));
-    kbdImp.keyUp(static_cast<Key::Key_t>(k));
-  }
-  void clickTechnique(int i) {
-    pwn::Vec2 const p = gui->checkboxes[static_cast<size_t>(i)]->getPos();
-    click(p.x + 0.5f, p.y + 0.5f);
+    clickOn(field);
+    for (size_t i = 0; i < field->getText().size(); ++i) type({Key::BACKSPACE});
+    for (char c : text) type({c});
+    type({Key::RETURN});
+    frame(30.0f, 40.0f);  // the queued keys are handled in this frame
   }
 
-  Display dispImp;
-  MouseHandler mouseImp;
-  KeyboardHandler kbdImp;
   RecordingScene scene;
   ShaderGui* gui = nullptr;
 };
 
-TEST_F(Panel, BuildingLaysOutTheWidgetsAndCallsNobody) {
-  EXPECT_TRUE(scene.rebuilds.empty());
-  EXPECT_EQ(scene.resets + scene.refreshes, 0);
-  EXPECT_EQ(gui->macroString(), "");
-
-  ASSERT_EQ(gui->checkboxes.size(), 6u);
-  float const ys[6] = {1.0f, 2.1f, 3.2f, 4.3f, 5.4f, 6.5f};
-  for (int i = 0; i < 6; ++i) {
-    pwn::Checkbox* box = gui->checkboxes[static_cast<size_t>(i)].get();
-    EXPECT_EQ(box->getText(), ShaderGui::preprocNames[i]);
-    EXPECT_FALSE(box->isChecked());
-    EXPECT_NEAR(box->getPos().x, 1.0f, 1e-6f);
-    EXPECT_NEAR(box->getPos().y, ys[i], 1e-5f);
-  }
-  EXPECT_EQ(gui->iterationStepsField->getText(), "32");
-  EXPECT_EQ(gui->polyDepthField->getText(), "0.5");
-  EXPECT_EQ(gui->bumpScaleField->getText(), "100");
-  EXPECT_NEAR(gui->iterationStepsField->getPos().y, 9.8f, 1e-5f);
-  EXPECT_NEAR(gui->polyDepthField->getPos().y, 13.0f, 1e-5f);
-  EXPECT_NEAR(gui->bumpScaleField->getPos().y, 16.2f, 1e-5f);
-  EXPECT_EQ(gui->bumpScaleField->getSize(), pwn::Vec2(10.0f, 1.0f));
-  EXPECT_EQ(gui->colorTex->getPos(), pwn::Vec2(2.0f, gui->bumpTex->getPos().y));
-  EXPECT_NEAR(gui->bumpTex->getPos().x, 9.6f, 1e-5f);
-  EXPECT_NEAR(gui->bumpTex->getPos().y, 18.3f, 1e-5f);
-  EXPECT_EQ(gui->colorTex->getSize(), pwn::Vec2(4.0f, 4.0f));
-}
-
 TEST_F(Panel, ClickedTechniquesBuildTheMacroStringInTableOrder) {
-  clickTechnique(0);
+  EXPECT_TRUE(scene.rebuilds.empty());  // building the panel calls nobody
+  ASSERT_EQ(gui->checkboxes.size(), static_cast<size_t>(Techniques::count));
+  for (int i = 0; i < Techniques::count; ++i)
+    EXPECT_EQ(gui->checkboxes[static_cast<size_t>(i)]->getText(), Techniques::table[i].label);
+
+  clickOn(gui->checkboxes[0].get());
   ASSERT_EQ(scene.rebuilds.size(), 1u);
   EXPECT_EQ(scene.rebuilds.back(), "#define PARALLAX\n" + steps32);
-  EXPECT_TRUE(gui->checkboxes[0]->isChecked());
-
-  clickTechnique(0);  // a second click: a second rebuild, ending with the technique off
-  ASSERT_EQ(scene.rebuilds.size(), 2u);
+  clickOn(gui->checkboxes[0].get());  // a second click: the technique off again
   EXPECT_EQ(scene.rebuilds.back(), steps32);
 
-  clickTechnique(2);
-  clickTechnique(0);
-  EXPECT_EQ(scene.rebuilds.back(), "#define PARALLAX\n#define ITERATIVE\n" + steps32);
-  clickTechnique(5);
-  clickTechnique(4);
+  for (int i : {5, 2, 4, 0}) clickOn(gui->checkboxes[static_cast<size_t>(i)].get());
   EXPECT_EQ(scene.rebuilds.back(),
-            "#define PARALLAX\n#define ITERATIVE\n#define SHADOW_TRACE\n"
-            "#define OFFSET_LIMITING_LIGHT\n" + steps32);
+            "#define PARALLAX\n#define ITERATIVE\n#define SHADOW_TRACE\n#define OFFSET_LIMITING_LIGHT\n" + steps32);
   EXPECT_EQ(gui->techniqueFlags, 1 | 4 | 16 | 32);
+
+  // Setting a whole set rebuilds once and leaves the boxes showing it.
+  size_t const before = scene.rebuilds.size();
+  gui->setTechniques(Techniques::Iterative | Techniques::IterativeLerp);
+  EXPECT_EQ(scene.rebuilds.size(), before + 1);
+  EXPECT_EQ(scene.rebuilds.back(), "#define ITERATIVE\n#define ITERATIVE_LERP\n" + steps32);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(gui->checkboxes[static_cast<size_t>(i)]->isChecked(), i == 2 || i == 3);
 }
 
-TEST_F(Panel, IterationFieldTakesALeadingPositiveCount) {
-  enter(gui->iterationStepsField.get(), "12abc");
-  ASSERT_EQ(scene.rebuilds.size(), 1u);
-  EXPECT_EQ(scene.rebuilds.back(), "#define ITERATIVE_STEPS\t12.0\n");
-  EXPECT_EQ(gui->iterativeSteps, 12);
-
-  for (char const* rejected : {"0", "-5", "abc"}) {
-    enter(gui->iterationStepsField.get(), rejected);
-    EXPECT_EQ(gui->iterativeSteps, 12) << rejected;
-    EXPECT_EQ(gui->iterationStepsField->getText(), rejected);  // the text stays
-  }
-  EXPECT_EQ(scene.rebuilds.size(), 1u);
-  EXPECT_EQ(scene.resets + scene.refreshes, 0);
-}
-
-TEST_F(Panel, DepthAndScaleFieldsResetUniformsOrRegenerate) {
+TEST_F(Panel, FieldsTakeFiniteNumbersAndShowTheValueInUse) {
+  struct Case {
+    pwn::TextField* field;
+    char const* typed;
+    char const* shown;  // the field's text afterwards
+    int rebuilds, resets, refreshes;
+  } const cases[] = {
+      {gui->iterationStepsField.get(), "16", "16", 1, 0, 0},
+      {gui->iterationStepsField.get(), "abc", "16", 0, 0, 0},
+      {gui->iterationStepsField.get(), "12abc", "16", 0, 0, 0},
+      {gui->iterationStepsField.get(), "99999999999", "1024", 1, 0, 0},
+      {gui->iterationStepsField.get(), "0", "1", 1, 0, 0},
+      {gui->polyDepthField.get(), "0.25", "0.25", 0, 1, 0},
+      {gui->polyDepthField.get(), "abc", "0.25", 0, 0, 0},
+      {gui->polyDepthField.get(), "nan", "0.25", 0, 0, 0},
+      {gui->bumpScaleField.get(), "inf", "100", 0, 0, 0},
+      {gui->bumpScaleField.get(), "50", "50", 0, 0, 1},
+  };
   testing::internal::CaptureStdout();
-  enter(gui->polyDepthField.get(), "0.25");
-  enter(gui->polyDepthField.get(), "abc");
-  enter(gui->bumpScaleField.get(), "50");
+  for (Case const& c : cases) {
+    RecordingScene const before = scene;
+    enter(c.field, c.typed);
+    EXPECT_EQ(c.field->getText(), c.shown) << c.typed;
+    EXPECT_EQ(scene.rebuilds.size() - before.rebuilds.size(), static_cast<size_t>(c.rebuilds)) << c.typed;
+    EXPECT_EQ(scene.resets - before.resets, c.resets) << c.typed;
+    EXPECT_EQ(scene.refreshes - before.refreshes, c.refreshes) << c.typed;
+  }
   std::string const out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out, " polyThickness = 0.25\n polyThickness = 0\n bumpHeight = 50\n");
-  EXPECT_EQ(scene.resets, 2);
-  EXPECT_EQ(scene.refreshes, 1);
-  EXPECT_TRUE(scene.rebuilds.empty());
-  EXPECT_FLOAT_EQ(gui->polyThickness, 0.0f);
+  EXPECT_NE(out.find("\"abc\" is not a whole number; keeping 16"), std::string::npos) << out;
+  EXPECT_NE(out.find("outside 1 to 1024; using 1024"), std::string::npos) << out;
+  EXPECT_EQ(gui->iterativeSteps, 1);
+  EXPECT_FLOAT_EQ(gui->polyThickness, 0.25f);
   EXPECT_FLOAT_EQ(gui->bumpHeight, 50.0f);
 }
 
-TEST_F(Panel, DestroyEmptiesThePanelAndCanBuildAgain) {
-  clickTechnique(1);
+TEST_F(Panel, DestroyEmptiesThePanelAndItCanBuildAgain) {
+  clickOn(gui->checkboxes[1].get());
   gui->destroy();
   EXPECT_TRUE(gui->checkboxes.empty());
   EXPECT_FALSE(gui->hasTextureDisplays());
   EXPECT_EQ(gui->techniqueFlags, 0);
   ASSERT_TRUE(gui->init());
-  EXPECT_EQ(gui->checkboxes.size(), 6u);
+  EXPECT_EQ(gui->checkboxes.size(), static_cast<size_t>(Techniques::count));
 }
 
-TEST(PanelNames, TechniquesAreFoundByMacroOrLabel) {
-  EXPECT_EQ(ShaderGui::findTechnique("PARALLAX"), 0);
-  EXPECT_EQ(ShaderGui::findTechnique("offset_limiting_eye"), 1);
-  EXPECT_EQ(ShaderGui::findTechnique("\"Iterative LERP\""), 3);
-  EXPECT_EQ(ShaderGui::findTechnique("OffsetLimitLight"), 5);
-  EXPECT_EQ(ShaderGui::findTechnique("relief"), -1);
-  EXPECT_EQ(ShaderGui::findTechnique(""), -1);
+TEST(TechniqueSets, NamesReadBackAndBadPartsAreRefused) {
+  struct Case {
+    char const* text;
+    bool ok;
+    unsigned set;
+    char const* name;
+  } const cases[] = {
+      {"none", true, 0u, "none"},
+      {"PARALLAX", true, Techniques::Parallax, "PARALLAX"},
+      {"ITERATIVE_LERP+iterative", true, Techniques::Iterative | Techniques::IterativeLerp,
+       "ITERATIVE+ITERATIVE_LERP"},
+      {"Offset Limit Light+Shadow Trace", true, Techniques::ShadowTrace | Techniques::OffsetLimitLight,
+       "SHADOW_TRACE+OFFSET_LIMITING_LIGHT"},
+      {"PARALLAX+relief", false, 0u, ""},
+      {"", false, 0u, ""},
+      {"+", false, 0u, ""},
+  };
+  for (Case const& c : cases) {
+    unsigned set = 12345;
+    std::string error;
+    EXPECT_EQ(Techniques::parse(c.text, set, error), c.ok) << c.text;
+    if (!c.ok) {
+      EXPECT_EQ(set, 12345u) << c.text;
+      EXPECT_FALSE(error.empty()) << c.text;
+      continue;
+    }
+    EXPECT_EQ(set, c.set) << c.text;
+    EXPECT_EQ(Techniques::name(set), c.name);
+  }
+  EXPECT_EQ(Techniques::name(Techniques::allSix),
+            "PARALLAX+OFFSET_LIMITING_EYE+ITERATIVE+ITERATIVE_LERP+SHADOW_TRACE+OFFSET_LIMITING_LIGHT");
 }
 
 TEST(PanelDeath, TextureDisplaysMustExistBeforeTheyAreSet) {

@@ -18,25 +18,18 @@
 #include "BumpMap.h"
 #include "Model3D.h"
 #include "base/texture.h"
+#include "ReliefProgram.h"
+#include "Sphere.h"
+#include "Techniques.h"
 #include "glscene.h"
-#include "shader/shader.h"
 
 namespace {
 
 using Frame = std::vector<unsigned char>;
 
-char const* const techniques[6] = {"PARALLAX",     "OFFSET_LIMITING_EYE", "ITERATIVE",
-                                   "ITERATIVE_LERP", "SHADOW_TRACE",      "OFFSET_LIMITING_LIGHT"};
 enum { Parallax = 1, LimitEye = 2, Iterative = 4, IterativeLerp = 8, ShadowTrace = 16, LimitLight = 32 };
 
-// The panel's macro string: one define per chosen technique in table order,
-// then the step count as a float literal after a tab.
-std::string macroString(int flags, int steps) {
-  std::string s;
-  for (int i = 0; i < 6; ++i)
-    if (flags & (1 << i)) s += std::string("#define ") + techniques[i] + "\n";
-  return s + "#define ITERATIVE_STEPS\t" + std::to_string(steps) + ".0\n";
-}
+std::string macroString(int flags, int steps) { return Techniques::macroString(static_cast<unsigned>(flags), steps); }
 
 std::string readFile(std::string const& path) {
   std::ifstream in(path, std::ios::binary);
@@ -45,44 +38,14 @@ std::string readFile(std::string const& path) {
   return text.str();
 }
 
-std::string const vertPath = RB_DATA_DIR "/shaders/basic bumpmap.vert";
-std::string const fragPath = RB_DATA_DIR "/shaders/iterative parallax.frag";
+ReliefProgram::Source const vertSource{"basic bumpmap.vert", readFile(RB_DATA_DIR "/shaders/basic bumpmap.vert")};
+ReliefProgram::Source const fragSource{"iterative parallax.frag",
+                                       readFile(RB_DATA_DIR "/shaders/iterative parallax.frag")};
 
-GLint statusOf(GLhandleARB h, GLenum what) {
-  GLint v = 0;
-  glGetObjectParameterivARB(h, what, &v);
-  return v;
-}
-
-std::string logOf(GLhandleARB h) {
-  char log[4096] = {0};
-  glGetInfoLogARB(h, sizeof log, nullptr, log);
-  return log;
-}
-
-// The bench's program: the vertex shader from its file, the fragment shader
-// from the macro string followed by its file's text.
-struct ReliefProgram {
-  explicit ReliefProgram(std::string const& macros) {
-    vert.createFromSource(vertPath.c_str(), GL_VERTEX_SHADER, nullptr);
-    frag.create(GL_FRAGMENT_SHADER);
-    std::string const source = macros + readFile(fragPath);
-    frag.setSource(source.c_str());
-    frag.compile();
-    program.create();
-    program.attach(frag);
-    program.attach(vert);
-    linked = program.link();
-  }
-  ~ReliefProgram() {
-    vert.destroy();
-    frag.destroy();
-    program.destroy();
-  }
-  TemplateShader<GL_VERTEX_SHADER> vert;
-  TemplateShader<GL_FRAGMENT_SHADER> frag;
-  ShaderProgram program;
-  bool linked = false;
+// The bench's program behind a macro string.
+struct BenchProgram : ReliefProgram {
+  explicit BenchProgram(std::string const& macros) { linked = build(vertSource, fragSource, macros); }
+  bool linked;
 };
 
 // A square of side 2 in the z = 0 plane, counter-clockwise from +z, showing
@@ -105,7 +68,7 @@ struct View {
   GLfloat light[4];  // world space
 };
 
-Frame draw(ReliefProgram& p, Texture const& color, Texture const& normal, Model3D const& mesh, View const& v,
+Frame draw(BenchProgram& p, Texture const& color, Texture const& normal, Model3D const& mesh, View const& v,
            GLTestContext& ctx) {
   glViewport(0, 0, ctx.width(), ctx.height());
   glClearColor(0, 0, 0, 0);
@@ -121,10 +84,8 @@ Frame draw(ReliefProgram& p, Texture const& color, Texture const& normal, Model3
   glLightfv(GL_LIGHT0, GL_POSITION, v.light);  // under the camera: eye space
   color.bind(0);
   normal.bind(1);
-  p.program.setUniform1i("colorMap", 0);
-  p.program.setUniform1i("normalMap", 1);
-  p.program.setUniform1f("polyThickness", 0.5f);
-  p.program.use();
+  p.setUniforms(0.5f);
+  p.use();
   mesh.render();
   ShaderProgram::useNone();
   Texture::unbindAll();
@@ -177,29 +138,46 @@ protected:
 TEST_F(ReliefShaders, EveryTechniqueCombinationCompilesAndLinks) {
   // Without any macro (the bench's first build) and with all 64 technique sets
   // at the extreme and the default step counts.
-  {
-    ReliefProgram p("");
-    EXPECT_EQ(statusOf(p.frag.handle, GL_OBJECT_COMPILE_STATUS_ARB), 1) << logOf(p.frag.handle);
-    EXPECT_TRUE(p.linked) << logOf(p.program.handle);
-  }
-  ReliefProgram base("");
+  BenchProgram first("");
+  EXPECT_TRUE(first.linked) << first.log();
   for (int steps : {1, 32, 256})
     for (int flags = 0; flags < 64; ++flags) {
-      TemplateShader<GL_FRAGMENT_SHADER> frag;
-      frag.create(GL_FRAGMENT_SHADER);
-      std::string const source = macroString(flags, steps) + readFile(fragPath);
-      frag.setSource(source.c_str());
-      frag.compile();
-      ASSERT_EQ(statusOf(frag.handle, GL_OBJECT_COMPILE_STATUS_ARB), 1)
-          << macroString(flags, steps) << logOf(frag.handle);
-      ShaderProgram program;
-      program.create();
-      program.attach(frag);
-      program.attach(base.vert);
-      ASSERT_TRUE(program.link()) << macroString(flags, steps) << logOf(program.handle);
-      frag.destroy();
-      program.destroy();
+      BenchProgram p(macroString(flags, steps));
+      ASSERT_TRUE(p.linked) << macroString(flags, steps) << p.log();
     }
+}
+
+TEST_F(ReliefShaders, TheSphereShowsNoStepAtItsTextureSeam) {
+  // A white, flat-relief sphere seen head-on at longitude 0, where the seam
+  // runs down the middle of the picture, lit from the camera: along the
+  // equator the brightness changes no faster at the seam than beside it.
+  Model3D sphereMesh;
+  buildBenchSphere(sphereMesh);
+  Texture white, flat;
+  std::vector<unsigned char> const rgb(8 * 8 * 3, 255);
+  ASSERT_TRUE(white.build2DMipmaps(8, 8, GL_RGB, GL_UNSIGNED_BYTE, rgb.data(), 0, 0));
+  BumpMap::gen(white, flat, 100.0f);
+  BenchProgram p(macroString(0, 32));
+  View const v = {{12.0, 0.0, 0.0}, {0, 0, 1}, {12.0f, 0.0f, 0.0f, 1.0f}};
+  Frame const f = draw(p, white, flat, sphereMesh, v, *ctx);
+  keep(f, "seam", *ctx);
+  // Rows a quarter from the top and the bottom, where the light falls off:
+  // the brightness bends no more sharply at the seam (the middle column) than
+  // beside it.
+  int const w = ctx->width();
+  int sharpestInside = 0, sharpestAtSeam = 0;
+  for (int y : {ctx->height() / 4, 3 * ctx->height() / 4}) {
+    auto lum = [&](int x) { return f[4 * static_cast<size_t>(y * w + x)] + f[4 * static_cast<size_t>(y * w + x) + 1]; };
+    EXPECT_GT(lum(w / 2), 60) << "the sphere is lit";
+    for (int x = 3 * w / 8; x < 5 * w / 8; ++x) {
+      int const bend = std::abs(lum(x + 1) - 2 * lum(x) + lum(x - 1));
+      int& sharpest = std::abs(x - w / 2) <= 2 ? sharpestAtSeam : sharpestInside;
+      sharpest = std::max(sharpest, bend);
+    }
+  }
+  EXPECT_LE(sharpestAtSeam, sharpestInside + 2);
+  white.unload();
+  flat.unload();
 }
 
 TEST_F(ReliefShaders, EachTechniqueChangesThePicture) {
@@ -207,7 +185,7 @@ TEST_F(ReliefShaders, EachTechniqueChangesThePicture) {
   // where relief shows most.
   Model3D const mesh = square(0.5f);
   View const v = {{0.0, -1.5, 0.9}, {0, 0, 1}, {0.5f, 2.0f, 1.4f, 1.0f}};
-  ReliefProgram plainProgram(macroString(0, 32));
+  BenchProgram plainProgram(macroString(0, 32));
   ASSERT_TRUE(plainProgram.linked);
   Frame const plain = draw(plainProgram, color, normal, mesh, v, *ctx);
   keep(plain, "plain", *ctx);
@@ -229,13 +207,13 @@ TEST_F(ReliefShaders, EachTechniqueChangesThePicture) {
       {ShadowTrace | LimitLight, ShadowTrace, "shadow-limited"},
   };
   for (Case const& c : cases) {
-    ReliefProgram p(macroString(c.flags, 32));
+    BenchProgram p(macroString(c.flags, 32));
     ASSERT_TRUE(p.linked) << c.name;
     Frame const f = draw(p, color, normal, mesh, v, *ctx);
     keep(f, c.name, *ctx);
     Frame against = plain;
     if (c.against) {
-      ReliefProgram q(macroString(c.against, 32));
+      BenchProgram q(macroString(c.against, 32));
       against = draw(q, color, normal, mesh, v, *ctx);
     }
     EXPECT_GT(changed(f, against), 0.01) << c.name;
@@ -245,7 +223,7 @@ TEST_F(ReliefShaders, EachTechniqueChangesThePicture) {
     }
   }
   // The step count reaches the search: one step and 64 steps differ.
-  ReliefProgram coarse(macroString(Iterative, 1)), fine(macroString(Iterative, 64));
+  BenchProgram coarse(macroString(Iterative, 1)), fine(macroString(Iterative, 64));
   EXPECT_GT(changed(draw(coarse, color, normal, mesh, v, *ctx), draw(fine, color, normal, mesh, v, *ctx)), 0.01);
 }
 
@@ -262,7 +240,7 @@ TEST_F(ReliefShaders, NormalMapSlopesFaceTheLightOnTheirSide) {
   ASSERT_TRUE(saw.build2DMipmaps(16, 16, GL_RGB, GL_UNSIGNED_BYTE, rgb.data(), 0, 0));
   BumpMap::gen(saw, sawNormal, 10.0f);
   Model3D const mesh = square(2.0f);
-  ReliefProgram p(macroString(0, 32));
+  BenchProgram p(macroString(0, 32));
   View const fromLeft = {{0.0, 0.0, 3.0}, {0, 1, 0}, {-3.0f, 0.0f, 1.0f, 1.0f}};
   View const fromRight = {{0.0, 0.0, 3.0}, {0, 1, 0}, {3.0f, 0.0f, 1.0f, 1.0f}};
   Frame const left = draw(p, color, sawNormal, mesh, fromLeft, *ctx);

@@ -180,6 +180,7 @@ TEST_F(ConsoleKeys, SettingsCommandAndOpeningAnimationChoice) {
   setInfo({"Console", "droptype", "-1"});
   setInfo({"Console", "idlevis", "1"});
   setInfo({"Console", "colour", "7"});  // unknown: nothing changes
+  EXPECT_EQ(setInfo({"Console", "width", "8x"}).rfind("width: \"8x\" is not a finite number; the value stays as it was\n", 0), 0u);
   EXPECT_EQ(console->getDropType(), -1);
   EXPECT_TRUE(console->isIdleVisible());
   EXPECT_EQ(console->getWidth(), 80);

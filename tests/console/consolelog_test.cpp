@@ -1,9 +1,11 @@
-// The log file: the "log" command switches logging on and off and renames the
-// file; what the console prints meanwhile lands in the file.
+// The log file: the "log" command switches logging on and off, renames the
+// file and reports where logging stands; sessions are appended after a marker.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -11,11 +13,12 @@
 #include "keyfixture.h"
 
 namespace {
+// The file's text, with the time in session markers replaced by "T".
 std::string readFile(char const* path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
-  return s.str();
+  return std::regex_replace(s.str(), std::regex("opened [0-9-]+ [0-9:]+ ===="), "opened T ====");
 }
 
 // Runs the test in a fresh temporary folder, where console.txt is written.
@@ -44,41 +47,58 @@ protected:
 };
 }  // namespace
 
-TEST_F(ConsoleLog, LogTwiceKeepsEverythingBetweenIncludingTheSecondEcho) {
-  type("log", true);
+// Each session is appended after a line that marks it; "log" says where
+// logging stands after each switch.
+TEST_F(ConsoleLog, SessionsAppendAfterAMarkerLine) {
+  { std::ofstream("console.txt") << "earlier run\n"; }
+  EXPECT_EQ(type("log", true), "]log\nlogging is on, to console.txt\n");
   EXPECT_TRUE(consoleLogger.isEnabled());
   testing::internal::CaptureStdout();
-  console->addString("between\n");
+  console->addString("between");  // no line end
   testing::internal::GetCapturedStdout();
-  type("log", true);
+  EXPECT_EQ(type("log", true), "]log\nlogging is off; the log file is console.txt\n");
   EXPECT_FALSE(consoleLogger.isEnabled());
-  EXPECT_EQ(readFile("console.txt"), "between\n]log\n");
-
-  // Switching on again starts the file afresh.
   type("log", true);
   type("log", true);
-  EXPECT_EQ(readFile("console.txt"), "]log\n");
+  std::string const session = "==== console log opened T ====\nlogging is on, to console.txt\n";
+  EXPECT_EQ(readFile("console.txt"), "earlier run\n\n" + session + "between]log\n\n" + session + "]log\n");
 }
 
 TEST_F(ConsoleLog, NamingAFileWhileLoggingSwitchesOff) {
   type("log", true);
   std::string out = type("log other.txt", true);
-  EXPECT_EQ(out, "]log other.txt\nchanging console filename to other.txt\n");
+  EXPECT_EQ(out, "]log other.txt\nchanging console filename to other.txt\nlogging is off; the log file is other.txt\n");
   EXPECT_FALSE(consoleLogger.isEnabled());
-  EXPECT_EQ(readFile("console.txt"), "]log other.txt\nchanging console filename to other.txt\n");
+  EXPECT_EQ(readFile("console.txt"), "==== console log opened T ====\nlogging is on, to console.txt\n"
+                                     "]log other.txt\nchanging console filename to other.txt\n");
   EXPECT_EQ(consoleFilename, "other.txt");
 
   type("log", true);
   EXPECT_TRUE(consoleLogger.isEnabled());
   type("echo hello", true);
   type("log", true);
-  EXPECT_EQ(readFile("other.txt"), "]echo hello\nhello\n]log\n");
+  EXPECT_EQ(readFile("other.txt"), "==== console log opened T ====\nlogging is on, to other.txt\n]echo hello\nhello\n]log\n");
 }
 
-TEST_F(ConsoleLog, UnwritableFileLeavesLoggingOff) {
-  type("log /nonexistent-folder/x.txt", true);
-  EXPECT_FALSE(consoleLogger.isEnabled());
-  EXPECT_EQ(consoleLogger.file, nullptr);
+// A name that cannot be a log file gets the reason, and changes nothing: no
+// file, logging off, the old name kept. Nothing waits on a FIFO.
+TEST_F(ConsoleLog, AFileThatCannotBeOpenedChangesNothing) {
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  ASSERT_EQ(mkdir("sub", 0700), 0);
+  struct {
+    char const *name, *reason;
+  } const cases[] = {{"/nonexistent-folder/x.txt", "No such file or directory"},
+                     {"sub", "is a directory, not a regular file"},
+                     {"pipe", "is a FIFO, not a regular file"}};
+  for (auto const& c : cases) {
+    std::string const line = std::string("log ") + c.name;
+    EXPECT_EQ(type(line, true), "]" + line + "\nlog: cannot open " + c.name + ": " + c.reason + "; logging stays off\n");
+    EXPECT_FALSE(consoleLogger.isEnabled());
+    EXPECT_EQ(consoleLogger.file, nullptr);
+    EXPECT_EQ(consoleFilename, "console.txt");
+  }
+  rmdir("sub");
+  std::remove("pipe");
   // The console works on.
   EXPECT_EQ(type("echo still here", true), "]echo still here\nstill here\n");
 }

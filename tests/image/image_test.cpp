@@ -1,7 +1,8 @@
 // Tests of the Image record (layout, copies, flip, resample, pixel address),
-// FileBuffer and the ImageSystem loader chain.
+// opening regular files only, FileBuffer and the ImageSystem loader chain.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -14,6 +15,7 @@
 #include "base/image.h"
 #include "base/imageloaders.h"
 #include "base/imagesystem.h"
+#include "base/regularfile.h"
 #include "testutil.h"
 
 using namespace testing::internal;
@@ -141,9 +143,52 @@ TEST(ImageDeathTest, BrokenPreconditionsStopWithTheirAssertion) {
   twelve.unload();
 }
 
+// Only regular files open, for reading or appending; anything else is refused
+// with a line that names it, and nothing waits for a FIFO's other end.
+TEST(RegularFile, OnlyRegularFilesOpen) {
+  std::string const plain = writeScratch("plain.txt", std::string("abc")), fifo = scratchDir() + "/pipe",
+                    missing = scratchDir() + "/missing.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct {
+    std::string path, error;
+  } const cases[] = {
+      {plain, ""},
+      {fifo, fifo + ": is a FIFO, not a regular file"},
+      {scratchDir(), scratchDir() + ": is a directory, not a regular file"},
+      {"/dev/null", "/dev/null: is a character device, not a regular file"},
+      {missing, missing + ": No such file or directory"},
+      {"", "no file name given"},
+  };
+  for (auto const& c : cases) {
+    std::string error;
+    FILE* f = openRegularFile(c.path.c_str(), error);
+    EXPECT_EQ(error, c.error) << c.path;
+    EXPECT_EQ(f != nullptr, c.error.empty()) << c.path;
+    if (f) {
+      char got[4] = {0};
+      EXPECT_EQ(std::fread(got, 1, 3, f), 3u);
+      EXPECT_STREQ(got, "abc");
+      std::fclose(f);
+    }
+    if (c.path == missing) continue;  // appending creates it
+    error.clear();
+    f = openRegularFileForAppend(c.path.c_str(), error);
+    EXPECT_EQ(error, c.error) << c.path;
+    if (f) std::fclose(f);
+  }
+  for (char const* text : {"d", "e"}) {
+    std::string error;
+    FILE* f = openRegularFileForAppend(missing.c_str(), error);
+    ASSERT_NE(f, nullptr) << error;
+    std::fputs(text, f);
+    std::fclose(f);
+  }
+  EXPECT_EQ(readWhole(missing), (Bytes{'d', 'e'}));
+}
+
 // Whole files, zero-terminated after the last byte (embedded zeros kept);
-// empty files load, missing files and folders fail without a message.
-TEST(FileBuffer, LoadsReplaceAndFailQuietly) {
+// empty files load, missing files and folders fail with a line naming them.
+TEST(FileBuffer, LoadsReplaceAndFailWithAReason) {
   FileBuffer fb(writeScratch("text.txt", std::string("hello\nworld")).c_str());
   ASSERT_NE(fb.data, nullptr);
   EXPECT_EQ(fb.size, 11);
@@ -157,12 +202,13 @@ TEST(FileBuffer, LoadsReplaceAndFailQuietly) {
   EXPECT_EQ(fb.size, 0);
   EXPECT_EQ(fb.data[0], 0);
 
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_FALSE(fb.load((scratchDir() + "/does-not-exist").c_str()));
   EXPECT_EQ(fb.data, nullptr);
   EXPECT_FALSE(fb.load(scratchDir().c_str()));
   EXPECT_EQ(fb.data, nullptr);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), scratchDir() + "/does-not-exist: No such file or directory\n" + scratchDir() +
+                                     ": is a directory, not a regular file\n");
   fb.unload();
   EXPECT_EQ(fb.size, 0);
 }
@@ -228,7 +274,8 @@ TEST(ImageSystem, AKnownExtensionThatFailsReportsBothLines) {
 
 // Each hand-written loader answers only to its extension (in any case) and
 // reports a refused or missing file in its own way: BMP on standard error,
-// TGA on standard output, PPM not at all. "@" stands for the file's path.
+// TGA on standard output, PPM only a file it cannot open (on standard error).
+// "@" stands for the file's path.
 TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
   struct {
     ImageLoader& loader;
@@ -237,11 +284,12 @@ TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
   } cases[] = {
       {imageLoadBMP, "bmp", "bmptestsuite/valid/24bpp-1x1.bmp", "bmptestsuite/valid/8bpp-1x1.bmp",
        "ImageLoadBMP failed to load file @: got bad bitsPerPixel:8\n",
-       "ImageLoadBMP failed to load file @: failed to load file @\n", false},
+       "ImageLoadBMP failed to load file @: @: No such file or directory\n", false},
       {imageLoadTGA, "tga", "image-rs/tga/testsuite/utc24.tga", "image-rs/tga/testsuite/ctc24.tga",
        "ImageLoadTGA @ failed: this TGA file just happens to be RLE, which I dont support yet\n",
-       "ImageLoadTGA @ failed: unable to open file\n", true},
-      {imageLoadPPM, "ppm", "pillow/ppm/hopper_8bit_plain.ppm", "libtiff/rgb-3c-8b.ppm", "", "", false},
+       "ImageLoadTGA @ failed: @: No such file or directory\n", true},
+      {imageLoadPPM, "ppm", "pillow/ppm/hopper_8bit_plain.ppm", "libtiff/rgb-3c-8b.ppm", "",
+       "ImageLoadPPM: @: No such file or directory\n", false},
   };
   auto at = [](std::string line, std::string const& path) {
     for (size_t i; (i = line.find('@')) != std::string::npos;) line.replace(i, 1, path);
@@ -262,6 +310,26 @@ TEST(HandWrittenLoaders, ReportFailuresOnTheirOwnStream) {
       EXPECT_EQ(c.toStdout ? out : err, at(line, path));
       EXPECT_EQ(c.toStdout ? err : out, "");
     }
+  }
+}
+
+// A FIFO in place of a picture or a text file is refused at once with a line
+// naming it, whatever the extension, instead of waiting for a writer forever
+// (the child's alarm turns a hang into a failure).
+TEST(ImageSystem, AFifoIsRefusedWithoutWaiting) {
+  ImageSystem::init();
+  for (char const* ext : {"png", "jpg", "jpeg", "tif", "tiff", "bmp", "tga", "ppm", "txt"}) {
+    std::string const path = scratchDir() + "/fifo." + ext;
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    ChildRun run = inChild(
+        [&] {
+          if (std::strcmp(ext, "txt") == 0) return FileBuffer().load(path.c_str()) ? 1 : 0;
+          Image* img = ImageSystem::load(path.c_str());
+          return img ? 1 : 0;
+        },
+        5);
+    EXPECT_EQ(run.status, 0) << ext << ": " << run.output;
+    EXPECT_NE(run.output.find(path + ": is a FIFO, not a regular file"), std::string::npos) << run.output;
   }
 }
 

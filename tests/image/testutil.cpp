@@ -1,12 +1,16 @@
 // Helpers shared by the image tests.
 #include "testutil.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 
@@ -144,6 +148,24 @@ bool readReferencePnm(std::string const& path, Reference& out) {
   for (unsigned char const* p = b.data() + start; n--; p += channels)
     out.rgb.insert(out.rgb.end(), {p[0], p[channels / 2], p[channels - 1]});
   return true;
+}
+
+ChildRun inChild(std::function<int()> const& body, unsigned seconds) {
+  std::string log = scratchDir() + "/child.log";
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (!std::freopen(log.c_str(), "w", stdout) || dup2(fileno(stdout), 2) < 0) _exit(125);
+    alarm(seconds);
+    int rc = body();
+    std::fflush(nullptr);
+    std::cout.flush();
+    _exit(rc);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return {"fork failed", -1};
+  Bytes out = readWhole(log);
+  return {std::string(out.begin(), out.end()), WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status)};
 }
 
 // MD5 (RFC 1321), enough to compare decodes with published digests.

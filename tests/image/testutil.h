@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,5 +51,14 @@ struct Reference {
 // suite's reference renderings); binary P5/P6 PNM with maxval 255.
 bool readReferenceBmp(std::string const& path, Reference& out);
 bool readReferencePnm(std::string const& path, Reference& out);
+
+// Runs `body` in a forked child with its standard output and error captured
+// and an alarm after `seconds`, so that a hang fails the test instead of
+// stalling it. status: the child's exit code, or minus the killing signal.
+struct ChildRun {
+  std::string output;
+  int status;
+};
+ChildRun inChild(std::function<int()> const& body, unsigned seconds = 20);
 
 std::string md5Hex(unsigned char const* data, size_t size);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # imageinfo: one line per file, exit 0 only when every file loaded, and --raw
-# writing the decoded pixels row 0 first, tightly packed.
+# writing the decoded pixels row 0 first, tightly packed, never over an input
+# and never into anything but a regular file.
 # Usage: imageinfo_test.sh IMAGEINFO WORK_DIR
 set -u
 tool=$1 work=$2
@@ -29,6 +30,22 @@ printf 'P3\n# lies about its size\n99999 99999\n255\n1 2 3\n' > huge.ppm
 out=$("$tool" huge.ppm 2>/dev/null); status=$?
 check "an absurd size is refused" grep -qx "huge.ppm: failed" <<<"$out"
 check "and gives status 1" test "$status" = 1
+
+# The raw output may not be one of the inputs, under any name: it is refused
+# before anything is read or written.
+cp small.ppm self.ppm && ln -s self.ppm alias.raw
+for target in self.ppm alias.raw; do
+  out=$("$tool" --raw "$target" self.ppm 2>&1); status=$?
+  check "--raw $target over its own input is refused" grep -q "is also an input (self.ppm)" <<<"$out"
+  check "with status 1" test "$status" = 1
+done
+check "and the input is left whole" cmp -s small.ppm self.ppm
+
+# A FIFO as the output is refused at once instead of waiting for a reader.
+mkfifo out.fifo
+out=$(timeout 10 "$tool" --raw out.fifo small.ppm 2>&1); status=$?
+check "a FIFO output is refused without waiting" grep -qx "imageinfo: cannot write out.fifo: is a FIFO, not a regular file" <<<"$out"
+check "with status 1" test "$status" = 1
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

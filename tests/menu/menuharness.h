@@ -16,9 +16,10 @@
 
 class MenuHarness : public ::testing::Test {
 protected:
-  // Powers of two keep the pixel <-> GUI coordinate conversions exact.
-  static constexpr int W = 256;
-  static constexpr int H = 128;
+  // The window's size; powers of two keep the pixel <-> GUI coordinate
+  // conversions exact. A derived fixture may set others in its constructor.
+  int W = 256;
+  int H = 128;
 
   void SetUp() override {
     disp.setImp(&dispImp);

@@ -173,6 +173,26 @@ TEST_F(Backend, MouseButtonsPositionAndFlip) {
   EXPECT_EQ(mouse.getButtonState(0), 0);
 }
 
+// A burst of motion is one event: the key behind it arrives in the next pass,
+// with the last position and button mask current. Motion after a button is
+// not merged across it, so the press is still seen at its own position.
+TEST_F(Backend, MotionBurstsMergeIntoTheLatest) {
+  for (int i = 0; i < 1000; ++i) pushMotion(i % 200, 7, i == 999 ? SDL_BUTTON_LMASK : 0);
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_A);
+  pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, 1);
+  pushMotion(50, 60, 0);
+  passes(1);
+  EXPECT_EQ(mouse.getPos(), (_vec<2, int>(199, 191 - 7)));
+  EXPECT_EQ(mouse.getButtonState(0), 2);
+  passes(1);
+  EXPECT_EQ(logged.keyA, (std::vector<signed char>{0, 2}));
+  passes(1);
+  EXPECT_EQ(mouse.getPos(), (_vec<2, int>(1, 190)));
+  EXPECT_EQ(mouse.getButtonState(0), 3);
+  passes(1);
+  EXPECT_EQ(mouse.getPos(), (_vec<2, int>(50, 131)));
+}
+
 TEST_F(Backend, CommandClickCountsAsSecondary) {
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_LGUI);
   passes(1);

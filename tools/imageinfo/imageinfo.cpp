@@ -1,9 +1,13 @@
 // imageinfo: loads each file argument through ImageSystem::load and prints
 // "FILE: WIDTHxHEIGHT BITS-bit" or "FILE: failed"; with --raw OUT the decoded
 // pixels of every loaded file are written to OUT, row 0 first, tightly packed.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "base/atomicfile.h"
 #include "base/image.h"
 #include "base/imagesystem.h"
 
@@ -14,7 +18,8 @@ void usage() {
                "usage: imageinfo [--raw OUT] FILE...\n"
                "  Loads each FILE as the program would and prints its size and depth.\n"
                "  --raw OUT  also writes the decoded pixels (row 0 first, no gaps) of\n"
-               "             every loaded file to OUT, one after the other.\n"
+               "             every loaded file to OUT, one after the other. OUT is\n"
+               "             replaced once all files are read; it may not be an input.\n"
                "  Exits 0 when every file loaded, 1 otherwise.\n");
 }
 
@@ -40,13 +45,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The dump goes to a temporary file that replaces OUT only after every file
+  // was read, so OUT must not be one of the inputs (the same file under any
+  // name): opening it for writing first used to empty that input unread.
+  AtomicFile rawFile;
   FILE* raw = nullptr;
   if (rawPath) {
-    raw = std::fopen(rawPath, "wb");
-    if (!raw) {
-      std::fprintf(stderr, "imageinfo: cannot write %s\n", rawPath);
+    struct stat out, in;
+    for (int i = first; i < argc; ++i)
+      if (stat(rawPath, &out) == 0 && stat(argv[i], &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+        std::fprintf(stderr, "imageinfo: the raw output %s is also an input (%s)\n", rawPath, argv[i]);
+        return 1;
+      }
+    std::string error;
+    if (!rawFile.open(rawPath, error)) {
+      std::fprintf(stderr, "imageinfo: cannot write %s\n", error.c_str());
       return 1;
     }
+    raw = rawFile.stream();
   }
 
   ImageSystem::init();
@@ -68,8 +84,9 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
   }
-  if (raw && std::fclose(raw) != 0) {
-    std::fprintf(stderr, "imageinfo: writing %s failed\n", rawPath);
+  std::string error;
+  if (raw && !rawFile.commit(error)) {
+    std::fprintf(stderr, "imageinfo: cannot write %s\n", error.c_str());
     allLoaded = false;
   }
   return allLoaded ? 0 : 1;

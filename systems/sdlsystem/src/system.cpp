@@ -127,9 +127,20 @@ bool SDLSystem::pass() {
   if (exitRequested) return false;
   // Pump, then take at most one event. (SDL_PollEvent is not used: it returns
   // nothing once in a while at its internal sentinel even with events pending.)
+  // Keys and buttons stay one per pass, since their states count frames; but a
+  // mouse moves far more often than frames are drawn, so a run of consecutive
+  // motion events counts as one, the latest (whose button mask is current).
+  // Otherwise motion would queue up and delay every later key by seconds.
   SDL_PumpEvents();
   SDL_Event ev;
-  if (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) dispatch(ev);
+  if (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+    SDL_Event next;
+    while (ev.type == SDL_MOUSEMOTION &&
+           SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+           next.type == SDL_MOUSEMOTION)
+      SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION);
+    dispatch(ev);
+  }
   doLoop();
   return !exitRequested;
 }

@@ -18,6 +18,10 @@ protected:
 class LoopCallback {
 public:
   virtual void update() = 0;
+  // True while the callback's own input (a focused text field, say) takes the
+  // keys: the engine's camera keys then leave them alone, as they do while the
+  // console is open.
+  virtual bool takesKeyboard() { return false; }
 
 protected:
   ~LoopCallback() = default;

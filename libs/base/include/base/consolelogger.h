@@ -13,9 +13,17 @@ public:
 
   // Writes the text's bytes when a file is open (no newline added, no flush).
   void addString(char const* text);
-  // On: opens consoleFilename empty, then for appending (if no file is open).
-  // Off: closes the file. A file that cannot be opened leaves logging off.
-  void Enable(bool on);
+  // On (when no file is open): opens consoleFilename for appending, creating
+  // it when missing, and writes a line that marks the new session; what the
+  // file held before is kept. Only a regular file or a new name is opened, and
+  // without blocking. Off: closes the file. False, with `error` naming the
+  // file and the reason, when the file cannot be opened; logging stays off.
+  bool Enable(bool on, std::string& error);
+  // The same, for callers that need no reason.
+  void Enable(bool on) {
+    std::string ignored;
+    Enable(on, ignored);
+  }
 
   bool isEnabled() const { return enabled != 0; }
 

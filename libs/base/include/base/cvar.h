@@ -49,7 +49,9 @@ public:
 };
 
 // A variable over storage owned by someone else: count consecutive elements of
-// one type starting at data. The int-first constructor makes the no-storage
+// one type starting at data. Numbers are read strictly (see parsenumber.h); one
+// value that is not a finite number refuses the whole line, with one line
+// saying so. Bools take "true" or a non-zero integer; other words are false. The int-first constructor makes the no-storage
 // kind, a command routed through the variable path (only its hook acts).
 class CVarw : public CVarPrim {
 public:
@@ -92,8 +94,10 @@ public:
   T value;
 };
 
-// int: atof of the first argument truncated towards zero (saturating at the
-// int limits); float: atof narrowed to float. Echo prints "name := value".
+// int: the first argument truncated towards zero (saturating at the int
+// limits); float: the first argument as a float. A value that is not a finite
+// number (see parsenumber.h) is refused with one line and the value kept.
+// Echo prints "name := value".
 template <> void _cvar<int>::setValue(int argc, char** argv);
 template <> void _cvar<float>::setValue(int argc, char** argv);
 template <> void _cvar<int>::echoData();

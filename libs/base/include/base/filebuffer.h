@@ -20,9 +20,10 @@ public:
   }
   // Frees the data, then both fields to zero.
   void unload();
-  // Reads the whole file. False (no message) when it cannot be opened, is not
-  // seekable or is too large for an int size; a short read prints a line and
-  // still succeeds.
+  // Reads the whole file. False, with a line on standard error naming the file
+  // and the reason, when it is missing, is not a regular file (checked without
+  // blocking, so a FIFO cannot stall the caller) or is too large for an int
+  // size; a short read prints a line and still succeeds.
   bool load(char const* path);
 
   char* data;

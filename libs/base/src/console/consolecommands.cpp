@@ -1,28 +1,30 @@
 // The console's commands: "Console" (grid, animation and idle settings),
 // "ConsoleFont" (replace the glyph sheet) and "log" (log file on or off).
-#include <cstdlib>
 #include <strings.h>
 
 #include <GL/gl.h>
 
 #include "base/console.h"
+#include "base/parsenumber.h"
 
 void Console::setInfo(int argc, char** argv) {
   if (argc > 2) {
     char const* setting = argv[1];
     char const* value = argv[2];
-    if (strcasecmp(setting, "width") == 0)
-      width = atoi(value);
-    else if (strcasecmp(setting, "height") == 0)
-      height = atoi(value);
+    int* whole = strcasecmp(setting, "width") == 0      ? &width
+                 : strcasecmp(setting, "height") == 0   ? &height
+                 : strcasecmp(setting, "droptype") == 0 ? &dropType
+                 : strcasecmp(setting, "idledrop") == 0 ? &idleDrop
+                                                        : nullptr;
+    int number = 0;
+    bool ok = true;
+    if (whole)
+      ok = parseInt(value, *whole);
+    else if (strcasecmp(setting, "idlevis") == 0 && (ok = parseInt(value, number)))
+      idleVisible = number != 0;
     else if (strcasecmp(setting, "droptime") == 0)
-      dropTime = atof(value);
-    else if (strcasecmp(setting, "droptype") == 0)
-      dropType = atoi(value);
-    else if (strcasecmp(setting, "idlevis") == 0)
-      idleVisible = atoi(value) != 0;
-    else if (strcasecmp(setting, "idledrop") == 0)
-      idleDrop = atoi(value);
+      ok = parseFiniteDouble(value, dropTime);
+    if (!ok) print("%s: \"%s\" is not a finite number; the value stays as it was\n", setting, value);
   }
   print("  Width:   %d\n", width);
   print("  Height:  %d\n", height);
@@ -45,12 +47,29 @@ void cfuncConsoleFont(int argc, char** argv) {
   glDisable(static_cast<GLenum>(con.font.target));
 }
 
+// "log" switches logging over and then says where it stands. "log NAME" while
+// logging is off opens NAME; while it is on, the file is closed and NAME is
+// the file for the next "log". A file that cannot be opened changes nothing.
 void CFunc_consoleLogging(int argc, char** argv) {
-  if (argc > 1) {
-    consoleFilename = argv[1];
-    con.addString("changing console filename to ");
-    con.addString(consoleFilename.c_str());
-    con.addString("\n");
+  std::string error;
+  if (consoleLogger.enabled) {
+    if (argc > 1) {
+      con << "changing console filename to " << argv[1] << "\n";  // still in the old file
+      consoleFilename = argv[1];
+    }
+    consoleLogger.Enable(false);
+  } else {
+    std::string const previous = consoleFilename;
+    if (argc > 1) consoleFilename = argv[1];
+    if (!consoleLogger.Enable(true, error)) {
+      consoleFilename = previous;
+      con << "log: cannot open " << error << "; logging stays off\n";
+      return;
+    }
+    if (argc > 1) con << "changing console filename to " << consoleFilename << "\n";
   }
-  consoleLogger.Enable(!consoleLogger.enabled);
+  if (consoleLogger.enabled)
+    con << "logging is on, to " << consoleFilename << "\n";
+  else
+    con << "logging is off; the log file is " << consoleFilename << "\n";
 }

@@ -1,18 +1,17 @@
 // _cvar<int> and _cvar<float>: console variables that own their value.
-#include <cstdlib>
-
 #include "base/console.h"
 #include "base/cvar.h"
-#include "cvar/narrow.h"
+#include "base/parsenumber.h"
+#include "cvar/badvalue.h"
 
 template <>
 void _cvar<int>::setValue(int argc, char** argv) {
-  if (argc > 1) value = truncateToInt(atof(argv[1]));
+  if (argc > 1 && !parseInt(argv[1], value)) reportBadValue(name, argv[1]);
 }
 
 template <>
 void _cvar<float>::setValue(int argc, char** argv) {
-  if (argc > 1) value = narrowToFloat(atof(argv[1]));
+  if (argc > 1 && !parseFiniteFloat(argv[1], value)) reportBadValue(name, argv[1]);
 }
 
 template <>

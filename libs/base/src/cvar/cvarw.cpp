@@ -3,9 +3,12 @@
 #include <cstdlib>
 #include <strings.h>
 
+#include <vector>
+
 #include "base/console.h"
 #include "base/cvar.h"
-#include "cvar/narrow.h"
+#include "base/parsenumber.h"
+#include "cvar/badvalue.h"
 
 CVarw::CVarw(bool* d, char const* n, CVarFunc h, int c)
     : CVarPrim(n, nullptr, h), data(d), type(Bool), count(c) {}
@@ -24,25 +27,49 @@ CVarw::CVarw(_quat<float>* d, char const* n, CVarFunc h)
 CVarw::CVarw(int, char const* n, CVarFunc h, int c)
     : CVarPrim(n, nullptr, h), data(nullptr), type(None), count(c) {}
 
+// Every value of the line is read before any is stored, so that one bad value
+// refuses the whole line: a vector is never left half updated.
 void CVarw::setValue(int argc, char** argv) {
-  if (!data) return;
-  for (int i = 0; i < count && i + 1 < argc; ++i) {
+  if (!data || type < Bool || type > Double) return;
+  int const n = count < argc - 1 ? count : argc - 1;
+  if (n <= 0) return;
+  std::vector<double> values(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
     char const* token = argv[i + 1];
+    bool ok = true;
+    if (type == Bool) {
+      // "true" in any case, or a leading non-zero integer (strtol saturates).
+      values[i] = strcasecmp(token, "true") == 0 || std::strtol(token, nullptr, 10) != 0;
+    } else if (type == Int) {
+      int v = 0;
+      ok = parseInt(token, v);
+      values[i] = v;
+    } else if (type == Float) {
+      float v = 0;
+      ok = parseFiniteFloat(token, v);
+      values[i] = static_cast<double>(v);
+    } else {
+      ok = parseFiniteDouble(token, values[i]);
+    }
+    if (!ok) {
+      reportBadValue(name, token);
+      return;
+    }
+  }
+  for (int i = 0; i < n; ++i) {
     switch (type) {
       case Bool:
-        static_cast<bool*>(data)[i] = strcasecmp(token, "true") == 0 || atoi(token) != 0;
+        static_cast<bool*>(data)[i] = values[i] != 0;
         break;
       case Int:
-        static_cast<int*>(data)[i] = atoi(token);
+        static_cast<int*>(data)[i] = static_cast<int>(values[i]);
         break;
       case Float:
-        static_cast<float*>(data)[i] = narrowToFloat(atof(token));
-        break;
-      case Double:
-        static_cast<double*>(data)[i] = atof(token);
+        static_cast<float*>(data)[i] = static_cast<float>(values[i]);
         break;
       default:
-        return;
+        static_cast<double*>(data)[i] = values[i];
+        break;
     }
   }
 }

@@ -12,9 +12,15 @@
 #include "system/timer.h"
 
 void Base::doLoop() {
+  // A new window size is laid out before anything uses the rectangles, so the
+  // first frame, and the first after a resize, is drawn and picked right.
+  if (disp.sizeHasChanged()) {
+    _vec<2, int> const& size = disp.getSize();
+    resizeViewports(size.x, size.y);
+  }
   updateFrameRate();
   con.preUpdate();
-  if (camKeys) cameraKeys();
+  if (camKeys && !(loopCallback && loopCallback->takesKeyboard())) cameraKeys();
 
   // Command-Q: both keys held, so the exit comes on the second frame of the press.
   if ((kbd.getKeyState(Key::LMETA) == 1 || kbd.getKeyState(Key::RMETA) == 1) &&
@@ -27,12 +33,6 @@ void Base::doLoop() {
   if (loopCallback) loopCallback->update();
 
   for (Viewport* vp : activeViewports) vp->render();
-
-  // After drawing: a resized window is drawn with its new rectangles from the next frame on.
-  if (disp.sizeHasChanged()) {
-    _vec<2, int> const& size = disp.getSize();
-    resizeViewports(size.x, size.y);
-  }
 
   con.postUpdate();
   con.display();

@@ -8,6 +8,8 @@
 #include <climits>
 #include <new>
 
+#include "base/regularfile.h"
+
 namespace {
 
 // Enough for a few hundred rows of a large picture; small enough to stay in
@@ -20,11 +22,14 @@ FileByteSource::~FileByteSource() {
   if (file) std::fclose(file);
 }
 
-bool FileByteSource::open(char const* path) {
-  file = std::fopen(path, "rb");
+bool FileByteSource::open(char const* path, std::string& error) {
+  file = openRegularFile(path, error);
   if (!file) return false;
   struct stat st;
-  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size >= INT_MAX) return false;
+  if (fstat(fileno(file), &st) != 0 || st.st_size >= INT_MAX) {
+    error = std::string(path) + ": too large to read";
+    return false;
+  }
   length = size_t(st.st_size);
   return true;
 }

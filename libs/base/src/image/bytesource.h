@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 class ByteSource {
 public:
@@ -41,9 +42,9 @@ public:
   FileByteSource(FileByteSource const&) = delete;
   FileByteSource& operator=(FileByteSource const&) = delete;
 
-  // False when the file cannot be opened or is not a regular file (no
-  // message).
-  bool open(char const* path);
+  // False, with `error` naming the file and the reason, when it cannot be
+  // opened, is not a regular file (checked without blocking) or is too large.
+  bool open(char const* path, std::string& error);
   unsigned char const* at(size_t offset, size_t count) override;
 
 private:

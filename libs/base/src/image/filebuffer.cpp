@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "base/regularfile.h"
 #include "math/assert.h"
 
 FileBuffer::FileBuffer(char const* path) {
@@ -30,14 +32,18 @@ void FileBuffer::unload() {
 bool FileBuffer::load(char const* fn) {
   unload();
   ASSERT(fn);
-  FILE* f = std::fopen(fn, "rb");
-  if (!f) return false;
-  // The size comes from the end position. Streams that cannot seek, and
-  // objects whose end position is not a byte count that fits (directories
-  // report huge values), are refused rather than trusted.
+  std::string error;
+  FILE* f = openRegularFile(fn, error);
+  if (!f) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  // The size comes from the end position; one that does not fit an int is
+  // refused rather than trusted.
   long end = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
   if (end < 0 || end >= INT_MAX || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fprintf(stderr, "%s: too large to read whole\n", fn);
     std::fclose(f);
     return false;
   }

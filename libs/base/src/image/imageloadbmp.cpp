@@ -98,7 +98,8 @@ Image* ImageLoadBMP::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "bmp")) return nullptr;
   try {
     FileByteSource file;
-    if (!file.open(filename)) throw Exception() << "failed to load file " << filename;
+    std::string why;
+    if (!file.open(filename, why)) throw Exception() << why;
     return decodeBmp(file);
   } catch (Exception const& e) {
     std::fflush(stdout);

@@ -13,6 +13,7 @@
 
 #include "base/exception.h"
 #include "base/image.h"
+#include "base/regularfile.h"
 #include "extension.h"
 #include "jpegmemorysource.h"
 #include "pixelbuffer.h"
@@ -162,8 +163,9 @@ Image* ImageLoadJPEG::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "jpeg") && !extensionIs(extension, "jpg")) return nullptr;
   FILE* f = nullptr;
   try {
-    f = std::fopen(filename, "rb");
-    if (!f) throw Exception() << "couldn't open file " << filename;
+    std::string why;
+    f = openRegularFile(filename, why);
+    if (!f) throw Exception() << why;
     PixelBuffer pixels;
     JpegResult r = decompress(f, nullptr, 0, pixels);
     std::fclose(f);

@@ -10,6 +10,7 @@
 
 #include "base/exception.h"
 #include "base/image.h"
+#include "base/regularfile.h"
 #include "extension.h"
 #include "pixelbuffer.h"
 
@@ -124,8 +125,9 @@ Image* ImageLoadPNG::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "png")) return nullptr;
   FILE* f = nullptr;
   try {
-    f = std::fopen(filename, "rb");
-    if (!f) throw Exception() << "couldn't open file " << filename;
+    std::string why;
+    f = openRegularFile(filename, why);
+    if (!f) throw Exception() << why;
     PixelBuffer pixels;
     PngShape shape = decodePng(f, pixels);
     std::fclose(f);

@@ -17,6 +17,7 @@
 
 #include "base/filebuffer.h"
 #include "base/image.h"
+#include "base/regularfile.h"
 #include "extension.h"
 #include "pixelbuffer.h"
 
@@ -343,8 +344,12 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "ppm")) return nullptr;
   std::string const prefix = std::string("ImageLoadPPM::load(") + filename + ")";
-  FILE* f = std::fopen(filename, "r");
-  if (!f) return nullptr;
+  std::string why;
+  FILE* f = openRegularFile(filename, why);
+  if (!f) {
+    std::fprintf(stderr, "ImageLoadPPM: %s\n", why.c_str());
+    return nullptr;
+  }
   std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
   char* buf = chunk.get();

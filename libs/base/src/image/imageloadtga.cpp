@@ -186,7 +186,8 @@ Image* ImageLoadTGA::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "tga")) return nullptr;
   try {
     FileByteSource file;
-    if (!file.open(filename)) throw Exception() << "unable to open file";
+    std::string why;
+    if (!file.open(filename, why)) throw Exception() << why;
     return decodeTga(file);
   } catch (Exception const& e) {
     std::cout << "ImageLoadTGA " << filename << " failed: " << e.message() << std::endl;

@@ -8,9 +8,11 @@
 #include <memory>
 
 #include <tiffio.h>
+#include <unistd.h>
 
 #include "base/exception.h"
 #include "base/image.h"
+#include "base/regularfile.h"
 #include "extension.h"
 #include "pixelbuffer.h"
 
@@ -27,8 +29,14 @@ struct TiffCloser {
 Image* ImageLoadTIFF::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "tif") && !extensionIs(extension, "tiff")) return nullptr;
   try {
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(filename, "r"));
-    if (!tif) throw Exception() << " couldn't open file " << filename;
+    std::string why;
+    int fd = openRegularFileFd(filename, why);
+    if (fd < 0) throw Exception() << why;
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFFdOpen(fd, filename, "r"));
+    if (!tif) {
+      close(fd);  // libtiff closes the descriptor only with the TIFF it opened
+      throw Exception() << " couldn't open file " << filename;
+    }
 
     uint32_t width = 0, height = 0;
     uint16_t samplesPerPixel = 0;

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <string>
+
 class GLHandleObj {
 public:
   GLHandleObj() { reset(); }
@@ -17,6 +19,9 @@ public:
   void reset() { handle = 0; }
   // Deletes the GL object, if any, and forgets the handle.
   virtual void destroy();
+
+  // The info log of a shader or program object; empty when there is none.
+  static std::string infoLog(GLhandleARB handle);
 
   // Writes "log:" and the info log of a shader or program object (or "none")
   // to standard error. False only when the log buffer could not be allocated.

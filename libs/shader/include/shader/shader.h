@@ -11,8 +11,8 @@ public:
   void create(int type);
   // One NUL-terminated string; buffer must not be null.
   void setSource(char const* buffer) const;
-  // Compiles; the status is not queried (the info log tells).
-  void compile() const;
+  // Compiles; true when the compile status is set (the info log says why not).
+  bool compile() const;
 
   // "Fragment", "Vertex" or "Unknown".
   static char const* nameForType(int type);

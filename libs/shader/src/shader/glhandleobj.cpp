@@ -2,7 +2,6 @@
 #include "shader/glhandleobj.h"
 
 #include <cstdio>
-#include <new>
 
 GLHandleObj::~GLHandleObj() { GLHandleObj::destroy(); }
 
@@ -11,24 +10,20 @@ void GLHandleObj::destroy() {
   handle = 0;
 }
 
-bool GLHandleObj::printHandleLog(GLhandleARB h) {
-  std::fprintf(stderr, "log:\n");
+std::string GLHandleObj::infoLog(GLhandleARB h) {
   GLint length = 0;
   glGetObjectParameterivARB(h, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-  if (length > 0) {
-    char* text = new (std::nothrow) char[static_cast<size_t>(length)];
-    if (!text) {
-      std::fprintf(stderr, "failed to alloc text buffer!\n");
-      return false;
-    }
-    GLsizei written = 0;
-    glGetInfoLogARB(h, length, &written, text);
-    if (written < 0) written = 0;
-    text[written < length ? written : length - 1] = '\0';
-    std::fprintf(stderr, "%s\n", text);
-    delete[] text;
-  } else {
-    std::fprintf(stderr, "none\n");
-  }
+  if (length <= 1) return std::string();
+  std::string text(static_cast<size_t>(length), '\0');
+  GLsizei written = 0;
+  glGetInfoLogARB(h, length, &written, &text[0]);
+  text.resize(written > 0 && written < length ? static_cast<size_t>(written) : 0);
+  return text;
+}
+
+bool GLHandleObj::printHandleLog(GLhandleARB h) {
+  std::fprintf(stderr, "log:\n");
+  std::string const text = infoLog(h);
+  std::fprintf(stderr, "%s\n", text.empty() ? "none" : text.c_str());
   return true;
 }

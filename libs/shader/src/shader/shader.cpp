@@ -14,7 +14,12 @@ void Shader::setSource(char const* buffer) const {
   glShaderSourceARB(handle, 1, sources, nullptr);
 }
 
-void Shader::compile() const { glCompileShaderARB(handle); }
+bool Shader::compile() const {
+  glCompileShaderARB(handle);
+  GLint status = 0;
+  glGetObjectParameterivARB(handle, GL_OBJECT_COMPILE_STATUS_ARB, &status);
+  return status != 0;
+}
 
 char const* Shader::nameForType(int type) {
   if (type == GL_FRAGMENT_SHADER) return "Fragment";

@@ -1,0 +1,154 @@
+// The contactsheet command: the current view drawn once with each of nine
+// technique sets, as a labelled 3 x 3 grid in one picture.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GL/gl.h>
+
+#include "OffscreenTarget.h"
+#include "Picture.h"
+#include "ShaderGui.h"
+#include "ShaderScene.h"
+#include "Techniques.h"
+#include "base/base.h"
+#include "base/console.h"
+#include "base/cvar.h"
+#include "base/viewport.h"
+
+namespace {
+
+// A w x h RGBA read-back halved in each direction by averaging 2 x 2 blocks.
+std::vector<unsigned char> halve(std::vector<unsigned char> const& src, int w, int h) {
+  int const hw = w / 2, hh = h / 2;
+  std::vector<unsigned char> out(static_cast<size_t>(hw) * static_cast<size_t>(hh) * 4);
+  for (int y = 0; y < hh; ++y)
+    for (int x = 0; x < hw; ++x)
+      for (int c = 0; c < 4; ++c) {
+        int sum = 0;
+        for (int dy = 0; dy < 2; ++dy)
+          for (int dx = 0; dx < 2; ++dx)
+            sum += src[4 * (static_cast<size_t>(2 * y + dy) * static_cast<size_t>(w) + static_cast<size_t>(2 * x + dx)) + static_cast<size_t>(c)];
+        out[4 * (static_cast<size_t>(y) * static_cast<size_t>(hw) + static_cast<size_t>(x)) + static_cast<size_t>(c)] =
+            static_cast<unsigned char>((sum + 2) / 4);
+      }
+  return out;
+}
+
+class ContactSheetJob : public BenchJob {
+public:
+  explicit ContactSheetJob(std::string path) : path(std::move(path)), sets(Techniques::contactSheetSets()) {
+    Viewport const* vp = base.mainViewport;
+    w = vp->rect.max.x - vp->rect.min.x;
+    h = vp->rect.max.y - vp->rect.min.y;
+    // Tiles at half the view's size, unless that makes them tiny.
+    scale = w >= 480 ? 2 : 1;
+    tw = w / scale;
+    th = h / scale;
+    sheet.reset(new Picture(3 * tw, 3 * th, 0xFF000000u));
+    shaderTestModule.setMeasuring(true);
+  }
+
+  bool step() override {
+    if (current == sets.size()) return finish();
+    if (current == 0) {
+      std::string error;
+      if (!target.create(w, h, 1, GL_RGBA8, error)) {
+        con << "contactsheet: " << error << "\n";
+        shaderTestModule.setMeasuring(false);
+        return false;
+      }
+    }
+    drawTile(current);
+    ++current;
+    return true;
+  }
+
+  void cancel() override { shaderTestModule.setMeasuring(false); }
+
+private:
+  void drawTile(size_t i) {
+    ShaderTestModule& m = shaderTestModule;
+    unsigned const set = sets[i];
+    int const steps = m.getGui()->iterativeSteps;
+    int const x = static_cast<int>(i % 3) * tw, y = static_cast<int>(i / 3) * th;
+    // The whole set's name would not fit a tile.
+    std::string label = (set == Techniques::allSix ? std::string("all six") : Techniques::name(set)) + ", " +
+                        std::to_string(steps) + " steps";
+    con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
+        << Techniques::name(set) << "\n";
+    std::string log;
+    std::unique_ptr<ReliefProgram> prog = m.buildProgram(Techniques::macroString(set, steps), log);
+    if (!prog) {
+      con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
+      sheet->label(static_cast<float>(x + 6), static_cast<float>(y + 6), label + ": build failed", 0xFF3030FFu);
+      return;
+    }
+    View const* view = base.mainViewport->view;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    target.bind();
+    auto draw = [&] { m.drawViewInto(*view, w, h, prog.get()); };
+    draw();  // the driver may finish compiling on first use
+    double const ms = m.gpuTimer().timeNow(draw);
+    std::vector<unsigned char> const pixels = target.readBytes(0);
+    target.unbind();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+
+    sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
+    char cost[48];
+    std::snprintf(cost, sizeof cost, ", GPU %.2f ms", ms);
+    label += cost;
+    float const glyph = 10.0f;
+    // A dark band keeps the label readable over a bright tile.
+    sheet->fill(x, y, tw, static_cast<int>(glyph) + 8, 0xFF202020u);
+    sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4), label, 0xFFFFFFFFu, glyph);
+    sheet->fill(x + tw - 1, y, 1, th, 0xFF606060u);
+    sheet->fill(x, y + th - 1, tw, 1, 0xFF606060u);
+  }
+
+  bool finish() {
+    shaderTestModule.setMeasuring(false);
+    std::string error;
+    if (sheet->save(path, error))
+      con << "wrote " << path << "\n";
+    else
+      con << "contactsheet: " << error << "\n";
+    return false;
+  }
+
+  std::string path;
+  std::vector<unsigned> sets;
+  int w = 0, h = 0, scale = 1, tw = 0, th = 0;
+  std::unique_ptr<Picture> sheet;
+  OffscreenTarget target;
+  size_t current = 0;
+};
+
+void CFunc_contactsheet(int argc, char** argv) {
+  if (argc != 2) {
+    con << "usage: contactsheet FILE.png\n";
+    return;
+  }
+  if (!shaderTestModule.getGui() || !base.mainViewport) {
+    con << "contactsheet: the bench is not running\n";
+    return;
+  }
+  std::string path;
+  for (char const* c = argv[1]; *c; ++c)
+    if (*c != '"') path += *c;
+  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new ContactSheetJob(path)));
+}
+
+CVar contactsheetCmd("contactsheet", CFunc_contactsheet);
+
+}  // namespace

@@ -1,0 +1,288 @@
+// The fidelity command: each technique set's error against the traced
+// reference at the current view and settings (a table), over step counts with
+// the GPU cost (a sweep), or as a heat map beside the rendered frame.
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GL/gl.h>
+
+#include "FidelityMeter.h"
+#include "OffscreenTarget.h"
+#include "Picture.h"
+#include "ResultTable.h"
+#include "ShaderGui.h"
+#include "ShaderScene.h"
+#include "Stats.h"
+#include "Techniques.h"
+#include "base/base.h"
+#include "base/console.h"
+#include "base/cvar.h"
+#include "base/viewport.h"
+#include "system/timer.h"
+
+namespace {
+
+enum class Mode { Table, Sweep, Map };
+
+int const sweepDraws = 3;  // timed draws per sweep row, after one to warm up
+
+std::vector<unsigned> sweepSets() {
+  using namespace Techniques;
+  return {Parallax, Iterative, Iterative | IterativeLerp, allSix};
+}
+
+// The colour of an error of e texels: dark blue at 0 through cyan, green and
+// yellow to red at 8 texels and beyond, on a square-root scale.
+unsigned heatColor(float e) {
+  static unsigned char const stops[5][3] = {{20, 20, 120}, {0, 170, 220}, {40, 200, 60}, {250, 220, 0}, {230, 30, 20}};
+  float const t = std::min(1.0f, std::sqrt(std::max(e, 0.0f) / 8.0f)) * 4.0f;
+  int const i = std::min(3, static_cast<int>(t));
+  float const f = t - static_cast<float>(i);
+  unsigned out = 0xFF000000u;
+  for (int c = 0; c < 3; ++c)
+    out |= static_cast<unsigned>(stops[i][c] + (stops[i + 1][c] - stops[i][c]) * f + 0.5f) << (8 * c);
+  return out;
+}
+
+class FidelityJob : public BenchJob {
+public:
+  FidelityJob(Mode mode, std::string path) : mode(mode), path(std::move(path)), meter(shaderTestModule) {
+    ShaderTestModule& m = shaderTestModule;
+    steps = m.getGui()->iterativeSteps;
+    if (mode == Mode::Table) {
+      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
+    } else if (mode == Mode::Sweep) {
+      for (unsigned set : sweepSets())
+        for (int s = 1; s <= 256; s *= 2) runs.push_back(Run{set, s, {}, {}});
+    } else {
+      runs.push_back(Run{m.panelSet(), steps, {}, {}});
+    }
+    m.setMeasuring(true);
+  }
+
+  bool step() override {
+    switch (phase) {
+      case Phase::Capture: {
+        std::string error, note;
+        if (!meter.capture(error, note)) return fail(error);
+        if (!note.empty()) con << "fidelity: " << note << "\n";
+        con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
+        meter.startReference();
+        traceStart = timer.getTime();
+        phase = Phase::Tracing;
+        return true;
+      }
+      case Phase::Tracing: {
+        int const percent = static_cast<int>(meter.progress() * 100.0);
+        if (percent >= shownPercent + 10 && percent < 100) {
+          shownPercent = percent - percent % 10;
+          con << "fidelity: reference " << shownPercent << "%\n";
+        }
+        if (meter.referenceDone()) {
+          con.print("fidelity: reference traced in %.2f s\n", timer.getTime() - traceStart);
+          phase = Phase::Measuring;
+        }
+        return true;
+      }
+      case Phase::Measuring:
+        return measureNext();
+    }
+    return false;
+  }
+
+  void cancel() override { shaderTestModule.setMeasuring(false); }
+
+private:
+  enum class Phase { Capture, Tracing, Measuring };
+  struct Run {
+    unsigned set;
+    int steps;
+    FidelityMeter::Errors errors;
+    std::vector<double> gpuMs;
+    bool ok = false;
+  };
+
+  bool fail(std::string const& error) {
+    con << "fidelity: " << error << "\n";
+    shaderTestModule.setMeasuring(false);
+    return false;
+  }
+
+  // One frame's share: the comparison of the next run, or one of its timed draws.
+  bool measureNext() {
+    if (current == runs.size()) return finish();
+    Run& run = runs[current];
+    if (drawsDone == 0) {
+      con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
+          << Techniques::name(run.set) << " at " << run.steps << " steps\n";
+      std::string error;
+      run.ok = meter.measure(run.set, run.steps, run.errors, error);
+      if (!run.ok) con << "fidelity: " << error << "\n";
+      if (mode == Mode::Table || !run.ok) return next();
+      ++drawsDone;
+      return true;
+    }
+    // A draw of the set's ordinary program over the view; the first warms up.
+    double const ms = timedDraw(run);
+    if (ms < 0) return next();
+    if (drawsDone > 1) run.gpuMs.push_back(ms);
+    if (++drawsDone > sweepDraws || mode == Mode::Map) return next();
+    return true;
+  }
+
+  bool next() {
+    ++current;
+    drawsDone = 0;
+    program.reset();
+    return true;
+  }
+
+  // Draws the run's colour program into an offscreen target of the view's
+  // size and returns the draw's GPU time (negative when it cannot be built).
+  double timedDraw(Run const& run) {
+    ShaderTestModule& m = shaderTestModule;
+    if (!program) {
+      std::string log;
+      program = m.buildProgram(Techniques::macroString(run.set, run.steps), log);
+      if (!program) return -1;
+      std::string error;
+      if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;
+    }
+    View const* view = base.mainViewport->view;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    target.bind();
+    double const ms = m.gpuTimer().timeNow([&] { m.drawViewInto(*view, target.width(), target.height(), program.get()); });
+    if (mode == Mode::Map) frame = target.readBytes(0);
+    target.unbind();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    return ms;
+  }
+
+  bool finish() {
+    ShaderTestModule& m = shaderTestModule;
+    m.setMeasuring(false);
+    std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
+                              std::to_string(meter.pixels()) + " pixels, " + m.viewDescription();
+    if (mode == Mode::Map) return writeMap(runs.front());
+    ResultTable table = mode == Mode::Table
+                            ? ResultTable({"set", "steps", "mean", "p95", "max", "shadow_disagreement"})
+                            : ResultTable({"set", "steps", "mean", "p95", "max", "gpu_ms"});
+    for (Run const& r : runs) {
+      if (!r.ok) {
+        table.add({Techniques::name(r.set), std::to_string(r.steps), "failed", "-", "-", "-"});
+        continue;
+      }
+      FidelityMeter::Errors const& e = r.errors;
+      std::string const last = mode == Mode::Table ? (e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4))
+                                                   : ResultTable::number(Stats::median(r.gpuMs));
+      table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(e.mean),
+                 ResultTable::number(e.p95), ResultTable::number(e.max), last});
+    }
+    con << table.text(title);
+    if (!path.empty()) {
+      std::string error;
+      if (table.writeCsv(path, error))
+        con << "wrote " << path << "\n";
+      else
+        con << "fidelity: " << error << "\n";
+    }
+    return false;
+  }
+
+  // The set's frame on the left, its error per pixel on the right, a colour
+  // scale with its legend below.
+  bool writeMap(Run const& r) {
+    if (!r.ok || frame.empty()) return false;
+    int const w = meter.width(), h = meter.height(), legend = 56;
+    Picture pic(2 * w, h + legend, 0xFF000000u);
+    pic.put(frame, w, h, 0, 0);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        float const e = r.errors.perPixel[static_cast<size_t>(h - 1 - y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+        if (e >= 0) pic.setPixel(w + x, y, heatColor(e));
+      }
+    int const barX = w + 20, barW = w - 40, barY = h + 26;
+    for (int i = 0; i < barW; ++i) {
+      float const t = static_cast<float>(i) / static_cast<float>(barW - 1);
+      pic.fill(barX + i, barY, 1, 10, heatColor(8.0f * t * t));
+    }
+    for (float e : {0.0f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f}) {
+      int const x = barX + static_cast<int>(std::sqrt(e / 8.0f) * static_cast<float>(barW - 1));
+      pic.fill(x, barY + 10, 1, 4, 0xFFFFFFFFu);
+      char buf[16];
+      std::snprintf(buf, sizeof buf, e >= 8.0f ? "%g+" : "%g", static_cast<double>(e));
+      pic.label(static_cast<float>(x) - 4.0f, static_cast<float>(barY + 15), buf, 0xFFFFFFFFu, 10.0f);
+    }
+    char stats[160];
+    std::snprintf(stats, sizeof stats, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, max %.3f",
+                  Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.max);
+    pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
+    pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
+    std::string error;
+    if (pic.save(path, error))
+      con << "wrote " << path << "\n";
+    else
+      con << "fidelity: " << error << "\n";
+    return false;
+  }
+
+  Mode mode;
+  std::string path;
+  FidelityMeter meter;
+  int steps = 32;
+  std::vector<Run> runs;
+  Phase phase = Phase::Capture;
+  int shownPercent = 0;
+  double traceStart = 0;
+  size_t current = 0;
+  int drawsDone = 0;
+  std::unique_ptr<ReliefProgram> program;
+  OffscreenTarget target;
+  std::vector<unsigned char> frame;
+};
+
+std::string unquoted(char const* s) {
+  std::string out;
+  for (; *s; ++s)
+    if (*s != '"') out += *s;
+  return out;
+}
+
+void CFunc_fidelity(int argc, char** argv) {
+  std::string const first = argc > 1 ? unquoted(argv[1]) : std::string();
+  Mode mode = Mode::Table;
+  std::string path;
+  if (first == "sweep" || first == "map") {
+    if (argc != 3) {
+      con << "usage: fidelity " << first << (first == "map" ? " FILE.png" : " FILE.csv") << "\n";
+      return;
+    }
+    mode = first == "sweep" ? Mode::Sweep : Mode::Map;
+    path = unquoted(argv[2]);
+  } else if (argc > 2) {
+    con << "usage: fidelity [FILE.csv] | fidelity sweep FILE.csv | fidelity map FILE.png\n";
+    return;
+  } else {
+    path = first;
+  }
+  if (!shaderTestModule.getGui()) {
+    con << "fidelity: the bench is not running\n";
+    return;
+  }
+  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new FidelityJob(mode, path)));
+}
+
+CVar fidelityCmd("fidelity", CFunc_fidelity);
+
+}  // namespace

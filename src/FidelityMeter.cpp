@@ -1,0 +1,203 @@
+// FidelityMeter: the capture pass, the reference trace and the comparison.
+#include "FidelityMeter.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "OffscreenTarget.h"
+#include "ShaderGui.h"
+#include "ShaderScene.h"
+#include "Stats.h"
+#include "Techniques.h"
+#include "base/base.h"
+#include "base/view.h"
+#include "base/viewport.h"
+
+namespace {
+
+// The fragment stage of the capture pass: the vertex shader's varyings as they
+// reach each pixel, into three float targets.
+char const* const captureShader =
+    "varying vec2 texCoord;\n"
+    "varying vec3 lightVec;\n"
+    "varying vec3 eyeVec;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragData[0] = vec4(texCoord, 0.0, 1.0);\n"
+    "    gl_FragData[1] = vec4(eyeVec, 1.0);\n"
+    "    gl_FragData[2] = vec4(lightVec, 1.0);\n"
+    "}\n";
+
+// A technique's shadow factor below this counts as "in shadow": the shader's
+// factor is 1 wherever nothing stands above the light ray.
+float const litFactor = 0.999f;
+
+// Draws the main view into `target` with `prog`, cleared to transparent black,
+// leaving the matrices and clear colour as they were. The normal map is read at
+// level 0 meanwhile, as the reference reads it: the figures then measure the
+// techniques' search, not the blur of the mipmaps that a distant view samples.
+void drawInto(ShaderTestModule& scene, OffscreenTarget& target, ReliefProgram* prog) {
+  View const* view = base.mainViewport ? base.mainViewport->view : nullptr;
+  if (!view) return;
+  GLint oldTex = 0, oldMin = GL_LINEAR_MIPMAP_LINEAR;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
+  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &oldMin);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_VIEWPORT_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glDisable(GL_BLEND);
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(0, 0, 0, 0);
+  target.bind();
+  scene.drawViewInto(*view, target.width(), target.height(), prog);
+  target.unbind();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, oldMin);
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));
+}
+
+}  // namespace
+
+void FidelityMeter::stop() {
+  cancel = true;
+  if (worker.joinable()) worker.join();
+  cancel = false;
+}
+
+bool FidelityMeter::capture(std::string& error, std::string& note) {
+  stop();
+  finished = false;
+  inputs.clear();
+  pixelOf.clear();
+  Texture const& normals = scene.normalTexture;
+  int const tw = normals.id ? normals.getWidth() : 0, th = normals.id ? normals.getHeight() : 0;
+  if (tw <= 0 || th <= 0) {
+    error = "there is no height map to trace";
+    return false;
+  }
+  float const depth = scene.polyThickness() * 0.2f;
+  if (!(depth > 0.0f) || !std::isfinite(depth)) {
+    error = "Poly Depth is " + std::to_string(scene.polyThickness()) + ": there is no relief to trace";
+    return false;
+  }
+  std::unique_ptr<unsigned char[]> rgba(normals.getData(0, GL_RGBA, GL_UNSIGNED_BYTE));
+  if (!rgba) {
+    error = "the normal map cannot be read back";
+    return false;
+  }
+  field.reset(new HeightField(HeightField::fromRgba8(rgba.get(), tw, th)));
+  HeightField::Range const all = field->texelRange(0, 0, tw - 1, th - 1);
+  note = all.max - all.min < 1e-6f ? "the height map is flat: every technique should meet the surface where it enters"
+                                   : "";
+  tracer.reset(new ReliefTracer(*field, depth));
+
+  Viewport const* vp = base.mainViewport;
+  w = vp ? vp->rect.max.x - vp->rect.min.x : 0;
+  h = vp ? vp->rect.max.y - vp->rect.min.y : 0;
+  std::unique_ptr<ReliefProgram> captureProgram(new ReliefProgram);
+  OffscreenTarget target;
+  if (!target.create(w, h, 3, GL_RGBA32F, error)) return false;
+  if (!captureProgram->build({scene.vertFile.path(), scene.vertFile.text()}, {"the capture pass", captureShader}, "")) {
+    error = "the vertex shader does not give the texCoord, eyeVec and lightVec the meter reads:\n" +
+            captureProgram->log();
+    return false;
+  }
+  drawInto(scene, target, captureProgram.get());
+  std::vector<float> const uv = target.readFloats(0), eye = target.readFloats(1), light = target.readFloats(2);
+  for (int i = 0; i < w * h; ++i) {
+    size_t const k = 4 * static_cast<size_t>(i);
+    if (uv[k + 3] < 0.5f) continue;
+    inputs.push_back(TraceInput{uv[k], uv[k + 1], {eye[k], eye[k + 1], eye[k + 2]}, {light[k], light[k + 1], light[k + 2]}});
+    pixelOf.push_back(i);
+  }
+  if (inputs.empty()) {
+    error = "the view shows no sphere";
+    return false;
+  }
+  return true;
+}
+
+void FidelityMeter::startReference() {
+  stop();
+  finished = false;
+  done = 0;
+  reference.assign(inputs.size(), TraceResult{});
+  worker = std::thread([this] {
+    tracer->traceAll(inputs.data(), reference.data(), inputs.size(), 0, &done, &cancel);
+    finished = true;
+  });
+}
+
+double FidelityMeter::progress() const {
+  return inputs.empty() ? 1.0 : static_cast<double>(done.load()) / static_cast<double>(inputs.size());
+}
+
+void FidelityMeter::traceReference() {
+  startReference();
+  worker.join();
+}
+
+bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& error) {
+  if (!finished) {
+    error = "the reference is not traced yet";
+    return false;
+  }
+  std::string log;
+  std::unique_ptr<ReliefProgram> prog =
+      scene.buildProgram(Techniques::macroString(set, steps) + "#define OUTPUT_HIT\n", log);
+  if (!prog) {
+    error = "the build for " + Techniques::name(set) + " failed:\n" + log;
+    return false;
+  }
+  OffscreenTarget target;
+  if (!target.create(w, h, 1, GL_RGBA32F, error)) return false;
+  drawInto(scene, target, prog.get());
+  std::vector<float> const hits = target.readFloats(0);
+
+  out = Errors();
+  out.set = set;
+  out.steps = steps;
+  out.perPixel.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1.0f);
+  bool const shadows = (set & Techniques::ShadowTrace) || (set & Techniques::OffsetLimitLight);
+  float const tw = static_cast<float>(field->width()), th = static_cast<float>(field->height());
+  std::vector<double> errors;
+  errors.reserve(inputs.size());
+  size_t lightCounted = 0, disagree = 0;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    size_t const k = 4 * static_cast<size_t>(pixelOf[i]);
+    if (hits[k + 3] < 0.5f) continue;  // the pass left the pixel empty
+    TraceResult const& r = reference[i];
+    float const du = (hits[k] - r.u) * tw, dv = (hits[k + 1] - r.v) * th;
+    float const e = std::sqrt(du * du + dv * dv);
+    if (!std::isfinite(e)) continue;
+    errors.push_back(e);
+    out.perPixel[static_cast<size_t>(pixelOf[i])] = e;
+    if (shadows && r.lightAbove) {
+      ++lightCounted;
+      if ((hits[k + 2] < litFactor) == r.lit) ++disagree;
+    }
+  }
+  out.pixels = errors.size();
+  if (errors.empty()) {
+    error = "the pass for " + Techniques::name(set) + " drew no pixel";
+    return false;
+  }
+  double sum = 0;
+  for (double e : errors) sum += e;
+  out.mean = sum / static_cast<double>(errors.size());
+  out.p95 = Stats::percentile(errors, 95);
+  out.max = *std::max_element(errors.begin(), errors.end());
+  if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
+  return true;
+}

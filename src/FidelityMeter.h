@@ -1,0 +1,70 @@
+// FidelityMeter: how far each technique's picture is from the truth. It
+// captures the view's per-pixel shader inputs (texture coordinate, tangent-
+// space eye and light vectors) from a pass of the real vertex shader into float
+// targets, traces the reference hit of every pixel on the CPU, and compares
+// the hit each technique set really used (a pass of the real fragment shader
+// built with OUTPUT_HIT) with it.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "HeightField.h"
+#include "ReliefTracer.h"
+
+class ShaderTestModule;
+
+class FidelityMeter {
+public:
+  // One set's errors against the reference, in texels of the height map.
+  struct Errors {
+    unsigned set = 0;
+    int steps = 0;
+    double mean = 0, p95 = 0, max = 0;
+    // Share of pixels (with the light above the surface) whose lit or
+    // shadowed verdict differs from the reference's; negative without SHADOW_TRACE.
+    double shadowDisagreement = -1;
+    size_t pixels = 0;
+    std::vector<float> perPixel;  // the error of each pixel, -1 off the sphere (rows bottom first)
+  };
+
+  explicit FidelityMeter(ShaderTestModule& module) : scene(module) {}
+  ~FidelityMeter() { stop(); }
+
+  // Reads the heights and captures the inputs of the current view. False with
+  // a one-line reason when there is nothing to measure (no height map, a depth
+  // of 0, no sphere in view). `note` is set for a flat height map.
+  bool capture(std::string& error, std::string& note);
+  // Traces the reference on worker threads; progress() tells how far it is.
+  void startReference();
+  bool referenceDone() const { return finished.load(); }
+  double progress() const;
+  // Traces the reference and waits for it.
+  void traceReference();
+
+  // Draws the set at `steps` with OUTPUT_HIT and compares it with the reference
+  // (which must be done). False with the reason when the program fails.
+  bool measure(unsigned set, int steps, Errors& out, std::string& error);
+
+  int width() const { return w; }
+  int height() const { return h; }
+  size_t pixels() const { return inputs.size(); }
+
+private:
+  void stop();
+
+  ShaderTestModule& scene;
+  int w = 0, h = 0;
+  std::unique_ptr<HeightField> field;
+  std::unique_ptr<ReliefTracer> tracer;
+  std::vector<TraceInput> inputs;
+  std::vector<int> pixelOf;  // the window pixel of each input
+  std::vector<TraceResult> reference;
+  std::atomic<size_t> done{0};
+  std::atomic<bool> cancel{false};
+  std::atomic<bool> finished{false};
+  std::thread worker;
+};

@@ -1,0 +1,96 @@
+// The technique table, set names and the macro string.
+#include "Techniques.h"
+
+#include <cctype>
+#include <sstream>
+
+namespace Techniques {
+
+Info const table[] = {
+    {"PARALLAX", "Parallax"},
+    {"OFFSET_LIMITING_EYE", "Offset Limit Eye"},
+    {"ITERATIVE", "Iterative"},
+    {"ITERATIVE_LERP", "Iterative LERP"},
+    {"SHADOW_TRACE", "Shadow Trace"},
+    {"OFFSET_LIMITING_LIGHT", "Offset Limit Light"},
+};
+int const count = static_cast<int>(sizeof table / sizeof table[0]);
+
+namespace {
+
+std::string squash(std::string const& s) {
+  std::string out;
+  for (char c : s)
+    if (c != ' ' && c != '_' && c != '"') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+int find(std::string const& name) {
+  std::string const wanted = squash(name);
+  if (wanted.empty()) return -1;
+  for (int i = 0; i < count; ++i)
+    if (wanted == squash(table[i].macro) || wanted == squash(table[i].label)) return i;
+  return -1;
+}
+
+std::string name(unsigned set) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    if (!(set & (1u << i))) continue;
+    if (!out.empty()) out += '+';
+    out += table[i].macro;
+  }
+  return out.empty() ? "none" : out;
+}
+
+bool parse(std::string const& text, unsigned& set, std::string& error) {
+  if (squash(text) == "none") {
+    set = 0;
+    return true;
+  }
+  unsigned result = 0;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, '+')) {
+    int const i = find(part);
+    if (i < 0) {
+      error = "unknown technique \"" + part + "\" in \"" + text + "\"";
+      return false;
+    }
+    result |= 1u << i;
+  }
+  if (result == 0) {
+    error = "no technique in \"" + text + "\"";
+    return false;
+  }
+  set = result;
+  return true;
+}
+
+std::string macroString(unsigned set, int steps) {
+  std::string s;
+  for (int i = 0; i < count; ++i)
+    if (set & (1u << i)) s += std::string("#define ") + table[i].macro + "\n";
+  return s + "#define ITERATIVE_STEPS\t" + std::to_string(steps) + ".0\n";
+}
+
+std::vector<unsigned> profileSets() {
+  std::vector<unsigned> sets{0};
+  for (int i = 0; i < 6; ++i) sets.push_back(1u << i);
+  sets.push_back(Iterative | IterativeLerp);
+  sets.push_back(Iterative | IterativeLerp | ShadowTrace);
+  sets.push_back(allSix);
+  return sets;
+}
+
+std::vector<unsigned> contactSheetSets() {
+  std::vector<unsigned> sets{0};
+  for (int i = 0; i < 6; ++i) sets.push_back(1u << i);
+  sets.push_back(Iterative | IterativeLerp);
+  sets.push_back(allSix);
+  return sets;
+}
+
+}  // namespace Techniques

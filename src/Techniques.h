@@ -1,0 +1,56 @@
+// The relief techniques: their macro names and panel labels in panel order,
+// technique sets (bit masks) written and read as "A+B" or "none", and the macro
+// string that compiles a set into the fragment shader.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Techniques {
+
+struct Info {
+  char const* macro;  // the "#define" name the fragment shader tests
+  char const* label;  // the panel's checkbox label
+};
+
+// In panel order; a set's bit i is technique i.
+extern Info const table[];
+extern int const count;
+
+// Bits of the six original techniques, in table order.
+enum : unsigned {
+  Parallax = 1u << 0,
+  OffsetLimitEye = 1u << 1,
+  Iterative = 1u << 2,
+  IterativeLerp = 1u << 3,
+  ShadowTrace = 1u << 4,
+  OffsetLimitLight = 1u << 5,
+};
+
+// The six original techniques together.
+unsigned const allSix = Parallax | OffsetLimitEye | Iterative | IterativeLerp | ShadowTrace | OffsetLimitLight;
+
+// Index of the technique with this macro name or label (case, spaces,
+// underscores and quotes ignored), or -1.
+int find(std::string const& name);
+
+// "none" for the empty set, else the macro names of the set's techniques in
+// panel order joined by '+'.
+std::string name(unsigned set);
+
+// Reads a set written as name() writes it; each part may be a macro name or a
+// label. False, with the reason in `error`, on an unknown part.
+bool parse(std::string const& text, unsigned& set, std::string& error);
+
+// One "#define NAME" line per technique of the set, in panel order, then the
+// step count as a float literal after a tab ("#define ITERATIVE_STEPS\t32.0").
+std::string macroString(unsigned set, int steps);
+
+// The sets that profile and fidelity go through: none, each technique alone,
+// ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, and all six.
+std::vector<unsigned> profileSets();
+// The nine tiles of a contact sheet: none, each of the six alone,
+// ITERATIVE+ITERATIVE_LERP and all six.
+std::vector<unsigned> contactSheetSets();
+
+}  // namespace Techniques

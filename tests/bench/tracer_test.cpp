@@ -1,0 +1,227 @@
+// The CPU relief reference: height lookups and their bounds, eye hits and light
+// tests on fields with known answers, skipping against the plain march, and the
+// cone maps against hand-worked ratios and against each other.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "ConeMap.h"
+#include "HeightField.h"
+#include "ReliefTracer.h"
+
+namespace {
+
+// A field whose height depends on the texel column only.
+HeightField columns(int w, int h, std::function<float(int)> const& f) {
+  std::vector<float> v(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (size_t i = 0; i < v.size(); ++i) v[i] = f(static_cast<int>(i % static_cast<size_t>(w)));
+  return HeightField(w, h, v);
+}
+
+HeightField noise(int w, int h, unsigned seed, int levels) {
+  std::mt19937 rng(seed);
+  std::vector<float> v(static_cast<size_t>(w) * static_cast<size_t>(h));
+  // Smooth hills plus noise, rounded to `levels` steps (many equal heights).
+  for (size_t i = 0; i < v.size(); ++i) {
+    float const x = static_cast<float>(i % static_cast<size_t>(w)), y = static_cast<float>(i / static_cast<size_t>(w));
+    float const hill = 0.5f + 0.3f * std::sin(x * 0.4f) * std::cos(y * 0.3f);
+    float const h0 = hill + 0.2f * (std::uniform_real_distribution<float>(-1, 1)(rng));
+    v[i] = std::round(std::clamp(h0, 0.0f, 1.0f) * levels) / levels;
+  }
+  return HeightField(w, h, v);
+}
+
+}  // namespace
+
+TEST(HeightField, SamplesBlendLikeTheGlAndTheRangesHoldThem) {
+  std::vector<unsigned char> rgba = {0, 0, 0, 0, 0, 0, 0, 51, 0, 0, 0, 255, 0, 0, 0, 102};
+  HeightField const f = HeightField::fromRgba8(rgba.data(), 4, 1);
+  EXPECT_FLOAT_EQ(f.sample(1.5f / 4, 0.5f), 0.2f);          // a texel centre
+  EXPECT_FLOAT_EQ(f.sample(2.0f / 4, 0.5f), 0.6f);          // halfway to the next
+  EXPECT_FLOAT_EQ(f.sample(0.0f, 0.5f), 0.2f);              // wraps: texels 3 and 0
+  EXPECT_FLOAT_EQ(f.sample(-0.75f, 0.0f), f.sample(0.25f, 0.0f));
+
+  HeightField const n = noise(24, 40, 5, 1000);
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> at(-1.5f, 1.5f), size(0.0f, 0.3f), unit(0.0f, 1.0f);
+  for (int r = 0; r < 300; ++r) {
+    float const u0 = at(rng), v0 = at(rng), du = size(rng), dv = size(rng);
+    HeightField::Range const b = n.rangeOver(u0, v0, u0 + du, v0 + dv);
+    for (int s = 0; s < 50; ++s) {
+      float const h = n.sample(u0 + du * unit(rng), v0 + dv * unit(rng));
+      ASSERT_LE(b.min, h) << r;
+      ASSERT_GE(b.max, h) << r;
+    }
+  }
+  // Away from other heights the bounds are tight, or they would skip nothing.
+  HeightField const plateau = columns(64, 4, [](int x) { return x >= 20 && x < 40 ? 0.5f : 0.9f; });
+  HeightField::Range const b = plateau.rangeOver(25.0f / 64, 0.0f, 34.0f / 64, 1.0f);
+  EXPECT_NEAR(b.max, 0.5f, 1e-5f);
+  EXPECT_NEAR(b.min, 0.5f, 1e-5f);
+}
+
+TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
+  HeightField const flat = columns(64, 4, [](int) { return 0.3f; });
+  HeightField const top = columns(64, 4, [](int) { return 1.0f; });
+  HeightField const step = columns(64, 4, [](int x) { return x < 32 ? 0.2f : 0.9f; });
+  HeightField const slope = columns(64, 4, [](int x) { return x / 63.0f; });
+  // Eye (-5, 0, 1) at depth 0.1 reaches +0.5 in u. On the step the ray crosses
+  // the blend between texel centres 31 and 32: 0.2 + 0.7 (32 t - 15.5) = 1 - t.
+  // On the slope (between centres) (64 u - 0.5) / 63 = 1 - t with u = 0.3 + 0.5 t.
+  struct Case {
+    char const* name;
+    HeightField const& field;
+    float depth, u, eyeX, eyeZ;
+    float t;
+  } const cases[] = {
+      {"flat", flat, 0.1f, 0.25f, -5, 1, 0.7f},
+      {"flat, grazing", flat, 0.1f, 0.25f, -1, 0.001f, 0.7f},
+      {"flat, viewed from below", flat, 0.1f, 0.25f, -1, -2, 0.7f},
+      {"top", top, 0.1f, 0.25f, -5, 1, 0.0f},
+      {"step edge", step, 0.1f, 0.25f, -5, 1, 11.65f / 23.4f},
+      {"step, looking straight down", step, 0.1f, 0.25f, 0, 1, 0.8f},
+      {"slope", slope, 0.1f, 0.3f, -5, 1, 44.3f / 95.0f},
+      {"slope, depth 0", slope, 0.0f, 0.3f, -5, 1, 1.0f - 18.7f / 63.0f},
+  };
+  for (Case const& c : cases) {
+    ReliefTracer const tracer(c.field, c.depth);
+    TraceResult const r = tracer.trace({c.u, 0.4f, {c.eyeX, 0, c.eyeZ}, {0, 0, 1}});
+    float const reach = -c.eyeX / std::max(c.eyeZ / std::hypot(c.eyeX, c.eyeZ), 0.05f) /
+                        std::hypot(c.eyeX, c.eyeZ) * c.depth;
+    EXPECT_NEAR(r.t, c.t, 2e-5f) << c.name;
+    EXPECT_NEAR(r.u, c.u + reach * r.t, 1e-6f) << c.name;
+    EXPECT_EQ(r.v, 0.4f) << c.name;
+  }
+}
+
+TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
+  // Floor at 0.1, a wall of texels 40..43 of the given height. The point seen
+  // straight down at u = 0.5 is on the floor; light (2, 0, 1) reaches u = 0.68
+  // and passes the wall's near top corner at a height of about 0.77.
+  struct Case {
+    float wall;
+    float light[3];
+    bool above, lit;
+  } const cases[] = {
+      {0.82f, {2, 0, 1}, true, false},    // 0.05 above the ray
+      {0.76f, {2, 0, 1}, true, true},     // under it
+      {0.79f, {2, 0, 1}, true, true},     // above it by less than the bias
+      {0.82f, {-2, 0, 1}, true, true},    // the other way: open floor
+      {0.82f, {2, 0, 4}, true, true},     // steep: ends before the wall
+      {0.82f, {2, 0, -0.5f}, false, false},
+      {0.82f, {2, 0, 0}, false, false},
+  };
+  for (Case const& c : cases) {
+    HeightField const f = columns(64, 4, [&](int x) { return x >= 40 && x < 44 ? c.wall : 0.1f; });
+    TraceResult const r = ReliefTracer(f, 0.1f).trace({0.5f, 0.5f, {0, 0, 1}, {c.light[0], c.light[1], c.light[2]}});
+    EXPECT_FLOAT_EQ(r.t, 0.9f);
+    EXPECT_EQ(r.lightAbove, c.above) << c.wall << " " << c.light[0] << " " << c.light[2];
+    EXPECT_EQ(r.lit, c.lit) << c.wall << " " << c.light[0] << " " << c.light[2];
+  }
+}
+
+TEST(ReliefTracer, SkippingAndThreadsGiveExactlyThePlainMarch) {
+  HeightField const f = noise(64, 48, 3, 255);
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<float> c(-1.0f, 1.0f);
+  std::vector<TraceInput> in(3000);
+  for (TraceInput& i : in) i = {c(rng) * 3, c(rng) * 3, {c(rng), c(rng), c(rng) + 0.3f}, {c(rng), c(rng), c(rng) + 0.2f}};
+
+  for (float depth : {0.02f, 0.1f, 0.3f}) {
+    ReliefTracer const plain(f, depth, false), fast(f, depth);
+    std::vector<TraceResult> out(in.size(), TraceResult{-1, -1, -1, false, false});
+    std::atomic<size_t> done{0};
+    fast.traceAll(in.data(), out.data(), in.size(), 2, &done);
+    EXPECT_EQ(done.load(), in.size());
+    int shadowed = 0;
+    for (size_t i = 0; i < in.size(); ++i) {
+      TraceResult const p = plain.trace(in[i]);
+      ASSERT_EQ(p.t, out[i].t) << depth << " " << i;
+      ASSERT_EQ(p.u, out[i].u) << depth << " " << i;
+      ASSERT_EQ(p.v, out[i].v) << depth << " " << i;
+      ASSERT_EQ(p.lit, out[i].lit) << depth << " " << i;
+      ASSERT_EQ(p.lightAbove, out[i].lightAbove) << depth << " " << i;
+      shadowed += p.lightAbove && !p.lit;
+    }
+    EXPECT_GT(shadowed, 50) << depth;  // the light rays were really tested
+  }
+  std::atomic<bool> const cancel{true};
+  std::atomic<size_t> done{0};
+  std::vector<TraceResult> out(in.size(), TraceResult{-1, -1, -1, false, false});
+  ReliefTracer(f, 0.1f).traceAll(in.data(), out.data(), in.size(), 2, &done, &cancel);
+  EXPECT_EQ(done.load(), 0u);
+  EXPECT_EQ(out.back().t, -1.0f);
+}
+
+TEST(ConeMap, RatiosOnHandWorkedFields) {
+  // 16 x 16 floor (depth 1) with one pillar at (5, 5). From a floor texel at
+  // offset (dx, dy), m = max |d|, the ray through the pillar's top (depth dq)
+  // leaves it at lambda = 1 + 0.5 / m: ratio = lambda r / (1 - lambda dq).
+  auto pillar = [](float height) {
+    std::vector<float> v(256, 0.0f);
+    v[5 * 16 + 5] = height;
+    return HeightField(16, 16, v);
+  };
+  // 8 x 1 ramp, heights x / 8, wrapping into a cliff. From texel 0 the best ray
+  // passes texel 7 (depth 1/8) and leaves it at -1.5 texels, depth 3/16:
+  // (1.5 / 8) / (13 / 16) = 3 / 13. From texel 1, through texel 7 at -1, out
+  // at -1.5, depth 5/32: (2.5 / 8) / (23 / 32) = 10 / 23.
+  HeightField const ramp = columns(8, 1, [](int x) { return x / 8.0f; });
+  struct Case {
+    char const* name;
+    HeightField field;
+    int x, y;
+    float ratio;
+  } const cases[] = {
+      {"flat", columns(16, 16, [](int) { return 0.4f; }), 3, 7, 1.0f},
+      {"pillar (1, 0)", pillar(1), 6, 5, 1.5f / 16},
+      {"pillar (2, 1)", pillar(1), 7, 6, std::sqrt(5.0f) / 16 * 1.25f},
+      {"pillar (3, 3) diagonal", pillar(1), 8, 8, std::sqrt(18.0f) / 16 * (7.0f / 6)},
+      {"pillar (-4, 2) across the seam", pillar(1), 1, 7, std::sqrt(20.0f) / 16 * 1.125f},
+      {"pillar top", pillar(1), 5, 5, 1.0f},
+      {"half pillar (1, 0)", pillar(0.5f), 6, 5, (1.5f / 16) / 0.25f},
+      {"half pillar (0, -2)", pillar(0.5f), 5, 3, (2.5f / 16) / 0.375f},
+      {"ramp foot", ramp, 0, 0, 3.0f / 13},
+      {"ramp second", ramp, 1, 0, 10.0f / 23},
+      {"ramp top", ramp, 7, 0, 1.0f},
+  };
+  for (Case const& c : cases) {
+    std::vector<float> const brute = ConeMap::generateBruteForce(c.field);
+    std::vector<float> const fast = ConeMap::generate(c.field, 2);
+    size_t const i = static_cast<size_t>(c.y * c.field.width() + c.x);
+    EXPECT_NEAR(brute[i], c.ratio, 1e-6f) << c.name;
+    EXPECT_EQ(fast, brute) << c.name;
+  }
+}
+
+TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
+  struct Case {
+    int w, h, levels;
+  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}};
+  unsigned seed = 11;
+  for (Case const& c : cases) {
+    HeightField const f = noise(c.w, c.h, ++seed, c.levels);
+    std::vector<float> const brute = ConeMap::generateBruteForce(f);
+    EXPECT_EQ(ConeMap::generate(f, 2), brute) << c.w << "x" << c.h;
+    int limited = 0;
+    for (float r : brute) limited += r < 1.0f;
+    EXPECT_GT(limited, c.w * c.h / 2);  // cones that the search had to find
+  }
+}
+
+TEST(ConeMap, PackingNeverWidensACone) {
+  std::vector<float> ratios = {0.0f, 1.0f, 1e-6f, 0.25f, 0.5f};
+  for (int i = 0; i < 1000; ++i) ratios.push_back(static_cast<float>(i) / 1000.0f);
+  std::vector<unsigned char> const packed = ConeMap::pack(ratios);
+  EXPECT_EQ(packed[0], 0);
+  EXPECT_EQ(packed[1], 255);
+  for (size_t i = 0; i < ratios.size(); ++i) {
+    EXPECT_LE(ConeMap::unpack(packed[i]), ratios[i]) << ratios[i];
+    if (packed[i] < 255) {
+      EXPECT_GT(ConeMap::unpack(static_cast<unsigned char>(packed[i] + 1)), ratios[i]) << ratios[i];
+    }
+  }
+}
