@@ -174,6 +174,8 @@ void ShaderTestModule::init() {
                       << (error.find("empty") != std::string::npos ? " is empty!" : " has no data!");
   }
   fragSource = fragFile.text();
+  std::string const from = fragFile.path().substr(0, fragFile.path().size() - std::string(fragShaderName).size());
+  if (!from.empty()) con << "data files from " << from << "\n";
 
   timer.init();
   con.setInterpreter(&runner);
@@ -310,7 +312,12 @@ bool ShaderTestModule::pressLandedOnPanel() {
   return target && target != pwn::menuSys->getRoot();
 }
 
-bool ShaderTestModule::takesKeyboard() { return gui && pwn::g_menuSys.getFocus() != nullptr; }
+bool ShaderTestModule::takesKeyboard() {
+  // A clicked widget holds the focus, but only those that allow it (the text
+  // fields) take keys.
+  pwn::Object* focus = pwn::g_menuSys.getFocus();
+  return gui && focus && focus->getAllowFocus();
+}
 
 void ShaderTestModule::update() {
   frameStart = seconds();

@@ -67,3 +67,16 @@ bool writePNG(std::string const& path, std::vector<unsigned char> const& rgba, i
   }
   return true;
 }
+
+std::vector<unsigned char> readPNG(std::string const& path, int& width, int& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  width = height = 0;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return rgb;
+}

@@ -49,10 +49,11 @@ public:
 };
 
 // A variable over storage owned by someone else: count consecutive elements of
-// one type starting at data. Numbers are read strictly (see parsenumber.h); one
-// value that is not a finite number refuses the whole line, with one line
-// saying so. Bools take "true" or a non-zero integer; other words are false. The int-first constructor makes the no-storage
+// one type starting at data. The int-first constructor makes the no-storage
 // kind, a command routed through the variable path (only its hook acts).
+// Numbers are read strictly (see parsenumber.h): one value that is not a finite
+// number refuses the whole line with one line saying so, nothing stored. Bools
+// take "true" or a non-zero integer; other words are false.
 class CVarw : public CVarPrim {
 public:
   enum Type { None = 0, Bool = 1, Int = 2, Float = 3, Double = 4 };

@@ -7,13 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "file/filekind.h"
+#include "filekind.h"
 
 namespace {
 

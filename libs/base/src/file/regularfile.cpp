@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "file/filekind.h"
+#include "filekind.h"
 
 namespace {
 

@@ -1,0 +1,132 @@
+// Measuring the techniques on the bench's own scene, headless: the fidelity
+// meter against the traced reference, the GPU timer, and the profile and
+// fidelity commands with their tables, files and refusals.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "FidelityMeter.h"
+#include "OffscreenTarget.h"
+#include "Techniques.h"
+#include "base/console.h"
+#include "base/imagewriter.h"
+#include "base/viewport.h"
+#include "modulefixture.h"
+
+namespace {
+
+using namespace Techniques;
+
+FidelityMeter::Errors errorsOf(FidelityMeter& meter, unsigned set, int steps) {
+  FidelityMeter::Errors e;
+  std::string error;
+  EXPECT_TRUE(meter.measure(set, steps, e, error)) << error;
+  return e;
+}
+
+std::vector<std::string> lines(std::string const& path) {
+  std::ifstream in(path);
+  std::vector<std::string> out;
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
+  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  FidelityMeter meter(shaderTestModule);
+  std::string error, note;
+  ASSERT_TRUE(meter.capture(error, note)) << error;
+  EXPECT_TRUE(note.empty());
+  EXPECT_GT(meter.pixels(), 100000u);
+  meter.traceReference();
+  EXPECT_LT(errorsOf(meter, Iterative | IterativeLerp, 256).mean, 0.25);
+  // At 32 steps the interpolated search beats the plain one, which beats the
+  // single parallax offset: a sign or scale error in the eye offset breaks this.
+  double const lerp = errorsOf(meter, Iterative | IterativeLerp, 32).mean;
+  double const plain = errorsOf(meter, Iterative, 32).mean;
+  double const parallax = errorsOf(meter, Parallax, 32).mean;
+  EXPECT_LT(lerp, plain);
+  EXPECT_LT(plain, parallax);
+  // Shadows traced on the right hits mostly agree with the reference's.
+  FidelityMeter::Errors const shadowed = errorsOf(meter, Iterative | IterativeLerp | ShadowTrace, 256);
+  EXPECT_GE(shadowed.shadowDisagreement, 0.0);
+  EXPECT_LT(shadowed.shadowDisagreement, 0.02);
+  EXPECT_LT(errorsOf(meter, 0, 32).shadowDisagreement, 0.0) << "no verdict without SHADOW_TRACE";
+}
+
+TEST_F(Module, AFlatWhiteHeightMapGivesEverySetNoError) {
+  std::string const white = testing::TempDir() + "white.png", error;
+  std::vector<unsigned char> const rgb(16 * 16 * 3, 255);
+  std::string why;
+  ASSERT_TRUE(writeImageFile(white, 16, 16, rgb.data(), 16 * 3, why)) << why;
+  run("bumpMap " + white);
+  FidelityMeter meter(shaderTestModule);
+  std::string note;
+  ASSERT_TRUE(meter.capture(why, note)) << why;
+  EXPECT_FALSE(note.empty()) << "a flat map is pointed out";
+  meter.traceReference();
+  for (unsigned set : profileSets()) EXPECT_LT(errorsOf(meter, set, 8).max, 0.05) << name(set);
+  run("bumpMap bumptest.bmp");
+}
+
+TEST_F(Module, TheGpuTimerSeesMoreStepsCostMore) {
+  ShaderTestModule& m = shaderTestModule;
+  OffscreenTarget target;
+  std::string error;
+  ASSERT_TRUE(target.create(400, 300, 1, GL_RGBA8, error)) << error;
+  auto cost = [&](int steps) {
+    std::string log;
+    std::unique_ptr<ReliefProgram> p = m.buildProgram(macroString(Iterative, steps), log);
+    EXPECT_TRUE(p) << log;
+    target.bind();
+    std::vector<double> ms;
+    for (int i = 0; i < 3; ++i)
+      ms.push_back(m.gpuTimer().timeNow([&] { m.drawViewInto(*base.mainViewport->view, 400, 300, p.get()); }));
+    target.unbind();
+    std::sort(ms.begin(), ms.end());
+    return ms[1];
+  };
+  double const few = cost(8), many = cost(128);
+  EXPECT_GT(few, 0.0);
+  EXPECT_GT(many, few);
+  // The frame-by-frame timer reports every drawn frame, the cost line shows it.
+  for (int i = 0; i < 12; ++i) sdlSys.pass();
+  double ms = -1;
+  m.gpuTimer().finishPending();
+  EXPECT_TRUE(m.gpuTimer().result(m.framesDrawn() - 1, ms));
+  EXPECT_GT(ms, 0.0);
+  EXPECT_EQ(m.costLine().find("GPU -"), std::string::npos) << m.costLine();
+}
+
+TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure) {
+  resize(320, 240);  // a small view keeps the software renderer quick
+  ShaderGui* gui = shaderTestModule.getGui();
+  gui->setTechniques(Parallax);
+  std::string const profile = testing::TempDir() + "profile.csv", fidelity = testing::TempDir() + "fidelity.csv";
+  run("profile 1 " + profile);
+  run("fidelity " + fidelity);
+  EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax)) << "the panel's set is as it was";
+  std::vector<std::string> const p = lines(profile), f = lines(fidelity);
+  ASSERT_EQ(p.size(), 1 + profileSets().size());
+  EXPECT_EQ(p[0], "set,steps,gpu_ms_median,gpu_ms_p90,cpu_ms");
+  EXPECT_EQ(p[3].substr(0, 23), "OFFSET_LIMITING_EYE,32,");
+  ASSERT_EQ(f.size(), 1 + profileSets().size());
+  EXPECT_EQ(f[0], "set,steps,mean,p95,max,shadow_disagreement");
+  EXPECT_EQ(f.back().substr(0, 10), "PARALLAX+O");
+
+  // A depth of 0 and a view without the sphere are refused with the reason.
+  run("polyDepth 0");
+  run("fidelity");
+  EXPECT_NE(std::string(con.getText()).find("no relief to trace"), std::string::npos);
+  run("polyDepth 0.5");
+  View& v = base.views[Base::VIEW_MAIN];
+  _quat<float> const facing = v.basis.orient;
+  v.basis.orient = _quat<float>(0, 0, 1, 0) * facing;  // turned round
+  run("fidelity");
+  EXPECT_NE(std::string(con.getText()).find("the view shows no sphere"), std::string::npos);
+  v.basis.orient = facing;
+  gui->setTechniques(0);
+  resize(800, 600);
+}

@@ -1,0 +1,66 @@
+// The bench module on a real offscreen context, started from the real data
+// files once for every test of the suite, with helpers that run console lines
+// (and the jobs they start) and read the window back through a screenshot.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "ShaderGui.h"
+#include "ShaderScene.h"
+#include "base/base.h"
+#include "sdlsystem/sdlsystem.h"
+#include "system/display.h"
+#include "testsupport/glcontext.h"
+#include "testsupport/sdlevents.h"
+
+class Module : public ::testing::Test {
+public:
+  static void SetUpTestSuite() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ASSERT_EQ(chdir(RB_DATA_DIR), 0);
+    sdlBindSingletons();
+    testing::internal::CaptureStdout();
+    shaderTestModule.init();
+    startOutput = testing::internal::GetCapturedStdout();
+    base.setScene(&shaderTestModule);
+    base.loopCallback = &shaderTestModule;
+    sdlSys.setLoopFunc([] { base_loopCallback(); });
+    sdlSys.pass();
+  }
+  static void TearDownTestSuite() { shaderTestModule.shutdown(); }
+
+  // Runs a console line as if typed, then passes frames until it and any job
+  // it started have finished.
+  static void run(std::string const& line) {
+    shaderTestModule.jobs().exec(line.c_str());
+    for (int i = 0; i < 100000 && !shaderTestModule.jobs().idle(); ++i) sdlSys.pass();
+    sdlSys.pass();
+  }
+
+  // Resizes the window and passes frames until the engine has taken the size.
+  static void resize(int w, int h) {
+    SDL_SetWindowSize(sdlSys.getWindow(), w, h);
+    for (int i = 0; i < 20 && disp.getSize() != _vec<2, int>(w, h); ++i) sdlSys.pass();
+    ASSERT_EQ(disp.getSize(), (_vec<2, int>(w, h)));
+  }
+
+  // The window as the screenshot command writes it: RGB, rows top first.
+  struct Shot {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+    unsigned char const* at(int x, int y) const { return &rgb[3 * (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x))]; }
+  };
+  static Shot shot() {
+    std::string const file = testing::TempDir() + "module-shot.png";
+    run("screenshot " + file);
+    Shot s;
+    s.rgb = readPNG(file, s.w, s.h);
+    return s;
+  }
+
+  static inline std::string startOutput;
+};

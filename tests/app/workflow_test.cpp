@@ -1,0 +1,135 @@
+// The shader writer's workflow on the real module: failed builds are shown and
+// the last good program keeps drawing, an edited file is rebuilt by itself,
+// the A/B wipe draws each set on its side, and the contact sheet tiles differ.
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "Techniques.h"
+#include "base/console.h"
+#include "modulefixture.h"
+
+namespace {
+
+std::string const fragPath = std::string(RB_DATA_DIR) + "/shaders/iterative parallax.frag";
+
+void writeFile(std::string const& path, std::string const& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A fragment shader that paints the sphere one colour.
+std::string solid(char const* rgb) { return std::string("void main()\n{\n    gl_FragColor = vec4(") + rgb + ", 1.0);\n}\n"; }
+
+// Mean absolute difference of two screenshots over columns [x0, x1).
+double difference(Module::Shot const& a, Module::Shot const& b, int x0, int x1) {
+  double sum = 0;
+  int n = 0;
+  for (int y = 100; y < a.h - 100; ++y)
+    for (int x = x0; x < x1; ++x, ++n)
+      for (int c = 0; c < 3; ++c) sum += std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
+  return sum / (3.0 * n);
+}
+
+std::string consoleText() { return con.getText(); }
+
+}  // namespace
+
+TEST_F(Module, FailedBuildsAreShownAndTheLastGoodProgramKeepsDrawing) {
+  std::string const dir = testing::TempDir();
+  struct Case {
+    char const* name;
+    std::string text;   // empty: the file is missing
+    char const* shown;  // what the console must hold
+  } const cases[] = {
+      // The error sits on line 4 of the file as the user sees it.
+      {"syntax.frag", "// a comment\nvoid main()\n{\n    gl_FragColor = vec4(1.0) error;\n}\n", "0:4("},
+      {"link.frag", "varying vec3 notWritten;\nvoid main()\n{\n    gl_FragColor = vec4(notWritten, 1.0);\n}\n",
+       "notWritten"},
+      {"missing.frag", "", "missing.frag"},
+  };
+  Shot const good = shot();
+  for (Case const& c : cases) {
+    std::string const path = dir + c.name;
+    std::remove(path.c_str());
+    if (!c.text.empty()) writeFile(path, c.text);
+    run("shader frag " + path);
+    EXPECT_NE(consoleText().find(c.shown), std::string::npos) << c.name << "\n" << consoleText();
+    if (!c.text.empty()) {
+      EXPECT_TRUE(shaderTestModule.shaderBroken()) << c.name;
+      EXPECT_TRUE(shaderTestModule.getGui()->showsShaderError()) << c.name;
+      EXPECT_TRUE(con.isVisible()) << "the console opens on a failed build";
+    }
+    EXPECT_LT(difference(shot(), good, 250, 550), 1.0) << c.name << ": the sphere is drawn as before";
+    run("shader frag " + fragPath);
+    EXPECT_FALSE(shaderTestModule.getGui()->showsShaderError()) << "a good build clears the error line";
+  }
+  if (con.isVisible()) con.toggle();
+}
+
+TEST_F(Module, AnEditedShaderFileIsRebuiltWithinASecond) {
+  std::string const path = testing::TempDir() + "edited.frag";
+  writeFile(path, solid("1.0, 0.0, 0.0"));
+  run("shader frag " + path);
+  unsigned char const* p = shot().at(400, 300);
+  EXPECT_GT(p[0], 200);
+  EXPECT_LT(p[1], 50);
+  writeFile(path, solid("0.0, 1.0, 0.0"));
+  struct utimbuf later = {time(nullptr) + 5, time(nullptr) + 5};
+  utime(path.c_str(), &later);  // a new time even within the file system's clock tick
+  usleep(700 * 1000);
+  for (int i = 0; i < 3; ++i) sdlSys.pass();
+  Shot const after = shot();
+  EXPECT_LT(after.at(400, 300)[0], 50);
+  EXPECT_GT(after.at(400, 300)[1], 200);
+  run("shader frag " + fragPath);
+}
+
+TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
+  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  ShaderGui* gui = shaderTestModule.getGui();
+  gui->setTechniques(0);
+  Shot const a = shot();
+  gui->setTechniques(Techniques::Iterative | Techniques::IterativeLerp | Techniques::ShadowTrace);
+  Shot const b = shot();
+  run("compare none ITERATIVE+ITERATIVE_LERP+SHADOW_TRACE");
+  EXPECT_EQ(gui->techniqueFlags, 0) << "the panel shows set A";
+  Shot const both = shot();
+  // Away from the line and its labels, each side is its own set's picture.
+  EXPECT_GT(difference(a, b, 250, 380), 5.0);
+  EXPECT_GT(difference(a, b, 420, 550), 5.0);
+  EXPECT_LT(difference(both, a, 250, 380), 1.0);
+  EXPECT_LT(difference(both, b, 420, 550), 1.0);
+  run("compare off");
+  EXPECT_LT(difference(shot(), a, 420, 550), 1.0);
+}
+
+TEST_F(Module, ContactSheetTilesShowEachSet) {
+  std::string const path = testing::TempDir() + "sheet.png";
+  std::remove(path.c_str());
+  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  unsigned const before = static_cast<unsigned>(shaderTestModule.getGui()->techniqueFlags);
+  resize(480, 360);  // a small view keeps the software renderer quick
+  run("contactsheet " + path);
+  resize(800, 600);
+  int w = 0, h = 0;
+  std::vector<unsigned char> const rgb = readPNG(path, w, h);
+  ASSERT_EQ(w, 720);  // tiles of half the view's size
+  ASSERT_EQ(h, 540);
+  EXPECT_EQ(static_cast<unsigned>(shaderTestModule.getGui()->techniqueFlags), before);
+  // Each tile below its label band differs from the first (no technique); the
+  // light-limited shadow (tile 6) changes least.
+  auto tileDiff = [&](int i) {
+    double sum = 0;
+    int const x0 = (i % 3) * 240, y0 = (i / 3) * 180;
+    for (int y = 30; y < 170; ++y)
+      for (int x = 60; x < 180; ++x)
+        for (int c = 0; c < 3; ++c)
+          sum += std::abs(rgb[3 * (static_cast<size_t>(y0 + y) * 720 + static_cast<size_t>(x0 + x)) + static_cast<size_t>(c)] -
+                          rgb[3 * (static_cast<size_t>(y) * 720 + static_cast<size_t>(x)) + static_cast<size_t>(c)]);
+    return sum / (140.0 * 120.0 * 3.0);
+  };
+  for (int i = 1; i < 9; ++i) EXPECT_GT(tileDiff(i), 0.15) << "tile " << i;
+}
