@@ -6,10 +6,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <system_error>
 #include <thread>
 
 namespace {
+
+// x >> s rounding toward minus infinity for negative x as well.
+long floorShift(long x, int s) { return x >= 0 ? x >> s : -((-x - 1) >> s) - 1; }
 
 // The texels' depths, and the geometry both generators share. Every number
 // that decides a ratio or prunes a candidate is computed by the functions here,
@@ -19,22 +23,58 @@ struct Depths {
   float invW, invH;
   long loX, hiX, loY, hiY;  // the window of offsets, each texel once
   std::vector<float> d;
+  // The deepest column of each block of 2^blockBits texels square (clipped
+  // at the map's edge), to march past blocks the ray is already under: 16
+  // texels, or 4 on maps under 128 texels a side, whose features are small.
+  int blockBits;
+  size_t blocksX;
+  std::vector<float> blockDeepest;
+  // Level L: the shallowest texel of each aligned 2^L x 2^L square, for the
+  // levels whose squares tile the map exactly (2^L divides both sides), so that
+  // an aligned square anywhere in the unwrapped plane is one of them.
+  std::vector<std::vector<float>> shallowest;
 
   explicit Depths(HeightField const& field)
       : w(field.width()), h(field.height()),
         invW(1.0f / static_cast<float>(field.width())), invH(1.0f / static_cast<float>(field.height())),
         loX(-((w - 1) / 2)), hiX(w / 2), loY(-((h - 1) / 2)), hiY(h / 2),
-        d(static_cast<size_t>(w) * static_cast<size_t>(h)) {
+        d(static_cast<size_t>(w) * static_cast<size_t>(h)), blockBits(std::min(w, h) >= 128 ? 4 : 2),
+        blocksX(static_cast<size_t>(((w - 1) >> blockBits) + 1)),
+        blockDeepest(blocksX * static_cast<size_t>(((h - 1) >> blockBits) + 1), 0.0f) {
     for (long y = 0; y < h; ++y)
-      for (long x = 0; x < w; ++x) d[index(x, y)] = 1.0f - field.texel(x, y);
+      for (long x = 0; x < w; ++x) {
+        d[index(x, y)] = 1.0f - field.texel(x, y);
+        float& deepest = blockDeepest[blockIndex(x, y)];
+        deepest = std::max(deepest, d[index(x, y)]);
+      }
+    shallowest.push_back(d);
+    for (long side = 2; w % side == 0 && h % side == 0; side *= 2) {
+      std::vector<float> const& fine = shallowest.back();
+      long const fw = w / (side / 2), cw = w / side, ch = h / side;
+      std::vector<float> coarse(static_cast<size_t>(cw) * static_cast<size_t>(ch));
+      for (long y = 0; y < ch; ++y)
+        for (long x = 0; x < cw; ++x) {
+          auto at = [&](long fx, long fy) { return fine[static_cast<size_t>(fy * fw + fx)]; };
+          coarse[static_cast<size_t>(y * cw + x)] = std::min(std::min(at(2 * x, 2 * y), at(2 * x + 1, 2 * y)),
+                                                             std::min(at(2 * x, 2 * y + 1), at(2 * x + 1, 2 * y + 1)));
+        }
+      shallowest.push_back(std::move(coarse));
+    }
+  }
+
+  // The shallowest texel of the aligned square of side 2^level at unwrapped
+  // (ax, ay), when that level is kept; otherwise -1.
+  float shallowestIn(int level, long ax, long ay) const {
+    if (static_cast<size_t>(level) >= shallowest.size()) return -1.0f;
+    long const cw = w >> level, ch = h >> level;
+    long const i = floorShift(ax, level), j = floorShift(ay, level);
+    return shallowest[static_cast<size_t>(level)][static_cast<size_t>(wrapNear(j, ch) * cw + wrapNear(i, cw))];
   }
 
   size_t index(long x, long y) const { return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x); }
 
-  float at(long x, long y) const {
-    long const wx = x % w, wy = y % h;
-    return d[index(wx < 0 ? wx + w : wx, wy < 0 ? wy + h : wy)];
-  }
+  // Any (x, y) in [-w, 2w) x [-h, 2h).
+  float at(long x, long y) const { return d[index(wrapNear(x, w), wrapNear(y, h))]; }
 
   // Horizontal length of an offset in texture units; grows with |dx| and |dy|,
   // so the nearest offset of a region bounds the region's lengths from below.
@@ -45,39 +85,107 @@ struct Depths {
 
   // The ray from above p = (px, py) through q = p + (dx, dy) at depth dq < dp,
   // whose offset has length r: the ratio its exit gives if below best, else best.
-  // Crossings are ordered exactly in integers: the ray's k-th crossing along x
-  // lies at lambda = 1 + (2k + 1) / (2 |dx|) (lambda = 1 at q's centre). Along
-  // the march lambda grows, and with it the ratio the point would give, so the
-  // march ends as soon as that reaches best.
+  //
+  // The march visits the ray's crossings of column boundaries in order. The
+  // k-th crossing along x lies at lambda = 1 + (2k + 1) / (2 |dx|) (lambda = 1
+  // at q's centre), so it comes before the ky-th along y exactly when
+  // (2k + 1) |dy| < (2ky + 1) |dx|: integers order them, ties are corners.
+  // Each lambda is a correctly rounded function of its crossing alone, so the
+  // lambdas, the depths and the ratios they give never decrease along the
+  // march; it ends as soon as the ratio reaches best.
+  //
+  // With skip, when no column of the block the ray is in is deeper than the
+  // ray already is (no exit can lie there), the crossings inside the block are
+  // passed over to the one that leaves it. A passed crossing that would have
+  // ended the march leaves the next one to end it, so the result is exactly
+  // that of the plain march.
+  template <bool Skip>
   float exitRatio(long px, long py, float dp, long dx, long dy, float dq, float r, float best) const {
     long const ax = std::labs(dx), ay = std::labs(dy);
     long const sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
-    long cx = px + dx, cy = py + dy;
-    int64_t kx = 0, ky = 0;
+    long cx = wrapNear(px + dx, w), cy = wrapNear(py + dy, h);  // the column the ray is in
+    int64_t kx = 0, ky = 0;                                      // crossings made along each axis
+    // The next crossings: x's comes first while ex <= ey, ex = (2 kx + 1) |dy|
+    // and ey = (2 ky + 1) |dx| (an axis not moved along never comes).
+    int64_t ex = 0, ey = 0;
+    float nx = 0.0f, ny = 0.0f;  // 2k + 1 for each axis
+    auto next = [&] {
+      ex = ax ? (2 * kx + 1) * ay : std::numeric_limits<int64_t>::max();
+      ey = ay ? (2 * ky + 1) * ax : std::numeric_limits<int64_t>::max();
+      nx = static_cast<float>(2 * kx + 1);
+      ny = static_cast<float>(2 * ky + 1);
+    };
+    next();
+    float const twoAx = static_cast<float>(2 * ax), twoAy = static_cast<float>(2 * ay);
+    float z = dq;
     for (;;) {
-      bool stepX = ay == 0, stepY = ax == 0;
-      if (ax != 0 && ay != 0) {
-        int64_t const ex = (2 * kx + 1) * ay, ey = (2 * ky + 1) * ax;
-        stepX = ex <= ey;
-        stepY = ey <= ex;
+      if (Skip && blockDeepest[blockIndex(cx, cy)] <= z) {
+        passBlock(cx, cy, sx, sy, ax, ay, kx, ky);
+        next();
       }
-      float const lambda = stepX ? 1.0f + static_cast<float>(2 * kx + 1) / static_cast<float>(2 * ax)
-                                 : 1.0f + static_cast<float>(2 * ky + 1) / static_cast<float>(2 * ay);
-      if (stepX) {
-        cx += sx;
+      bool const moveX = ex <= ey, moveY = ey <= ex;
+      float const lambda = 1.0f + (moveX ? nx / twoAx : ny / twoAy);
+      if (moveX) {
         ++kx;
+        ex += 2 * ay;
+        nx += 2.0f;
+        cx += sx;
+        cx = cx == w ? 0 : cx < 0 ? w - 1 : cx;
       }
-      if (stepY) {
-        cy += sy;
+      if (moveY) {
         ++ky;
+        ey += 2 * ax;
+        ny += 2.0f;
+        cy += sy;
+        cy = cy == h ? 0 : cy < 0 ? h - 1 : cy;
       }
-      float const z = lambda * dq;
+      z = lambda * dq;
       if (!(z < dp)) return best;
       float const ratio = lambda * r / (dp - z);
       if (!(ratio < best)) return best;
-      if (at(cx, cy) > z) return ratio;  // the column here is deeper than the ray: air
+      if (d[index(cx, cy)] > z) return ratio;  // the column here is deeper than the ray: air
     }
   }
+
+  // Moves the march in column (cx, cy) on to just before the crossing that
+  // takes it out of the column's block.
+  void passBlock(long& cx, long& cy, long sx, long sy, long ax, long ay, int64_t& kx, int64_t& ky) const {
+    long const bx0 = cx >> blockBits << blockBits, by0 = cy >> blockBits << blockBits;
+    long const bx1 = std::min(bx0 + (1L << blockBits), w) - 1, by1 = std::min(by0 + (1L << blockBits), h) - 1;
+    // The crossings still inside the block along each axis; the next one leaves.
+    long const inX = sx > 0 ? bx1 - cx : cx - bx0, inY = sy > 0 ? by1 - cy : cy - by0;
+    // The minor axis's crossings that come strictly before the major axis's n-th (from 0).
+    auto before = [](int64_t n, long major, long minor) {
+      int64_t const num = (2 * n + 1) * minor - major, den = 2 * major;
+      if (num <= 0) return int64_t{0};
+      // ceil(num / den), through a double (exact at these sizes, and quicker
+      // than a 64-bit divide) and one correction either way.
+      int64_t c = static_cast<int64_t>(static_cast<double>(num) / static_cast<double>(den));
+      if (c * den < num) ++c;
+      if ((c - 1) * den >= num) --c;
+      return c;
+    };
+    int64_t nx = kx, ny = ky;
+    if (ay == 0 || (ax != 0 && (2 * (kx + inX) + 1) * ay <= (2 * (ky + inY) + 1) * ax)) {
+      nx = kx + inX;  // leaves through an x boundary (or a corner)
+      ny = ay == 0 ? ky : before(nx, ax, ay);
+    } else {
+      ny = ky + inY;
+      nx = ax == 0 ? kx : before(ny, ay, ax);
+    }
+    cx = wrapNear(cx + sx * (nx - kx), w);  // the block holds the columns between
+    cy = wrapNear(cy + sy * (ny - ky), h);
+    kx = nx;
+    ky = ny;
+  }
+
+  // (x, y) inside the map.
+  size_t blockIndex(long x, long y) const {
+    return static_cast<size_t>(y >> blockBits) * blocksX + static_cast<size_t>(x >> blockBits);
+  }
+
+  // i in [-n, 2n), as every window offset from a texel of the map is.
+  static long wrapNear(long i, long n) { return i < 0 ? i + n : i >= n ? i - n : i; }
 };
 
 std::vector<float> bruteForce(Depths const& g) {
@@ -89,23 +197,19 @@ std::vector<float> bruteForce(Depths const& g) {
       for (long dy = g.loY; dy <= g.hiY; ++dy)
         for (long dx = g.loX; dx <= g.hiX; ++dx) {
           float const dq = g.at(px + dx, py + dy);
-          if (dq < dp) best = g.exitRatio(px, py, dp, dx, dy, dq, g.length(dx, dy), best);
+          if (dq < dp) best = g.exitRatio<false>(px, py, dp, dx, dy, dq, g.length(dx, dy), best);
         }
       out[g.index(px, py)] = best;
     }
   return out;
 }
 
-// x >> s rounding toward minus infinity for negative x as well.
-long floorShift(long x, int s) { return x >= 0 ? x >> s : -((-x - 1) >> s) - 1; }
-
 // Nodes of the search are squares of side 2^level aligned to multiples of it
 // in unwrapped texel coordinates, clipped to p's window of offsets.
 struct Node {
   float bound;  // no texel inside gives a ratio below this
-  int level;
-  long ax, ay;          // aligned corner
-  long x0, y0, x1, y1;  // clipped, inclusive
+  int32_t level;
+  int32_t ax, ay;  // aligned corner
 };
 
 // Squares this small are searched texel by texel.
@@ -124,12 +228,18 @@ public:
     py_ = py;
     best_ = 1.0f;
     heap_.clear();
-    long const wx0 = px + g_.loX, wx1 = px + g_.hiX, wy0 = py + g_.loY, wy1 = py + g_.hiY;
-    for (long j = floorShift(wy0, top_); j <= floorShift(wy1, top_); ++j)
-      for (long i = floorShift(wx0, top_); i <= floorShift(wx1, top_); ++i)
-        push(top_, i << top_, j << top_, wx0, wy0, wx1, wy1);
+    wx0_ = px + g_.loX;
+    wx1_ = px + g_.hiX;
+    wy0_ = py + g_.loY;
+    wy1_ = py + g_.hiY;
+    for (long j = floorShift(wy0_, top_); j <= floorShift(wy1_, top_); ++j)
+      for (long i = floorShift(wx0_, top_); i <= floorShift(wx1_, top_); ++i) {
+        Node root{0.0f, top_, static_cast<int32_t>(i * (1L << top_)), static_cast<int32_t>(j * (1L << top_))};
+        if (bounded(root)) heap_.push_back(root);
+      }
+    std::make_heap(heap_.begin(), heap_.end(), Later{});
     while (!heap_.empty()) {
-      std::pop_heap(heap_.begin(), heap_.end(), later);
+      std::pop_heap(heap_.begin(), heap_.end(), Later{});
       Node const n = heap_.back();
       heap_.pop_back();
       if (!(n.bound < best_)) break;  // the rest bound no lower
@@ -137,42 +247,69 @@ public:
         leaf(n);
         continue;
       }
-      long const half = 1L << (n.level - 1);
-      for (int c = 0; c < 4; ++c)
-        push(n.level - 1, n.ax + (c & 1) * half, n.ay + (c >> 1) * half, n.x0, n.y0, n.x1, n.y1);
+      int const level = n.level - 1;
+      long const half = 1L << level;
+      Node kids[4];
+      int count = 0;
+      for (int c = 0; c < 4; ++c) {
+        Node kid{0.0f, level, static_cast<int32_t>(n.ax + (c & 1) * half), static_cast<int32_t>(n.ay + (c >> 1) * half)};
+        if (bounded(kid)) kids[count++] = kid;
+      }
+      if (level > leafLevel) {
+        for (int c = 0; c < count; ++c) {
+          heap_.push_back(kids[c]);
+          std::push_heap(heap_.begin(), heap_.end(), Later{});
+        }
+        continue;
+      }
+      // Leaves are searched at once, nearest bound first, without the heap.
+      for (int c = 1; c < count; ++c)
+        for (int k = c; k > 0 && kids[k].bound < kids[k - 1].bound; --k) std::swap(kids[k], kids[k - 1]);
+      for (int c = 0; c < count && kids[c].bound < best_; ++c) leaf(kids[c]);
     }
     return best_;
   }
 
 private:
-  static bool later(Node const& a, Node const& b) { return a.bound > b.bound; }
+  struct Later {
+    bool operator()(Node const& a, Node const& b) const { return a.bound > b.bound; }
+  };
 
-  // The square of side 2^level at (ax, ay), clipped to [x0, x1] x [y0, y1],
-  // unless no texel in it can beat the best so far.
-  void push(int level, long ax, long ay, long x0, long y0, long x1, long y1) {
-    long const side = 1L << level;
-    x0 = std::max(x0, ax);
-    y0 = std::max(y0, ay);
-    x1 = std::min(x1, ax + side - 1);
-    y1 = std::min(y1, ay + side - 1);
-    if (x0 > x1 || y0 > y1) return;
-    float const minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
-    if (!(minDepth < dp_)) return;
+  // Sets n.bound for the square of side 2^level at (n.ax, n.ay), clipped to
+  // p's window; false when no texel in it can beat the best so far.
+  bool bounded(Node& n) const {
+    long x0, y0, x1, y1;
+    clip(n.level, n.ax, n.ay, x0, y0, x1, y1);
+    if (x0 > x1 || y0 > y1) return false;
+    float minDepth = g_.shallowestIn(n.level, n.ax, n.ay);
+    if (minDepth < 0.0f) minDepth = 1.0f - field_.texelRange(x0, y0, x1, y1).max;
+    if (!(minDepth < dp_)) return false;
     long const nx = std::clamp(0L, x0 - px_, x1 - px_), ny = std::clamp(0L, y0 - py_, y1 - py_);
-    float const bound = g_.length(nx, ny) / (dp_ - minDepth);
-    if (!(bound < best_)) return;
-    heap_.push_back({bound, level, ax, ay, x0, y0, x1, y1});
-    std::push_heap(heap_.begin(), heap_.end(), later);
+    n.bound = g_.length(nx, ny) / (dp_ - minDepth);
+    return n.bound < best_;
+  }
+
+  void clip(int level, long ax, long ay, long& x0, long& y0, long& x1, long& y1) const {
+    long const side = 1L << level;
+    x0 = std::max(wx0_, ax);
+    y0 = std::max(wy0_, ay);
+    x1 = std::min(wx1_, ax + side - 1);
+    y1 = std::min(wy1_, ay + side - 1);
   }
 
   void leaf(Node const& n) {
-    for (long y = n.y0; y <= n.y1; ++y)
-      for (long x = n.x0; x <= n.x1; ++x) {
+    long x0, y0, x1, y1;
+    clip(n.level, n.ax, n.ay, x0, y0, x1, y1);
+    for (long y = y0; y <= y1; ++y)
+      for (long x = x0; x <= x1; ++x) {
         float const dq = g_.at(x, y);
         if (!(dq < dp_)) continue;
         long const dx = x - px_, dy = y - py_;
-        float const r = g_.length(dx, dy);
-        if (r / (dp_ - dq) < best_) best_ = g_.exitRatio(px_, py_, dp_, dx, dy, dq, r, best_);
+        // q gives no ratio below r / (dp - dq); squared, and with a margin far
+        // above rounding, that test needs no root or division.
+        float const lim = best_ * (dp_ - dq), ux = static_cast<float>(dx) * g_.invW, uy = static_cast<float>(dy) * g_.invH;
+        if (ux * ux + uy * uy >= lim * lim * 1.0001f) continue;
+        best_ = g_.exitRatio<true>(px_, py_, dp_, dx, dy, dq, g_.length(dx, dy), best_);
       }
   }
 
@@ -181,6 +318,7 @@ private:
   int top_ = 0;
   std::vector<Node> heap_;
   long px_ = 0, py_ = 0;
+  long wx0_ = 0, wy0_ = 0, wx1_ = 0, wy1_ = 0;  // p's window, unwrapped
   float dp_ = 0.0f, best_ = 1.0f;
 };
 

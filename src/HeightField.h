@@ -41,12 +41,14 @@ public:
 
   // Bounds that hold every sample(u, v) with u0 <= u <= u1 and v0 <= v <= v1
   // (u0 <= u1, v0 <= v1; any size, wrapping). Conservative: they may be wider
-  // than the true extremes (a cell of margin on each side, and a millionth
-  // against the rounding of the bilinear blend), never narrower.
+  // than the true extremes, never narrower. They come from at most 16 cells of
+  // one level, covering the range with a cell of margin each side, and are
+  // widened by a millionth against the rounding of the bilinear blend.
   Range rangeOver(float u0, float v0, float u1, float v1) const;
 
   // Bounds that hold every texel(x, y) with x0 <= x <= x1, y0 <= y <= y1 (any
-  // integers, wrapping). Conservative: they may take in the next column and row.
+  // integers, wrapping), from at most 16 cells of one level. Conservative: they
+  // may take in more texels (a range one texel wide, the next one too).
   Range texelRange(long x0, long y0, long x1, long y1) const;
 
 private:

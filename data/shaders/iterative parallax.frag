@@ -12,12 +12,23 @@
 //   SHADOW_TRACE           march from the point seen toward the light; texels with
 //                          relief in the way are darkened
 //   OFFSET_LIMITING_LIGHT  limit the light march's reach the same way
+//   BINARY_REFINE          after the march, REFINE_STEPS bisection steps between
+//                          the last sample above the surface and the first under it
+//   ADAPTIVE_STEPS         march in ITERATIVE_STEPS / 8 steps head-on, more as the
+//                          view grazes the surface, all of them at eye.z = 0
+//   EARLY_EXIT             stop the march at the first sample under the surface
+//   RELAXED_CONE           step down the eye ray as far as the relaxed cone map
+//                          allows (up to ITERATIVE_STEPS steps), then bisect
+//                          REFINE_STEPS times
 //
-// ITERATIVE_STEPS arrives as a float literal (32.0 when none is given). Any set
-// of the macros may be defined. The bench's fidelity meter adds OUTPUT_HIT: the
-// fragment then holds the texture coordinate finally used and the shadow factor
-// instead of a colour, to be compared with a traced reference. ITERATIVE_LERP needs the iterative march and
-// OFFSET_LIMITING_LIGHT the light march, so each brings its partner along.
+// ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
+// none is given). Any set of the macros may be defined. ITERATIVE_LERP,
+// BINARY_REFINE, ADAPTIVE_STEPS and EARLY_EXIT refine the iterative march and
+// OFFSET_LIMITING_LIGHT the light march, so each brings its partner along;
+// RELAXED_CONE replaces the iterative march when both are defined. The bench's
+// fidelity meter adds OUTPUT_HIT: the fragment then holds the texture
+// coordinate finally used and the shadow factor instead of a colour, to be
+// compared with a traced reference.
 //
 // The relief: the polygon lies at the top of it (height 1 in the normal map's
 // alpha); height 0 lies polyThickness fifths of a texture repeat below (the
@@ -27,16 +38,38 @@
 #ifndef ITERATIVE_STEPS
 #define ITERATIVE_STEPS 32.0
 #endif
-#if defined(ITERATIVE_LERP) && !defined(ITERATIVE)
+#ifndef REFINE_STEPS
+#define REFINE_STEPS 6.0
+#endif
+#if !defined(ITERATIVE) && (defined(ITERATIVE_LERP) || defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT))
 #define ITERATIVE
 #endif
 #if defined(OFFSET_LIMITING_LIGHT) && !defined(SHADOW_TRACE)
 #define SHADOW_TRACE
 #endif
 
+// A march that stops early or varies its length leaves uniform control flow,
+// where a lookup's implicit derivatives are undefined: the new techniques'
+// lookups take the texture coordinate's gradients from before the march.
+// GLSL 1.30 has textureGrad, earlier versions the ARB extension; without
+// either the march keeps its full length and plain lookups.
+#if defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT) || defined(RELAXED_CONE)
+#if __VERSION__ >= 130
+#define GRADIENT_LOOKUP(s, p) textureGrad(s, p, gradX, gradY)
+#else
+#extension GL_ARB_shader_texture_lod : enable
+#ifdef GL_ARB_shader_texture_lod
+#define GRADIENT_LOOKUP(s, p) texture2DGradARB(s, p, gradX, gradY)
+#endif
+#endif
+#endif
+
 uniform sampler2D colorMap;
 uniform sampler2D normalMap;  // rgb: unit normal packed as (n + 1) / 2; a: height
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
+#ifdef RELAXED_CONE
+uniform sampler2D coneMap;    // r: sqrt of the relaxed cone ratio per texel (nearest, no mipmaps)
+#endif
 
 varying vec2 texCoord;
 varying vec3 lightVec;
@@ -50,6 +83,31 @@ const float shadowBias = 0.02;
 float heightAt(vec2 uv)
 {
     return texture2D(normalMap, uv).a;
+}
+
+#ifdef GRADIENT_LOOKUP
+vec2 gradX, gradY;  // of texCoord, taken before any march
+float marchHeight(vec2 uv) { return GRADIENT_LOOKUP(normalMap, uv).a; }
+#else
+float marchHeight(vec2 uv) { return heightAt(uv); }
+#endif
+
+// Bisection of [lo, hi] on the eye ray (lo above the surface, hi at or under
+// it) in REFINE_STEPS halvings; the gaps (height - ray height) at the ends are
+// kept for a final straight-line estimate.
+void bisect(vec2 uv, vec2 eyeReach, inout float lo, inout float hi, inout float loGap, inout float hiGap)
+{
+    for (float k = 0.0; k < REFINE_STEPS; k += 1.0) {
+        float mid = 0.5 * (lo + hi);
+        float gap = marchHeight(uv + eyeReach * mid) - (1.0 - mid);
+        if (gap >= 0.0) {
+            hi = mid;
+            hiGap = gap;
+        } else {
+            lo = mid;
+            loGap = gap;
+        }
+    }
 }
 
 void main()
@@ -67,29 +125,88 @@ void main()
     vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
 #endif
 
-#if defined(ITERATIVE)
-    // Linear search: sample the ray at ITERATIVE_STEPS even steps from the top
-    // (t = 0) to the bottom (t = 1) of the relief; the first sample at or under
-    // the height field is the hit. The bottom always is, so there is one. The
-    // loop runs in full for every pixel, keeping the texture fetches in uniform
-    // control flow.
-    float stepSize = 1.0 / ITERATIVE_STEPS;
+#ifdef GRADIENT_LOOKUP
+    gradX = dFdx(texCoord);
+    gradY = dFdy(texCoord);
+#endif
+
+#if defined(RELAXED_CONE)
+    // Relaxed cone stepping: from a point above the surface the ray may go as
+    // far as the cone standing on the surface below it reaches; a relaxed cone
+    // lets it pass the surface at most once, so the last point above and the
+    // first under it bracket the hit for the bisection.
+    float rayRatio = length(eyeReach);  // texture units per unit of depth
+    float t = 0.0, lastAbove = 0.0, aboveGap = -1.0, underGap = 0.0;
+    float crossed = 0.0;
+    for (float i = 0.0; i < ITERATIVE_STEPS; i += 1.0) {
+        vec2 p = uv + eyeReach * t;
+        float gap = marchHeight(p) - (1.0 - t);
+        if (gap >= 0.0) {
+            crossed = 1.0;
+            underGap = gap;
+#ifdef GRADIENT_LOOKUP
+            break;
+#endif
+        }
+        if (crossed < 0.5) {
+#ifdef GRADIENT_LOOKUP
+            float c = GRADIENT_LOOKUP(coneMap, p).r;
+#else
+            float c = texture2D(coneMap, p).r;
+#endif
+            float ratio = c * c;
+            lastAbove = t;
+            aboveGap = gap;
+            t = min(1.0, t + max(ratio * -gap / (rayRatio + ratio), 1.0 / 4096.0));
+        }
+    }
+    float hitT = t;
+    if (crossed > 0.5 && t > 0.0) {
+        float lo = lastAbove;
+        bisect(uv, eyeReach, lo, hitT, aboveGap, underGap);
+    }
+    uv += eyeReach * hitT;
+#elif defined(ITERATIVE)
+    // Linear search: sample the ray at even steps from the top (t = 0) to the
+    // bottom (t = 1) of the relief; the first sample at or under the height
+    // field is the hit. The bottom always is, so there is one. Without the new
+    // techniques the loop runs in full for every pixel, keeping the texture
+    // fetches in uniform control flow.
+    float steps = ITERATIVE_STEPS;
+#if defined(ADAPTIVE_STEPS) && defined(GRADIENT_LOOKUP)
+    steps = max(1.0, floor(mix(ITERATIVE_STEPS, ITERATIVE_STEPS * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
+#endif
+    float stepSize = 1.0 / steps;
     float prevGap = heightAt(uv) - 1.0;  // >= 0 once the ray is under the surface
-    float hitT = 0.0;
+    float hitT = 0.0, hitStep = stepSize, hitGap = 0.0, hitPrevGap = 0.0;
     float searching = prevGap >= 0.0 ? 0.0 : 1.0;
     for (float i = 1.0; i <= ITERATIVE_STEPS; i += 1.0) {
-        float t = i * stepSize;
-        float gap = heightAt(uv + eyeReach * t) - (1.0 - t);
-        if (searching > 0.5 && gap >= 0.0) {
-#ifdef ITERATIVE_LERP
-            // The surface taken as straight between the two samples: prevGap < 0 <= gap.
-            hitT = t - stepSize * gap / (gap - prevGap);
-#else
-            hitT = t;
+#ifdef GRADIENT_LOOKUP
+#ifdef EARLY_EXIT
+        if (searching < 0.5) break;
 #endif
+        if (i > steps) break;
+#endif
+        float t = i * stepSize;
+        float gap = marchHeight(uv + eyeReach * t) - (1.0 - t);
+        if (searching > 0.5 && gap >= 0.0) {
+            hitT = t;
+            hitGap = gap;
+            hitPrevGap = prevGap;
             searching = 0.0;
         }
         prevGap = gap;
+    }
+    if (hitT > 0.0) {
+#ifdef BINARY_REFINE
+        float lo = hitT - stepSize;
+        bisect(uv, eyeReach, lo, hitT, hitPrevGap, hitGap);
+        hitStep = hitT - lo;
+#endif
+#ifdef ITERATIVE_LERP
+        // The surface taken as straight between the two samples: hitPrevGap < 0 <= hitGap.
+        hitT = hitT - hitStep * hitGap / (hitGap - hitPrevGap);
+#endif
     }
     uv += eyeReach * hitT;
 #elif defined(PARALLAX) || defined(OFFSET_LIMITING_EYE)

@@ -3,6 +3,8 @@
 // cone maps against hand-worked ratios and against each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -42,6 +44,7 @@ TEST(HeightField, SamplesBlendLikeTheGlAndTheRangesHoldThem) {
   EXPECT_FLOAT_EQ(f.sample(1.5f / 4, 0.5f), 0.2f);          // a texel centre
   EXPECT_FLOAT_EQ(f.sample(2.0f / 4, 0.5f), 0.6f);          // halfway to the next
   EXPECT_FLOAT_EQ(f.sample(0.0f, 0.5f), 0.2f);              // wraps: texels 3 and 0
+  EXPECT_FLOAT_EQ(f.sample(3.75f / 4, 0.5f), 0.3f);         // and the other way
   EXPECT_FLOAT_EQ(f.sample(-0.75f, 0.0f), f.sample(0.25f, 0.0f));
 
   HeightField const n = noise(24, 40, 5, 1000);
@@ -108,7 +111,7 @@ TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
   } const cases[] = {
       {0.82f, {2, 0, 1}, true, false},    // 0.05 above the ray
       {0.76f, {2, 0, 1}, true, true},     // under it
-      {0.79f, {2, 0, 1}, true, true},     // above it by less than the bias
+      {0.785f, {2, 0, 1}, true, true},    // 0.015 above it: less than the bias
       {0.82f, {-2, 0, 1}, true, true},    // the other way: open floor
       {0.82f, {2, 0, 4}, true, true},     // steep: ends before the wall
       {0.82f, {2, 0, -0.5f}, false, false},
@@ -198,17 +201,26 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
+  // Noisy hills, and flat tiles of assorted heights, 8 texels square, between
+  // trenches 8 wide: rays cross whole tiles under their tops, which the fast
+  // march passes over in blocks, and leave them into a trench at a block's
+  // edge, so landing a crossing off changes the answer.
+  std::vector<float> tiles(48 * 48);
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
+    tiles[i] = (x + 4) % 16 < 8 || (y + 4) % 16 < 8 ? 0.0f : 0.3f + 0.1f * static_cast<float>((x / 16 * 5 + y / 16 * 3) % 8);
+  }
   struct Case {
     int w, h, levels;
-  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}};
+  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {48, 48, 0}};
   unsigned seed = 11;
   for (Case const& c : cases) {
-    HeightField const f = noise(c.w, c.h, ++seed, c.levels);
+    HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, tiles);
     std::vector<float> const brute = ConeMap::generateBruteForce(f);
     EXPECT_EQ(ConeMap::generate(f, 2), brute) << c.w << "x" << c.h;
     int limited = 0;
     for (float r : brute) limited += r < 1.0f;
-    EXPECT_GT(limited, c.w * c.h / 2);  // cones that the search had to find
+    EXPECT_GT(limited, c.w * c.h / 3);  // cones that the search had to find
   }
 }
 

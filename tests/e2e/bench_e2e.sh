@@ -104,6 +104,29 @@ done
 [[ $status == 124 ]] && kill "$pid" 2>/dev/null
 check "closing the window ends the program with status 0" test "$status" = 0
 
+# A shader file edited while the bench runs is rebuilt and drawn by itself.
+solid() { printf 'void main()\n{\n    gl_FragColor = vec4(%s, 1.0);\n}\n' "$1" >"$out/live.frag"; }
+solid "1.0, 0.0, 0.0"
+"$prog" --exec "shader frag $out/live.frag" >"$out/stdout2" 2>"$out/stderr2" &
+pid=$!
+win=""
+for _ in $(seq 1 200); do
+  win=$(xdotool search --onlyvisible --name "Relief shading" 2>/dev/null | head -1)
+  [[ -n "$win" ]] && break
+  sleep 0.1
+done
+sleep 1.5
+shot live-red
+check "the live shader paints the sphere red" gt "$(mean "$out/live-red.png" 40x40+380+280 r)" 0.8
+solid "0.0, 1.0, 0.0"
+touch -d '+5 seconds' "$out/live.frag"
+sleep 2
+shot live-green
+check "the edited shader is drawn without a restart" gt "$(mean "$out/live-green.png" 40x40+380+280 g)" 0.8
+"$wmclose" "$win"
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill "$pid" 2>/dev/null
+
 echo "$passed passed, $failed failed"
 if [[ $failed -ne 0 ]]; then
   echo "--- program output"; tail -40 "$out/stdout"; echo "--- errors"; tail -20 "$out/stderr"
