@@ -73,9 +73,9 @@ TEST_F(Module, AnEditedShaderFileIsRebuiltWithinASecond) {
   std::string const path = testing::TempDir() + "edited.frag";
   writeFile(path, solid("1.0, 0.0, 0.0"));
   run("shader frag " + path);
-  unsigned char const* p = shot().at(400, 300);
-  EXPECT_GT(p[0], 200);
-  EXPECT_LT(p[1], 50);
+  Shot const before = shot();
+  EXPECT_GT(before.at(400, 300)[0], 200);
+  EXPECT_LT(before.at(400, 300)[1], 50);
   writeFile(path, solid("0.0, 1.0, 0.0"));
   struct utimbuf later = {time(nullptr) + 5, time(nullptr) + 5};
   utime(path.c_str(), &later);  // a new time even within the file system's clock tick
