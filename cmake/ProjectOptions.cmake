@@ -13,7 +13,3 @@ if(RB_FUZZ)
   add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
-
-# Static holders (Singleton) keep whatever an earlier static constructor stored
-# in them; stop GCC from treating object storage as dead before a constructor.
-add_compile_options($<$<CXX_COMPILER_ID:GNU>:-fno-lifetime-dse>)

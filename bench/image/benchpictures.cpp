@@ -3,9 +3,11 @@
 #include "benchpictures.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -15,6 +17,25 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+
+// The benchmarks mean nothing without their pictures: a folder or file that
+// cannot be written ends the program with one line naming it.
+[[noreturn]] void fail(char const* what, std::string const& path) {
+  std::fprintf(stderr, "benchpictures: cannot %s %s: %s\n", what, path.c_str(), std::strerror(errno));
+  std::exit(1);
+}
+
+FILE* create(std::string const& path, char const* mode) {
+  FILE* f = std::fopen(path.c_str(), mode);
+  if (!f) fail("create", path);
+  return f;
+}
+
+// Closes f; a write that failed on the way (a full disk) ends the program too.
+void finish(FILE* f, std::string const& path) {
+  bool const failed = std::ferror(f) != 0;
+  if (std::fclose(f) != 0 || failed) fail("write", path);
+}
 
 // A photograph-like picture: smooth shading, edges and a little noise, so
 // that the compressed formats are neither trivial nor pure noise.
@@ -42,7 +63,7 @@ void put(FILE* f, uint32_t v, int bytes) {
 }
 
 void writeBmp(std::string const& path, Bytes const& rgb, int side) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = create(path, "wb");
   uint32_t row = uint32_t(side) * 3;  // 6144: no filler
   std::fputc('B', f);
   std::fputc('M', f);
@@ -70,11 +91,11 @@ void writeBmp(std::string const& path, Bytes const& rgb, int side) {
     }
     std::fwrite(line.data(), 1, row, f);
   }
-  std::fclose(f);
+  finish(f, path);
 }
 
 void writeTga(std::string const& path, Bytes const& rgb, int side) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = create(path, "wb");
   unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                               static_cast<unsigned char>(side), static_cast<unsigned char>(side >> 8),
                               static_cast<unsigned char>(side), static_cast<unsigned char>(side >> 8), 24, 0};
@@ -90,24 +111,25 @@ void writeTga(std::string const& path, Bytes const& rgb, int side) {
     }
     std::fwrite(line.data(), 1, row, f);
   }
-  std::fclose(f);
+  finish(f, path);
 }
 
 void writePpm(std::string const& path, Bytes const& rgb, int side) {
-  FILE* f = std::fopen(path.c_str(), "w");
+  FILE* f = create(path, "w");
   std::fprintf(f, "P3\n# benchmark picture\n%d %d\n255\n", side, side);
   // Lines of five pixels, as common writers make them.
   for (size_t i = 0; i < rgb.size(); i += 3) {
     std::fprintf(f, "%d %d %d", rgb[i], rgb[i + 1], rgb[i + 2]);
     std::fputc((i / 3) % 5 == 4 ? '\n' : ' ', f);
   }
-  std::fclose(f);
+  finish(f, path);
 }
 
 void writePng(std::string const& path, Bytes const& rgb, int side) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = create(path, "wb");
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) fail("start libpng for", path);
   png_init_io(png, f);
   png_set_IHDR(png, info, png_uint_32(side), png_uint_32(side), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -115,11 +137,11 @@ void writePng(std::string const& path, Bytes const& rgb, int side) {
   for (int y = 0; y < side; ++y) png_write_row(png, rgb.data() + size_t(y) * size_t(side) * 3);
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
-  std::fclose(f);
+  finish(f, path);
 }
 
 void writeJpeg(std::string const& path, Bytes const& rgb, int side) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = create(path, "wb");
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -138,7 +160,7 @@ void writeJpeg(std::string const& path, Bytes const& rgb, int side) {
   }
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
-  std::fclose(f);
+  finish(f, path);
 }
 
 }  // namespace
@@ -147,7 +169,8 @@ BenchPictures::BenchPictures() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "imagebenchXXXXXX").string();
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back(0);
-  dir = mkdtemp(buf.data());
+  if (!mkdtemp(buf.data())) fail("create", tmpl);
+  dir = buf.data();
   bmp = dir + "/picture.bmp";
   tga = dir + "/picture.tga";
   ppm = dir + "/picture.ppm";

@@ -11,15 +11,6 @@
 
 namespace {
 
-// Loaded images belong to the caller, who unloads and deletes them.
-struct ImageRelease {
-  void operator()(Image* img) const {
-    img->unload();
-    delete img;
-  }
-};
-using ImagePtr = std::unique_ptr<Image, ImageRelease>;
-
 ImagePtr load(char const* name) {
   ImageSystem::init();
   std::string const path = std::string(RB_DATA_DIR) + "/" + name;

@@ -29,6 +29,7 @@ protected:
     ImageSystem::init();
     TextureSystem::init();
     init_ext();
+    cvarRegistry()->init();
     // The font is found as "font.bmp" in the working folder.
     ASSERT_EQ(chdir(RB_DATA_DIR), 0);
     con.init(80, 50);
@@ -220,23 +221,26 @@ TEST_F(ConsoleDraw, LeavesTheCallersGLStateAsItFoundIt) {
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+  glViewport(10, 20, 100, 50);
+  glBindTexture(GL_TEXTURE_2D, 0);
   con.display();
-  // The matrix mode comes back as the modelview, the one the frame draws in.
-  GLint mode = 0, viewport[4];
+  GLint mode = 0, viewport[4], bound = -1;
   GLfloat m[16], colour[4];
   glGetIntegerv(GL_MATRIX_MODE, &mode);
   glGetFloatv(GL_PROJECTION_MATRIX, m);
   glGetFloatv(GL_CURRENT_COLOR, colour);
   glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(mode, GL_MODELVIEW);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(mode, GL_TEXTURE);
   EXPECT_EQ(m[0], 2.0f);
   EXPECT_EQ(m[5], 3.0f);
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_FLOAT_EQ(colour[0], 0.1f);
-  EXPECT_EQ(viewport[2], W);
-  EXPECT_EQ(viewport[3], H);
+  EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{10, 20, 100, 50}));
+  EXPECT_EQ(bound, 0);
+  glViewport(0, 0, W, H);
   glDisable(GL_DEPTH_TEST);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -18,6 +18,7 @@ protected:
     kbd.setImp(&keys);
     timer.setImp(&clock);
     clock.init();
+    cvarRegistry()->init();  // as the engine's start-up does
     console.reset(new Console);
     // No image loaders are set up here, so no font is found and init needs no
     // GL context; it says so on standard error.

@@ -1,4 +1,4 @@
-// Objects that two translation units register during static construction.
+// Objects that two translation units define as statics, for the registry's init().
 #pragma once
 
 #include "base/cvar.h"
@@ -8,8 +8,3 @@ extern CVarw orderA2;
 extern CVarw dupFromA;
 extern CVar orderB1;
 extern CVar dupFromB;
-
-// Whether the registry already existed and answered when the static
-// constructor of each unit ran (it must, whatever the order).
-extern bool registryAnsweredInA;
-extern bool registryAnsweredInB;

@@ -9,7 +9,3 @@ int duplicateStorage = 0;
 CVar orderA1("orderA1");
 CVarw orderA2(&storageA, "orderA2", nullptr, 1);
 CVarw dupFromA(&duplicateStorage, "dupName", nullptr, 1);
-
-bool registryAnsweredInA = [] {
-  return cvarRegistry()->matchString("orderA1") == &orderA1;
-}();

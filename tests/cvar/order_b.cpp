@@ -3,7 +3,3 @@
 
 CVar orderB1("orderB1", "a text nothing reads");
 CVar dupFromB("dupName");
-
-bool registryAnsweredInB = [] {
-  return cvarRegistry()->matchString("orderB1") == &orderB1;
-}();

@@ -1,5 +1,6 @@
-// The registry: static registration from several units, duplicates, dispatch,
-// every kind of variable, and the echo and listcmds commands.
+// The registry: static objects from several units registered by init(),
+// duplicates, re-initialisation, dispatch, every kind of variable, and the echo
+// and listcmds commands.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,9 +17,9 @@
 namespace {
 
 int indexOf(char const* name) {
-  cvarSys.validate();
-  for (int i = 0; i < cvarSys->size(); ++i)
-    if (std::strcmp(cvarSys->at(i)->name, name) == 0) return i;
+  CVarSys& r = registry();
+  for (int i = 0; i < r.size(); ++i)
+    if (std::strcmp(r.at(i)->name, name) == 0) return i;
   return -1;
 }
 
@@ -63,8 +64,6 @@ CVar clearColor("clearColor");
 
 // Runs first in the program, before later tests add text to the console.
 TEST(Registry, StaticRegistrationFromSeveralUnitsInEitherOrder) {
-  EXPECT_TRUE(registryAnsweredInA);
-  EXPECT_TRUE(registryAnsweredInB);
   ASSERT_GE(indexOf("orderA1"), 0);
   ASSERT_GE(indexOf("orderA2"), 0);
   ASSERT_GE(indexOf("orderB1"), 0);
@@ -93,6 +92,24 @@ TEST(Registry, RuntimeDuplicateIsRefusedWithMessage) {
   EXPECT_EQ(out, "cvarAddNew: found two cvars with name echo\n");
   EXPECT_NE(cvarSys->matchString("echo"), &second);
   EXPECT_EQ(runLine("echo still the first"), "still the first\n");
+}
+
+// shutdown() forgets every registration; init() registers the same objects
+// again in the same order. An object destroyed meanwhile is gone from both.
+TEST(Registry, InitAfterShutdownRegistersTheSameObjectsAgain) {
+  std::string const all = runLine("listcmds");
+  {
+    CVar local("testLocal");  // the registry runs: registered at once
+    EXPECT_EQ(registry().matchString("testLocal"), &local);
+  }
+  EXPECT_EQ(registry().matchString("testLocal"), nullptr);
+
+  cvarSys->shutdown();
+  EXPECT_EQ(cvarSys->size(), 0);
+  testing::internal::CaptureStdout();
+  cvarSys->init();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "cvarAddNew: found two cvars with name dupName\n");
+  EXPECT_EQ(runLine("listcmds"), all);
 }
 
 TEST(Dispatch, CommandGetsEveryTokenWithItsNameFirst) {

@@ -26,8 +26,8 @@ public:
 };
 
 void exec(char const* line) {
-  cvarSys.validate();
-  cvarSys->exec(line);
+  cvarRegistry()->init();  // as Base::init does
+  cvarRegistry()->exec(line);
 }
 
 }  // namespace
@@ -92,7 +92,7 @@ TEST(EngineCommands, CameraVariablesWrapTheEngine) {
 }
 
 TEST(EngineCommands, EveryEngineNameIsRegistered) {
-  cvarSys.validate();
+  cvarRegistry()->init();
   for (char const* name : {"quit", "exit", "error", "displayFPS", "currentFPS", "camKeys",
                            "camSpeed", "camRot", "camZoom", "moveByZoom", "polygonMode",
                            "cullFace", "depthTest", "clearColor"})

@@ -1,6 +1,7 @@
 // The engine's frame run headless through the SDL backend: input arrives as real
 // SDL events, the clock is driven by the test, and the module counts its calls.
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>

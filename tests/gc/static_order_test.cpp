@@ -1,11 +1,15 @@
-// The collector can be used from a static constructor of another file: the
-// object and root pointer made there are still registered, and protected,
-// when the tests run.
+// The collector can be used from a static constructor of another file: its
+// holder is constant-initialised, and the object and root pointer made there
+// are still registered, and protected, when the tests run.
 #include <gtest/gtest.h>
 
 #include "gc/gc.h"
 
 namespace {
+
+// A holder needs no constructor to run before it is used.
+constexpr Singleton<gc::GarbageCollectSystem> constantHolder;
+static_assert(constantHolder.instance == nullptr, "a holder starts without an instance");
 
 struct Early : gc::Object {};
 
@@ -23,7 +27,7 @@ bool onObjectList(gc::Object* o) {
   return false;
 }
 
-TEST(StaticOrder, InstanceCreatedBeforeTheHolderSurvivesIt) {
+TEST(StaticOrder, InstanceCreatedByAStaticConstructorIsTheOneInUse) {
   gc::sys.validate();
   EXPECT_EQ(gc::sys.instance, earlyUser.created);
   ASSERT_NE(earlyUser.root.get(), nullptr);

@@ -1,4 +1,5 @@
-// Tests of the P3 decoder: sample tokens, short files, header forms and sizes.
+// Tests of the P3 decoder: sample tokens, short files, maximum values, header
+// forms and sizes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,25 +40,38 @@ TEST(Ppm, SamplesInFileOrderOverAnyLines) {
   EXPECT_EQ(pixels(*b), expect);
 }
 
-// 256 keeps its low byte, a negative value wraps, huge numbers keep the low
-// byte of their value; a tab joins two numbers into one token of which the
-// first counts; words and lone line ends are not samples, "0" and "007" are;
-// CR is harmless; missing samples are zero and extra ones ignored.
-TEST(Ppm, TokenRulesAndSampleCounts) {
+// With maximum value 255: 256 keeps its low byte, a negative value wraps, huge
+// numbers keep the low byte of their value; a tab joins two numbers into one
+// token of which the first counts; words and lone line ends are not samples,
+// "0" and "007" are; CR is harmless; extra samples are ignored. Missing ones
+// are zero, and one line says how many. Any other maximum value m scales a
+// sample s to round(s * 255 / m), above m counting as m and negative as 0.
+TEST(Ppm, TokenRulesSampleCountsAndScaling) {
   struct {
     char const* text;
     Bytes expect;
+    char const* warning;
   } cases[] = {
-      {"3 1\n255\n256 -1 \n 5\t6 word 0 \r\n007 9\r\n", {0, 255, 5, 0, 7, 9, 0, 0, 0}},
-      {"1 1\n255\n99999999999999999999 4294967297 300\n", {255, 1, 44}},
-      {"2 2\n255\n1 2 3 4", {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {"2 1\n255\n", Bytes(6, 0)},
-      {"1 1\n255\n1 2 3 4 5 6 garbage", {1, 2, 3}},
+      {"3 1\n255\n256 -1 \n 5\t6 word 0 \r\n007 9\r\n", {0, 255, 5, 0, 7, 9, 0, 0, 0}, "3 of 9"},
+      {"1 1\n255\n99999999999999999999 4294967297 300\n", {255, 1, 44}, nullptr},
+      {"2 2\n255\n1 2 3 4", {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}, "8 of 12"},
+      {"2 1\n255\n", Bytes(6, 0), "6 of 6"},
+      {"1 1\n255\n1 2 3 4 5 6 garbage", {1, 2, 3}, nullptr},
+      {"2 1\n65535\n32768 65535 0 1 70000 -5\n", {128, 255, 0, 0, 255, 0}, nullptr},
+      {"1 1\n1\n1 0 7\n", {255, 0, 255}, nullptr},
+      {"2 1\n15\n7 8 15 1 14 3\n", {119, 136, 255, 17, 238, 51}, nullptr},
+      {"1 1\n1000\n500 99999999999999999999", {128, 255, 0}, "1 of 3"},
   };
   for (auto const& c : cases) {
+    CaptureStdout();
     ImagePtr img = decode(std::string("P3\n#\n") + c.text);
+    std::string const out = GetCapturedStdout();
     ASSERT_TRUE(img) << c.text;
     EXPECT_EQ(pixels(*img), c.expect) << c.text;
+    EXPECT_EQ(out, c.warning ? "ImageLoadPPM::decode() warning: " + std::string(c.warning) +
+                                   " samples missing, set to zero\n"
+                             : "")
+        << c.text;
   }
 }
 
@@ -83,7 +97,9 @@ TEST(Ppm, RefusesOtherFormsAndBadSizes) {
     EXPECT_FALSE(decode(text)) << text;
   }
   // The largest allowed side still decodes when the total is within bounds.
+  CaptureStdout();
   ImagePtr wide = decode("P3\n#\n32768 1\n255\n9\n");
+  EXPECT_EQ(GetCapturedStdout(), "ImageLoadPPM::decode() warning: 98303 of 98304 samples missing, set to zero\n");
   ASSERT_TRUE(wide);
   EXPECT_EQ(wide->data[0], 9);
 }
@@ -112,11 +128,18 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
       {"P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body, expect},
       {"P3\n#" + std::string(300000, 'c') + "\n1 1\n255\n1 2 3\n", {1, 2, 3}},
       {"P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n", {2, 255, 4}},
+      {"P3\n#\n1 1\n1000\n500 1000 0\n", {128, 255, 0}},
   };
   for (auto const& c : cases) {
-    ImagePtr fromFile(imageLoadPPM.load(writeScratch("big.ppm", c.text).c_str(), "ppm")), fromText = decode(c.text);
+    std::string const path = writeScratch("big.ppm", c.text);
+    CaptureStdout();
+    ImagePtr fromFile(imageLoadPPM.load(path.c_str(), "ppm")), fromText = decode(c.text);
+    std::string const out = GetCapturedStdout();
     ASSERT_TRUE(fromFile && fromText) << c.text.size();
     EXPECT_TRUE(pixels(*fromFile) == c.expect) << c.text.size();
     EXPECT_TRUE(pixels(*fromText) == c.expect) << c.text.size();
+    // The first file is short of samples: the warning names it.
+    bool const short_ = &c == &cases[0];
+    EXPECT_EQ(out.find("ImageLoadPPM::load(" + path + ") warning: ") == 0, short_) << out;
   }
 }

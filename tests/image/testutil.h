@@ -1,4 +1,4 @@
-// Helpers shared by the image tests: scratch files, owned images, a BMP
+// Helpers shared by the image tests: scratch files, a BMP
 // builder, reference readers for the corpora's own formats, and MD5.
 #pragma once
 
@@ -12,15 +12,6 @@
 #include "base/image.h"
 
 using Bytes = std::vector<unsigned char>;
-
-// An Image from a loader, unloaded and deleted when it goes out of scope.
-struct ImageDeleter {
-  void operator()(Image* img) const {
-    if (img) img->unload();
-    delete img;
-  }
-};
-using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
 // Files under a scratch folder that is removed at exit.
 std::string scratchDir();

@@ -1,6 +1,7 @@
 // The piecewise lifecycle in one process: init, loop and shut-down driven as
 // three separate steps by a host, with a module that counts what it is asked to do.
 #include <gtest/gtest.h>
+#include <SDL.h>
 
 #include <cstdlib>
 #include <string>

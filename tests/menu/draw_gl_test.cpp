@@ -119,7 +119,17 @@ TEST_F(MenuDraw, GlyphMeasuringOfASyntheticSheet) {
   glBindTexture(GL_TEXTURE_2D, tex);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, S, S, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
   pwn::fontTex.texture = tex;
+  // Measuring leaves the caller's texture bound, also when it refuses the sheet.
+  GLuint callers = 0;
+  glGenTextures(1, &callers);
+  auto stillBound = [callers] {
+    GLint b = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &b);
+    return static_cast<GLuint>(b) == callers;
+  };
+  glBindTexture(GL_TEXTURE_2D, callers);
   pwn::g_menuSys.calcFontWidths();
+  EXPECT_TRUE(stillBound());
   EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].start, 2.0f / 16.0f);
   EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 12.0f / 16.0f);
   // A cell with no lit pixel: left 15, right 1.
@@ -129,9 +139,11 @@ TEST_F(MenuDraw, GlyphMeasuringOfASyntheticSheet) {
   // A sheet too small to hold 16 x 16 cells is refused and changes nothing.
   glBindTexture(GL_TEXTURE_2D, tex);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  glBindTexture(GL_TEXTURE_2D, callers);
   testing::internal::CaptureStdout();
   pwn::g_menuSys.calcFontWidths();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "glGetTexImage: font texture too small: w=8 h=8\n");
+  EXPECT_TRUE(stillBound());
   EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 12.0f / 16.0f);
 
   // Without a texture every glyph is a whole cell.
@@ -140,6 +152,7 @@ TEST_F(MenuDraw, GlyphMeasuringOfASyntheticSheet) {
   EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].start, 0.0f);
   EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 1.0f);
   glDeleteTextures(1, &tex);
+  glDeleteTextures(1, &callers);
 }
 
 TEST_F(MenuDraw, CheckboxLabelIsYellowWhenCheckedAndWhiteWhenNot) {

@@ -1,11 +1,21 @@
-// The SDL backend in a real offscreen window: context creation, events reaching
-// the keyboard, mouse and display one per pass, exit requests, entry-point lookup.
+// The SDL backend in a real offscreen window: its public header without SDL,
+// context creation, events reaching the keyboard, mouse and display one per
+// pass, exit requests, entry-point lookup.
+
+// First, so that nothing else has included SDL yet.
+#include "sdlsystem/sdlsystem.h"
+#ifdef SDL_h_
+constexpr bool kPublicHeaderIncludesSdl = true;
+#else
+constexpr bool kPublicHeaderIncludesSdl = false;
+#endif
+
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "sdlsystem/sdlsystem.h"
 #include "system/glext.h"
 #include "testsupport/glcontext.h"
 
@@ -90,6 +100,8 @@ protected:
   }
   GLTestContext* ctx = nullptr;
 };
+
+TEST(BackendHeader, LeavesSdlToTheBackendsSources) { EXPECT_FALSE(kPublicHeaderIncludesSdl); }
 
 TEST_F(Backend, InitOpensAContextAndReportsTheWindowSize) {
   EXPECT_NE(glGetString(GL_VERSION), nullptr);

@@ -1,14 +1,23 @@
-// Front objects: an unbound front is a failed assertion "imp" naming its source
-// file; a bound one forwards calls and results, and can be rebound.
-#include <gtest/gtest.h>
+// Front objects: their headers bring no platform types; an unbound front is a
+// failed assertion "imp" naming its source file; a bound one forwards calls and
+// results, and can be rebound.
 
-#include <string>
-
+// First, so that nothing else has included a platform header yet.
 #include "system/display.h"
 #include "system/keyboard.h"
 #include "system/mouse.h"
+#include "system/mutex.h"
 #include "system/system.h"
 #include "system/timer.h"
+#if defined(_PTHREAD_H) || defined(_SYS_TIME_H)
+constexpr bool kFrontsIncludePlatformHeaders = true;
+#else
+constexpr bool kFrontsIncludePlatformHeaders = false;
+#endif
+
+#include <gtest/gtest.h>
+
+#include <string>
 
 typedef _vec<2, int> vec2i;
 
@@ -38,6 +47,8 @@ int framesRun = 0;
 void frame() { ++framesRun; }
 
 }  // namespace
+
+TEST(Front, HeadersBringNoPlatformTypes) { EXPECT_FALSE(kFrontsIncludePlatformHeaders); }
 
 TEST(Front, SystemForwardsCallsAndResults) {
   RecordingSystem backend;

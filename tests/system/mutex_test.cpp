@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-#include "system/mutex.h"
+#include "linuxmutex.h"
 
 namespace {
 

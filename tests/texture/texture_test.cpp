@@ -48,7 +48,7 @@ GLint paramInt(Texture const& t, GLenum name) { return texInt(t, -1, name); }
 
 using TextureTest = GLTest;
 
-TEST_F(TextureTest, TightUploadAndReadbackIgnoreTheCallersAlignment) {
+TEST_F(TextureTest, TightUploadAndReadbackLeaveTheCallersStateAlone) {
   // Rows of 2 RGB pixels are 6 bytes: any alignment above 2 would pad them.
   // (GLU scales other sizes to powers of two, so sizes here are powers of two.)
   Bytes pixels = rgbPattern(2, 4);
@@ -56,16 +56,29 @@ TEST_F(TextureTest, TightUploadAndReadbackIgnoreTheCallersAlignment) {
   glPixelStorei(GL_PACK_ALIGNMENT, 8);
   Texture t;
   ASSERT_TRUE(t.build2DMipmaps(2, 4, GL_RGB, GL_UNSIGNED_BYTE, pixels.data(), 0, 0));
+  GLuint other = 0;
+  glGenTextures(1, &other);
+  glBindTexture(GL_TEXTURE_2D, other);
   EXPECT_EQ(t.target, GL_TEXTURE_2D);
   EXPECT_EQ(t.getWidth(), 2);
   EXPECT_EQ(t.getHeight(), 4);
   EXPECT_EQ(readBack(t, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.size()), pixels);
-  // The caller's pixel-store state is as it was.
+  t.setFilter(GL_NEAREST, GL_NEAREST);
+  // The caller's binding, enables and pixel-store state are as they were.
+  EXPECT_EQ(static_cast<GLuint>(intState(GL_TEXTURE_BINDING_2D)), other);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_EQ(intState(GL_UNPACK_ALIGNMENT), 4);
   EXPECT_EQ(intState(GL_PACK_ALIGNMENT), 8);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glDeleteTextures(1, &other);
   t.unload();
+
+  // GLU's refusal is the result, with one line naming it, and no texture.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(t.build2DMipmaps(0, 4, GL_RGB, GL_UNSIGNED_BYTE, pixels.data(), 0, 0));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Texture::build2DMipmaps: invalid value\n");
+  EXPECT_EQ(t.id, 0u);
 }
 
 TEST_F(TextureTest, StridedSourcesAreRepackedBeforeUpload) {

@@ -6,28 +6,13 @@
 
 namespace gc {
 
-// Zero-filled static storage whose constructor assigns nothing, so an instance
-// made by an earlier static constructor would survive it; it is also
-// constructed ahead of every ordinary static object, so that no static
-// constructor calls into a holder whose construction has not run (the
-// undefined-behaviour sanitizer checks the type of every object used).
-Singleton<GarbageCollectSystem> sys __attribute__((init_priority(101)));
-
-namespace {
-// The most recently created collector; an instance made after the holder was
-// destroyed at exit chains to the earlier one so that it stays reachable.
-GarbageCollectSystem*& latest() {
-  static GarbageCollectSystem* p = nullptr;
-  return p;
-}
-}  // namespace
+// Constant-initialised, so usable from any static constructor.
+Singleton<GarbageCollectSystem> sys;
 
 GarbageCollectSystem& collector() {
   sys.validate();
   return *sys.instance;
 }
-
-GarbageCollectSystem::GarbageCollectSystem() : older(latest()) { latest() = this; }
 
 void GarbageCollectSystem::markPtrList(Link* list, std::vector<Object*>* out) {
   for (Link* l = list->next; l != list; l = l->next) {

@@ -1,6 +1,6 @@
 // LinuxMutex: a plain pthread mutex that is initialised at most once and
 // destroyed only when it was initialised.
-#include "system/mutex.h"
+#include "linuxmutex.h"
 
 #include "math/assert.h"
 

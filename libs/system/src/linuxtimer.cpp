@@ -1,13 +1,16 @@
-// LinuxHiResTimer: seconds since init() from the wall clock, microsecond resolution.
+// LinuxHiResTimer: seconds since init() from the monotonic clock, nanosecond resolution.
 #include "system/timer.h"
 
-void LinuxHiResTimer::init() { gettimeofday(&start, &tz); }
+#include <time.h>
 
-double LinuxHiResTimer::getTime() {
-  struct timeval now;
-  gettimeofday(&now, &tz);
-  double nowSeconds = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_usec) / 1000000.0;
-  double startSeconds =
-      static_cast<double>(start.tv_sec) + static_cast<double>(start.tv_usec) / 1000000.0;
-  return nowSeconds - startSeconds;
+namespace {
+int64_t nowNs() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return int64_t(t.tv_sec) * 1000000000 + int64_t(t.tv_nsec);
 }
+}  // namespace
+
+void LinuxHiResTimer::init() { start = nowNs(); }
+
+double LinuxHiResTimer::getTime() { return static_cast<double>(nowNs() - start) / 1e9; }

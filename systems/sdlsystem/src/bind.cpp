@@ -1,6 +1,6 @@
 // The backend's implementation objects, their binding to the front objects, and
 // the GL entry-point lookup.
-#include "sdlsystem/sdlsystem.h"
+#include "sdlbackend.h"
 
 #include "system/glext.h"
 

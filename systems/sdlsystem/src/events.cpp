@@ -1,5 +1,5 @@
 // SDLSystem::dispatch: one window-system event into the keyboard, mouse and display.
-#include "sdlsystem/sdlsystem.h"
+#include "sdlbackend.h"
 
 void SDLSystem::mouseEvent(int x, int y, bool hasPos) {
   mouse.setButtonPress(PMouseHandler::PRIMARY, (buttonMask & SDL_BUTTON_LMASK) != 0);

@@ -1,5 +1,5 @@
 // The table from SDL scancodes (layout-independent key positions) to engine key codes.
-#include "sdlsystem/sdlsystem.h"
+#include "sdlbackend.h"
 
 namespace {
 

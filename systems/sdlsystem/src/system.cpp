@@ -1,5 +1,5 @@
 // SDLSystem's lifecycle: window and GL context creation, the loop, presentation.
-#include "sdlsystem/sdlsystem.h"
+#include "sdlbackend.h"
 
 #include <GL/gl.h>
 

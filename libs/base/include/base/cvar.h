@@ -1,5 +1,5 @@
-// Console variables and commands: named static objects that register themselves
-// with the registry (CVarSys) while static objects are constructed.
+// Console variables and commands: named static objects that enlist themselves
+// with the registry (CVarSys), which registers them in its init().
 #pragma once
 
 #include "math/quat.h"
@@ -11,15 +11,21 @@
 typedef void (*CVarFunc)(int argc, char** argv);
 
 // A named entry of the registry. Instances are static objects that live for the
-// whole run: the registry keeps plain pointers to them and never lets go of one,
-// so a CVar must never be destroyed while the registry may still reach it.
-// Names (and texts) are not copied: pass string literals.
+// whole run. Every constructor links the object onto the registry's list of
+// objects (which needs nothing constructed first, so static objects may be
+// defined in any translation unit); the registry's init() registers the list
+// in construction order, and an object made while the registry runs is
+// registered at once. The destructor takes the object off the list and out of
+// the registry. Names (and texts) are not copied: pass string literals.
 class CVar {
 public:
   explicit CVar(char const* name);
   CVar(char const* name, char const* text);
   CVar(char const* name, CVarFunc handler);
   CVar(char const* name, char const* text, CVarFunc handler);
+  virtual ~CVar();
+  CVar(CVar const&) = delete;
+  CVar& operator=(CVar const&) = delete;
 
   // Runs the handler, if any, with the tokens of the line.
   virtual void execArgs(int argc, char** argv);
@@ -27,6 +33,8 @@ public:
   char const* name;
   char const* text;
   CVarFunc handler;
+  // The object constructed next (the registry's list of objects).
+  CVar* nextListed;
 };
 
 // A variable: typing its name alone prints its value, typing it with values sets

@@ -16,15 +16,27 @@ public:
   static constexpr int maxTokenLength = 256;
   static constexpr int maxTokens = 16;
 
-  // Does nothing: the registry is complete before main runs.
+  // Registers every listed object (every CVar constructed so far, statics
+  // included), in construction order; from then on a new object registers as
+  // it is constructed. A second call does nothing until shutdown().
   void init();
-  // Forgets every registered object (the objects themselves are static).
+  // Forgets every registered object (the objects themselves are static); a
+  // later init() registers the listed ones again.
   void shutdown();
 
   // Registers v at the end of the list, unless its name is taken: then the
   // message "cvarAddNew: found two cvars with name <name>" goes to the console
   // and the first object keeps the name.
   void addNew(CVar* v);
+  // Takes v out of the registered objects, if it is one of them.
+  void remove(CVar* v);
+
+  // Every CVar constructor: links v at the end of the list of objects, and
+  // registers it when the registry runs already. The list's head is constant-
+  // initialised, so this works from any static constructor.
+  static void enlist(CVar* v);
+  // Every CVar destructor: takes v off the list and out of the registry.
+  static void delist(CVar* v);
   // The object registered under exactly this name (case-sensitive), or null.
   CVar* matchString(char const* name) const;
 
@@ -44,14 +56,14 @@ public:
 
 private:
   std::vector<CVar*> cvars;
+  bool running = false;  // init() ran and shutdown() has not since
 };
 
-// The registry's holder: in zero-filled static storage, created by the first
-// validate(), so static constructors in any translation unit may register.
+// The registry's holder: constant-initialised; the registry itself is created
+// by the first validate().
 extern Singleton<CVarSys> cvarSys;
 
-// Validates the holder and returns the registry; usable from any static
-// constructor.
+// Validates the holder and returns the registry.
 CVarSys* cvarRegistry();
 
 // Whatever executes a console line.

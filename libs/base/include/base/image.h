@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "math/assert.h"
 #include "math/vec.h"
 
 // A plain record with no destructor: whoever receives one from a loader, clone,
-// flip or resample calls unload() and then deletes it. The buffer is allocated
+// flip or resample owns it, and releases it with unload() and delete - most
+// simply by holding it in an ImagePtr (below). The buffer is allocated
 // with malloc and released with free; rows follow each other with no gap and
 // hold ceil(width * bitsPerPixel / 8) bytes each.
 class Image {
@@ -60,3 +62,14 @@ public:
   int bitsPerPixel;
   unsigned char* data;
 };
+
+// Releases a record and its buffer: unload(), then delete. Null is ignored.
+struct ImageDeleter {
+  void operator()(Image* img) const {
+    if (img) img->unload();
+    delete img;
+  }
+};
+
+// The owning pointer to an Image.
+using ImagePtr = std::unique_ptr<Image, ImageDeleter>;

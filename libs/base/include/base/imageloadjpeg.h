@@ -6,6 +6,10 @@
 
 struct jpeg_common_struct;
 
+// A file that ends early (its end marker missing, or cut inside its scans)
+// decodes as the library does it, the rows it lacks filled in; one cut before
+// its headers are complete fails. The library's warnings (the first one) make
+// one line "<call> warning: <message>" on standard output.
 class ImageLoadJPEG : public ImageLoader {
 public:
   // Null for another extension; otherwise the decoded picture, or null after a

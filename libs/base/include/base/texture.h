@@ -32,18 +32,20 @@ public:
   // Unbinds every unit, highest first, so unit 0 ends active.
   static void unbindAll();
 
+  // Modes of the texture object; the caller's bindings stay as they were.
   void setWrap1D(int s);
   void setWrap2D(int s, int t);
   void setFilter(int mag, int min);
 
-  // Level 0 of the texture (the +X face of a cube map); the texture is left bound.
+  // Level 0 of the texture (the +X face of a cube map). The getters leave the
+  // caller's bindings and enabled targets as they were.
   int getWidth() const;
   int getHeight() const;
   int getFormat() const;
   // A new[]-allocated copy of one level in the given format and type, rows
   // tightly packed (no row padding), sized from that level; the caller
-  // delete[]s it. Null for an empty texture or a level without pixels. The
-  // texture is left bound. A cube map answers for its +X face.
+  // delete[]s it. Null for an empty texture or a level without pixels. A cube
+  // map answers for its +X face.
   unsigned char* getData(int level, int format, int type) const;
   // The same for one face of a cube map (0x8515 to 0x851A); null otherwise.
   unsigned char* getCubeMapSideData(int face, int level, int format, int type) const;
@@ -53,6 +55,8 @@ public:
   // 32-bit images become RGBA, 24-bit RGB, 8-bit luminance; other depths are
   // refused (false).
   bool loadImage(Image const& img);
+  // Mipmapped textures through GLU: true when GLU built them; otherwise one
+  // line names GLU's error and the texture is left empty (false).
   bool build2DMipmaps(int width, int height, int format, int type, unsigned char const* data,
                       int pixelStride, int rowStride);
   bool build1DMipmaps(int width, int format, int type, unsigned char const* data,

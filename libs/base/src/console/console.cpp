@@ -10,9 +10,7 @@
 
 #include "system/keyboard.h"
 
-// Constructed before ordinary static objects, so that variables registered
-// during static construction can already print (a duplicate name, for one).
-Console con __attribute__((init_priority(200)));
+Console con;
 
 // The console's commands live with the console so that they are linked with it.
 CVar cvar_Console("Console", cfuncConSetInfo);
@@ -38,9 +36,7 @@ Console::Console()
       dropStart(0),
       dropProgress(0) {
   std::memset(input, 0, sizeof input);
-  // The global console lives in zero-filled storage and keeps whatever text was
-  // added before its constructor ran; any other console starts empty.
-  if (this != &con) std::memset(text, 0, sizeof text);
+  std::memset(text, 0, sizeof text);
 }
 
 Console::~Console() {

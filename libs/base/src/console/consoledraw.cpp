@@ -64,6 +64,9 @@ void Console::display() {
   if (progress > 1.0f) progress = 1.0f;
   dropProgress = progress;
 
+  // Everything set below comes back at the end: the attributes (viewport and
+  // matrix mode among them) and both matrices.
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
   _vec<2, int> const& size = disp.getSize();
   glViewport(0, 0, size[0], size[1]);
   glMatrixMode(GL_PROJECTION);
@@ -94,7 +97,6 @@ void Console::display() {
       break;
   }
 
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -132,9 +134,9 @@ void Console::display() {
     end = begin;
   }
 
-  glPopAttrib();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
+  glPopAttrib();
 }

@@ -1,16 +1,20 @@
-// CVarSys: registration, name lookup, the line tokeniser and dispatch; also
-// defines the registry's holder and its two commands.
+// CVarSys: the list of objects, registration, name lookup, the line tokeniser
+// and dispatch; also defines the registry's holder and its two commands.
+#include <algorithm>
 #include <cstring>
 
 #include "base/console.h"
 #include "base/cvar.h"
 
-// Zero-filled static storage; the constructor of Singleton assigns nothing, so
-// entries registered by earlier static constructors would survive it. It is
-// also constructed ahead of every ordinary static object, so that no static
-// constructor ever calls into a holder whose construction has not run (the
-// undefined-behaviour sanitizer checks the type of every object used).
-Singleton<CVarSys> cvarSys __attribute__((init_priority(101)));
+Singleton<CVarSys> cvarSys;
+
+namespace {
+// Every live CVar in construction order, linked through CVar::nextListed.
+// Both pointers are constant-initialised, so a constructor in any translation
+// unit finds the list ready.
+CVar* listHead = nullptr;
+CVar** listTail = &listHead;
+}  // namespace
 
 // Defined here so that every program that registers anything also links them.
 CVar cvar_listcmds("listcmds", CFunc_ListCmds);
@@ -21,9 +25,35 @@ CVarSys* cvarRegistry() {
   return cvarSys.instance;
 }
 
-void CVarSys::init() {}
+void CVarSys::init() {
+  if (running) return;
+  running = true;
+  for (CVar* v = listHead; v; v = v->nextListed) addNew(v);
+}
 
-void CVarSys::shutdown() { cvars.clear(); }
+void CVarSys::shutdown() {
+  cvars.clear();
+  running = false;
+}
+
+void CVarSys::enlist(CVar* v) {
+  v->nextListed = nullptr;
+  *listTail = v;
+  listTail = &v->nextListed;
+  if (cvarSys.instance && cvarSys.instance->running) cvarSys->addNew(v);
+}
+
+void CVarSys::delist(CVar* v) {
+  for (CVar** link = &listHead; *link; link = &(*link)->nextListed) {
+    if (*link != v) continue;
+    *link = v->nextListed;
+    if (listTail == &v->nextListed) listTail = link;
+    break;
+  }
+  if (cvarSys.instance) cvarSys->remove(v);
+}
+
+void CVarSys::remove(CVar* v) { cvars.erase(std::remove(cvars.begin(), cvars.end(), v), cvars.end()); }
 
 void CVarSys::addNew(CVar* v) {
   if (!v || !v->name) return;

@@ -52,36 +52,32 @@ size_t Image::dataBytes() const {
 }
 
 Image* Image::clone() const {
-  Image* img = new Image;
+  ImagePtr img(new Image);
   img->width = width;
   img->height = height;
   img->bitsPerPixel = bitsPerPixel;
   size_t bytes = dataBytes();
   if (data && bytes) {
     img->data = static_cast<unsigned char*>(std::malloc(bytes));
-    if (!img->data) {
-      delete img;
-      throw std::bad_alloc();
-    }
+    if (!img->data) throw std::bad_alloc();
     std::memcpy(img->data, data, bytes);
   }
-  return img;
+  return img.release();
 }
 
 Image* Image::flip() const {
   ASSERT(data);
   size_t row = rowBytes();
   size_t bytes = dataBytes();
-  unsigned char* flipData = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
-  ASSERT(flipData);
-  for (int r = 0; r < height; ++r)
-    std::memcpy(flipData + size_t(r) * row, data + size_t(height - 1 - r) * row, row);
-  Image* img = new Image;
+  ImagePtr img(new Image);
   img->width = width;
   img->height = height;
   img->bitsPerPixel = bitsPerPixel;
-  img->data = flipData;
-  return img;
+  img->data = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
+  if (!img->data) throw std::bad_alloc();
+  for (int r = 0; r < height; ++r)
+    std::memcpy(img->data + size_t(r) * row, data + size_t(height - 1 - r) * row, row);
+  return img.release();
 }
 
 Image* Image::resample(_vec<2, int> const& size) const {

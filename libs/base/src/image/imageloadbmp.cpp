@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
-#include <new>
 
 #include "base/exception.h"
 #include "base/image.h"
@@ -85,13 +84,7 @@ Image* decodeBmp(ByteSource& file) {
     }
   }
 
-  Image* img = new (std::nothrow) Image;
-  if (!img) throw Exception() << "failed to alloc the Image";
-  img->width = width;
-  img->height = static_cast<int>(rows);
-  img->bitsPerPixel = 24;
-  img->data = pixels.release();
-  return img;
+  return pixels.toImage(width, static_cast<int>(rows), 24).release();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <new>
+#include <string>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -22,19 +22,28 @@ ImageLoadJPEG imageLoadJPEG;
 
 namespace {
 
-// The library's error manager extended by the place to jump back to.
+// The library's error manager extended by the place to jump back to, and by
+// what the loader reports of the library's warnings.
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   void (*libraryEmitMessage)(j_common_ptr, int);
   std::jmp_buf jump;
+  bool headerRead;                       // jpeg_read_header has returned
+  char firstWarning[JMSG_LENGTH_MAX];    // the first warning's text, or ""
 };
 
-// Warnings pass through the library's own reporting, except running out of
-// data: a truncated file is a failure, not a picture padded with grey.
+// Warnings are kept for the loader's one warning line instead of going to
+// standard error. A file that ends early is decoded as the library does it:
+// the source supplies an end marker and the missing rows are filled in - but
+// only once the headers are complete; a file cut inside them fails.
 void emitMessage(j_common_ptr cinfo, int level) {
   JpegErrorManager* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-  if (level < 0 && err->pub.msg_code == JWRN_JPEG_EOF) (*err->pub.error_exit)(cinfo);
-  err->libraryEmitMessage(cinfo, level);
+  if (level >= 0) {
+    err->libraryEmitMessage(cinfo, level);
+    return;
+  }
+  if (err->pub.msg_code == JWRN_JPEG_EOF && !err->headerRead) (*err->pub.error_exit)(cinfo);
+  if (err->pub.num_warnings++ == 0) (*err->pub.format_message)(cinfo, err->firstWarning);
 }
 
 // Converts one row of CMYK samples to RGB. Files written by Adobe store the
@@ -54,27 +63,35 @@ void cmykToRgb(JSAMPLE const* in, unsigned char* out, JDIMENSION width, bool inv
   }
 }
 
-// Decodes from the open file, or from the memory block when file is null.
-// The library may jump back into this function; nothing that needs a
-// destructor lives here between setjmp and the end of decoding.
-Image* decompress(FILE* file, char const* block, unsigned long blockSize) {
+// The size of a decoded picture and the first warning the library gave ("" for none).
+struct JpegResult {
+  int width = 0, height = 0;
+  std::string warning;
+};
+
+// Decodes from the open file, or from the memory block when file is null, into
+// pixels (owned by the caller, so that a jump out of the library leaves it to
+// free them). The library may jump back into this function; nothing that
+// needs a destructor lives here between setjmp and the end of decoding.
+JpegResult decompress(FILE* file, char const* block, unsigned long blockSize, PixelBuffer& pixels) {
   jpeg_decompress_struct cinfo;
   JpegErrorManager jerr;
-  unsigned char* volatile pixels = nullptr;
 
   cinfo.err = jpeg_std_error(&jerr.pub);
   jerr.pub.error_exit = my_error_exit;
   jerr.libraryEmitMessage = jerr.pub.emit_message;
   jerr.pub.emit_message = emitMessage;
+  jerr.headerRead = false;
+  jerr.firstWarning[0] = '\0';
   if (setjmp(jerr.jump)) {
     jpeg_destroy_decompress(&cinfo);
-    std::free(pixels);
     throw Exception() << "jpeg error was hit";
   }
   jpeg_create_decompress(&cinfo);
   if (file) jpeg_stdio_src(&cinfo, file);
   else jpegMemorySource(&cinfo, block, blockSize);
   jpeg_read_header(&cinfo, TRUE);
+  jerr.headerRead = true;
 
   // Always three components out, so that the record matches its buffer: the
   // library converts grey and YCbCr to RGB; CMYK is converted here.
@@ -88,9 +105,7 @@ Image* decompress(FILE* file, char const* block, unsigned long blockSize) {
     jpeg_destroy_decompress(&cinfo);
     throw Exception() << "image is too large: " << width << "x" << height;
   }
-  pixels = static_cast<unsigned char*>(std::malloc(bytes));
-  if (pixels) preferLargePages(pixels, bytes);
-  if (!pixels) {
+  if (!pixels.allocate(bytes)) {
     jpeg_destroy_decompress(&cinfo);
     throw Exception() << " failed to alloc imgdata buffer ";
   }
@@ -102,7 +117,7 @@ Image* decompress(FILE* file, char const* block, unsigned long blockSize) {
     while (cinfo.output_scanline < height) {
       JDIMENSION line = cinfo.output_scanline;
       if (jpeg_read_scanlines(&cinfo, row, 1) != 1) break;
-      cmykToRgb(row[0], pixels + size_t(line) * rowSize, width, inverted);
+      cmykToRgb(row[0], pixels.get() + size_t(line) * rowSize, width, inverted);
     }
   } else {
     // RGB rows go straight into the picture, a few at a time, top first.
@@ -110,28 +125,30 @@ Image* decompress(FILE* file, char const* block, unsigned long blockSize) {
     while (cinfo.output_scanline < height) {
       JDIMENSION line = cinfo.output_scanline;
       JDIMENSION count = height - line < 16 ? height - line : 16;
-      for (JDIMENSION i = 0; i < count; ++i) rows[i] = pixels + size_t(line + i) * rowSize;
+      for (JDIMENSION i = 0; i < count; ++i) rows[i] = pixels.get() + size_t(line + i) * rowSize;
       if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
     }
   }
+  // The sources never suspend, so every row arrives (those past the end of a
+  // short file filled in by the library); anything less is refused rather
+  // than handed out unwritten.
   bool complete = cinfo.output_scanline == height;
   if (complete) jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
-  if (!complete) {
-    std::free(pixels);
-    throw Exception() << "jpeg error was hit";
-  }
+  if (!complete) throw Exception() << "jpeg error was hit";
 
-  Image* img = new (std::nothrow) Image;
-  if (!img) {
-    std::free(pixels);
-    throw Exception() << "failed to create the Image struct";
-  }
-  img->width = int(width);
-  img->height = int(height);
-  img->bitsPerPixel = 24;
-  img->data = pixels;
-  return img;
+  JpegResult result;
+  result.width = int(width);
+  result.height = int(height);
+  result.warning = jerr.firstWarning;
+  return result;
+}
+
+// The decoded picture, after the loader's one warning line (prefix names the
+// call and the file) when the library had something to say.
+Image* finish(JpegResult const& r, PixelBuffer& pixels, std::string const& prefix) {
+  if (!r.warning.empty()) std::cout << prefix << " warning: " << r.warning << std::endl;
+  return pixels.toImage(r.width, r.height, 24).release();
 }
 
 }  // namespace
@@ -149,9 +166,11 @@ Image* ImageLoadJPEG::load(char const* filename, char const* extension) {
     std::string why;
     f = openRegularFile(filename, why);
     if (!f) throw Exception() << why;
-    Image* img = decompress(f, nullptr, 0);
+    PixelBuffer pixels;
+    JpegResult r = decompress(f, nullptr, 0, pixels);
     std::fclose(f);
-    return img;
+    f = nullptr;
+    return finish(r, pixels, std::string("ImageLoadJPEG::load(") + filename + ")");
   } catch (Exception const& e) {
     std::cout << "ImageLoadJPEG::load(" << filename << ") error: " << e.message() << std::endl;
   }
@@ -161,7 +180,9 @@ Image* ImageLoadJPEG::load(char const* filename, char const* extension) {
 
 Image* ImageLoadJPEG::loadFromMemory(char const* data, unsigned long size) {
   try {
-    return decompress(nullptr, data, size);
+    PixelBuffer pixels;
+    JpegResult r = decompress(nullptr, data, size, pixels);
+    return finish(r, pixels, "ImageLoadJPEG::loadFromMemory()");
   } catch (Exception const& e) {
     std::cout << "ImageLoadJPEG::loadFromMemory() error: " << e.message() << std::endl;
   }

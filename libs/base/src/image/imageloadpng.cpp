@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <new>
 
 #include <png.h>
 
@@ -31,10 +30,17 @@ png_voidp cappedMalloc(png_structp, png_alloc_size_t size) {
 
 void libraryFree(png_structp, png_voidp p) { std::free(p); }
 
-// Decodes the open file. libpng may jump back into this function, so nothing
-// that needs a destructor lives here; everything is released by hand on
-// every path.
-Image* decodePng(FILE* file) {
+// The size and depth of a decoded picture.
+struct PngShape {
+  png_uint_32 width = 0, height = 0;
+  int channels = 0;
+};
+
+// Decodes the open file into pixels (owned by the caller, so that a jump out
+// of the library leaves it to free them). libpng may jump back into this
+// function, so nothing that needs a destructor lives here; the library's
+// structures and the row table are released by hand on every path.
+PngShape decodePng(FILE* file, PixelBuffer& pixels) {
   png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, nullptr,
                                              cappedMalloc, libraryFree);
   if (!png) throw Exception() << "failed to alloc png_ptr";
@@ -49,7 +55,6 @@ Image* decodePng(FILE* file) {
     throw Exception() << "failed to create end info struct";
   }
 
-  unsigned char* volatile pixels = nullptr;
   png_bytep* volatile rows = nullptr;
   // Why the decode stopped, when it was not the library jumping back.
   char const* volatile failure = nullptr;
@@ -60,7 +65,6 @@ Image* decodePng(FILE* file) {
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, &endInfo);
     std::free(rows);
-    std::free(pixels);
     throw Exception() << "png_jmpbuf was hit";
   }
 
@@ -91,14 +95,12 @@ Image* decodePng(FILE* file) {
   else if ((channels != 3 && channels != 4) || rowSize != size_t(width) * size_t(channels))
     failure = "unexpected row layout after the transformations";
   else {
-    pixels = static_cast<unsigned char*>(std::malloc(bytes));
-    if (pixels) preferLargePages(pixels, bytes);
     rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
-    if (!pixels || !rows) failure = " failed to alloc imgdata buffer ";
+    if (!pixels.allocate(bytes) || !rows) failure = " failed to alloc imgdata buffer ";
   }
   if (!failure) {
     // All passes of an interlaced file are combined in the picture's own rows.
-    for (png_uint_32 r = 0; r < height; ++r) rows[r] = pixels + size_t(r) * rowSize;
+    for (png_uint_32 r = 0; r < height; ++r) rows[r] = pixels.get() + size_t(r) * rowSize;
     png_read_image(png, rows);
     png_free_data(png, info, PNG_FREE_UNKN, -1);
     png_read_end(png, endInfo);
@@ -107,20 +109,14 @@ Image* decodePng(FILE* file) {
   png_destroy_read_struct(&png, &info, &endInfo);
   std::free(rows);
   if (failure) {
-    std::free(pixels);
     if (tooLarge) throw Exception() << failure << width << "x" << height;
     throw Exception() << failure;
   }
-  Image* img = new (std::nothrow) Image;
-  if (!img) {
-    std::free(pixels);
-    throw Exception() << "failed to create the Image struct";
-  }
-  img->width = int(width);
-  img->height = int(height);
-  img->bitsPerPixel = channels * 8;
-  img->data = pixels;
-  return img;
+  PngShape shape;
+  shape.width = width;
+  shape.height = height;
+  shape.channels = channels;
+  return shape;
 }
 
 }  // namespace
@@ -132,9 +128,10 @@ Image* ImageLoadPNG::load(char const* filename, char const* extension) {
     std::string why;
     f = openRegularFile(filename, why);
     if (!f) throw Exception() << why;
-    Image* img = decodePng(f);
+    PixelBuffer pixels;
+    PngShape shape = decodePng(f, pixels);
     std::fclose(f);
-    return img;
+    return pixels.toImage(int(shape.width), int(shape.height), shape.channels * 8).release();
   } catch (Exception const& e) {
     std::cout << "ImageLoadPNG::load(" << filename << ") error: " << e.message() << std::endl;
   }

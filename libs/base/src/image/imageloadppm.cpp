@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <memory>
-#include <new>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -59,27 +61,60 @@ struct HeaderReader {
   }
 };
 
+// A token's number: its value modulo 2^32, its sign, and whether it passed
+// the largest maximum value a file may declare.
+struct TokenValue {
+  unsigned value = 0;
+  bool negative = false;
+  bool large = false;
+};
+
 // One token, read as atoi reads it (leading blanks, a sign, digits up to the
 // first other character); it counts as a sample when its value is not 0 or it
-// starts with the digit 0, and the low byte of the value is stored. Unsigned
-// arithmetic keeps that low byte exact for numbers of any length.
-__attribute__((noinline)) bool tokenSample(char const* t, size_t len, unsigned char& sample) {
+// starts with the digit 0. Unsigned arithmetic keeps the low bits exact for
+// numbers of any length.
+inline bool readToken(char const* t, size_t len, TokenValue& out) {
   char const* q = t;
   char const* end = t + len;
   while (q < end && isBlank(*q)) ++q;
-  bool negative = false;
-  if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
-  unsigned value = 0;
+  if (q < end && (*q == '+' || *q == '-')) out.negative = *q++ == '-';
   bool nonZero = false;
   while (q < end && isDigit(*q)) {
     unsigned d = unsigned(*q++ - '0');
-    value = value * 10u + d;
+    out.value = out.value * 10u + d;
+    out.large |= out.value > 65535u;
     nonZero |= d != 0;
   }
-  if (!nonZero && t[0] != '0') return false;
-  sample = static_cast<unsigned char>(negative ? 0u - value : value);
+  return nonZero || t[0] == '0';
+}
+
+// With maximum value 255 a sample is the low byte of the token's value.
+__attribute__((noinline)) bool tokenSample(char const* t, size_t len, unsigned char& sample) {
+  TokenValue v;
+  if (!readToken(t, len, v)) return false;
+  sample = static_cast<unsigned char>(v.negative ? 0u - v.value : v.value);
   return true;
 }
+
+// Any other maximum value m: a sample s becomes round(s * 255 / m), with a
+// sample above m counting as m and a negative one as 0.
+class SampleScale {
+public:
+  explicit SampleScale(int maxValue) : max(unsigned(maxValue)), table(size_t(maxValue) + 1) {
+    for (unsigned s = 0; s <= max; ++s) table[s] = static_cast<unsigned char>((s * 255u + max / 2) / max);
+  }
+  bool sample(char const* t, size_t len, unsigned char& out) const {
+    TokenValue v;
+    if (!readToken(t, len, v)) return false;
+    unsigned s = v.negative ? 0u : v.large || v.value > max ? max : v.value;
+    out = table[s];
+    return true;
+  }
+
+private:
+  unsigned max;
+  std::vector<unsigned char> table;
+};
 
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
@@ -129,9 +164,13 @@ inline uint64_t separatorMask(char const* p) {
 
 // Reads the samples of a text that may arrive in pieces, storing them until
 // `total` are stored. Tokens are separated by spaces and line ends only.
+// Scaled readers map each sample through a SampleScale; the others keep the
+// low byte (maximum value 255) on the fast path.
+template <bool Scaled>
 class SampleReader {
 public:
-  SampleReader(unsigned char* out, size_t total) : out(out), total(total) {}
+  SampleReader(unsigned char* out, size_t total, SampleScale const* scale)
+      : out(out), total(total), scale(scale) {}
 
   bool full() const { return n == total; }
   size_t count() const { return n; }
@@ -146,7 +185,7 @@ public:
       uint64_t mask = separatorMask(p);
       while (mask && n < total) {
         char const* sep = p + __builtin_ctzll(mask);
-        if (sep > token) storeToken(token, size_t(sep - token), end, out, n);
+        if (sep > token) store(token, size_t(sep - token), end);
         token = sep + 1;
         mask &= mask - 1;
       }
@@ -154,7 +193,7 @@ public:
     }
     for (; p < end && n < total; ++p) {
       if (*p != ' ' && *p != '\n') continue;
-      if (p > token) storeToken(token, size_t(p - token), end, out, n);
+      if (p > token) store(token, size_t(p - token), end);
       token = p + 1;
     }
     return n < total ? token : end;
@@ -162,19 +201,29 @@ public:
 
   // The text ended after [p, end): reads that last token, if any.
   void finish(char const* p, char const* end) {
-    unsigned char sample;
-    if (n < total && end > p && tokenSample(p, size_t(end - p), sample)) out[n++] = sample;
+    if (n < total && end > p) store(p, size_t(end - p), end);
   }
 
 private:
+  __attribute__((always_inline)) void store(char const* t, size_t len, char const* end) {
+    if constexpr (Scaled) {
+      unsigned char sample;
+      if (scale->sample(t, len, sample)) out[n++] = sample;
+    } else {
+      storeToken(t, len, end, out, n);
+    }
+  }
+
   unsigned char* out;
   size_t total;
+  SampleScale const* scale;
   size_t n = 0;
 };
 
 struct PpmHeader {
   int width = 0;
   int height = 0;
+  int maxValue = 0;
   size_t length = 0;  // bytes up to the samples
 };
 
@@ -196,23 +245,22 @@ bool readHeader(char const* text, size_t size, PpmHeader& out) {
     while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
     if (h.p < h.end && !isDigit(*h.p)) h.skipLine();
   }
-  int maxValue = 0;
-  if (!h.number(out.width) || !h.number(out.height) || !h.number(maxValue)) return false;
-  if (maxValue < 1 || maxValue > 65535) return false;
+  if (!h.number(out.width) || !h.number(out.height) || !h.number(out.maxValue)) return false;
+  if (out.maxValue < 1 || out.maxValue > 65535) return false;
   out.length = size_t(h.p - text);
   return true;
 }
 
-// The new Image around the pixels, the samples not given zero.
-Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored, bool zeroed) {
-  if (!zeroed) std::memset(pixels.get() + stored, 0, total - stored);
-  Image* img = new (std::nothrow) Image;
-  if (!img) return nullptr;
-  img->width = header.width;
-  img->height = header.height;
-  img->bitsPerPixel = 24;
-  img->data = pixels.release();
-  return img;
+// The new Image around the pixels. Samples the text did not give are zero,
+// and one line, opened by `prefix` (the call and the file), says how many.
+Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored, bool zeroed,
+                   std::string const& prefix) {
+  if (stored < total) {
+    if (!zeroed) std::memset(pixels.get() + stored, 0, total - stored);
+    std::cout << prefix << " warning: " << (total - stored) << " of " << total
+              << " samples missing, set to zero" << std::endl;
+  }
+  return pixels.toImage(header.width, header.height, 24).release();
 }
 
 // A text of `textBytes` holds at most one sample per two bytes; when it
@@ -224,58 +272,26 @@ bool needsZeroedBuffer(size_t textBytes, size_t total) { return textBytes / 2 < 
 // they are parsed.
 constexpr size_t kChunkBytes = size_t(256) << 10;
 
-}  // namespace
-
-Image* ImageLoadPPM::decode(char const* text, size_t size) {
-  PpmHeader header;
-  if (!readHeader(text, size, header)) return nullptr;
-  size_t total = imageBufferBytes(header.width, header.height, 3);
-  if (!total) return nullptr;
-  bool zeroed = needsZeroedBuffer(size, total);
-  PixelBuffer pixels;
-  if (!pixels.allocate(total, zeroed)) return nullptr;
-  SampleReader reader(pixels.get(), total);
+// Reads the samples of a whole text into out; returns how many it held.
+template <bool Scaled>
+size_t readText(char const* text, size_t size, PpmHeader const& header, unsigned char* out, size_t total,
+                SampleScale const* scale) {
+  SampleReader<Scaled> reader(out, total, scale);
   char const* end = text + size;
   reader.finish(reader.feed(text + header.length, end), end);
-  return finishImage(header, pixels, total, reader.count(), zeroed);
+  return reader.count();
 }
 
-Image* ImageLoadPPM::load(char const* filename, char const* extension) {
-  if (!extensionIs(extension, "ppm")) return nullptr;
-  std::string why;
-  FILE* f = openRegularFile(filename, why);
-  if (!f) {
-    std::fprintf(stderr, "ImageLoadPPM: %s\n", why.c_str());
-    return nullptr;
-  }
-  std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);
-  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes]);
-  if (!chunk) return nullptr;
-  char* buf = chunk.get();
-
-  // The header must lie inside the first piece, with something after it (so
-  // that its last number is known to be complete); a longer one, full of
-  // comments, is read with the whole file.
-  size_t have = std::fread(buf, 1, kChunkBytes, f);
-  PpmHeader header;
-  if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have)) {
-    FileBuffer file;
-    if (!file.load(filename) || !file.data) return nullptr;
-    return decode(file.data, size_t(file.size));
-  }
-  if (!readHeader(buf, have, header)) return nullptr;
-  size_t total = imageBufferBytes(header.width, header.height, 3);
-  if (!total) return nullptr;
-  struct stat st;
-  bool zeroed = fstat(fileno(f), &st) != 0 || needsZeroedBuffer(size_t(st.st_size), total);
-  PixelBuffer pixels;
-  if (!pixels.allocate(total, zeroed)) return nullptr;
-
-  // Each piece is parsed up to its unfinished last token, which moves to the
-  // front of the buffer to be completed by the next piece. A single token
-  // longer than half a piece (nonsense, but well defined) sends the file to
-  // the whole-file reading instead.
-  SampleReader reader(pixels.get(), total);
+// Reads the samples of a file in pieces, the first `have` bytes of it already
+// in buf (a piece long), into out; `stored` is how many it held. Each piece is
+// parsed up to its unfinished last token, which moves to the front of the
+// buffer to be completed by the next piece. A single token longer than half a
+// piece (nonsense, but well defined) makes it give up (false), for the
+// whole-file reading to take over.
+template <bool Scaled>
+bool readPieces(FILE* f, char* buf, size_t have, PpmHeader const& header, unsigned char* out, size_t total,
+                SampleScale const* scale, size_t& stored) {
+  SampleReader<Scaled> reader(out, total, scale);
   char const* start = buf + header.length;
   for (;;) {
     char const* rest = reader.feed(start, buf + have);
@@ -285,14 +301,82 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
       reader.finish(rest, buf + have);
       break;
     }
-    if (keep > kChunkBytes / 2) {
-      FileBuffer file;
-      if (!file.load(filename) || !file.data) return nullptr;
-      return decode(file.data, size_t(file.size));
-    }
+    if (keep > kChunkBytes / 2) return false;
     std::memmove(buf, rest, keep);
     have = keep + std::fread(buf + keep, 1, kChunkBytes - keep, f);
     start = buf;
   }
-  return finishImage(header, pixels, total, reader.count(), zeroed);
+  stored = reader.count();
+  return true;
+}
+
+Image* decodeText(char const* text, size_t size, std::string const& prefix) {
+  PpmHeader header;
+  if (!readHeader(text, size, header)) return nullptr;
+  size_t total = imageBufferBytes(header.width, header.height, 3);
+  if (!total) return nullptr;
+  bool zeroed = needsZeroedBuffer(size, total);
+  PixelBuffer pixels;
+  if (!pixels.allocate(total, zeroed)) return nullptr;
+  size_t stored;
+  if (header.maxValue == 255) {
+    stored = readText<false>(text, size, header, pixels.get(), total, nullptr);
+  } else {
+    SampleScale scale(header.maxValue);
+    stored = readText<true>(text, size, header, pixels.get(), total, &scale);
+  }
+  return finishImage(header, pixels, total, stored, zeroed, prefix);
+}
+
+// The whole file in memory, for headers or tokens too long for the pieces.
+Image* decodeWholeFile(char const* filename, std::string const& prefix) {
+  FileBuffer file;
+  if (!file.load(filename) || !file.data) return nullptr;
+  return decodeText(file.data, size_t(file.size), prefix);
+}
+
+}  // namespace
+
+Image* ImageLoadPPM::decode(char const* text, size_t size) {
+  return decodeText(text, size, "ImageLoadPPM::decode()");
+}
+
+Image* ImageLoadPPM::load(char const* filename, char const* extension) {
+  if (!extensionIs(extension, "ppm")) return nullptr;
+  std::string const prefix = std::string("ImageLoadPPM::load(") + filename + ")";
+  std::string why;
+  FILE* f = openRegularFile(filename, why);
+  if (!f) {
+    std::fprintf(stderr, "ImageLoadPPM: %s\n", why.c_str());
+    return nullptr;
+  }
+  std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);
+  std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
+  char* buf = chunk.get();
+
+  // The header must lie inside the first piece, with something after it (so
+  // that its last number is known to be complete); a longer one, full of
+  // comments, is read with the whole file.
+  size_t have = std::fread(buf, 1, kChunkBytes, f);
+  PpmHeader header;
+  if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have))
+    return decodeWholeFile(filename, prefix);
+  if (!readHeader(buf, have, header)) return nullptr;
+  size_t total = imageBufferBytes(header.width, header.height, 3);
+  if (!total) return nullptr;
+  struct stat st;
+  bool zeroed = fstat(fileno(f), &st) != 0 || needsZeroedBuffer(size_t(st.st_size), total);
+  PixelBuffer pixels;
+  if (!pixels.allocate(total, zeroed)) return nullptr;
+
+  size_t stored = 0;
+  bool read;
+  if (header.maxValue == 255) {
+    read = readPieces<false>(f, buf, have, header, pixels.get(), total, nullptr, stored);
+  } else {
+    SampleScale scale(header.maxValue);
+    read = readPieces<true>(f, buf, have, header, pixels.get(), total, &scale, stored);
+  }
+  if (!read) return decodeWholeFile(filename, prefix);
+  return finishImage(header, pixels, total, stored, zeroed, prefix);
 }

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <new>
 
 #include "base/exception.h"
 #include "base/image.h"
@@ -121,8 +120,7 @@ Image* decodeTga(ByteSource& file) {
   std::unique_ptr<Palette> palette;
   int outPixelBytes = int(inPixelBytes);
   if (imageType == kColourMapped) {
-    palette.reset(new (std::nothrow) Palette);
-    if (!palette) throw Exception() << "couldnt allocate memory for the TGA's palette";
+    palette.reset(new Palette);
     unsigned char const* map = file.at(mapPos, mapBytes);
     if (!map) throw Exception() << "couldnt read the TGA's palette";
     readPalette(*palette, map, mapFirst, mapLength, mapEntryBits);
@@ -174,13 +172,7 @@ Image* decodeTga(ByteSource& file) {
     }
   }
 
-  Image* img = new (std::nothrow) Image;
-  if (!img) throw Exception() << "failed to alloc the Image";
-  img->width = width;
-  img->height = height;
-  img->bitsPerPixel = outPixelBytes * 8;
-  img->data = pixels.release();
-  return img;
+  return pixels.toImage(width, height, outPixelBytes * 8).release();
 }
 
 }  // namespace

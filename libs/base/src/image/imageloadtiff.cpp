@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <new>
 
 #include <tiffio.h>
 #include <unistd.h>
@@ -71,13 +70,7 @@ Image* ImageLoadTIFF::load(char const* filename, char const* extension) {
       out += rgb ? 3 : 4;
     }
 
-    Image* img = new (std::nothrow) Image;
-    if (!img) throw Exception() << "failed to create the Image struct";
-    img->width = int(width);
-    img->height = int(height);
-    img->bitsPerPixel = rgb ? 24 : 32;
-    img->data = raster.release();
-    return img;
+    return raster.toImage(int(width), int(height), rgb ? 24 : 32).release();
   } catch (Exception const& e) {
     std::cout << "ImageLoadTIFF::load(" << filename << ") error: " << e.message() << std::endl;
   }

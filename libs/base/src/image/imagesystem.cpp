@@ -36,11 +36,8 @@ Image* ImageSystem::load(char const* filename) {
     if (!filename) throw Exception() << "no file name given";
     char const* ext = extensionOf(filename);
     for (ImageLoader* l = imageSystem.head; l; l = l->next) {
-      Image* img = l->load(filename, ext);
-      if (!img) continue;
-      if (img->data) return img;
-      img->unload();
-      delete img;
+      ImagePtr img(l->load(filename, ext));
+      if (img && img->data) return img.release();
     }
     throw Exception() << "failed to find appropriate loader";
   } catch (Throwable const& t) {

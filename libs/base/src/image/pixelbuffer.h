@@ -8,6 +8,8 @@
 
 #include <sys/mman.h>
 
+#include "base/image.h"
+
 // Largest picture any decoder will allocate: 32768 pixels a side and 256 MiB in
 // all. Larger files are refused before anything is allocated.
 constexpr int64_t kMaxImageSide = 32768;
@@ -41,7 +43,7 @@ inline void preferLargePages(void* p, size_t bytes) {
 #endif
 }
 
-// Owns a malloc'd pixel buffer until release() hands it to an Image.
+// Owns a malloc'd pixel buffer until toImage() hands it to an Image.
 class PixelBuffer {
 public:
   PixelBuffer() = default;
@@ -58,10 +60,18 @@ public:
     return ptr != nullptr;
   }
   unsigned char* get() const { return ptr; }
-  unsigned char* release() {
-    unsigned char* p = ptr;
+
+  // The decoded picture: a new Image of the given size and depth that takes
+  // the buffer over. The record is made first, so the buffer always has an
+  // owner (and is freed here when the record cannot be had).
+  ImagePtr toImage(int width, int height, int bitsPerPixel) {
+    ImagePtr img(new Image);
+    img->width = width;
+    img->height = height;
+    img->bitsPerPixel = bitsPerPixel;
+    img->data = ptr;
     ptr = nullptr;
-    return p;
+    return img;
   }
 
 private:

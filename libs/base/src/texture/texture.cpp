@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/texture.h"
+#include "base/texturebinding.h"
 #include "base/texturesystem.h"
 #include "system/glext.h"
 #include "texture/pixelstore.h"
@@ -57,20 +58,20 @@ void Texture::unbindAll() {
 
 void Texture::setWrap1D(int s) {
   if (!id) return;  // nothing to set on an empty texture
-  bind();
+  ScopedTextureBinding bound(static_cast<GLenum>(target), id);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_S, s);
 }
 
 void Texture::setWrap2D(int s, int t) {
   if (!id) return;  // nothing to set on an empty texture
-  bind();
+  ScopedTextureBinding bound(static_cast<GLenum>(target), id);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_S, s);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_WRAP_T, t);
 }
 
 void Texture::setFilter(int mag, int min) {
   if (!id) return;  // nothing to set on an empty texture
-  bind();
+  ScopedTextureBinding bound(static_cast<GLenum>(target), id);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_MAG_FILTER, mag);
   glTexParameteri(static_cast<GLenum>(target), GL_TEXTURE_MIN_FILTER, min);
 }
@@ -82,9 +83,11 @@ GLenum levelTarget(int target) {
                                            : static_cast<GLenum>(target);
 }
 
+// The queries bind the texture for their own scope only: the caller's binding
+// and enables stay as they were.
 int levelParameter(Texture const& t, GLenum imageTarget, int level, GLenum name) {
   if (!t.id) return 0;
-  t.bind();
+  ScopedTextureBinding bound(static_cast<GLenum>(t.target), t.id);
   GLint value = 0;
   glGetTexLevelParameteriv(imageTarget, level, name, &value);
   return value;
@@ -104,6 +107,7 @@ unsigned char* readLevel(Texture const& t, GLenum imageTarget, int level, int fo
   size_t const bytes = (pixels * perPixelBits + 7) >> 3;
   unsigned char* out = new (std::nothrow) unsigned char[bytes];
   if (!out) return nullptr;
+  ScopedTextureBinding bound(static_cast<GLenum>(t.target), t.id);
   TightPixelStore tight(true);
   glGetTexImage(imageTarget, level, static_cast<GLenum>(format), static_cast<GLenum>(type), out);
   return out;

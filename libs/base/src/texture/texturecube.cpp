@@ -11,6 +11,7 @@
 #include "base/texture.h"
 #include "math/assert.h"
 #include "system/glext.h"
+#include "texture/mipmapresult.h"
 #include "texture/pixelstore.h"
 
 namespace {
@@ -79,7 +80,7 @@ bool Texture::loadCubeMap(char const* posX, char const* negX, char const* posY, 
   initTextureID(GL_TEXTURE_CUBE_MAP_ARB);
   glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, id);
   for (int i = 0; i < 6; ++i) {
-    Image* img = ImageSystem::load(files[i]);
+    ImagePtr img(ImageSystem::load(files[i]));
     if (!img) {
       unload();
       return false;
@@ -108,11 +109,11 @@ bool Texture::loadCubeMap(char const* posX, char const* negX, char const* posY, 
     }
     if (components) {
       TightPixelStore tight(false);
-      gluBuild2DMipmaps(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i), components,
-                        img->width, img->height, format, GL_UNSIGNED_BYTE, img->data);
+      GLint result =
+          gluBuild2DMipmaps(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + i), components,
+                            img->width, img->height, format, GL_UNSIGNED_BYTE, img->data);
+      if (!mipmapsBuilt("loadCubeMap", result)) components = 0;
     }
-    img->unload();
-    delete img;
     if (!components) {
       unload();
       return false;

@@ -14,6 +14,7 @@
 #include "base/imagesystem.h"
 #include "base/texture.h"
 #include "math/assert.h"
+#include "texture/mipmapresult.h"
 #include "texture/pixelstore.h"
 
 namespace {
@@ -83,13 +84,19 @@ bool Texture::build2DMipmaps(int width, int height, int format, int type,
   int components = 0;
   unsigned char* copy =
       extract2DBuffer(&components, width, height, format, type, data, pixelStride, rowStride);
+  GLint result;
   {
     TightPixelStore tight(false);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, static_cast<GLenum>(format),
-                      static_cast<GLenum>(type), copy ? copy : data);
+    result = gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height,
+                               static_cast<GLenum>(format), static_cast<GLenum>(type),
+                               copy ? copy : data);
+  }
+  delete[] copy;
+  if (!mipmapsBuilt("build2DMipmaps", result)) {
+    unload();  // no usable image
+    return false;
   }
   setDefaultMipmapParameters(GL_TEXTURE_2D, true);
-  delete[] copy;
   return true;
 }
 
@@ -100,13 +107,18 @@ bool Texture::build1DMipmaps(int width, int format, int type, unsigned char cons
   glBindTexture(GL_TEXTURE_1D, id);
   int components = 0;
   unsigned char* copy = extract1DBuffer(&components, width, format, type, data, pixelStride);
+  GLint result;
   {
     TightPixelStore tight(false);
-    gluBuild1DMipmaps(GL_TEXTURE_1D, components, width, static_cast<GLenum>(format),
-                      static_cast<GLenum>(type), copy ? copy : data);
+    result = gluBuild1DMipmaps(GL_TEXTURE_1D, components, width, static_cast<GLenum>(format),
+                               static_cast<GLenum>(type), copy ? copy : data);
+  }
+  delete[] copy;
+  if (!mipmapsBuilt("build1DMipmaps", result)) {
+    unload();  // no usable image
+    return false;
   }
   setDefaultMipmapParameters(GL_TEXTURE_1D, false);
-  delete[] copy;
   return true;
 }
 
@@ -144,12 +156,8 @@ bool Texture::loadImage(Image const& img) {
 }
 
 bool Texture::load2D(char const* filename) {
-  Image* img = ImageSystem::load(filename);
-  if (!img) return false;
-  bool ok = img->data ? loadImage(*img) : false;
-  img->unload();
-  delete img;
-  return ok;
+  ImagePtr img(ImageSystem::load(filename));
+  return img && img->data && loadImage(*img);
 }
 
 bool Texture::createEmpty(int width, int height, int format, int type, int components) {

@@ -13,7 +13,7 @@ namespace gc {
 
 class GarbageCollectSystem {
 public:
-  GarbageCollectSystem();
+  GarbageCollectSystem() = default;
   GarbageCollectSystem(GarbageCollectSystem const&) = delete;
   GarbageCollectSystem& operator=(GarbageCollectSystem const&) = delete;
 
@@ -32,17 +32,13 @@ public:
 
   Link rootPointers;
   Link objects;
-
-  // The instance created before this one, if the holder was ever re-created
-  // (a use after its destructor at exit): kept so that nothing it owns is lost.
-  GarbageCollectSystem* older;
 };
 
 // The process-wide collector. Call validate() before every use.
 extern Singleton<GarbageCollectSystem> sys;
 
 // Validates `sys` and returns its instance: safe from any static constructor,
-// also one that runs before the holder's own.
+// since the holder is constant-initialised.
 GarbageCollectSystem& collector();
 
 }  // namespace gc

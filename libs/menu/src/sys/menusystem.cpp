@@ -13,6 +13,7 @@
 
 #include "base/console.h"
 #include "base/exception.h"
+#include "base/texturebinding.h"
 #include "base/texturesystem.h"
 #include "math/assert.h"
 #include "menu/menuroot.h"
@@ -312,7 +313,8 @@ void MenuSystem::calcFontWidths() {
 
   unsigned char* buffer = nullptr;
   try {
-    glBindTexture(GL_TEXTURE_2D, fontTex.texture);
+    // The sheet is bound for the measuring only; the caller's texture comes back.
+    ScopedTextureBinding bound(GL_TEXTURE_2D, fontTex.texture);
     GLint width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     if ((err = glGetError()) != GL_NO_ERROR)
@@ -331,7 +333,6 @@ void MenuSystem::calcFontWidths() {
       throw Exception() << "failed to alloc buffer for size=" << bytes << ": w=" << width
                         << " h=" << height << " components=" << 4;
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, buffer);
-    glBindTexture(GL_TEXTURE_2D, 0);
 
     int const cw = width / 16, ch = height / 16;
     for (int r = 0; r < 16; ++r) {

@@ -1,8 +1,6 @@
-// Locks: the interface IMutex, the owning front Mutex over the pthread
-// implementation LinuxMutex (made by MutexFactory) and the scope guard MutexLock.
+// Locks: the interface IMutex, the owning front Mutex over the platform lock
+// (made by MutexFactory) and the scope guard MutexLock.
 #pragma once
-
-#include <pthread.h>
 
 class IMutex {
 public:
@@ -35,23 +33,6 @@ class MutexFactory {
 public:
   // A new platform lock, owned by the caller.
   static IMutex* create(bool initNow);
-};
-
-// A plain (non-recursive) pthread mutex.
-class LinuxMutex : public IMutex {
-public:
-  explicit LinuxMutex(bool initNow);
-  ~LinuxMutex() override;
-  LinuxMutex(LinuxMutex const&) = delete;
-  LinuxMutex& operator=(LinuxMutex const&) = delete;
-
-  bool init() override;
-  void shutdown() override;
-  void lock() override;
-  void unlock() override;
-
-  pthread_mutex_t mutex;
-  bool initialised;
 };
 
 // Holds a Mutex locked for the lifetime of the guard.

@@ -1,8 +1,8 @@
 // High-resolution clock: the interface PHiResTimer, its front IHiResTimer (the
-// global `timer`) and LinuxHiResTimer, seconds since init() from gettimeofday.
+// global `timer`) and LinuxHiResTimer, seconds since init() on the monotonic clock.
 #pragma once
 
-#include <sys/time.h>
+#include <cstdint>
 
 class PHiResTimer {
 public:
@@ -27,15 +27,15 @@ public:
   PHiResTimer* imp;
 };
 
+// Reads the monotonic clock, which setting the system time never moves.
 class LinuxHiResTimer : public PHiResTimer {
 public:
-  LinuxHiResTimer() : tz(), start() {}
+  constexpr LinuxHiResTimer() : start(0) {}
 
   void init() override;
   double getTime() override;
 
-  struct timezone tz;   // filled by every clock read; nothing reads it
-  struct timeval start; // wall-clock time of init()
+  int64_t start;  // the clock at init(), in nanoseconds
 };
 
 extern IHiResTimer timer;

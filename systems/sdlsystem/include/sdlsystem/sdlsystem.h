@@ -1,9 +1,10 @@
 // SDLSystem: the desktop backend on SDL2. It owns the window, the GL context and
 // the event loop, and feeds window events into the keyboard, mouse and display.
+// SDL's own headers stay in the backend's sources (sdlbackend.h): this header
+// names SDL's window and event only as opaque types.
 #pragma once
 
-#include <SDL.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@
 #include "system/mouse.h"
 #include "system/system.h"
 #include "system/timer.h"
+
+struct SDL_Window;
+union SDL_Event;
 
 class SDLSystem : public PSystem {
 public:
@@ -61,16 +65,13 @@ public:
   bool doubleBuffered;
   bool exitRequested;
   SDL_Window* window;
-  SDL_GLContext glContext;
+  void* glContext;     // the SDL_GLContext
   int depthBits;       // depth buffer size actually obtained
-  Uint32 buttonMask;   // SDL button mask as of the last mouse event
+  uint32_t buttonMask; // SDL button mask as of the last mouse event
 
 private:
   void mouseEvent(int x, int y, bool hasPos);
 };
-
-// The engine key code of every SDL scancode (0 for keys the engine lacks).
-extern Key::Key_t keyForScancode[SDL_NUM_SCANCODES];
 
 // The backend's implementation objects, bound to the front objects by sdlBindSingletons().
 extern SDLSystem sdlSys;
