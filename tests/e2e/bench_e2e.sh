@@ -115,14 +115,19 @@ for _ in $(seq 1 200); do
   [[ -n "$win" ]] && break
   sleep 0.1
 done
-sleep 1.5
-shot live-red
-check "the live shader paints the sphere red" gt "$(mean "$out/live-red.png" 40x40+380+280 r)" 0.8
+# Polls screenshots until the middle of the sphere passes a test (10 s at most).
+until_mean() {  # name, channel, threshold
+  for _ in $(seq 1 40); do
+    shot "$1"
+    gt "$(mean "$out/$1.png" 40x40+380+280 "$2")" "$3" && return 0
+    sleep 0.25
+  done
+  return 1
+}
+check "the live shader paints the sphere red" until_mean live-red r 0.8
 solid "0.0, 1.0, 0.0"
 touch -d '+5 seconds' "$out/live.frag"
-sleep 2
-shot live-green
-check "the edited shader is drawn without a restart" gt "$(mean "$out/live-green.png" 40x40+380+280 g)" 0.8
+check "the edited shader is drawn without a restart" until_mean live-green g 0.8
 "$wmclose" "$win"
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill "$pid" 2>/dev/null
