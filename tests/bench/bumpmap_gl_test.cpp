@@ -1,7 +1,7 @@
 // BumpMap::gen on a real context: the normal texture read back against
-// hand-computed texels, rows of an odd byte count, wrapping, degenerate scales,
-// the bench's own height map, and an empty source. Sizes are powers of two
-// because the mipmap builder resamples other sizes.
+// hand-computed texels (wrapping borders, rows of an odd byte count), its
+// texture parameters, the bench's own height map, and an empty source. Sizes
+// are powers of two because the mipmap builder resamples other sizes.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -12,11 +12,12 @@
 
 #include "BumpMap.h"
 #include "base/texture.h"
-#include "glscene.h"
+#include "testsupport/glfixture.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using BumpMapGL = GLTest;
 
 Bytes readRGBA(Texture const& t) {
   int const w = t.getWidth(), h = t.getHeight();
@@ -27,125 +28,79 @@ Bytes readRGBA(Texture const& t) {
 // A height texture made from grey levels, row by row.
 void makeHeights(Texture& t, int w, int h, std::vector<int> const& levels) {
   Bytes rgb;
-  for (int v : levels)
-    for (int c = 0; c < 3; ++c) rgb.push_back(static_cast<unsigned char>(v));
+  for (int v : levels) rgb.insert(rgb.end(), 3, static_cast<unsigned char>(v));
   ASSERT_EQ(rgb.size(), static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
   ASSERT_TRUE(t.build2DMipmaps(w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data(), 0, 0));
 }
 
-GLint texParam(Texture const& t, GLenum name) {
-  GLint v = 0;
-  glBindTexture(GL_TEXTURE_2D, t.id);
-  glGetTexParameteriv(GL_TEXTURE_2D, name, &v);
-  return v;
-}
-
 }  // namespace
 
-using BumpMapGL = ReliefGLTest;
-
-TEST_F(BumpMapGL, UniformMapGivesAFlatMipmappedRepeatingRGBATexture) {
-  Texture height, normal;
-  makeHeights(height, 4, 4, std::vector<int>(16, 77));
-  BumpMap::gen(height, normal, 100.0f);
-  ASSERT_NE(normal.id, 0u);
-  EXPECT_EQ(normal.target, GL_TEXTURE_2D);
-  EXPECT_EQ(normal.getWidth(), 4);
-  EXPECT_EQ(normal.getHeight(), 4);
-  Bytes const out = readRGBA(normal);
-  for (size_t i = 0; i < out.size(); i += 4)
-    ASSERT_EQ(Bytes(out.begin() + static_cast<long>(i), out.begin() + static_cast<long>(i) + 4),
-              (Bytes{127, 127, 255, 77})) << "texel " << i / 4;
-  EXPECT_EQ(texParam(normal, GL_TEXTURE_WRAP_S), GL_REPEAT);
-  EXPECT_EQ(texParam(normal, GL_TEXTURE_WRAP_T), GL_REPEAT);
-  EXPECT_EQ(texParam(normal, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-  GLint smallest = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &smallest);
-  EXPECT_EQ(smallest, 1);  // the whole chain down to 1 x 1
-  height.unload();
-  normal.unload();
-}
-
-TEST_F(BumpMapGL, RampTiltsAgainstTheRiseAndWrapsAtTheBorders) {
-  // Rows of the ramp 0, 10, ..., 70. Scale 2 makes the z term 1. Inside the
-  // ramp dx = -20/255: n = (-0.078, 0, 0.997) -> (117, 127, 254). Columns 0 and
-  // 7 see the wrap-around cliff, dx = +60/255: (0.229, 0, 0.973) -> (156, 127, 251).
-  Texture height, normal;
-  std::vector<int> levels;
+TEST_F(BumpMapGL, TexelsMatchHandComputedNormalsAndWrapAtTheBorders) {
+  // Scale 2 makes the z term 1. A ramp 0, 10, ..., 70 along x: inside it
+  // dx = -20/255, n = (-0.078, 0, 0.997) -> (117, 127, 254); columns 0 and 7
+  // see the wrap-around cliff, dx = +60/255 -> (156, 127, 251). Two texels a
+  // row (six bytes, which a 4-byte pack alignment would pad) climbing down the
+  // rows: the wrap gives green 137 in rows 0 and 3, the climb 117 in rows 1, 2.
+  struct Case {
+    int w, h;
+    std::vector<int> levels;
+    std::vector<int> red, green, blue;  // per texel
+  };
+  std::vector<int> ramp;
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) levels.push_back(10 * x);
-  makeHeights(height, 8, 4, levels);
-  BumpMap::gen(height, normal, 2.0f);
-  Bytes const out = readRGBA(normal);
-  ASSERT_EQ(out.size(), 8u * 4u * 4u);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) {
-      bool const edge = x == 0 || x == 7;
-      size_t const o = (static_cast<size_t>(y) * 8 + static_cast<size_t>(x)) * 4;
-      EXPECT_EQ(Bytes(out.begin() + static_cast<long>(o), out.begin() + static_cast<long>(o) + 4),
-                (Bytes{static_cast<unsigned char>(edge ? 156 : 117), 127, static_cast<unsigned char>(edge ? 251 : 254),
-                       static_cast<unsigned char>(10 * x)}))
-          << "texel " << x << ", " << y;
-    }
-  height.unload();
-  normal.unload();
-}
-
-TEST_F(BumpMapGL, RowsOfAnOddByteCountReadBackUnpadded) {
-  // Two texels a row: six bytes of RGB, which a 4-byte pack alignment would pad.
-  // Column 0 climbs 0, 10, 20, 30 down the rows, column 1 100, 110, 120, 130.
-  // Rows 0 and 3 see the wrap (dy = +20/255 -> green 137), rows 1 and 2 the
-  // climb (-20/255 -> 117); two columns make dx zero; alpha is each texel's level.
-  Texture height, normal;
-  makeHeights(height, 2, 4, {0, 100, 10, 110, 20, 120, 30, 130});
-  BumpMap::gen(height, normal, 2.0f);
-  Bytes const out = readRGBA(normal);
-  ASSERT_EQ(out.size(), 2u * 4u * 4u);
-  int const green[4] = {137, 117, 117, 137};
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 2; ++x) {
-      size_t const o = (static_cast<size_t>(y) * 2 + static_cast<size_t>(x)) * 4;
-      EXPECT_EQ(Bytes(out.begin() + static_cast<long>(o), out.begin() + static_cast<long>(o) + 4),
-                (Bytes{127, static_cast<unsigned char>(green[y]), 254, static_cast<unsigned char>(10 * y + 100 * x)}))
-          << "texel " << x << ", " << y;
-    }
-  height.unload();
-  normal.unload();
-}
-
-TEST_F(BumpMapGL, ScaleZeroGivesAFlatMapInsteadOfNaNs) {
-  Texture height, normal;
-  makeHeights(height, 4, 2, {0, 100, 200, 50, 250, 10, 90, 180});
-  BumpMap::gen(height, normal, 0.0f);
-  Bytes const out = readRGBA(normal);
-  ASSERT_EQ(out.size(), 32u);
-  for (size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(out[4 * i], 127);
-    EXPECT_EQ(out[4 * i + 1], 127);
-    EXPECT_EQ(out[4 * i + 2], 255);
+    for (int x = 0; x < 8; ++x) ramp.push_back(10 * x);
+  std::vector<int> rampRed, rampBlue;
+  for (int i = 0; i < 32; ++i) {
+    bool const edge = i % 8 == 0 || i % 8 == 7;
+    rampRed.push_back(edge ? 156 : 117);
+    rampBlue.push_back(edge ? 251 : 254);
   }
-  EXPECT_EQ(out[4 * 4 + 3], 250);
-  height.unload();
-  normal.unload();
+  Case const cases[] = {
+      {8, 4, ramp, rampRed, std::vector<int>(32, 127), rampBlue},
+      {2, 4, {0, 100, 10, 110, 20, 120, 30, 130}, std::vector<int>(8, 127), {137, 137, 117, 117, 117, 117, 137, 137},
+       std::vector<int>(8, 254)},
+      {4, 4, std::vector<int>(16, 77), std::vector<int>(16, 127), std::vector<int>(16, 127), std::vector<int>(16, 255)},
+  };
+  for (Case const& c : cases) {
+    Texture height, normal;
+    makeHeights(height, c.w, c.h, c.levels);
+    BumpMap::gen(height, normal, 2.0f);
+    Bytes const out = readRGBA(normal);
+    ASSERT_EQ(out.size(), c.levels.size() * 4);
+    for (size_t i = 0; i < c.levels.size(); ++i)
+      EXPECT_EQ(Bytes(out.begin() + static_cast<long>(4 * i), out.begin() + static_cast<long>(4 * i + 4)),
+                (Bytes{static_cast<unsigned char>(c.red[i]), static_cast<unsigned char>(c.green[i]),
+                       static_cast<unsigned char>(c.blue[i]), static_cast<unsigned char>(c.levels[i])}))
+          << c.w << "x" << c.h << " texel " << i;
+    height.unload();
+    normal.unload();
+  }
 }
 
-TEST_F(BumpMapGL, TheBenchHeightMapGivesTheDirectLoopsNormals) {
-  Texture height, normal, previous;
+TEST_F(BumpMapGL, TheBenchHeightMapGivesTheDirectLoopsMipmappedRepeatingNormals) {
+  Texture height, normal;
   ASSERT_TRUE(height.load2D(RB_DATA_DIR "/bumptest.bmp"));
-  // The destination's earlier texture is replaced by one of the source's size.
-  makeHeights(previous, 1, 1, {9});
-  normal = previous;
+  makeHeights(normal, 1, 1, {9});  // an earlier texture, replaced by one of the source's size
   BumpMap::gen(height, normal, 100.0f);
-  EXPECT_EQ(normal.getWidth(), height.getWidth());
-  EXPECT_EQ(normal.getHeight(), height.getHeight());
-  EXPECT_NE(normal.id, 0u);
-
   int const w = height.getWidth(), h = height.getHeight();
+  ASSERT_EQ(normal.getWidth(), w);
+  ASSERT_EQ(normal.getHeight(), h);
   std::unique_ptr<unsigned char[]> rgb(height.getData(0, GL_RGB, GL_UNSIGNED_BYTE));
   ASSERT_TRUE(rgb);
   Bytes expected(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
   BumpMap::computeNormalMapReference(rgb.get(), w, h, 100.0f, expected.data());
   EXPECT_EQ(readRGBA(normal), expected);
+  glBindTexture(GL_TEXTURE_2D, normal.id);
+  GLint wrapS = 0, wrapT = 0, minFilter = 0, smallest = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 8, GL_TEXTURE_WIDTH, &smallest);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  EXPECT_EQ(wrapS, GL_REPEAT);
+  EXPECT_EQ(wrapT, GL_REPEAT);
+  EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+  EXPECT_EQ(smallest, 1) << "the whole chain down to 1 x 1";
   height.unload();
   normal.unload();
 }

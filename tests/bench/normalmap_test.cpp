@@ -52,28 +52,22 @@ Texel texel(Bytes const& rgba, int i) {
 
 }  // namespace
 
-TEST(NormalMapArithmetic, AlphaIsTheTruncatedLuminanceOfTheTexel) {
-  // (0.3 * 10 + 0.6 * 20) + 0.1 * 30 = 18; (0.3 * 200 + 0.6 * 100) + 0.1 * 51 = 125.1.
+TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
+  // Alpha: (0.3 * 10 + 0.6 * 20) + 0.1 * 30 = 18; (0.3 * 200 + 0.6 * 100) + 0.1 * 51 = 125.1.
   Bytes const rgb = {10, 20, 30, 200, 100, 51};
   Bytes const out = fast(rgb, 2, 1, 100.0f);
   EXPECT_EQ(out[3], 18);
   EXPECT_EQ(out[7], 125);
   EXPECT_EQ(out, reference(rgb, 2, 1, 100.0f));
-}
-
-TEST(NormalMapArithmetic, SteeperScalesTiltFurtherAndNegativeScalesFlipBlue) {
-  Bytes const rgb = grey({0, 10, 20, 30, 40});
-  Bytes const gentle = fast(rgb, 5, 1, 2.0f), steep = fast(rgb, 5, 1, 200.0f);
-  EXPECT_LT(steep[4 * 2], gentle[4 * 2]);      // red further below 127
+  // A steeper scale tilts further; a negative one flips blue.
+  Bytes const ramp = grey({0, 10, 20, 30, 40});
+  Bytes const gentle = fast(ramp, 5, 1, 2.0f), steep = fast(ramp, 5, 1, 200.0f);
+  EXPECT_LT(steep[4 * 2], gentle[4 * 2]);          // red further below 127
   EXPECT_LT(steep[4 * 2 + 2], gentle[4 * 2 + 2]);  // blue further below 255
   Bytes const flipped = fast(grey({50, 50, 50}), 3, 1, -1.0f);
   for (int x = 0; x < 3; ++x) EXPECT_EQ(texel(flipped, x), (Texel{127, 127, 0, 50}));
-}
-
-TEST(NormalMapArithmetic, OneTexelWideOrHighMapsHaveNoDifferenceAcrossThatAxis) {
-  // A single column: left = right = itself, so red stays 127 whatever the heights.
-  Bytes const column = fast(grey({0, 200, 40}), 1, 3, 100.0f);
-  Bytes const row = fast(grey({0, 200, 40}), 3, 1, 100.0f);
+  // A single column has left = right = itself: red stays 127; a row, green.
+  Bytes const column = fast(grey({0, 200, 40}), 1, 3, 100.0f), row = fast(grey({0, 200, 40}), 3, 1, 100.0f);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(column[4 * i], 127) << i;
     EXPECT_EQ(row[4 * i + 1], 127) << i;
