@@ -86,23 +86,10 @@ private:
       sheet->label(static_cast<float>(x + 6), static_cast<float>(y + 6), label + ": build failed", 0xFF3030FFu);
       return;
     }
-    View const* view = base.mainViewport->view;
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    target.bind();
-    auto draw = [&] { m.drawViewInto(*view, w, h, prog.get()); };
+    auto draw = [&] { m.drawMainViewInto(target, prog.get(), false); };
     draw();  // the driver may finish compiling on first use
     double const ms = m.gpuTimer().timeNow(draw);
     std::vector<unsigned char> const pixels = target.readBytes(0);
-    target.unbind();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
 
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
     char cost[48];

@@ -147,21 +147,8 @@ private:
       std::string error;
       if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;
     }
-    View const* view = base.mainViewport->view;
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    target.bind();
-    double const ms = m.gpuTimer().timeNow([&] { m.drawViewInto(*view, target.width(), target.height(), program.get()); });
+    double const ms = m.gpuTimer().timeNow([&] { m.drawMainViewInto(target, program.get(), false); });
     if (mode == Mode::Map) frame = target.readBytes(0);
-    target.unbind();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
     return ms;
   }
 
@@ -185,14 +172,7 @@ private:
       table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(e.mean),
                  ResultTable::number(e.p95), ResultTable::number(e.max), last});
     }
-    con << table.text(title);
-    if (!path.empty()) {
-      std::string error;
-      if (table.writeCsv(path, error))
-        con << "wrote " << path << "\n";
-      else
-        con << "fidelity: " << error << "\n";
-    }
+    table.report(title, path, "fidelity");
     return false;
   }
 

@@ -34,34 +34,17 @@ char const* const captureShader =
 // factor is 1 wherever nothing stands above the light ray.
 float const litFactor = 0.999f;
 
-// Draws the main view into `target` with `prog`, cleared to transparent black,
-// leaving the matrices and clear colour as they were. The normal map is read at
-// level 0 meanwhile, as the reference reads it: the figures then measure the
-// techniques' search, not the blur of the mipmaps that a distant view samples.
+// Draws the main view into `target` with `prog` on a transparent background.
+// The normal map is read at level 0 meanwhile, as the reference reads it: the
+// figures then measure the techniques' search, not the blur of the mipmaps
+// that a distant view samples.
 void drawInto(ShaderTestModule& scene, OffscreenTarget& target, ReliefProgram* prog) {
-  View const* view = base.mainViewport ? base.mainViewport->view : nullptr;
-  if (!view) return;
   GLint oldTex = 0, oldMin = GL_LINEAR_MIPMAP_LINEAR;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
   glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &oldMin);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_VIEWPORT_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glDisable(GL_BLEND);
-  glDisable(GL_SCISSOR_TEST);
-  glClearColor(0, 0, 0, 0);
-  target.bind();
-  scene.drawViewInto(*view, target.width(), target.height(), prog);
-  target.unbind();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glPopAttrib();
+  scene.drawMainViewInto(target, prog, true);
   glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, oldMin);
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));

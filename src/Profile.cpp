@@ -98,14 +98,7 @@ private:
                  ok ? ResultTable::number(Stats::percentile(r.gpu, 90)) : "-",
                  r.cpu.empty() ? "-" : ResultTable::number(Stats::median(r.cpu))});
     }
-    con << table.text("profile: " + std::to_string(frames) + " frames per set, " + m.viewDescription());
-    if (!csvPath.empty()) {
-      std::string error;
-      if (table.writeCsv(csvPath, error))
-        con << "wrote " << csvPath << "\n";
-      else
-        con << "profile: " << error << "\n";
-    }
+    table.report("profile: " + std::to_string(frames) + " frames per set, " + m.viewDescription(), csvPath, "profile");
     return false;
   }
 

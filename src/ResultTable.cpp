@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/atomicfile.h"
+#include "base/console.h"
 
 namespace {
 
@@ -57,4 +58,14 @@ bool ResultTable::writeCsv(std::string const& path, std::string& error) const {
   write(header);
   for (auto const& r : rows) write(r);
   return file.commit(error);
+}
+
+void ResultTable::report(std::string const& title, std::string const& csvPath, char const* command) const {
+  con << text(title);
+  if (csvPath.empty()) return;
+  std::string error;
+  if (writeCsv(csvPath, error))
+    con << "wrote " << csvPath << "\n";
+  else
+    con << command << ": " << error << "\n";
 }

@@ -20,6 +20,10 @@ public:
   // quoted), replacing the file only once all of it is written.
   bool writeCsv(std::string const& path, std::string& error) const;
 
+  // Prints text(title) on the console and, when `csvPath` is not empty,
+  // writes the CSV there, saying which or why not (`command` heads the error).
+  void report(std::string const& title, std::string const& csvPath, char const* command) const;
+
   // A number with `decimals` places ("-" for a value that is not finite).
   static std::string number(double value, int decimals = 3);
 

@@ -11,6 +11,7 @@
 
 #include "BumpMap.h"
 #include "DataFiles.h"
+#include "OffscreenTarget.h"
 #include "Overlay.h"
 #include "Screenshot.h"
 #include "ShaderGui.h"
@@ -414,13 +415,30 @@ void ShaderTestModule::warnIfNoGradientLookups(unsigned set) {
          "march the full length\n";
 }
 
-void ShaderTestModule::drawViewInto(View const& view, int w, int h, ReliefProgram* prog) {
-  glViewport(0, 0, w, h);
+void ShaderTestModule::drawMainViewInto(OffscreenTarget& target, ReliefProgram* prog, bool transparent) {
+  View const* view = base.mainViewport ? base.mainViewport->view : nullptr;
+  if (!view) return;
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
   glDisable(GL_SCISSOR_TEST);
+  if (transparent) {
+    glDisable(GL_BLEND);
+    glClearColor(0, 0, 0, 0);
+  }
+  target.bind();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  view.setupView(View::ALL, static_cast<float>(h) / static_cast<float>(w));
+  view->setupView(View::ALL, static_cast<float>(target.height()) / static_cast<float>(target.width()));
   glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
   drawSphere(prog, false);
+  target.unbind();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
 }
 
 void ShaderTestModule::render(Viewport const* viewport, View const*) {

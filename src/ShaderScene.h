@@ -23,6 +23,7 @@
 #include "base/texture.h"
 #include "math/vec.h"
 
+class OffscreenTarget;
 class ShaderGui;
 class View;
 
@@ -74,9 +75,10 @@ public:
   // projection and model-view: light position, textures, cull face, program,
   // mesh; the scene's GPU time is measured around it when `timed`.
   void drawSphere(ReliefProgram* prog, bool timed);
-  // Sets up `view` for a w x h target (viewport, clear, projection, model-view)
-  // and draws the sphere, without the light marker or the panel.
-  void drawViewInto(View const& view, int w, int h, ReliefProgram* prog);
+  // Draws the main view with `prog` into `target`, without the light marker
+  // or the panel, leaving the GL state (matrices and attributes) as it was. A
+  // `transparent` target is cleared to (0, 0, 0, 0), else to the clear colour.
+  void drawMainViewInto(OffscreenTarget& target, ReliefProgram* prog, bool transparent);
 
   // The medians of the recent frames' GPU and CPU times, as the panel shows them.
   std::string costLine() const;

@@ -28,15 +28,22 @@ waitfor() {  # text to find in the program's output, seconds
   return 1
 }
 
+# Starts the program with the given arguments (output to stdout$1/stderr$1)
+# and waits for its window: sets pid and win.
+start() {
+  local suffix=$1; shift
+  "$prog" "$@" >"$out/stdout$suffix" 2>"$out/stderr$suffix" &
+  pid=$!
+  win=""
+  for _ in $(seq 1 200); do
+    win=$(xdotool search --onlyvisible --name "Relief shading" 2>/dev/null | head -1)
+    [[ -n "$win" ]] && break
+    sleep 0.1
+  done
+}
+
 cd "$data"
-"$prog" >"$out/stdout" 2>"$out/stderr" &
-pid=$!
-win=""
-for _ in $(seq 1 200); do
-  win=$(xdotool search --onlyvisible --name "Relief shading" 2>/dev/null | head -1)
-  [[ -n "$win" ]] && break
-  sleep 0.1
-done
+start ""
 if [[ -z "$win" ]]; then
   echo "FAILED: no window appeared"; cat "$out/stdout" "$out/stderr"; kill "$pid" 2>/dev/null; exit 1
 fi
@@ -107,14 +114,7 @@ check "closing the window ends the program with status 0" test "$status" = 0
 # A shader file edited while the bench runs is rebuilt and drawn by itself.
 solid() { printf 'void main()\n{\n    gl_FragColor = vec4(%s, 1.0);\n}\n' "$1" >"$out/live.frag"; }
 solid "1.0, 0.0, 0.0"
-"$prog" --exec "shader frag $out/live.frag" >"$out/stdout2" 2>"$out/stderr2" &
-pid=$!
-win=""
-for _ in $(seq 1 200); do
-  win=$(xdotool search --onlyvisible --name "Relief shading" 2>/dev/null | head -1)
-  [[ -n "$win" ]] && break
-  sleep 0.1
-done
+start 2 --exec "shader frag $out/live.frag"
 # Polls screenshots until the middle of the sphere passes a test (10 s at most).
 until_mean() {  # name, channel, threshold
   for _ in $(seq 1 40); do
