@@ -40,9 +40,9 @@ void GpuTimer::init() {
     for (Slot& s : ring) glGenQueries(drawsPerFrame, s.ids);
     glGenQueries(1, &scratch);
   } else {
-    con << "GPU timing: " << (hasQueries ? name + " renders in software, where timer queries miss its shading threads"
-                                         : std::string("this GL has no timer queries"))
-        << "; each draw is timed between two glFinish calls\n";
+    // Timer queries of a software renderer miss its shading threads.
+    con << "GPU timing: " << (hasQueries ? "a software renderer" : "no timer queries")
+        << "; draws are timed between two glFinish calls\n";
   }
   ready = true;
 }

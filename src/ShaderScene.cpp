@@ -208,8 +208,8 @@ std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const&
 }
 
 void ShaderTestModule::reportBuildFailure(std::string const& what, std::string const& log) {
-  std::fprintf(stderr, "shader error in %s:\n%s", what.c_str(), log.c_str());
-  con << "shader error in " << what << "; still drawing with the last program that linked:\n" << log;
+  std::fprintf(stderr, "shader error (%s):\n%s", what.c_str(), log.c_str());
+  con << "shader error (" << what << "); the last good program keeps drawing:\n" << log;
   if (!con.isVisible()) con.toggle();
   broken = true;
   if (gui) gui->showShaderError(true);
@@ -230,7 +230,7 @@ void ShaderTestModule::regenFragmentShader() {
     broken = false;
     if (gui) gui->showShaderError(false);
   } else {
-    reportBuildFailure(Techniques::name(panelSet()) + " (" + fragFile.path() + ")", next->log());
+    reportBuildFailure(Techniques::name(panelSet()), next->log());
   }
   // Set B follows the panel's step count.
   if (compare.active() && gui && compare.steps() != gui->iterativeSteps) rebuildCompareProgram();
