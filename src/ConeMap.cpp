@@ -232,6 +232,16 @@ public:
     wx1_ = px + g_.hiX;
     wy0_ = py + g_.loY;
     wy1_ = py + g_.hiY;
+    // Neighbouring texels are mostly limited by the same feature: the offset
+    // that limited the last texel, tried first, usually gives a tight best at
+    // once, and a low best prunes most of the search. Any texel's ratio is a
+    // true candidate, so the minimum found stays exactly the same.
+    bool const seeded = hasLast_ && lastDx_ >= g_.loX && lastDx_ <= g_.hiX && lastDy_ >= g_.loY && lastDy_ <= g_.hiY;
+    hasLast_ = false;
+    if (seeded) {
+      float const dq = g_.at(px + lastDx_, py + lastDy_);
+      if (dq < dp_) try_(lastDx_, lastDy_, dq);
+    }
     for (long j = floorShift(wy0_, top_); j <= floorShift(wy1_, top_); ++j)
       for (long i = floorShift(wx0_, top_); i <= floorShift(wx1_, top_); ++i) {
         Node root{0.0f, top_, static_cast<int32_t>(i * (1L << top_)), static_cast<int32_t>(j * (1L << top_))};
@@ -309,8 +319,19 @@ private:
         // above rounding, that test needs no root or division.
         float const lim = best_ * (dp_ - dq), ux = static_cast<float>(dx) * g_.invW, uy = static_cast<float>(dy) * g_.invH;
         if (ux * ux + uy * uy >= lim * lim * 1.0001f) continue;
-        best_ = g_.exitRatio<true>(px_, py_, dp_, dx, dy, dq, g_.length(dx, dy), best_);
+        try_(dx, dy, dq);
       }
+  }
+
+  // Lowers the best to q's ratio when q limits more, remembering q's offset.
+  void try_(long dx, long dy, float dq) {
+    float const r = g_.exitRatio<true>(px_, py_, dp_, dx, dy, dq, g_.length(dx, dy), best_);
+    if (r < best_) {
+      best_ = r;
+      lastDx_ = dx;
+      lastDy_ = dy;
+      hasLast_ = true;
+    }
   }
 
   HeightField const& field_;
@@ -320,6 +341,8 @@ private:
   long px_ = 0, py_ = 0;
   long wx0_ = 0, wy0_ = 0, wx1_ = 0, wy1_ = 0;  // p's window, unwrapped
   float dp_ = 0.0f, best_ = 1.0f;
+  long lastDx_ = 0, lastDy_ = 0;  // the offset that limited the latest texel
+  bool hasLast_ = false;
 };
 
 }  // namespace
