@@ -110,7 +110,7 @@ TEST(ImageWriter, FormatByExtensionRowOrderAndRefusals) {
 // leaves that file as it was and no temporary file behind; targets that are not
 // regular files are refused before anything is written.
 TEST(ImageWriter, FailuresLeaveTheTargetAsItWas) {
-  std::string const keep = writeScratch("keep.png", std::string("old picture"));
+  std::string const png = writeScratch("keep.png", std::string("old")), jpeg = writeScratch("keep.jpg", std::string("old"));
   Bytes noise(256 * 256 * 3);  // noise that does not compress
   std::generate(noise.begin(), noise.end(), [r = std::mt19937()]() mutable { return static_cast<unsigned char>(r()); });
   rlimit saved, small;
@@ -118,13 +118,14 @@ TEST(ImageWriter, FailuresLeaveTheTargetAsItWas) {
   small = {4096, saved.rlim_max};
   auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::string error;
-  bool const written = writeImageFile(keep, 256, 256, noise.data(), 256 * 3, error);
+  std::string error, jpegError;
+  bool const written = writeImageFile(png, 256, 256, noise.data(), 768, error) |
+                       writeImageFile(jpeg, 256, 256, noise.data(), 768, jpegError);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(written);
-  EXPECT_EQ(error, keep + ": File too large");
-  EXPECT_EQ(readWhole(keep), readWhole(writeScratch("old", std::string("old picture"))));
+  EXPECT_EQ(error + "; " + jpegError, png + ": File too large; " + jpeg + ": File too large");
+  for (std::string const& kept : {png, jpeg}) EXPECT_EQ(readWhole(kept), (Bytes{'o', 'l', 'd'})) << kept;
 
   std::string const toDevice = scratchDir() + "/device.png", dangling = scratchDir() + "/dangling.jpg";
   ASSERT_EQ(symlink("/dev/null", toDevice.c_str()), 0);

@@ -18,16 +18,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 Bytes const kPixels = {1, 20, 30, 4, 50, 60, 7, 80, 90, 10, 110, 120};  // four RGB pixels
+Bytes const kSpaced = {1, 20, 30, 0, 4, 50, 60, 0, 7, 80, 90, 0, 10, 110, 120, 0};  // a pixel every 4 bytes
+Bytes const kPadded = {1, 20, 30, 4, 50, 60, 0, 0, 7, 80, 90, 10, 110, 120, 0, 0};  // 2 x 2, rows 8 bytes apart
 unsigned char* const kMutable = const_cast<unsigned char*>(kPixels.data());  // for calls that take void*
 int const kPosX = GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB, kNegY = GL_TEXTURE_CUBE_MAP_NEGATIVE_Y_ARB;
-
-// kPixels spread out: `columns` pixels a row, each `step` bytes apart, rows `rowStep` apart.
-Bytes spaced(int columns, int step, int rowStep) {
-  Bytes out(size_t(rowStep) * (4 / size_t(columns)), 0xEE);
-  for (int p = 0; p < 4; ++p)
-    for (int c = 0; c < 3; ++c) out[size_t(p / columns * rowStep + p % columns * step + c)] = kPixels[size_t(3 * p + c)];
-  return out;
-}
 
 GLint state(GLenum name) {
   GLint v = 0;
@@ -48,41 +42,41 @@ GLint param(Texture const& t, GLenum name) {
 using TextureTest = GLTest;
 
 // Each way of filling a texture, with the caller's rows padded to 8 bytes both
-// ways: the texture holds kPixels, read back tightly, in 2 x 2, 1 x 4 or 4 x 1
-// pixels with every mipmap level, the modes its kind sets, and the caller's
-// pixel-store state, binding and enables as they were.
+// ways: the texture holds kPixels (a grey one their first bytes), read back
+// tightly, in 2 x 2, 1 x 4 or 4 x 1 pixels with every mipmap level and the
+// modes its kind sets, and the caller's pixel-store state and binding are as
+// they were.
 TEST_F(TextureTest, EveryUploadReadsBackExactly) {
   ASSERT_TRUE(found_GL_ARB_texture_cube_map);
-  Bytes const twoByTwo = spaced(2, 4, 12), padded = spaced(2, 3, 8), row = spaced(4, 4, 16);
   std::string const file = std::filesystem::temp_directory_path() / ("texture_test" + std::to_string(getpid()) + ".ppm");
   std::ofstream(file) << "P3\n2 2\n255\n1 20 30 4 50 60\n7 80 90 10 110 120\n";
   char const* f = file.c_str();
-  ImagePtr image(new Image(_vec<2, int>(1, 4), 24));
-  std::copy(kPixels.begin(), kPixels.end(), image->data);
+  ImagePtr rgb(new Image(_vec<2, int>(1, 4), 24)), rgba(new Image(_vec<2, int>(2, 2), 32)), grey(new Image(_vec<2, int>(2, 2), 8));
+  for (int i = 0; i < 12; ++i) rgb->data[i] = rgba->data[i / 3 * 4 + i % 3] = kPixels[size_t(i)];
+  std::copy(kPixels.begin(), kPixels.begin() + 4, grey->data);
   struct {
     char const* what;
     std::function<bool(Texture&)> fill;
-    int face, width, levels, wrap, minFilter;
+    int face, width, levels, wrap, minFilter, format = GL_RGB;
   } cases[] = {
       {"tight 2D", [](Texture& t) { return t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0); },
        0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
-      {"strided 2D", [&](Texture& t) { return t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, twoByTwo.data(), 4, 12); },
+      {"padded 2D", [](Texture& t) { return t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPadded.data(), 3, 8); },
        0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
-      {"1 x 4 Image", [&](Texture& t) { return t.loadImage(*image); }, 0, 1, 3, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
+      {"1 x 4 Image", [&](Texture& t) { return t.loadImage(*rgb); }, 0, 1, 3, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
+      {"RGBA Image", [&](Texture& t) { return t.loadImage(*rgba); }, 0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
+      {"grey Image", [&](Texture& t) { return t.loadImage(*grey); }, 0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR, GL_LUMINANCE},
       {"file", [&](Texture& t) { return t.load2D(f); }, 0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
-      {"strided 1D", [&](Texture& t) { return t.build1DMipmaps(4, GL_RGB, GL_UNSIGNED_BYTE, row.data(), 4); },
+      {"spaced 1D", [](Texture& t) { return t.build1DMipmaps(4, GL_RGB, GL_UNSIGNED_BYTE, kSpaced.data(), 4); },
        0, 4, 3, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
       {"empty, updated", [](Texture& t) {
          return t.createEmpty(2, 2, GL_RGB, GL_UNSIGNED_BYTE, 0) && (t.updateData2D(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kMutable), true);
        }, 0, 2, 1, GL_CLAMP, GL_LINEAR},
       {"six files", [&](Texture& t) { return t.loadCubeMap(f, f, f, f, f, f); }, kNegY, 2, 2, GL_CLAMP,
        GL_LINEAR_MIPMAP_LINEAR},
-      {"cube face", [&](Texture& t) {
-         return t.createEmptyCubeMap() && t.createCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, twoByTwo.data(), 4, 12);
-       }, kPosX, 2, 1, GL_CLAMP, GL_LINEAR},
-      {"cube face, updated", [&](Texture& t) {
-         return t.createEmptyCubeMap() && t.createCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, Bytes(12, 0).data(), 0, 0) &&
-                t.updateCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, padded.data(), 3, 8);
+      {"cube face, updated", [](Texture& t) {
+         return t.createEmptyCubeMap() && t.createCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, Bytes(16, 0).data(), 4, 8) &&
+                t.updateCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPadded.data(), 3, 8);
        }, kPosX, 2, 1, GL_CLAMP, GL_LINEAR},
   };
   GLuint other = 0;
@@ -97,10 +91,11 @@ TEST_F(TextureTest, EveryUploadReadsBackExactly) {
     glBindTexture(GL_TEXTURE_2D, other);  // the caller's, which the calls below leave alone
     EXPECT_EQ(t.getWidth(), c.width);
     EXPECT_EQ(t.getWidth() * t.getHeight(), 4);
-    std::unique_ptr<unsigned char[]> data(c.face ? t.getCubeMapSideData(c.face, 0, GL_RGB, GL_UNSIGNED_BYTE)
-                                                 : t.getData(0, GL_RGB, GL_UNSIGNED_BYTE));
+    std::unique_ptr<unsigned char[]> data(c.face ? t.getCubeMapSideData(c.face, 0, c.format, GL_UNSIGNED_BYTE)
+                                                 : t.getData(0, c.format, GL_UNSIGNED_BYTE));
     ASSERT_TRUE(data);
-    EXPECT_EQ(Bytes(data.get(), data.get() + 12), kPixels);
+    size_t const n = c.format == GL_RGB ? 12 : 4;
+    EXPECT_EQ(Bytes(data.get(), data.get() + n), Bytes(kPixels.begin(), kPixels.begin() + long(n)));
     std::unique_ptr<unsigned char[]> last(t.getData(c.levels - 1, GL_RGB, GL_UNSIGNED_BYTE)),
         past(t.getData(c.levels, GL_RGB, GL_UNSIGNED_BYTE));
     EXPECT_TRUE(last && !past) << "levels";
@@ -155,13 +150,16 @@ TEST_F(TextureTest, FailuresLeaveTheTextureEmpty) {
   found_GL_ARB_texture_cube_map = true;
 }
 
-// A texture bound to a unit is enabled there; unbinding every unit, highest
+// A real picture reads back whole; a texture bound to a unit is enabled there; unbinding every unit, highest
 // first, ends with unit 0 active and nothing enabled; unload deletes it once,
 // and modes and updates on an empty texture do nothing.
 TEST_F(TextureTest, UnitsBindingAndUnload) {
   ASSERT_GE(TextureSystem::getNumUnits(), 4);
   Texture t;
-  ASSERT_TRUE(t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0));
+  ImagePtr font(ImageSystem::load(RB_DATA_DIR "/font.bmp"));
+  ASSERT_TRUE(font && t.load2D(RB_DATA_DIR "/font.bmp"));
+  std::unique_ptr<unsigned char[]> data(t.getData(0, GL_RGB, GL_UNSIGNED_BYTE));  // 192 KiB
+  EXPECT_TRUE(std::equal(font->data, font->data + font->dataBytes(), data.get()));
   t.bind(2);
   EXPECT_EQ(state(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
   EXPECT_EQ(GLuint(state(GL_TEXTURE_BINDING_2D)), t.id);
