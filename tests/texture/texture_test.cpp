@@ -21,7 +21,7 @@ Bytes const kPixels = {1, 20, 30, 4, 50, 60, 7, 80, 90, 10, 110, 120};  // four 
 Bytes const kSpaced = {1, 20, 30, 0, 4, 50, 60, 0, 7, 80, 90, 0, 10, 110, 120, 0};  // a pixel every 4 bytes
 Bytes const kPadded = {1, 20, 30, 4, 50, 60, 0, 0, 7, 80, 90, 10, 110, 120, 0, 0};  // 2 x 2, rows 8 bytes apart
 unsigned char* const kMutable = const_cast<unsigned char*>(kPixels.data());  // for calls that take void*
-int const kPosX = GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB, kNegY = GL_TEXTURE_CUBE_MAP_NEGATIVE_Y_ARB;
+int const kPosX = GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB, kNegZ = GL_TEXTURE_CUBE_MAP_NEGATIVE_Z_ARB;
 
 GLint state(GLenum name) {
   GLint v = 0;
@@ -72,7 +72,7 @@ TEST_F(TextureTest, EveryUploadReadsBackExactly) {
       {"empty, updated", [](Texture& t) {
          return t.createEmpty(2, 2, GL_RGB, GL_UNSIGNED_BYTE, 0) && (t.updateData2D(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kMutable), true);
        }, 0, 2, 1, GL_CLAMP, GL_LINEAR},
-      {"six files", [&](Texture& t) { return t.loadCubeMap(f, f, f, f, f, f); }, kNegY, 2, 2, GL_CLAMP,
+      {"six files", [&](Texture& t) { return t.loadCubeMap(f, f, f, f, f, f); }, kNegZ, 2, 2, GL_CLAMP,
        GL_LINEAR_MIPMAP_LINEAR},
       {"cube face, updated", [](Texture& t) {
          return t.createEmptyCubeMap() && t.createCubeMapSide(kPosX, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, Bytes(16, 0).data(), 4, 8) &&
@@ -86,7 +86,7 @@ TEST_F(TextureTest, EveryUploadReadsBackExactly) {
     for (GLenum name : {GL_UNPACK_ALIGNMENT, GL_PACK_ALIGNMENT}) glPixelStorei(name, 8);
     Texture t;
     ASSERT_TRUE(c.fill(t));
-    EXPECT_EQ(param(t, GL_TEXTURE_WRAP_S), c.wrap);
+    EXPECT_EQ(std::make_pair(param(t, GL_TEXTURE_WRAP_S), param(t, GL_TEXTURE_WRAP_T)), std::make_pair(c.wrap, c.wrap));
     EXPECT_EQ(param(t, GL_TEXTURE_MIN_FILTER), c.minFilter);
     glBindTexture(GL_TEXTURE_2D, other);  // the caller's, which the calls below leave alone
     EXPECT_EQ(t.getWidth(), c.width);
