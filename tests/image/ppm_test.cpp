@@ -1,13 +1,7 @@
 // Tests of the P3 decoder: sample tokens, short files, maximum values, header
 // forms and sizes.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "base/imageloadppm.h"
 #include "testutil.h"
-
-using namespace testing::internal;
 
 namespace {
 
@@ -15,76 +9,46 @@ ImagePtr decode(std::string const& text) { return ImagePtr(ImageLoadPPM::decode(
 
 }  // namespace
 
-TEST(Ppm, SamplesInFileOrderOverAnyLines) {
-  ImagePtr img = decode("P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n");
-  ASSERT_TRUE(img);
-  EXPECT_EQ(img->width, 2);
-  EXPECT_EQ(img->height, 2);
-  EXPECT_EQ(img->bitsPerPixel, 24);
-  EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-
-  // One line far longer than any line buffer, with numbers across every
-  // position, reads the same as one sample per line.
-  std::string longLine, perLine;
-  Bytes expect;
-  for (int i = 0; i < 300; ++i) {
-    longLine += std::to_string((i * 37) % 256) + (i % 7 ? " " : "  ");
-    perLine += std::to_string((i * 37) % 256) + "\n";
-    expect.push_back(static_cast<unsigned char>((i * 37) % 256));
-  }
-  ImagePtr a = decode("P3\n#\n10 10\n255\n" + longLine + "\n");
-  ImagePtr b = decode("P3\n#\n10 10\n255\n" + perLine);
-  ASSERT_TRUE(a);
-  ASSERT_TRUE(b);
-  EXPECT_EQ(pixels(*a), expect);
-  EXPECT_EQ(pixels(*b), expect);
-}
-
-// With maximum value 255: 256 keeps its low byte, a negative value wraps, huge
-// numbers keep the low byte of their value; a tab joins two numbers into one
-// token of which the first counts; words and lone line ends are not samples,
-// "0" and "007" are; CR is harmless; extra samples are ignored. Missing ones
-// are zero, and one line says how many. Any other maximum value m scales a
-// sample s to round(s * 255 / m), above m counting as m and negative as 0.
-TEST(Ppm, TokenRulesSampleCountsAndScaling) {
+// Samples in file order over any lines. With maximum value 255: 256 keeps its
+// low byte, a negative value wraps, huge numbers keep the low byte of their
+// value; a tab joins two numbers into one token of which the first counts;
+// words and lone line ends are not samples, "0" and "007" are; CR is harmless;
+// extra samples are ignored. Missing ones are zero, and one line says how
+// many. Any other maximum value m scales a sample s to round(s * 255 / m),
+// above m counting as m and negative as 0. The header may have a comment line
+// (marked or not), several, or none, and its numbers may be split over lines.
+TEST(Ppm, HeaderFormsTokenRulesSampleCountsAndScaling) {
   struct {
     char const* text;
+    int width;
     Bytes expect;
     char const* warning;
   } cases[] = {
-      {"3 1\n255\n256 -1 \n 5\t6 word 0 \r\n007 9\r\n", {0, 255, 5, 0, 7, 9, 0, 0, 0}, "3 of 9"},
-      {"1 1\n255\n99999999999999999999 4294967297 300\n", {255, 1, 44}, nullptr},
-      {"2 2\n255\n1 2 3 4", {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}, "8 of 12"},
-      {"2 1\n255\n", Bytes(6, 0), "6 of 6"},
-      {"1 1\n255\n1 2 3 4 5 6 garbage", {1, 2, 3}, nullptr},
-      {"2 1\n65535\n32768 65535 0 1 70000 -5\n", {128, 255, 0, 0, 255, 0}, nullptr},
-      {"1 1\n1\n1 0 7\n", {255, 0, 255}, nullptr},
-      {"2 1\n15\n7 8 15 1 14 3\n", {119, 136, 255, 17, 238, 51}, nullptr},
-      {"1 1\n1000\n500 99999999999999999999", {128, 255, 0}, "1 of 3"},
+      {"P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n", 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, nullptr},
+      {"P3\n2 1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
+      {"P3\n# a\n# b\n1 2 255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
+      {"P3\ncreated by a tool\n2 1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
+      {"P3 1\n2\n# late\n255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
+      {"P3\n#\n3 1\n255\n256 -1 \n 5\t6 word 0 \r\n007 9\r\n", 3, {0, 255, 5, 0, 7, 9, 0, 0, 0}, "3 of 9"},
+      {"P3\n#\n1 1\n255\n99999999999999999999 4294967297 300\n", 1, {255, 1, 44}, nullptr},
+      {"P3\n#\n2 2\n255\n1 2 3 4", 2, {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}, "8 of 12"},
+      {"P3\n#\n2 1\n255\n", 2, Bytes(6, 0), "6 of 6"},
+      {"P3\n#\n1 1\n255\n1 2 3 4 5 6 garbage", 1, {1, 2, 3}, nullptr},
+      {"P3\n#\n2 1\n65535\n32768 65535 0 1 70000 -5\n", 2, {128, 255, 0, 0, 255, 0}, nullptr},
+      {"P3\n#\n1 1\n1\n1 0 7\n", 1, {255, 0, 255}, nullptr},
+      {"P3\n#\n2 1\n15\n7 8 15 1 14 3\n", 2, {119, 136, 255, 17, 238, 51}, nullptr},
+      {"P3\n#\n1 1\n1000\n500 99999999999999999999", 1, {128, 255, 0}, "1 of 3"},
   };
   for (auto const& c : cases) {
-    CaptureStdout();
-    ImagePtr img = decode(std::string("P3\n#\n") + c.text);
-    std::string const out = GetCapturedStdout();
+    ImagePtr img;
+    std::string const out = captured([&] { img = decode(c.text); }).out;
     ASSERT_TRUE(img) << c.text;
+    EXPECT_EQ(img->width, c.width) << c.text;
     EXPECT_EQ(pixels(*img), c.expect) << c.text;
     EXPECT_EQ(out, c.warning ? "ImageLoadPPM::decode() warning: " + std::string(c.warning) +
                                    " samples missing, set to zero\n"
                              : "")
         << c.text;
-  }
-}
-
-TEST(Ppm, HeaderForms) {
-  // With the comment line, without one, with several, with a comment line
-  // that is not marked, and with the size split over lines.
-  for (std::string head : {"P3\n# c\n2 1\n255\n", "P3\n2 1\n255\n", "P3\n# a\n# b\n2 1 255\n",
-                           "P3\ncreated by a tool\n2 1\n255\n", "P3 2\n1\n# late\n255\n"}) {
-    ImagePtr img = decode(head + "1 2 3 4 5 6\n");
-    ASSERT_TRUE(img) << head;
-    EXPECT_EQ(img->width, 2) << head;
-    EXPECT_EQ(img->height, 1) << head;
-    EXPECT_EQ(pixels(*img), (Bytes{1, 2, 3, 4, 5, 6})) << head;
   }
 }
 
@@ -97,9 +61,9 @@ TEST(Ppm, RefusesOtherFormsAndBadSizes) {
     EXPECT_FALSE(decode(text)) << text;
   }
   // The largest allowed side still decodes when the total is within bounds.
-  CaptureStdout();
-  ImagePtr wide = decode("P3\n#\n32768 1\n255\n9\n");
-  EXPECT_EQ(GetCapturedStdout(), "ImageLoadPPM::decode() warning: 98303 of 98304 samples missing, set to zero\n");
+  ImagePtr wide;
+  EXPECT_EQ(captured([&] { wide = decode("P3\n#\n32768 1\n255\n9\n"); }).out,
+            "ImageLoadPPM::decode() warning: 98303 of 98304 samples missing, set to zero\n");
   ASSERT_TRUE(wide);
   EXPECT_EQ(wide->data[0], 9);
 }
@@ -132,9 +96,11 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
   };
   for (auto const& c : cases) {
     std::string const path = writeScratch("big.ppm", c.text);
-    CaptureStdout();
-    ImagePtr fromFile(imageLoadPPM.load(path.c_str(), "ppm")), fromText = decode(c.text);
-    std::string const out = GetCapturedStdout();
+    ImagePtr fromFile, fromText;
+    std::string const out = captured([&] {
+      fromFile.reset(imageLoadPPM.load(path.c_str(), "ppm"));
+      fromText = decode(c.text);
+    }).out;
     ASSERT_TRUE(fromFile && fromText) << c.text.size();
     EXPECT_TRUE(pixels(*fromFile) == c.expect) << c.text.size();
     EXPECT_TRUE(pixels(*fromText) == c.expect) << c.text.size();
