@@ -3,23 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "system/display.h"
 #include "system/keyboard.h"
 #include "system/mouse.h"
 
-namespace {
-
 // The whole state: the members from keyState to keyWasDown lie back to back.
-bool same(KeyboardHandler const& a, KeyboardHandler const& b) {
+static bool same(KeyboardHandler const& a, KeyboardHandler const& b) {
   return std::memcmp(a.keyState, b.keyState, reinterpret_cast<char const*>(&a.keyWasDown + 1) -
                                                  reinterpret_cast<char const*>(a.keyState)) == 0;
 }
 
-Key::Key_t key(int c) { return static_cast<Key::Key_t>(c); }
-
-}  // namespace
+static Key::Key_t key(int c) { return static_cast<Key::Key_t>(c); }
 
 // The ring keeps one slot free: of 33 presses the first 31 stay, in order, also
 // when it wraps round; beyond the queue there is no key.
@@ -91,7 +88,8 @@ protected:
     m.update();
   }
   Display display;
-  MouseHandler m;
+  alignas(MouseHandler) unsigned char raw[sizeof(MouseHandler)];  // bytes between members stay non-zero
+  MouseHandler& m = *new (std::memset(raw, 0x55, sizeof raw)) MouseHandler;
 };
 
 typedef _vec<2, int> V2;

@@ -1,4 +1,4 @@
-// The platform fronts unbound, the monotonic timer, and the mutex with its scope guard.
+// The platform fronts unbound, the display's reset, the monotonic timer, and the mutex.
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "linuxmutex.h"
 #include "system/display.h"
@@ -19,27 +20,38 @@ TEST(FrontDeathTest, UnboundIsFailedAssertion) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   static Mutex noLock;
   noLock.imp = nullptr;  // leaks the lock made for it: only the front is used
-  struct Row { char const* file; void (*call)(); } const rows[] = {
-      {"system", [] { sys.init(); }}, {"system", [] { sys.shutdown(); }}, {"system", [] { sys.loop(nullptr); }},
-      {"system", [] { sys.requestExit(); }}, {"system", [] { sys.setInitDoubleBuffered(true); }},
-      {"system", [] { sys.setInitPos({}); }}, {"system", [] { sys.setInitSize({}); }},
-      {"system", [] { sys.getArg(0); }}, {"system", [] { sys.getArgCount(); }},
-      {"display", [] { disp.update(); }}, {"display", [] { disp.resize(1, 1); }},
-      {"display", [] { disp.getSize(); }}, {"display", [] { disp.sizeHasChanged(); }},
-      {"timer", [] { timer.init(); }}, {"timer", [] { timer.getTime(); }},
-      {"keyboard", [] { kbd.getKeyState('a'); }}, {"keyboard", [] { kbd.reset(); }},
-      {"keyboard", [] { kbd.keyUp(Key::UP); }}, {"keyboard", [] { kbd.keyDown(Key::UP); }},
-      {"keyboard", [] { kbd.preUpdate(); }}, {"keyboard", [] { kbd.postUpdate(); }},
-      {"keyboard", [] { kbd.getKeyDownQueueSize(); }}, {"keyboard", [] { kbd.getKeyDownQueue(0); }},
-      {"keyboard", [] { kbd.clone(); }}, {"keyboard", [] { kbd.copy(nullptr); }},
-      {"mouse", [] { mouse.update(); }}, {"mouse", [] { mouse.setButtonPress(PMouseHandler::PRIMARY, true); }},
-      {"mouse", [] { mouse.setCursorPos(1, 1); }}, {"mouse", [] { mouse.accumDZ(1); }},
-      {"mouse", [] { mouse.getDZ(); }}, {"mouse", [] { mouse.getPos(); }}, {"mouse", [] { mouse.getMove(); }},
-      {"mouse", [] { mouse.getFPos(); }}, {"mouse", [] { mouse.getFMove(); }},
-      {"mouse", [] { mouse.getButtonState(0); }}, {"mutex", [] { noLock.init(); }},
-      {"mutex", [] { noLock.shutdown(); }}, {"mutex", [] { noLock.lock(); }}, {"mutex", [] { noLock.unlock(); }}};
-  for (Row const& r : rows)
-    EXPECT_DEATH(r.call(), std::string("^libs/system/src/") + r.file + ".cpp:[0-9]+: failed assertion `imp'\n");
+  struct Front { char const* file; std::vector<void (*)()> calls; } const fronts[] = {
+      {"system", {[] { sys.init(); }, [] { sys.shutdown(); }, [] { sys.loop(nullptr); }, [] { sys.requestExit(); },
+                  [] { sys.setInitDoubleBuffered(true); }, [] { sys.setInitPos({}); }, [] { sys.setInitSize({}); },
+                  [] { sys.getArg(0); }, [] { sys.getArgCount(); }}},
+      {"display", {[] { disp.update(); }, [] { disp.resize(1, 1); }, [] { disp.getSize(); },
+                   [] { disp.sizeHasChanged(); }}},
+      {"timer", {[] { timer.init(); }, [] { timer.getTime(); }}},
+      {"keyboard", {[] { kbd.getKeyState('a'); }, [] { kbd.reset(); }, [] { kbd.keyUp(Key::UP); },
+                    [] { kbd.keyDown(Key::UP); }, [] { kbd.preUpdate(); }, [] { kbd.postUpdate(); },
+                    [] { kbd.getKeyDownQueueSize(); }, [] { kbd.getKeyDownQueue(0); }, [] { kbd.clone(); },
+                    [] { kbd.copy(nullptr); }}},
+      {"mouse", {[] { mouse.update(); }, [] { mouse.setButtonPress(PMouseHandler::PRIMARY, true); },
+                 [] { mouse.setCursorPos(1, 1); }, [] { mouse.accumDZ(1); }, [] { mouse.getDZ(); },
+                 [] { mouse.getPos(); }, [] { mouse.getMove(); }, [] { mouse.getFPos(); }, [] { mouse.getFMove(); },
+                 [] { mouse.getButtonState(0); }}},
+      {"mutex", {[] { noLock.init(); }, [] { noLock.shutdown(); }, [] { noLock.lock(); }, [] { noLock.unlock(); }}}};
+  for (Front const& f : fronts)
+    for (auto call : f.calls)
+      EXPECT_DEATH(call(), std::string("^libs/system/src/") + f.file + ".cpp:[0-9]+: failed assertion `imp'\n");
+}
+
+// reset() forgets the current, previous and reported sizes.
+TEST(Display, Reset) {
+  Display d;
+  d.resize(7, 5);
+  d.update();
+  d.resize(7, 6);
+  d.reset();
+  EXPECT_EQ(d.getSize(), (_vec<2, int>(0, 0)));
+  EXPECT_FALSE(d.sizeHasChanged());
+  d.update();
+  EXPECT_EQ(d.getSize(), (_vec<2, int>(0, 0)));
 }
 
 // Seconds since init(), through the front: never less than a sleep after it,
@@ -60,10 +72,9 @@ TEST(Timer, SecondsSinceInit) {
   }
 }
 
-// The guard holds the lock for its scope; initialisation is idempotent, and
-// happens on a first lock without it. (Trylock fails for a plain mutex's owner too.)
+// The guard holds the lock for its scope; init() is idempotent, a first lock does it.
 TEST(Mutex, GuardHoldsTheLockForItsScope) {
-  auto held = [](Mutex& m) {  // a free one is unlocked again
+  auto held = [](Mutex& m) {  // trylock fails for the owner too; a free one is unlocked again
     pthread_mutex_t* pm = &dynamic_cast<LinuxMutex&>(*m.imp).mutex;
     return pthread_mutex_trylock(pm) != 0 || pthread_mutex_unlock(pm) != 0;
   };
