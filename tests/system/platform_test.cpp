@@ -19,7 +19,8 @@
 TEST(FrontDeathTest, UnboundIsFailedAssertion) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   static Mutex noLock;
-  noLock.imp = nullptr;  // leaks the lock made for it: only the front is used
+  delete noLock.imp;  // only the front is used
+  noLock.imp = nullptr;
   struct Front { char const* file; std::vector<void (*)()> calls; } const fronts[] = {
       {"system", {[] { sys.init(); }, [] { sys.shutdown(); }, [] { sys.loop(nullptr); }, [] { sys.requestExit(); },
                   [] { sys.setInitDoubleBuffered(true); }, [] { sys.setInitPos({}); }, [] { sys.setInitSize({}); },
