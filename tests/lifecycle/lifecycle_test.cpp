@@ -1,78 +1,80 @@
-// Runs the lifecycle programs as child processes and checks how they end:
-// exit status, standard output and standard error.
+// The program's lifecycle: how the entry point ends a module program run as a
+// child process (exit status, standard output and error), and the three
+// piecewise steps in this process with a module that records its calls.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
-namespace {
+#include "base/base.h"
+#include "base/basemodule.h"
+#include "base/console.h"
+#include "sdlsystem/sdlsystem.h"
 
-struct Outcome {
-  int status = -1;  // exit status, or -1 when the program did not exit normally
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Runs program with one argument (may be empty), capturing both streams.
-Outcome run(std::string const& program, std::string const& arg) {
-  std::string const base = ::testing::TempDir() + "lifecycle_" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  std::string const cmd = "'" + program + "'" + (arg.empty() ? "" : " '" + arg + "'") + " >'" +
-                          base + ".out' 2>'" + base + ".err' </dev/null";
-  Outcome r;
-  int const raw = std::system(cmd.c_str());
-  if (raw != -1 && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-  r.out = slurp(base + ".out");
-  r.err = slurp(base + ".err");
-  return r;
-}
-
-bool contains(std::string const& text, std::string const& part) {
-  return text.find(part) != std::string::npos;
-}
-
-}  // namespace
-
-TEST(Lifecycle, ExceptionFromInitEndsWithStatusOne) {
-  Outcome r = run(FAILING_INIT_PROGRAM, "");
-  EXPECT_EQ(r.status, 1) << r.out << r.err;
-  EXPECT_TRUE(contains(r.out, "caught an exception: cannot load missing.bmp\n")) << r.out;
-  // The loop was never entered and no shutdown step ran.
-  EXPECT_FALSE(contains(r.out, "module update")) << r.out;
-  EXPECT_FALSE(contains(r.out, "module shutdown")) << r.out;
-}
-
-// Either command typed into the console ends the loop, and the module shuts down.
-TEST(Lifecycle, QuitOrExitTypedIntoTheConsoleEndsNormally) {
-  for (char const* line : {"quit", "exit"}) {
-    SCOPED_TRACE(line);
-    Outcome r = run(CONSOLE_PROGRAM, line);
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(contains(r.out, "module init")) << r.out;
-    EXPECT_TRUE(contains(r.out, "]" + std::string(line) + "\n")) << r.out;  // the console's echo
-    EXPECT_TRUE(contains(r.out, "module shutdown")) << r.out;
-    EXPECT_FALSE(contains(r.out, "watchdog")) << r.out;
+// An Exception ends the program with status 1 and its message on standard output,
+// before the loop and without the shut-down; quit or exit typed into the console
+// end it normally after the shut-down; an Error is fatal, status 2, with its
+// message (the command's first argument) on standard error.
+TEST(Lifecycle, HowTheEntryPointEndsAProgram) {
+  struct Row { char const *arg, *out, *err; int status; } const rows[] = {
+      {"fail", "module init\ncaught an exception: cannot load missing.bmp\n", "", 1},
+      {"quit", "module init\n]quit\nmodule shutdown\n", "", 0},
+      {"exit", "module init\n]exit\nmodule shutdown\n", "", 0},
+      {"error disk0 gone", "module init\n]error disk0 gone\n", "fatal error: disk0\n", 2}};
+  std::string const errFile = ::testing::TempDir() + "lifecycle.err";
+  for (Row const& r : rows) {
+    std::string out;
+    FILE* p = popen(("'" LINE_PROGRAM "' '" + std::string(r.arg) + "' 2>'" + errFile + "' </dev/null").c_str(), "r");
+    for (int c; (c = std::fgetc(p)) != EOF;) out += static_cast<char>(c);
+    int const raw = pclose(p);
+    std::ifstream in(errFile);
+    std::string const err{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, r.status) << r.arg << "\n" << err;
+    EXPECT_EQ(out, r.out) << r.arg;
+    EXPECT_NE(err.find(r.err), std::string::npos) << r.arg << "\n" << err;
   }
 }
 
-TEST(Lifecycle, ErrorTypedIntoTheConsoleIsAFatalEnd) {
-  Outcome r = run(CONSOLE_PROGRAM, "error disk0 gone");
-  EXPECT_NE(r.status, 0) << r.out << r.err;
-  EXPECT_NE(r.status, 3) << "watchdog fired: " << r.out;
-  EXPECT_NE(r.status, -1) << "did not exit normally: " << r.err;
-  // Only the first argument is the message; it is reported on standard error.
-  EXPECT_TRUE(contains(r.err, "disk0")) << r.err;
-  EXPECT_FALSE(contains(r.err, "gone")) << r.err;
-  EXPECT_FALSE(contains(r.out, "caught an exception")) << r.out;
+namespace {
+
+struct StepModule : BaseModule {
+  void init() override {
+    calls.push_back("init");
+    sys.setInitSize(_vec<2, int>(96, 64));
+    BaseModule::init();
+  }
+  void update() override {
+    calls.push_back(base.views[Base::VIEW_TOP].scene == this && base.loopCallback == this ? "update" : "?");
+    if (calls.size() == 6) sys.requestExit();  // the third update
+  }
+  void render(Viewport const*, View const*) override { calls.push_back("render"); }
+  void shutdown() override {
+    calls.push_back("shutdown");
+    BaseModule::shutdown();
+  }
+  std::vector<std::string> calls;
+} stepModule;
+
+}  // namespace
+
+BaseModule* RegisterApplication() { return &stepModule; }
+
+// A host drives init, loop and shut-down as three steps: the module is the
+// views' scene and the frame's callback, and the engine is reset at the end.
+TEST(Lifecycle, PiecewiseSteps) {
+  sdlBindSingletons();
+  ASSERT_EQ(baseModule, nullptr);
+  InitBasePiecewise();
+  EXPECT_EQ(baseModule, &stepModule);
+  EXPECT_EQ(con.getWidth() * 100 + con.getHeight(), 8050);
+  LoopBasePiecewise();
+  ShutdownBasePiecewise();
+  EXPECT_EQ(stepModule.calls, (std::vector<std::string>{"init", "update", "render", "update", "render", "update",
+                                                        "render", "shutdown"}));
+  EXPECT_EQ(base.loopCallback, nullptr);
+  EXPECT_EQ(sdlSys.getWindow(), nullptr);
 }
