@@ -1,5 +1,13 @@
-// Shader objects: the source is a prefix and a file's text, compiled at once.
+// Shader objects: source from a prefix and a file, compiling, misuse.
 #include "shaderfixture.h"
+
+// First in the program: death tests fork before the GL context's threads exist.
+TEST(ShaderMisuse, StopsWithTheAssertion) {
+  Shader s;
+  ShaderProgram p;
+  EXPECT_DEATH(s.setSource(nullptr), "failed assertion `buffer'");
+  EXPECT_DEATH(p.attach(s), "failed assertion `handle'");
+}
 
 // The source is the prefix followed at once by the file's text; without a
 // prefix, or without a (readable) file, the other part alone.

@@ -1,5 +1,4 @@
-// The shader tests' fixture: the shared GL context, shader text written to
-// files.
+// The shader tests' fixture: the shared GL context and shader text in files.
 #pragma once
 
 #include <fstream>
