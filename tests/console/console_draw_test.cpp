@@ -1,282 +1,160 @@
-// Drawing the console into an offscreen frame: glyphs from the font sheet in
-// the cells the rows say, wrapping, idle visibility, opening animations and
-// the GL state left behind.
-#include <GL/gl.h>
+// Drawing the console: glyphs in their cells, animations, GL state, the sheet.
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <memory>
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/console.h"
 #include "base/image.h"
-#include "base/imagesystem.h"
-#include "base/texturesystem.h"
-#include "gtest/gtest.h"
-#include "system/glext.h"
-#include "testsupport/glcontext.h"
+#include "system/timer.h"
+#include "testsupport/glfixture.h"
 
 namespace {
-// 640 x 400 pixels for an 80 x 50 grid: every cell is 8 x 8 pixels.
-constexpr int W = 640, H = 400, cellPx = 8;
+// 16 x 16 cells of 8 x 8 pixels; a glyph of the 256 x 256 sheet is 16 x 16
+// texels (code c at column c & 15, row (c >> 4) - 2 from the top).
+constexpr int N = 16, S = 128;
+constexpr unsigned char scene[3] = {0, 0, 102};
+using Box = std::vector<int>;  // left, top, right, bottom; right and bottom exclusive
+Box const none{S, S, 0, 0}, inputRow{0, 120, S, S};
+std::string const all(N, '+');
 
-class ConsoleDraw : public testing::Test {
+struct TestClock : PHiResTimer {
+  void init() override {}
+  double getTime() override { return now; }
+  double now = 0;
+} testClock;
+
+class ConsoleDraw : public GLTest {
 protected:
   static void SetUpTestSuite() {
-    ctx = new GLTestContext(W, H);
-    ImageSystem::init();
-    TextureSystem::init();
-    init_ext();
+    GLTest::SetUpTestSuite();
+    timer.setImp(&testClock);
     cvarRegistry()->init();
-    // The font is found as "font.bmp" in the working folder.
-    ASSERT_EQ(chdir(RB_DATA_DIR), 0);
-    con.init(80, 50);
-    font = ImageSystem::load("font.bmp");
-  }
-  static void TearDownTestSuite() {
-    con.shutdown();
-    if (font) font->unload();
-    delete font;
-    delete ctx;
+    ASSERT_EQ(chdir(RB_DATA_DIR), 0);  // the font is found as font.bmp here
+    sheet.reset(ImageSystem::load("font.bmp"));
+    con.init(N, N);
   }
   void SetUp() override {
-    ASSERT_NE(con.font.id, 0u);
     if (con.isVisible()) con.toggle();
-    con.setIdleVisible(false);
-    setting("droptype", "0");
-    setting("droptime", "0.5");
-    clearText();
+    for (char const* s : {"droptype 0", "width 16", "height 16"}) run(std::string("Console ") + s);
+    run(std::string(Console::textSize, '\n'), true);  // line ends never show
   }
-  void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-
-  // Runs the "Console" command's settings quietly.
-  static void setting(char const* name, char const* value) {
-    std::string a = "Console", b = name, c = value;
-    char* argv[3] = {&a[0], &b[0], &c[0]};
+  // Runs a line, or adds text to the console, quietly.
+  static void run(std::string const& line, bool text = false) {
     testing::internal::CaptureStdout();
-    con.setInfo(3, argv);
+    text ? con.addString(line.c_str()) : cvarInterpreter.exec(line.c_str());
     testing::internal::GetCapturedStdout();
   }
-  // Newlines never show, so a buffer full of them draws no text row.
-  static void clearText() { add(std::string(Console::textSize - 1, '\n')); }
-  static void add(std::string const& s) {
-    testing::internal::CaptureStdout();
-    con.addString(s.c_str());
-    testing::internal::GetCapturedStdout();
+  static void open(std::string const& input) {
+    for (char c : "`" + input) con.keyDown(c);
   }
-  static void openAnimated() {
-    if (con.isVisible()) con.keyDown('`');
-    con.keyDown('`');
-  }
-
-  // A frame of the scene colour with the console drawn over it (or not).
-  std::vector<unsigned char> draw(bool console = true) {
-    glViewport(0, 0, W, H);
-    glClearColor(0.0f, 0.0f, 0.4f, 1.0f);
+  // A frame of the scene colour with the console drawn over it.
+  static std::vector<unsigned char> draw() {
+    glClearColor(0, 0, 0.4f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    if (console) con.display();
+    con.display();
     return ctx->readPixels();
   }
-  // Red channel of a pixel, x from the left, y counted from the top.
-  static int red(std::vector<unsigned char> const& f, int x, int yTop) {
-    return f[(static_cast<size_t>(H - 1 - yTop) * W + x) * 4];
+  // Per cell of a row, '+' if it shows text's glyph there (texels averaged 2 x 2
+  // over the scene at 3/4) or, past text's end, the bare scene; else '-'.
+  static std::string match(std::vector<unsigned char> const& f, int row, std::string const& text) {
+    std::string m = all;
+    for (int p = 0; p < N * 192; ++p) {
+      int const col = p / 192, x = p / 3 % 8, y = p / 24 % 8, ch = p % 3, c = col < int(text.size()) ? text[col] : 0;
+      int sum = 0;
+      for (int d = 0; c && d < 4; ++d)
+        sum += sheet->data[((((c >> 4) - 2) * 16 + 2 * y + d / 2) * 256 + (c & 15) * 16 + 2 * x + d % 2) * 3 + ch];
+      int const want = c ? (3 * sum / 4 + scene[ch]) / 4 : scene[ch];
+      if (std::abs(f[((S - 1 - row * 8 - y) * S + col * 8 + x) * 4 + ch] - want) > 2) m[col] = '-';
+    }
+    return m;
   }
-  // Pixels of a grid cell (row counted from the top) whose red shows a glyph.
-  static int lit(std::vector<unsigned char> const& f, int col, int row) {
-    int n = 0;
-    for (int y = 0; y < cellPx; ++y)
-      for (int x = 0; x < cellPx; ++x) n += red(f, col * cellPx + x, row * cellPx + y) > 96;
-    return n;
-  }
-  // Lit cells of a row, as a string of '#' and '.'.
-  static std::string rowPattern(std::vector<unsigned char> const& f, int row, int cols) {
-    std::string s;
-    for (int c = 0; c < cols; ++c) s += lit(f, c, row) ? '#' : '.';
-    return s;
-  }
-  // Correlation between a drawn cell and the font's glyph cell of code,
-  // sampled down to the cell's pixels.
-  static double glyphMatch(std::vector<unsigned char> const& f, int col, int row, int code) {
-    int const gx = (code & 15) * 16, gy = ((code >> 4) - 2) * 16;
-    double n = 0, sa = 0, sb = 0, sab = 0, saa = 0, sbb = 0;
-    for (int y = 0; y < cellPx; ++y)
-      for (int x = 0; x < cellPx; ++x) {
-        auto at = [&](int dx, int dy) {
-          return font->data[((gy + y * 2 + dy) * 256 + gx + x * 2 + dx) * 3];
-        };
-        double a = at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1);
-        double b = red(f, col * cellPx + x, row * cellPx + y);
-        n += 1, sa += a, sb += b, sab += a * b, saa += a * a, sbb += b * b;
+  // The smallest box holding every pixel that is not the scene.
+  static Box box(std::vector<unsigned char> const& f) {
+    Box b = none;
+    for (int i = 0; i < S * S; ++i)
+      if (std::memcmp(&f[i * 4], scene, 3)) {
+        int const x = i % S, y = S - 1 - i / S;
+        b = {std::min(b[0], x), std::min(b[1], y), std::max(b[2], x + 1), std::max(b[3], y + 1)};
       }
-    double cab = sab - sa * sb / n, caa = saa - sa * sa / n, cbb = sbb - sb * sb / n;
-    return caa > 0 && cbb > 0 ? cab / std::sqrt(caa * cbb) : 0;
+    return b;
   }
 
-  static inline GLTestContext* ctx = nullptr;
-  static inline Image* font = nullptr;
+  static inline ImagePtr sheet;
 };
 }  // namespace
 
-TEST_F(ConsoleDraw, NothingIsDrawnWhenClosedAndNotIdleVisible) {
-  add("some text\n");
-  EXPECT_EQ(draw(), draw(false));
-}
-
-TEST_F(ConsoleDraw, TextAppearsInTheRowsAboveTheInputLineWithTheFontsGlyphs) {
-  add("older line\nHO#  x\n");
-  con.toggle();
-  std::vector<unsigned char> f = draw();
-  // Input row 49: the prompt alone.
-  EXPECT_EQ(rowPattern(f, 49, 4), "#...");
-  EXPECT_GT(glyphMatch(f, 0, 49, ']'), 0.8);
-  // Newest line right above it; spaces stay dark.
-  EXPECT_EQ(rowPattern(f, 48, 8), "###..#..");
-  EXPECT_GT(glyphMatch(f, 0, 48, 'H'), 0.8);
-  EXPECT_GT(glyphMatch(f, 1, 48, 'O'), 0.8);
-  EXPECT_GT(glyphMatch(f, 2, 48, '#'), 0.8);
-  EXPECT_LT(glyphMatch(f, 0, 48, 'O'), glyphMatch(f, 0, 48, 'H'));
-  EXPECT_EQ(rowPattern(f, 47, 12), "#####.####..");
-  EXPECT_EQ(rowPattern(f, 46, 80), std::string(80, '.'));
-  // Nothing at the top of the window.
-  EXPECT_EQ(rowPattern(f, 0, 80), std::string(80, '.'));
-
-  // Typed input shows after the prompt.
-  con.keyDown('a');
-  con.keyDown('b');
-  f = draw();
-  EXPECT_EQ(rowPattern(f, 49, 4), "###.");
-  EXPECT_GT(glyphMatch(f, 2, 49, 'b'), 0.8);
-  con.clearInput();
-}
-
-TEST_F(ConsoleDraw, LongLinesWrapWithTheirLastRowAtTheBottom) {
-  add(std::string(200, '#') + "\n\n\n");
-  con.toggle();
-  std::vector<unsigned char> f = draw();
-  EXPECT_EQ(rowPattern(f, 48, 80), std::string(80, '#'));
-  EXPECT_EQ(rowPattern(f, 47, 80), std::string(80, '#'));
-  EXPECT_EQ(rowPattern(f, 46, 80), std::string(40, '#') + std::string(40, '.'));
-  EXPECT_EQ(rowPattern(f, 45, 80), std::string(80, '.'));
-}
-
-TEST_F(ConsoleDraw, IdleVisibleShowsTheLastLinesWhileClosed) {
-  add("first\nsecond\n");
-  con.setIdleVisible(true);
-  std::vector<unsigned char> f = draw();
-  EXPECT_EQ(rowPattern(f, 4, 3), "#..");   // the prompt on the idle input row
-  EXPECT_EQ(rowPattern(f, 3, 7), "######.");  // "second"
-  EXPECT_EQ(rowPattern(f, 2, 7), "#####..");  // "first"
-  EXPECT_EQ(rowPattern(f, 5, 80), std::string(80, '.'));
-  EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.'));
-}
-
-TEST_F(ConsoleDraw, EmptyGridDrawsNothingAndRaisesNoGLError) {
-  add("text\n");
-  con.toggle();
-  for (char const* size : {"height", "width"}) {
-    setting(size, size[0] == 'h' ? "0" : "-3");
-    EXPECT_EQ(rowPattern(draw(), 49, 80), std::string(80, '.')) << size;
-    setting(size, size[0] == 'h' ? "50" : "80");
-  }
-}
-
-TEST_F(ConsoleDraw, OpeningAnimationsStartHiddenAndEndInPlace) {
-  // A very long animation has barely started: every style but 0 hides all.
-  setting("droptime", "1000");
-  for (char const* style : {"1", "2", "3"}) {
-    setting("droptype", style);
-    clearText();  // the settings command prints them
-    add("########\n");
-    openAnimated();
-    EXPECT_EQ(con.getDropStyle(), std::atoi(style));
-    std::vector<unsigned char> f = draw();
-    EXPECT_LT(con.getDropProgress(), 0.01f);
-    EXPECT_EQ(rowPattern(f, 48, 80), std::string(80, '.')) << "style " << style;
-    EXPECT_EQ(rowPattern(f, 49, 80), std::string(80, '.')) << "style " << style;
-  }
-  // A finished animation is the identity for every style.
-  setting("droptime", "0.000001");
-  for (char const* style : {"0", "1", "2", "3"}) {
-    setting("droptype", style);
-    clearText();
-    add("########\n");
-    openAnimated();
-    usleep(1000);
-    std::vector<unsigned char> f = draw();
-    EXPECT_EQ(con.getDropProgress(), 1.0f);
-    EXPECT_EQ(rowPattern(f, 48, 10), "########..") << "style " << style;
-  }
-}
-
-TEST_F(ConsoleDraw, LeavesTheCallersGLStateAsItFoundIt) {
-  add("x\n");
-  con.toggle();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glScalef(2, 3, 4);
-  glMatrixMode(GL_TEXTURE);
-  glEnable(GL_DEPTH_TEST);
-  glDisable(GL_BLEND);
-  glDisable(GL_TEXTURE_2D);
-  glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-  glViewport(10, 20, 100, 50);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  con.display();
-  GLint mode = 0, viewport[4], bound = -1;
-  GLfloat m[16], colour[4];
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  glGetFloatv(GL_PROJECTION_MATRIX, m);
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(mode, GL_TEXTURE);
-  EXPECT_EQ(m[0], 2.0f);
-  EXPECT_EQ(m[5], 3.0f);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FLOAT_EQ(colour[0], 0.1f);
-  EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{10, 20, 100, 50}));
-  EXPECT_EQ(bound, 0);
-  glViewport(0, 0, W, H);
-  glDisable(GL_DEPTH_TEST);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-}
-
-TEST_F(ConsoleDraw, FontCommandReplacesTheSheetOnlyWithALoadableFile) {
-  unsigned int old = con.font.id;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  cvarInterpreter.exec("ConsoleFont no-such-font.bmp");
-  testing::internal::GetCapturedStderr();
-  testing::internal::GetCapturedStdout();
+// Only a loadable file replaces the sheet; a new console's idle view (clock at 0).
+TEST_F(ConsoleDraw, NewSheetAndTheIdleView) {
+  GLuint const old = con.font.id;
+  ASSERT_NE(old, 0u);  // init() found font.bmp
+  run("ConsoleFont no-such-font.bmp");
+  run("ConsoleFont");
   EXPECT_EQ(con.font.id, old);
-  EXPECT_TRUE(glIsTexture(old));
-  cvarInterpreter.exec("ConsoleFont font.bmp");
-  EXPECT_NE(con.font.id, 0u);
-  EXPECT_FALSE(glIsTexture(old));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  glEnable(GL_TEXTURE_2D);
+  run("ConsoleFont font.bmp");
+  EXPECT_FALSE(glIsTexture(old) || glIsEnabled(GL_TEXTURE_2D));
+  run("first\nsecond\n", true);
+  EXPECT_EQ(box(draw()), none);
+  con.setIdleVisible(true);
+  std::vector<unsigned char> const f = draw();
+  EXPECT_EQ(match(f, 4, "]") + match(f, 3, "second") + match(f, 2, "first"), all + all + all);
+  EXPECT_EQ(box(f), (Box{0, 16, 48, 40}));
+  run("Console width 0");  // a grid of nothing draws nothing, with no GL error
+  EXPECT_EQ(box(draw()), none);
 }
 
-TEST_F(ConsoleDraw, ScreenshotOfAConsoleWithText) {
-  testing::internal::CaptureStdout();
-  con.keyDown('`');
-  for (char const* line : {"echo Hello, console! 0123456789", "listcmds", "echo \"quoted\" text"}) {
-    con.clearInput();
-    for (char const* p = line; *p; ++p) con.keyDown(*p == ' ' ? 32 : *p);
-    con.keyDown(13);
+// Partway through each style's half-second opening (style 1: at a right angle).
+TEST_F(ConsoleDraw, OpeningAnimations) {
+  struct {
+    char const* style;
+    double t;
+    Box box;
+    int inPlace;  // cells from the right
+  } const rows[] = {{"0", 0.25, inputRow, N},          {"1", 0.455, {6, 6, 13, 122}, 0}, {"2", 0.125, {0, 60, 26, 64}, 0},
+                    {"2", 0.375, {0, 120, 77, S}, 0}, {"3", 0.25, inputRow, 8}};
+  for (auto const& r : rows) {
+    run(std::string("Console droptype ") + r.style);
+    run(std::string(Console::textSize, '\n'), true);
+    testClock.now = 5;
+    open("ABCDEFGHIJKLMNO");
+    testClock.now = 5 + r.t;
+    std::vector<unsigned char> const f = draw();
+    EXPECT_EQ(box(f), r.box) << r.style << " at " << r.t;
+    EXPECT_EQ(match(f, N - 1, "]ABCDEFGHIJKLMNO"), std::string(N - r.inPlace, '-') + std::string(r.inPlace, '+')) << r.t;
+    con.toggle();
   }
-  for (char const* p = "camSpeed 2"; *p; ++p) con.addToInput(*p);
-  testing::internal::GetCapturedStdout();
-  std::vector<unsigned char> f = draw();
-  EXPECT_GT(lit(f, 1, 49), 0);
-  char const* dir = std::getenv("RB_SCREENSHOT_DIR");
-  std::string path = std::string(dir ? dir : testing::TempDir().c_str()) + "/console.png";
-  EXPECT_TRUE(writePNG(path, f, W, H));
-  std::printf("console screenshot: %s\n", path.c_str());
-  con.clearInput();
+}
+
+// Newest line lowest, wrapped from its end, in any GL state, which is kept.
+TEST_F(ConsoleDraw, RowsFromTheBottomInAnyGLStateWhichIsKept) {
+  run("older line\x1f" "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ\n\n", true);
+  open("ab");
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  for (GLenum matrix : {GL_PROJECTION, GL_MODELVIEW}) { glMatrixMode(matrix); glScalef(2, 3, 4); }
+  glMatrixMode(GL_TEXTURE);
+  glViewport(10, 20, 30, 40);
+  GLdouble const nothing[4] = {0, 0, 0, -1};
+  glClipPlane(GL_CLIP_PLANE0, nothing);
+  for (GLenum cap : {GL_CLIP_PLANE0, GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_ALPHA_TEST}) glEnable(cap);
+  for (GLenum cap : {GL_TEXTURE_2D, GL_BLEND}) glDisable(cap);
+  glDepthFunc(GL_NEVER);
+  glAlphaFunc(GL_NEVER, 0);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glBlendFunc(GL_ZERO, GL_ONE);
+  glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  std::vector<unsigned char> const f = draw();
+  char const* const rows[] = {"older line", "0123", "456789ABCDEFGHIJ", "KLMNOPQRSTUVWXYZ", "]ab"};
+  for (int row = 11; row < N; ++row) EXPECT_EQ(match(f, row, rows[row - 11]), all) << row;
+  EXPECT_EQ(box(f), (Box{0, 88, S, S}));
+  GLfloat projection[16], modelview[16], viewport[4];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  glGetFloatv(GL_VIEWPORT, viewport);
+  EXPECT_TRUE(projection[5] == 3 && modelview[5] == 3 && viewport[0] == 10 && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
+  for (GLenum matrix : {GL_PROJECTION, GL_MODELVIEW}) { glMatrixMode(matrix); glLoadIdentity(); }
+  glPopAttrib();
 }

@@ -1,239 +1,160 @@
-// The console's input line, history, key capture and text buffer, driven
-// through the keyboard queue frame by frame.
-#include <cstring>
-#include <string>
-#include <vector>
+// The console without GL, frame by frame: keys, history, text, settings, log.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
 
 #include "base/console.h"
-#include "base/cvar.h"
-#include "keyfixture.h"
+#include "system/keyboard.h"
+#include "system/timer.h"
 
 namespace {
 float conSpeed = 1.0f;
 CVarw conSpeedVar(&conSpeed, "conSpeed", nullptr, 1);
 
-// Collects the lines handed to it instead of running them.
-struct RecordingInterpreter : ConsoleInterpreter {
-  void exec(char const* line) override { lines.push_back(line); }
-  std::vector<std::string> lines;
+class ConsoleKeys : public testing::Test {
+protected:
+  void SetUp() override {
+    kbd.setImp(&keys);
+    timer.setImp(&clock);
+    cvarRegistry()->init();
+    if (con.isVisible()) con.toggle();
+    testing::internal::CaptureStderr();  // no image loaders here: no font, no GL needed
+    con.init(80, 50);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "failed to find font file\n");
+    EXPECT_TRUE(con.getHistoryCount() == 0 && !*con.getInput());  // init() starts afresh
+  }
+  // One frame, whose body sees no keys while the console is open; its end sees
+  // them again.
+  void frame(std::initializer_list<int> presses) {
+    for (int k : presses) keys.keyDown(static_cast<Key::Key_t>(k));
+    keys.preUpdate();
+    con.preUpdate();
+    EXPECT_EQ(kbd.getKeyDownQueueSize(), con.isVisible() ? 0 : int(presses.size()));
+    con.postUpdate();
+    for (int k : presses) EXPECT_GE(kbd.getKeyState(k), 1) << k;  // down
+    keys.postUpdate();
+    for (int k : presses) keys.keyUp(static_cast<Key::Key_t>(k));
+  }
+  // Opens the console, types a line and Return; gives back what was printed.
+  std::string type(std::string const& line) {
+    testing::internal::CaptureStdout();
+    if (!con.isVisible()) frame({'`'});
+    for (char c : line) frame({c});
+    frame({Key::RETURN});
+    return testing::internal::GetCapturedStdout();
+  }
+
+  KeyboardHandler keys;
+  LinuxHiResTimer clock;
 };
 }  // namespace
 
-TEST_F(ConsoleKeys, TypedLineRunsTheCommandAndLandsInHistory) {
-  EXPECT_FALSE(console->isVisible());
-  open();
-  EXPECT_TRUE(console->isVisible());
-  EXPECT_EQ(type("conSpeed 2", true), "]conSpeed 2\nconSpeed := 2.000000\n");
-  EXPECT_FLOAT_EQ(conSpeed, 2.0f);
-  // The echo of the line is this console's; the variable prints to `con`.
-  std::string text = console->getText();
-  EXPECT_EQ(text.substr(text.size() - 12), "]conSpeed 2\n");
-  ASSERT_EQ(console->getHistoryCount(), 1);
-  EXPECT_STREQ(console->getHistory(0), "conSpeed 2");
-  EXPECT_STREQ(console->getInput(), "");
-  EXPECT_EQ(console->getInputLength(), 0);
-
-  // An empty line is echoed, run and stored as well.
-  EXPECT_EQ(type("", true), "]\nunknown cvar \"\"\n");
-  ASSERT_EQ(console->getHistoryCount(), 2);
-  EXPECT_STREQ(console->getHistory(0), "");
+// Return echoes and runs the line; either shift shifts; closed, keys are ignored.
+TEST_F(ConsoleKeys, TypedLinesRunShiftAndToggle) {
+  EXPECT_EQ(type("conSpeed 2"), "]conSpeed 2\nconSpeed := 2.000000\n");
+  for (int shift : {Key::LSHIFT, Key::RSHIFT}) {
+    keys.keyDown(static_cast<Key::Key_t>(shift));
+    frame({'2', '[', '\''});
+    keys.keyUp(static_cast<Key::Key_t>(shift));
+  }
+  EXPECT_STREQ(con.getInput(), "@{\"@{\"");
+  frame({'`'});  // closes
+  EXPECT_TRUE(!con.isVisible() && !con.keyDown('a') && con.keyDown('`') && con.isVisible() && !*con.getInput());
+  EXPECT_TRUE(con.keyDown('`') && !con.isVisible());
 }
 
-TEST_F(ConsoleKeys, ShiftMapsKeysToTheirShiftedCharacters) {
-  RecordingInterpreter rec;
-  console->setInterpreter(&rec);
-  open();
-  type("Say \"Hi!\" ok?", true);
-  ASSERT_EQ(rec.lines.size(), 1u);
-  EXPECT_EQ(rec.lines[0], "Say \"Hi!\" ok?");
-
-  // The right shift key works too; keys that print nothing are not consumed.
-  keys.keyDown(Key::RSHIFT);
-  frame({'2', '['});
-  release(Key::RSHIFT);
-  EXPECT_STREQ(console->getInput(), "@{");
-  EXPECT_FALSE(console->keyDown(Key::F1));
-  EXPECT_FALSE(console->keyDown(Key::LEFT));
-  EXPECT_TRUE(console->keyDown('x'));
+// At most 255 characters; keys that type nothing are not consumed.
+TEST_F(ConsoleKeys, InputLineEditing) {
+  con.toggle();
+  for (int i = 0; i < 300; ++i) con.keyDown(i ? 'x' : ' ');
+  EXPECT_EQ(con.getInput(), " " + std::string(254, 'x'));
+  EXPECT_TRUE(con.keyDown(Key::BACKSPACE) && con.keyDown(Key::DEL) && con.keyDown(Key::SPACE));
+  EXPECT_EQ(con.getInput(), " " + std::string(252, 'x') + " ");
+  con.clearInput();
+  EXPECT_TRUE(con.keyDown(Key::BACKSPACE) && con.keyDown('q') && con.keyDown(Key::BACKSPACE) && con.keyDown('r'));
+  EXPECT_EQ(con.getInput() + std::to_string(con.getInputLength()), "r1");
+  EXPECT_FALSE(con.keyDown(Key::F1) || con.keyDown(Key::LEFT) || con.keyDown(Key::UP) || con.keyDown(Key::DOWN));
 }
 
-TEST_F(ConsoleKeys, ClosedConsoleLeavesKeysAloneAndOpeningClearsTheInput) {
-  EXPECT_FALSE(console->keyDown('a'));
-  EXPECT_FALSE(console->keyDown(Key::RETURN));
-  EXPECT_EQ(console->getHistoryCount(), 0);
-  EXPECT_TRUE(console->keyDown('`'));
-  EXPECT_TRUE(console->keyDown('a'));
-  EXPECT_TRUE(console->keyDown('`'));
-  EXPECT_FALSE(console->isVisible());
-  EXPECT_STREQ(console->getInput(), "a");
-  EXPECT_TRUE(console->keyDown('`'));
-  EXPECT_STREQ(console->getInput(), "");
-}
-
-TEST_F(ConsoleKeys, InputLineHoldsAtMost255Characters) {
-  console->toggle();
-  for (int i = 0; i < 300; ++i) console->keyDown('x');
-  EXPECT_EQ(console->getInputLength(), 255);
-  EXPECT_EQ(std::strlen(console->getInput()), 255u);
-  EXPECT_TRUE(console->keyDown(Key::SPACE));  // consumed, though full
-  EXPECT_EQ(console->getInputLength(), 255);
-  EXPECT_TRUE(console->keyDown(Key::BACKSPACE));
-  EXPECT_TRUE(console->keyDown(Key::DEL));
-  EXPECT_EQ(console->getInputLength(), 253);
-  console->addToInput(8);
-  EXPECT_EQ(console->getInputLength(), 252);
-  console->clearInput();
-  EXPECT_TRUE(console->keyDown(Key::BACKSPACE));  // nothing to remove
-  EXPECT_EQ(console->getInputLength(), 0);
-  console->addToInput('q');
-  EXPECT_STREQ(console->getInput(), "q");
-}
-
+// The newest 32 lines; past the newest Down keeps the input; other keys reset.
 TEST_F(ConsoleKeys, HistoryKeepsTheLast32LinesAndRecallsThem) {
-  RecordingInterpreter rec;
-  console->setInterpreter(&rec);
-  console->toggle();
-  testing::internal::CaptureStdout();
-  for (int i = 0; i < 40; ++i) {
-    for (char ch : "line" + std::to_string(i)) console->keyDown(ch);
-    console->keyDown(Key::RETURN);
+  for (int i = 0; i < 34; ++i) type("l" + std::to_string(i));
+  struct {
+    int key, times;
+    char const* input;
+  } const steps[] = {{Key::UP, 1, "l33"}, {Key::UP, 1, "l32"}, {Key::DOWN, 1, "l33"}, {Key::DOWN, 2, "l33"},
+                     {Key::UP, 1, "l33"}, {'z', 1, "l33z"},    {Key::UP, 1, "l33"},   {Key::UP, 31, "l2"},
+                     {Key::UP, 1, "l2"},  {Key::DOWN, 1, "l3"}};
+  for (auto const& s : steps) {
+    for (int i = 0; i < s.times; ++i) frame({s.key});
+    EXPECT_STREQ(con.getInput(), s.input) << s.key << " x" << s.times;
   }
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(rec.lines.size(), 40u);
-  ASSERT_EQ(console->getHistoryCount(), 32);
-  EXPECT_STREQ(console->getHistory(0), "line39");
-  EXPECT_STREQ(console->getHistory(31), "line8");
-
-  EXPECT_FALSE(console->keyDown(Key::UP));
-  EXPECT_STREQ(console->getInput(), "line39");
-  for (int i = 0; i < 39; ++i) console->keyDown(Key::UP);
-  EXPECT_EQ(console->getHistoryCursor(), 31);
-  EXPECT_STREQ(console->getInput(), "line8");
-  EXPECT_EQ(console->getInputLength(), 5);
-
-  for (int i = 0; i < 31; ++i) EXPECT_FALSE(console->keyDown(Key::DOWN));
-  EXPECT_STREQ(console->getInput(), "line39");
-  console->keyDown(Key::DOWN);
-  EXPECT_EQ(console->getHistoryCursor(), -1);
-  EXPECT_STREQ(console->getInput(), "line39");  // kept
-  console->keyDown(Key::DOWN);
-  EXPECT_EQ(console->getHistoryCursor(), -1);
-
-  // Any other key forgets the position in the history.
-  console->keyDown(Key::UP);
-  console->keyDown(Key::UP);
-  EXPECT_EQ(console->getHistoryCursor(), 1);
-  console->keyDown('z');
-  EXPECT_EQ(console->getHistoryCursor(), -1);
-  EXPECT_STREQ(console->getInput(), "line38z");
 }
 
-TEST_F(ConsoleKeys, OpenConsoleHidesTheKeyboardFromTheRestOfTheFrame) {
-  // 'w' is held from the start.
-  keys.keyDown(static_cast<Key::Key_t>('w'));
-  frame({}, [&] { EXPECT_EQ(kbd.getKeyState('w'), 2); });
-  frame({}, [&] { EXPECT_EQ(kbd.getKeyState('w'), 1); });
-
-  // The frame in which the backquote opens the console already hides keys.
-  frame({'`'}, [&] {
-    EXPECT_TRUE(console->isVisible());
-    EXPECT_EQ(kbd.getKeyState('w'), 0);
-    EXPECT_EQ(kbd.getKeyDownQueueSize(), 0);
-  });
-  release('`');
-  frame({'a'}, [&] {
-    EXPECT_EQ(kbd.getKeyState('w'), 0);
-    EXPECT_EQ(kbd.getKeyState('a'), 0);
-    EXPECT_EQ(kbd.getKeyDownQueueSize(), 0);
-  });
-  release('a');
-  EXPECT_STREQ(console->getInput(), "a");
-
-  // The frame in which it closes does not; 'w' is still held, with no
-  // spurious press.
-  frame({'`'}, [&] {
-    EXPECT_FALSE(console->isVisible());
-    EXPECT_EQ(kbd.getKeyState('w'), 1);
-    EXPECT_EQ(kbd.getKeyDownQueueSize(), 1);
-  });
-  release('`');
-  release('w');
-  frame({}, [&] { EXPECT_EQ(kbd.getKeyState('w'), 3); });
+// "Console <setting> <value>" sets one, then shows all; drop type -1 is random.
+TEST_F(ConsoleKeys, SettingsCommandAndOpeningStyle) {
+  std::string const shown = "  Width:   80\n  Height:  50\n  DropTime:0.500000\n  DropType:-1\n  IdleVis: false\n  IdleDrop:4\n";
+  std::string const bad = "\" is not a finite number; the value stays as it was\n" + shown;
+  EXPECT_EQ(type("Console") + type("Console width") + type("Console colour 7"),
+            "]Console\n" + shown + "]Console width\n" + shown + "]Console colour 7\n" + shown);
+  EXPECT_EQ(type("Console width 8x") + type("Console idlevis on") + type("Console droptime -"),
+            "]Console width 8x\nwidth: \"8x" + bad + "]Console idlevis on\nidlevis: \"on" + bad +
+                "]Console droptime -\ndroptime: \"-" + bad);
+  std::set<int> styles;
+  for (int i = 0; i < 200; ++i, con.keyDown('`')) {
+    con.keyDown('`');
+    styles.insert(con.getDropStyle());
+  }
+  EXPECT_EQ(styles, (std::set<int>{0, 1, 2, 3}));
+  for (char const* line : {"Console WIDTH 40", "Console height 20", "Console DropTime 0.25", "Console idlevis 1", "Console droptype 2"}) type(line);
+  EXPECT_EQ(type("Console IdleDrop 7"), "]Console IdleDrop 7\n  Width:   40\n  Height:  20\n  DropTime:0.250000\n"
+                                        "  DropType:2\n  IdleVis: true\n  IdleDrop:7\n");
 }
 
-TEST_F(ConsoleKeys, SettingsCommandAndOpeningAnimationChoice) {
-  auto setInfo = [&](std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    testing::internal::CaptureStdout();
-    console->setInfo(static_cast<int>(argv.size()), argv.data());
-    return testing::internal::GetCapturedStdout();
-  };
-  EXPECT_EQ(setInfo({"Console", "DropType", "2"}),
-            "  Width:   80\n  Height:  50\n  DropTime:0.500000\n  DropType:2\n"
-            "  IdleVis: false\n  IdleDrop:4\n");
-  for (int i = 0; i < 3; ++i) {
-    console->keyDown('`');
-    EXPECT_EQ(console->getDropStyle(), 2);
-    console->keyDown('`');
-  }
-  setInfo({"Console", "droptype", "-1"});
-  setInfo({"Console", "idlevis", "1"});
-  setInfo({"Console", "colour", "7"});  // unknown: nothing changes
-  EXPECT_EQ(setInfo({"Console", "width", "8x"}).rfind("width: \"8x\" is not a finite number; the value stays as it was\n", 0), 0u);
-  EXPECT_EQ(console->getDropType(), -1);
-  EXPECT_TRUE(console->isIdleVisible());
-  EXPECT_EQ(console->getWidth(), 80);
-  bool seen[4] = {false, false, false, false};
-  for (int i = 0; i < 200; ++i) {
-    console->keyDown('`');
-    int style = console->getDropStyle();
-    ASSERT_TRUE(style >= 0 && style <= 3) << style;
-    seen[style] = true;
-    console->keyDown('`');
-  }
-  EXPECT_TRUE(seen[0] && seen[1] && seen[2] && seen[3]);
-}
-
+// New text pushes as much old text out as it is long; print() cuts at 1023.
 TEST(ConsoleText, BufferKeepsTheMostRecent8191Characters) {
-  Console c;  // never initialised: text is added without the lock
+  Console c;  // never initialised: closed, and text is added without the lock
+  EXPECT_FALSE(c.isVisible() || c.isIdleVisible());
   std::string all;
   testing::internal::CaptureStdout();
-  for (int i = 0; all.size() < 9000; ++i) {
-    std::string line = "line " + std::to_string(i) + "\n";
-    c.addString(line.c_str());
-    all += line;
+  for (auto const& step : {std::pair<size_t, size_t>{100, 100}, {8150, 8150}, {40, 8190}, {1, 8191}, {10, 8191}, {9000, 8191}}) {
+    std::string s;
+    for (size_t i = 0; i < step.first; ++i) s += char('a' + (all.size() + i) % 26);
+    c.addString(s.c_str());
+    all += s;
+    EXPECT_EQ(c.getText(), all.substr(all.size() - step.second)) << step.first;
   }
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), all);
-  std::string text = c.getText();
-  EXPECT_LE(text.size(), 8191u);
-  EXPECT_GE(text.size(), 8191u - 12);
-  EXPECT_EQ(all.substr(all.size() - text.size()), text);
-
-  // One text longer than the whole buffer leaves its last 8191 characters.
-  std::string huge(9000, 'a');
-  huge[8999] = 'z';
-  testing::internal::CaptureStdout();
-  c.addString(huge.c_str());
-  testing::internal::GetCapturedStdout();
-  text = c.getText();
-  EXPECT_EQ(text.size(), 8191u);
-  EXPECT_EQ(text.back(), 'z');
-
-  // Null and empty texts change nothing.
   c.addString(nullptr);
-  c.addString("");
-  EXPECT_EQ(std::string(c.getText()), text);
+  c.print("%s", std::string(2000, 'p').c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), all + std::string(1023, 'p'));
 }
 
-TEST(ConsoleText, PrintCutsAt1023CharactersAndStreamsFormatValues) {
-  Console c;
-  std::string longText(2000, 'p');
-  testing::internal::CaptureStdout();
-  c.print("%s", longText.c_str());
-  EXPECT_EQ(std::strlen(c.getText()), 1023u);
-  char* nothing = nullptr;
-  c << " " << 42 << " " << 0.5 << std::string(" s") << static_cast<char const*>(nullptr) << nothing;
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(std::string(c.getText()).substr(1023), " 42 0.5 s");
+// "log [NAME]" switches logging; sessions append to the file after a marker.
+TEST_F(ConsoleKeys, LogCommandAppendsSessionsToItsFile) {
+  char folder[] = "/tmp/consolelogXXXXXX";
+  ASSERT_TRUE(mkdtemp(folder) && chdir(folder) == 0);
+  std::ofstream("console.txt") << "earlier run\n";
+  char const* const script[][2] = {{"log", "logging is on, to console.txt"},
+                                   {"log other.txt", "changing console filename to other.txt\nlogging is off; the log file is other.txt"},
+                                   {"log /none/x", "log: cannot open /none/x: No such file or directory; logging stays off"},
+                                   {"log", "logging is on, to other.txt"},
+                                   {"log", "logging is off; the log file is other.txt"}};
+  for (auto const& s : script) EXPECT_EQ(type(s[0]), "]" + std::string(s[0]) + "\n" + s[1] + "\n");
+  auto read = [](char const* name) {
+    std::stringstream s;
+    s << std::ifstream(name).rdbuf();
+    std::remove(name);
+    std::string text = s.str();
+    for (size_t at = 0; (at = text.find("opened ", at)) != std::string::npos;) text.replace(at += 7, 19, "T");
+    return text;
+  };
+  std::string const marker = "==== console log opened T ====\n";
+  EXPECT_EQ(read("console.txt"), "earlier run\n\n" + marker + "logging is on, to console.txt\n]log other.txt\n" +
+                                     "changing console filename to other.txt\n");
+  EXPECT_EQ(read("other.txt"), marker + "logging is on, to other.txt\n]log\n");
+  consoleFilename = "console.txt";
+  EXPECT_EQ(chdir("/tmp") + rmdir(folder), 0);
 }

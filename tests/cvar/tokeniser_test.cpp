@@ -6,59 +6,29 @@
 
 #include "base/cvar.h"
 
-namespace {
-using Tokens = std::vector<std::string>;
-// The output list starts non-empty: parsing must replace, not append.
-Tokens tokens(char const* line) {
-  Tokens out{"left over"};
-  CVarSys::parseArgs(line, out);
-  return out;
-}
-}  // namespace
-
 // Only the space separates (tabs and semicolons are ordinary characters) and
-// every gap is a token. Quotes group and stay in the token, also when unclosed.
-TEST(Tokeniser, SpacesAndQuotes) {
-  struct Row { char const* line; Tokens expected; };
-  Row const rows[] = {{"a b", {"a", "b"}},
-                      {"a  b", {"a", "", "b"}},
-                      {" a", {"", "a"}},
-                      {"a ", {"a", ""}},
-                      {"", {""}},
-                      {nullptr, {""}},
-                      {"a\tb;c d", {"a\tb;c", "d"}},
-                      {"echo \"a b\"", {"echo", "\"a b\""}},
-                      {"x\"a b\"y z", {"x\"a b\"y", "z"}},
-                      {"echo \"open to the end", {"echo", "\"open to the end"}},
-                      {"\"\"", {"\"\""}}};
-  for (Row const& r : rows) EXPECT_EQ(tokens(r.line), r.expected) << (r.line ? r.line : "null");
-}
-
-TEST(Tokeniser, AtMostSixteenTokens) {
-  std::string line;
-  for (int i = 0; i < 20; ++i) line += "w" + std::to_string(i) + " ";
-  Tokens t = tokens(line.c_str());
-  ASSERT_EQ(t.size(), 16u);
-  EXPECT_EQ(t.front(), "w0");
-  EXPECT_EQ(t.back(), "w15");
-  // Exactly sixteen words are all kept.
-  EXPECT_EQ(tokens("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16").back(), "16");
-}
-
-TEST(Tokeniser, LongRunsAreCutAt256CharactersNotCountingQuotes) {
-  std::string run(300, 'x');
-  Tokens t = tokens(run.c_str());
-  ASSERT_EQ(t.size(), 2u);
-  EXPECT_EQ(t[0], std::string(256, 'x'));
-  EXPECT_EQ(t[1], std::string(44, 'x'));
-
-  std::string quoted = "\"" + std::string(256, 'y') + "\"";
-  t = tokens(quoted.c_str());
-  ASSERT_EQ(t.size(), 2u);
-  EXPECT_EQ(t[0], "\"" + std::string(256, 'y'));
-  EXPECT_EQ(t[1], "\"");
-
-  // A line typed into the console (at most 255 characters) is never cut.
-  std::string typed = "echo " + std::string(250, 'z');
-  EXPECT_EQ(tokens(typed.c_str()).size(), 2u);
+// every gap is a token. Quotes group and stay in the token, also when
+// unclosed. At most 16 tokens; a run of 256 characters (quotes not counted)
+// ends its token. The output list is replaced, not appended to.
+TEST(Tokeniser, SpacesQuotesAndLimits) {
+  std::string const words = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", y256(256, 'y'), z250(250, 'z');
+  std::string const quoted = "\"" + y256 + "\"", typed = "e " + z250, cut = "e " + std::string(300, 'x');
+  using Tokens = std::vector<std::string>;
+  struct {
+    char const* line;
+    Tokens expected;
+  } const rows[] = {{"a  b", {"a", "", "b"}},
+                    {" a ", {"", "a", ""}},
+                    {nullptr, {""}},
+                    {"a\tb;c x\"a b\"y", {"a\tb;c", "x\"a b\"y"}},
+                    {"e \"open to the end", {"e", "\"open to the end"}},
+                    {words.c_str(), {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"}},
+                    {cut.c_str(), {"e", std::string(256, 'x'), std::string(44, 'x')}},
+                    {quoted.c_str(), {"\"" + y256, "\""}},
+                    {typed.c_str(), {"e", z250}}};
+  for (auto const& r : rows) {
+    Tokens out{"left over"};
+    CVarSys::parseArgs(r.line, out);
+    EXPECT_EQ(out, r.expected) << (r.line ? r.line : "null");
+  }
 }

@@ -1,136 +1,68 @@
-// Shader programs: linking files into a program that draws, logs, uniforms
-// and the release order of owned shaders.
-#include <string>
+// Shader programs: drawing with uniforms, link logs, releasing the shaders.
 #include <vector>
 
 #include "shaderfixture.h"
 
 namespace {
-char const* vertexText = "void main() { gl_Position = gl_Vertex; }\n";
-char const* fragmentText =
-    "uniform float brightness;\n"
-    "uniform int channel;\n"
-    "void main() {\n"
-    "  vec4 c = vec4(0.0, 0.0, 0.0, 1.0);\n"
-    "  if (channel == 0) c.r = brightness; else c.g = brightness;\n"
-    "  gl_FragColor = c * SCALE;\n"
-    "}\n";
+char const* tintText =
+    "uniform float level; uniform int green;\n"
+    "void main() { gl_FragColor = vec4(green == 0 ? level : 0.0, green == 1 ? level : 0.0, 0.0, 1.0) * SCALE; }\n";
 
-GLhandleARB currentProgram() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
-
-// What printLog writes: one block per attached object in attach order, then the program.
-std::string logsOf(ShaderProgram& p) {
-  testing::internal::CaptureStderr();
-  p.printLog();
-  return testing::internal::GetCapturedStderr();
-}
+GLhandleARB current() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
 }  // namespace
 
-TEST_F(ShaderTest, ProgramFromFilesLinksAndDrawsWithItsUniforms) {
-  std::string vert = writeFile("plain.vert", vertexText);
-  std::string frag = writeFile("tint.frag", fragmentText);
+// Setting a uniform makes the program current and leaves it so.
+TEST_F(ShaderTest, ProgramFromFilesDrawsWithItsUniforms) {
   ShaderProgram p;
   p.create();
-  ASSERT_NE(p.handle, 0u);
-  EXPECT_TRUE(p.attachVertexShader(vert.c_str(), nullptr));
-  EXPECT_TRUE(p.attachFragmentShader(frag.c_str(), "#define SCALE 1.0\n"));
-  ASSERT_EQ(p.ownedShaders.size(), 2u);
-  ASSERT_EQ(p.attachedHandles.size(), 2u);
-  EXPECT_EQ(p.attachedHandles[0], p.ownedShaders[0]->handle);
-  EXPECT_TRUE(p.link());
-
-  EXPECT_EQ(countOf(logsOf(p), "log:\n"), 3u);
-
-  // Setting a uniform makes the program current and leaves it so.
+  EXPECT_TRUE(p.attachVertexShader(writeFile("plain.vert", vertexText).c_str(), nullptr));
+  EXPECT_TRUE(p.attachFragmentShader(writeFile("tint.frag", tintText).c_str(), "#define SCALE 1.0\n"));
+  ASSERT_TRUE(p.link());
+  p.use();
+  EXPECT_EQ(current(), p.handle);
   ShaderProgram::useNone();
-  p.setUniform1f("brightness", 0.5f);
-  EXPECT_EQ(currentProgram(), p.handle);
-  p.setUniform1i("channel", 1);
-  p.setUniform1f("noSuchUniform", 3.0f);  // ignored by GL, no error
-  GLfloat value = 0;
-  glGetUniformfvARB(p.handle, p.getUniformLocation("brightness"), &value);
-  EXPECT_FLOAT_EQ(value, 0.5f);
-  EXPECT_EQ(p.getUniformLocation("noSuchUniform"), -1);
-
-  glViewport(0, 0, ctx->width(), ctx->height());
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  EXPECT_EQ(current(), 0u);
+  p.setUniform1i("green", 1);  // with no program current, a GL error
+  ShaderProgram::useNone();
+  p.setUniform1f("level", 0.5f);
+  EXPECT_EQ(current(), p.handle);
   glRectf(-1, -1, 1, 1);
-  GLTestContext::RGBA px = ctx->pixel(16, 16);
+  GLTestContext::RGBA const px = ctx->pixel(16, 16);
   EXPECT_EQ(px.r, 0);
   EXPECT_NEAR(px.g, 128, 1);
-
-  ShaderProgram::useNone();
-  EXPECT_EQ(currentProgram(), 0u);
-  p.use();
-  EXPECT_EQ(currentProgram(), p.handle);
   p.destroy();
 }
 
-TEST_F(ShaderTest, BrokenProgramFailsToLinkAndSaysWhy) {
-  ShaderProgram p;
-  p.create();
-  p.attachVertexShader(writeFile("ok.vert", vertexText).c_str(), nullptr);
-  // Without the SCALE definition the fragment shader does not compile.
-  p.attachFragmentShader(writeFile("tint2.frag", fragmentText).c_str(), nullptr);
-  EXPECT_FALSE(p.link());
-  std::string logs = logsOf(p);
-  EXPECT_EQ(countOf(logs, "log:\n"), 3u) << logs;
-  EXPECT_NE(logs.find("SCALE"), std::string::npos) << logs;
-
-  char text[256] = {0};
-  int length = 0;
-  p.getInfoLog(sizeof text, &length, text);
-  EXPECT_GT(length, 0);
-  p.destroy();
-}
-
-TEST_F(ShaderTest, AttachingForeignShadersDoesNotOwnThem) {
-  Shader v, f;
-  v.createFromSource(nullptr, GL_VERTEX_SHADER, vertexText);
-  f.createFromSource(nullptr, GL_FRAGMENT_SHADER, "void main() { gl_FragColor = vec4(1.0); }\n");
-  ShaderProgram p;
-  p.create();
-  p.attach(v);
-  p.attach(f.handle);
-  EXPECT_TRUE(p.link());
-  EXPECT_TRUE(p.ownedShaders.empty());
-  EXPECT_EQ(p.attachedHandles, (std::vector<GLhandleARB>{v.handle, f.handle}));
-  p.destroy();
-  // The program is gone; the shaders it did not own are not.
-  EXPECT_TRUE(glIsShader(v.handle));
-  EXPECT_TRUE(glIsShader(f.handle));
-  v.destroy();
-  f.destroy();
-}
-
-TEST_F(ShaderTest, DestroyReleasesOwnedShadersThenTheProgram) {
+// The program's log comes after its shaders' logs, in attach order; "none"
+// stands for an empty log, and a log is GL's text without its final zero.
+TEST_F(ShaderTest, BrokenProgramFailsToLinkAndItsLogsSayWhy) {
   ShaderProgram p;
   p.create();
   p.attachVertexShader(nullptr, vertexText);
-  p.attachFragmentShader(nullptr, "void main() { gl_FragColor = vec4(1.0); }\n");
-  std::vector<GLhandleARB> shaders = p.attachedHandles;
-  GLhandleARB program = p.handle;
-  ASSERT_TRUE(p.link());
+  p.attachFragmentShader(nullptr, tintText);  // SCALE is not defined
+  EXPECT_FALSE(p.link());
+  std::string const frag = GLHandleObj::infoLog(p.attachedHandles.at(1)), link = GLHandleObj::infoLog(p.handle);
+  testing::internal::CaptureStderr();
+  p.printLog();
+  EXPECT_TRUE(GLHandleObj::printHandleLog(p.handle));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "log:\nnone\nlog:\n" + frag + "\nlog:\n" + link + "\nlog:\n" + link + "\n");
   p.destroy();
-  EXPECT_EQ(p.handle, 0u);
-  EXPECT_TRUE(p.ownedShaders.empty() && p.attachedHandles.empty());
-  EXPECT_FALSE(glIsProgram(program));
-  for (GLhandleARB h : shaders) EXPECT_FALSE(glIsShader(h));
-  p.destroy();  // a second destroy issues no GL call (the fixture checks for GL errors)
 }
 
-TEST_F(ShaderTest, DestructorAloneLeavesOwnedShadersInPlace) {
-  ShaderProgram* p = new ShaderProgram;
-  p->create();
-  p->attachVertexShader(nullptr, vertexText);
-  std::vector<Shader*> owned = p->ownedShaders;
-  GLhandleARB program = p->handle;
-  GLhandleARB shader = owned[0]->handle;
-  delete p;
-  EXPECT_FALSE(glIsProgram(program));
-  EXPECT_TRUE(glIsShader(shader));
-  // Whoever kept the pointers can still release them.
-  for (Shader* s : owned) delete s;
-  EXPECT_FALSE(glIsShader(shader));
+// destroy() deletes the shaders the program made, then the program, but not a
+// shader attached from outside.
+TEST_F(ShaderTest, DestroyReleasesTheShadersItMade) {
+  Shader foreign;
+  foreign.createFromSource(nullptr, GL_VERTEX_SHADER, vertexText);
+  ShaderProgram p;
+  p.create();
+  p.attachFragmentShader(nullptr, "void main() { gl_FragColor = vec4(1.0); }\n");
+  p.attach(foreign);
+  ASSERT_TRUE(p.link());
+  GLhandleARB const program = p.handle, made = p.ownedShaders[0]->handle;
+  EXPECT_EQ(p.attachedHandles, (std::vector<GLhandleARB>{made, foreign.handle}));
+  p.destroy();
+  EXPECT_TRUE(p.handle == 0 && p.ownedShaders.empty() && p.attachedHandles.empty());
+  EXPECT_FALSE(glIsProgram(program) || glIsShader(made));
+  EXPECT_TRUE(glIsShader(foreign.handle));
 }
