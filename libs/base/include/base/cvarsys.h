@@ -81,8 +81,11 @@ public:
 
 extern CVarInterpreter cvarInterpreter;
 
-// Whether name matches pattern: bytes compare exactly, '*' matches any run of
-// characters; an empty pattern matches every name.
+// Whether name matches pattern: bytes compare exactly and '*' is the only
+// special character; an empty pattern matches every name. The bytes before
+// the first '*' must begin the name; each later literal run is looked for from
+// where the previous run was found (so runs may overlap: "*a*a" matches "ab"),
+// and a pattern ending in a literal run matches once that run is found.
 bool cvarMatchPattern(char const* pattern, char const* name);
 
 // The registry's own commands: "echo" prints its arguments separated by single
