@@ -107,6 +107,7 @@ std::vector<unsigned> sweepSets() {
           Iterative | IterativeLerp,
           allSix,
           Iterative | BinaryRefine,
+          Iterative | IterativeLerp | BinaryRefine,
           Iterative | AdaptiveSteps,
           Iterative | EarlyExit,
           Iterative | AdaptiveSteps | EarlyExit | BinaryRefine,
