@@ -10,7 +10,8 @@ TEST(ShaderMisuse, StopsWithTheAssertion) {
 }
 
 // The source is the prefix followed at once by the file's text; without a
-// prefix, or without a (readable) file, the other part alone.
+// prefix, or without a file, the other part alone; a file that cannot be read
+// is reported as a failure.
 TEST_F(ShaderTest, SourceIsThePrefixThenTheFile) {
   std::string const body = "void main() { gl_FragColor = vec4(C); }\n", prefix = "#define C 0.0, 1.0, 0.0, 1.0\n";
   std::string const file = writeFile("c.frag", body), missing = testing::TempDir() + "missing.frag";
@@ -21,7 +22,10 @@ TEST_F(ShaderTest, SourceIsThePrefixThenTheFile) {
                     {missing.c_str(), prefix.c_str(), prefix},       {nullptr, prefix.c_str(), prefix}};
   for (auto const& r : rows) {
     Shader s;
-    EXPECT_TRUE(s.createFromSource(r.file, GL_FRAGMENT_SHADER, r.prefix));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(s.createFromSource(r.file, GL_FRAGMENT_SHADER, r.prefix), r.file != missing.c_str());
+    std::string const err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("missing.frag") != std::string::npos, r.file == missing.c_str()) << err;
     char source[256] = "";
     glGetShaderSourceARB(s.handle, sizeof source, nullptr, source);
     EXPECT_EQ(source, r.source);

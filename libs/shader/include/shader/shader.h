@@ -18,8 +18,10 @@ public:
   static char const* nameForType(int type);
 
   // Creates and compiles a shader whose source is the prefix (may be null)
-  // followed immediately by the file's text. A missing or empty file is not an
-  // error: the shader is then built from the prefix alone. Always true.
+  // followed immediately by the file's text (none when `filename` is null or
+  // empty). A named file that cannot be read is a failure: the shader is built
+  // from the prefix alone, the reason goes to standard error, and the result
+  // is false. Otherwise true, whether or not the text compiles (see compile()).
   bool createFromSource(char const* filename, int type, char const* prefix);
 };
 

@@ -30,14 +30,15 @@ char const* Shader::nameForType(int type) {
 bool Shader::createFromSource(char const* filename, int type, char const* prefix) {
   std::string text;
   if (prefix) text += prefix;
+  bool read = true;
   if (filename && *filename) {
     FileBuffer file;
-    if (file.load(filename) && file.data && file.size > 0)
-      text.append(file.data, static_cast<size_t>(file.size));
+    read = file.load(filename) && file.data;  // the loader names the file and the reason
+    if (read && file.size > 0) text.append(file.data, static_cast<size_t>(file.size));
     file.unload();
   }
   create(type);
   setSource(text.c_str());
   compile();
-  return true;
+  return read;
 }
