@@ -27,7 +27,7 @@ namespace {
 
 enum class Mode { Table, Sweep, Map };
 
-int const sweepDraws = 3;  // timed draws per sweep row, after one to warm up
+int const sweepDraws = 5;  // timed draws per sweep row, after one to warm up
 
 
 // The colour of an error of e texels: dark blue at 0 through cyan, green and
