@@ -1,285 +1,178 @@
-// Drawing tests on a real offscreen GL context: glyph measuring from the
-// project's font sheet, label colours, clipping, hidden subtrees, GL state.
-#include <gtest/gtest.h>
-
+// Menu drawing read back pixel by pixel: boxes, outlines, glyphs, clipping, GL state, glyph measuring.
 #include <GL/gl.h>
 
+#include <tuple>
 #include <vector>
 
-#include "base/console.h"
-#include "base/imagesystem.h"
-#include "base/texture.h"
 #include "menu/menu.h"
-#include "testsupport/glcontext.h"
+#include "testsupport/glfixture.h"
 
 namespace {
 
 using pwn::Vec2;
 
-class MenuDraw : public ::testing::Test {
-protected:
-  static constexpr int S = 256;
-
-  static void SetUpTestSuite() {
-    ctx = new GLTestContext(S, S);
-    ImageSystem::init();
-    ASSERT_TRUE(font.load2D(RB_DATA_DIR "/font.bmp"));
-  }
-  static void TearDownTestSuite() {
-    pwn::menuSys->shutdown();
-    font.unload();
-    con.font.reset();
-    delete ctx;
-    ctx = nullptr;
-  }
-
-  void SetUp() override {
-    con.font = font;  // the menu system takes the console's font
-    pwn::menuSys->init();
-    root = pwn::menuSys->getRoot();
-  }
-  void TearDown() override { pwn::menuSys->shutdown(); }
-
-  // Clears to transparent black and draws the GUI; returns the frame.
-  std::vector<unsigned char> draw() {
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    pwn::menuSys->display();
-    return ctx->readPixels();
-  }
-  // The pixel at GUI point (x, y) (origin top left) of a read-back frame.
-  static GLTestContext::RGBA at(std::vector<unsigned char> const& f, int x, int y) {
-    std::size_t i = (static_cast<std::size_t>(S - 1 - y) * S + static_cast<std::size_t>(x)) * 4;
-    return {f[i], f[i + 1], f[i + 2], f[i + 3]};
-  }
-  // Counts the pixels of a GUI rectangle that satisfy pred.
-  template <class P>
-  static int count(std::vector<unsigned char> const& f, int x0, int y0, int x1, int y1, P pred) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x)
-        if (pred(at(f, x, y))) ++n;
-    return n;
-  }
-
-  static GLTestContext* ctx;
-  static Texture font;
-  pwn::Object* root = nullptr;
-};
-
-GLTestContext* MenuDraw::ctx = nullptr;
-Texture MenuDraw::font;
-
-using RGBA = GLTestContext::RGBA;
-bool lit(RGBA p) { return p.r >= 8 || p.g >= 8 || p.b >= 8; }
-bool red(RGBA p) { return p.r > 200 && p.g < 40 && p.b < 40; }
-bool green(RGBA p) { return p.g > 200 && p.r < 40 && p.b < 40; }
-bool blue(RGBA p) { return p.b > 200 && p.r < 40 && p.g < 40; }
-bool white(RGBA p) { return p.r > 200 && p.g > 200 && p.b > 200; }
-bool yellow(RGBA p) { return p.r > 200 && p.g > 200 && p.b < 40; }
-
-// o filled with an ABGR colour, without a border.
-template <class T>
-T* filled(T* o, unsigned colour) {
-  o->setBackgroundColor(colour);
-  o->setBorderColor(0);
-  return o;
-}
-
-TEST_F(MenuDraw, GlyphWidthsFromTheFontSheetAreSane) {
-  pwn::FontTable const& t = pwn::menuSys->getFont();
-  EXPECT_EQ(t.texture, font.id);
-  // The space is fixed at 9 pixels of a 16-pixel cell.
-  EXPECT_FLOAT_EQ(t.glyphs[0].start, 0.0f);
-  EXPECT_FLOAT_EQ(t.glyphs[0].end, 9.0f / 16.0f);
-  for (int c = '!'; c <= '~'; ++c) {
-    auto const& g = t.glyphs[c - 32];
-    EXPECT_GE(g.start, 0.0f) << char(c);
-    EXPECT_LT(g.start, g.end) << char(c);
-    EXPECT_LE(g.end, 1.0f) << char(c);
-  }
-  // Measured extents of this sheet: 'M' fills its cell from the second
-  // column; punctuation is narrow.
-  auto width = [&](char c) { return t.glyphs[c - 32].end - t.glyphs[c - 32].start; };
-  EXPECT_FLOAT_EQ(t.glyphs['M' - 32].start, 1.0f / 16.0f);
-  EXPECT_FLOAT_EQ(t.glyphs['M' - 32].end, 1.0f);
-  EXPECT_LT(width('.'), width('M'));
-  EXPECT_LT(width('\''), width('W'));
-  EXPECT_LT(width('!'), width('m'));
-}
-
-TEST_F(MenuDraw, GlyphMeasuringOfASyntheticSheet) {
-  // A 256 x 256 sheet, black except the cell of 'A' (row 2, column 1), lit in
-  // columns 3 to 10 of the cell.
-  std::vector<unsigned char> px(S * S * 4, 0);
-  for (int y = 32; y < 48; ++y)
-    for (int x = 16 + 3; x <= 16 + 10; ++x) px[(static_cast<std::size_t>(y) * S + x) * 4] = 255;
+// An RGBA texture with nearest filtering, left unbound.
+GLuint upload(int w, int h, std::vector<unsigned char> const& px) {
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, S, S, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-  pwn::fontTex.texture = tex;
-  // Measuring leaves the caller's texture bound, also when it refuses the sheet.
-  GLuint callers = 0;
-  glGenTextures(1, &callers);
-  auto stillBound = [callers] {
-    GLint b = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &b);
-    return static_cast<GLuint>(b) == callers;
-  };
-  glBindTexture(GL_TEXTURE_2D, callers);
-  pwn::g_menuSys.calcFontWidths();
-  EXPECT_TRUE(stillBound());
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].start, 2.0f / 16.0f);
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 12.0f / 16.0f);
-  // A cell with no lit pixel: left 15, right 1.
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['B' - 32].start, 15.0f / 16.0f);
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['B' - 32].end, 1.0f / 16.0f);
-
-  // A sheet too small to hold 16 x 16 cells is refused and changes nothing.
-  glBindTexture(GL_TEXTURE_2D, tex);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-  glBindTexture(GL_TEXTURE_2D, callers);
-  testing::internal::CaptureStdout();
-  pwn::g_menuSys.calcFontWidths();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "glGetTexImage: font texture too small: w=8 h=8\n");
-  EXPECT_TRUE(stillBound());
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 12.0f / 16.0f);
-
-  // Without a texture every glyph is a whole cell.
-  pwn::fontTex.texture = 0;
-  pwn::g_menuSys.calcFontWidths();
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].start, 0.0f);
-  EXPECT_FLOAT_EQ(pwn::fontTex.glyphs['A' - 32].end, 1.0f);
-  glDeleteTextures(1, &tex);
-  glDeleteTextures(1, &callers);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return tex;
 }
 
-TEST_F(MenuDraw, CheckboxLabelIsYellowWhenCheckedAndWhiteWhenNot) {
-  pwn::Checkbox* box = new pwn::Checkbox(Vec2(20, 20), "MWMW", false);
-  box->setFontSize(Vec2(16, 16));
-  box->setSize(Vec2(100, 16));
-  box->setBorderColor(0);
-  root->addChild(box);
+class MenuDraw : public GLTest {
+protected:
+  static constexpr int S = 128;  // the context's size
+  void SetUp() override {
+    pwn::menuSys->init();
+    root = pwn::menuSys->getRoot();
+    // A sheet whose texel (x, y) is (x, y, 255, 255): a drawn pixel names the texel it shows.
+    std::vector<unsigned char> px(256 * 256 * 4, 255);
+    for (std::size_t i = 0; i < 256 * 256; ++i) px[i * 4] = i & 255, px[i * 4 + 1] = static_cast<unsigned char>(i >> 8);
+    sheet = upload(256, 256, px);
+  }
+  void TearDown() override {
+    pwn::menuSys->shutdown();  // the next init takes the (empty) console font again
+    glDeleteTextures(1, &sheet);
+    GLTest::TearDown();
+  }
+  // Clears to transparent black, draws the GUI and reads the frame back.
+  void draw() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    pwn::menuSys->display();
+    frame = ctx->readPixels();
+  }
+  // The pixel at GUI point (x, y), origin top left, as 0xAABBGGRR.
+  unsigned at(int x, int y) const {
+    unsigned char const* p = &frame[(static_cast<std::size_t>(S - 1 - y) * S + static_cast<std::size_t>(x)) * 4];
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
+  }
+  // How many pixels of the rectangle [x0, x1) x [y0, y1) are `colour`.
+  int count(unsigned colour, int x0 = 0, int y0 = 0, int x1 = S, int y1 = S) const {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += at(x, y) == colour;
+    return n;
+  }
+  // An object with a background (textured when `tex`), no border, under `parent`.
+  pwn::Object* box(Vec2 pos, Vec2 size, unsigned colour, pwn::Object* parent = nullptr, GLuint tex = 0) {
+    pwn::Object* o = new pwn::Object(pos, size);
+    o->setBackgroundColor(colour);
+    o->setBorderColor(0);
+    o->setTextureID(static_cast<int>(tex));
+    (parent ? parent : root)->addChild(o);
+    return o;
+  }
+  pwn::Object* root = nullptr;
+  GLuint sheet = 0;
+  std::vector<unsigned char> frame;
+};
 
-  auto f = draw();
-  EXPECT_GT(count(f, 20, 20, 120, 36, white), 40);
-  EXPECT_EQ(count(f, 20, 20, 120, 36, yellow), 0);
-  // Nothing outside the label.
-  EXPECT_EQ(count(f, 0, 40, S, S, lit), 0);
+unsigned const white = 0xFFFFFFFFu, red = 0xFF0000FFu, green = 0xFF00FF00u, blue = 0xFFFF0000u;
+// The sheet's texel (x, y) as drawn in white.
+unsigned texel(int x, int y) { return 0xFFFF0000u | static_cast<unsigned>(y) << 8 | static_cast<unsigned>(x); }
 
-  box->setChecked(true);
-  f = draw();
-  EXPECT_GT(count(f, 20, 20, 120, 36, yellow), 40);
-  EXPECT_EQ(count(f, 20, 20, 120, 36, white), 0);
-}
-
-TEST_F(MenuDraw, ChildOutsideItsParentIsClippedAndHiddenSubtreesDrawNothing) {
-  pwn::Object* parent = filled(new pwn::Object(Vec2(50, 50), Vec2(40, 40)), 0xFF0000FFu);  // red
-  pwn::Object* child = filled(new pwn::Object(Vec2(30, 10), Vec2(30, 20)), 0xFF00FF00u);   // green
-  pwn::Object* far = new pwn::Object(Vec2(100, 0), Vec2(10, 10));  // wholly outside
-  far->setBackgroundColor(0xFFFF0000u);                            // blue
-  root->addChild(parent);
-  parent->addChild(child);
-  parent->addChild(far);
-
-  auto f = draw();
-  EXPECT_TRUE(red(at(f, 55, 55)));
-  EXPECT_TRUE(green(at(f, 85, 70)));
-  // The child's part beyond the parent's right edge (x 90) is cut off.
-  EXPECT_EQ(count(f, 90, 0, S, S, lit), 0);
-  EXPECT_EQ(count(f, 0, 0, S, S, blue), 0);
-  EXPECT_EQ(count(f, 80, 60, 90, 80, green), 10 * 20);
-  // Every visited object counts, the culled one too.
-  EXPECT_EQ(static_cast<int>(pwn::menuCount), 4);
-
-  // Hiding the parent hides its visible children as well.
-  parent->setVisible(false);
-  f = draw();
-  EXPECT_EQ(count(f, 0, 0, S, S, lit), 0);
-}
-
-TEST_F(MenuDraw, ScrollAreaKeepsItsContentInside) {
-  pwn::ScrollContainer* content = filled(new pwn::ScrollContainer(Vec2(0, 0), Vec2(200, 200)), 0xFF0000FFu);
-  content->addChild(filled(new pwn::Object(Vec2(50, 10), Vec2(100, 20)), 0xFF00FF00u));  // green over red
-  pwn::ScrollArea* area = new pwn::ScrollArea(Vec2(20, 20), Vec2(60, 40), content);
-  area->setBorderColor(0);
-  root->addChild(area);
-  area->hBar->setSliderPos(30, false);  // content moves 30 to the left
-
-  auto f = draw();
-  EXPECT_TRUE(red(at(f, 25, 25)));
-  // The green child, scrolled to x 20 of the area, reaches its right edge and
-  // no further.
-  EXPECT_TRUE(green(at(f, 45, 35)));
-  EXPECT_TRUE(green(at(f, 75, 35)));
-  // Nothing outside the area's rectangle (20, 20)-(80, 60); the bars'
-  // outlines run along its edges, and a one-pixel line may light the pixel
-  // row just beyond the edge it lies on, so those rows are left out.
-  EXPECT_EQ(count(f, 81, 0, S, S, lit), 0);
-  EXPECT_EQ(count(f, 0, 61, S, S, lit), 0);
-  EXPECT_EQ(count(f, 0, 0, 19, S, lit), 0);
-  EXPECT_EQ(count(f, 0, 0, S, 19, lit), 0);
-  EXPECT_EQ(count(f, 81, 0, S, S, green), 0);
-  EXPECT_EQ(count(f, 0, 0, 20, S, red), 0);
-  // The bars are drawn over the content along the bottom and right edges.
-  EXPECT_FALSE(red(at(f, 40, 59)));
-  EXPECT_FALSE(red(at(f, 79, 40)));
-  EXPECT_TRUE(lit(at(f, 40, 59)));
-}
-
-TEST_F(MenuDraw, OpenMenuDrawsOutsideItsBar) {
-  root->setScale(Vec2(8, 8));  // 32 x 32 units
-  pwn::SubMenu* sub = new pwn::SubMenu(nullptr, new pwn::SubMenuEntry("Open", 1, nullptr, Vec2(0, 0)),
-                                       new pwn::SubMenuEntry("Quit", 2, nullptr, Vec2(0, 0)),
-                                       static_cast<pwn::SubMenuEntry*>(nullptr));
-  filled(sub, 0xFFFF0000u)->setSize(Vec2(10, 2));  // blue, wider than its items' text
-  pwn::BaseMenu* bar = new pwn::BaseMenu(Vec2(2, 2));
-  bar->setBorderColor(0);
-  root->addChild(bar);
-  pwn::BaseMenuEntry* file = new pwn::BaseMenuEntry("File", sub, root);
-  bar->addChild(file);
-  auto f = draw();
-  EXPECT_EQ(count(f, 0, 0, S, S, blue), 0);  // closed
-
-  bar->mouseChild = file;
-  bar->mouseEvent(pwn::MouseEvent(pwn::MouseEvent::primaryPressed), Vec2(0.5f, 0.5f));
-  ASSERT_TRUE(sub->getVisible());
-  f = draw();
-  // The menu lies under the label, from (2, 3) to (12, 5) units, outside the
-  // one-unit-high bar; its items' text covers part of it.
-  EXPECT_GT(count(f, 16, 24, 96, 40, blue), 500);
-  EXPECT_EQ(count(f, 0, 0, S, 24, blue), 0);
-  EXPECT_EQ(count(f, 0, 40, S, S, blue), 0);
-  EXPECT_EQ(count(f, 96, 0, S, S, blue), 0);
-  // The label's text is drawn in the bar.
-  EXPECT_GT(count(f, 16, 16, 56, 24, white), 10);
-}
-
-TEST_F(MenuDraw, DrawingLeavesTheCallersStateAsItWas) {
-  pwn::Object* o = new pwn::Object(Vec2(10, 10), Vec2(20, 20));
-  root->addChild(o);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_TEXTURE);
-  glEnable(GL_DEPTH_TEST);
-  glDisable(GL_BLEND);
+// Boxes fill their pixels in their colour or texture (texel 4x + 2 at pixel x
+// of a 4:1 reduction); an outline covers the outermost ring, corners included.
+TEST_F(MenuDraw, RectanglesAndOutlines) {
+  root->setScale(Vec2(4, 4));
+  box(Vec2(1, 3), Vec2(7, 4), white, nullptr, sheet)->setBorderColor(red);  // pixels (4, 12) to (32, 28)
+  box(Vec2(16, 16), Vec2(16, 16), white, nullptr, sheet);
+  box(Vec2(0, 0), Vec2(2.5f, 1.25f), 0xFF336699u);  // untextured after a textured one
+  box(Vec2(5, 1), Vec2(1, 1), 0x00FFFFFFu);         // alpha 0: not drawn
   draw();
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_TEXTURE);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0));
+  EXPECT_EQ(count(0xFF336699u, 0, 0, 10, 5), 50);
+  EXPECT_EQ(count(0, 0, 0, 64, 12), 64 * 12 - 50);
+  for (int y : {0, 1, 62, 63})
+    for (int x : {0, 1, 62, 63}) EXPECT_EQ(at(64 + x, 64 + y), texel(4 * x + 2, 4 * y + 2)) << x << ' ' << y;
+  EXPECT_EQ(count(red, 5, 13, 31, 27), 0);
+  EXPECT_EQ(count(red, 4, 12, 32, 28), 2 * 28 + 2 * 14);
+  EXPECT_EQ(count(red), 2 * 28 + 2 * 14);
+}
+
+// Glyph n shows its extent of cell (n & 15, (n >> 4) - 2); a checkbox label
+// is white, yellow when checked.
+TEST_F(MenuDraw, GlyphsShowTheirCellOfTheFontSheet) {
+  pwn::fontTex.texture = sheet;
+  pwn::fontTex.glyphs['A' - 32] = {0.25f, 0.75f};
+  root->setScale(Vec2(16, 16));  // one glyph cell is 16 x 16 pixels
+  pwn::Checkbox* label = new pwn::Checkbox(Vec2(1, 2), "AB\nC", false);
+  label->setBorderColor(0);
+  root->addChild(label);
+  for (unsigned yellow : {0u, 0x00FF0000u}) {
+    draw();
+    // A (columns 4 to 11 of cell (1, 2)), B and, on the next line, C.
+    for (auto [x0, y0, u0, w] : {std::tuple{16, 32, 20, 8}, {24, 32, 32, 16}, {16, 48, 48, 16}})
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < w; ++x) ASSERT_EQ(at(x0 + x, y0 + y), texel(u0 + x, 32 + y) & ~yellow) << u0 << ' ' << y;
+    label->setChecked(true);
+  }
+}
+
+// Children draw inside their parent, shifted by its content offset; one wholly
+// outside (touching is outside) is visited but its subtree is not.
+TEST_F(MenuDraw, ChildrenAreClippedToTheirParentAndCulledOutsideIt) {
+  pwn::Object* parent = box(Vec2(40, 40), Vec2(40, 40), red);
+  parent->contentOffset = Vec2(10, 10);  // its content shows from (10, 10) to (50, 50)
+  box(Vec2(0, 0), Vec2(60, 60), green, parent);
+  box(Vec2(0, 0), Vec2(1, 1), 0, box(Vec2(49, 49), Vec2(10, 10), blue, parent));  // shows one pixel
+  for (Vec2 outside : {Vec2(50, 10), Vec2(0, 10), Vec2(10, 50), Vec2(10, 0)})
+    box(Vec2(0, 0), Vec2(1, 1), 0, box(outside, Vec2(10, 10), blue, parent));
+  draw();
+  EXPECT_EQ(at(79, 79), blue);
+  EXPECT_EQ(count(green, 40, 40, 80, 80), 40 * 40 - 1);
+  EXPECT_EQ(count(0), S * S - 40 * 40);
+  EXPECT_EQ(static_cast<int>(pwn::menuCount), 9);  // all but the culled ones' children
+  parent->setVisible(false);
+  draw();
+  EXPECT_EQ(count(0), S * S);
+}
+
+// The pass sets up its own state and gives the caller's back.
+TEST_F(MenuDraw, DrawingSetsUpItsOwnStateAndRestoresTheCallers) {
+  box(Vec2(10, 10), Vec2(20, 20), 0x80FFFFFFu);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glScalef(0.5f, 0.5f, 1);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_NEVER);
+  glBlendFunc(GL_ZERO, GL_ZERO);
+  draw();
+  unsigned const grey = at(10, 10), level = grey & 255;  // half-transparent white over black
+  EXPECT_TRUE(level >= 126 && level <= 130 && (grey & 0xFFFFFF) == level * 0x010101u) << std::hex << grey;
+  EXPECT_EQ(count(grey, 10, 10, 30, 30), 400);
   GLfloat proj[16];
   glGetFloatv(GL_PROJECTION_MATRIX, proj);
-  EXPECT_FLOAT_EQ(proj[0], 1.0f);
-  EXPECT_FLOAT_EQ(proj[5], 1.0f);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_TRUE(proj[0] == 0.5f && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
+  glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
-  glDisable(GL_DEPTH_TEST);
-  // The root follows the window.
-  EXPECT_EQ(pwn::menuSys->getSize(), Vec2(S, S));
+  glPopAttrib();
+}
+
+// A glyph runs from one column left of its leftmost lit one to one past its
+// rightmost, the space 9/16; a sheet under 16 x 16 is refused.
+TEST_F(MenuDraw, GlyphMeasuringFindsTheLitColumnsOfEachCell) {
+  std::vector<unsigned char> px(256 * 256 * 4, 0);
+  for (int x = 16 + 3; x <= 16 + 10; ++x) px[((32 + 15) * 256 + x) * 4] = 255;  // 'A': columns 3 to 10
+  px[(48 * 256 + 48) * 4] = 255;                                                 // 'S': column 0
+  GLuint font = pwn::fontTex.texture = upload(256, 256, px);
+  pwn::g_menuSys.calcFontWidths();
+  for (auto [c, start, end] : {std::tuple{' ', 0, 9}, {'A', 2, 12}, {'S', 0, 2}})
+    EXPECT_TRUE(pwn::fontTex.glyph(c).start == start / 16.0f && pwn::fontTex.glyph(c).end == end / 16.0f) << c;
+  glDeleteTextures(1, &font);
+  font = pwn::fontTex.texture = upload(8, 16, px);
+  testing::internal::CaptureStdout();
+  pwn::g_menuSys.calcFontWidths();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "glGetTexImage: font texture too small: w=8 h=16\n");
+  EXPECT_EQ(pwn::fontTex.glyph('A').end, 12 / 16.0f);
+  glDeleteTextures(1, &font);
+  pwn::fontTex.texture = 0;
+  pwn::g_menuSys.calcFontWidths();
+  EXPECT_TRUE(pwn::fontTex.glyph('A').start == 0 && pwn::fontTex.glyph('A').end == 1);
 }
 
 }  // namespace

@@ -13,21 +13,19 @@ ScrollArea::ScrollArea(Vec2 const& pos_, Vec2 const& size_, ScrollContainer* con
       hBar(createPtr<Scrollbar>(nullptr)),
       vBar(createPtr<Scrollbar>(nullptr)),
       container(createPtr<ScrollContainer>(container_)) {
-  float rangeX = 0, rangeY = 0;
   if (container_) {
     container_->area = this;
     container_->setPos(Vec2(0, 0));
     addChild(container_);
-    Vec2 const& c = container_->getSize();
-    rangeX = std::max(0.0f, c.x - std::max(0.0f, size.x - 2));
-    rangeY = std::max(0.0f, c.y - std::max(0.0f, size.y - 2));
   }
-  ScrollAreaBar* h = new ScrollAreaBar(Vec2(0, size.y - 1), size.x - 1, true, 0, rangeX, 0, this);
-  ScrollAreaBar* v = new ScrollAreaBar(Vec2(size.x - 1, 0), size.y - 1, false, 0, rangeY, 0, this);
+  ScrollAreaBar* h = new ScrollAreaBar(Vec2(0, size.y - 1), size.x - 1, true, 0, 0, 0, this);
+  ScrollAreaBar* v = new ScrollAreaBar(Vec2(size.x - 1, 0), size.y - 1, false, 0, 0, 0, this);
   hBar = h;
   vBar = v;
   addChild(h);
   addChild(v);
+  // Ranges and visibility as after any resize: bars show only when needed.
+  updateChildSize();
 }
 
 void ScrollArea::updateChildSize() {
