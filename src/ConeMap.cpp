@@ -1,5 +1,6 @@
 // ConeMap: the exit march shared by both generators, the brute-force loop, the quadtree best-first search, and the packing.
 #include "ConeMap.h"
+#include "WorkerThreads.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,8 +8,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -364,18 +363,7 @@ std::vector<float> generate(HeightField const& field, int threads) {
       for (long x = 0; x < g.w; ++x)
         if (topDepth < g.d[g.index(x, y)]) out[g.index(x, y)] = search.ratio(x, y);
   };
-  size_t count = threads > 0 ? static_cast<size_t>(threads) : std::max(1u, std::thread::hardware_concurrency());
-  count = std::min(count, static_cast<size_t>(g.h));
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < count; ++i) {
-    try {
-      pool.emplace_back(work);
-    } catch (std::system_error const&) {
-      break;  // no more threads to be had: the ones running share the rows
-    }
-  }
-  work();
-  for (std::thread& th : pool) th.join();
+  runOnWorkers(workerCount(threads, static_cast<size_t>(g.h)), work);
   return out;
 }
 

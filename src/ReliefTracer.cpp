@@ -1,10 +1,9 @@
 // ReliefTracer: eye and light marches over the height field, with exact empty-space skipping, and the threaded batch.
 #include "ReliefTracer.h"
+#include "WorkerThreads.h"
 
 #include <algorithm>
 #include <cmath>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 // A ray over the field: at step k of n its parameter is span * k / n and it
@@ -161,8 +160,6 @@ void ReliefTracer::traceAll(TraceInput const* in, TraceResult* out, size_t n, in
                             std::atomic<size_t>* done, std::atomic<bool> const* cancel) const {
   constexpr size_t chunk = 256;
   if (n == 0) return;
-  size_t count = threads > 0 ? static_cast<size_t>(threads) : std::max(1u, std::thread::hardware_concurrency());
-  count = std::min(count, (n + chunk - 1) / chunk);
 
   std::atomic<size_t> next{0};
   auto work = [&] {
@@ -175,15 +172,5 @@ void ReliefTracer::traceAll(TraceInput const* in, TraceResult* out, size_t n, in
       if (done) done->fetch_add(end - begin, std::memory_order_release);
     }
   };
-  std::vector<std::thread> pool;
-  pool.reserve(count - 1);
-  for (size_t i = 1; i < count; ++i) {
-    try {
-      pool.emplace_back(work);
-    } catch (std::system_error const&) {
-      break;  // no more threads to be had: the ones running share the work
-    }
-  }
-  work();
-  for (std::thread& th : pool) th.join();
+  runOnWorkers(workerCount(threads, (n + chunk - 1) / chunk), work);
 }
