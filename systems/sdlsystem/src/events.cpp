@@ -14,6 +14,24 @@ void SDLSystem::mouseEvent(int x, int y, bool hasPos) {
   if (hasPos) mouse.setCursorPos(x, y);
 }
 
+bool SDLSystem::changesState(SDL_Event const& ev) {
+  switch (ev.type) {
+    case SDL_KEYDOWN:
+      return !ev.key.repeat;
+    case SDL_KEYUP:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+    case SDL_QUIT:
+      return true;
+    case SDL_WINDOWEVENT:
+      return ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || ev.window.event == SDL_WINDOWEVENT_CLOSE;
+    default:
+      return false;
+  }
+}
+
 void SDLSystem::dispatch(SDL_Event const& ev) {
   switch (ev.type) {
     case SDL_KEYDOWN:

@@ -130,16 +130,21 @@ bool SDLSystem::pass() {
   // Keys and buttons stay one per pass, since their states count frames; but a
   // mouse moves far more often than frames are drawn, so a run of consecutive
   // motion events counts as one, the latest (whose button mask is current).
-  // Otherwise motion would queue up and delay every later key by seconds.
+  // Events that change nothing (a held key's repeats, focus and exposure
+  // changes) are dropped without using the pass. Otherwise motion, or a key
+  // held while frames are slow, would queue up and delay every later key by
+  // seconds.
   SDL_PumpEvents();
   SDL_Event ev;
-  if (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+  while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+    if (!changesState(ev)) continue;
     SDL_Event next;
     while (ev.type == SDL_MOUSEMOTION &&
            SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
            next.type == SDL_MOUSEMOTION)
       SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION);
     dispatch(ev);
+    break;
   }
   doLoop();
   return !exitRequested;

@@ -48,6 +48,9 @@ public:
 
   // Routes one window-system event into the keyboard, mouse and display.
   void dispatch(SDL_Event const& ev);
+  // Whether dispatch() would change anything for `ev`: false for key repeats
+  // and for the event kinds and window events that it ignores.
+  static bool changesState(SDL_Event const& ev);
 
   // The per-frame parts of a pass.
   void preUpdate();   // display, mouse, keyboard updates, in that order
