@@ -74,16 +74,25 @@ private:
     unsigned const set = sets[i];
     int const steps = m.getGui()->iterativeSteps;
     int const x = static_cast<int>(i % 3) * tw, y = static_cast<int>(i / 3) * th;
-    // The whole set's name would not fit a tile.
-    std::string label = (set == Techniques::allSix ? std::string("all six") : Techniques::name(set)) + ", " +
-                        std::to_string(steps) + " steps";
+    // Two lines, the set and then its steps and cost, so that the longest
+    // names fit a tile; the whole name of all six would not fit at all.
+    std::string const name = set == Techniques::allSix ? std::string("all six") : Techniques::name(set);
+    std::string detail = std::to_string(steps) + " steps";
+    float const glyph = 10.0f, line = glyph + 3.0f;
+    auto writeLabel = [&](unsigned color) {
+      // A dark band keeps the label readable over a bright tile.
+      sheet->fill(x, y, tw, static_cast<int>(2 * line) + 6, 0xFF202020u);
+      sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4), name, color, glyph);
+      sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4) + line, detail, color, glyph);
+    };
     con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     std::string log;
     std::unique_ptr<ReliefProgram> prog = m.buildProgram(m.macrosFor(set, steps), log);
     if (!prog) {
       con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
-      sheet->label(static_cast<float>(x + 6), static_cast<float>(y + 6), label + ": build failed", 0xFF3030FFu);
+      detail += ": build failed";
+      writeLabel(0xFF3030FFu);
       return;
     }
     auto draw = [&] { m.drawMainViewInto(target, prog.get(), false); };
@@ -94,11 +103,8 @@ private:
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
     char cost[48];
     std::snprintf(cost, sizeof cost, ", GPU %.2f ms", ms);
-    label += cost;
-    float const glyph = 10.0f;
-    // A dark band keeps the label readable over a bright tile.
-    sheet->fill(x, y, tw, static_cast<int>(glyph) + 8, 0xFF202020u);
-    sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4), label, 0xFFFFFFFFu, glyph);
+    detail += cost;
+    writeLabel(0xFFFFFFFFu);
     sheet->fill(x + tw - 1, y, 1, th, 0xFF606060u);
     sheet->fill(x, y + th - 1, tw, 1, 0xFF606060u);
   }
