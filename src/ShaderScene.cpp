@@ -182,7 +182,8 @@ void ShaderTestModule::init() {
 
   timer.init();
   con.setInterpreter(&runner);
-  lastWatch = lastStatus = seconds();
+  lastWatch = seconds();
+  lastStatus = lastWatch - statusInterval;  // the cost line fills in on the first frame
   regenFragmentShader();
 }
 
@@ -333,6 +334,7 @@ bool ShaderTestModule::takesKeyboard() {
 void ShaderTestModule::update() {
   frameStart = seconds();
   ++frameCount;
+  updateStatusLine();  // from the frames before this one, before the panel is drawn
   runner.update();
   if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
   watchShaderFiles();
@@ -493,7 +495,6 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
   cpuMs.emplace_back(frameCount, (seconds() - frameStart) * 1000.0 - timer.waitedThisFrame());
   while (cpuMs.size() > 512) cpuMs.pop_front();
   runner.frameDrawn();
-  updateStatusLine();
 }
 
 std::string ShaderTestModule::costLine() const {
