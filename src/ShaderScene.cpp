@@ -444,6 +444,9 @@ void ShaderTestModule::drawMainViewInto(OffscreenTarget& target, ReliefProgram* 
 }
 
 void ShaderTestModule::render(Viewport const* viewport, View const*) {
+  // A frame that only catches up with queued input is never shown: its scene,
+  // screenshots and timings wait for the next frame that is.
+  if (sys.isCatchingUp()) return;
   std::vector<Viewport*> const& shown = base.activeViewports;
   bool const first = shown.empty() || shown.front() == viewport;
   bool const last = shown.empty() || shown.back() == viewport;

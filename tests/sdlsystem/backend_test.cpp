@@ -17,12 +17,14 @@ using namespace testevents;
 
 namespace {
 
-// Per frame the state of 'a', over all frames every key queued.
+// Per frame the state of 'a' and whether the pass catches up; over all frames every key queued.
 std::vector<int> keyA, queued;
+std::vector<bool> catchingUp;
 char const* chosen = "";  // the extension string while the hook is set
 
 void recordFrame() {
   keyA.push_back(kbd.getKeyState('a'));
+  catchingUp.push_back(sys.isCatchingUp());
   for (int i = 0; i < kbd.getKeyDownQueueSize(); ++i) queued.push_back(kbd.getKeyDownQueue(i));
 }
 
@@ -71,7 +73,7 @@ TEST_F(Backend, WindowContextAndTheEndOfTheLoop) {
 }
 
 // Key positions to engine codes (0 for keys the engine lacks); one event a pass;
-// a held key's repeats and ignored events take no pass.
+// a held key's repeats and ignored events take no pass; a pass with keys behind it catches up.
 TEST_F(Backend, Keys) {
 #define S(name) SDL_SCANCODE_##name
   struct Row { SDL_Scancode sc; int code; } const rows[] = {
@@ -97,6 +99,7 @@ TEST_F(Backend, Keys) {
   drain();
   EXPECT_EQ(queued, expected);
   keyA.clear();
+  catchingUp.clear();
   key(SDL_KEYDOWN, SDL_SCANCODE_A);
   for (int i = 0; i < 100; ++i) key(SDL_KEYDOWN, SDL_SCANCODE_A, true);
   SDL_Event focus{};
@@ -106,6 +109,7 @@ TEST_F(Backend, Keys) {
   key(SDL_KEYUP, SDL_SCANCODE_A);
   passes(3);
   EXPECT_EQ(keyA, (std::vector<int>{2, 3, 0}));
+  EXPECT_EQ(catchingUp, (std::vector<bool>{true, false, false}));  // the key-up waited behind the first
 }
 
 // Buttons carry their position (y flipped), motion the whole button mask; a click

@@ -40,6 +40,11 @@ void ISystem::setInitSize(_vec<2, int> const& size) {
   imp->setInitSize(size);
 }
 
+bool ISystem::isCatchingUp() const {
+  ASSERT(imp);
+  return imp->isCatchingUp();
+}
+
 std::string ISystem::getArg(int i) const {
   ASSERT(imp);
   return imp->getArg(i);

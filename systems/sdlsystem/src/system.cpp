@@ -20,6 +20,7 @@ void SDLSystem::reset() {
   initSize = _vec<2, int>(720, 480);
   doubleBuffered = true;
   exitRequested = false;
+  catchingUp = false;
   window = nullptr;
   glContext = nullptr;
   depthBits = 0;
@@ -146,6 +147,10 @@ bool SDLSystem::pass() {
     dispatch(ev);
     break;
   }
+  // Keys and buttons still waiting make this a catch-up pass, which is run but
+  // not shown. (With no event array, SDL counts the matching events.)
+  catchingUp = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYUP) > 0 ||
+               SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP) > 0;
   doLoop();
   return !exitRequested;
 }
@@ -173,7 +178,7 @@ void SDLSystem::preUpdate() {
 
 void SDLSystem::postUpdate() {
   kbd.postUpdate();
-  if (!window) return;
+  if (!window || catchingUp) return;
   if (doubleBuffered)
     SDL_GL_SwapWindow(window);
   else

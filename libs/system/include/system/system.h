@@ -17,6 +17,11 @@ public:
   virtual void loop(void (*frame)()) = 0;
   // The loop ends after the current pass.
   virtual void requestExit() = 0;
+  // True during a pass that has more key or button input waiting behind the
+  // event it handled. Such a pass runs the frame but is not shown, so the
+  // application may skip its costly drawing: a burst of input then drains at
+  // the speed of the frame logic, not at the speed of drawing.
+  virtual bool isCatchingUp() const = 0;
   // Start-up parameters; they take effect only when given before init().
   virtual void setInitDoubleBuffered(bool doubleBuffered) = 0;
   virtual void setInitPos(_vec<2, int> const& pos) = 0;
@@ -42,6 +47,7 @@ public:
   void shutdown() override;
   void loop(void (*frame)()) override;
   void requestExit() override;
+  bool isCatchingUp() const override;
   void setInitDoubleBuffered(bool doubleBuffered) override;
   void setInitPos(_vec<2, int> const& pos) override;
   void setInitSize(_vec<2, int> const& size) override;

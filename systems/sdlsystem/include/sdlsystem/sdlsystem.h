@@ -27,6 +27,7 @@ public:
   void shutdown() override;
   void loop(void (*frame)()) override;
   void requestExit() override;
+  bool isCatchingUp() const override { return catchingUp; }
   void setInitDoubleBuffered(bool doubleBuffered) override;
   void setInitPos(_vec<2, int> const& pos) override;
   void setInitSize(_vec<2, int> const& size) override;
@@ -67,6 +68,7 @@ public:
   _vec<2, int> initSize;
   bool doubleBuffered;
   bool exitRequested;
+  bool catchingUp;     // this pass has more key or button events waiting behind it
   SDL_Window* window;
   void* glContext;     // the SDL_GLContext
   int depthBits;       // depth buffer size actually obtained
