@@ -81,6 +81,14 @@ TEST_F(Module, AFlatWhiteHeightMapGivesEverySetNoError) {
   EXPECT_FALSE(note.empty()) << "a flat map is pointed out";
   meter.traceReference();
   for (unsigned set : profileSets()) EXPECT_LT(errorsOf(meter, set, 8).max, 0.05) << name(set);
+  // The heat map beside the frame: no error is the scale's dark blue end.
+  std::string const map = testing::TempDir() + "map.png";
+  run("fidelity map " + map);
+  int w = 0, h = 0;
+  std::vector<unsigned char> const picture = readPNG(map, w, h);
+  ASSERT_GT(w, 0);
+  unsigned char const* heat = &picture[3 * (static_cast<size_t>(h / 3) * static_cast<size_t>(w) + static_cast<size_t>(3 * w / 4))];
+  EXPECT_TRUE(heat[0] < 30 && heat[1] < 40 && heat[2] > 100) << int(heat[0]) << " " << int(heat[1]) << " " << int(heat[2]);
   run("bumpMap bumptest.bmp");
 }
 

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "BumpMap.h"
+#include "ConeMap.h"
+#include "ConeTexture.h"
+#include "HeightField.h"
 #include "base/texture.h"
 #include "testsupport/glfixture.h"
 
@@ -116,4 +119,29 @@ TEST_F(BumpMapGL, EmptyHeightTextureLeavesTheNormalMapAlone) {
   EXPECT_EQ(normal.id, before);
   EXPECT_EQ(normal.getWidth(), 2);
   normal.unload();
+}
+
+// The cone texture holds the packed cone map of the normal map's heights, and
+// after invalidate() it is made again from the heights as they are then.
+TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
+  ConeTexture cone;
+  std::vector<int> pillar(64, 0);
+  pillar[27] = 255;
+  for (std::vector<int> const& levels : {pillar, std::vector<int>(64, 128)}) {
+    Texture height, normal;
+    makeHeights(height, 8, 8, levels);
+    BumpMap::gen(height, normal, 100.0f);
+    cone.invalidate();
+    ASSERT_TRUE(cone.update(normal));
+    Bytes got(64);
+    glBindTexture(GL_TEXTURE_2D, cone.name());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, got.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(got, ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(readRGBA(normal).data(), 8, 8))));
+    height.unload();
+    normal.unload();
+  }
+  cone.unload();
 }
