@@ -162,6 +162,19 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
   EXPECT_NE(std::string(con.getText()).find("#define PARALLAX\n#define ITERATIVE_STEPS\t1024.0\n"), std::string::npos);
   gui->setTechniques(0);
   run("iterations 32");
+
+  // camera places the main view: the quaternion normalised, the width only when given.
+  View& v = base.views[Base::VIEW_MAIN];
+  auto const was = v.basis;
+  float const width = v.width, height = v.height;
+  run("camera 1 2 3 0 0 0 2");
+  EXPECT_TRUE(v.basis.pos == (_vec<3, float>(1, 2, 3)) && v.basis.orient.w == 1.0f && v.width == width);
+  run("camera 1 2 3 0 0 0 1 7");
+  run("camera 4 5 6 0 0 0 0");  // no rotation: refused
+  EXPECT_TRUE(v.basis.pos.x == 1.0f && v.width == 7.0f);
+  v.basis = was;
+  v.width = width;
+  v.height = height;
 }
 
 TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "Compare.h"
 #include "Techniques.h"
 #include "base/console.h"
 #include "modulefixture.h"
@@ -102,6 +103,17 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_GT(difference(a, b, 420, 550), 5.0);
   EXPECT_LT(difference(both, a, 250, 380), 1.0);
   EXPECT_LT(difference(both, b, 420, 550), 1.0);
+  // The middle button moves the line (clamped to the view); b blinks the whole
+  // view, a second of A and then a second of B, and b again ends it.
+  Compare& c = shaderTestModule.comparison();
+  c.handleInput(0.25f, 1, false, 10.0);
+  c.handleInput(0.75f, 0, true, 10.0);
+  c.handleInput(1.5f, 2, false, 10.0);
+  EXPECT_FLOAT_EQ(c.wipe(), 1.0f);
+  EXPECT_TRUE(c.blinking() && !c.showsB(10.5) && c.showsB(11.5) && !c.showsB(12.5));
+  c.handleInput(0.5f, 3, true, 13.0);
+  EXPECT_FALSE(c.blinking() || c.showsB(13.5) || c.wipe() != 1.0f);
+  c.setWipe(0.5f);
   run("compare off");
   EXPECT_LT(difference(shot(), a, 420, 550), 1.0);
 }

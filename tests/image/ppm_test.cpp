@@ -25,7 +25,7 @@ TEST(Ppm, HeaderFormsTokenRulesSampleCountsAndScaling) {
     char const* warning;
   } cases[] = {
       {"P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n", 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, nullptr},
-      {"P3\n2 1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
+      {"P3\n2\t1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
       {"P3\n# a\n# b\n1 2 255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
       {"P3\ncreated by a tool\n2 1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
       {"P3 1\n2\n# late\n255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
