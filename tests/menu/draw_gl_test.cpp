@@ -141,13 +141,15 @@ TEST_F(MenuDraw, DrawingSetsUpItsOwnStateAndRestoresTheCallers) {
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_NEVER);
   glBlendFunc(GL_ZERO, GL_ZERO);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT_AND_BACK);
   draw();
   unsigned const grey = at(10, 10), level = grey & 255;  // half-transparent white over black
   EXPECT_TRUE(level >= 126 && level <= 130 && (grey & 0xFFFFFF) == level * 0x010101u) << std::hex << grey;
   EXPECT_EQ(count(grey, 10, 10, 30, 30), 400);
   GLfloat proj[16];
   glGetFloatv(GL_PROJECTION_MATRIX, proj);
-  EXPECT_TRUE(proj[0] == 0.5f && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(proj[0] == 0.5f && glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_CULL_FACE) && !glIsEnabled(GL_BLEND));
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopAttrib();
