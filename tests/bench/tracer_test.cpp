@@ -225,11 +225,11 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
 }
 
 TEST(ConeMap, PackingNeverWidensACone) {
-  std::vector<float> ratios = {0.0f, 1.0f, 1e-6f, 0.25f, 0.5f};
+  std::vector<float> ratios = {1.0f, 0.0f, 1e-6f, 0.25f, 0.5f};
   for (int i = 0; i < 1000; ++i) ratios.push_back(static_cast<float>(i) / 1000.0f);
   std::vector<unsigned char> const packed = ConeMap::pack(ratios);
-  EXPECT_EQ(packed[0], 0);
-  EXPECT_EQ(packed[1], 255);
+  EXPECT_EQ(packed[0], 255);
+  EXPECT_EQ(packed[1], 0);
   for (size_t i = 0; i < ratios.size(); ++i) {
     EXPECT_LE(ConeMap::unpack(packed[i]), ratios[i]) << ratios[i];
     if (packed[i] < 255) {
