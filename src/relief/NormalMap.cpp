@@ -1,5 +1,5 @@
-// Normal-map generation: a tangent-space normal map with heights in alpha, made
-// on the CPU from a height texture.
+// Normal-map arithmetic: a tangent-space normal map with heights in alpha,
+// computed on the CPU from height pixels (gfx/BumpMap uploads it).
 //
 // Per texel: h = ((0.3 R + 0.6 G) + 0.1 B) / 255 in single precision; the
 // normal is (h(left) - h(right), h(up) - h(down), 2 / scale) normalised the way
@@ -16,13 +16,10 @@
 #pragma GCC optimize("fp-contract=off")
 #endif
 
-#include "BumpMap.h"
+#include "NormalMap.h"
 
 #include "BumpMapRows.h"
-#include "base/texture.h"
 #include "math/vec.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -181,30 +178,6 @@ void computeNormalMap(unsigned char const* rgb, int width, int height, float sca
   }
   work();
   for (std::thread& t : helpers) t.join();
-}
-
-void gen(Texture const& heightTex, Texture& normalTex, float scale) {
-  int const width = heightTex.getWidth();
-  int const height = heightTex.getHeight();
-  if (width <= 0 || height <= 0) {
-    std::fprintf(stderr, "BumpMap::gen: the height texture holds no image\n");
-    return;
-  }
-  std::unique_ptr<unsigned char[]> src(heightTex.getData(0, GL_RGB, GL_UNSIGNED_BYTE));
-  if (!src) {
-    std::fprintf(stderr, "BumpMap::gen: could not read the height texture back\n");
-    return;
-  }
-  // Both sizes come from the GL and are far below the size_t limit once
-  // multiplied, but a failed allocation must not take the program down.
-  size_t const bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-  std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[bytes]);
-  if (!out) {
-    std::fprintf(stderr, "BumpMap::gen: no memory for a %d x %d normal map\n", width, height);
-    return;
-  }
-  computeNormalMap(src.get(), width, height, scale, out.get());
-  normalTex.build2DMipmaps(width, height, GL_RGBA, GL_UNSIGNED_BYTE, out.get(), 0, 0);
 }
 
 }  // namespace BumpMap

@@ -1,19 +1,8 @@
-// Normal-map generation: a tangent-space normal map with heights in alpha, made
-// on the CPU from a height texture.
+// Normal-map arithmetic over pixel buffers, with no GL: the fast path and the
+// direct definition it is held to.
 #pragma once
 
-class Texture;
-
 namespace BumpMap {
-
-// Reads heightTex back, derives per texel the normal of the height field from
-// central differences of its four neighbours (wrapping at the borders) and the
-// height itself (the luminance, in alpha), and replaces normalTex with the
-// result: a mipmapped GL_RGBA texture of the same size. A larger scale gives
-// steeper normals. A scale of 0 (or one so small that the normals cannot be
-// computed, or not a number) gives a flat map. An empty height texture leaves
-// normalTex as it was, with a message on standard error.
-void gen(Texture const& heightTex, Texture& normalTex, float scale);
 
 // The arithmetic of gen over pixel buffers: rgb holds width x height texels of
 // three bytes, rows tightly packed; rgba receives width x height texels of four
