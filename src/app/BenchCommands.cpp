@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchCommands.h"
+#include "ConsoleArgs.h"
 #include "ShaderGui.h"
 #include "ShaderScene.h"
 #include "Techniques.h"
@@ -15,24 +17,6 @@
 #include "math/quat.h"
 
 namespace {
-
-// Console tokens keep their double quotes; a file name with spaces arrives quoted.
-std::string unquote(char const* token) {
-  std::string out;
-  for (char const* c = token; *c; ++c)
-    if (*c != '"') out += *c;
-  return out;
-}
-
-// Tokens first to last - 1 joined by single spaces, quotes removed.
-std::string joined(char** argv, int first, int last) {
-  std::string out;
-  for (int i = first; i < last; ++i) {
-    if (i > first) out += ' ';
-    out += unquote(argv[i]);
-  }
-  return out;
-}
 
 ShaderGui* panel(char const* command) {
   ShaderGui* gui = shaderTestModule.getGui();
@@ -126,19 +110,20 @@ void CFunc_defines(int, char**) {
 
 void CFunc_timing(int, char**) {
   con << shaderTestModule.costLine() << " (medians of the last 30 frames; "
-      << (shaderTestModule.gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
+      << (shaderTestModule.reliefScene().gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
 }
 
-void CFunc_reload(int, char**) { shaderTestModule.reloadShaders(); }
+void CFunc_reload(int, char**) { shaderTestModule.reliefScene().reloadShaders(); }
 
 void CFunc_shader(int argc, char** argv) {
   std::string const stage = argc > 1 ? unquote(argv[1]) : std::string();
   if (argc < 3 || (stage != "vert" && stage != "frag")) {
-    con << "usage: shader vert|frag FILE; now vert " << shaderTestModule.shaderFile(true).path() << ", frag "
-        << shaderTestModule.shaderFile(false).path() << "\n";
+    ReliefScene const& scene = shaderTestModule.reliefScene();
+    con << "usage: shader vert|frag FILE; now vert " << scene.shaderFile(true).path() << ", frag "
+        << scene.shaderFile(false).path() << "\n";
     return;
   }
-  shaderTestModule.loadShaderFile(stage == "vert", joined(argv, 2, argc));
+  shaderTestModule.reliefScene().loadShaderFile(stage == "vert", joined(argv, 2, argc));
 }
 
 // The main camera, to read it back or place it exactly: position, orientation
@@ -171,9 +156,8 @@ void CFunc_camera(int argc, char** argv) {
 }
 
 void CFunc_compare(int argc, char** argv) {
-  Compare& compare = shaderTestModule.comparison();
   if (argc == 2 && unquote(argv[1]) == "off") {
-    compare.stop();
+    shaderTestModule.reliefScene().stopCompare();
     con << "compare: off\n";
     return;
   }
@@ -191,13 +175,10 @@ void CFunc_compare(int argc, char** argv) {
     return;
   }
   std::string log;
-  std::unique_ptr<ReliefProgram> programB = shaderTestModule.buildProgram(shaderTestModule.macrosFor(b), log);
-  if (!programB) {
+  if (!shaderTestModule.startCompare(a, b, log)) {
     con << "compare: the build for " << Techniques::name(b) << " failed:\n" << log;
     return;
   }
-  gui->setTechniques(a);
-  compare.start(b, gui->iterativeSteps, std::move(programB));
   con << "compare: A " << Techniques::name(a) << " left, B " << Techniques::name(b)
       << " right; drag the line with the middle button, b blinks\n";
 }
@@ -217,7 +198,25 @@ CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
 CVar cameraCmd("camera", CFunc_camera);
 
+// The light's position, to read it back or place it exactly: three or four
+// numbers, never part of the vector. Bound to the scene's light by bindLightVar.
+class LightPosVar : public CVarw {
+public:
+  LightPosVar() : CVarw(static_cast<_vec<4, float>*>(nullptr), "lightPos", nullptr) {}
+  void setValue(int argc, char** argv) override {
+    if (argc != 4 && argc != 5) {
+      con << "usage: lightPos [X Y Z [W]] (three or four numbers)\n";
+      return;
+    }
+    CVarw::setValue(argc, argv);
+  }
+  void echoData() override {
+    if (data) CVarw::echoData();
+  }
+};
+
+LightPosVar lightPosVar;
+
 }  // namespace
 
-// The light's position, to read it back or place it exactly.
-CVarw lightPosVar(&shaderTestModule.lightPos, "lightPos", nullptr);
+void bindLightVar(_vec<4, float>* light) { lightPosVar.data = light; }

@@ -3,18 +3,26 @@
 
 #include <GL/gl.h>
 
+#include <memory>
+
+#include "GlGuards.h"
+
 #include "menu/draw.h"
 
 namespace Overlay {
 
+namespace {
+// The matrices that begin() pushed, popped by end().
+std::unique_ptr<MatrixGuard> matrices;
+}  // namespace
+
 void begin(int w, int h) {
   glPushAttrib(GL_ALL_ATTRIB_BITS);
+  matrices.reset(new MatrixGuard);
   glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
   glLoadIdentity();
   glOrtho(0, w, h, 0, -1, 1);
   glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -26,10 +34,7 @@ void begin(int w, int h) {
 }
 
 void end() {
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  matrices.reset();
   glPopAttrib();
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "GlGuards.h"
 #include "OffscreenTarget.h"
 #include "Overlay.h"
 #include "base/imagewriter.h"
@@ -52,18 +53,16 @@ bool Picture::save(std::string const& path, std::string& error) const {
     // top; the target is read back (bottom row first) into `out` top first.
     OffscreenTarget target;
     if (!target.create(w, h, 1, GL_RGBA8, error)) return false;
-    GLint oldTex = 0, oldAlign = 4;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlign);
     GLuint tex = 0;
-    glGenTextures(1, &tex);
-    glBindTexture(GL_TEXTURE_2D, tex);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlign);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));
+    {
+      TextureBindingGuard guard;
+      glGenTextures(1, &tex);
+      guard.bind(tex);
+      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
 
     target.bind();
     Overlay::begin(w, h);

@@ -6,14 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "MeasureScene.h"
 #include "OffscreenTarget.h"
-#include "ShaderGui.h"
-#include "ShaderScene.h"
 #include "Stats.h"
 #include "Techniques.h"
-#include "base/base.h"
-#include "base/view.h"
-#include "base/viewport.h"
 
 namespace {
 
@@ -34,22 +30,6 @@ char const* const captureShader =
 // factor is 1 wherever nothing stands above the light ray.
 float const litFactor = 0.999f;
 
-// Draws the main view into `target` with `prog` on a transparent background.
-// The normal map is read at level 0 meanwhile, as the reference reads it: the
-// figures then measure the techniques' search, not the blur of the mipmaps
-// that a distant view samples.
-void drawInto(ShaderTestModule& scene, OffscreenTarget& target, ReliefProgram* prog) {
-  GLint oldTex = 0, oldMin = GL_LINEAR_MIPMAP_LINEAR;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
-  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &oldMin);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  scene.drawMainViewInto(target, prog, true);
-  glBindTexture(GL_TEXTURE_2D, scene.normalTexture.id);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, oldMin);
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));
-}
-
 }  // namespace
 
 void FidelityMeter::stop() {
@@ -63,40 +43,33 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
   finished = false;
   inputs.clear();
   pixelOf.clear();
-  Texture const& normals = scene.normalTexture;
-  int const tw = normals.id ? normals.getWidth() : 0, th = normals.id ? normals.getHeight() : 0;
-  if (tw <= 0 || th <= 0) {
-    error = "there is no height map to trace";
+  float const thickness = scene.settings().polyThickness;
+  float const depth = thickness * 0.2f;
+  field = scene.readHeights(error);
+  if (!field) {
+    if (error == "there is no height map") error += " to trace";
     return false;
   }
-  float const depth = scene.polyThickness() * 0.2f;
   if (!(depth > 0.0f) || !std::isfinite(depth)) {
-    error = "Poly Depth is " + std::to_string(scene.polyThickness()) + ": there is no relief to trace";
+    error = "Poly Depth is " + std::to_string(thickness) + ": there is no relief to trace";
     return false;
   }
-  std::unique_ptr<unsigned char[]> rgba(normals.getData(0, GL_RGBA, GL_UNSIGNED_BYTE));
-  if (!rgba) {
-    error = "the normal map cannot be read back";
-    return false;
-  }
-  field.reset(new HeightField(HeightField::fromRgba8(rgba.get(), tw, th)));
-  HeightField::Range const all = field->texelRange(0, 0, tw - 1, th - 1);
+  HeightField::Range const all = field->texelRange(0, 0, field->width() - 1, field->height() - 1);
   note = all.max - all.min < 1e-6f ? "the height map is flat: every technique should meet the surface where it enters"
                                    : "";
   tracer.reset(new ReliefTracer(*field, depth));
 
-  Viewport const* vp = base.mainViewport;
-  w = vp ? vp->rect.max.x - vp->rect.min.x : 0;
-  h = vp ? vp->rect.max.y - vp->rect.min.y : 0;
+  w = scene.viewWidth();
+  h = scene.viewHeight();
   std::unique_ptr<ReliefProgram> captureProgram(new ReliefProgram);
   OffscreenTarget target;
   if (!target.create(w, h, 3, GL_RGBA32F, error)) return false;
-  if (!captureProgram->build({scene.vertFile.path(), scene.vertFile.text()}, {"the capture pass", captureShader}, "")) {
+  if (!captureProgram->build(scene.vertexShader(), {"the capture pass", captureShader}, "")) {
     error = "the vertex shader does not give the texCoord, eyeVec and lightVec the meter reads:\n" +
             captureProgram->log();
     return false;
   }
-  drawInto(scene, target, captureProgram.get());
+  scene.drawInto(target, captureProgram.get(), true);
   std::vector<float> const uv = target.readFloats(0), eye = target.readFloats(1), light = target.readFloats(2);
   for (int i = 0; i < w * h; ++i) {
     size_t const k = 4 * static_cast<size_t>(i);
@@ -137,15 +110,14 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
     return false;
   }
   std::string log;
-  std::unique_ptr<ReliefProgram> prog =
-      scene.buildProgram(scene.macrosFor(set, steps) + "#define OUTPUT_HIT\n", log);
+  std::unique_ptr<ReliefProgram> prog = scene.buildProgram(set, steps, "#define OUTPUT_HIT\n", log);
   if (!prog) {
     error = "the build for " + Techniques::name(set) + " failed:\n" + log;
     return false;
   }
   OffscreenTarget target;
   if (!target.create(w, h, 1, GL_RGBA32F, error)) return false;
-  drawInto(scene, target, prog.get());
+  scene.drawInto(target, prog.get(), true);
   std::vector<float> const hits = target.readFloats(0);
 
   out = Errors();

@@ -15,7 +15,7 @@
 #include "HeightField.h"
 #include "ReliefTracer.h"
 
-class ShaderTestModule;
+class MeasureScene;
 
 class FidelityMeter {
 public:
@@ -32,7 +32,7 @@ public:
     std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
   };
 
-  explicit FidelityMeter(ShaderTestModule& module) : scene(module) {}
+  explicit FidelityMeter(MeasureScene& measured) : scene(measured) {}
   ~FidelityMeter() { stop(); }
 
   // Reads the heights and captures the inputs of the current view. False with
@@ -57,7 +57,7 @@ public:
 private:
   void stop();
 
-  ShaderTestModule& scene;
+  MeasureScene& scene;
   int w = 0, h = 0;
   std::unique_ptr<HeightField> field;
   std::unique_ptr<ReliefTracer> tracer;

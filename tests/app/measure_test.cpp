@@ -35,7 +35,7 @@ std::vector<std::string> lines(std::string const& path) {
 }  // namespace
 
 TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
-  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
   FidelityMeter meter(shaderTestModule);
   std::string error, note;
   ASSERT_TRUE(meter.capture(error, note)) << error;
@@ -99,10 +99,10 @@ TEST_F(Module, TheGpuTimerSeesMoreStepsCostMore) {
   ASSERT_TRUE(target.create(400, 300, 1, GL_RGBA8, error)) << error;
   auto cost = [&](int steps) {
     std::string log;
-    std::unique_ptr<ReliefProgram> p = m.buildProgram(macroString(Iterative, steps), log);
+    std::unique_ptr<ReliefProgram> p = m.buildProgram(Iterative, steps, "", log);
     EXPECT_TRUE(p) << log;
     std::vector<double> ms;
-    for (int i = 0; i < 3; ++i) ms.push_back(m.gpuTimer().timeNow([&] { m.drawMainViewInto(target, p.get(), false); }));
+    for (int i = 0; i < 3; ++i) ms.push_back(m.gpuTimer().timeNow([&] { m.drawInto(target, p.get(), false); }));
     std::sort(ms.begin(), ms.end());
     return ms[1];
   };

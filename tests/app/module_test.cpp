@@ -17,7 +17,7 @@ using namespace testevents;
 using Techniques::Parallax;
 
 _vec<3, float> light() {
-  _vec<4, float> const& p = shaderTestModule.lightPos;
+  _vec<4, float> const& p = shaderTestModule.reliefScene().light();
   return _vec<3, float>(p.x, p.y, p.z);
 }
 
@@ -180,23 +180,23 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
 TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   ShaderGui* gui = shaderTestModule.getGui();
   run("bumpScale 40");
-  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.normalTexture.id));
+  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().normalMapName()));
   run("colorMap bumptest.bmp");
-  EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.colorTexture.id));
+  EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().colorMapName()));
   run("colorMap \"cheap brick.bmp\"");
   run("bumpScale 100");
-  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.normalTexture.id));
+  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().normalMapName()));
 
-  unsigned const normalBefore = shaderTestModule.normalTexture.id;
-  unsigned const colorBefore = shaderTestModule.colorTexture.id;
+  unsigned const normalBefore = shaderTestModule.reliefScene().normalMapName();
+  unsigned const colorBefore = shaderTestModule.reliefScene().colorMapName();
   testing::internal::CaptureStdout();
   run("bumpMap no-such-height-map.bmp");
   run("colorMap \"no such colour map.bmp\"");
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
-  EXPECT_EQ(shaderTestModule.normalTexture.id, normalBefore);
-  EXPECT_EQ(shaderTestModule.colorTexture.id, colorBefore);
+  EXPECT_EQ(shaderTestModule.reliefScene().normalMapName(), normalBefore);
+  EXPECT_EQ(shaderTestModule.reliefScene().colorMapName(), colorBefore);
 }
 
 // Two screenshots asked for in one frame are both written; the extension

@@ -89,7 +89,7 @@ TEST_F(Module, AnEditedShaderFileIsRebuiltWithinASecond) {
 }
 
 TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
-  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(0);
   Shot const a = shot();
@@ -105,15 +105,17 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_LT(difference(both, b, 420, 550), 1.0);
   // The middle button moves the line (clamped to the view); b blinks the whole
   // view, a second of A and then a second of B, and b again ends it.
-  Compare& c = shaderTestModule.comparison();
-  c.handleInput(0.25f, 1, false, 10.0);
-  c.handleInput(0.75f, 0, true, 10.0);
-  c.handleInput(1.5f, 2, false, 10.0);
+  ReliefScene& scene = shaderTestModule.reliefScene();
+  Compare const& c = scene.comparison();
+  scene.compareInput(0.25f, 1, false, 10.0);
+  scene.compareInput(0.75f, 0, true, 10.0);
+  scene.compareInput(1.5f, 2, false, 10.0);
   EXPECT_FLOAT_EQ(c.wipe(), 1.0f);
   EXPECT_TRUE(c.blinking() && !c.showsB(10.5) && c.showsB(11.5) && !c.showsB(12.5));
-  c.handleInput(0.5f, 3, true, 13.0);
+  scene.compareInput(0.5f, 3, true, 13.0);
   EXPECT_FALSE(c.blinking() || c.showsB(13.5) || c.wipe() != 1.0f);
-  c.setWipe(0.5f);
+  scene.compareInput(0.5f, 1, false, 14.0);
+  EXPECT_FLOAT_EQ(c.wipe(), 0.5f);
   run("compare off");
   EXPECT_LT(difference(shot(), a, 420, 550), 1.0);
 }
@@ -121,7 +123,7 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
 TEST_F(Module, ContactSheetTilesShowEachSet) {
   std::string const path = testing::TempDir() + "sheet.png";
   std::remove(path.c_str());
-  shaderTestModule.lightPos = ShaderTestModule::initialLightPos;
+  shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
   unsigned const before = static_cast<unsigned>(shaderTestModule.getGui()->techniqueFlags);
   resize(480, 360);  // a small view keeps the software renderer quick
   run("contactsheet " + path);

@@ -1,4 +1,4 @@
-// The fidelity command: each technique set's error against the traced
+// The fidelity job: each technique set's error against the traced
 // reference at the current view and settings (a table), over step counts with
 // the GPU cost (a sweep), or as a heat map beside the rendered frame.
 #include <cmath>
@@ -10,22 +10,19 @@
 #include <GL/gl.h>
 
 #include "FidelityMeter.h"
+#include "MeasureJobs.h"
+#include "MeasureScene.h"
 #include "OffscreenTarget.h"
 #include "Picture.h"
 #include "ResultTable.h"
-#include "ShaderGui.h"
-#include "ShaderScene.h"
 #include "Stats.h"
 #include "Techniques.h"
-#include "base/base.h"
 #include "base/console.h"
-#include "base/cvar.h"
-#include "base/viewport.h"
 #include "system/timer.h"
 
 namespace {
 
-enum class Mode { Table, Sweep, Map };
+using Mode = FidelityMode;
 
 int const sweepDraws = 5;  // timed draws per sweep row, after one to warm up
 
@@ -45,16 +42,16 @@ unsigned heatColor(float e) {
 
 class FidelityJob : public BenchJob {
 public:
-  FidelityJob(Mode mode, std::string path) : mode(mode), path(std::move(path)), meter(shaderTestModule) {
-    ShaderTestModule& m = shaderTestModule;
-    steps = m.getGui()->iterativeSteps;
+  FidelityJob(MeasureScene& scene, Mode mode, std::string path)
+      : m(scene), mode(mode), path(std::move(path)), meter(scene) {
+    steps = m.settings().steps;
     if (mode == Mode::Table) {
       for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
     } else if (mode == Mode::Sweep) {
       for (unsigned set : Techniques::sweepSets())
         for (int s = 1; s <= 256; s *= 2) runs.push_back(Run{set, s, {}, {}});
     } else {
-      runs.push_back(Run{m.panelSet(), steps, {}, {}});
+      runs.push_back(Run{m.settings().set, steps, {}, {}});
     }
     m.setMeasuring(true);
   }
@@ -89,7 +86,7 @@ public:
     return false;
   }
 
-  void cancel() override { shaderTestModule.setMeasuring(false); }
+  void cancel() override { m.setMeasuring(false); }
 
 private:
   enum class Phase { Capture, Tracing, Measuring };
@@ -103,7 +100,7 @@ private:
 
   bool fail(std::string const& error) {
     con << "fidelity: " << error << "\n";
-    shaderTestModule.setMeasuring(false);
+    m.setMeasuring(false);
     return false;
   }
 
@@ -139,21 +136,19 @@ private:
   // Draws the run's colour program into an offscreen target of the view's
   // size and returns the draw's GPU time (negative when it cannot be built).
   double timedDraw(Run const& run) {
-    ShaderTestModule& m = shaderTestModule;
     if (!program) {
       std::string log;
-      program = m.buildProgram(m.macrosFor(run.set, run.steps), log);
+      program = m.buildProgram(run.set, run.steps, "", log);
       if (!program) return -1;
       std::string error;
       if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;
     }
-    double const ms = m.gpuTimer().timeNow([&] { m.drawMainViewInto(target, program.get(), false); });
+    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(target, program.get(), false); });
     if (mode == Mode::Map) frame = target.readBytes(0);
     return ms;
   }
 
   bool finish() {
-    ShaderTestModule& m = shaderTestModule;
     m.setMeasuring(false);
     std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
                               std::to_string(meter.pixels()) + " pixels, " + m.viewDescription();
@@ -213,6 +208,7 @@ private:
     return false;
   }
 
+  MeasureScene& m;
   Mode mode;
   std::string path;
   FidelityMeter meter;
@@ -228,37 +224,8 @@ private:
   std::vector<unsigned char> frame;
 };
 
-std::string unquoted(char const* s) {
-  std::string out;
-  for (; *s; ++s)
-    if (*s != '"') out += *s;
-  return out;
-}
-
-void CFunc_fidelity(int argc, char** argv) {
-  std::string const first = argc > 1 ? unquoted(argv[1]) : std::string();
-  Mode mode = Mode::Table;
-  std::string path;
-  if (first == "sweep" || first == "map") {
-    if (argc != 3) {
-      con << "usage: fidelity " << first << (first == "map" ? " FILE.png" : " FILE.csv") << "\n";
-      return;
-    }
-    mode = first == "sweep" ? Mode::Sweep : Mode::Map;
-    path = unquoted(argv[2]);
-  } else if (argc > 2) {
-    con << "usage: fidelity [FILE.csv] | fidelity sweep FILE.csv | fidelity map FILE.png\n";
-    return;
-  } else {
-    path = first;
-  }
-  if (!shaderTestModule.getGui()) {
-    con << "fidelity: the bench is not running\n";
-    return;
-  }
-  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new FidelityJob(mode, path)));
-}
-
-CVar fidelityCmd("fidelity", CFunc_fidelity);
-
 }  // namespace
+
+std::unique_ptr<BenchJob> makeFidelityJob(MeasureScene& scene, FidelityMode mode, std::string const& path) {
+  return std::unique_ptr<BenchJob>(new FidelityJob(scene, mode, path));
+}

@@ -1,42 +1,37 @@
-// The profile command: the GPU and CPU cost of each standard technique set at
+// The profile job: the GPU and CPU cost of each standard technique set at
 // the current view, step count, depth and maps, measured over real frames.
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <GL/gl.h>
 
+#include "MeasureJobs.h"
+#include "MeasureScene.h"
 #include "ResultTable.h"
-#include "ShaderGui.h"
-#include "ShaderScene.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "base/cvar.h"
 
 namespace {
 
 int const warmUpFrames = 5;  // the driver may finish compiling on first use
-int const defaultFrames = 30;
 int const resultWaitFrames = 30;  // frames to wait for the last GPU results
 
 class ProfileJob : public BenchJob {
 public:
-  ProfileJob(int frames, std::string csv) : frames(frames), csvPath(std::move(csv)) {
-    ShaderTestModule& m = shaderTestModule;
+  ProfileJob(MeasureScene& scene, int frames, std::string csv) : m(scene), frames(frames), csvPath(std::move(csv)) {
     sets = Techniques::profileSets();
-    savedSet = m.panelSet();
+    savedSet = m.settings().set;
     m.setMeasuring(true);
   }
 
   bool step() override {
-    ShaderTestModule& m = shaderTestModule;
     if (phase == Phase::Start) {
       if (current == sets.size()) return finish();
       con << "profile " << static_cast<int>(current + 1) << "/" << static_cast<int>(sets.size()) << ": "
           << Techniques::name(sets[current]) << "\n";
-      m.getGui()->setTechniques(sets[current]);
+      m.showSet(sets[current]);
       if (m.shaderBroken()) {
         rows.push_back(Row{sets[current], {}, {}});
         ++current;
@@ -52,14 +47,14 @@ public:
   }
 
   void frameDrawn() override {
-    if (phase == Phase::Drawing && shaderTestModule.framesDrawn() >= lastMeasured) {
+    if (phase == Phase::Drawing && m.framesDrawn() >= lastMeasured) {
       phase = Phase::Waiting;
       waited = 0;
       collect(false);
     }
   }
 
-  void cancel() override { shaderTestModule.setMeasuring(false); }
+  void cancel() override { m.setMeasuring(false); }
 
 private:
   enum class Phase { Start, Drawing, Waiting };
@@ -71,7 +66,6 @@ private:
   // Takes the measured frames' times once the GPU has reported all of them
   // (or, when `now`, whatever it has).
   void collect(bool now) {
-    ShaderTestModule& m = shaderTestModule;
     if (now) m.gpuTimer().finishPending();
     Row row{sets[current], {}, {}};
     for (long f = firstMeasured; f <= lastMeasured; ++f) {
@@ -87,11 +81,10 @@ private:
   }
 
   bool finish() {
-    ShaderTestModule& m = shaderTestModule;
-    m.getGui()->setTechniques(savedSet);
+    m.showSet(savedSet);
     m.setMeasuring(false);
     ResultTable table({"set", "steps", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"});
-    std::string const steps = std::to_string(m.getGui()->iterativeSteps);
+    std::string const steps = std::to_string(m.settings().steps);
     for (Row const& r : rows) {
       bool const ok = !r.gpu.empty();
       table.add({Techniques::name(r.set), steps, ok ? ResultTable::number(Stats::median(r.gpu)) : "failed",
@@ -102,6 +95,7 @@ private:
     return false;
   }
 
+  MeasureScene& m;
   int frames;
   std::string csvPath;
   std::vector<unsigned> sets;
@@ -113,40 +107,8 @@ private:
   std::vector<Row> rows;
 };
 
-std::string unquoted(std::string const& s) {
-  std::string out;
-  for (char c : s)
-    if (c != '"') out += c;
-  return out;
-}
-
-void CFunc_profile(int argc, char** argv) {
-  int frames = defaultFrames;
-  std::string csv;
-  for (int i = 1; i < argc; ++i) {
-    std::string const arg = argv[i];
-    char* end = nullptr;
-    long const n = std::strtol(arg.c_str(), &end, 10);
-    if (i == 1 && !arg.empty() && *end == '\0') {
-      if (n < 1 || n > 10000) {
-        con << "profile: FRAMES must be 1 to 10000, not " << arg << "\n";
-        return;
-      }
-      frames = static_cast<int>(n);
-    } else if (csv.empty()) {
-      csv = unquoted(arg);
-    } else {
-      con << "usage: profile [FRAMES] [FILE.csv]\n";
-      return;
-    }
-  }
-  if (!shaderTestModule.getGui()) {
-    con << "profile: the bench is not running\n";
-    return;
-  }
-  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new ProfileJob(frames, csv)));
-}
-
-CVar profileCmd("profile", CFunc_profile);
-
 }  // namespace
+
+std::unique_ptr<BenchJob> makeProfileJob(MeasureScene& scene, int frames, std::string const& csv) {
+  return std::unique_ptr<BenchJob>(new ProfileJob(scene, frames, csv));
+}

@@ -1,4 +1,4 @@
-// The contactsheet command: the current view drawn once with each of nine
+// The contact sheet job: the current view drawn once with each of nine
 // technique sets, as a labelled 3 x 3 grid in one picture.
 #include <algorithm>
 #include <cstdio>
@@ -8,15 +8,12 @@
 
 #include <GL/gl.h>
 
+#include "MeasureJobs.h"
+#include "MeasureScene.h"
 #include "OffscreenTarget.h"
 #include "Picture.h"
-#include "ShaderGui.h"
-#include "ShaderScene.h"
 #include "Techniques.h"
-#include "base/base.h"
 #include "base/console.h"
-#include "base/cvar.h"
-#include "base/viewport.h"
 
 namespace {
 
@@ -39,16 +36,16 @@ std::vector<unsigned char> halve(std::vector<unsigned char> const& src, int w, i
 
 class ContactSheetJob : public BenchJob {
 public:
-  explicit ContactSheetJob(std::string path) : path(std::move(path)), sets(Techniques::contactSheetSets()) {
-    Viewport const* vp = base.mainViewport;
-    w = vp->rect.max.x - vp->rect.min.x;
-    h = vp->rect.max.y - vp->rect.min.y;
+  ContactSheetJob(MeasureScene& scene, std::string path)
+      : m(scene), path(std::move(path)), sets(Techniques::contactSheetSets()) {
+    w = m.viewWidth();
+    h = m.viewHeight();
     // Tiles at half the view's size, unless that makes them tiny.
     scale = w >= 480 ? 2 : 1;
     tw = w / scale;
     th = h / scale;
     sheet.reset(new Picture(3 * tw, 3 * th, 0xFF000000u));
-    shaderTestModule.setMeasuring(true);
+    m.setMeasuring(true);
   }
 
   bool step() override {
@@ -57,7 +54,7 @@ public:
       std::string error;
       if (!target.create(w, h, 1, GL_RGBA8, error)) {
         con << "contactsheet: " << error << "\n";
-        shaderTestModule.setMeasuring(false);
+        m.setMeasuring(false);
         return false;
       }
     }
@@ -66,13 +63,12 @@ public:
     return true;
   }
 
-  void cancel() override { shaderTestModule.setMeasuring(false); }
+  void cancel() override { m.setMeasuring(false); }
 
 private:
   void drawTile(size_t i) {
-    ShaderTestModule& m = shaderTestModule;
     unsigned const set = sets[i];
-    int const steps = m.getGui()->iterativeSteps;
+    int const steps = m.settings().steps;
     int const x = static_cast<int>(i % 3) * tw, y = static_cast<int>(i / 3) * th;
     // Two lines, the set and then its steps and cost, so that the longest
     // names fit a tile; the whole name of all six would not fit at all.
@@ -88,14 +84,14 @@ private:
     con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     std::string log;
-    std::unique_ptr<ReliefProgram> prog = m.buildProgram(m.macrosFor(set, steps), log);
+    std::unique_ptr<ReliefProgram> prog = m.buildProgram(set, steps, "", log);
     if (!prog) {
       con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
       detail += ": build failed";
       writeLabel(0xFF3030FFu);
       return;
     }
-    auto draw = [&] { m.drawMainViewInto(target, prog.get(), false); };
+    auto draw = [&] { m.drawInto(target, prog.get(), false); };
     draw();  // the driver may finish compiling on first use
     double const ms = m.gpuTimer().timeNow(draw);
     std::vector<unsigned char> const pixels = target.readBytes(0);
@@ -110,7 +106,7 @@ private:
   }
 
   bool finish() {
-    shaderTestModule.setMeasuring(false);
+    m.setMeasuring(false);
     std::string error;
     if (sheet->save(path, error))
       con << "wrote " << path << "\n";
@@ -119,6 +115,7 @@ private:
     return false;
   }
 
+  MeasureScene& m;
   std::string path;
   std::vector<unsigned> sets;
   int w = 0, h = 0, scale = 1, tw = 0, th = 0;
@@ -127,21 +124,8 @@ private:
   size_t current = 0;
 };
 
-void CFunc_contactsheet(int argc, char** argv) {
-  if (argc != 2) {
-    con << "usage: contactsheet FILE.png\n";
-    return;
-  }
-  if (!shaderTestModule.getGui() || !base.mainViewport) {
-    con << "contactsheet: the bench is not running\n";
-    return;
-  }
-  std::string path;
-  for (char const* c = argv[1]; *c; ++c)
-    if (*c != '"') path += *c;
-  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new ContactSheetJob(path)));
-}
-
-CVar contactsheetCmd("contactsheet", CFunc_contactsheet);
-
 }  // namespace
+
+std::unique_ptr<BenchJob> makeContactSheetJob(MeasureScene& scene, std::string const& path) {
+  return std::unique_ptr<BenchJob>(new ContactSheetJob(scene, path));
+}

@@ -1,0 +1,10 @@
+// Console arguments as the commands read them: tokens keep their double
+// quotes (a file name with spaces arrives quoted), so they are unquoted here.
+#pragma once
+
+#include <string>
+
+// The token without its double quotes.
+std::string unquote(char const* token);
+// Tokens first to last - 1 joined by single spaces, quotes removed.
+std::string joined(char** argv, int first, int last);

@@ -1,0 +1,331 @@
+// ReliefScene: start-up, shader files and their rebuilds, maps, the light
+// drag and the draws of the main view.
+#include "ReliefScene.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "BumpMap.h"
+#include "DataFiles.h"
+#include "GlGuards.h"
+#include "HeightReadback.h"
+#include "OffscreenTarget.h"
+#include "Overlay.h"
+#include "Sphere.h"
+#include "Techniques.h"
+#include "base/base.h"
+#include "base/console.h"
+#include "base/exception.h"
+#include "base/view.h"
+#include "base/viewport.h"
+#include "shader/shadersystem.h"
+#include "system/display.h"
+#include "system/glext.h"
+
+_vec<4, float> const ReliefScene::initialLightPos(-7.60227f, 0.788751f, 0.296831f, 1.0f);
+
+namespace {
+
+char const* const vertShaderName = "shaders/basic bumpmap.vert";
+char const* const fragShaderName = "shaders/iterative parallax.frag";
+
+// Shader files are looked at this often for edits, in seconds.
+double const watchInterval = 0.5;
+
+}  // namespace
+
+_vec<2, int> viewportSize(Viewport const* vp) {
+  if (!vp) return _vec<2, int>(0, 0);
+  return _vec<2, int>(vp->rect.max.x - vp->rect.min.x, vp->rect.max.y - vp->rect.min.y);
+}
+
+ReliefScene::ReliefScene() : lightPos(initialLightPos) {}
+
+ReliefScene::~ReliefScene() = default;
+
+void ReliefScene::init() {
+  current = SceneSettings();
+  buildBenchSphere(mesh);
+  loadColorMap(DataFiles::find("cheap brick.bmp"));
+  loadBumpMap(DataFiles::find("bumptest.bmp"));
+  Texture::unbind();
+
+  if (!shaderSystem.init()) throw Exception() << "shaderSystem.init()";
+
+  std::string error;
+  struct Stage {
+    ShaderFile& file;
+    char const* name;
+    char const* kind;
+  } const stages[] = {{fragFile, fragShaderName, "Frag"}, {vertFile, vertShaderName, "Vert"}};
+  for (Stage const& s : stages) {
+    std::string const path = DataFiles::find(s.name);
+    if (s.file.read(path, error)) continue;
+    std::fprintf(stderr, "%s\nthe bench looks for its data files in %s; start it in the data/ folder "
+                 "(./scripts/run does) or name the folder with --data\n",
+                 error.c_str(), DataFiles::places().c_str());
+    throw Exception() << s.kind << " shader filename " << path
+                      << (error.find("empty") != std::string::npos ? " is empty!" : " has no data!");
+  }
+  std::string const from = fragFile.path().substr(0, fragFile.path().size() - std::string(fragShaderName).size());
+  if (!from.empty()) con << "data files from " << from << "\n";
+  timer.init();
+}
+
+void ReliefScene::shutdown() {
+  compare.stop();
+  colorTexture.unload();
+  bumpTexture.unload();
+  normalTexture.unload();
+  coneTexture.unload();
+  program.reset();
+  timer.shutdown();
+  lightPos = initialLightPos;
+  failed = false;
+}
+
+std::string ReliefScene::macrosFor(unsigned set, int steps) const {
+  return Techniques::macroString(set, steps, current.refineSteps);
+}
+
+std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(std::string const& macros, std::string& log) {
+  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
+  std::unique_ptr<ReliefProgram> p(new ReliefProgram);
+  if (!p->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros)) {
+    log = p->log();
+    return nullptr;
+  }
+  p->setUniforms(current.polyThickness);
+  return p;
+}
+
+void ReliefScene::reportBuildFailure(std::string const& what, std::string const& log) {
+  std::fprintf(stderr, "shader error (%s):\n%s", what.c_str(), log.c_str());
+  con << "shader error (" << what << "); the last good program keeps drawing:\n" << log;
+  if (!con.isVisible()) con.toggle();
+  failed = true;
+}
+
+void ReliefScene::rebuild(std::string const& macros) {
+  mainMacros = macros;
+  std::cout << "rebuilding with macro strings:\n" << macros << "\n";
+  programUsesCones = macros.find("RELAXED_CONE") != std::string::npos;
+  if (programUsesCones) coneTexture.update(normalTexture);
+  warnIfNoGradientLookups(current.set);
+  std::cout.flush();
+  std::unique_ptr<ReliefProgram> next(new ReliefProgram);
+  bool const ok = next->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros);
+  next->printLog();
+  if (ok) {
+    program = std::move(next);
+    failed = false;
+  } else {
+    reportBuildFailure(Techniques::name(current.set), next->log());
+  }
+  // Set B follows every setting that changes its macros.
+  if (compare.active() && macrosFor(compare.setB(), current.steps) != compareMacros) rebuildCompareProgram();
+  resetUniforms();
+}
+
+void ReliefScene::resetUniforms() {
+  if (program) program->setUniforms(current.polyThickness);
+  if (compare.active()) compare.program()->setUniforms(current.polyThickness);
+  ShaderProgram::useNone();
+}
+
+bool ReliefScene::loadShaderFile(bool vertex, std::string const& path) {
+  ShaderFile& file = vertex ? vertFile : fragFile;
+  std::string error;
+  if (!file.read(path, error)) {
+    con << error << "\n";
+    return false;
+  }
+  con << "using " << path << " as the " << (vertex ? "vertex" : "fragment") << " shader\n";
+  reloadShaders();
+  return true;
+}
+
+void ReliefScene::reloadShaders() {
+  for (ShaderFile* f : {&vertFile, &fragFile}) {
+    std::string error;
+    if (!f->reread(error)) {
+      reportBuildFailure(f->path(), error + "\n");
+      return;
+    }
+  }
+  rebuild(mainMacros);
+  rebuildCompareProgram();
+}
+
+bool ReliefScene::startCompare(unsigned setB, std::string& log) {
+  std::string const macros = macrosFor(setB, current.steps);
+  std::unique_ptr<ReliefProgram> b = buildProgram(macros, log);
+  if (!b) return false;
+  compare.start(setB, current.steps, std::move(b));
+  compareMacros = macros;
+  return true;
+}
+
+void ReliefScene::rebuildCompareProgram() {
+  if (!compare.active() || failed) return;
+  std::string log;
+  std::string const macros = macrosFor(compare.setB(), current.steps);
+  std::unique_ptr<ReliefProgram> b = buildProgram(macros, log);
+  if (b) {
+    compare.replaceProgram(current.steps, std::move(b));
+    compareMacros = macros;
+  } else {
+    reportBuildFailure("set B, " + Techniques::name(compare.setB()), log);
+  }
+}
+
+void ReliefScene::watchShaderFiles(double now) {
+  if (now - lastWatch < watchInterval) return;
+  lastWatch = now;
+  if (vertFile.changedOnDisk() || fragFile.changedOnDisk()) {
+    con << "shader files changed on disk: rebuilding\n";
+    reloadShaders();
+  }
+}
+
+void ReliefScene::refreshNormalMap() {
+  BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
+  coneTexture.invalidate();
+  if (programUsesCones) coneTexture.update(normalTexture);
+}
+
+bool ReliefScene::loadColorMap(std::string const& filename) {
+  if (colorTexture.load2D(filename.c_str())) return true;
+  std::cout << "failed to load the texture map " << filename << std::endl;
+  return false;
+}
+
+bool ReliefScene::loadBumpMap(std::string const& filename) {
+  if (!bumpTexture.load2D(filename.c_str())) {
+    std::cout << "failed to load bumpmap " << filename << std::endl;
+    return false;
+  }
+  refreshNormalMap();
+  return true;
+}
+
+std::unique_ptr<HeightField> ReliefScene::readHeights(std::string& error) const {
+  return ::readHeights(normalTexture, error);
+}
+
+void ReliefScene::dragLight(Viewport const& vp, _vec<2, int> pointer, _vec<2, int> move, bool alongView) {
+  View const* view = vp.view;
+  if (!view || (move.x == 0 && move.y == 0)) return;
+  _vec<3, float> const p1 = vp.getPixelPos(pointer);
+  _vec<3, float> const p0 = vp.getPixelPos(pointer - move);
+  _vec<3, float> d = p1 - p0;
+
+  _vec<3, float> const fwd = view->basis.orient.xAxis();
+  _vec<3, float> const light(lightPos.x, lightPos.y, lightPos.z);
+  float const depth = dot(light - view->basis.pos, fwd);
+  d = d * (depth / view->nearClip);
+
+  if (alongView) {
+    _vec<3, float> const up = view->basis.orient.zAxis();
+    d = fwd * dot(d, up);
+  }
+  lightPos.x += d.x;
+  lightPos.y += d.y;
+  lightPos.z += d.z;
+}
+
+void ReliefScene::drawSphere(ReliefProgram* prog, bool timed) {
+  glEnable(GL_CULL_FACE);
+  colorTexture.bind(0);
+  normalTexture.bind(1);
+  if (coneTexture.ready()) {
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, coneTexture.name());
+    glActiveTexture(GL_TEXTURE0);
+  }
+  ReliefProgram* const p = prog ? prog : program.get();
+  if (timed) timer.begin();
+  if (p) p->use();
+  mesh.render();
+  ShaderProgram::useNone();
+  if (timed) timer.end();
+  if (coneTexture.ready()) {
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+  }
+  Texture::unbindAll();
+}
+
+void ReliefScene::warnIfNoGradientLookups(unsigned set) {
+  static bool warned = false;
+  if (warned || !(set & (Techniques::AdaptiveSteps | Techniques::EarlyExit))) return;
+  char const* all = reinterpret_cast<char const*>(glGetString(GL_EXTENSIONS));
+  if (all && std::strstr(all, "GL_ARB_shader_texture_lod")) return;
+  warned = true;
+  con << "this GL has no gradient lookups (GL_ARB_shader_texture_lod): ADAPTIVE_STEPS and EARLY_EXIT "
+         "march the full length\n";
+}
+
+void ReliefScene::drawViewInto(View const& view, OffscreenTarget& target, ReliefProgram* prog, bool transparent,
+                               bool levelZero) {
+  std::unique_ptr<MinFilterGuard> fullSize;
+  if (levelZero) fullSize.reset(new MinFilterGuard(normalTexture.id, GL_LINEAR));
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  {
+    MatrixGuard matrices;
+    glDisable(GL_SCISSOR_TEST);
+    if (transparent) {
+      glDisable(GL_BLEND);
+      glClearColor(0, 0, 0, 0);
+    }
+    target.bind();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    view.setupView(View::ALL, static_cast<float>(target.height()) / static_cast<float>(target.width()));
+    glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
+    drawSphere(prog, false);
+    target.unbind();
+  }
+  glPopAttrib();
+}
+
+void ReliefScene::drawView(Viewport const* viewport, bool plain, double now) {
+  glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
+
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glPointSize(5.0f);
+  glBegin(GL_POINTS);
+  glVertex3f(lightPos.x, lightPos.y, lightPos.z);
+  glEnd();
+  glPointSize(1.0f);
+
+  bool const comparing = compare.active() && !plain;
+  if (comparing && !compare.blinking()) {
+    // Set A left of the wipe, set B right of it, each clipped to its side.
+    _box<2, int> const& r = viewport->rect;
+    int const split = r.min.x + static_cast<int>(compare.wipe() * static_cast<float>(r.max.x - r.min.x) + 0.5f);
+    glPushAttrib(GL_SCISSOR_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(r.min.x, r.min.y, split - r.min.x, r.max.y - r.min.y);
+    drawSphere(program.get(), true);
+    glScissor(split, r.min.y, r.max.x - split, r.max.y - r.min.y);
+    drawSphere(compare.program(), true);
+    glPopAttrib();
+  } else {
+    drawSphere(comparing && compare.showsB(now) ? compare.program() : program.get(), true);
+  }
+}
+
+void ReliefScene::drawCompareOverlay(std::string const& labelA, double now) const {
+  _vec<2, int> const& win = disp.getSize();
+  Overlay::begin(win.x, win.y);
+  for (Viewport const* vp : base.activeViewports) {
+    _box<2, int> const& r = vp->rect;
+    compare.drawOverlay(static_cast<float>(r.min.x), static_cast<float>(win.y - r.max.y),
+                        static_cast<float>(r.max.x - r.min.x), static_cast<float>(r.max.y - r.min.y), labelA, now);
+  }
+  Overlay::end();
+}

@@ -1,0 +1,143 @@
+// ReliefScene: what the bench draws. The sphere, its colour, height, normal and
+// cone maps, the light, the shader files and the program built from them for
+// the current settings, the A/B comparison's second program, and the draws of
+// the main view into the window or an offscreen target.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Compare.h"
+#include "ConeTexture.h"
+#include "GpuTimer.h"
+#include "HeightField.h"
+#include "Model3D.h"
+#include "ReliefProgram.h"
+#include "ShaderFile.h"
+#include "base/texture.h"
+#include "math/vec.h"
+
+class OffscreenTarget;
+class View;
+class Viewport;
+
+// What a program is built for and drawn with: the technique set, the step
+// counts, the relief's depth and the normal map's scale.
+struct SceneSettings {
+  unsigned set = 0;
+  int steps = 32;
+  int refineSteps = 6;
+  float polyThickness = 0.5f;
+  float bumpHeight = 100.0f;
+};
+
+// The width and height of a viewport's rectangle (0 x 0 for none).
+_vec<2, int> viewportSize(Viewport const* viewport);
+
+class ReliefScene {
+public:
+  static _vec<4, float> const initialLightPos;
+
+  ReliefScene();
+  ~ReliefScene();
+  ReliefScene(ReliefScene const&) = delete;
+  ReliefScene& operator=(ReliefScene const&) = delete;
+
+  // Reads the bundled shader files, builds the sphere and loads the bundled
+  // maps. Throws an Exception when a shader file is missing or empty.
+  void init();
+  // Releases every GL object and puts the light back.
+  void shutdown();
+
+  SceneSettings const& settings() const { return current; }
+  void setSettings(SceneSettings const& s) { current = s; }
+
+  // Rebuilds the main program behind `macros` (the panel's macro string); on
+  // failure the last good program keeps drawing and broken() is true.
+  void rebuild(std::string const& macros);
+  // Sets the programs' uniforms from the settings again.
+  void resetUniforms();
+  // Regenerates the normal map from the height map at the settings' scale.
+  void refreshNormalMap();
+  // False, with a line on standard output and the console, when the file cannot be loaded.
+  bool loadColorMap(std::string const& filename);
+  bool loadBumpMap(std::string const& filename);
+
+  // The macro string of a technique set at `steps` and the settings' bisection count.
+  std::string macrosFor(unsigned set, int steps) const;
+  // A program from the current shader files behind `macros`, its uniforms set;
+  // null, with the compile and link log in `log`, when it fails.
+  std::unique_ptr<ReliefProgram> buildProgram(std::string const& macros, std::string& log);
+  bool broken() const { return failed; }
+
+  // The shader files. loadShaderFile reads another file for one stage and
+  // rebuilds with it; on failure the stage keeps its file and program.
+  ShaderFile const& shaderFile(bool vertex) const { return vertex ? vertFile : fragFile; }
+  bool loadShaderFile(bool vertex, std::string const& path);
+  // Reads both files again and rebuilds the main and comparison programs.
+  void reloadShaders();
+  // Rebuilds when a shader file changed on disk (looked at every half second).
+  void watchShaderFiles(double now);
+
+  // The A/B comparison. startCompare builds set B at the settings' step count.
+  Compare const& comparison() const { return compare; }
+  bool startCompare(unsigned setB, std::string& log);
+  void stopCompare() { compare.stop(); }
+  void compareInput(float pointerX, int middleButtonState, bool bPressed, double now) {
+    compare.handleInput(pointerX, middleButtonState, bPressed, now);
+  }
+  // Builds set B again at the settings' step and bisection counts.
+  void rebuildCompareProgram();
+
+  // Draws the sphere with `prog` (null: the main program) under the current
+  // matrices, its GPU time measured when `timed`.
+  void drawSphere(ReliefProgram* prog, bool timed);
+  // One viewport's part of a window frame: the light marker and the sphere
+  // (both halves of the wipe, or the blinking set, unless `plain`).
+  void drawView(Viewport const* viewport, bool plain, double now);
+  // The wipe's line and labels over every shown viewport.
+  void drawCompareOverlay(std::string const& labelA, double now) const;
+  // Draws `view` with `prog` into `target`, without the light marker or the
+  // panel, leaving the GL state as it was. A `transparent` target is cleared
+  // to (0, 0, 0, 0), else to the clear colour; `levelZero` reads the normal
+  // map at its full size however far the view is (as the reference does).
+  void drawViewInto(View const& view, OffscreenTarget& target, ReliefProgram* prog, bool transparent,
+                    bool levelZero);
+
+  // The heights the programs draw, read back from the normal map.
+  std::unique_ptr<HeightField> readHeights(std::string& error) const;
+
+  _vec<4, float>& light() { return lightPos; }
+  _vec<4, float> const& light() const { return lightPos; }
+  // Moves the light by a mouse drag of `move` pixels in `viewport`: parallel to
+  // the screen, or along the viewing direction when `alongView`.
+  void dragLight(Viewport const& viewport, _vec<2, int> pointer, _vec<2, int> move, bool alongView);
+
+  GpuTimer& gpuTimer() { return timer; }
+  GpuTimer const& gpuTimer() const { return timer; }
+  // GL names of the colour and normal maps, for the panel's displays.
+  unsigned colorMapName() const { return colorTexture.id; }
+  unsigned normalMapName() const { return normalTexture.id; }
+
+private:
+  void reportBuildFailure(std::string const& what, std::string const& log);
+  void warnIfNoGradientLookups(unsigned set);
+
+  SceneSettings current;
+  ShaderFile vertFile;
+  ShaderFile fragFile;
+  std::unique_ptr<ReliefProgram> program;  // the last program that linked
+  std::string mainMacros;                  // what the latest rebuild asked for
+  bool failed = false;                     // the latest build failed
+  bool programUsesCones = false;           // the main program steps by the cone map
+  double lastWatch = 0;                    // when the shader files were last looked at
+  _vec<4, float> lightPos;
+  Texture colorTexture;
+  Texture bumpTexture;
+  Texture normalTexture;
+  ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
+  Model3D mesh;
+  GpuTimer timer;
+  Compare compare;
+  std::string compareMacros;  // what set B was built with
+};
