@@ -215,22 +215,27 @@ void ShaderGui::callback_onTextChange(pwn::TextField* field) {
     }
     field->setText(std::to_string(count));
   } else if (field == polyDepthField.get()) {
-    if (!isNumber) {
-      con << "Poly Depth: \"" << text << "\" is not a number; keeping " << format(polyThickness) << "\n";
-    } else {
-      polyThickness = static_cast<float>(value);
-      std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
+    if (takeSetting("Poly Depth", " polyThickness = ", text, isNumber, value, maxPolyDepth, polyThickness))
       comm->resetFragmentShaderUniforms();
-    }
     field->setText(format(polyThickness));
   } else if (field == bumpScaleField.get()) {
-    if (!isNumber) {
-      con << "Bumpmap Scale: \"" << text << "\" is not a number; keeping " << format(bumpHeight) << "\n";
-    } else {
-      bumpHeight = static_cast<float>(value);
-      std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;
+    if (takeSetting("Bumpmap Scale", " bumpHeight = ", text, isNumber, value, maxBumpScale, bumpHeight))
       comm->refreshBumpMap();
-    }
     field->setText(format(bumpHeight));
   }
+}
+
+bool ShaderGui::takeSetting(char const* name, char const* echo, std::string const& text, bool isNumber, double value,
+                            double high, float& setting) {
+  if (!isNumber) {
+    con << name << ": \"" << text << "\" is not a number; keeping " << format(setting) << "\n";
+    return false;
+  }
+  if (value < 0 || value > high) {
+    con << name << ": " << text << " is outside 0 to " << format(high) << "; keeping " << format(setting) << "\n";
+    return false;
+  }
+  setting = static_cast<float>(value);
+  std::cout << echo << static_cast<double>(setting) << std::endl;
+  return true;
 }

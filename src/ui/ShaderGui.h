@@ -29,6 +29,10 @@ public:
   static constexpr int minSteps = 1;
   static constexpr int maxSteps = 1024;
   static constexpr int maxRefineSteps = 32;
+  // The depth and scale a user may set: beyond them the relief and the normals
+  // stop meaning anything, and a float would soon overflow.
+  static constexpr double maxPolyDepth = 10.0;
+  static constexpr double maxBumpScale = 10000.0;
 
   explicit ShaderGui(ShaderScene_Gui_Comm* comm);
   ~ShaderGui();
@@ -65,6 +69,10 @@ public:
 private:
   // Lets go of every widget reference.
   void dropWidgets();
+  // Takes a typed depth or scale into `setting` when it is a number from 0 to
+  // `high`, echoing it as `echo` and the value; else says why and keeps it.
+  static bool takeSetting(char const* name, char const* echo, std::string const& text, bool isNumber, double value,
+                          double high, float& setting);
 
 public:
   ShaderScene_Gui_Comm* comm;

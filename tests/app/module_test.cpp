@@ -9,6 +9,7 @@
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
+#include "base/cvarsys.h"
 #include "system/display.h"
 
 namespace {
@@ -175,6 +176,24 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
   v.basis = was;
   v.width = width;
   v.height = height;
+}
+
+// Every command and variable the bench adds is registered: they exist only
+// through static objects in the application's libraries.
+TEST_F(Module, EveryBenchCommandAndVariableIsRegistered) {
+  for (char const* name : {"technique", "iterations", "refineSteps", "polyDepth", "bumpScale", "colorMap", "bumpMap",
+                           "screenshot", "defines", "reload", "timing", "shader", "compare", "camera", "profile",
+                           "fidelity", "contactsheet", "lightPos"})
+    EXPECT_NE(cvarRegistry()->matchString(name), nullptr) << name;
+  // lightPos takes three or four numbers, never part of the vector.
+  _vec<4, float>& light = shaderTestModule.reliefScene().light();
+  _vec<4, float> const was = light;
+  run("lightPos 1 2");
+  run("lightPos 1 2 3 4 5");
+  EXPECT_TRUE(light == was);
+  run("lightPos 1 2 3");
+  EXPECT_TRUE(light == (_vec<4, float>(1, 2, 3, was.w)));
+  light = was;
 }
 
 TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {

@@ -102,7 +102,10 @@ TEST_F(Panel, FieldsTakeFiniteNumbersAndShowTheValueInUse) {
       {gui->polyDepthField.get(), "0.25", "0.25", 0, 1, 0},
       {gui->polyDepthField.get(), "abc", "0.25", 0, 0, 0},
       {gui->polyDepthField.get(), "nan", "0.25", 0, 0, 0},
+      {gui->polyDepthField.get(), "10.5", "0.25", 0, 0, 0},
+      {gui->polyDepthField.get(), "-0.1", "0.25", 0, 0, 0},
       {gui->bumpScaleField.get(), "inf", "100", 0, 0, 0},
+      {gui->bumpScaleField.get(), "10001", "100", 0, 0, 0},
       {gui->bumpScaleField.get(), "50", "50", 0, 0, 1},
   };
   testing::internal::CaptureStdout();
@@ -117,6 +120,8 @@ TEST_F(Panel, FieldsTakeFiniteNumbersAndShowTheValueInUse) {
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("\"abc\" is not a whole number; keeping 16"), std::string::npos) << out;
   EXPECT_NE(out.find("outside 1 to 1024; using 1024"), std::string::npos) << out;
+  EXPECT_NE(out.find("Poly Depth: 10.5 is outside 0 to 10; keeping 0.25"), std::string::npos) << out;
+  EXPECT_NE(out.find("Bumpmap Scale: 10001 is outside 0 to 10000; keeping 100"), std::string::npos) << out;
   EXPECT_EQ(gui->iterativeSteps, 1);
   EXPECT_FLOAT_EQ(gui->polyThickness, 0.25f);
   EXPECT_FLOAT_EQ(gui->bumpHeight, 50.0f);
