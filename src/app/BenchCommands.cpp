@@ -183,7 +183,12 @@ void CFunc_compare(int argc, char** argv) {
       << " right; drag the line with the middle button, b blinks\n";
 }
 
+void CFunc_cancel(int, char**) {
+  if (!shaderTestModule.cancelJob()) con << "cancel: no measurement is running\n";
+}
+
 CVar techniqueCmd("technique", CFunc_technique);
+CVar cancelCmd("cancel", CFunc_cancel);
 CVar iterationsCmd("iterations", CFunc_iterations);
 CVar refineStepsCmd("refineSteps", CFunc_refineSteps);
 CVar polyDepthCmd("polyDepth", CFunc_polyDepth);

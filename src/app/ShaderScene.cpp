@@ -42,7 +42,13 @@ double seconds() { return timer.getTime(); }
 }  // namespace
 
 ShaderTestModule::ShaderTestModule()
-    : frameLimit(0), frameCount(0), pressOnPanel(false), measuring(false), lastStatus(0), frameStart(0) {}
+    : frameLimit(0),
+      frameCount(0),
+      pressOnPanel(false),
+      measuring(false),
+      heldBackSaid(false),
+      lastStatus(0),
+      frameStart(0) {}
 
 // A panel still alive here means the program is ending without shutdown() (an
 // exit from inside the window system, say). The menu system it would shut down
@@ -150,29 +156,34 @@ void ShaderTestModule::updatePanelTextures() {
     gui->updateTextureIDs(static_cast<int>(scene.colorMapName()), static_cast<int>(scene.normalMapName()));
 }
 
-MeasureScene::Settings ShaderTestModule::settings() const {
+MeasureScene::Snapshot ShaderTestModule::snapshot() const {
+  Snapshot snap;
   SceneSettings const& s = scene.settings();
-  Settings out;
-  out.set = s.set;
-  out.steps = s.steps;
-  out.refineSteps = s.refineSteps;
-  out.polyThickness = s.polyThickness;
-  return out;
+  snap.settings.set = s.set;
+  snap.settings.steps = s.steps;
+  snap.settings.refineSteps = s.refineSteps;
+  snap.settings.polyThickness = s.polyThickness;
+  snap.view = base.views[Base::VIEW_MAIN];
+  snap.width = viewWidth();
+  snap.height = viewHeight();
+  snap.light = scene.light();
+  ShaderFile const& v = scene.shaderFile(true);
+  ShaderFile const& f = scene.shaderFile(false);
+  snap.vert = {v.path(), v.text()};
+  snap.frag = {f.path(), f.text()};
+  snap.description = viewDescription();
+  return snap;
 }
 
-std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(unsigned set, int steps, std::string const& extraMacros,
-                                                              std::string& log) {
-  return scene.buildProgram(scene.macrosFor(set, steps) + extraMacros, log);
+std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(Snapshot const& snap, unsigned set, int steps,
+                                                              std::string const& extraMacros, std::string& log) {
+  std::string const macros = Techniques::macroString(set, steps, snap.settings.refineSteps) + extraMacros;
+  return scene.buildProgram(snap.vert, snap.frag, macros, snap.settings.polyThickness, log);
 }
 
-ReliefProgram::Source ShaderTestModule::vertexShader() const {
-  ShaderFile const& f = scene.shaderFile(true);
-  return {f.path(), f.text()};
-}
-
-void ShaderTestModule::drawInto(OffscreenTarget& target, ReliefProgram* prog, bool forComparison) {
-  View const* view = base.mainViewport ? base.mainViewport->view : nullptr;
-  if (view) scene.drawViewInto(*view, target, prog, forComparison, forComparison);
+void ShaderTestModule::drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog,
+                                bool forComparison) {
+  scene.drawViewInto(snap.view, snap.light, target, prog, forComparison, forComparison);
 }
 
 int ShaderTestModule::viewWidth() const { return viewportSize(base.mainViewport).x; }
@@ -183,6 +194,28 @@ std::string ShaderTestModule::viewDescription() const {
   char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
   return std::to_string(viewWidth()) + "x" + std::to_string(viewHeight()) + " view, GL renderer " +
          (renderer ? renderer : "unknown");
+}
+
+void ShaderTestModule::setMeasuring(bool on) {
+  measuring = on;
+  heldBackSaid = false;
+}
+
+bool ShaderTestModule::cancelJob() {
+  std::string const name = runner.current();
+  if (!runner.cancel()) return false;
+  con << "cancelled " << name << ": it wrote nothing\n";
+  return true;
+}
+
+void ShaderTestModule::holdBackInput() {
+  bool pressed = mouse.getButtonState(0) == 2 || mouse.getButtonState(2) == 2;
+  if (!con.isVisible())
+    for (char const* k = "edsfrvikjlouwx"; *k && !pressed; ++k) pressed = kbd.getKeyState(*k) == 2;
+  if (!pressed || heldBackSaid) return;
+  heldBackSaid = true;
+  con << "a measurement is running: the camera, light, panel, maps and shader files stay as they are until it "
+         "ends (cancel or Escape stops it)\n";
 }
 
 // The panel follows the set, so the window shows what is measured.
@@ -206,6 +239,7 @@ bool ShaderTestModule::pressLandedOnPanel() {
 bool ShaderTestModule::takesKeyboard() {
   // A clicked widget holds the focus, but only those that allow it (the text
   // fields) take keys.
+  if (measuring) return true;
   pwn::Object* focus = pwn::g_menuSys.getFocus();
   return gui && focus && focus->getAllowFocus();
 }
@@ -216,7 +250,7 @@ void ShaderTestModule::update() {
   updateStatusLine();  // from the frames before this one, before the panel is drawn
   runner.update();
   if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
-  scene.watchShaderFiles(frameStart);
+  if (!measuring) scene.watchShaderFiles(frameStart);
   showBuildState();
 
   if (scene.comparison().active()) {
@@ -228,6 +262,13 @@ void ShaderTestModule::update() {
     scene.compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
   }
 
+  if (measuring) {
+    // What is measured must not move under the measurement: the panel, the
+    // light and (through takesKeyboard) the camera wait until it ends.
+    if (runner.busy() && kbd.getKeyState(Key::ESC) == 2) cancelJob();
+    holdBackInput();
+    return;
+  }
   bool const guiUsedInput = pwn::menuSys->getInput();
   // A press that lands on a panel widget belongs to the panel for as long as the
   // button is held: a hand that wobbles while clicking a checkbox must not drag
@@ -285,7 +326,10 @@ void ShaderTestModule::updateStatusLine() {
   gui->setStatus(costLine());
 }
 
-void ShaderTestModule::requestScreenshot(std::string const& filename) { screenshotFiles.push_back(filename); }
+void ShaderTestModule::requestScreenshot(std::string const& filename) {
+  screenshotFiles.push_back(filename);
+  runner.waitForFrame();
+}
 
 void ShaderTestModule::takeScreenshots() {
   std::vector<std::string> files;

@@ -38,21 +38,24 @@ public:
   void refreshBumpMap() override;
 
   // MeasureScene: what the measuring jobs see.
-  Settings settings() const override;
-  std::unique_ptr<ReliefProgram> buildProgram(unsigned set, int steps, std::string const& extraMacros,
-                                              std::string& log) override;
-  ReliefProgram::Source vertexShader() const override;
-  void drawInto(OffscreenTarget& target, ReliefProgram* prog, bool forComparison) override;
+  Snapshot snapshot() const override;
+  std::unique_ptr<ReliefProgram> buildProgram(Snapshot const& snap, unsigned set, int steps,
+                                              std::string const& extraMacros, std::string& log) override;
+  void drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog, bool forComparison) override;
   GpuTimer& gpuTimer() override { return scene.gpuTimer(); }
   std::unique_ptr<HeightField> readHeights(std::string& error) const override { return scene.readHeights(error); }
-  int viewWidth() const override;
-  int viewHeight() const override;
-  std::string viewDescription() const override;
   void showSet(unsigned set) override;
-  bool shaderBroken() const override { return scene.broken(); }
   long framesDrawn() const override { return frameCount; }
   std::deque<std::pair<long, double> > const& cpuTimes() const override { return cpuMs; }
-  void setMeasuring(bool on) override { measuring = on; }
+  void setMeasuring(bool on) override;
+
+  // The main view's size in pixels, and "WxH view, GL renderer NAME".
+  int viewWidth() const;
+  int viewHeight() const;
+  std::string viewDescription() const;
+  bool shaderBroken() const { return scene.broken(); }
+  // Stops the running job, saying what was stopped; false when none ran.
+  bool cancelJob();
 
   // The panel, for the console commands; null outside init/shutdown.
   ShaderGui* getGui() const { return gui.get(); }
@@ -74,6 +77,9 @@ private:
   void updateStatusLine();
   void updatePanelTextures();
   void dragLight();
+  // While measuring: whether this frame brought input that would change the
+  // scene, which is then held back (said once per measurement).
+  void holdBackInput();
   static bool pressLandedOnPanel();
 
   ReliefScene scene;
@@ -84,6 +90,7 @@ private:
   std::vector<std::string> screenshotFiles;  // pending screenshots
   bool pressOnPanel;  // the held primary button went down on the panel
   bool measuring;     // a measuring job runs
+  bool heldBackSaid;  // the measurement's held-back input has been mentioned
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
   std::deque<std::pair<long, double> > cpuMs;

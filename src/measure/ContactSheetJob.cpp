@@ -37,16 +37,18 @@ std::vector<unsigned char> halve(std::vector<unsigned char> const& src, int w, i
 class ContactSheetJob : public BenchJob {
 public:
   ContactSheetJob(MeasureScene& scene, std::string path)
-      : m(scene), path(std::move(path)), sets(Techniques::contactSheetSets()) {
-    w = m.viewWidth();
-    h = m.viewHeight();
+      : m(scene), snap(scene.snapshot()), path(std::move(path)), sets(Techniques::contactSheetSets()) {
+    w = snap.width;
+    h = snap.height;
     // Tiles at half the view's size, unless that makes them tiny.
     scale = w >= 480 ? 2 : 1;
     tw = w / scale;
     th = h / scale;
     sheet.reset(new Picture(3 * tw, 3 * th, 0xFF000000u));
-    m.setMeasuring(true);
   }
+
+  std::string name() const override { return "contactsheet " + path; }
+  void begin() override { m.setMeasuring(true); }
 
   bool step() override {
     if (current == sets.size()) return finish();
@@ -68,7 +70,7 @@ public:
 private:
   void drawTile(size_t i) {
     unsigned const set = sets[i];
-    int const steps = m.settings().steps;
+    int const steps = snap.settings.steps;
     int const x = static_cast<int>(i % 3) * tw, y = static_cast<int>(i / 3) * th;
     // Two lines, the set and then its steps and cost, so that the longest
     // names fit a tile; the whole name of all six would not fit at all.
@@ -84,14 +86,14 @@ private:
     con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     std::string log;
-    std::unique_ptr<ReliefProgram> prog = m.buildProgram(set, steps, "", log);
+    std::unique_ptr<ReliefProgram> prog = m.buildProgram(snap, set, steps, "", log);
     if (!prog) {
       con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
       detail += ": build failed";
       writeLabel(0xFF3030FFu);
       return;
     }
-    auto draw = [&] { m.drawInto(target, prog.get(), false); };
+    auto draw = [&] { m.drawInto(snap, target, prog.get(), false); };
     draw();  // the driver may finish compiling on first use
     double const ms = m.gpuTimer().timeNow(draw);
     std::vector<unsigned char> const pixels = target.readBytes(0);
@@ -116,6 +118,7 @@ private:
   }
 
   MeasureScene& m;
+  MeasureScene::Snapshot const snap;
   std::string path;
   std::vector<unsigned> sets;
   int w = 0, h = 0, scale = 1, tw = 0, th = 0;

@@ -43,18 +43,24 @@ unsigned heatColor(float e) {
 class FidelityJob : public BenchJob {
 public:
   FidelityJob(MeasureScene& scene, Mode mode, std::string path)
-      : m(scene), mode(mode), path(std::move(path)), meter(scene) {
-    steps = m.settings().steps;
+      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap) {
+    steps = snap.settings.steps;
     if (mode == Mode::Table) {
       for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
     } else if (mode == Mode::Sweep) {
       for (unsigned set : Techniques::sweepSets())
         for (int s = 1; s <= 256; s *= 2) runs.push_back(Run{set, s, {}, {}});
     } else {
-      runs.push_back(Run{m.settings().set, steps, {}, {}});
+      runs.push_back(Run{snap.settings.set, steps, {}, {}});
     }
-    m.setMeasuring(true);
   }
+
+  std::string name() const override {
+    char const* const kind[] = {"fidelity", "fidelity sweep", "fidelity map"};
+    return std::string(kind[static_cast<int>(mode)]) + (path.empty() ? "" : " " + path);
+  }
+
+  void begin() override { m.setMeasuring(true); }
 
   bool step() override {
     switch (phase) {
@@ -138,12 +144,12 @@ private:
   double timedDraw(Run const& run) {
     if (!program) {
       std::string log;
-      program = m.buildProgram(run.set, run.steps, "", log);
+      program = m.buildProgram(snap, run.set, run.steps, "", log);
       if (!program) return -1;
       std::string error;
       if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;
     }
-    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(target, program.get(), false); });
+    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, target, program.get(), false); });
     if (mode == Mode::Map) frame = target.readBytes(0);
     return ms;
   }
@@ -151,21 +157,21 @@ private:
   bool finish() {
     m.setMeasuring(false);
     std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
-                              std::to_string(meter.pixels()) + " pixels, " + m.viewDescription();
+                              std::to_string(meter.pixels()) + " pixels, " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
-    ResultTable table = mode == Mode::Table
-                            ? ResultTable({"set", "steps", "mean", "p95", "max", "shadow_disagreement"})
-                            : ResultTable({"set", "steps", "mean", "p95", "max", "gpu_ms"});
+    ResultTable table({"set", "steps", "mean", "p95", "p99", "over1", "max",
+                       mode == Mode::Table ? "shadow_disagreement" : "gpu_ms"});
     for (Run const& r : runs) {
       if (!r.ok) {
-        table.add({Techniques::name(r.set), std::to_string(r.steps), "failed", "-", "-", "-"});
+        table.add({Techniques::name(r.set), std::to_string(r.steps), "failed", "-", "-", "-", "-", "-"});
         continue;
       }
       FidelityMeter::Errors const& e = r.errors;
       std::string const last = mode == Mode::Table ? (e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4))
                                                    : ResultTable::number(Stats::median(r.gpuMs));
       table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(e.mean),
-                 ResultTable::number(e.p95), ResultTable::number(e.max), last});
+                 ResultTable::number(e.p95), ResultTable::number(e.p99), ResultTable::number(e.over1, 4),
+                 ResultTable::number(e.max), last});
     }
     table.report(title, path, "fidelity");
     return false;
@@ -196,8 +202,8 @@ private:
       pic.label(static_cast<float>(x) - 4.0f, static_cast<float>(barY + 15), buf, 0xFFFFFFFFu, 10.0f);
     }
     char stats[160];
-    std::snprintf(stats, sizeof stats, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, max %.3f",
-                  Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.max);
+    std::snprintf(stats, sizeof stats, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
+                  Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
     pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
     pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
     std::string error;
@@ -209,6 +215,7 @@ private:
   }
 
   MeasureScene& m;
+  MeasureScene::Snapshot const snap;
   Mode mode;
   std::string path;
   FidelityMeter meter;

@@ -43,7 +43,7 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
   finished = false;
   inputs.clear();
   pixelOf.clear();
-  float const thickness = scene.settings().polyThickness;
+  float const thickness = snap.settings.polyThickness;
   float const depth = thickness * 0.2f;
   field = scene.readHeights(error);
   if (!field) {
@@ -59,17 +59,17 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
                                    : "";
   tracer.reset(new ReliefTracer(*field, depth));
 
-  w = scene.viewWidth();
-  h = scene.viewHeight();
+  w = snap.width;
+  h = snap.height;
   std::unique_ptr<ReliefProgram> captureProgram(new ReliefProgram);
   OffscreenTarget target;
   if (!target.create(w, h, 3, GL_RGBA32F, error)) return false;
-  if (!captureProgram->build(scene.vertexShader(), {"the capture pass", captureShader}, "")) {
+  if (!captureProgram->build(snap.vert, {"the capture pass", captureShader}, "")) {
     error = "the vertex shader does not give the texCoord, eyeVec and lightVec the meter reads:\n" +
             captureProgram->log();
     return false;
   }
-  scene.drawInto(target, captureProgram.get(), true);
+  scene.drawInto(snap, target, captureProgram.get(), true);
   std::vector<float> const uv = target.readFloats(0), eye = target.readFloats(1), light = target.readFloats(2);
   for (int i = 0; i < w * h; ++i) {
     size_t const k = 4 * static_cast<size_t>(i);
@@ -110,14 +110,14 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
     return false;
   }
   std::string log;
-  std::unique_ptr<ReliefProgram> prog = scene.buildProgram(set, steps, "#define OUTPUT_HIT\n", log);
+  std::unique_ptr<ReliefProgram> prog = scene.buildProgram(snap, set, steps, "#define OUTPUT_HIT\n", log);
   if (!prog) {
     error = "the build for " + Techniques::name(set) + " failed:\n" + log;
     return false;
   }
   OffscreenTarget target;
   if (!target.create(w, h, 1, GL_RGBA32F, error)) return false;
-  scene.drawInto(target, prog.get(), true);
+  scene.drawInto(snap, target, prog.get(), true);
   std::vector<float> const hits = target.readFloats(0);
 
   out = Errors();
@@ -156,6 +156,10 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   for (double e : errors) sum += e;
   out.mean = sum / static_cast<double>(errors.size());
   out.p95 = Stats::percentile(errors, 95);
+  out.p99 = Stats::percentile(errors, 99);
+  size_t over = 0;
+  for (double e : errors) over += e > 1.0;
+  out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
   out.max = *std::max_element(errors.begin(), errors.end());
   if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
   return true;

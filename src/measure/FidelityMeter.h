@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "HeightField.h"
+#include "MeasureScene.h"
 #include "ReliefTracer.h"
-
-class MeasureScene;
 
 class FidelityMeter {
 public:
@@ -23,7 +22,10 @@ public:
   struct Errors {
     unsigned set = 0;
     int steps = 0;
-    double mean = 0, p95 = 0, max = 0;
+    double mean = 0, p95 = 0, p99 = 0, max = 0;
+    // Share of the pixels more than one texel off: where the set shows a
+    // different surface, not the same one slightly moved.
+    double over1 = 0;
     // Share of pixels (with the light above the surface) whose lit or
     // shadowed verdict differs from the reference's; negative without SHADOW_TRACE.
     double shadowDisagreement = -1;
@@ -32,7 +34,8 @@ public:
     std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
   };
 
-  explicit FidelityMeter(MeasureScene& measured) : scene(measured) {}
+  // Measures the scene as `snap` shows it.
+  FidelityMeter(MeasureScene& measured, MeasureScene::Snapshot const& snap) : scene(measured), snap(snap) {}
   ~FidelityMeter() { stop(); }
 
   // Reads the heights and captures the inputs of the current view. False with
@@ -58,6 +61,7 @@ private:
   void stop();
 
   MeasureScene& scene;
+  MeasureScene::Snapshot const& snap;
   int w = 0, h = 0;
   std::unique_ptr<HeightField> field;
   std::unique_ptr<ReliefTracer> tracer;

@@ -11,6 +11,8 @@
 #include "GpuTimer.h"
 #include "HeightField.h"
 #include "ReliefProgram.h"
+#include "base/view.h"
+#include "math/vec.h"
 
 class OffscreenTarget;
 
@@ -24,33 +26,39 @@ public:
     float polyThickness = 0.5f;
   };
 
-  virtual Settings settings() const = 0;
-  // A colour program of the current shader files for `set` at `steps`, with
-  // `extraMacros` after the set's macros; null with the log when it fails.
-  virtual std::unique_ptr<ReliefProgram> buildProgram(unsigned set, int steps, std::string const& extraMacros,
-                                                      std::string& log) = 0;
-  // The vertex shader the programs are built from.
-  virtual ReliefProgram::Source vertexShader() const = 0;
-  // Draws the main view with `prog` into `target` (a transparent background
-  // and the normal map at full size when `forComparison`, as the reference
-  // sees it), leaving the GL state as it was.
-  virtual void drawInto(OffscreenTarget& target, ReliefProgram* prog, bool forComparison) = 0;
+  // Everything a measurement's figures depend on, taken when it starts; every
+  // pass of the measurement draws from it, whatever the window does meanwhile.
+  struct Snapshot {
+    Settings settings;
+    View view;               // the main camera
+    int width = 0, height = 0;  // the main view's size in pixels
+    _vec<4, float> light;
+    ReliefProgram::Source vert, frag;
+    std::string description;  // "WxH view, GL renderer NAME"
+  };
+
+  virtual Snapshot snapshot() const = 0;
+  // A colour program of the snapshot's shader texts for `set` at `steps`, with
+  // `extraMacros` after the set's macros and the snapshot's uniforms; null
+  // with the log when it fails.
+  virtual std::unique_ptr<ReliefProgram> buildProgram(Snapshot const& snap, unsigned set, int steps,
+                                                      std::string const& extraMacros, std::string& log) = 0;
+  // Draws the snapshot's view with `prog` into `target` (a transparent
+  // background and the normal map at full size when `forComparison`, as the
+  // reference sees it), leaving the GL state as it was.
+  virtual void drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog, bool forComparison) = 0;
   virtual GpuTimer& gpuTimer() = 0;
   // The heights the programs draw; null with the reason when there are none.
   virtual std::unique_ptr<HeightField> readHeights(std::string& error) const = 0;
-  // The main view's size in pixels, and "WxH view, GL renderer NAME".
-  virtual int viewWidth() const = 0;
-  virtual int viewHeight() const = 0;
-  virtual std::string viewDescription() const = 0;
 
-  // The window's own frames, for measurements of real frames: the set they
-  // draw, whether its build failed, how many have been drawn, and the CPU time
-  // of recent ones in milliseconds by frame number.
+  // The window's own frames: the set they show (the panel follows it), how
+  // many have been drawn, and the CPU time of recent ones in milliseconds by
+  // frame number.
   virtual void showSet(unsigned set) = 0;
-  virtual bool shaderBroken() const = 0;
   virtual long framesDrawn() const = 0;
   virtual std::deque<std::pair<long, double> > const& cpuTimes() const = 0;
-  // While a measurement runs the window shows the plain set (no A/B wipe).
+  // While a measurement runs the window shows the plain set (no A/B wipe) and
+  // holds back the input that would change the scene.
   virtual void setMeasuring(bool on) = 0;
 
 protected:

@@ -1,5 +1,10 @@
-// The profile job: the GPU and CPU cost of each standard technique set at
-// the current view, step count, depth and maps, measured over real frames.
+// The profile job: the GPU and CPU cost of each standard technique set at the
+// snapshot's view, step count, depth and maps. Each frame draws the set once
+// into an offscreen target of the snapshot's view size, timed on the GPU; a
+// set's row holds exactly FRAMES such draws after its warm-up, or none.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +13,7 @@
 
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
+#include "OffscreenTarget.h"
 #include "ResultTable.h"
 #include "Stats.h"
 #include "Techniques.h"
@@ -15,95 +21,113 @@
 
 namespace {
 
-int const warmUpFrames = 5;  // the driver may finish compiling on first use
-int const resultWaitFrames = 30;  // frames to wait for the last GPU results
+int const warmUpDraws = 5;  // the driver may finish compiling on first use
 
 class ProfileJob : public BenchJob {
 public:
-  ProfileJob(MeasureScene& scene, int frames, std::string csv) : m(scene), frames(frames), csvPath(std::move(csv)) {
-    sets = Techniques::profileSets();
-    savedSet = m.settings().set;
-    m.setMeasuring(true);
-  }
+  ProfileJob(MeasureScene& scene, int frames, std::string csv)
+      : m(scene), snap(scene.snapshot()), frames(frames), csvPath(std::move(csv)), sets(Techniques::profileSets()) {}
+
+  std::string name() const override { return "profile" + (csvPath.empty() ? std::string() : " " + csvPath); }
+
+  void begin() override { m.setMeasuring(true); }
 
   bool step() override {
-    if (phase == Phase::Start) {
+    if (!program) {
       if (current == sets.size()) return finish();
-      con << "profile " << static_cast<int>(current + 1) << "/" << static_cast<int>(sets.size()) << ": "
-          << Techniques::name(sets[current]) << "\n";
-      m.showSet(sets[current]);
-      if (m.shaderBroken()) {
-        rows.push_back(Row{sets[current], {}, {}});
+      if (!startSet()) return !stopped;
+    }
+    // One measured draw per frame: a wait for the GPU stays inside one frame.
+    auto const start = std::chrono::steady_clock::now();
+    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, target, program.get(), false); });
+    double const stepMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (!std::isfinite(ms) || ms < 0) return fail("the GPU timer gave no time for " + Techniques::name(sets[current]));
+    double const previousStepMs = lastStepMs;
+    lastStepMs = stepMs;
+    if (++draws > warmUpDraws) {
+      Row& row = rows.back();
+      row.gpu.push_back(ms);
+      // The window's last frame, less this job's own draw in it: what the
+      // frame costs the CPU while it shows the set.
+      long const frame = m.framesDrawn();
+      for (auto const& c : m.cpuTimes())
+        if (c.first == frame - 1 && draws > 1) row.cpu.push_back(std::max(0.0, c.second - previousStepMs));
+      if (static_cast<int>(row.gpu.size()) == frames) {
+        program.reset();
         ++current;
-        return true;
       }
-      firstMeasured = m.framesDrawn() + warmUpFrames;
-      lastMeasured = firstMeasured + frames - 1;
-      phase = Phase::Drawing;
-    } else if (phase == Phase::Waiting) {
-      collect(++waited >= resultWaitFrames);
     }
     return true;
   }
 
-  void frameDrawn() override {
-    if (phase == Phase::Drawing && m.framesDrawn() >= lastMeasured) {
-      phase = Phase::Waiting;
-      waited = 0;
-      collect(false);
-    }
+  void cancel() override {
+    m.showSet(snap.settings.set);
+    m.setMeasuring(false);
   }
 
-  void cancel() override { m.setMeasuring(false); }
-
 private:
-  enum class Phase { Start, Drawing, Waiting };
   struct Row {
     unsigned set;
+    bool built;
     std::vector<double> gpu, cpu;
   };
 
-  // Takes the measured frames' times once the GPU has reported all of them
-  // (or, when `now`, whatever it has).
-  void collect(bool now) {
-    if (now) m.gpuTimer().finishPending();
-    Row row{sets[current], {}, {}};
-    for (long f = firstMeasured; f <= lastMeasured; ++f) {
-      double ms = 0;
-      if (m.gpuTimer().result(f, ms)) row.gpu.push_back(ms);
+  // Builds the next set's program; a set that fails to build gets a failed row.
+  bool startSet() {
+    unsigned const set = sets[current];
+    con << "profile " << static_cast<int>(current + 1) << "/" << static_cast<int>(sets.size()) << ": "
+        << Techniques::name(set) << "\n";
+    m.showSet(set);  // the window shows what is measured
+    rows.push_back(Row{set, false, {}, {}});
+    std::string log;
+    program = m.buildProgram(snap, set, snap.settings.steps, "", log);
+    if (!program) {
+      con << "profile: the build for " << Techniques::name(set) << " failed:\n" << log;
+      ++current;
+      return false;
     }
-    if (!now && static_cast<int>(row.gpu.size()) < frames) return;
-    for (auto const& c : m.cpuTimes())
-      if (c.first >= firstMeasured && c.first <= lastMeasured) row.cpu.push_back(c.second);
-    rows.push_back(row);
-    ++current;
-    phase = Phase::Start;
+    std::string error;
+    if (!target.width() && !target.create(snap.width, snap.height, 1, GL_RGBA8, error)) return fail(error);
+    rows.back().built = true;
+    draws = 0;
+    return true;
+  }
+
+  bool fail(std::string const& why) {
+    con << "profile: " << why << "; nothing written\n";
+    stopped = true;
+    cancel();
+    return false;
   }
 
   bool finish() {
-    m.showSet(savedSet);
+    m.showSet(snap.settings.set);
     m.setMeasuring(false);
-    ResultTable table({"set", "steps", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"});
-    std::string const steps = std::to_string(m.settings().steps);
+    ResultTable table({"set", "steps", "frames", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"});
+    std::string const steps = std::to_string(snap.settings.steps);
     for (Row const& r : rows) {
-      bool const ok = !r.gpu.empty();
-      table.add({Techniques::name(r.set), steps, ok ? ResultTable::number(Stats::median(r.gpu)) : "failed",
+      bool const ok = r.built && static_cast<int>(r.gpu.size()) == frames;
+      table.add({Techniques::name(r.set), steps, std::to_string(r.gpu.size()),
+                 ok ? ResultTable::number(Stats::median(r.gpu)) : "failed",
                  ok ? ResultTable::number(Stats::percentile(r.gpu, 90)) : "-",
                  r.cpu.empty() ? "-" : ResultTable::number(Stats::median(r.cpu))});
     }
-    table.report("profile: " + std::to_string(frames) + " frames per set, " + m.viewDescription(), csvPath, "profile");
+    table.report("profile: " + std::to_string(frames) + " measured draws per set, " + snap.description, csvPath,
+                 "profile");
     return false;
   }
 
   MeasureScene& m;
+  MeasureScene::Snapshot const snap;
   int frames;
   std::string csvPath;
   std::vector<unsigned> sets;
-  unsigned savedSet = 0;
   size_t current = 0;
-  Phase phase = Phase::Start;
-  long firstMeasured = 0, lastMeasured = 0;
-  int waited = 0;
+  std::unique_ptr<ReliefProgram> program;  // the current set's, null between sets
+  OffscreenTarget target;
+  int draws = 0;
+  bool stopped = false;   // failed: nothing more is drawn or written
+  double lastStepMs = 0;  // the wall time of the previous frame's measured draw
   std::vector<Row> rows;
 };
 

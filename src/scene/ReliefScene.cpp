@@ -92,13 +92,20 @@ std::string ReliefScene::macrosFor(unsigned set, int steps) const {
 }
 
 std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(std::string const& macros, std::string& log) {
+  return buildProgram({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros,
+                      current.polyThickness, log);
+}
+
+std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(ReliefProgram::Source const& vert,
+                                                         ReliefProgram::Source const& frag, std::string const& macros,
+                                                         float polyThickness, std::string& log) {
   if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
   std::unique_ptr<ReliefProgram> p(new ReliefProgram);
-  if (!p->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros)) {
+  if (!p->build(vert, frag, macros)) {
     log = p->log();
     return nullptr;
   }
-  p->setUniforms(current.polyThickness);
+  p->setUniforms(polyThickness);
   return p;
 }
 
@@ -270,8 +277,8 @@ void ReliefScene::warnIfNoGradientLookups(unsigned set) {
          "march the full length\n";
 }
 
-void ReliefScene::drawViewInto(View const& view, OffscreenTarget& target, ReliefProgram* prog, bool transparent,
-                               bool levelZero) {
+void ReliefScene::drawViewInto(View const& view, _vec<4, float> const& light, OffscreenTarget& target,
+                               ReliefProgram* prog, bool transparent, bool levelZero) {
   std::unique_ptr<MinFilterGuard> fullSize;
   if (levelZero) fullSize.reset(new MinFilterGuard(normalTexture.id, GL_LINEAR));
   glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -285,7 +292,7 @@ void ReliefScene::drawViewInto(View const& view, OffscreenTarget& target, Relief
     target.bind();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     view.setupView(View::ALL, static_cast<float>(target.height()) / static_cast<float>(target.width()));
-    glLightfv(GL_LIGHT0, GL_POSITION, &lightPos.x);
+    glLightfv(GL_LIGHT0, GL_POSITION, &light.x);
     drawSphere(prog, false);
     target.unbind();
   }

@@ -68,6 +68,9 @@ public:
   // A program from the current shader files behind `macros`, its uniforms set;
   // null, with the compile and link log in `log`, when it fails.
   std::unique_ptr<ReliefProgram> buildProgram(std::string const& macros, std::string& log);
+  // The same from given shader texts, with the depth uniform `polyThickness`.
+  std::unique_ptr<ReliefProgram> buildProgram(ReliefProgram::Source const& vert, ReliefProgram::Source const& frag,
+                                              std::string const& macros, float polyThickness, std::string& log);
   bool broken() const { return failed; }
 
   // The shader files. loadShaderFile reads another file for one stage and
@@ -97,12 +100,12 @@ public:
   void drawView(Viewport const* viewport, bool plain, double now);
   // The wipe's line and labels over every shown viewport.
   void drawCompareOverlay(std::string const& labelA, double now) const;
-  // Draws `view` with `prog` into `target`, without the light marker or the
-  // panel, leaving the GL state as it was. A `transparent` target is cleared
+  // Draws `view` lit from `light` with `prog` into `target`, without the light
+  // marker or the panel, leaving the GL state as it was. A `transparent` target is cleared
   // to (0, 0, 0, 0), else to the clear colour; `levelZero` reads the normal
   // map at its full size however far the view is (as the reference does).
-  void drawViewInto(View const& view, OffscreenTarget& target, ReliefProgram* prog, bool transparent,
-                    bool levelZero);
+  void drawViewInto(View const& view, _vec<4, float> const& light, OffscreenTarget& target, ReliefProgram* prog,
+                    bool transparent, bool levelZero);
 
   // The heights the programs draw, read back from the normal map.
   std::unique_ptr<HeightField> readHeights(std::string& error) const;

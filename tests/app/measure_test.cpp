@@ -36,7 +36,8 @@ std::vector<std::string> lines(std::string const& path) {
 
 TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
   shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
-  FidelityMeter meter(shaderTestModule);
+  MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
+  FidelityMeter meter(shaderTestModule, snap);
   std::string error, note;
   ASSERT_TRUE(meter.capture(error, note)) << error;
   EXPECT_TRUE(note.empty());
@@ -75,7 +76,8 @@ TEST_F(Module, AFlatWhiteHeightMapGivesEverySetNoError) {
   std::string why;
   ASSERT_TRUE(writeImageFile(white, 16, 16, rgb.data(), 16 * 3, why)) << why;
   run("bumpMap " + white);
-  FidelityMeter meter(shaderTestModule);
+  MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
+  FidelityMeter meter(shaderTestModule, snap);
   std::string note;
   ASSERT_TRUE(meter.capture(why, note)) << why;
   EXPECT_FALSE(note.empty()) << "a flat map is pointed out";
@@ -94,15 +96,16 @@ TEST_F(Module, AFlatWhiteHeightMapGivesEverySetNoError) {
 
 TEST_F(Module, TheGpuTimerSeesMoreStepsCostMore) {
   ShaderTestModule& m = shaderTestModule;
+  MeasureScene::Snapshot const snap = m.snapshot();
   OffscreenTarget target;
   std::string error;
   ASSERT_TRUE(target.create(400, 300, 1, GL_RGBA8, error)) << error;
   auto cost = [&](int steps) {
     std::string log;
-    std::unique_ptr<ReliefProgram> p = m.buildProgram(Iterative, steps, "", log);
+    std::unique_ptr<ReliefProgram> p = m.buildProgram(snap, Iterative, steps, "", log);
     EXPECT_TRUE(p) << log;
     std::vector<double> ms;
-    for (int i = 0; i < 3; ++i) ms.push_back(m.gpuTimer().timeNow([&] { m.drawInto(target, p.get(), false); }));
+    for (int i = 0; i < 3; ++i) ms.push_back(m.gpuTimer().timeNow([&] { m.drawInto(snap, target, p.get(), false); }));
     std::sort(ms.begin(), ms.end());
     return ms[1];
   };
@@ -128,10 +131,10 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
   ASSERT_EQ(p.size(), 1 + profileSets().size());
-  EXPECT_EQ(p[0], "set,steps,gpu_ms_median,gpu_ms_p90,cpu_ms");
-  EXPECT_EQ(p[3].substr(0, 23), "OFFSET_LIMITING_EYE,32,");
+  EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
+  EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
-  EXPECT_EQ(f[0], "set,steps,mean,p95,max,shadow_disagreement");
+  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,shadow_disagreement");
   EXPECT_EQ(f[10].substr(0, 10), "PARALLAX+O");  // all six
 
   // A depth of 0 and a view without the sphere are refused with the reason.
