@@ -42,14 +42,17 @@ unsigned heatColor(float e) {
 
 class FidelityJob : public BenchJob {
 public:
-  FidelityJob(MeasureScene& scene, Mode mode, std::string path)
+  FidelityJob(MeasureScene& scene, Mode mode, std::string path, SweepPlan const& plan)
       : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap) {
     steps = snap.settings.steps;
     if (mode == Mode::Table) {
       for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
     } else if (mode == Mode::Sweep) {
-      for (unsigned set : Techniques::sweepSets())
-        for (int s = 1; s <= 256; s *= 2) runs.push_back(Run{set, s, {}, {}});
+      std::vector<int> counts = plan.steps;
+      if (counts.empty())
+        for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
+      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets)
+        for (int s : counts) runs.push_back(Run{set, s, {}, {}});
     } else {
       runs.push_back(Run{snap.settings.set, steps, {}, {}});
     }
@@ -233,6 +236,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BenchJob> makeFidelityJob(MeasureScene& scene, FidelityMode mode, std::string const& path) {
-  return std::unique_ptr<BenchJob>(new FidelityJob(scene, mode, path));
+std::unique_ptr<BenchJob> makeFidelityJob(MeasureScene& scene, FidelityMode mode, std::string const& path,
+                                          SweepPlan const& plan) {
+  return std::unique_ptr<BenchJob>(new FidelityJob(scene, mode, path, plan));
 }
