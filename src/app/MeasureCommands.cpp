@@ -4,8 +4,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ConsoleArgs.h"
+#include "base/atomicfile.h"
 #include "MeasureJobs.h"
 #include "ShaderScene.h"
 #include "base/console.h"
@@ -14,6 +16,17 @@
 namespace {
 
 int const defaultProfileFrames = 30;
+std::vector<std::string> const csvNames = {".csv"};
+std::vector<std::string> const pictureNames = {".png", ".jpg", ".jpeg"};
+
+// Whether `path` can take what `command` writes: a name with one of the
+// extensions, in a place where a file can be written. Says why not.
+bool targetOk(char const* command, std::string const& path, std::vector<std::string> const& extensions) {
+  std::string error;
+  if (checkOutputPath(path, extensions, error)) return true;
+  con << command << ": " << error << "\n";
+  return false;
+}
 
 // Starts a job on the running bench; says so when the bench is not running.
 void startJob(char const* command, std::function<std::unique_ptr<BenchJob>(MeasureScene&)> const& make) {
@@ -27,23 +40,28 @@ void startJob(char const* command, std::function<std::unique_ptr<BenchJob>(Measu
 void CFunc_profile(int argc, char** argv) {
   int frames = defaultProfileFrames;
   std::string csv;
-  for (int i = 1; i < argc; ++i) {
+  bool ok = argc <= 3;
+  for (int i = 1; ok && i < argc; ++i) {
     std::string const arg = unquote(argv[i]);
-    char* end = nullptr;
-    long const n = std::strtol(arg.c_str(), &end, 10);
-    if (i == 1 && !arg.empty() && *end == '\0') {
+    bool const digits = !arg.empty() && arg.find_first_not_of("0123456789") == std::string::npos;
+    if (i == 1 && digits) {
+      long const n = arg.size() > 6 ? 0 : std::strtol(arg.c_str(), nullptr, 10);
       if (n < 1 || n > 10000) {
         con << "profile: FRAMES must be 1 to 10000, not " << arg << "\n";
         return;
       }
       frames = static_cast<int>(n);
-    } else if (csv.empty()) {
+    } else if (csv.empty() && hasExtension(arg, csvNames)) {
       csv = arg;
     } else {
-      con << "usage: profile [FRAMES] [FILE.csv]\n";
-      return;
+      ok = false;
     }
   }
+  if (!ok) {
+    con << "usage: profile [FRAMES] [FILE.csv]\n";
+    return;
+  }
+  if (!csv.empty() && !targetOk("profile", csv, csvNames)) return;
   startJob("profile", [&](MeasureScene& s) { return makeProfileJob(s, frames, csv); });
 }
 
@@ -58,12 +76,14 @@ void CFunc_fidelity(int argc, char** argv) {
     }
     mode = first == "sweep" ? FidelityMode::Sweep : FidelityMode::Map;
     path = unquote(argv[2]);
-  } else if (argc > 2) {
+  } else if (argc > 2 || (argc == 2 && !hasExtension(first, csvNames))) {
     con << "usage: fidelity [FILE.csv] | fidelity sweep FILE.csv | fidelity map FILE.png\n";
     return;
   } else {
     path = first;
   }
+  std::vector<std::string> const& kinds = mode == FidelityMode::Map ? pictureNames : csvNames;
+  if ((mode != FidelityMode::Table || !path.empty()) && !targetOk("fidelity", path, kinds)) return;
   startJob("fidelity", [&](MeasureScene& s) { return makeFidelityJob(s, mode, path); });
 }
 
@@ -73,6 +93,7 @@ void CFunc_contactsheet(int argc, char** argv) {
     return;
   }
   std::string const path = unquote(argv[1]);
+  if (!targetOk("contactsheet", path, pictureNames)) return;
   startJob("contactsheet", [&](MeasureScene& s) { return makeContactSheetJob(s, path); });
 }
 

@@ -12,6 +12,7 @@
 #include "DataFiles.h"
 #include "Screenshot.h"
 #include "ShaderGui.h"
+#include "StopSignals.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/base.h"
@@ -103,6 +104,7 @@ void ShaderTestModule::init() {
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 10.0f);
 
   con.setInterpreter(&runner);
+  installStopSignals();
   lastStatus = seconds() - statusInterval;  // the cost line fills in on the first frame
   regenFragmentShader();
 }
@@ -247,6 +249,11 @@ bool ShaderTestModule::takesKeyboard() {
 void ShaderTestModule::update() {
   frameStart = seconds();
   ++frameCount;
+  if (takeStopSignal()) {
+    // A job still running is dropped at shutdown, before it writes anything.
+    con << "stop signal: ending\n";
+    sys.requestExit();
+  }
   updateStatusLine();  // from the frames before this one, before the panel is drawn
   runner.update();
   if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
