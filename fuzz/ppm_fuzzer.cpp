@@ -1,5 +1,5 @@
-// Fuzz target: the P3 decoder on arbitrary text must refuse or decode, never
-// read out of bounds, leak or crash.
+// Fuzz target: the PPM decoder (P3, P5, P6) on arbitrary bytes must refuse or
+// decode, never read out of bounds, leak or crash.
 #include <cstddef>
 #include <cstdint>
 

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "ShaderLog.h"
+
 namespace {
 
 // The version a "#version N ..." line names, or 0 when the line is not one.
@@ -12,11 +14,64 @@ int versionOf(std::string const& line) {
   return std::atoi(line.c_str() + i + 8);
 }
 
-// Appends a stage's log under a heading naming its file, when it has one.
+// Appends a stage's log under a heading naming its file, when it has one,
+// each message on a line of its own.
 void addLog(std::string& out, std::string const& heading, std::string const& log) {
   if (log.empty()) return;
-  out += heading + ":\n" + log;
-  if (out.back() != '\n') out += '\n';
+  out += heading + ":\n" + ShaderLog::oneMessageALine(log);
+}
+
+// Where the text's #version line ends (0 when it has none; only the first
+// line that is neither blank nor a line comment may be one), its version
+// (0 without one) and the number of the line after it.
+size_t versionLineEnd(std::string const& text, int& version, int& nextLine) {
+  size_t pos = 0;
+  int line = 1;
+  version = 0;
+  nextLine = 1;
+  for (;;) {
+    size_t const end = text.find('\n', pos);
+    std::string const current = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    size_t const first = current.find_first_not_of(" \t\r");
+    if (first != std::string::npos && current.compare(first, 2, "//") != 0) {
+      version = versionOf(current);
+      if (version == 0) return 0;
+      nextLine = line + 1;
+      return end == std::string::npos ? text.size() : end + 1;
+    }
+    if (end == std::string::npos) return 0;
+    pos = end + 1;
+    ++line;
+  }
+}
+
+// Before GLSL 3.30, "#line N" numbers the line after it N + 1, and the
+// compilers follow that; Mesa's preprocessor numbers it N whatever the
+// version, so its messages (#error, a bad #if) come out one line early there.
+// Whether this driver's preprocessor does so is asked once, with a shader
+// that compiles only under the N + 1 rule.
+bool preprocessorLagsBefore330() {
+  static int const lags = [] {
+    char const* probe =
+        "#version 110\n#line 7\n#if __LINE__ != 8\n#error\n#endif\nvoid main() { gl_FragColor = vec4(1.0); }\n";
+    GLhandleARB const h = glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+    glShaderSourceARB(h, 1, &probe, nullptr);
+    glCompileShaderARB(h);
+    GLint compiled = 0;
+    glGetObjectParameterivARB(h, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
+    glDeleteObjectARB(h);
+    return compiled ? 0 : 1;
+  }();
+  return lags != 0;
+}
+
+// A stage's log with its preprocessor messages on the user's lines.
+std::string stageLog(GLhandleARB shader, std::string const& text) {
+  std::string log = GLHandleObj::infoLog(shader);
+  int version = 0, nextLine = 1;
+  versionLineEnd(text, version, nextLine);
+  if (!log.empty() && version < 330 && preprocessorLagsBefore330()) log = ShaderLog::shiftPreprocessorLines(log, 1);
+  return log;
 }
 
 }  // namespace
@@ -30,29 +85,16 @@ ReliefProgram::~ReliefProgram() {
 }
 
 std::string ReliefProgram::assemble(std::string const& macros, std::string const& text) {
-  // Only the first line that is neither blank nor a line comment may be #version.
-  size_t pos = 0;
-  int line = 1;
-  for (;;) {
-    size_t const end = text.find('\n', pos);
-    std::string const current = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-    size_t const first = current.find_first_not_of(" \t\r");
-    if (first != std::string::npos && current.compare(first, 2, "//") != 0) {
-      int const version = versionOf(current);
-      if (version == 0) break;
-      size_t const split = end == std::string::npos ? text.size() : end + 1;
-      // Before GLSL 3.30 "#line N" numbers the line after it N + 1; from 3.30 on, N.
-      int const next = line + 1;
-      std::string head = text.substr(0, split);
-      if (head.back() != '\n') head += '\n';
-      return head + macros + "#line " + std::to_string(version >= 330 ? next : next - 1) + "\n" +
-             text.substr(split);
-    }
-    if (end == std::string::npos) break;
-    pos = end + 1;
-    ++line;
-  }
-  return macros + "#line 0\n" + text;
+  int version = 0, next = 1;
+  size_t const split = versionLineEnd(text, version, next);
+  // The #line number follows the compilers' rule for the version (see
+  // preprocessorLagsBefore330): from 3.30 on "#line N" numbers the next line
+  // N, before it N + 1.
+  std::string const line = "#line " + std::to_string(version >= 330 ? next : next - 1) + "\n";
+  if (version == 0) return macros + line + text;
+  std::string head = text.substr(0, split);
+  if (head.back() != '\n') head += '\n';
+  return head + macros + line + text.substr(split);
 }
 
 bool ReliefProgram::build(Source const& vert, Source const& frag, std::string const& macros) {
@@ -69,8 +111,8 @@ bool ReliefProgram::build(Source const& vert, Source const& frag, std::string co
   fragShader.create(GL_FRAGMENT_SHADER);
   fragShader.setSource(fragText.c_str());
   bool const fragOk = fragShader.compile();
-  addLog(messages, vert.path, GLHandleObj::infoLog(vertShader.handle));
-  addLog(messages, frag.path, GLHandleObj::infoLog(fragShader.handle));
+  addLog(messages, vert.path, stageLog(vertShader.handle, vert.text));
+  addLog(messages, frag.path, stageLog(fragShader.handle, frag.text));
 
   program.create();
   program.attach(fragShader);

@@ -66,6 +66,22 @@ TEST_F(ConsoleKeys, TypedLinesRunShiftAndToggle) {
   EXPECT_TRUE(con.keyDown('`') && !con.isVisible());
 }
 
+// Keys pressed with a command key down, or after its press in the same frame,
+// belong to a chord (Super + q quits) and type nothing.
+TEST_F(ConsoleKeys, CommandChordsTypeNothing) {
+  frame({'`'});
+  for (int meta : {Key::LMETA, Key::RMETA}) {
+    frame({meta, 'q'});
+    keys.keyDown(static_cast<Key::Key_t>(meta));
+    frame({});
+    frame({'q', 'x'});
+    keys.keyUp(static_cast<Key::Key_t>(meta));
+  }
+  frame({'q', Key::LMETA});  // the q came first: typed
+  frame({'a'});
+  EXPECT_STREQ(con.getInput(), "qa");
+}
+
 // At most 255 characters; keys that type nothing are not consumed.
 TEST_F(ConsoleKeys, InputLineEditing) {
   con.toggle();

@@ -3,6 +3,8 @@
 // the lines typed for it; the number parsers; "echo" and "listcmds".
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -87,10 +89,12 @@ TEST(Registry, StaticAndRuntimeRegistrationAndReinitialisation) {
 
 // The object the first token names (case-sensitive) gets the tokens, at most
 // 16. A variable's values are set (too few or too many are fine), its hook
-// run and it is echoed. A value that is not one whole finite number (for a
-// float: in the float range) is refused with one line, nothing of it stored.
+// run and it is echoed. A value that is not one whole finite number, or one
+// too large for the variable's type, is refused with one line saying which,
+// nothing of it stored.
 TEST(Registry, LinesSetVariablesAndRunCommands) {
   std::string const bad = "\" is not a finite number; the value stays as it was\n";
+  std::string const range = "\" is out of range for ";
   struct {
     char const* line;
     std::string out;
@@ -105,7 +109,7 @@ TEST(Registry, LinesSetVariablesAndRunCommands) {
       {"testInts 7 abc", "testInts: \"abc" + bad + "testInts := -3 12\n"},
       {"testSpeed 0x1.8p1", "testSpeed := 3.000000\n"},
       {"testSpeed 12abc", "testSpeed: \"12abc" + bad + "testSpeed := 3.000000\n"},
-      {"testSpeed 1e39", "testSpeed: \"1e39" + bad + "testSpeed := 3.000000\n"},
+      {"testSpeed 1e39", "testSpeed: \"1e39" + range + "a float; the value stays as it was\ntestSpeed := 3.000000\n"},
       {"testPrecise 0.1234567", "testPrecise := 0.123457\n"},
       {"testPrecise nan", "testPrecise: \"nan" + bad + "testPrecise := 0.123457\n"},
       {"testColour 1 0 0", "testColour := 1.000000 0.000000 0.000000 1.000000\n"},
@@ -113,8 +117,8 @@ TEST(Registry, LinesSetVariablesAndRunCommands) {
       {"testPosition 4 5 6 7", "testPosition := 4.000000 5.000000 6.000000\n"},
       {"testTurn 0 0 1 0", "testTurn := 0.000000 0.000000 1.000000 0.000000\n"},
       {"testWhole 2.9", "testWhole := 2\n"},
-      {"testWhole 1e20", "testWhole := 2147483647\n"},
-      {"testWhole 1,5", "testWhole: \"1,5" + bad + "testWhole := 2147483647\n"},
+      {"testWhole 1e20", "testWhole: \"1e20" + range + "an int; the value stays as it was\ntestWhole := 2\n"},
+      {"testWhole 1,5", "testWhole: \"1,5" + bad + "testWhole := 2\n"},
       {"testReal 0.5", "testReal := 0.500000\n"},
       {"testReal INF", "testReal: \"INF" + bad + "testReal := 0.500000\n"},
       {"testNoStorage a b", ""},
@@ -137,6 +141,47 @@ TEST(Registry, ParsersAllowBlanksAroundTheNumberOnly) {
   EXPECT_TRUE(parseFiniteFloat(" 2.5 ", f) && parseInt(" -2.5 ", i) && f == 2.5f && i == -2);
   EXPECT_FALSE(parseFiniteFloat("1 2", f) || parseFiniteFloat(nullptr, f) || parseInt("", i) || parseInt(nullptr, i));
   EXPECT_TRUE(f == 2.5f && i == -2);
+}
+
+// A number that does not fit the type it is stored in is out of range, told
+// apart from text that is no number; the edges of each type still fit.
+TEST(Registry, ParsersRefuseNumbersTheirTypeCannotHold) {
+  using R = NumberParse;
+  struct {
+    char const* text;
+    R asDouble, asFloat, asInt;
+  } const rows[] = {
+      {"1e39", R::Ok, R::OutOfRange, R::OutOfRange},
+      {"-1e39", R::Ok, R::OutOfRange, R::OutOfRange},
+      {"3.4028235e38", R::Ok, R::Ok, R::OutOfRange},
+      {"1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange},
+      {"-1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange},
+      {"1e-400", R::Ok, R::Ok, R::Ok},
+      {"2147483647.9", R::Ok, R::Ok, R::Ok},
+      {"2147483648", R::Ok, R::Ok, R::OutOfRange},
+      {"-2147483648.9", R::Ok, R::Ok, R::Ok},
+      {"-2147483649", R::Ok, R::Ok, R::OutOfRange},
+      {"inf", R::NotANumber, R::NotANumber, R::NotANumber},
+      {"-INFINITY", R::NotANumber, R::NotANumber, R::NotANumber},
+      {"nan", R::NotANumber, R::NotANumber, R::NotANumber},
+  };
+  for (auto const& r : rows) {
+    double d = 7;
+    float f = 7;
+    int i = 7;
+    EXPECT_EQ(parseNumber(r.text, d), r.asDouble) << r.text;
+    EXPECT_EQ(parseNumber(r.text, f), r.asFloat) << r.text;
+    EXPECT_EQ(parseNumber(r.text, i), r.asInt) << r.text;
+    EXPECT_TRUE(std::isfinite(d) && std::isfinite(f)) << r.text;
+    if (r.asFloat != R::Ok) {
+      EXPECT_EQ(f, 7.0f) << r.text;
+    }
+    if (r.asInt != R::Ok) {
+      EXPECT_EQ(i, 7) << r.text;
+    }
+  }
+  EXPECT_EQ(numberParseReason(R::OutOfRange, "a float"), "is out of range for a float");
+  EXPECT_EQ(numberParseReason(R::NotANumber, "a float"), "is not a finite number");
 }
 
 // "echo" keeps the spacing and quotes of its tokens. "listcmds" lists every

@@ -124,12 +124,20 @@ TEST(ImageSystem, ExtensionsAndUnknownNames) {
   for (ImageLoader* l = imageSystem.head; l && loaders < 100; l = l->getNext()) ++loaders;
   EXPECT_EQ(loaders, 6);
 
-  Output o = captured([] {
-    EXPECT_EQ(ImageSystem::load("archive.tar.gz"), nullptr);
+  // A missing file, one no loader reads and a folder each say which it is.
+  std::string const unknown = writeScratch("archive.tar.gz", std::string("not a picture"));
+  Output o = captured([&] {
+    EXPECT_EQ(ImageSystem::load("no such archive.tar.gz"), nullptr);
+    EXPECT_EQ(ImageSystem::load(unknown.c_str()), nullptr);
+    EXPECT_EQ(ImageSystem::load(scratchDir().c_str()), nullptr);
     EXPECT_EQ(ImageSystem::load(nullptr), nullptr);
   });
-  EXPECT_EQ(o.err, "ImageSystem:load() filename archive.tar.gz error: failed to find appropriate loader\n"
-                   "ImageSystem:load() filename (null) error: no file name given\n");
+  std::string const head = " error: failed to find appropriate loader: ";
+  EXPECT_EQ(o.err, "ImageSystem:load() filename no such archive.tar.gz" + head +
+                       "cannot open the file: No such file or directory\n"
+                       "ImageSystem:load() filename " + unknown + head + "the file exists but no loader could read it\n"
+                       "ImageSystem:load() filename " + scratchDir() + head + "the name is a directory, not a regular file\n"
+                       "ImageSystem:load() filename (null) error: no file name given\n");
 }
 
 // Every loader answers to its extension in any case, leaves other names

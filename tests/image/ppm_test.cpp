@@ -1,6 +1,7 @@
-// Tests of the P3 decoder: sample tokens, short files, maximum values, header
-// forms and sizes.
+// Tests of the PPM decoder: P3 sample tokens, short files, maximum values,
+// header forms and sizes; binary P6 and P5 rasters and their bounds.
 #include "base/imageloadppm.h"
+#include "base/imagesystem.h"
 #include "testutil.h"
 
 namespace {
@@ -54,7 +55,7 @@ TEST(Ppm, HeaderFormsTokenRulesSampleCountsAndScaling) {
 
 TEST(Ppm, RefusesOtherFormsAndBadSizes) {
   for (std::string text :
-       {"", "P", "P6\n2 1\n255\n\x01\x02\x03\x04\x05\x06", "P2\n2 1\n255\n1 2\n", "P1\n2 1\n0 1\n", "P3x\n1 1\n255\n0 0 0",
+       {"", "P", "P2\n2 1\n255\n1 2\n", "P1\n2 1\n0 1\n", "P3x\n1 1\n255\n0 0 0",
         "P3\n#\n0 4\n255\n", "P3\n#\n4 0\n255\n", "P3\n#\n-4 4\n255\n", "P3\n#\n4\n", "P3\n#\n4 4\n",
         "P3\n#\n4 4\n0\n", "P3\n#\n4 4\n70000\n", "P3\n#\n4x 4\n255\n", "P3\n#\n99999999999 1\n255\n",
         "P3\n#\n100000 100000\n255\n1 2 3\n", "P3\n#\n32768 32768\n255\n"}) {
@@ -108,4 +109,61 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
     bool const short_ = &c == &cases[0];
     EXPECT_EQ(out.find("ImageLoadPPM::load(" + path + ") warning: ") == 0, short_) << out;
   }
+}
+
+// Binary rasters: P6 gives RGB, P5 grey; one byte a sample up to maximum
+// value 255, else two, most significant first; scaled like the text form.
+// One blank or line end ends the header, and the raster may hold any byte
+// (here a line end and a '#') right after it. Extra bytes are ignored.
+TEST(Ppm, BinaryPixmapsAndGreymaps) {
+  using namespace std::string_literals;
+  struct {
+    std::string text;
+    int width, bitsPerPixel;
+    Bytes expect;
+  } const cases[] = {
+      {"P6\n2 1\n255\n\x01\x02\x03\xfd\xfe\xff"s, 2, 24, {1, 2, 3, 253, 254, 255}},
+      {"P6 # comment\n1 1 255\t\n#\x00"s, 1, 24, {10, 35, 0}},
+      {"P6\n1 1\n15\n\x07\x08\x10"s, 1, 24, {119, 136, 255}},
+      {"P6\n1 2\n65535\n\x80\x00\xff\xff\x00\x01\x00\x00\x01\x01\xff\xff" "extra"s, 1, 24,
+       {128, 255, 0, 0, 1, 255}},
+      {"P6\n1 1\n1000\n\x01\xf4\xff\xff\x00\x00"s, 1, 24, {128, 255, 0}},
+      {"P5\n3 1\n255\n\x00\x7f\xff"s, 3, 8, {0, 127, 255}},
+      {"P5\n2 1\n4095\n\x08\x00\x0f\xff"s, 2, 8, {128, 255}},
+  };
+  for (auto const& c : cases) {
+    ImagePtr img = decode(c.text);
+    ASSERT_TRUE(img) << c.text;
+    EXPECT_EQ(img->width, c.width) << c.text;
+    EXPECT_EQ(img->bitsPerPixel, c.bitsPerPixel) << c.text;
+    EXPECT_EQ(pixels(*img), c.expect) << c.text;
+  }
+}
+
+// A binary raster shorter than its header says, or a header that does not end
+// in one blank, is refused; a huge size in a short file is refused before
+// anything is allocated (the sanitizer build would report the allocation).
+TEST(Ppm, BinaryRastersAreCheckedAgainstTheLength) {
+  using namespace std::string_literals;
+  for (std::string const& text : {"P6\n2 1\n255\n\x01\x02\x03\x04\x05"s, "P6\n1 1\n256\n\x01\x02\x03\x04\x05"s,
+                                 "P5\n2 2\n255\n\x01\x02\x03"s, "P6\n1 1\n255"s, "P6\n1 1\n255#\x01\x02\x03"s,
+                                 "P6\n8192 8192\n65535\n\x01\x02"s, "P6\n99999 99999\n255\n\x01"s,
+                                 "P5\n0 1\n255\n\x01"s, "P6\n1 1\n0\n\x01\x02\x03"s}) {
+    EXPECT_FALSE(decode(text)) << text;
+  }
+}
+
+// Files: a P6 and a P5 load through the loader chain by their extensions, in
+// any case; a binary file larger than one read piece decodes whole.
+TEST(Ppm, BinaryFilesLoadThroughTheChain) {
+  ImageSystem::init();
+  Bytes big;
+  std::string const header = "P6\n512 512\n255\n";
+  big.assign(header.begin(), header.end());
+  for (int i = 0; i < 512 * 512 * 3; ++i) big.push_back(static_cast<unsigned char>(i * 7));
+  std::string const pixmap = writeScratch("big.PPM", big), greymap = writeScratch("g.pgm", std::string("P5 2 1 255 \x05\x06"));
+  ImagePtr rgb(ImageSystem::load(pixmap.c_str())), grey(ImageSystem::load(greymap.c_str()));
+  ASSERT_TRUE(rgb && grey);
+  EXPECT_EQ(pixels(*rgb), Bytes(big.begin() + long(header.size()), big.end()));
+  EXPECT_EQ(pixels(*grey), (Bytes{5, 6}));
 }

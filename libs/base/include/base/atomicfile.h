@@ -19,21 +19,39 @@ public:
 
   // Refuses a target that exists and is not a regular file (a device, a FIFO,
   // a directory, or a symbolic link to one; a link to a regular file is
-  // written through, the link kept). Otherwise creates the temporary file,
-  // with the target's permissions when it exists. Writes beyond the process's
-  // file-size limit fail with EFBIG instead of killing the program.
+  // written through, the link kept), and one whose mode has no write bit
+  // ("notes.csv: is read-only", whoever runs the program). Otherwise removes
+  // the temporaries that killed writers left in the folder (see
+  // removeStaleTemporaries) and creates its own, with the target's
+  // permissions when it exists. Writes beyond the process's file-size limit
+  // fail with EFBIG instead of killing the program.
   bool open(std::string const& target, std::string& error);
   // Where to write; null unless open.
   FILE* stream() const { return file; }
   // Flushes, syncs and closes the temporary file and renames it over the
-  // target. Any write error since open() (see ferror) fails the commit.
+  // target. Any write error since open() fails the commit, with the reason of
+  // the first one ("shot.png: No space left on device").
   bool commit(std::string& error);
   // Closes and removes the temporary file, if any; the target is untouched.
   void discard();
 
+  // Temporary files are named ".<target's name>.tmp<pid>-<n>-<m>" beside the
+  // target. Removes those in `folder` whose writing process no longer runs
+  // (killed before it could commit or discard); those of running processes,
+  // this one's included, are left alone. Gives the number removed.
+  static int removeStaleTemporaries(std::string const& folder);
+
+  // The stream's descriptor and the first write error on it.
+  struct Sink {
+    int fd = -1;
+    int firstError = 0;
+  };
+
 private:
   FILE* file = nullptr;
+  Sink sink;
   std::string shownName;  // the target as the caller named it, for messages
   std::string target;     // the file actually replaced (links resolved)
   std::string temporary;
 };
+

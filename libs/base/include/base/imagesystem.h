@@ -16,8 +16,12 @@ public:
   // nothing (linking again would turn the chain into a loop).
   static void init();
   // Offers the file to each loader in chain order; returns the first image
-  // with data, or null after printing why. The caller owns the result
-  // (unload(), then delete).
+  // with data, or null after printing why on standard error: "ImageSystem:load()
+  // filename F error: failed to find appropriate loader: " followed by "cannot
+  // open the file: <reason>" (missing or unreadable), "the name is a
+  // directory, not a regular file" and the like, or "the file exists but no
+  // loader could read it" (an unknown or broken format). The caller owns the
+  // result (unload(), then delete).
   static Image* load(char const* filename);
   // The text after the last '.', or the whole name when it has none.
   static char const* extensionOf(char const* filename);

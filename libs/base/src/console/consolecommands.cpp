@@ -17,14 +17,18 @@ void Console::setInfo(int argc, char** argv) {
                  : strcasecmp(setting, "idledrop") == 0 ? &idleDrop
                                                         : nullptr;
     int number = 0;
-    bool ok = true;
-    if (whole)
-      ok = parseInt(value, *whole);
-    else if (strcasecmp(setting, "idlevis") == 0 && (ok = parseInt(value, number)))
-      idleVisible = number != 0;
-    else if (strcasecmp(setting, "droptime") == 0)
-      ok = parseFiniteDouble(value, dropTime);
-    if (!ok) print("%s: \"%s\" is not a finite number; the value stays as it was\n", setting, value);
+    NumberParse result = NumberParse::Ok;
+    char const* typeName = "an int";
+    if (whole) {
+      result = parseNumber(value, *whole);
+    } else if (strcasecmp(setting, "idlevis") == 0) {
+      if ((result = parseNumber(value, number)) == NumberParse::Ok) idleVisible = number != 0;
+    } else if (strcasecmp(setting, "droptime") == 0) {
+      result = parseNumber(value, dropTime);
+      typeName = "a double";
+    }
+    if (result != NumberParse::Ok)
+      print("%s: \"%s\" %s; the value stays as it was\n", setting, value, numberParseReason(result, typeName).c_str());
   }
   print("  Width:   %d\n", width);
   print("  Height:  %d\n", height);

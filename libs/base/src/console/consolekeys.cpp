@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/commandkeys.h"
 #include "base/console.h"
 #include "math/assert.h"
 #include "system/keyboard.h"
@@ -108,7 +109,9 @@ bool Console::keyDown(int key) {
 
 void Console::preUpdate() {
   stashActive = false;
-  for (int i = 0; i < kbd.getKeyDownQueueSize(); ++i) keyDown(kbd.getKeyDownQueue(i));
+  // Presses of a command chord (Super + q quits) are no text for the line.
+  for (int i = 0; i < kbd.getKeyDownQueueSize(); ++i)
+    if (!pressIsChord(i)) keyDown(kbd.getKeyDownQueue(i));
   if (visible) {
     PKeyboardHandler* bound = kbd.getImp();
     if (!keyStash && bound) keyStash = bound->clone();

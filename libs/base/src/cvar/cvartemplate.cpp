@@ -6,12 +6,16 @@
 
 template <>
 void _cvar<int>::setValue(int argc, char** argv) {
-  if (argc > 1 && !parseInt(argv[1], value)) reportBadValue(name, argv[1]);
+  if (argc < 2) return;
+  NumberParse const result = parseNumber(argv[1], value);
+  if (result != NumberParse::Ok) reportBadValue(name, argv[1], result, "an int");
 }
 
 template <>
 void _cvar<float>::setValue(int argc, char** argv) {
-  if (argc > 1 && !parseFiniteFloat(argv[1], value)) reportBadValue(name, argv[1]);
+  if (argc < 2) return;
+  NumberParse const result = parseNumber(argv[1], value);
+  if (result != NumberParse::Ok) reportBadValue(name, argv[1], result, "a float");
 }
 
 template <>

@@ -36,23 +36,26 @@ void CVarw::setValue(int argc, char** argv) {
   std::vector<double> values(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
     char const* token = argv[i + 1];
-    bool ok = true;
+    NumberParse result = NumberParse::Ok;
+    char const* typeName = "a double";
     if (type == Bool) {
       // "true" in any case, or a leading non-zero integer (strtol saturates).
       values[i] = strcasecmp(token, "true") == 0 || std::strtol(token, nullptr, 10) != 0;
     } else if (type == Int) {
       int v = 0;
-      ok = parseInt(token, v);
+      result = parseNumber(token, v);
+      typeName = "an int";
       values[i] = v;
     } else if (type == Float) {
       float v = 0;
-      ok = parseFiniteFloat(token, v);
+      result = parseNumber(token, v);
+      typeName = "a float";
       values[i] = static_cast<double>(v);
     } else {
-      ok = parseFiniteDouble(token, values[i]);
+      result = parseNumber(token, values[i]);
     }
-    if (!ok) {
-      reportBadValue(name, token);
+    if (result != NumberParse::Ok) {
+      reportBadValue(name, token, result, typeName);
       return;
     }
   }

@@ -2,7 +2,9 @@
 // rename.
 #include "base/atomicfile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +41,58 @@ std::string leafOf(std::string const& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The stream writes through these, so that the reason of the first failed
+// write is kept for commit() (stdio itself keeps only an error flag).
+ssize_t writeToSink(void* cookie, char const* data, size_t size) {
+  auto* sink = static_cast<AtomicFile::Sink*>(cookie);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t const n = ::write(sink->fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (!sink->firstError) sink->firstError = n < 0 ? errno : EIO;
+      return 0;  // stdio's sign of a failed write
+    }
+    done += size_t(n);
+  }
+  return ssize_t(done);
+}
+
+int closeSink(void* cookie) {
+  auto* sink = static_cast<AtomicFile::Sink*>(cookie);
+  int const result = ::close(sink->fd);
+  sink->fd = -1;
+  return result;
+}
+
+// The pid in a temporary's name: ".<leaf>.tmp<pid>-<n>-<m>" with a non-empty
+// leaf; 0 when the name has another form.
+long pidOfTemporary(std::string const& name) {
+  if (name.size() < 2 || name[0] != '.') return 0;
+  size_t const tmp = name.rfind(".tmp");
+  if (tmp == std::string::npos || tmp < 2) return 0;
+  // Three runs of digits joined by '-', nothing else.
+  size_t p = tmp + 4;
+  long pid = 0;
+  for (int run = 0; run < 3; ++run) {
+    if (run > 0 && (p >= name.size() || name[p++] != '-')) return 0;
+    size_t const start = p;
+    while (p < name.size() && name[p] >= '0' && name[p] <= '9') {
+      if (run == 0) {
+        if (pid > 99999999) return 0;
+        pid = pid * 10 + (name[p] - '0');
+      }
+      ++p;
+    }
+    if (p == start) return 0;
+  }
+  return p == name.size() ? pid : 0;
+}
+
+// True unless the process is known to be gone (kill answers ESRCH); a process
+// of another user (EPERM) still runs.
+bool processRuns(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH; }
+
 }  // namespace
 
 bool AtomicFile::open(std::string const& name, std::string& error) {
@@ -55,6 +109,12 @@ bool AtomicFile::open(std::string const& name, std::string& error) {
     error = name + ":" + notRegularReason(st.st_mode);
     return false;
   }
+  // Judged by the mode, not by access(): root could replace the file, but a
+  // file nobody may write is meant to stay as it is.
+  if (exists && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) {
+    error = name + ": is read-only";
+    return false;
+  }
   struct stat link;
   if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
     // Replace the file the link leads to, not the link itself.
@@ -68,6 +128,7 @@ bool AtomicFile::open(std::string const& name, std::string& error) {
   }
 
   ignoreFileSizeSignal();
+  removeStaleTemporaries(folderOf(target));
   // A name of its own in the target's folder (so the rename stays on one file
   // system), hidden, and unique: created exclusively, retried on a clash.
   std::string const stem = folderOf(target) + "/." + leafOf(target) + ".tmp";
@@ -85,14 +146,35 @@ bool AtomicFile::open(std::string const& name, std::string& error) {
     return false;
   }
   if (exists) (void)::fchmod(fd, st.st_mode & 07777);
-  file = ::fdopen(fd, "wb");
+  sink = Sink{fd, 0};
+  cookie_io_functions_t const io = {nullptr, writeToSink, nullptr, closeSink};
+  file = ::fopencookie(&sink, "wb", io);
   if (!file) {
     error = name + ": " + std::strerror(errno);
     ::close(fd);
+    sink.fd = -1;
     discard();
     return false;
   }
   return true;
+}
+
+int AtomicFile::removeStaleTemporaries(std::string const& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string const name = entry->d_name;
+    long const pid = pidOfTemporary(name);
+    if (pid <= 0 || processRuns(pid)) continue;
+    // Only plain files: a folder or link that happens to fit the pattern is
+    // none of ours.
+    std::string const path = (folder == "/" ? "" : folder) + "/" + name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 bool AtomicFile::commit(std::string& error) {
@@ -100,11 +182,13 @@ bool AtomicFile::commit(std::string& error) {
     error = shownName + ": not open for writing";
     return false;
   }
-  errno = 0;
-  bool ok = !std::ferror(file);
-  ok = std::fflush(file) == 0 && ok;
-  ok = ok && ::fsync(fileno(file)) == 0;
-  int why = errno;
+  // The reason of the first failed write wins over what later calls say.
+  bool ok = !std::ferror(file) && std::fflush(file) == 0;
+  int why = ok ? 0 : sink.firstError ? sink.firstError : errno;
+  if (ok && ::fsync(sink.fd) != 0) {
+    ok = false;
+    why = errno;
+  }
   FILE* f = file;
   file = nullptr;
   if (std::fclose(f) != 0 && ok) {

@@ -4,6 +4,7 @@
 #include "base/base.h"
 #include "base/basecvars.h"
 #include "base/basemodule.h"
+#include "base/commandkeys.h"
 #include "base/console.h"
 #include "system/display.h"
 #include "system/keyboard.h"
@@ -19,13 +20,11 @@ void Base::doLoop() {
     resizeViewports(size.x, size.y);
   }
   updateFrameRate();
+  // Super + q quits on the press, even when both keys were let go before the
+  // frame; read before the console, which hides the keys while it is open.
+  if (quitChordPressed()) sys.requestExit();
   con.preUpdate();
   if (camKeys && !(loopCallback && loopCallback->takesKeyboard())) cameraKeys();
-
-  // Command-Q: both keys held, so the exit comes on the second frame of the press.
-  if ((kbd.getKeyState(Key::LMETA) == 1 || kbd.getKeyState(Key::RMETA) == 1) &&
-      kbd.getKeyState('q') == 1)
-    sys.requestExit();
 
   updateMouseLine();
 

@@ -1,4 +1,5 @@
-// ImageLoadPPM: decodes ASCII portable pixmaps (P3) into top-first RGB rows.
+// ImageLoadPPM: decodes portable pixmaps, ASCII (P3) and binary (P6), and binary
+// greymaps (P5) into top-first rows.
 #include "base/imageloadppm.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "base/regularfile.h"
 #include "extension.h"
 #include "pixelbuffer.h"
+#include "ppmbinary.h"
 
 ImageLoadPPM imageLoadPPM;
 
@@ -221,19 +223,22 @@ private:
 };
 
 struct PpmHeader {
+  char form = '3';  // '3' ASCII RGB, '6' binary RGB, '5' binary grey
   int width = 0;
   int height = 0;
   int maxValue = 0;
   size_t length = 0;  // bytes up to the samples
 };
 
-// Reads the header: the magic P3, then width, height and maximum value, with
-// comments. False when the text is not such a header.
+// Reads the header: the magic P3, P5 or P6, then width, height and maximum
+// value, with comments; in the binary forms one blank or line end follows the
+// maximum value and the raster starts after it. False when the text is not
+// such a header.
 bool readHeader(char const* text, size_t size, PpmHeader& out) {
   HeaderReader h{text, text + size};
-  // Only the ASCII pixmap is read here (P6 and the grey and bitmap forms are
-  // other formats).
-  if (size < 2 || text[0] != 'P' || text[1] != '3') return false;
+  // The ASCII greymap and the bitmaps (P2, P1, P4) are not read.
+  if (size < 2 || text[0] != 'P' || (text[1] != '3' && text[1] != '5' && text[1] != '6')) return false;
+  out.form = text[1];
   h.p += 2;
   if (h.p < h.end && *h.p != ' ' && *h.p != '\n' && !isBlank(*h.p)) return false;
   // When the magic ends its line, the next line is a comment if it starts
@@ -247,6 +252,10 @@ bool readHeader(char const* text, size_t size, PpmHeader& out) {
   }
   if (!h.number(out.width) || !h.number(out.height) || !h.number(out.maxValue)) return false;
   if (out.maxValue < 1 || out.maxValue > 65535) return false;
+  if (out.form != '3') {
+    if (h.p >= h.end || !(*h.p == ' ' || *h.p == '\n' || isBlank(*h.p))) return false;
+    ++h.p;
+  }
   out.length = size_t(h.p - text);
   return true;
 }
@@ -313,6 +322,9 @@ bool readPieces(FILE* f, char* buf, size_t have, PpmHeader const& header, unsign
 Image* decodeText(char const* text, size_t size, std::string const& prefix) {
   PpmHeader header;
   if (!readHeader(text, size, header)) return nullptr;
+  if (header.form != '3')
+    return decodePnmRaster(reinterpret_cast<unsigned char const*>(text) + header.length, size - header.length,
+                           header.width, header.height, header.maxValue, header.form == '6' ? 3 : 1);
   size_t total = imageBufferBytes(header.width, header.height, 3);
   if (!total) return nullptr;
   bool zeroed = needsZeroedBuffer(size, total);
@@ -342,7 +354,7 @@ Image* ImageLoadPPM::decode(char const* text, size_t size) {
 }
 
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
-  if (!extensionIs(extension, "ppm")) return nullptr;
+  if (!extensionIs(extension, "ppm") && !extensionIs(extension, "pgm") && !extensionIs(extension, "pnm")) return nullptr;
   std::string const prefix = std::string("ImageLoadPPM::load(") + filename + ")";
   std::string why;
   FILE* f = openRegularFile(filename, why);
@@ -362,6 +374,8 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have))
     return decodeWholeFile(filename, prefix);
   if (!readHeader(buf, have, header)) return nullptr;
+  // A binary raster is read with the whole file, whose length it is checked against.
+  if (header.form != '3') return decodeWholeFile(filename, prefix);
   size_t total = imageBufferBytes(header.width, header.height, 3);
   if (!total) return nullptr;
   struct stat st;

@@ -2,16 +2,34 @@
 // finds the loader for a file.
 #include "base/imagesystem.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "base/exception.h"
 #include "base/image.h"
 #include "base/imageloaders.h"
+#include "file/filekind.h"
 
 ImageSystem imageSystem;
+
+namespace {
+
+// Why no loader gave a picture: the file cannot be had at all, or it is there
+// and none of them reads it.
+std::string whyNoLoader(char const* filename) {
+  struct stat st;
+  if (::stat(filename, &st) != 0) return std::string("cannot open the file: ") + std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "the name" + notRegularReason(st.st_mode);
+  return "the file exists but no loader could read it";
+}
+
+}  // namespace
 
 void ImageSystem::init() {
   // The loaders are linked once; a second call would point JPEG's successor
@@ -39,7 +57,7 @@ Image* ImageSystem::load(char const* filename) {
       ImagePtr img(l->load(filename, ext));
       if (img && img->data) return img.release();
     }
-    throw Exception() << "failed to find appropriate loader";
+    throw Exception() << "failed to find appropriate loader: " << whyNoLoader(filename);
   } catch (Throwable const& t) {
     std::fflush(stdout);
     std::cerr << "ImageSystem:load() filename " << (filename ? filename : "(null)")
