@@ -12,6 +12,7 @@
 #include "base/console.h"
 #include "base/base.h"
 #include "base/cvar.h"
+#include "base/outputpath.h"
 #include "base/parsenumber.h"
 #include "base/view.h"
 #include "math/quat.h"
@@ -99,7 +100,13 @@ void CFunc_screenshot(int argc, char** argv) {
     con << "usage: screenshot FILE.png|FILE.jpg\n";
     return;
   }
-  shaderTestModule.requestScreenshot(joined(argv, 1, argc));
+  std::string const path = joined(argv, 1, argc);
+  std::string error;
+  if (!checkOutputPath(path, {".png", ".jpg", ".jpeg"}, error)) {
+    con << "screenshot: " << error << "\n";
+    return;
+  }
+  shaderTestModule.requestScreenshot(path);
 }
 
 void CFunc_defines(int, char**) {

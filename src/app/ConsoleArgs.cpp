@@ -1,6 +1,8 @@
 // Console arguments: unquoting and joining tokens.
 #include "ConsoleArgs.h"
 
+#include <strings.h>
+
 std::string unquote(char const* token) {
   std::string out;
   for (char const* c = token; *c; ++c)
@@ -15,4 +17,10 @@ std::string joined(char** argv, int first, int last) {
     out += unquote(argv[i]);
   }
   return out;
+}
+
+bool hasExtension(std::string const& name, std::vector<std::string> const& extensions) {
+  for (std::string const& e : extensions)
+    if (name.size() > e.size() && strcasecmp(name.c_str() + name.size() - e.size(), e.c_str()) == 0) return true;
+  return false;
 }

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The token without its double quotes.
 std::string unquote(char const* token);
 // Tokens first to last - 1 joined by single spaces, quotes removed.
 std::string joined(char** argv, int first, int last);
+// Whether `name` ends in one of `extensions` (".csv"), in any case.
+bool hasExtension(std::string const& name, std::vector<std::string> const& extensions);

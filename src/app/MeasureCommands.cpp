@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ConsoleArgs.h"
-#include "base/atomicfile.h"
+#include "base/outputpath.h"
 #include "MeasureJobs.h"
 #include "ShaderScene.h"
 #include "base/console.h"

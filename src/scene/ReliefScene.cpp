@@ -192,7 +192,20 @@ void ReliefScene::rebuildCompareProgram() {
 void ReliefScene::watchShaderFiles(double now) {
   if (now - lastWatch < watchInterval) return;
   lastWatch = now;
-  if (vertFile.changedOnDisk() || fragFile.changedOnDisk()) {
+  bool changed = false;
+  for (ShaderFile* f : {&vertFile, &fragFile}) {
+    switch (f->poll()) {
+      case ShaderFile::Poll::Changed:
+        changed = true;
+        break;
+      case ShaderFile::Poll::Missing:
+        con << f->path() << " is gone: the last program keeps drawing, and the file is read again when it is back\n";
+        break;
+      case ShaderFile::Poll::Same:
+        break;
+    }
+  }
+  if (changed) {
     con << "shader files changed on disk: rebuilding\n";
     reloadShaders();
   }

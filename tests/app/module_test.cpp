@@ -238,5 +238,34 @@ TEST_F(Module, ScreenshotsOfOneFrameAreAllWrittenInTheirFormat) {
   }
   struct stat st;
   EXPECT_NE(stat(bmp.c_str(), &st), 0);
-  EXPECT_NE(std::string(con.getText()).find("could not write the screenshot"), std::string::npos);
+  EXPECT_NE(std::string(con.getText()).find("bench-shot.bmp: needs a .png, .jpg or .jpeg name"), std::string::npos);
+}
+
+// Arguments that are not what a command writes, and places no file can be
+// written, are refused before anything is measured, with the real cause.
+TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
+  std::string const dir = testing::TempDir();
+  struct Case {
+    std::string line, says;
+  } const cases[] = {
+      {"profile 1e9", "usage: profile [FRAMES] [FILE.csv]"},
+      {"profile abc", "usage: profile [FRAMES] [FILE.csv]"},
+      {"profile 1 \"\"", "usage: profile [FRAMES] [FILE.csv]"},
+      {"profile 99999999999", "FRAMES must be 1 to 10000"},
+      {"fidelity abc", "usage: fidelity [FILE.csv]"},
+      {"fidelity sweep " + dir + "no/such/x.csv", "no such folder"},
+      {"fidelity sweep " + dir, "is a directory"},
+      {"fidelity map /dev/full", "is a device, not a file"},
+      {"contactsheet " + dir + "sheet.csv", "needs a .png, .jpg or .jpeg name"},
+      {"screenshot " + dir + "readonly/shot.png", "the folder is read-only"},
+  };
+  mkdir((dir + "readonly").c_str(), 0555);
+  chmod((dir + "readonly").c_str(), 0555);
+  for (Case const& c : cases) {
+    run(c.line);
+    EXPECT_FALSE(shaderTestModule.jobs().busy()) << c.line;
+    std::string const text = con.getText();
+    size_t const at = text.rfind(c.says);
+    EXPECT_NE(at, std::string::npos) << c.line;
+  }
 }
