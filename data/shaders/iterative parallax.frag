@@ -166,10 +166,11 @@ float firstRoot(float a, float b, float c, float span)
 // the bilinear patch of texels i..i+1 x j..j+1). Each iteration takes the node
 // under the ray's point (wrapped into the map) and where the ray leaves it,
 // tExit; the ray reaches the node's maximum m at tm = 1 - m. When tm >= tExit
-// it passes over the node: on to tExit, one level up. Otherwise on to tm (if
-// later) and one level down; at level 0 the gap between the cell's bilinear
-// patch and the ray is a quadratic in the ray parameter whose first root is
-// the hit, else on to tExit and one level up. When the iterations run out, the
+// it passes over the node: on to tExit, and one level up when it enters a new
+// node of the level above too. Otherwise on to tm (if later) and one level
+// down; at level 0 the gap between the cell's bilinear patch and the ray is a
+// quadratic in the ray parameter whose first root is the hit, else on past
+// the node as before. When the iterations run out, the
 // point reached (still above the surface) is taken.
 float pyramidSearch(vec2 uv, vec2 eyeReach)
 {
@@ -190,9 +191,24 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
         vec2 lo = node * scale;
         vec2 hi = min(lo + scale, size);
         vec2 at = q - sgn * pyramidNudge;
-        float tExit = 1.0;
-        if (sgn.x != 0.0) tExit = min(tExit, t + (sgn.x > 0.0 ? hi.x - at.x : at.x - lo.x) / abs(dir.x));
-        if (sgn.y != 0.0) tExit = min(tExit, t + (sgn.y > 0.0 ? hi.y - at.y : at.y - lo.y) / abs(dir.y));
+        // Where the ray leaves the node, the border it crosses and that axis's size.
+        float tExit = 1.0, border = 0.0, extent = 1.0;
+        if (sgn.x != 0.0) {
+            float leave = t + (sgn.x > 0.0 ? hi.x - at.x : at.x - lo.x) / abs(dir.x);
+            if (leave < tExit) {
+                tExit = leave;
+                border = sgn.x > 0.0 ? hi.x : lo.x;
+                extent = size.x;
+            }
+        }
+        if (sgn.y != 0.0) {
+            float leave = t + (sgn.y > 0.0 ? hi.y - at.y : at.y - lo.y) / abs(dir.y);
+            if (leave < tExit) {
+                tExit = leave;
+                border = sgn.y > 0.0 ? hi.y : lo.y;
+                extent = size.y;
+            }
+        }
         vec2 levelSize = max(pyramidSize.zw / scale, 1.0);
         float tm = 1.0 - LEVEL_LOOKUP(maxPyramid, (node + 0.5) / levelSize, level).r;
         float from = max(t, tm);
@@ -221,8 +237,10 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
                 t = from + s;
                 found = 1.0;
             } else {
+                // On past the node; one level up where the border is also one
+                // of the level above (or the map's edge).
                 t = tExit;
-                if (level < pyramidTop) {
+                if (level < pyramidTop && (border <= 0.0 || border >= extent || mod(border, 2.0 * scale) == 0.0)) {
                     level += 1.0;
                     scale *= 2.0;
                 }

@@ -45,7 +45,9 @@ PyramidHit PyramidTracer::trace(float u, float v, float const eyeVec[3], int max
   bool found = false;
   for (; i < maxIterations && !found && t < 1.0f; ++i) {
     // The node under the nudged point, its cell range and the true point in it.
-    float node[2], at[2], tExit = 1.0f;
+    // border: where the ray leaves the node, on the axis it leaves by (exit).
+    float node[2], at[2], tExit = 1.0f, border = 0.0f;
+    int exit = 0;
     for (int k = 0; k < 2; ++k) {
       float const p = start[k] + dir[k] * t + sgn[k] * nudge;
       float const q = p - size[k] * std::floor(p / size[k]);
@@ -55,17 +57,27 @@ PyramidHit PyramidTracer::trace(float u, float v, float const eyeVec[3], int max
       at[k] = q - sgn[k] * nudge;
       if (sgn[k] != 0.0f) {
         float const dist = sgn[k] > 0.0f ? hi - at[k] : at[k] - lo;
-        tExit = std::min(tExit, t + dist / std::fabs(dir[k]));
+        float const leave = t + dist / std::fabs(dir[k]);
+        if (leave < tExit) {
+          tExit = leave;
+          border = sgn[k] > 0.0f ? hi : lo;
+          exit = k;
+        }
       }
     }
     float const m = pyramid_.at(level, static_cast<int>(node[0]), static_cast<int>(node[1]));
     float const tm = 1.0f - m;
-    if (tm >= tExit) {
+    // Past the node: one level up where the ray enters a new node of the
+    // level above too (its border is one of that level's, or the map's edge).
+    auto leave = [&] {
       t = tExit;
-      if (level < top) {
+      if (level < top && (border <= 0.0f || border >= size[exit] || std::fmod(border, 2.0f * scale) == 0.0f)) {
         ++level;
         scale *= 2.0f;
       }
+    };
+    if (tm >= tExit) {
+      leave();
       continue;
     }
     float const from = std::max(t, tm);
@@ -90,11 +102,7 @@ PyramidHit PyramidTracer::trace(float u, float v, float const eyeVec[3], int max
       t = from + s;
       found = true;
     } else {
-      t = tExit;
-      if (level < top) {
-        ++level;
-        scale *= 2.0f;
-      }
+      leave();
     }
   }
   if (!found && t >= 1.0f) {

@@ -26,11 +26,13 @@ struct PyramidHit {
 //    1/1024 cell along the ray so that a point on a border belongs to the
 //    node the ray enters), and where the ray leaves it, tExit (at most 1);
 //  - the ray reaches the node's maximum m at tm = 1 - m. When tm >= tExit
-//    the ray passes the node above all of it: t = tExit, one level up;
+//    the ray passes the node above all of it: t = tExit, and one level up
+//    when the border it leaves by is also one of the level above (or the
+//    map's edge), so that it enters a new node there too;
 //  - otherwise, above level 0, t = max(t, tm) and one level down;
 //  - at level 0, from max(t, tm) to tExit the gap between the bilinear patch
 //    and the ray is a quadratic in t, whose first root at or after the start
-//    is the hit; without one, t = tExit and one level up.
+//    is the hit; without one, on to tExit as above.
 // Reaching t = 1 is a hit too: there the ray is at height 0, under any surface.
 class PyramidTracer {
 public:
