@@ -20,12 +20,20 @@
 //   RELAXED_CONE           step down the eye ray as far as the relaxed cone map
 //                          allows (up to ITERATIVE_STEPS steps), then bisect
 //                          REFINE_STEPS times
+//   MAX_PYRAMID            walk the eye ray through a pyramid of height maxima,
+//                          down a level where the ray meets a node's maximum
+//                          and up one after it leaves a node (up to
+//                          ITERATIVE_STEPS nodes), solving the ray against the
+//                          bilinear cell exactly at the bottom level
 //
 // ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
 // none is given). Any set of the macros may be defined. ITERATIVE_LERP,
 // BINARY_REFINE, ADAPTIVE_STEPS and EARLY_EXIT refine the iterative march and
 // OFFSET_LIMITING_LIGHT the light march, so each brings its partner along;
-// RELAXED_CONE replaces the iterative march when both are defined. The bench's
+// RELAXED_CONE replaces the iterative march when both are defined, and
+// MAX_PYRAMID replaces both. MAX_PYRAMID needs lookups at explicit levels
+// (GLSL 1.30, or GL_ARB_shader_texture_lod before it); without them it builds
+// nothing and the shader does what it would do without the macro. The bench's
 // fidelity meter adds OUTPUT_HIT: the fragment then holds the texture
 // coordinate finally used and the shadow factor instead of a colour, to be
 // compared with a traced reference.
@@ -64,11 +72,35 @@
 #endif
 #endif
 
+// MAX_PYRAMID's lookups at explicit levels.
+#ifdef MAX_PYRAMID
+#if __VERSION__ >= 130
+#define LEVEL_LOOKUP(s, p, lod) textureLod(s, p, lod)
+#else
+#extension GL_ARB_shader_texture_lod : enable
+#ifdef GL_ARB_shader_texture_lod
+#define LEVEL_LOOKUP(s, p, lod) texture2DLod(s, p, lod)
+#endif
+#endif
+#ifdef LEVEL_LOOKUP
+#define PYRAMID_SEARCH
+#endif
+#endif
+
 uniform sampler2D colorMap;
 uniform sampler2D normalMap;  // rgb: unit normal packed as (n + 1) / 2; a: height
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
 #ifdef RELAXED_CONE
 uniform sampler2D coneMap;    // r: sqrt of the relaxed cone ratio per texel (nearest, no mipmaps)
+#endif
+#ifdef PYRAMID_SEARCH
+// Level L, texel (I, J): the highest height over the bilinear cells (the
+// patches between texel centres) I * 2^L ... (I + 1) * 2^L - 1 each way,
+// clipped at the map's edge. Nearest, one GL level per pyramid level; level 0
+// is the map's size padded to powers of two (the padding holds 0).
+uniform sampler2D maxPyramid;
+uniform vec4 pyramidSize;  // xy: the height map's size in texels; zw: the pyramid's level-0 size
+uniform float pyramidTop;  // the pyramid's last level, one texel
 #endif
 
 varying vec2 texCoord;
@@ -110,6 +142,115 @@ void bisect(vec2 uv, vec2 eyeReach, inout float lo, inout float hi, inout float 
     }
 }
 
+#ifdef PYRAMID_SEARCH
+// How far a point on a node's border is pushed along the ray to tell which
+// node it enters, in cells.
+const float pyramidNudge = 1.0 / 1024.0;
+
+// The first root in [0, span] of a s^2 + b s + c with c < 0, or -1 when none.
+// The roots are taken as q / a and c / q, which loses no digits to
+// cancellation; with a = 0 the second is the straight line's root.
+float firstRoot(float a, float b, float c, float span)
+{
+    float disc = b * b - 4.0 * a * c;
+    if (disc < 0.0) return -1.0;
+    float q = -0.5 * (b + (b >= 0.0 ? sqrt(disc) : -sqrt(disc)));
+    float root = span + 1.0;
+    if (a != 0.0 && q / a >= 0.0) root = q / a;
+    if (q != 0.0 && c / q >= 0.0) root = min(root, c / q);
+    return root <= span ? root : -1.0;
+}
+
+// The eye ray's parameter at its first meeting with the surface, walking the
+// max pyramid in cell coordinates (texels less half a texel: cell (i, j) is
+// the bilinear patch of texels i..i+1 x j..j+1). Each iteration takes the node
+// under the ray's point (wrapped into the map) and where the ray leaves it,
+// tExit; the ray reaches the node's maximum m at tm = 1 - m. When tm >= tExit
+// it passes over the node: on to tExit, and one level up when it enters a new
+// node of the level above too. Otherwise on to tm (if later) and one level
+// down; at level 0 the gap between the cell's bilinear patch and the ray is a
+// quadratic in the ray parameter whose first root is the hit, else on past
+// the node as before. When the iterations run out, the
+// point reached (still above the surface) is taken.
+float pyramidSearch(vec2 uv, vec2 eyeReach)
+{
+    vec2 size = pyramidSize.xy;
+    vec2 start = fract(uv) * size - 0.5;
+    vec2 dir = eyeReach * size;
+    vec2 sgn = sign(dir);
+    float t = 0.0;
+    float level = pyramidTop;
+    float scale = max(pyramidSize.z, pyramidSize.w);  // 2^level cells to a node
+    float found = 0.0;
+    for (float i = 0.0; i < ITERATIVE_STEPS; i += 1.0) {
+        if (found > 0.5 || t >= 1.0) break;
+        // The node under the nudged point, its cells and the true point in it.
+        vec2 p = start + dir * t + sgn * pyramidNudge;
+        vec2 q = p - size * floor(p / size);
+        vec2 node = min(floor(q / scale), ceil(size / scale) - 1.0);
+        vec2 lo = node * scale;
+        vec2 hi = min(lo + scale, size);
+        vec2 at = q - sgn * pyramidNudge;
+        // Where the ray leaves the node, the border it crosses and that axis's size.
+        float tExit = 1.0, border = 0.0, extent = 1.0;
+        if (sgn.x != 0.0) {
+            float leave = t + (sgn.x > 0.0 ? hi.x - at.x : at.x - lo.x) / abs(dir.x);
+            if (leave < tExit) {
+                tExit = leave;
+                border = sgn.x > 0.0 ? hi.x : lo.x;
+                extent = size.x;
+            }
+        }
+        if (sgn.y != 0.0) {
+            float leave = t + (sgn.y > 0.0 ? hi.y - at.y : at.y - lo.y) / abs(dir.y);
+            if (leave < tExit) {
+                tExit = leave;
+                border = sgn.y > 0.0 ? hi.y : lo.y;
+                extent = size.y;
+            }
+        }
+        vec2 levelSize = max(pyramidSize.zw / scale, 1.0);
+        float tm = 1.0 - LEVEL_LOOKUP(maxPyramid, (node + 0.5) / levelSize, level).r;
+        float from = max(t, tm);
+        if (tm < tExit && level > 0.0) {
+            t = from;
+            level -= 1.0;
+            scale *= 0.5;
+        } else {
+            float s = -1.0;
+            if (tm < tExit) {
+                // The four texels of the cell at their centres (level 0, wrapping).
+                vec2 texel = 1.0 / size;
+                vec2 corner = (node + 0.5) * texel;
+                float a = LEVEL_LOOKUP(normalMap, corner, 0.0).a;
+                float b = LEVEL_LOOKUP(normalMap, corner + vec2(texel.x, 0.0), 0.0).a;
+                float c = LEVEL_LOOKUP(normalMap, corner + vec2(0.0, texel.y), 0.0).a;
+                float e = LEVEL_LOOKUP(normalMap, corner + texel, 0.0).a;
+                vec2 f = at - node + dir * (from - t);
+                float k = a - b - c + e;
+                float g0 = a + (b - a) * f.x + (c - a) * f.y + k * f.x * f.y - (1.0 - from);
+                float g1 = (b - a) * dir.x + (c - a) * dir.y + k * (f.x * dir.y + f.y * dir.x) + 1.0;
+                float g2 = k * dir.x * dir.y;
+                s = g0 >= 0.0 ? 0.0 : firstRoot(g2, g1, g0, tExit - from);
+            }
+            if (s >= 0.0) {
+                t = from + s;
+                found = 1.0;
+            } else {
+                // On past the node; one level up where the border is also one
+                // of the level above (or the map's edge).
+                t = tExit;
+                if (level < pyramidTop && (border <= 0.0 || border >= extent || mod(border, 2.0 * scale) == 0.0)) {
+                    level += 1.0;
+                    scale *= 2.0;
+                }
+            }
+        }
+    }
+    return min(t, 1.0);
+}
+#endif
+
 void main()
 {
     vec3 eye = normalize(eyeVec);
@@ -130,7 +271,9 @@ void main()
     gradY = dFdy(texCoord);
 #endif
 
-#if defined(RELAXED_CONE)
+#if defined(PYRAMID_SEARCH)
+    uv += eyeReach * pyramidSearch(uv, eyeReach);
+#elif defined(RELAXED_CONE)
     // Relaxed cone stepping: from a point above the surface the ray may go as
     // far as the cone standing on the surface below it reaches; a relaxed cone
     // lets it pass the surface at most once, so the last point above and the

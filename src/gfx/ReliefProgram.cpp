@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "MaxPyramid.h"
 #include "ShaderLog.h"
 
 namespace {
@@ -129,6 +130,17 @@ void ReliefProgram::setUniforms(float polyThickness) {
   program.setUniform1i("colorMap", 0);
   program.setUniform1i("normalMap", 1);
   program.setUniform1i("coneMap", 2);
+  program.setUniform1i("maxPyramid", 3);
   program.setUniform1f("polyThickness", polyThickness);
+  ShaderProgram::useNone();
+}
+
+void ReliefProgram::setPyramidSize(int mapWidth, int mapHeight) {
+  if (mapWidth <= 0 || mapHeight <= 0) return;
+  program.use();
+  glUniform4fARB(glGetUniformLocationARB(program.handle, "pyramidSize"), static_cast<float>(mapWidth),
+                 static_cast<float>(mapHeight), static_cast<float>(MaxPyramid::paddedSize(mapWidth)),
+                 static_cast<float>(MaxPyramid::paddedSize(mapHeight)));
+  program.setUniform1f("pyramidTop", static_cast<float>(MaxPyramid::levelCount(mapWidth, mapHeight) - 1));
   ShaderProgram::useNone();
 }

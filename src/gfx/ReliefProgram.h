@@ -35,9 +35,15 @@ public:
   // fragment shader and the program to standard error.
   void printLog();
 
-  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2) and polyThickness,
-  // then makes no program current.
+  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2, maxPyramid 3) and
+  // polyThickness, then makes no program current.
   void setUniforms(float polyThickness);
+
+  // The sizes MAX_PYRAMID's search needs, for a max pyramid made from a
+  // mapWidth x mapHeight height map: pyramidSize = (mapWidth, mapHeight, the
+  // pyramid's level-0 width and height) and pyramidTop = its last level. Makes
+  // no program current.
+  void setPyramidSize(int mapWidth, int mapHeight);
 
   void use() { program.use(); }
   ShaderProgram& get() { return program; }

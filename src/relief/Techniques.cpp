@@ -17,6 +17,7 @@ Info const table[] = {
     {"ADAPTIVE_STEPS", "Adaptive Steps"},
     {"EARLY_EXIT", "Early Exit"},
     {"RELAXED_CONE", "Relaxed Cone"},
+    {"MAX_PYRAMID", "Max Pyramid"},
 };
 int const count = static_cast<int>(sizeof table / sizeof table[0]);
 
@@ -98,6 +99,7 @@ std::vector<unsigned> profileSets() {
   sets.push_back(allSix);
   for (unsigned later : {BinaryRefine, AdaptiveSteps, EarlyExit}) sets.push_back(Iterative | later);
   sets.push_back(RelaxedCone);
+  sets.push_back(MaxPyramid);
   return sets;
 }
 
@@ -111,7 +113,8 @@ std::vector<unsigned> sweepSets() {
           Iterative | AdaptiveSteps,
           Iterative | EarlyExit,
           Iterative | AdaptiveSteps | EarlyExit | BinaryRefine,
-          RelaxedCone};
+          RelaxedCone,
+          MaxPyramid};
 }
 
 std::vector<unsigned> contactSheetSets() {

@@ -30,6 +30,7 @@ enum : unsigned {
   AdaptiveSteps = 1u << 7,
   EarlyExit = 1u << 8,
   RelaxedCone = 1u << 9,
+  MaxPyramid = 1u << 10,
 };
 
 // The six original techniques together.
@@ -52,6 +53,8 @@ bool parse(std::string const& text, unsigned& set, std::string& error);
 unsigned withPartners(unsigned set);
 
 // Whether the set uses the bisection count (BINARY_REFINE, RELAXED_CONE).
+// MAX_PYRAMID brings nothing along and bisects nothing: its last step solves
+// the ray against one bilinear cell exactly.
 bool usesRefineSteps(unsigned set);
 
 // One "#define NAME" line per technique of the set, in panel order, then the

@@ -68,8 +68,8 @@ sleep 2
 shot start
 check "the sphere in the middle is lit" gt "$(mean "$out/start.png" 120x120+340+240 r)" 0.08
 check "the panel labels are drawn" gt "$(share "$out/start.png" 140x80+12+12 'r>0.8&&g>0.8&&b>0.8')" 0.01
-check "the colour map display shows bricks" gt "$(mean "$out/start.png" 40x40+28+316 r)" "$(mean "$out/start.png" 40x40+28+316 b)"
-check "the normal-map display is bluish" gt "$(mean "$out/start.png" 40x40+120+316 b)" "$(mean "$out/start.png" 40x40+120+316 r)"
+check "the colour map display shows bricks" gt "$(mean "$out/start.png" 40x40+28+329 r)" "$(mean "$out/start.png" 40x40+28+329 b)"
+check "the normal-map display is bluish" gt "$(mean "$out/start.png" 40x40+120+329 b)" "$(mean "$out/start.png" 40x40+120+329 r)"
 check "the first build uses an empty macro string" waitfor "rebuilding with macro strings:" 5
 
 # A click on "Parallax" rebuilds with its define and turns its label yellow.
@@ -79,7 +79,7 @@ yellow() { gt "$(share "$out/parallax.png" 100x12+12+12 'r>0.7&&g>0.7&&b<0.3')" 
 check "the Parallax label is yellow" until_shot parallax yellow
 
 # Typing into the iteration field and RETURN rebuilds with the new count.
-xdotool mousemove --window "$win" 40 176 click 1
+xdotool mousemove --window "$win" 40 189 click 1
 sleep 0.3
 xdotool key BackSpace BackSpace 1 6 Return
 check "the iteration field rebuilds with 16 steps" waitfor "#define ITERATIVE_STEPS	16.0" 5

@@ -1,0 +1,176 @@
+// The bundled shader's MAX_PYRAMID search on the GL, drawn with OUTPUT_HIT over
+// a square seen in perspective: it meets a flat map where the geometry says,
+// and on a bumpy map that is not a power of two it stops where the CPU search
+// does, with iterations to spare and cut short.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HeightField.h"
+#include "MaxPyramid.h"
+#include "MaxPyramidTexture.h"
+#include "Model3D.h"
+#include "OffscreenTarget.h"
+#include "PyramidTracer.h"
+#include "ReliefProgram.h"
+#include "Techniques.h"
+#include "base/texture.h"
+#include "testsupport/glfixture.h"
+
+namespace {
+
+std::string readFile(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int const view = 96;  // pixels each way
+double const distance = 2.4;
+
+// The camera looks down -z from (0, 0, distance) at a square of side 2 in the
+// z = 0 plane, textured once (u along x, v along y), with a 50 degree field of
+// view. A pixel centre sees the point (X, Y): the fragment gets texture
+// coordinate ((X + 1) / 2, (Y + 1) / 2) and the tangent-space eye vector
+// (-X, -Y, distance). False for pixels near the square's edge or off it.
+bool sees(int px, int py, float& u, float& v, float eye[3]) {
+  double const half = std::tan(25.0 * 3.14159265358979 / 180.0) * distance;
+  double const x = ((px + 0.5) / view * 2.0 - 1.0) * half, y = ((py + 0.5) / view * 2.0 - 1.0) * half;
+  u = static_cast<float>((x + 1.0) / 2.0);
+  v = static_cast<float>((y + 1.0) / 2.0);
+  eye[0] = static_cast<float>(-x);
+  eye[1] = static_cast<float>(-y);
+  eye[2] = static_cast<float>(distance);
+  return std::fabs(x) < 0.98 && std::fabs(y) < 0.98;
+}
+
+// The hits (u, v per pixel, rows bottom first) of the bundled shader with
+// MAX_PYRAMID and OUTPUT_HIT at `steps`, on a normal map of flat normals whose
+// alpha holds the w x h heights (bytes).
+std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heights, int steps) {
+  ReliefProgram program;
+  std::string const shaders = RB_DATA_DIR "/shaders/";
+  std::string const macros = Techniques::macroString(Techniques::MaxPyramid, steps) + "#define OUTPUT_HIT\n";
+  EXPECT_TRUE(program.build({"basic bumpmap.vert", readFile(shaders + "basic bumpmap.vert")},
+                            {"iterative parallax.frag", readFile(shaders + "iterative parallax.frag")}, macros))
+      << program.log();
+  std::vector<unsigned char> rgba;
+  for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
+  Texture normalMap;
+  normalMap.initTextureID(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, normalMap.id);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  MaxPyramidTexture pyramid;
+  EXPECT_TRUE(pyramid.update(normalMap));
+  program.setUniforms(0.5f);
+  program.setPyramidSize(pyramid.mapWidth(), pyramid.mapHeight());
+
+  OffscreenTarget target;
+  std::string error;
+  EXPECT_TRUE(target.create(view, view, 1, GL_RGBA32F, error)) << error;
+  target.bind();
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(50.0, 1.0, 0.1, 50.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(0, 0, distance, 0, 0, 0, 0, 1, 0);
+  normalMap.bind(1);
+  glActiveTexture(GL_TEXTURE0 + MaxPyramidTexture::unit);
+  glBindTexture(GL_TEXTURE_2D, pyramid.name());
+  glActiveTexture(GL_TEXTURE0);
+  Model3D square;
+  square.addVtx(-1, -1, 0, 0, 0);
+  square.addVtx(1, -1, 0, 1, 0);
+  square.addVtx(1, 1, 0, 1, 1);
+  square.addVtx(-1, 1, 0, 0, 1);
+  square.addTri(0, 1, 2);
+  square.addTri(2, 3, 0);
+  square.computeBasii();
+  program.use();
+  square.render();
+  ShaderProgram::useNone();
+  glActiveTexture(GL_TEXTURE0 + MaxPyramidTexture::unit);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
+  Texture::unbindAll();
+  std::vector<float> const out = target.readFloats(0);
+  target.unbind();
+  pyramid.unload();
+  normalMap.unload();
+  std::vector<float> hits;
+  for (size_t i = 0; i < out.size(); i += 4) hits.insert(hits.end(), {out[i], out[i + 1]});
+  return hits;
+}
+
+}  // namespace
+
+TEST_F(GLTest, MaxPyramidShaderMeetsAFlatMapWhereTheGeometrySaysAndABumpyOneWhereTheCpuSearchDoes) {
+  // Flat mid-grey: the ray meets height 128/255 at t = 1 - 128/255.
+  std::vector<float> const flat = drawHits(32, 32, std::vector<unsigned char>(32 * 32, 128), 32);
+  float worst = 0.0f;
+  int seen = 0;
+  for (int py = 0; py < view; ++py)
+    for (int px = 0; px < view; ++px) {
+      float u, v, eye[3];
+      if (!sees(px, py, u, v, eye)) continue;
+      size_t const i = static_cast<size_t>(py * view + px) * 2;
+      float const along = (1.0f - 128.0f / 255.0f) * 0.1f / eye[2];  // reach * t per unit of eye.xy
+      worst = std::max(worst, std::hypot(flat[i] - (u - eye[0] * along), flat[i + 1] - (v - eye[1] * along)) * 32.0f);
+      ++seen;
+    }
+  EXPECT_GT(seen, 7000);
+  EXPECT_LT(worst, 0.02f) << "texels";
+
+  // Hills with noise on a 40 x 24 map, with iterations to spare and cut
+  // short at 8 (where both searches stop on the way).
+  int const w = 40, h = 24;
+  std::mt19937 rng(8);
+  std::vector<unsigned char> hills;
+  std::vector<float> heights;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      float const hill = 0.5f + 0.35f * std::sin(x * 0.5f) * std::cos(y * 0.4f) + (rng() % 40) / 400.0f;
+      hills.push_back(static_cast<unsigned char>(std::clamp(hill, 0.0f, 1.0f) * 255.0f + 0.5f));
+      heights.push_back(hills.back() / 255.0f);
+    }
+  HeightField const field(w, h, heights);
+  MaxPyramid const cpu(field);
+  PyramidTracer const tracer(field, cpu, 0.1f);
+  for (int steps : {256, 8}) {
+    std::vector<float> const hits = drawHits(w, h, hills, steps);
+    std::vector<float> errors;
+    int unfinished = 0;
+    for (int py = 0; py < view; ++py)
+      for (int px = 0; px < view; ++px) {
+        float u, v, eye[3];
+        if (!sees(px, py, u, v, eye)) continue;
+        size_t const i = static_cast<size_t>(py * view + px) * 2;
+        PyramidHit const want = tracer.trace(u, v, eye, steps);
+        unfinished += !want.found;
+        errors.push_back(std::hypot((hits[i] - want.u) * w, (hits[i + 1] - want.v) * h));
+      }
+    std::sort(errors.begin(), errors.end());
+    EXPECT_LT(errors[errors.size() * 95 / 100], 0.05f) << steps << " steps, texels";
+    EXPECT_LT(errors[errors.size() * 99 / 100], 0.5f) << steps << " steps, texels";
+    EXPECT_EQ(unfinished > 0, steps == 8) << unfinished;
+    std::printf("shader against the CPU search, %d steps (%d unfinished): p50 %.4f, p95 %.4f, p99 %.4f, max %.4f\n",
+                steps, unfinished, errors[errors.size() / 2], errors[errors.size() * 95 / 100],
+                errors[errors.size() * 99 / 100], errors.back());
+  }
+}
