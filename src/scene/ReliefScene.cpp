@@ -35,6 +35,13 @@ char const* const fragShaderName = "shaders/iterative parallax.frag";
 // Shader files are looked at this often for edits, in seconds.
 double const watchInterval = 0.5;
 
+// Binds a 2D texture (0: none) on another unit, leaving unit 0 active.
+void bindOn(GLenum unit, GLuint id) {
+  glActiveTexture(unit);
+  glBindTexture(GL_TEXTURE_2D, id);
+  glActiveTexture(GL_TEXTURE0);
+}
+
 }  // namespace
 
 _vec<2, int> viewportSize(Viewport const* vp) {
@@ -81,6 +88,7 @@ void ReliefScene::shutdown() {
   bumpTexture.unload();
   normalTexture.unload();
   coneTexture.unload();
+  maxPyramid.unload();
   program.reset();
   timer.shutdown();
   lightPos = initialLightPos;
@@ -99,14 +107,24 @@ std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(std::string const& macr
 std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(ReliefProgram::Source const& vert,
                                                          ReliefProgram::Source const& frag, std::string const& macros,
                                                          float polyThickness, std::string& log) {
-  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
+  prepareMaps(macros);
   std::unique_ptr<ReliefProgram> p(new ReliefProgram);
   if (!p->build(vert, frag, macros)) {
     log = p->log();
     return nullptr;
   }
-  p->setUniforms(polyThickness);
+  setUniforms(*p, polyThickness);
   return p;
+}
+
+void ReliefScene::prepareMaps(std::string const& macros) {
+  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
+  if (macros.find("MAX_PYRAMID") != std::string::npos) maxPyramid.update(normalTexture);
+}
+
+void ReliefScene::setUniforms(ReliefProgram& p, float polyThickness) const {
+  p.setUniforms(polyThickness);
+  p.setPyramidSize(maxPyramid.mapWidth(), maxPyramid.mapHeight());
 }
 
 void ReliefScene::reportBuildFailure(std::string const& what, std::string const& log) {
@@ -120,7 +138,8 @@ void ReliefScene::rebuild(std::string const& macros) {
   mainMacros = macros;
   std::cout << "rebuilding with macro strings:\n" << macros << "\n";
   programUsesCones = macros.find("RELAXED_CONE") != std::string::npos;
-  if (programUsesCones) coneTexture.update(normalTexture);
+  programUsesPyramid = macros.find("MAX_PYRAMID") != std::string::npos;
+  prepareMaps(macros);
   warnIfNoGradientLookups(current.set);
   std::cout.flush();
   std::unique_ptr<ReliefProgram> next(new ReliefProgram);
@@ -138,8 +157,8 @@ void ReliefScene::rebuild(std::string const& macros) {
 }
 
 void ReliefScene::resetUniforms() {
-  if (program) program->setUniforms(current.polyThickness);
-  if (compare.active()) compare.program()->setUniforms(current.polyThickness);
+  if (program) setUniforms(*program, current.polyThickness);
+  if (compare.active()) setUniforms(*compare.program(), current.polyThickness);
   ShaderProgram::useNone();
 }
 
@@ -214,7 +233,12 @@ void ReliefScene::watchShaderFiles(double now) {
 void ReliefScene::refreshNormalMap() {
   BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
   coneTexture.invalidate();
+  maxPyramid.invalidate();
   if (programUsesCones) coneTexture.update(normalTexture);
+  if (programUsesPyramid) {
+    maxPyramid.update(normalTexture);
+    resetUniforms();  // the map's size may have changed
+  }
 }
 
 bool ReliefScene::loadColorMap(std::string const& filename) {
@@ -261,33 +285,36 @@ void ReliefScene::drawSphere(ReliefProgram* prog, bool timed) {
   glEnable(GL_CULL_FACE);
   colorTexture.bind(0);
   normalTexture.bind(1);
-  if (coneTexture.ready()) {
-    glActiveTexture(GL_TEXTURE2);
-    glBindTexture(GL_TEXTURE_2D, coneTexture.name());
-    glActiveTexture(GL_TEXTURE0);
-  }
+  bindOn(GL_TEXTURE2, coneTexture.ready() ? coneTexture.name() : 0);
+  bindOn(GL_TEXTURE0 + MaxPyramidTexture::unit, maxPyramid.ready() ? maxPyramid.name() : 0);
   ReliefProgram* const p = prog ? prog : program.get();
   if (timed) timer.begin();
   if (p) p->use();
   mesh.render();
   ShaderProgram::useNone();
   if (timed) timer.end();
-  if (coneTexture.ready()) {
-    glActiveTexture(GL_TEXTURE2);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
-  }
+  bindOn(GL_TEXTURE2, 0);
+  bindOn(GL_TEXTURE0 + MaxPyramidTexture::unit, 0);
   Texture::unbindAll();
 }
 
 void ReliefScene::warnIfNoGradientLookups(unsigned set) {
-  static bool warned = false;
-  if (warned || !(set & (Techniques::AdaptiveSteps | Techniques::EarlyExit))) return;
+  static bool warnedGradients = false, warnedLevels = false;
+  bool const gradients = (set & (Techniques::AdaptiveSteps | Techniques::EarlyExit)) != 0;
+  bool const levels = (set & Techniques::MaxPyramid) != 0;
+  if ((!gradients || warnedGradients) && (!levels || warnedLevels)) return;
   char const* all = reinterpret_cast<char const*>(glGetString(GL_EXTENSIONS));
   if (all && std::strstr(all, "GL_ARB_shader_texture_lod")) return;
-  warned = true;
-  con << "this GL has no gradient lookups (GL_ARB_shader_texture_lod): ADAPTIVE_STEPS and EARLY_EXIT "
-         "march the full length\n";
+  if (gradients && !warnedGradients) {
+    warnedGradients = true;
+    con << "this GL has no gradient lookups (GL_ARB_shader_texture_lod): ADAPTIVE_STEPS and EARLY_EXIT "
+           "march the full length\n";
+  }
+  if (levels && !warnedLevels) {
+    warnedLevels = true;
+    con << "this GL has no explicit-level lookups (GL_ARB_shader_texture_lod): MAX_PYRAMID builds nothing "
+           "unless the shader declares GLSL 1.30\n";
+  }
 }
 
 void ReliefScene::drawViewInto(View const& view, _vec<4, float> const& light, OffscreenTarget& target,

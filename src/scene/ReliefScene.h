@@ -11,6 +11,7 @@
 #include "ConeTexture.h"
 #include "GpuTimer.h"
 #include "HeightField.h"
+#include "MaxPyramidTexture.h"
 #include "Model3D.h"
 #include "ReliefProgram.h"
 #include "ShaderFile.h"
@@ -125,6 +126,10 @@ public:
 private:
   void reportBuildFailure(std::string const& what, std::string const& log);
   void warnIfNoGradientLookups(unsigned set);
+  // Makes the maps that `macros` read (cone map, max pyramid) if they are not current.
+  void prepareMaps(std::string const& macros);
+  // The uniforms of a program drawn with this scene's maps.
+  void setUniforms(ReliefProgram& p, float polyThickness) const;
 
   SceneSettings current;
   ShaderFile vertFile;
@@ -133,12 +138,14 @@ private:
   std::string mainMacros;                  // what the latest rebuild asked for
   bool failed = false;                     // the latest build failed
   bool programUsesCones = false;           // the main program steps by the cone map
+  bool programUsesPyramid = false;         // the main program walks the max pyramid
   double lastWatch = 0;                    // when the shader files were last looked at
   _vec<4, float> lightPos;
   Texture colorTexture;
   Texture bumpTexture;
   Texture normalTexture;
   ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
+  MaxPyramidTexture maxPyramid;  // for MAX_PYRAMID, texture unit 3
   Model3D mesh;
   GpuTimer timer;
   Compare compare;
