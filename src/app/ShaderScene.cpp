@@ -204,7 +204,7 @@ std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(std::string const&
     log = p->log();
     return nullptr;
   }
-  p->setUniforms(polyThickness());
+  p->setUniforms(polyThickness(), coneTexture.width(), coneTexture.height());
   return p;
 }
 
@@ -239,8 +239,8 @@ void ShaderTestModule::regenFragmentShader() {
 }
 
 void ShaderTestModule::resetFragmentShaderUniforms() {
-  if (program) program->setUniforms(polyThickness());
-  if (compare.active()) compare.program()->setUniforms(polyThickness());
+  if (program) program->setUniforms(polyThickness(), coneTexture.width(), coneTexture.height());
+  if (compare.active()) compare.program()->setUniforms(polyThickness(), coneTexture.width(), coneTexture.height());
   ShaderProgram::useNone();
 }
 
@@ -295,6 +295,7 @@ void ShaderTestModule::refreshBumpMap() {
   BumpMap::gen(bumpTexture, normalTexture, gui ? gui->bumpHeight : 100.0f);
   coneTexture.invalidate();
   if (programUsesCones) coneTexture.update(normalTexture);
+  resetFragmentShaderUniforms();  // the cone map's size may have changed
   // Regeneration may hand the normal map a new GL name: keep the panel's
   // display showing the current one.
   if (gui && gui->hasTextureDisplays())

@@ -11,13 +11,13 @@
 
 bool ConeTexture::update(Texture const& normalMap) {
   if (current && id) return true;
-  int const w = normalMap.id ? normalMap.getWidth() : 0, h = normalMap.id ? normalMap.getHeight() : 0;
-  if (w <= 0 || h <= 0) return false;
+  int const width = normalMap.id ? normalMap.getWidth() : 0, height = normalMap.id ? normalMap.getHeight() : 0;
+  if (width <= 0 || height <= 0) return false;
   std::unique_ptr<unsigned char[]> rgba(normalMap.getData(0, GL_RGBA, GL_UNSIGNED_BYTE));
   if (!rgba) return false;
   auto const start = std::chrono::steady_clock::now();
-  std::vector<unsigned char> const packed =
-      ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(rgba.get(), w, h)));
+  std::vector<uint16_t> const packed =
+      ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(rgba.get(), width, height)));
   double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   GLint oldTex = 0, oldAlign = 4;
@@ -25,8 +25,8 @@ bool ConeTexture::update(Texture const& normalMap) {
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlign);
   if (!id) glGenTextures(1, &id);
   glBindTexture(GL_TEXTURE_2D, id);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, w, h, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, packed.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_SHORT, packed.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -34,6 +34,8 @@ bool ConeTexture::update(Texture const& normalMap) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlign);
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(oldTex));
   current = true;
+  w = width;
+  h = height;
   con.print("cone map: %dx%d made in %.2f s\n", w, h, seconds);
   return true;
 }

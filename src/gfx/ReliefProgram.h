@@ -35,9 +35,11 @@ public:
   // fragment shader and the program to standard error.
   void printLog();
 
-  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2) and polyThickness,
+  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2), polyThickness and
+  // coneMapSize (the cone map's width and height in texels, from which the
+  // cone march sizes its shortest step; 0 x 0 while there is no cone map),
   // then makes no program current.
-  void setUniforms(float polyThickness);
+  void setUniforms(float polyThickness, int coneWidth, int coneHeight);
 
   void use() { program.use(); }
   ShaderProgram& get() { return program; }
