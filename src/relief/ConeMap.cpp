@@ -54,7 +54,11 @@ struct Geometry {
     std::vector<float> d(n);
     for (long y = 0; y < h; ++y)
       for (long x = 0; x < w; ++x) d[index(x, y)] = 1.0f - field.texel(x, y);
-    auto at = [&](long x, long y) { return static_cast<double>(d[index(wrap(x, w), wrap(y, h))]); };
+    // Any (x, y) within two texels of the map.
+    auto at = [&](long x, long y) {
+      long const wx = x < 0 ? x + w : x >= w ? x - w : x, wy = y < 0 ? y + h : y >= h ? y - h : y;
+      return static_cast<double>(d[index(wx, wy)]);
+    };
 
     cellDepth.resize(n);
     std::vector<double> slope(n);  // each cell's gradient bound, texture units
@@ -67,6 +71,14 @@ struct Geometry {
         slope[index(x, y)] = std::sqrt(gx * gx + gy * gy);
       }
 
+    // The steepest of the 4 cells [x - 2, x + 1] along each row, then of 4 such along each column.
+    std::vector<double> rowSteepest(n);
+    for (long y = 0; y < h; ++y)
+      for (long x = 0; x < w; ++x) {
+        double steepest = 0.0;
+        for (long cx = x - 2; cx <= x + 1; ++cx) steepest = std::max(steepest, slope[index(wrap(cx, w), y)]);
+        rowSteepest[index(x, y)] = steepest;
+      }
     apex.resize(n);
     nearRatio.resize(n);
     for (long y = 0; y < h; ++y)
@@ -87,8 +99,7 @@ struct Geometry {
           }
         apex[index(x, y)] = roundUp(deepest);
         double steepest = 0.0;
-        for (long cy = y - 2; cy <= y + 1; ++cy)
-          for (long cx = x - 2; cx <= x + 1; ++cx) steepest = std::max(steepest, slope[index(wrap(cx, w), wrap(cy, h))]);
+        for (long cy = y - 2; cy <= y + 1; ++cy) steepest = std::max(steepest, rowSteepest[index(x, wrap(cy, h))]);
         nearRatio[index(x, y)] = steepest > 0.0 ? roundDown(1.0 / steepest) : std::numeric_limits<float>::infinity();
       }
 
@@ -111,7 +122,10 @@ struct Geometry {
   size_t index(long x, long y) const { return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x); }
 
   // The cell at unwrapped (x, y).
-  float cellAt(long x, long y) const { return cellDepth[index(wrap(x, w), wrap(y, h))]; }
+  float cellAt(long x, long y) const { return cellDepth[index(near(x, w), near(y, h))]; }
+
+  // i wrapped into [0, n), quickly when it lies within a map's width of it.
+  static long near(long i, long n) { return i < 0 ? (i >= -n ? i + n : wrap(i, n)) : i < n ? i : i < 2 * n ? i - n : wrap(i, n); }
 
   // The shallowest cell of the aligned square of side 2^level at unwrapped
   // (ax, ay), when that level is kept; otherwise -1.
@@ -176,6 +190,10 @@ class Search {
 public:
   Search(HeightField const& field, Geometry const& g) : field_(field), g_(g) {
     while ((1L << top_) < 2 * std::max(g.w, g.h) + 4) ++top_;
+    // Roots at the highest level the pyramid keeps, when a few of them cover
+    // the window, rather than above it, where every bound needs a range query.
+    int const kept = static_cast<int>(g.shallowest.size()) - 1;
+    if (((2 * g.w + 4) >> kept) < 8 && ((2 * g.h + 4) >> kept) < 8) top_ = kept;
     heap_.reserve(1024);
   }
 
@@ -269,7 +287,15 @@ private:
     long x0, y0, x1, y1;
     clip(n.level, n.ax, n.ay, x0, y0, x1, y1);
     for (long y = y0; y <= y1; ++y)
-      for (long x = x0; x <= x1; ++x) try_(x - px_, y - py_);
+      for (long x = x0; x <= x1; ++x) {
+        float const m = g_.cellAt(x, y);
+        if (!(m < a_)) continue;
+        // far >= best makes bound >= best; squared, and with a margin far
+        // above rounding, that test needs no root or division.
+        float const lim = best_ * (a_ - m), gx = Geometry::gap(x - px_) * g_.invW, gy = Geometry::gap(y - py_) * g_.invH;
+        if (gx * gx + gy * gy >= lim * lim * 1.0001f) continue;
+        try_(x - px_, y - py_);
+      }
   }
 
   // Lowers the best to the bound of the cell at offset (ox, oy) when it limits
