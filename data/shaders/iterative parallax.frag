@@ -17,9 +17,9 @@
 //   ADAPTIVE_STEPS         march in ITERATIVE_STEPS / 8 steps head-on, more as the
 //                          view grazes the surface, all of them at eye.z = 0
 //   EARLY_EXIT             stop the march at the first sample under the surface
-//   RELAXED_CONE           step down the eye ray as far as the relaxed cone map
-//                          allows (up to ITERATIVE_STEPS steps), then bisect
-//                          REFINE_STEPS times
+//   RELAXED_CONE           step down the eye ray as far as the cone map allows
+//                          (up to ITERATIVE_STEPS steps), then bisect
+//                          REFINE_STEPS times and interpolate
 //   MAX_PYRAMID            walk the eye ray through a pyramid of height maxima,
 //                          down a level where the ray meets a node's maximum
 //                          and up one after it leaves a node (up to
@@ -91,7 +91,8 @@ uniform sampler2D colorMap;
 uniform sampler2D normalMap;  // rgb: unit normal packed as (n + 1) / 2; a: height
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
 #ifdef RELAXED_CONE
-uniform sampler2D coneMap;    // r: sqrt of the relaxed cone ratio per texel (nearest, no mipmaps)
+uniform sampler2D coneMap;    // r: sqrt of the cone ratio per texel (16 bits, nearest, no mipmaps)
+uniform vec2 coneMapSize;     // its width and height in texels
 #endif
 #ifdef PYRAMID_SEARCH
 // Level L, texel (I, J): the highest height over the bilinear cells (the
@@ -117,21 +118,23 @@ float heightAt(vec2 uv)
     return texture2D(normalMap, uv).a;
 }
 
+// A height lookup inside a march; gradX and gradY are texCoord's gradients,
+// taken before any march (unused without GRADIENT_LOOKUP).
 #ifdef GRADIENT_LOOKUP
-vec2 gradX, gradY;  // of texCoord, taken before any march
-float marchHeight(vec2 uv) { return GRADIENT_LOOKUP(normalMap, uv).a; }
+float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return GRADIENT_LOOKUP(normalMap, uv).a; }
 #else
-float marchHeight(vec2 uv) { return heightAt(uv); }
+float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return heightAt(uv); }
 #endif
 
 // Bisection of [lo, hi] on the eye ray (lo above the surface, hi at or under
 // it) in REFINE_STEPS halvings; the gaps (height - ray height) at the ends are
 // kept for a final straight-line estimate.
-void bisect(vec2 uv, vec2 eyeReach, inout float lo, inout float hi, inout float loGap, inout float hiGap)
+void bisect(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, inout float lo, inout float hi, inout float loGap,
+            inout float hiGap)
 {
     for (float k = 0.0; k < REFINE_STEPS; k += 1.0) {
         float mid = 0.5 * (lo + hi);
-        float gap = marchHeight(uv + eyeReach * mid) - (1.0 - mid);
+        float gap = marchHeight(uv + eyeReach * mid, gradX, gradY) - (1.0 - mid);
         if (gap >= 0.0) {
             hi = mid;
             hiGap = gap;
@@ -251,6 +254,54 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
 }
 #endif
 
+#ifdef RELAXED_CONE
+// The gap (height - ray height) at t on the eye ray.
+float rayGap(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t)
+{
+    return marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
+}
+
+// A point at or under the surface on the piece [s0, s1] of the eye ray, which
+// lies inside one bilinear cell, or -1.0 if it has none. There the height is
+// a quadratic in t: its largest gap lies at the piece's end or at its vertex,
+// found from the gaps at the start (g0), the middle and the end.
+float underOnPiece(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float s0, float s1, float g0)
+{
+    if (s1 <= s0) return -1.0;
+    float mid = 0.5 * (s0 + s1);
+    float gm = rayGap(uv, eyeReach, gradX, gradY, mid);
+    float g1 = rayGap(uv, eyeReach, gradX, gradY, s1);
+    if (gm >= 0.0) return mid;
+    float halfLength = 0.5 * (s1 - s0);
+    float curve = (g0 - 2.0 * gm + g1) / (2.0 * halfLength * halfLength);
+    if (curve < 0.0) {
+        float vertex = mid - (g1 - g0) / (4.0 * halfLength * curve);
+        if (vertex > s0 && vertex < s1 && rayGap(uv, eyeReach, gradX, gradY, vertex) >= 0.0) return vertex;
+    }
+    return g1 >= 0.0 ? s1 : -1.0;
+}
+
+// The first point found at or under the surface on [t0, t1] of the eye ray
+// (t0 above it, gap g0), or -1.0: the span, shorter than a texel, is cut where
+// it crosses the cells' edges (where the bilinear heights bend) into at most
+// three pieces, each searched by underOnPiece.
+float underOnSpan(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t0, float t1, float g0)
+{
+    vec2 c0 = (uv + eyeReach * t0) * coneMapSize - 0.5;
+    vec2 c1 = (uv + eyeReach * t1) * coneMapSize - 0.5;
+    vec2 cut = vec2(t1);
+    if (floor(c0.x) != floor(c1.x))
+        cut.x = t0 + (t1 - t0) * (max(floor(c0.x), floor(c1.x)) - c0.x) / (c1.x - c0.x);
+    if (floor(c0.y) != floor(c1.y))
+        cut.y = t0 + (t1 - t0) * (max(floor(c0.y), floor(c1.y)) - c0.y) / (c1.y - c0.y);
+    float a = clamp(min(cut.x, cut.y), t0, t1), b = clamp(max(cut.x, cut.y), a, t1);
+    float found = underOnPiece(uv, eyeReach, gradX, gradY, t0, a, g0);
+    if (found < 0.0 && b > a) found = underOnPiece(uv, eyeReach, gradX, gradY, a, b, rayGap(uv, eyeReach, gradX, gradY, a));
+    if (found < 0.0 && t1 > b) found = underOnPiece(uv, eyeReach, gradX, gradY, b, t1, rayGap(uv, eyeReach, gradX, gradY, b));
+    return found;
+}
+#endif
+
 void main()
 {
     vec3 eye = normalize(eyeVec);
@@ -266,24 +317,30 @@ void main()
     vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
 #endif
 
-#ifdef GRADIENT_LOOKUP
-    gradX = dFdx(texCoord);
-    gradY = dFdy(texCoord);
-#endif
+    vec2 gradX = dFdx(texCoord);
+    vec2 gradY = dFdy(texCoord);
 
 #if defined(PYRAMID_SEARCH)
     uv += eyeReach * pyramidSearch(uv, eyeReach);
 #elif defined(RELAXED_CONE)
-    // Relaxed cone stepping: from a point above the surface the ray may go as
-    // far as the cone standing on the surface below it reaches; a relaxed cone
-    // lets it pass the surface at most once, so the last point above and the
-    // first under it bracket the hit for the bisection.
+    // Cone stepping: from a point above the surface the ray may go as far as
+    // the cone standing on the surface below it reaches; the cone map's cones
+    // hold none of the surface, wherever in a texel the ray reads them, so a
+    // cone step never passes through it. Each step is at least minStepTexels
+    // texels of the map along the ray (its length in depth follows the map's
+    // size), which takes the ray under the surface once the cones have brought
+    // it close. The cone does not vouch for a step lengthened so: such a step
+    // is searched for a point under the surface (underOnSpan) and ends there
+    // if it has one, so it never passes through a thin ridge's top either. The
+    // last point above and the first under bracket the hit for the bisection.
+    const float minStepTexels = 1.0 / 16.0;
     float rayRatio = length(eyeReach);  // texture units per unit of depth
+    float minStep = minStepTexels / max(length(eyeReach * coneMapSize), 1e-6);
     float t = 0.0, lastAbove = 0.0, aboveGap = -1.0, underGap = 0.0;
     float crossed = 0.0;
     for (float i = 0.0; i < ITERATIVE_STEPS; i += 1.0) {
         vec2 p = uv + eyeReach * t;
-        float gap = marchHeight(p) - (1.0 - t);
+        float gap = marchHeight(p, gradX, gradY) - (1.0 - t);
         if (gap >= 0.0) {
             crossed = 1.0;
             underGap = gap;
@@ -300,13 +357,22 @@ void main()
             float ratio = c * c;
             lastAbove = t;
             aboveGap = gap;
-            t = min(1.0, t + max(ratio * -gap / (rayRatio + ratio), 1.0 / 4096.0));
+            float coneStep = ratio * -gap / (rayRatio + ratio);
+            if (coneStep >= minStep) {
+                t = min(1.0, t + coneStep);
+            } else {
+                float next = min(1.0, t + minStep);
+                float under = underOnSpan(uv, eyeReach, gradX, gradY, t, next, gap);
+                t = under >= 0.0 ? under : next;
+            }
         }
     }
     float hitT = t;
     if (crossed > 0.5 && t > 0.0) {
         float lo = lastAbove;
-        bisect(uv, eyeReach, lo, hitT, aboveGap, underGap);
+        bisect(uv, eyeReach, gradX, gradY, lo, hitT, aboveGap, underGap);
+        // The surface taken as straight between the bracket's ends: aboveGap < 0 <= underGap.
+        hitT -= (hitT - lo) * underGap / (underGap - aboveGap);
     }
     uv += eyeReach * hitT;
 #elif defined(ITERATIVE)
@@ -331,7 +397,7 @@ void main()
         if (i > steps) break;
 #endif
         float t = i * stepSize;
-        float gap = marchHeight(uv + eyeReach * t) - (1.0 - t);
+        float gap = marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
         if (searching > 0.5 && gap >= 0.0) {
             hitT = t;
             hitGap = gap;
@@ -343,7 +409,7 @@ void main()
     if (hitT > 0.0) {
 #ifdef BINARY_REFINE
         float lo = hitT - stepSize;
-        bisect(uv, eyeReach, lo, hitT, hitPrevGap, hitGap);
+        bisect(uv, eyeReach, gradX, gradY, lo, hitT, hitPrevGap, hitGap);
         hitStep = hitT - lo;
 #endif
 #ifdef ITERATIVE_LERP

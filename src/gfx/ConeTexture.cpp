@@ -16,21 +16,23 @@ bool ConeTexture::update(Texture const& normalMap) {
   std::string error;
   std::unique_ptr<HeightField> const field = readHeights(normalMap, error);
   if (!field) return false;
-  int const w = field->width(), h = field->height();
+  int const width = field->width(), height = field->height();
   auto const start = std::chrono::steady_clock::now();
-  std::vector<unsigned char> const packed = ConeMap::pack(ConeMap::generate(*field));
+  std::vector<uint16_t> const packed = ConeMap::pack(ConeMap::generate(*field));
   double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   TextureBindingGuard guard;
   if (!id) glGenTextures(1, &id);
   guard.bind(id);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, w, h, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, packed.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_SHORT, packed.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   current = true;
+  w = width;
+  h = height;
   con.print("cone map: %dx%d made in %.2f s\n", w, h, seconds);
   return true;
 }

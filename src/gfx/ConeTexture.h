@@ -1,7 +1,7 @@
-// ConeTexture: the relaxed cone map of the current heights as an 8-bit texture
-// (the square root of each texel's cone ratio in R; nearest, repeating, no
-// mipmaps, since a blend of two ratios may exceed the smaller), made from the
-// normal map's heights when first needed after each change of them.
+// ConeTexture: the cone map of the current heights as a 16-bit texture (the
+// square root of each texel's cone ratio in R, GL_LUMINANCE16; nearest,
+// repeating, no mipmaps, since a blend of two ratios may exceed the smaller),
+// made from the normal map's heights when first needed after each change of them.
 #pragma once
 
 #include <GL/gl.h>
@@ -23,9 +23,13 @@ public:
   bool ready() const { return current && id != 0; }
   // The GL name, 0 when there is none.
   GLuint name() const { return id; }
+  // The map's size in texels, 0 x 0 when there is none.
+  int width() const { return ready() ? w : 0; }
+  int height() const { return ready() ? h : 0; }
   void unload();
 
 private:
   GLuint id = 0;
   bool current = false;
+  int w = 0, h = 0;
 };

@@ -126,12 +126,13 @@ bool ReliefProgram::build(Source const& vert, Source const& frag, std::string co
 
 void ReliefProgram::printLog() { program.printLog(); }
 
-void ReliefProgram::setUniforms(float polyThickness) {
+void ReliefProgram::setUniforms(float polyThickness, int coneWidth, int coneHeight) {
   program.setUniform1i("colorMap", 0);
   program.setUniform1i("normalMap", 1);
   program.setUniform1i("coneMap", 2);
   program.setUniform1i("maxPyramid", 3);
   program.setUniform1f("polyThickness", polyThickness);
+  program.setUniform2f("coneMapSize", static_cast<float>(coneWidth), static_cast<float>(coneHeight));
   ShaderProgram::useNone();
 }
 

@@ -35,9 +35,11 @@ public:
   // fragment shader and the program to standard error.
   void printLog();
 
-  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2, maxPyramid 3) and
-  // polyThickness, then makes no program current.
-  void setUniforms(float polyThickness);
+  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2, maxPyramid 3),
+  // polyThickness and coneMapSize (the cone map's width and height in texels,
+  // from which the cone march sizes its shortest step; 0 x 0 while there is no
+  // cone map), then makes no program current.
+  void setUniforms(float polyThickness, int coneWidth = 0, int coneHeight = 0);
 
   // The sizes MAX_PYRAMID's search needs, for a max pyramid made from a
   // mapWidth x mapHeight height map: pyramidSize = (mapWidth, mapHeight, the

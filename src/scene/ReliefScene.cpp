@@ -123,7 +123,7 @@ void ReliefScene::prepareMaps(std::string const& macros) {
 }
 
 void ReliefScene::setUniforms(ReliefProgram& p, float polyThickness) const {
-  p.setUniforms(polyThickness);
+  p.setUniforms(polyThickness, coneTexture.width(), coneTexture.height());
   p.setPyramidSize(maxPyramid.mapWidth(), maxPyramid.mapHeight());
 }
 
@@ -235,10 +235,8 @@ void ReliefScene::refreshNormalMap() {
   coneTexture.invalidate();
   maxPyramid.invalidate();
   if (programUsesCones) coneTexture.update(normalTexture);
-  if (programUsesPyramid) {
-    maxPyramid.update(normalTexture);
-    resetUniforms();  // the map's size may have changed
-  }
+  if (programUsesPyramid) maxPyramid.update(normalTexture);
+  resetUniforms();  // the maps' sizes may have changed
 }
 
 bool ReliefScene::loadColorMap(std::string const& filename) {

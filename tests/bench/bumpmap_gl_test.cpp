@@ -133,13 +133,14 @@ TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
     BumpMap::gen(height, normal, 100.0f);
     cone.invalidate();
     ASSERT_TRUE(cone.update(normal));
-    Bytes got(64);
+    std::vector<uint16_t> got(64);
     glBindTexture(GL_TEXTURE_2D, cone.name());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, got.data());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_SHORT, got.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(got, ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(readRGBA(normal).data(), 8, 8))));
+    EXPECT_EQ(cone.width(), 8);
     height.unload();
     normal.unload();
   }

@@ -160,19 +160,18 @@ TEST(ReliefTracer, SkippingAndThreadsGiveExactlyThePlainMarch) {
 }
 
 TEST(ConeMap, RatiosOnHandWorkedFields) {
-  // 16 x 16 floor (depth 1) with one pillar at (5, 5). From a floor texel at
-  // offset (dx, dy), m = max |d|, the ray through the pillar's top (depth dq)
-  // leaves it at lambda = 1 + 0.5 / m: ratio = lambda r / (1 - lambda dq).
-  auto pillar = [](float height) {
+  // 16 x 16 floor (depth 1) with one pillar at (5, 5): the four cells around
+  // it have their shallowest corner at the pillar's depth, 1 - height. A floor
+  // texel whose footprint is 1.5 texels from them along x is limited by that
+  // gap over the depth difference; nearer, by the slope bound of the 16 cells
+  // around its footprint, 1 / (16 sqrt 2) (a full-height rise over a texel
+  // along both axes of a 16-texel map).
+  auto pillar = [](int x, int y, float height) {
     std::vector<float> v(256, 0.0f);
-    v[5 * 16 + 5] = height;
+    v[static_cast<size_t>(y * 16 + x)] = height;
     return HeightField(16, 16, v);
   };
-  // 8 x 1 ramp, heights x / 8, wrapping into a cliff. From texel 0 the best ray
-  // passes texel 7 (depth 1/8) and leaves it at -1.5 texels, depth 3/16:
-  // (1.5 / 8) / (13 / 16) = 3 / 13. From texel 1, through texel 7 at -1, out
-  // at -1.5, depth 5/32: (2.5 / 8) / (23 / 32) = 10 / 23.
-  HeightField const ramp = columns(8, 1, [](int x) { return x / 8.0f; });
+  float const slope = 1.0f / (16.0f * std::sqrt(2.0f));
   struct Case {
     char const* name;
     HeightField field;
@@ -180,16 +179,16 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
     float ratio;
   } const cases[] = {
       {"flat", columns(16, 16, [](int) { return 0.4f; }), 3, 7, 1.0f},
-      {"pillar (1, 0)", pillar(1), 6, 5, 1.5f / 16},
-      {"pillar (2, 1)", pillar(1), 7, 6, std::sqrt(5.0f) / 16 * 1.25f},
-      {"pillar (3, 3) diagonal", pillar(1), 8, 8, std::sqrt(18.0f) / 16 * (7.0f / 6)},
-      {"pillar (-4, 2) across the seam", pillar(1), 1, 7, std::sqrt(20.0f) / 16 * 1.125f},
-      {"pillar top", pillar(1), 5, 5, 1.0f},
-      {"half pillar (1, 0)", pillar(0.5f), 6, 5, (1.5f / 16) / 0.25f},
-      {"half pillar (0, -2)", pillar(0.5f), 5, 3, (2.5f / 16) / 0.375f},
-      {"ramp foot", ramp, 0, 0, 3.0f / 13},
-      {"ramp second", ramp, 1, 0, 10.0f / 23},
-      {"ramp top", ramp, 7, 0, 1.0f},
+      {"pillar three texels away", pillar(5, 5, 1), 8, 5, 1.5f / 16},
+      {"pillar three texels away, diagonally", pillar(5, 5, 1), 8, 8, std::sqrt(2.0f) * 1.5f / 16},
+      {"pillar three texels away, before it", pillar(5, 5, 1), 2, 5, 1.5f / 16},
+      {"pillar three texels away, across the seam", pillar(1, 7, 1), 14, 7, 1.5f / 16},
+      {"half pillar three texels away", pillar(5, 5, 0.5f), 8, 5, 1.5f / 16 / 0.5f},
+      {"pillar next door", pillar(5, 5, 1), 6, 5, slope},
+      {"pillar two texels away", pillar(5, 5, 1), 7, 5, slope},
+      // A ray may read the pillar's cone at a corner of its footprint, where
+      // the surface is three quarters down.
+      {"pillar top", pillar(5, 5, 1), 5, 5, slope},
   };
   for (Case const& c : cases) {
     std::vector<float> const brute = ConeMap::generateBruteForce(c.field);
@@ -201,10 +200,9 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
-  // Noisy hills, and flat tiles of assorted heights, 8 texels square, between
-  // trenches 8 wide: rays cross whole tiles under their tops, which the fast
-  // march passes over in blocks, and leave them into a trench at a block's
-  // edge, so landing a crossing off changes the answer.
+  // Noisy hills at several quantisations, sides that powers of two do not
+  // divide (squares that wrap part-way), maps smaller than the 4 x 4 cells
+  // around a footprint, and flat tiles between trenches.
   std::vector<float> tiles(48 * 48);
   for (size_t i = 0; i < tiles.size(); ++i) {
     int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
@@ -212,7 +210,7 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
   }
   struct Case {
     int w, h, levels;
-  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {48, 48, 0}};
+  } const cases[] = {{32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {3, 5, 255}, {48, 48, 0}};
   unsigned seed = 11;
   for (Case const& c : cases) {
     HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, tiles);
@@ -227,13 +225,14 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
 TEST(ConeMap, PackingNeverWidensACone) {
   std::vector<float> ratios = {1.0f, 0.0f, 1e-6f, 0.25f, 0.5f};
   for (int i = 0; i < 1000; ++i) ratios.push_back(static_cast<float>(i) / 1000.0f);
-  std::vector<unsigned char> const packed = ConeMap::pack(ratios);
-  EXPECT_EQ(packed[0], 255);
+  for (int i = 0; i < 1000; ++i) ratios.push_back(std::pow(10.0f, -7.0f + static_cast<float>(i) * 0.007f));
+  std::vector<uint16_t> const packed = ConeMap::pack(ratios);
+  EXPECT_EQ(packed[0], 65535);
   EXPECT_EQ(packed[1], 0);
   for (size_t i = 0; i < ratios.size(); ++i) {
     EXPECT_LE(ConeMap::unpack(packed[i]), ratios[i]) << ratios[i];
-    if (packed[i] < 255) {
-      EXPECT_GT(ConeMap::unpack(static_cast<unsigned char>(packed[i] + 1)), ratios[i]) << ratios[i];
+    if (packed[i] < 65535) {
+      EXPECT_GT(ConeMap::unpack(static_cast<uint16_t>(packed[i] + 1)), ratios[i]) << ratios[i];
     }
   }
 }

@@ -36,6 +36,7 @@ public:
   // the program lacks is ignored.
   void setUniform1i(char const* name, int value);
   void setUniform1f(char const* name, float value);
+  void setUniform2f(char const* name, float x, float y);
 
   // Deletes the owned shaders (newest first), empties both lists and deletes
   // the program object.

@@ -72,6 +72,11 @@ void ShaderProgram::setUniform1f(char const* name, float value) {
   glUniform1fARB(glGetUniformLocationARB(handle, name), value);
 }
 
+void ShaderProgram::setUniform2f(char const* name, float x, float y) {
+  glUseProgramObjectARB(handle);
+  glUniform2fARB(glGetUniformLocationARB(handle, name), x, y);
+}
+
 void ShaderProgram::destroy() {
   for (auto it = ownedShaders.rbegin(); it != ownedShaders.rend(); ++it) delete *it;
   ownedShaders.clear();
