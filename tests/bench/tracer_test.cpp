@@ -103,15 +103,17 @@ TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
 TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
   // Floor at 0.1, a wall of texels 40..43 of the given height. The point seen
   // straight down at u = 0.5 is on the floor; light (2, 0, 1) reaches u = 0.68
-  // and passes the wall's near top corner at a height of about 0.77.
+  // and passes the wall's near top corner (texel 40's centre, 8.5 texels on,
+  // s = 8.5 / 12.8) at a height of 0.7640625.
   struct Case {
     float wall;
     float light[3];
     bool above, lit;
   } const cases[] = {
-      {0.82f, {2, 0, 1}, true, false},    // 0.05 above the ray
+      {0.82f, {2, 0, 1}, true, false},    // 0.056 above the ray
       {0.76f, {2, 0, 1}, true, true},     // under it
-      {0.785f, {2, 0, 1}, true, true},    // 0.015 above it: less than the bias
+      {0.7775f, {2, 0, 1}, true, true},   // 0.0134 above it: less than the bias
+      {0.7875f, {2, 0, 1}, true, false},  // 0.0234 above it, at the corner only
       {0.82f, {-2, 0, 1}, true, true},    // the other way: open floor
       {0.82f, {2, 0, 4}, true, true},     // steep: ends before the wall
       {0.82f, {2, 0, -0.5f}, false, false},
