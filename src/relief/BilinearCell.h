@@ -23,11 +23,15 @@ inline Quadratic heightAlong(CellSpan const& span, double dx, double dy) {
           span.a + ex * span.fx + (ey + exy * span.fx) * span.fy};
 }
 
-// The smallest s in [0, len] with q(s) >= 0, or -1 when there is none. Both
-// ends are checked as they stand (q(0), q(len)), so that of two stretches
-// meeting at a crossing, one of them finds it whatever the rounding of the
-// roots; between them the roots come from the cancellation-free form of the
-// quadratic formula.
+// The smallest s in [0, len] with q(s) >= 0, or -1 when there is none; q(0)
+// and q(len) are taken as they stand. With q(0) < 0 the crossing is the root
+// where q rises through zero: the larger root of an upward parabola, the
+// smaller of a downward one (none when both lie behind). A crossing exactly on
+// the boundary between two stretches is never lost between them: a root that
+// rounds to just past the end is found by the next stretch as a root that
+// rounds to just before its start, which counts as its start (and the end
+// itself is checked too). The roots come from the cancellation-free form of
+// the quadratic formula.
 inline double firstNonNegative(Quadratic const& q, double len) {
   if (q.c >= 0.0) return 0.0;
   double root = -1.0;
@@ -36,11 +40,12 @@ inline double firstNonNegative(Quadratic const& q, double len) {
   } else {
     double const disc = q.b * q.b - 4.0 * q.a * q.c;
     if (disc >= 0.0) {
-      double const k = -0.5 * (q.b + std::copysign(std::sqrt(disc), q.b));
-      double r0 = k / q.a, r1 = k != 0.0 ? q.c / k : r0;
-      if (r0 > r1) std::swap(r0, r1);
-      // q(0) < 0, so the first root inside the stretch is where q turns non-negative.
-      root = r0 > 0.0 ? r0 : r1;
+      double const k = -0.5 * (q.b + std::copysign(std::sqrt(disc), q.b));  // not 0, as q.c != 0
+      double const r0 = std::min(k / q.a, q.c / k), r1 = std::max(k / q.a, q.c / k);
+      if (q.a > 0.0)
+        root = std::max(r1, 0.0);
+      else if (r1 >= 0.0)
+        root = std::max(r0, 0.0);
     }
   }
   if (root >= 0.0 && root <= len) return root;
