@@ -16,6 +16,7 @@
 
 #include "BilinearCell.h"
 #include "ConeMap.h"
+#include "HardMaps.h"
 #include "HeightField.h"
 #include "ReliefTracer.h"
 #include "march_oracle.h"
@@ -174,16 +175,20 @@ TEST(ReliefTracer, SkippingAndThreadsGiveExactlyTheCellByCellWalk) {
 
 TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
   // Fields of assorted sizes (odd ones: the pyramid's edge blocks are narrow),
+  // and the wall grid, whose flat cells make the crossings linear or constant;
   // rays in every direction, steep to grazing, starting anywhere.
   struct Case {
-    int w, h, levels;
+    HeightField field;
     float depth;
-  } const cases[] = {{32, 32, 255, 0.05f}, {24, 40, 1000, 0.1f}, {33, 17, 8, 0.02f}, {16, 16, 255, 0.3f}};
+  } const cases[] = {{noise(32, 32, 31, 255), 0.05f},
+                     {noise(24, 40, 32, 1000), 0.1f},
+                     {noise(33, 17, 33, 8), 0.02f},
+                     {noise(16, 16, 34, 255), 0.3f},
+                     {HardMaps::make(HardMaps::Kind::Walls, 64), 0.1f}};
   std::mt19937 rng(21);
   std::uniform_real_distribution<float> c(-1.0f, 1.0f);
-  unsigned seed = 30;
   for (Case const& k : cases) {
-    HeightField const f = noise(k.w, k.h, ++seed, k.levels);
+    HeightField const& f = k.field;
     ReliefTracer const tracer(f, k.depth);
     int agree = 0, total = 400;
     for (int i = 0; i < total; ++i) {
@@ -191,14 +196,16 @@ TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
       TraceResult const r = tracer.trace(in);
       double const march = MarchOracle::eyeHit(f, k.depth, in, 1.0 / 64);
       // The exact hit lies on the surface, and no finer search finds one sooner.
-      ASSERT_LE(r.t, march + 1e-5) << k.w << "x" << k.h << " ray " << i;
+      ASSERT_LE(r.t, march + 1e-5) << f.width() << "x" << f.height() << " ray " << i;
       if (r.t < 1.0f) {
-        ASSERT_NEAR(MarchOracle::heightAt(f, r.u, r.v), 1.0 - r.t, 2e-5) << k.w << "x" << k.h << " ray " << i;
+        ASSERT_NEAR(MarchOracle::heightAt(f, r.u, r.v), 1.0 - r.t, 2e-5) << f.width() << "x" << f.height() << " ray " << i;
       }
-      agree += std::fabs(r.t - march) < 1e-5;
+      // Where a ray grazes a crest for less than 1/64 texel the march steps
+      // over it; a far finer one finds what the exact trace found.
+      agree += std::fabs(r.t - march) < 1e-5 ||
+               std::fabs(r.t - MarchOracle::eyeHit(f, k.depth, in, 1.0 / 4096)) < 1e-5;
     }
-    // Only where a ray grazes a crest for less than 1/64 texel may they differ.
-    EXPECT_GE(agree, total * 98 / 100) << k.w << "x" << k.h;
+    EXPECT_GE(agree, total * 99 / 100) << f.width() << "x" << f.height();
   }
 }
 
