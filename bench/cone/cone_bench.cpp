@@ -1,7 +1,8 @@
 // Speed of the relief reference on the CPU: cone maps of 256², 512², 1024² and
 // 2048² height fields (the bench's brick map tiled to size, and smooth noisy
-// hills), brute force at 64² for scale, and the eye and light trace of an
-// 800x600 view with and without empty-space skipping.
+// hills), brute force at 64² for scale, and the exact eye and light trace of
+// an 800x600 view with and without empty-space skipping, on the brick map and
+// on the hard maps at 1024² (the wall grid, where the pyramid skips little).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 
 #include "BumpMap.h"
 #include "ConeMap.h"
+#include "HardMaps.h"
 #include "HeightField.h"
 #include "ReliefTracer.h"
 #include "base/image.h"
@@ -104,6 +106,22 @@ void trace800x600(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 
+// The same view over a hard map: the map's size is the first argument, its
+// kind the second.
+void traceHard(benchmark::State& state) {
+  auto const kind = static_cast<HardMaps::Kind>(state.range(1));
+  HeightField const field = HardMaps::make(kind, static_cast<int>(state.range(0)));
+  ReliefTracer const tracer(field, 0.1f);
+  std::vector<TraceInput> const in = view();
+  std::vector<TraceResult> out(in.size());
+  for (auto _ : state) {
+    tracer.traceAll(in.data(), out.data(), in.size(), 0);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetLabel(HardMaps::name(kind));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(in.size()));
+}
+
 }  // namespace
 
 // One run each at the large sizes keeps the whole sweep to seconds.
@@ -114,3 +132,11 @@ BENCHMARK_TEMPLATE(coneMap, hills)->Name("cone/hills")->Arg(1024)->Arg(2048)->It
 BENCHMARK(coneMapBruteForce)->Name("cone/bruteforce/bricks64")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(trace800x600)->Name("trace800x600/skipping")->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(trace800x600)->Name("trace800x600/plain")->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(traceHard)
+    ->Name("trace800x600/hard")
+    ->Args({1024, static_cast<int>(HardMaps::Kind::Walls)})
+    ->Args({1024, static_cast<int>(HardMaps::Kind::Spikes)})
+    ->Args({1024, static_cast<int>(HardMaps::Kind::Ripple)})
+    ->Args({256, static_cast<int>(HardMaps::Kind::Walls)})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -8,9 +8,9 @@
 
 // Every map is size x size texels, heights in [0, 1], row 0 first, and tiles
 // seamlessly: the texel after the last column is the first column again. The
-// features are laid out in texels, so a larger map holds the same pattern at
-// a finer resolution, except for the walls and spikes, which stay one texel
-// wide and so grow thinner against the map.
+// features are laid out as fractions of the repeat, so a larger map holds the
+// same pattern at a finer resolution, except for the walls and spikes, which
+// stay one texel wide and so grow thinner against the repeat.
 //
 //   Walls        16 walls per repeat in each direction: every column x =
 //                floor(k * size / 16) and every row y likewise (k = 0..15) is a

@@ -1,6 +1,7 @@
 // A relief's height map on the CPU: bilinear, wrapping lookups as the GL makes them, and a min-max pyramid for bounding them over areas.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // Heights in [0, 1] on a width x height grid, row 0 first (row y covers texture
@@ -50,6 +51,17 @@ public:
   // integers, wrapping), from at most 16 cells of one level. Conservative: they
   // may take in more texels (a range one texel wide, the next one too).
   Range texelRange(long x0, long y0, long x1, long y1) const;
+
+  // The texels themselves, row by row (width() * height() values).
+  float const* texels() const { return heights_.data(); }
+
+  // The pyramid as stored, for walks that descend it: levels 0 to
+  // levelCount() - 1, level L of levelWidth(L) x levelHeight(L) cells (the
+  // last level is 1 x 1), cell (i, j) at levelCells(L)[j * levelWidth(L) + i].
+  int levelCount() const { return static_cast<int>(levels_.size()); }
+  int levelWidth(int level) const { return levels_[static_cast<size_t>(level)].w; }
+  int levelHeight(int level) const { return levels_[static_cast<size_t>(level)].h; }
+  Range const* levelCells(int level) const { return levels_[static_cast<size_t>(level)].cells.data(); }
 
 private:
   struct Level {

@@ -1,38 +1,17 @@
-// ReliefTracer: eye and light marches over the height field, with exact empty-space skipping, and the threaded batch.
+// ReliefTracer: the eye ray's exact first crossing and the light ray's exact shadow test, cell by cell over the height field, and the threaded batch.
 #include "ReliefTracer.h"
+#include "BilinearCell.h"
+#include "CellWalk.h"
 #include "WorkerThreads.h"
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
-
-// A ray over the field: at step k of n its parameter is span * k / n and it
-// lies at (u0, v0) + (du, dv) * parameter. Every quantity is computed the same
-// way wherever it is needed, and each is monotonic in k, which is what lets a
-// bound over a run of steps stand for every step inside it.
-struct ReliefTracer::Ray {
-  float u0, v0, du, dv, span;
-  int n;
-
-  float param(int k) const { return span * (static_cast<float>(k) / static_cast<float>(n)); }
-  float u(float p) const { return u0 + du * p; }
-  float v(float p) const { return v0 + dv * p; }
-
-  // The highest sample the field can give over steps a..b (a <= b).
-  float highest(HeightField const& field, int a, int b) const {
-    float const pa = param(a), pb = param(b);
-    float const ua = u(pa), ub = u(pb), va = v(pa), vb = v(pb);
-    return field.rangeOver(std::min(ua, ub), std::min(va, vb), std::max(ua, ub), std::max(va, vb)).max;
-  }
-};
 
 namespace {
 
-// The run of steps tried first when skipping; it doubles after each success and
-// halves after each failure.
-constexpr int firstStride = 16;
-// Bisection stops once the bracket spans this many texels.
-constexpr float refineTexels = 1e-3f;
+// What a block's pyramid maximum must clear by before the block is passed
+// over: the bilinear blend in double can exceed its texels by rounding alone.
+constexpr double slack = 1e-9;
 
 void normalized(float const in[3], float out[3]) {
   float const len = std::sqrt(in[0] * in[0] + in[1] * in[1] + in[2] * in[2]);
@@ -44,115 +23,83 @@ void normalized(float const in[3], float out[3]) {
   for (int i = 0; i < 3; ++i) out[i] = in[i] / len;
 }
 
+double finiteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
+
+// A ray from texture coordinate (u, v) reaching (du, dv) texture units per unit
+// of its parameter, in cell coordinates. The start is first taken modulo the
+// repeat, exactly (a float's fraction is exact in double), so that the cells
+// are solved in small numbers. A reach that is not finite becomes none.
+CellRay cellRay(HeightField const& field, double u, double v, double du, double dv) {
+  if (!std::isfinite(du) || !std::isfinite(dv)) du = dv = 0.0;
+  double const w = field.width(), h = field.height();
+  return {(u - std::floor(u)) * w - 0.5, (v - std::floor(v)) * h - 0.5, du * w, dv * h};
+}
+
 }  // namespace
 
 ReliefTracer::ReliefTracer(HeightField const& field, float depth, bool skipEmptySpace)
     : field_(field), depth_(depth), skip_(skipEmptySpace) {}
 
-int ReliefTracer::stepsFor(float du, float dv) const {
-  float const texels = std::max(std::fabs(du) * static_cast<float>(field_.width()),
-                                std::fabs(dv) * static_cast<float>(field_.height()));
-  // The cap only bites for reliefs hundreds of repeats deep; it keeps the count an int.
-  constexpr float maxSteps = 1 << 24;
-  float const steps = std::ceil(texels * 4.0f);
-  return steps >= 1.0f ? static_cast<int>(std::min(steps, maxSteps)) : 1;  // NaN: one step
-}
-
-int ReliefTracer::firstEyeStep(Ray const& ray) const {
-  auto under = [&](int k) {
-    float const t = ray.param(k);
-    return field_.sample(ray.u(t), ray.v(t)) >= 1.0f - t;
+bool ReliefTracer::lightBlocked(double u, double v, double h0, float const light[3], std::atomic<bool> const* cancel,
+                                bool* cancelled) const {
+  double const lz = std::max(light[2], 0.05f);
+  CellRay const ray = cellRay(field_, finiteOrZero(u), finiteOrZero(v), light[0] / lz * depth_, light[1] / lz * depth_);
+  double const bias = shadowBias;
+  // The ray rises, so over a block it is lowest where it enters.
+  auto skip = [&](HeightField::Range r, double tIn, double) { return r.max + slack - (h0 + tIn) <= bias; };
+  auto visit = [&](CellSpan const& span) {
+    Quadratic q = heightAlong(span, ray.dx, ray.dy);
+    q.b -= 1.0;
+    q.c -= h0 + span.t0 + bias;
+    return highestOver(q, span.t1 - span.t0) > 0.0;
   };
-  if (under(0)) return 0;
-  int k = 0, stride = skip_ ? firstStride : 1;
-  while (k < ray.n) {
-    int const m = k + std::min(stride, ray.n - k);
-    if (m - k > 1) {
-      // Steps k+1..m are all above the surface when the lowest of them, m, is
-      // above everything the field holds under them.
-      if (ray.highest(field_, k + 1, m) < 1.0f - ray.param(m)) {
-        k = m;
-        if (stride <= ray.n / 2) stride *= 2;
-      } else {
-        stride /= 2;
-      }
-      continue;
-    }
-    if (under(m)) return m;
-    k = m;
-    if (skip_) stride = 2;
-  }
-  return ray.n;  // not reached: at t = 1 the ray is at height 0, under any surface
+  WalkEnd const end = walkCells(field_, ray, 0.0, std::max(0.0, 1.0 - h0), cancel, skip_, skip, visit);
+  if (cancelled) *cancelled = end == WalkEnd::Cancelled;
+  return end == WalkEnd::Stopped;
 }
 
-bool ReliefTracer::lightBlocked(Ray const& ray, float h0) const {
-  auto blocked = [&](int k) {
-    float const s = ray.param(k);
-    return field_.sample(ray.u(s), ray.v(s)) - (h0 + s) > shadowBias;
-  };
-  if (blocked(0)) return true;
-  int k = 0, stride = skip_ ? firstStride : 1;
-  while (k < ray.n) {
-    int const m = k + std::min(stride, ray.n - k);
-    if (m - k > 1) {
-      // The ray rises, so step k+1 is the lowest of k+1..m.
-      if (ray.highest(field_, k + 1, m) - (h0 + ray.param(k + 1)) <= shadowBias) {
-        k = m;
-        if (stride <= ray.n / 2) stride *= 2;
-      } else {
-        stride /= 2;
-      }
-      continue;
-    }
-    if (blocked(m)) return true;
-    k = m;
-    if (skip_) stride = 2;
-  }
-  return false;
-}
-
-TraceResult ReliefTracer::trace(TraceInput const& in) const {
+bool ReliefTracer::trace(TraceInput const& in, TraceResult& out, std::atomic<bool> const* cancel) const {
   float eye[3], light[3];
   normalized(in.eye, eye);
   normalized(in.light, light);
 
-  float const ez = std::max(eye[2], 0.05f);
-  Ray eyeRay{in.u, in.v, -eye[0] / ez * depth_, -eye[1] / ez * depth_, 1.0f, 0};
-  eyeRay.n = stepsFor(eyeRay.du, eyeRay.dv);
+  double const u0 = finiteOrZero(in.u), v0 = finiteOrZero(in.v);
+  double const ez = std::max(eye[2], 0.05f);
+  double du = -eye[0] / ez * depth_, dv = -eye[1] / ez * depth_;
+  if (!std::isfinite(du) || !std::isfinite(dv)) du = dv = 0.0;
+  CellRay const ray = cellRay(field_, u0, v0, du, dv);
 
-  float t = 0.0f;
-  int const k = firstEyeStep(eyeRay);
-  if (k > 0) {
-    // The surface crosses the ray between steps k - 1 (above) and k (at or under).
-    auto gap = [&](float p) { return field_.sample(eyeRay.u(p), eyeRay.v(p)) - (1.0f - p); };
-    float lo = eyeRay.param(k - 1), hi = eyeRay.param(k);
-    float gLo = gap(lo), gHi = gap(hi);
-    float const texels = std::max(std::fabs(eyeRay.du) * static_cast<float>(field_.width()),
-                                  std::fabs(eyeRay.dv) * static_cast<float>(field_.height()));
-    while ((hi - lo) * texels > refineTexels) {
-      float const mid = 0.5f * (lo + hi);
-      if (mid <= lo || mid >= hi) break;  // out of float resolution
-      float const g = gap(mid);
-      if (g >= 0.0f) {
-        hi = mid;
-        gHi = g;
-      } else {
-        lo = mid;
-        gLo = g;
-      }
-    }
-    // gLo < 0 <= gHi, so the fraction lies in (0, 1].
-    t = lo + (hi - lo) * (-gLo / (gHi - gLo));
+  // The gap between the surface and the ray, height - (1 - t), is the cell's
+  // quadratic plus t - 1; the ray descends, so over a block it is lowest where
+  // it leaves. At t = 1 the ray is at height 0, under any surface, so the walk
+  // always stops at a hit.
+  double tHit = 1.0;
+  auto skip = [&](HeightField::Range r, double, double tOut) { return r.max + slack < 1.0 - tOut; };
+  auto visit = [&](CellSpan const& span) {
+    Quadratic q = heightAlong(span, ray.dx, ray.dy);
+    q.b += 1.0;
+    q.c -= 1.0 - span.t0;
+    double const s = firstNonNegative(q, span.t1 - span.t0);
+    if (s < 0.0) return false;
+    tHit = std::min(1.0, span.t0 + s);
+    return true;
+  };
+  if (walkCells(field_, ray, 0.0, 1.0, cancel, skip_, skip, visit) == WalkEnd::Cancelled) return false;
+
+  double const uHit = u0 + du * tHit, vHit = v0 + dv * tHit;
+  TraceResult r{static_cast<float>(uHit), static_cast<float>(vHit), static_cast<float>(tHit), light[2] > 0.0f, false};
+  if (r.lightAbove) {
+    bool cancelled = false;
+    r.lit = !lightBlocked(uHit, vHit, 1.0 - tHit, light, cancel, &cancelled);
+    if (cancelled) return false;
   }
+  out = r;
+  return true;
+}
 
-  TraceResult out{eyeRay.u(t), eyeRay.v(t), t, light[2] > 0.0f, false};
-  if (!out.lightAbove) return out;
-
-  float const h0 = 1.0f - t, rise = 1.0f - h0;
-  float const lz = std::max(light[2], 0.05f);
-  Ray lightRay{out.u, out.v, light[0] / lz * depth_, light[1] / lz * depth_, rise, 0};
-  lightRay.n = stepsFor(lightRay.du * rise, lightRay.dv * rise);
-  out.lit = !lightBlocked(lightRay, h0);
+TraceResult ReliefTracer::trace(TraceInput const& in) const {
+  TraceResult out{};
+  trace(in, out, nullptr);
   return out;
 }
 
@@ -168,7 +115,12 @@ void ReliefTracer::traceAll(TraceInput const* in, TraceResult* out, size_t n, in
       size_t const begin = next.fetch_add(chunk, std::memory_order_relaxed);
       if (begin >= n) return;
       size_t const end = std::min(n, begin + chunk);
-      for (size_t i = begin; i < end; ++i) out[i] = trace(in[i]);
+      for (size_t i = begin; i < end; ++i) {
+        if (!trace(in[i], out[i], cancel)) {
+          if (done) done->fetch_add(i - begin, std::memory_order_release);
+          return;
+        }
+      }
       if (done) done->fetch_add(end - begin, std::memory_order_release);
     }
   };

@@ -1,0 +1,25 @@
+// The relief reference's former method, kept as a test oracle: the eye and light rays marched in fixed steps, the eye's crossing refined by bisection.
+#pragma once
+
+#include "HeightField.h"
+#include "ReliefTracer.h"
+
+namespace MarchOracle {
+
+// The surface as the exact reference defines it: texels blended bilinearly in
+// double (wrapping), cell coordinates x = u * width - 0.5, y = v * height - 0.5.
+double heightAt(HeightField const& field, double u, double v);
+
+// The eye ray of ReliefTracer's model, marched in steps of at most stepTexels
+// texels (along the axis it moves most); the first step at or under the surface
+// is refined by bisection to the precision of a double. The t of the hit (1
+// when no step is under before the end).
+double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels);
+
+// The light ray of ReliefTracer's model from (u, v) at height h0 towards a
+// normalised light with z > 0, sampled every stepTexels texels, both ends
+// included: whether some sample has the surface more than shadowBias above it.
+bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3],
+                  double stepTexels);
+
+}  // namespace MarchOracle
