@@ -52,7 +52,8 @@ public:
 // one type starting at data. The int-first constructor makes the no-storage
 // kind, a command routed through the variable path (only its hook acts).
 // Numbers are read strictly (see parsenumber.h): one value that is not a finite
-// number refuses the whole line with one line saying so, nothing stored. Bools
+// number, or too large for the type, refuses the whole line with one line
+// saying which, nothing stored. Bools
 // take "true" or a non-zero integer; other words are false.
 class CVarw : public CVarPrim {
 public:
@@ -95,9 +96,9 @@ public:
   T value;
 };
 
-// int: the first argument truncated towards zero (saturating at the int
-// limits); float: the first argument as a float. A value that is not a finite
-// number (see parsenumber.h) is refused with one line and the value kept.
+// int: the first argument truncated towards zero; float: the first argument as
+// a float. A value that is not a finite number, or one outside the type's
+// range (see parsenumber.h), is refused with one line and the value kept.
 // Echo prints "name := value".
 template <> void _cvar<int>::setValue(int argc, char** argv);
 template <> void _cvar<float>::setValue(int argc, char** argv);
