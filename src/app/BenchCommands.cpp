@@ -55,7 +55,11 @@ void CFunc_technique(int argc, char** argv) {
   std::string const name = joined(argv, 1, hasState ? argc - 1 : argc);
   int const i = Techniques::find(name);
   if (i < 0 || static_cast<size_t>(i) >= gui->checkboxes.size()) {
-    con << "technique: unknown technique \"" << name << "\"\n";
+    // A known name followed by something else: the state is what is wrong.
+    if (argc > 2 && Techniques::find(joined(argv, 1, argc - 1)) >= 0)
+      con << "technique: the state must be 0 or 1, not \"" << last << "\"\n";
+    else
+      con << "technique: unknown technique \"" << name << "\"\n";
     return;
   }
   pwn::Checkbox* box = gui->checkboxes[static_cast<size_t>(i)].get();
@@ -145,12 +149,16 @@ void CFunc_camera(int argc, char** argv) {
               static_cast<double>(q.w), static_cast<double>(v.width));
     return;
   }
-  float f[8];
+  // Every value is read before any is used: a bad one leaves the camera as it was.
+  float f[8] = {};
   int const n = argc - 1;
   bool ok = n == 7 || n == 8;
   for (int i = 0; ok && i < n; ++i) ok = parseFiniteFloat(argv[i + 1], f[i]);
-  _quat<float> q(f[3], f[4], f[5], f[6]);
-  if (ok) ok = q.len() > 1e-6;
+  _quat<float> q;
+  if (ok) {
+    q = _quat<float>(f[3], f[4], f[5], f[6]);
+    ok = q.len() > 1e-6;
+  }
   if (ok && n == 8) ok = f[7] > 0;
   if (!ok) {
     con << "usage: camera [X Y Z QX QY QZ QW [WIDTH]] (finite numbers, a nonzero quaternion, a positive width)\n";

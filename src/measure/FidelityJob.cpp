@@ -148,9 +148,15 @@ private:
     if (!program) {
       std::string log;
       program = m.buildProgram(snap, run.set, run.steps, "", log);
-      if (!program) return -1;
+      if (!program) {
+        con << "fidelity: the colour build for " << Techniques::name(run.set) << " failed:\n" << log;
+        return -1;
+      }
       std::string error;
-      if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) return -1;
+      if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) {
+        con << "fidelity: " << error << "\n";
+        return -1;
+      }
     }
     double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, target, program.get(), false); });
     if (mode == Mode::Map) frame = target.readBytes(0);
@@ -183,7 +189,11 @@ private:
   // The set's frame on the left, its error per pixel on the right, a colour
   // scale with its legend below.
   bool writeMap(Run const& r) {
-    if (!r.ok || frame.empty()) return false;
+    if (!r.ok || frame.empty()) {
+      con << "fidelity map: " << Techniques::name(r.set) << " could not be "
+          << (r.ok ? "drawn in colour" : "measured") << "; " << path << " not written\n";
+      return false;
+    }
     int const w = meter.width(), h = meter.height(), legend = 56;
     Picture pic(2 * w, h + legend, 0xFF000000u);
     pic.put(frame, w, h, 0, 0);

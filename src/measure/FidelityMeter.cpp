@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "MeasureScene.h"
 #include "OffscreenTarget.h"
@@ -43,6 +44,12 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
   finished = false;
   inputs.clear();
   pixelOf.clear();
+  // A shader that never mentions OUTPUT_HIT draws colours where the meter
+  // reads hits: its rows would be nonsense, so it is not measured at all.
+  if (snap.frag.text.find("OUTPUT_HIT") == std::string::npos) {
+    error = "the fragment shader " + snap.frag.path + " never mentions OUTPUT_HIT, so the hits it uses cannot be read";
+    return false;
+  }
   float const thickness = snap.settings.polyThickness;
   float const depth = thickness * 0.2f;
   field = scene.readHeights(error);
@@ -55,8 +62,20 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     return false;
   }
   HeightField::Range const all = field->texelRange(0, 0, field->width() - 1, field->height() - 1);
-  note = all.max - all.min < 1e-6f ? "the height map is flat: every technique should meet the surface where it enters"
-                                   : "";
+  note.clear();
+  if (all.max - all.min < 1e-6f) {
+    // A flat map at height h is met where the eye ray has sunk 1 - h of the
+    // depth: at the entry only when the map is white.
+    char text[200];
+    if (all.max >= 1.0f - 1e-6f)
+      std::snprintf(text, sizeof text, "the height map is flat at the top: every technique should meet the surface "
+                                        "where it enters");
+    else
+      std::snprintf(text, sizeof text, "the height map is flat at height %.3f: the surface lies %.3f of the depth "
+                    "down, so a set is exact only if its search finds that plane", static_cast<double>(all.max),
+                    1.0 - static_cast<double>(all.max));
+    note = text;
+  }
   tracer.reset(new ReliefTracer(*field, depth));
 
   w = snap.width;

@@ -53,6 +53,12 @@ public:
   // (which must be done). False with the reason when the program fails.
   bool measure(unsigned set, int steps, Errors& out, std::string& error);
 
+  // The captured inputs and the view pixel of each (rows bottom first).
+  std::vector<TraceInput> const& capturedInputs() const { return inputs; }
+  std::vector<int> const& capturedPixels() const { return pixelOf; }
+  // The height map's width in texels.
+  int mapWidth() const { return field ? field->width() : 0; }
+
   int width() const { return w; }
   int height() const { return h; }
   size_t pixels() const { return inputs.size(); }

@@ -241,13 +241,13 @@ void ReliefScene::refreshNormalMap() {
 
 bool ReliefScene::loadColorMap(std::string const& filename) {
   if (colorTexture.load2D(filename.c_str())) return true;
-  std::cout << "failed to load the texture map " << filename << std::endl;
+  con << "failed to load the texture map " << filename << "\n";
   return false;
 }
 
 bool ReliefScene::loadBumpMap(std::string const& filename) {
   if (!bumpTexture.load2D(filename.c_str())) {
-    std::cout << "failed to load bumpmap " << filename << std::endl;
+    con << "failed to load bumpmap " << filename << "\n";
     return false;
   }
   refreshNormalMap();

@@ -152,6 +152,7 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
                               "polyDepth abc", "polyDepth nan", "bumpScale inf"})
     run(refused);
   EXPECT_EQ(gui->techniqueFlags, 8);
+  EXPECT_NE(std::string(con.getText()).find("technique: the state must be 0 or 1, not \"2\""), std::string::npos);
   EXPECT_EQ(gui->iterativeSteps, 8);
   EXPECT_EQ(gui->iterationStepsField->getText(), "8");
   EXPECT_FLOAT_EQ(gui->polyThickness, 0.5f);
@@ -172,6 +173,7 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
   EXPECT_TRUE(v.basis.pos == (_vec<3, float>(1, 2, 3)) && v.basis.orient.w == 1.0f && v.width == width);
   run("camera 1 2 3 0 0 0 1 7");
   run("camera 4 5 6 0 0 0 0");  // no rotation: refused
+  run("camera 4 5 6 x 0 0 1");  // a value that is no number: refused, nothing used
   EXPECT_TRUE(v.basis.pos.x == 1.0f && v.width == 7.0f);
   v.basis = was;
   v.width = width;
@@ -214,6 +216,7 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
+  EXPECT_NE(std::string(con.getText()).find("failed to load bumpmap no-such-height-map.bmp"), std::string::npos);
   EXPECT_EQ(shaderTestModule.reliefScene().normalMapName(), normalBefore);
   EXPECT_EQ(shaderTestModule.reliefScene().colorMapName(), colorBefore);
 }
