@@ -40,6 +40,21 @@ size_t const statusFrames = 30;
 
 double seconds() { return timer.getTime(); }
 
+// Waits for the cone map the panel's program needs; cancel stops making it.
+class MapWaitJob : public BenchJob {
+public:
+  explicit MapWaitJob(ReliefScene& scene) : scene(scene) {}
+  std::string name() const override { return "cone map"; }
+  bool step() override {
+    scene.pollMaps();
+    return scene.waitingForMaps();
+  }
+  void cancel() override { scene.cancelMaps(); }
+
+private:
+  ReliefScene& scene;
+};
+
 }  // namespace
 
 ShaderTestModule::ShaderTestModule()
@@ -129,6 +144,11 @@ void ShaderTestModule::regenFragmentShader() {
   syncSettings();
   scene.rebuild(gui ? gui->macroString() : std::string());
   showBuildState();
+  waitForMaps();
+}
+
+void ShaderTestModule::waitForMaps() {
+  if (scene.waitingForMaps() && !runner.busy()) runner.start(std::unique_ptr<BenchJob>(new MapWaitJob(scene)));
 }
 
 void ShaderTestModule::resetFragmentShaderUniforms() {
@@ -142,6 +162,7 @@ void ShaderTestModule::refreshBumpMap() {
   // Regeneration may hand the normal map a new GL name: keep the panel's
   // display showing the current one.
   updatePanelTextures();
+  waitForMaps();
 }
 
 void ShaderTestModule::loadColorMap(char const* filename) {
@@ -151,6 +172,7 @@ void ShaderTestModule::loadColorMap(char const* filename) {
 void ShaderTestModule::loadBumpMap(char const* filename) {
   syncSettings();
   if (scene.loadBumpMap(filename)) updatePanelTextures();
+  waitForMaps();
 }
 
 void ShaderTestModule::updatePanelTextures() {
@@ -206,7 +228,7 @@ void ShaderTestModule::setMeasuring(bool on) {
 bool ShaderTestModule::cancelJob() {
   std::string const name = runner.current();
   if (!runner.cancel()) return false;
-  con << "cancelled " << name << ": it wrote nothing\n";
+  con << "cancelled " << name << "\n";
   return true;
 }
 
@@ -258,6 +280,7 @@ void ShaderTestModule::update() {
   runner.update();
   if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
   if (!measuring) scene.watchShaderFiles(frameStart);
+  waitForMaps();
   showBuildState();
 
   if (scene.comparison().active()) {

@@ -80,6 +80,9 @@ private:
   // While measuring: whether this frame brought input that would change the
   // scene, which is then held back (said once per measurement).
   void holdBackInput();
+  // While the scene makes a map in the background for the panel's program,
+  // a job waits for it, so that the lines after the change wait too.
+  void waitForMaps();
   static bool pressLandedOnPanel();
 
   ReliefScene scene;

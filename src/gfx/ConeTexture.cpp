@@ -1,8 +1,7 @@
-// ConeTexture: generation and upload of the cone map.
+// ConeTexture: generation (on a thread of its own) and upload of the cone map.
 #include "ConeTexture.h"
 
 #include <chrono>
-#include <memory>
 #include <string>
 
 #include "ConeMap.h"
@@ -11,16 +10,59 @@
 #include "base/console.h"
 #include "base/texture.h"
 
-bool ConeTexture::update(Texture const& normalMap) {
-  if (current && id) return true;
-  std::string error;
-  std::unique_ptr<HeightField> const field = readHeights(normalMap, error);
-  if (!field) return false;
-  int const width = field->width(), height = field->height();
-  auto const start = std::chrono::steady_clock::now();
-  std::vector<uint16_t> const packed = ConeMap::pack(ConeMap::generate(*field));
-  double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+namespace {
 
+double now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void ConeTexture::invalidate() {
+  stop();
+  current = false;
+}
+
+bool ConeTexture::start(Texture const& normalMap) {
+  if ((current && id) || making()) return true;
+  std::string error;
+  field = readHeights(normalMap, error);
+  if (!field) return false;
+  rowsDone = 0;
+  stopping = false;
+  finished = false;
+  startTime = now();
+  worker = std::thread([this] {
+    ratios = ConeMap::generate(*field, 0, &rowsDone, &stopping);
+    finished = true;
+  });
+  return true;
+}
+
+bool ConeTexture::update(Texture const& normalMap) {
+  if (!start(normalMap)) return false;
+  if (current && id) return true;
+  worker.join();
+  upload();
+  return true;
+}
+
+double ConeTexture::progress() const {
+  if (!field || field->height() <= 0) return 0.0;
+  return static_cast<double>(rowsDone.load()) / static_cast<double>(field->height());
+}
+
+bool ConeTexture::poll() {
+  if (current && id) return true;
+  if (!making() || !finished) return false;
+  worker.join();
+  upload();
+  return true;
+}
+
+void ConeTexture::upload() {
+  std::vector<uint16_t> const packed = ConeMap::pack(ratios);
+  int const width = field->width(), height = field->height();
   TextureBindingGuard guard;
   if (!id) glGenTextures(1, &id);
   guard.bind(id);
@@ -33,11 +75,22 @@ bool ConeTexture::update(Texture const& normalMap) {
   current = true;
   w = width;
   h = height;
-  con.print("cone map: %dx%d made in %.2f s\n", w, h, seconds);
-  return true;
+  con.print("cone map: %dx%d made in %.2f s\n", w, h, now() - startTime);
+  ratios.clear();
+  ratios.shrink_to_fit();
+  field.reset();
+}
+
+void ConeTexture::stop() {
+  stopping = true;
+  if (worker.joinable()) worker.join();
+  stopping = false;
+  finished = false;
+  field.reset();
 }
 
 void ConeTexture::unload() {
+  stop();
   if (id) glDeleteTextures(1, &id);
   id = 0;
   current = false;

@@ -1,25 +1,45 @@
 // ConeTexture: the cone map of the current heights as a 16-bit texture (the
 // square root of each texel's cone ratio in R, GL_LUMINANCE16; nearest,
 // repeating, no mipmaps, since a blend of two ratios may exceed the smaller),
-// made from the normal map's heights when first needed after each change of them.
+// made from the normal map's heights when first needed after each change of
+// them, on a thread of its own so that the window keeps drawing meanwhile.
 #pragma once
 
 #include <GL/gl.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "HeightField.h"
 
 class Texture;
 
 class ConeTexture {
 public:
   ConeTexture() = default;
-  ~ConeTexture() = default;
+  ~ConeTexture() { stop(); }
   ConeTexture(ConeTexture const&) = delete;
   ConeTexture& operator=(ConeTexture const&) = delete;
 
-  // The heights changed: the map is made again when next asked for.
-  void invalidate() { current = false; }
-  // Makes the map from the normal map's alpha unless it is current; says on
-  // the console how long that took. False when there are no heights.
+  // The heights changed: the map is made again when next asked for (a
+  // generation under way is dropped).
+  void invalidate();
+  // Makes the map from the normal map's alpha unless it is current, and waits
+  // for it; says on the console how long that took. False when there are no
+  // heights or the generation was cancelled.
   bool update(Texture const& normalMap);
+  // Starts making the map on a thread of its own unless it is current or
+  // under way; poll() uploads it once done. False when there are no heights.
+  bool start(Texture const& normalMap);
+  // Uploads a finished generation (on the GL's thread); true once the map is ready.
+  bool poll();
+  bool making() const { return worker.joinable(); }
+  // The share of the generation done, 0 to 1.
+  double progress() const;
+  // Stops a generation under way; the map stays as it was (not current).
+  void cancel() { stop(); }
   bool ready() const { return current && id != 0; }
   // The GL name, 0 when there is none.
   GLuint name() const { return id; }
@@ -29,7 +49,18 @@ public:
   void unload();
 
 private:
+  void stop();
+  void upload();
+
   GLuint id = 0;
   bool current = false;
   int w = 0, h = 0;
+  // The generation under way: its heights, result, progress and flags.
+  std::unique_ptr<HeightField> field;
+  std::vector<float> ratios;
+  std::atomic<long> rowsDone{0};
+  std::atomic<bool> stopping{false};
+  std::atomic<bool> finished{false};
+  double startTime = 0;
+  std::thread worker;
 };

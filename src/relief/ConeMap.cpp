@@ -331,16 +331,20 @@ namespace ConeMap {
 
 std::vector<float> generateBruteForce(HeightField const& field) { return bruteForce(Geometry(field)); }
 
-std::vector<float> generate(HeightField const& field, int threads) {
+std::vector<float> generate(HeightField const& field, int threads, std::atomic<long>* rowsDone,
+                            std::atomic<bool> const* cancel) {
   Geometry const g(field);
   std::vector<float> out(g.cellDepth.size(), 1.0f);
   std::atomic<long> nextRow{0};
   auto work = [&] {
     Search search(field, g);
-    for (long y; (y = nextRow.fetch_add(1, std::memory_order_relaxed)) < g.h;)
+    for (long y; (y = nextRow.fetch_add(1, std::memory_order_relaxed)) < g.h;) {
+      if (cancel && cancel->load(std::memory_order_relaxed)) return;
       for (long x = 0; x < g.w; ++x)
         // No texel can be limited unless some cell is shallower than its apex.
         if (g.topDepth < g.apex[g.index(x, y)]) out[g.index(x, y)] = search.ratio(x, y);
+      if (rowsDone) rowsDone->fetch_add(1, std::memory_order_relaxed);
+    }
   };
   runOnWorkers(workerCount(threads, static_cast<size_t>(g.h)), work);
   return out;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <vector>
 
 #include "HeightField.h"
@@ -58,7 +59,11 @@ std::vector<float> generateBruteForce(HeightField const& field);
 // shallowest corner has depth m gives no bound below r / (A_p - m)), squares
 // of a quadtree over the cells, and the search stops when no square left can
 // beat the best so far. threads = 0: one per hardware thread.
-std::vector<float> generate(HeightField const& field, int threads = 0);
+// *rowsDone (when given) grows as rows finish, for a caller on another thread
+// to show progress; when *cancel becomes true the threads stop after their
+// current row and the result is incomplete (the caller drops it).
+std::vector<float> generate(HeightField const& field, int threads = 0, std::atomic<long>* rowsDone = nullptr,
+                            std::atomic<bool> const* cancel = nullptr);
 
 // One 16-bit value per ratio for a 16-bit texture channel: the largest v with
 // unpack(v) <= ratio, so the packed cone never opens wider than the true one.

@@ -89,6 +89,7 @@ void ReliefScene::shutdown() {
   normalTexture.unload();
   coneTexture.unload();
   maxPyramid.unload();
+  waitingForCones = false;
   program.reset();
   timer.shutdown();
   lightPos = initialLightPos;
@@ -136,9 +137,20 @@ void ReliefScene::reportBuildFailure(std::string const& what, std::string const&
 
 void ReliefScene::rebuild(std::string const& macros) {
   mainMacros = macros;
-  std::cout << "rebuilding with macro strings:\n" << macros << "\n";
   programUsesCones = macros.find("RELAXED_CONE") != std::string::npos;
   programUsesPyramid = macros.find("MAX_PYRAMID") != std::string::npos;
+  waitingForCones = false;
+  if (programUsesCones && !coneTexture.ready()) {
+    // A large map's cones take a while: the last program keeps drawing until
+    // they are made, and pollMaps() rebuilds then.
+    if (coneTexture.start(normalTexture) && !coneTexture.poll()) {
+      waitingForCones = true;
+      shownConePercent = 0;
+      con << "cone map: making it in the background; the last program draws until it is ready (cancel stops it)\n";
+      return;
+    }
+  }
+  std::cout << "rebuilding with macro strings:\n" << macros << "\n";
   prepareMaps(macros);
   warnIfNoGradientLookups(current.set);
   std::cout.flush();
@@ -234,9 +246,36 @@ void ReliefScene::refreshNormalMap() {
   BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
   coneTexture.invalidate();
   maxPyramid.invalidate();
-  if (programUsesCones) coneTexture.update(normalTexture);
   if (programUsesPyramid) maxPyramid.update(normalTexture);
-  resetUniforms();  // the maps' sizes may have changed
+  if (programUsesCones)
+    rebuild(mainMacros);  // the cone map is made again, in the background when it takes a while
+  else
+    resetUniforms();  // the maps' sizes may have changed
+}
+
+void ReliefScene::pollMaps() {
+  if (!waitingForCones) return;
+  if (coneTexture.poll()) {
+    rebuild(mainMacros);
+    return;
+  }
+  if (!coneTexture.making()) {  // no heights to make it from
+    waitingForCones = false;
+    return;
+  }
+  int const percent = static_cast<int>(coneTexture.progress() * 100.0);
+  if (percent >= shownConePercent + 10 && percent < 100) {
+    shownConePercent = percent - percent % 10;
+    con << "cone map: " << shownConePercent << "%\n";
+  }
+}
+
+bool ReliefScene::cancelMaps() {
+  if (!waitingForCones) return false;
+  coneTexture.cancel();
+  waitingForCones = false;
+  con << "cone map: cancelled; the last program keeps drawing\n";
+  return true;
 }
 
 bool ReliefScene::loadColorMap(std::string const& filename) {

@@ -82,6 +82,13 @@ public:
   void reloadShaders();
   // Rebuilds when a shader file changed on disk (looked at every half second).
   void watchShaderFiles(double now);
+  // A cone map made in the background: its progress on the console, and the
+  // rebuild that waits for it once it is there.
+  void pollMaps();
+  // Stops a cone map being made in the background, and the rebuild waiting
+  // for it; false when none was.
+  bool cancelMaps();
+  bool waitingForMaps() const { return waitingForCones; }
 
   // The A/B comparison. startCompare builds set B at the settings' step count.
   Compare const& comparison() const { return compare; }
@@ -136,6 +143,8 @@ private:
   ShaderFile fragFile;
   std::unique_ptr<ReliefProgram> program;  // the last program that linked
   std::string mainMacros;                  // what the latest rebuild asked for
+  bool waitingForCones = false;            // that rebuild waits for the cone map
+  int shownConePercent = 0;                // the last progress line's figure
   bool failed = false;                     // the latest build failed
   bool programUsesCones = false;           // the main program steps by the cone map
   bool programUsesPyramid = false;         // the main program walks the max pyramid

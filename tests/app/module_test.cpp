@@ -9,6 +9,7 @@
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
+#include "base/imagewriter.h"
 #include "base/cvarsys.h"
 #include "system/display.h"
 
@@ -242,6 +243,35 @@ TEST_F(Module, ScreenshotsOfOneFrameAreAllWrittenInTheirFormat) {
   struct stat st;
   EXPECT_NE(stat(bmp.c_str(), &st), 0);
   EXPECT_NE(std::string(con.getText()).find("bench-shot.bmp: needs a .png, .jpg or .jpeg name"), std::string::npos);
+}
+
+// A cone map is made in the background: the window keeps drawing with the
+// last program, the lines after the change wait for it, and cancel stops it.
+TEST_F(Module, ConeMapsAreMadeWhileTheWindowDrawsOn) {
+  std::string const noise = testing::TempDir() + "noise.png";
+  std::vector<unsigned char> rgb(512 * 512 * 3);
+  unsigned seed = 7;
+  for (unsigned char& c : rgb) c = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 24);
+  std::string why;
+  ASSERT_TRUE(writeImageFile(noise, 512, 512, rgb.data(), 512 * 3, why)) << why;
+  run("bumpMap " + noise);
+  ShaderGui* gui = shaderTestModule.getGui();
+  gui->setTechniques(0);
+  shaderTestModule.jobs().exec("technique RELAXED_CONE 1");
+  EXPECT_TRUE(shaderTestModule.jobs().busy()) << "the cone map is being made";
+  long const frames = shaderTestModule.framesDrawn();
+  sdlSys.pass();
+  sdlSys.pass();
+  EXPECT_GT(shaderTestModule.framesDrawn(), frames);
+  shaderTestModule.jobs().exec("cancel");
+  EXPECT_FALSE(shaderTestModule.jobs().busy());
+  EXPECT_NE(std::string(con.getText()).find("cone map: cancelled"), std::string::npos);
+  run("technique RELAXED_CONE 0");
+  run("technique RELAXED_CONE 1");  // waits until the map is made and the program built
+  EXPECT_NE(std::string(con.getText()).find("cone map: 512x512 made"), std::string::npos);
+  EXPECT_FALSE(shaderTestModule.shaderBroken());
+  gui->setTechniques(0);
+  run("bumpMap bumptest.bmp");
 }
 
 // Arguments that are not what a command writes, and places no file can be
