@@ -6,9 +6,7 @@
 #include "ShaderLog.h"
 
 TEST(ShaderLog, MessagesRunTogetherAreSplitOthersKept) {
-  struct {
-    char const *log, *expect;
-  } const rows[] = {
+  struct { char const *log, *expect; } const rows[] = {
       {"error: linking with uncompiled shadererror: linking with uncompiled shader",
        "error: linking with uncompiled shader\nerror: linking with uncompiled shader\n"},
       {"0:3(1): preprocessor error: #error x\n", "0:3(1): preprocessor error: #error x\n"},

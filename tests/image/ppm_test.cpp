@@ -19,12 +19,7 @@ ImagePtr decode(std::string const& text) { return ImagePtr(ImageLoadPPM::decode(
 // above m counting as m and negative as 0. The header may have a comment line
 // (marked or not), several, or none, and its numbers may be split over lines.
 TEST(Ppm, HeaderFormsTokenRulesSampleCountsAndScaling) {
-  struct {
-    char const* text;
-    int width;
-    Bytes expect;
-    char const* warning;
-  } cases[] = {
+  struct { char const* text; int width; Bytes expect; char const* warning; } cases[] = {
       {"P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n", 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, nullptr},
       {"P3\n2\t1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
       {"P3\n# a\n# b\n1 2 255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
@@ -86,10 +81,7 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
   expect.resize(size_t(rows) * 3000, 0);
   // Also a header longer than a piece (comments), and tokens longer than half
   // a piece: 258 keeps 2; 10^300000 - 1 is 255 modulo 256.
-  struct {
-    std::string text;
-    Bytes expect;
-  } cases[] = {
+  struct { std::string text; Bytes expect; } cases[] = {
       {"P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body, expect},
       {"P3\n#" + std::string(300000, 'c') + "\n1 1\n255\n1 2 3\n", {1, 2, 3}},
       {"P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n", {2, 255, 4}},
@@ -117,11 +109,7 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
 // (here a line end and a '#') right after it. Extra bytes are ignored.
 TEST(Ppm, BinaryPixmapsAndGreymaps) {
   using namespace std::string_literals;
-  struct {
-    std::string text;
-    int width, bitsPerPixel;
-    Bytes expect;
-  } const cases[] = {
+  struct { std::string text; int width, bitsPerPixel; Bytes expect; } const cases[] = {
       {"P6\n2 1\n255\n\x01\x02\x03\xfd\xfe\xff"s, 2, 24, {1, 2, 3, 253, 254, 255}},
       {"P6 # comment\n1 1 255\t\n#\x00"s, 1, 24, {10, 35, 0}},
       {"P6\n1 1\n15\n\x07\x08\x10"s, 1, 24, {119, 136, 255}},
