@@ -9,122 +9,82 @@
 #include "ConeMap.h"
 #include "HardMaps.h"
 #include "HeightField.h"
+#include "march_oracle.h"
 
 namespace {
 
 // The shader's cone march (the RELAXED_CONE branch of the bundled fragment
 // shader), step by step, with the packed ratios read as the GL reads them:
-// nearest texel, wrapping.
-class ConeMarch {
-public:
-  explicit ConeMarch(HeightField const& field)
-      : field_(field), ratios_(ConeMap::pack(ConeMap::generate(field, 2))) {}
-
-  // The shader's shortest step, in texels of the map along the ray.
-  static constexpr float minStepTexels = 1.0f / 16.0f;
-
-  float ratioAt(float u, float v) const {
-    auto texel = [](float c, int n) {
-      long const i = static_cast<long>(std::floor((c - std::floor(c)) * static_cast<float>(n)));
-      return std::min<long>(std::max<long>(i, 0), n - 1);
-    };
-    long const x = texel(u, field_.width()), y = texel(v, field_.height());
-    return ConeMap::unpack(ratios_[static_cast<size_t>(y * field_.width() + x)]);
-  }
+// nearest texel, wrapping. The shortest step is a sixteenth of a texel.
+struct ConeMarch {
+  explicit ConeMarch(HeightField const& field) : field(field), ratios(ConeMap::pack(ConeMap::generate(field, 2))) {}
 
   // gap = height - ray height at t: >= 0 at or under the surface.
   float gap(float u, float v, float ru, float rv, float t) const {
-    return field_.sample(u + ru * t, v + rv * t) - (1.0f - t);
+    return field.sample(u + ru * t, v + rv * t) - (1.0f - t);
   }
 
   // The next t from t (above the surface, gap g), as the shader takes it;
   // *coneLimited says whether the cone, not the shortest step, set its length.
   float step(float u, float v, float ru, float rv, float t, bool* coneLimited) const {
-    float const rayRatio = std::sqrt(ru * ru + rv * rv);
-    float const tu = ru * static_cast<float>(field_.width()), tv = rv * static_cast<float>(field_.height());
-    float const minStep = minStepTexels / std::max(std::sqrt(tu * tu + tv * tv), 1e-6f);
-    float const ratio = ratioAt(u + ru * t, v + rv * t);
-    float const g = gap(u, v, ru, rv, t);
-    float const coneStep = ratio * -g / (rayRatio + ratio);
+    float const w = static_cast<float>(field.width()), h = static_cast<float>(field.height());
+    float const minStep = (1.0f / 16.0f) / std::max(std::hypot(ru * w, rv * h), 1e-6f);
+    auto texel = [](float c, float n) { return std::clamp(static_cast<long>(std::floor((c - std::floor(c)) * n)), 0L, long(n) - 1); };
+    float const ratio = ConeMap::unpack(ratios[static_cast<size_t>(texel(v + rv * t, h) * field.width() + texel(u + ru * t, w))]);
+    float const g = gap(u, v, ru, rv, t), coneStep = ratio * -g / (std::hypot(ru, rv) + ratio);
     *coneLimited = coneStep >= minStep;
     if (*coneLimited) return std::min(1.0f, t + coneStep);
     float const next = std::min(1.0f, t + minStep);
-    float const under = underOnSpan(u, v, ru, rv, t, next, g);
-    return under >= 0.0f ? under : next;
+    // The shader's underOnSpan: the span cut where it crosses texel-centre lines.
+    float const c0x = (u + ru * t) * w - 0.5f, c0y = (v + rv * t) * h - 0.5f;
+    float const c1x = (u + ru * next) * w - 0.5f, c1y = (v + rv * next) * h - 0.5f;
+    float cutX = next, cutY = next;
+    if (std::floor(c0x) != std::floor(c1x))
+      cutX = t + (next - t) * (std::max(std::floor(c0x), std::floor(c1x)) - c0x) / (c1x - c0x);
+    if (std::floor(c0y) != std::floor(c1y))
+      cutY = t + (next - t) * (std::max(std::floor(c0y), std::floor(c1y)) - c0y) / (c1y - c0y);
+    float const a = std::clamp(std::min(cutX, cutY), t, next), b = std::clamp(std::max(cutX, cutY), a, next);
+    float found = underOnPiece(u, v, ru, rv, t, a, g);
+    if (found < 0.0f && b > a) found = underOnPiece(u, v, ru, rv, a, b, gap(u, v, ru, rv, a));
+    if (found < 0.0f && next > b) found = underOnPiece(u, v, ru, rv, b, next, gap(u, v, ru, rv, b));
+    return found >= 0.0f ? found : next;
   }
 
-private:
-  // The shader's underOnPiece and underOnSpan.
+  // The shader's underOnPiece.
   float underOnPiece(float u, float v, float ru, float rv, float s0, float s1, float g0) const {
     if (s1 <= s0) return -1.0f;
     float const mid = 0.5f * (s0 + s1), gm = gap(u, v, ru, rv, mid), g1 = gap(u, v, ru, rv, s1);
     if (gm >= 0.0f) return mid;
     float const halfLength = 0.5f * (s1 - s0), curve = (g0 - 2.0f * gm + g1) / (2.0f * halfLength * halfLength);
-    if (curve < 0.0f) {
-      float const vertex = mid - (g1 - g0) / (4.0f * halfLength * curve);
-      if (vertex > s0 && vertex < s1 && gap(u, v, ru, rv, vertex) >= 0.0f) return vertex;
-    }
+    float const vertex = curve < 0.0f ? mid - (g1 - g0) / (4.0f * halfLength * curve) : s1;
+    if (vertex > s0 && vertex < s1 && gap(u, v, ru, rv, vertex) >= 0.0f) return vertex;
     return g1 >= 0.0f ? s1 : -1.0f;
   }
 
-  float underOnSpan(float u, float v, float ru, float rv, float t0, float t1, float g0) const {
-    float const w = static_cast<float>(field_.width()), h = static_cast<float>(field_.height());
-    float const c0x = (u + ru * t0) * w - 0.5f, c0y = (v + rv * t0) * h - 0.5f;
-    float const c1x = (u + ru * t1) * w - 0.5f, c1y = (v + rv * t1) * h - 0.5f;
-    float cutX = t1, cutY = t1;
-    if (std::floor(c0x) != std::floor(c1x))
-      cutX = t0 + (t1 - t0) * (std::max(std::floor(c0x), std::floor(c1x)) - c0x) / (c1x - c0x);
-    if (std::floor(c0y) != std::floor(c1y))
-      cutY = t0 + (t1 - t0) * (std::max(std::floor(c0y), std::floor(c1y)) - c0y) / (c1y - c0y);
-    float const a = std::clamp(std::min(cutX, cutY), t0, t1), b = std::clamp(std::max(cutX, cutY), a, t1);
-    float found = underOnPiece(u, v, ru, rv, t0, a, g0);
-    if (found < 0.0f && b > a) found = underOnPiece(u, v, ru, rv, a, b, gap(u, v, ru, rv, a));
-    if (found < 0.0f && t1 > b) found = underOnPiece(u, v, ru, rv, b, t1, gap(u, v, ru, rv, b));
-    return found;
-  }
-
-  HeightField const& field_;
-  std::vector<uint16_t> ratios_;
+  HeightField const& field;
+  std::vector<uint16_t> ratios;
 };
 
 // The largest of (bilinear height - ray height) along the ray for t in
-// [t0, t1], exactly: cut where the ray crosses a cell's edge, the height along
-// each piece is a quadratic in t, whose largest value lies at an end or at its
-// vertex. In double, from the field's texels.
+// [t0, t1], exactly: cut where the ray crosses a cell's edge, each piece is a
+// quadratic in t, largest at an end or at its vertex. In double.
 double highestGap(HeightField const& f, double u, double v, double ru, double rv, double t0, double t1) {
-  double const w = f.width(), h = f.height();
-  // Texel-centre coordinates along the ray: X(t) = x0 + dx t.
-  double const x0 = u * w - 0.5, dx = ru * w, y0 = v * h - 0.5, dy = rv * h;
   std::vector<double> cuts = {t0, t1};
-  auto addCuts = [&](double c0, double dc) {
-    if (dc == 0.0) return;
+  for (auto [c0, dc] : {std::pair{u * f.width() - 0.5, ru * f.width()}, {v * f.height() - 0.5, rv * f.height()}}) {
+    if (dc == 0.0) continue;
     double const a = c0 + dc * t0, b = c0 + dc * t1;
-    for (double k = std::ceil(std::min(a, b)); k <= std::max(a, b); k += 1.0) {
-      double const t = (k - c0) / dc;
-      if (t > t0 && t < t1) cuts.push_back(t);
-    }
-  };
-  addCuts(x0, dx);
-  addCuts(y0, dy);
+    for (double k = std::ceil(std::min(a, b)); k <= std::max(a, b); k += 1.0)
+      if ((k - c0) / dc > t0 && (k - c0) / dc < t1) cuts.push_back((k - c0) / dc);
+  }
   std::sort(cuts.begin(), cuts.end());
+  auto gapAt = [&](double t) { return MarchOracle::heightAt(f, u + ru * t, v + rv * t) - (1.0 - t); };
   double highest = -2.0;
   for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-    double const a = cuts[i], b = cuts[i + 1], mid = 0.5 * (a + b);
-    long const cx = static_cast<long>(std::floor(x0 + dx * mid)), cy = static_cast<long>(std::floor(y0 + dy * mid));
-    double const h00 = f.texel(cx, cy), h10 = f.texel(cx + 1, cy), h01 = f.texel(cx, cy + 1), h11 = f.texel(cx + 1, cy + 1);
-    auto gapAt = [&](double t) {
-      double const fx = x0 + dx * t - static_cast<double>(cx), fy = y0 + dy * t - static_cast<double>(cy);
-      double const height = (h00 * (1 - fx) + h10 * fx) * (1 - fy) + (h01 * (1 - fx) + h11 * fx) * fy;
-      return height - (1.0 - t);
-    };
-    // gap(t) = p t^2 + q t + r on the piece, from three values.
-    double const ga = gapAt(a), gm = gapAt(mid), gb = gapAt(b);
+    double const a = cuts[i], b = cuts[i + 1], mid = 0.5 * (a + b), ga = gapAt(a), gm = gapAt(mid), gb = gapAt(b);
     highest = std::max({highest, ga, gb});
     double const half = 0.5 * (b - a), p = (ga - 2.0 * gm + gb) / (2.0 * half * half);
-    if (p < 0.0) {
-      double const vertex = mid - (gb - ga) / (2.0 * half) / (2.0 * p);
-      if (vertex > a && vertex < b) highest = std::max(highest, gapAt(vertex));
-    }
+    double const vertex = p < 0.0 ? mid - (gb - ga) / (2.0 * half) / (2.0 * p) : b;
+    if (vertex > a && vertex < b) highest = std::max(highest, gapAt(vertex));
   }
   return highest;
 }
@@ -164,12 +124,7 @@ void expectNoStepPassesThrough(HeightField const& field, char const* name) {
 
 }  // namespace
 
-TEST(ConeStepping, NoStepPassesThroughThinWalls) {
-  expectNoStepPassesThrough(HardMaps::make(HardMaps::Kind::Walls, 64), "walls 64");
-  expectNoStepPassesThrough(HardMaps::make(HardMaps::Kind::Walls, 256), "walls 256");
-}
-
-TEST(ConeStepping, NoStepPassesThroughLoneSpikes) {
-  expectNoStepPassesThrough(HardMaps::make(HardMaps::Kind::Spikes, 64), "spikes 64");
-  expectNoStepPassesThrough(HardMaps::make(HardMaps::Kind::Spikes, 256), "spikes 256");
+TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikes) {
+  for (HardMaps::Kind k : {HardMaps::Kind::Walls, HardMaps::Kind::Spikes})
+    for (int size : {64, 256}) expectNoStepPassesThrough(HardMaps::make(k, size), HardMaps::name(k));
 }

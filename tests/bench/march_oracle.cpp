@@ -6,11 +6,6 @@
 
 namespace {
 
-void normalized(float const in[3], double out[3]) {
-  double const len = std::sqrt(double(in[0]) * in[0] + double(in[1]) * in[1] + double(in[2]) * in[2]);
-  for (int i = 0; i < 3; ++i) out[i] = in[i] / len;
-}
-
 long stepsFor(HeightField const& field, double du, double dv, double stepTexels) {
   double const texels = std::max(std::fabs(du) * field.width(), std::fabs(dv) * field.height());
   return std::max(1L, static_cast<long>(std::ceil(texels / stepTexels)));
@@ -30,10 +25,9 @@ double heightAt(HeightField const& field, double u, double v) {
 }
 
 double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels) {
-  double eye[3];
-  normalized(in.eye, eye);
-  double const ez = std::max(eye[2], 0.05);
-  double const du = -eye[0] / ez * depth, dv = -eye[1] / ez * depth;
+  double const len = std::hypot(double(in.eye[0]), double(in.eye[1]), double(in.eye[2]));
+  double const ez = std::max(in.eye[2] / len, 0.05);
+  double const du = -in.eye[0] / len / ez * depth, dv = -in.eye[1] / len / ez * depth;
   auto gap = [&](double t) { return heightAt(field, in.u + du * t, in.v + dv * t) - (1.0 - t); };
   if (gap(0.0) >= 0.0) return 0.0;
   long const n = stepsFor(field, du, dv, stepTexels);

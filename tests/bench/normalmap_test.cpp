@@ -100,9 +100,7 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
   // Noise, smooth fields with plateaus (equal neighbours) and odd sizes, so the
   // vector body, the scalar tails, the flat-texel lanes and the exact fallback
   // all run; 700 x 400 is large enough to be split over cores.
-  struct Size {
-    int w, h;
-  };
+  struct Size { int w, h; };
   Size const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
   float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 1e30f, 3e37f};
   for (Size const& s : sizes) {

@@ -1,7 +1,6 @@
 // The bundled shader's MAX_PYRAMID search on the GL, drawn with OUTPUT_HIT over
-// a square seen in perspective: it meets a flat map where the geometry says,
-// and on a bumpy map that is not a power of two it stops where the CPU search
-// does, with iterations to spare and cut short.
+// a square seen in perspective: on a bumpy map that is not a power of two it
+// stops where the CPU search does, with iterations to spare and cut short.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -10,9 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,17 +20,18 @@
 #include "OffscreenTarget.h"
 #include "PyramidTracer.h"
 #include "ReliefProgram.h"
+#include "ShaderFile.h"
 #include "Techniques.h"
 #include "base/texture.h"
 #include "testsupport/glfixture.h"
 
 namespace {
 
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string shaderText(std::string const& name) {
+  ShaderFile file;
+  std::string error;
+  EXPECT_TRUE(file.read(RB_DATA_DIR "/shaders/" + name, error)) << error;
+  return file.text();
 }
 
 int const view = 96;  // pixels each way
@@ -60,10 +58,9 @@ bool sees(int px, int py, float& u, float& v, float eye[3]) {
 // alpha holds the w x h heights (bytes).
 std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heights, int steps) {
   ReliefProgram program;
-  std::string const shaders = RB_DATA_DIR "/shaders/";
   std::string const macros = Techniques::macroString(Techniques::MaxPyramid, steps) + "#define OUTPUT_HIT\n";
-  EXPECT_TRUE(program.build({"basic bumpmap.vert", readFile(shaders + "basic bumpmap.vert")},
-                            {"iterative parallax.frag", readFile(shaders + "iterative parallax.frag")}, macros))
+  EXPECT_TRUE(program.build({"basic bumpmap.vert", shaderText("basic bumpmap.vert")},
+                            {"iterative parallax.frag", shaderText("iterative parallax.frag")}, macros))
       << program.log();
   std::vector<unsigned char> rgba;
   for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
@@ -120,25 +117,10 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
 
 }  // namespace
 
-TEST_F(GLTest, MaxPyramidShaderMeetsAFlatMapWhereTheGeometrySaysAndABumpyOneWhereTheCpuSearchDoes) {
-  // Flat mid-grey: the ray meets height 128/255 at t = 1 - 128/255.
-  std::vector<float> const flat = drawHits(32, 32, std::vector<unsigned char>(32 * 32, 128), 32);
-  float worst = 0.0f;
-  int seen = 0;
-  for (int py = 0; py < view; ++py)
-    for (int px = 0; px < view; ++px) {
-      float u, v, eye[3];
-      if (!sees(px, py, u, v, eye)) continue;
-      size_t const i = static_cast<size_t>(py * view + px) * 2;
-      float const along = (1.0f - 128.0f / 255.0f) * 0.1f / eye[2];  // reach * t per unit of eye.xy
-      worst = std::max(worst, std::hypot(flat[i] - (u - eye[0] * along), flat[i + 1] - (v - eye[1] * along)) * 32.0f);
-      ++seen;
-    }
-  EXPECT_GT(seen, 7000);
-  EXPECT_LT(worst, 0.02f) << "texels";
-
-  // Hills with noise on a 40 x 24 map, with iterations to spare and cut
-  // short at 8 (where both searches stop on the way).
+// Hills with noise on a 40 x 24 map, with iterations to spare and cut short
+// at 8 (where both searches stop on the way). (The CPU search is checked
+// against the exact reference, and that against hand-worked geometry.)
+TEST_F(GLTest, MaxPyramidShaderStopsWhereTheCpuSearchDoes) {
   int const w = 40, h = 24;
   std::mt19937 rng(8);
   std::vector<unsigned char> hills;
@@ -169,8 +151,5 @@ TEST_F(GLTest, MaxPyramidShaderMeetsAFlatMapWhereTheGeometrySaysAndABumpyOneWher
     EXPECT_LT(errors[errors.size() * 95 / 100], 0.05f) << steps << " steps, texels";
     EXPECT_LT(errors[errors.size() * 99 / 100], 0.5f) << steps << " steps, texels";
     EXPECT_EQ(unfinished > 0, steps == 8) << unfinished;
-    std::printf("shader against the CPU search, %d steps (%d unfinished): p50 %.4f, p95 %.4f, p99 %.4f, max %.4f\n",
-                steps, unfinished, errors[errors.size() / 2], errors[errors.size() * 95 / 100],
-                errors[errors.size() * 99 / 100], errors.back());
   }
 }

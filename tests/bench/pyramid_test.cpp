@@ -33,12 +33,10 @@ float texelDistance(HeightField const& f, float u0, float v0, float u1, float v1
   return std::hypot((u0 - u1) * static_cast<float>(f.width()), (v0 - v1) * static_cast<float>(f.height()));
 }
 
-// The search's hit checked against the reference's for the same ray: never
-// later, and where more than 0.05 texel away, the ray's first meeting with
-// the surface all the same (the surface at or above the ray there, and none
-// before it at an eighth of a texel: the reference's quarter-texel march can
-// step over a crossing shorter than its step). Returns the distance, 0 for
-// such a crossing.
+// The search's hit against the reference's for the same ray: never later, and
+// where more than 0.05 texel away, still the ray's first meeting with the
+// surface (at or above the ray there, and none before it at an eighth of a
+// texel). Returns the distance, 0 for such a crossing.
 float checkedError(HeightField const& f, float depth, float u, float v, float const eye[3], PyramidHit const& hit) {
   TraceResult const ref = ReliefTracer(f, depth).trace({u, v, {eye[0], eye[1], eye[2]}, {0, 0, -1}});
   EXPECT_LE(hit.t, ref.t + 1e-4f);

@@ -10,9 +10,8 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -22,6 +21,7 @@
 #include "Model3D.h"
 #include "base/texture.h"
 #include "ReliefProgram.h"
+#include "ShaderFile.h"
 #include "Sphere.h"
 #include "Techniques.h"
 #include "testsupport/glfixture.h"
@@ -30,19 +30,17 @@ namespace {
 
 using Frame = std::vector<unsigned char>;
 
-
 std::string macroString(int flags, int steps) { return Techniques::macroString(static_cast<unsigned>(flags), steps); }
 
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+// A bundled shader's text (empty when missing, so that nothing builds).
+ReliefProgram::Source source(std::string const& name) {
+  ShaderFile file;
+  std::string error;
+  file.read(RB_DATA_DIR "/shaders/" + name, error);
+  return {name, file.text()};
 }
 
-ReliefProgram::Source const vertSource{"basic bumpmap.vert", readFile(RB_DATA_DIR "/shaders/basic bumpmap.vert")};
-ReliefProgram::Source const fragSource{"iterative parallax.frag",
-                                       readFile(RB_DATA_DIR "/shaders/iterative parallax.frag")};
+ReliefProgram::Source const vertSource = source("basic bumpmap.vert"), fragSource = source("iterative parallax.frag");
 
 // The bench's program behind a macro string.
 struct BenchProgram : ReliefProgram {
@@ -100,11 +98,6 @@ double brightness(Frame const& f) {
   double sum = 0;
   for (size_t i = 0; i + 3 < f.size(); i += 4) sum += f[i] + f[i + 1] + f[i + 2];
   return sum / static_cast<double>(f.size() / 4);
-}
-
-// Frames go to a folder for a look when RB_SAVE_FRAMES names one.
-void keep(Frame const& f, std::string const& name, GLTestContext& ctx) {
-  if (char const* dir = std::getenv("RB_SAVE_FRAMES")) writePNG(std::string(dir) + "/" + name + ".png", f, ctx.width(), ctx.height());
 }
 
 }  // namespace
@@ -168,7 +161,6 @@ TEST_F(ReliefShaders, TheSphereShowsNoStepAtItsTextureSeam) {
   BenchProgram p(macroString(0, 32));
   View const v = {{12.0, 0.0, 0.0}, {0, 0, 1}, {12.0f, 0.0f, 0.0f, 1.0f}};
   Frame const f = draw(p, white, flat, sphereMesh, v, *ctx);
-  keep(f, "seam", *ctx);
   // Rows a quarter from the top and the bottom, where the light falls off:
   // the brightness bends no more sharply at the seam (the middle column) than
   // beside it.
@@ -217,14 +209,41 @@ TEST_F(ReliefShaders, NormalMapSlopesFaceTheLightOnTheirSide) {
 // the preprocessor (#error, a bad #if) or the compiler (a syntax error) finds
 // it, with and without a #version line, behind the bench's macro lines.
 TEST_F(ReliefShaders, LogLineNumbersAreThoseOfTheUsersFile) {
+  std::string const body = "void main() {\n  gl_FragColor = vec4(1.0);\n}\n";
+  struct { char const* fault; char const* kind; } const faults[] = {{"#error stop here", "preprocessor error"},
+                      {"#if 1 +", "preprocessor error"},
+                      {"float broken = ;", "error"}};
   for (std::string head : {"", "// a comment first\n#version 120\n", "#version 330 compatibility\n"}) {
-    for (char const* fault : {"#error stop here", "#if 1 +", "float broken = ;"}) {
+    for (auto const& f : faults) {
       // The fault on line 9 of the file, after the head and blank lines.
-      std::string text = head + std::string(8 - std::count(head.begin(), head.end(), '\n'), '\n') + fault +
-                         "\nvoid main() {\n  gl_FragColor = vec4(1.0);\n}\n";
+      std::string text = head;
+      int lines = int(std::count(head.begin(), head.end(), '\n'));
+      for (; lines < 8; ++lines) text += "\n";
+      text += std::string(f.fault) + "\n" + body;
       ReliefProgram p;
       EXPECT_FALSE(p.build(vertSource, {"mine.frag", text}, macroString(3, 32)));
-      EXPECT_NE(p.log().find("0:9("), std::string::npos) << head << fault << "\n" << p.log();
+      std::string const where = "0:9(";
+      size_t const at = p.log().find(where);
+      EXPECT_NE(at, std::string::npos) << head << f.fault << "\n" << p.log();
+      if (at != std::string::npos) {
+        EXPECT_EQ(p.log().compare(p.log().find(' ', at) + 1, strlen(f.kind), f.kind), 0) << p.log();
+      }
     }
   }
+}
+
+// With both stages broken, every line of the log is one message or a heading.
+TEST_F(ReliefShaders, EachLogMessageHasALineOfItsOwn) {
+  ReliefProgram p;
+  EXPECT_FALSE(p.build({"mine.vert", "void main() { broken }\n"}, {"mine.frag", "void main() { broken }\n"}, ""));
+  std::istringstream lines(p.log());
+  int messages = 0;
+  for (std::string line; std::getline(lines, line);) {
+    size_t const first = line.find("error: "), second = line.find("error: ", first + 1);
+    EXPECT_EQ(second, std::string::npos) << line << "\nin\n" << p.log();
+    messages += first != std::string::npos;
+  }
+  EXPECT_GE(messages, 3) << p.log();
+  EXPECT_NE(p.log().find("mine.vert:\n"), std::string::npos);
+  EXPECT_NE(p.log().find("mine.frag:\n"), std::string::npos);
 }

@@ -95,10 +95,7 @@ TEST(Registry, StaticAndRuntimeRegistrationAndReinitialisation) {
 TEST(Registry, LinesSetVariablesAndRunCommands) {
   std::string const bad = "\" is not a finite number; the value stays as it was\n";
   std::string const range = "\" is out of range for ";
-  struct {
-    char const* line;
-    std::string out;
-  } const script[] = {
+  struct { char const* line; std::string out; } const script[] = {
       {"noSuchThing 1 2", "unknown cvar \"noSuchThing\"\n"},
       {" testFlag", "unknown cvar \"\"\n"},
       {"TESTFLAG", "unknown cvar \"TESTFLAG\"\n"},
@@ -147,14 +144,20 @@ TEST(Registry, ParsersAllowBlanksAroundTheNumberOnly) {
 // apart from text that is no number; the edges of each type still fit.
 TEST(Registry, ParsersRefuseNumbersTheirTypeCannotHold) {
   using R = NumberParse;
-  struct {
-    char const* text;
-    R asDouble, asFloat, asInt;
-  } const rows[] = {
-      {"-1e39", R::Ok, R::OutOfRange, R::OutOfRange},    {"3.4028235e38", R::Ok, R::Ok, R::OutOfRange},
-      {"1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange}, {"1e-400", R::Ok, R::Ok, R::Ok},
-      {"2147483647.9", R::Ok, R::Ok, R::Ok},             {"2147483648", R::Ok, R::Ok, R::OutOfRange},
-      {"-2147483649", R::Ok, R::Ok, R::OutOfRange},      {"-INF", R::NotANumber, R::NotANumber, R::NotANumber},
+  struct { char const* text; R asDouble, asFloat, asInt; } const rows[] = {
+      {"1e39", R::Ok, R::OutOfRange, R::OutOfRange},
+      {"-1e39", R::Ok, R::OutOfRange, R::OutOfRange},
+      {"3.4028235e38", R::Ok, R::Ok, R::OutOfRange},
+      {"1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange},
+      {"-1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange},
+      {"1e-400", R::Ok, R::Ok, R::Ok},
+      {"2147483647.9", R::Ok, R::Ok, R::Ok},
+      {"2147483648", R::Ok, R::Ok, R::OutOfRange},
+      {"-2147483648.9", R::Ok, R::Ok, R::Ok},
+      {"-2147483649", R::Ok, R::Ok, R::OutOfRange},
+      {"inf", R::NotANumber, R::NotANumber, R::NotANumber},
+      {"-INFINITY", R::NotANumber, R::NotANumber, R::NotANumber},
+      {"nan", R::NotANumber, R::NotANumber, R::NotANumber},
   };
   for (auto const& r : rows) {
     double d = 7;
@@ -163,8 +166,12 @@ TEST(Registry, ParsersRefuseNumbersTheirTypeCannotHold) {
     EXPECT_EQ(parseNumber(r.text, d), r.asDouble) << r.text;
     EXPECT_EQ(parseNumber(r.text, f), r.asFloat) << r.text;
     EXPECT_EQ(parseNumber(r.text, i), r.asInt) << r.text;
-    EXPECT_TRUE(std::isfinite(d) && (r.asFloat == R::Ok || f == 7.0f) && (r.asInt == R::Ok || i == 7)) << r.text;
+    EXPECT_TRUE(std::isfinite(d) && std::isfinite(f)) << r.text;
+    EXPECT_TRUE(r.asFloat == R::Ok || f == 7.0f) << r.text;  // a refusal leaves the value alone
+    EXPECT_TRUE(r.asInt == R::Ok || i == 7) << r.text;
   }
+  EXPECT_EQ(numberParseReason(R::OutOfRange, "a float"), "is out of range for a float");
+  EXPECT_EQ(numberParseReason(R::NotANumber, "a float"), "is not a finite number");
 }
 
 // "echo" keeps the spacing and quotes of its tokens. "listcmds" lists every

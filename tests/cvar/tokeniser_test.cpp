@@ -14,10 +14,7 @@ TEST(Tokeniser, SpacesQuotesAndLimits) {
   std::string const words = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", y256(256, 'y'), z250(250, 'z');
   std::string const quoted = "\"" + y256 + "\"", typed = "e " + z250, cut = "e " + std::string(300, 'x');
   using Tokens = std::vector<std::string>;
-  struct {
-    char const* line;
-    Tokens expected;
-  } const rows[] = {{"a  b", {"a", "", "b"}},
+  struct { char const* line; Tokens expected; } const rows[] = {{"a  b", {"a", "", "b"}},
                     {" a ", {"", "a", ""}},
                     {nullptr, {""}},
                     {"a\tb;c x\"a b\"y", {"a\tb;c", "x\"a b\"y"}},

@@ -144,11 +144,7 @@ TEST(ImageSystem, ExtensionsAndUnknownNames) {
 // alone, and refuses a missing file or a FIFO (at once, instead of waiting for
 // a writer) with one line naming it on its own stream. "@" is the path.
 TEST(Loaders, AnswerToTheirExtensionAndReportUnreadableFiles) {
-  struct {
-    ImageLoader& loader;
-    char const *ext, *good, *line;
-    bool toStdout;
-  } cases[] = {
+  struct { ImageLoader& loader; char const *ext, *good, *line; bool toStdout; } cases[] = {
       {imageLoadBMP, "Bmp", "bmptestsuite/valid/24bpp-1x1.bmp", "ImageLoadBMP failed to load file @: @: ", false},
       {imageLoadTGA, "TGA", "image-rs/tga/testsuite/utc24.tga", "ImageLoadTGA @ failed: @: ", true},
       {imageLoadPPM, "pPm", "pillow/ppm/hopper_8bit_plain.ppm", "ImageLoadPPM: @: ", false},

@@ -86,11 +86,7 @@ TEST(ImageWriter, FormatByExtensionRowOrderAndRefusals) {
   ASSERT_EQ(stat(real.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 
-  struct {
-    std::string name;
-    int width, stride;
-    std::string error;
-  } const cases[] = {
+  struct { std::string name; int width, stride; std::string error; } const cases[] = {
       {"e.bmp", 1, 3, ": cannot write pictures of type \".bmp\" (use .png, .jpg or .jpeg)"},
       {"noextension", 1, 3, ": the name has no picture type (use .png, .jpg or .jpeg)"},
       {"dir.d/f", 1, 3, ": the name has no picture type (use .png, .jpg or .jpeg)"},

@@ -1,6 +1,7 @@
 // Tests of the PPM decoder: P3 sample tokens, short files, maximum values,
 // header forms and sizes; binary P6 and P5 rasters and their bounds.
 #include "base/imageloadppm.h"
+#include "base/imagesystem.h"
 #include "testutil.h"
 
 namespace {
@@ -18,12 +19,7 @@ ImagePtr decode(std::string const& text) { return ImagePtr(ImageLoadPPM::decode(
 // above m counting as m and negative as 0. The header may have a comment line
 // (marked or not), several, or none, and its numbers may be split over lines.
 TEST(Ppm, HeaderFormsTokenRulesSampleCountsAndScaling) {
-  struct {
-    char const* text;
-    int width;
-    Bytes expect;
-    char const* warning;
-  } cases[] = {
+  struct { char const* text; int width; Bytes expect; char const* warning; } cases[] = {
       {"P3\n# made by hand\n2 2\n255\n1 2 3 4 5 6\n7\n8 9\n10 11 12\n", 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, nullptr},
       {"P3\n2\t1\n255\n1 2 3 4 5 6", 2, {1, 2, 3, 4, 5, 6}, nullptr},
       {"P3\n# a\n# b\n1 2 255\n1 2 3 4 5 6", 1, {1, 2, 3, 4, 5, 6}, nullptr},
@@ -85,10 +81,7 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
   expect.resize(size_t(rows) * 3000, 0);
   // Also a header longer than a piece (comments), and tokens longer than half
   // a piece: 258 keeps 2; 10^300000 - 1 is 255 modulo 256.
-  struct {
-    std::string text;
-    Bytes expect;
-  } cases[] = {
+  struct { std::string text; Bytes expect; } cases[] = {
       {"P3\n# big\n1000 " + std::to_string(rows) + "\n255\n" + body, expect},
       {"P3\n#" + std::string(300000, 'c') + "\n1 1\n255\n1 2 3\n", {1, 2, 3}},
       {"P3\n#\n1 1\n255\n" + std::string(200000, '0') + "258 " + std::string(300000, '9') + " 4\n", {2, 255, 4}},
@@ -112,29 +105,53 @@ TEST(Ppm, FilesReadInPiecesDecodeLikeWholeTexts) {
 
 // Binary rasters: P6 gives RGB, P5 grey; one byte a sample up to maximum
 // value 255, else two, most significant first; scaled like the text form.
-// One blank ends the header, and the raster may start with any byte. A raster
-// shorter than the header says, or a header not ending in one blank, is
-// refused; a huge size in a short file before anything is allocated.
+// One blank or line end ends the header, and the raster may hold any byte
+// (here a line end and a '#') right after it. Extra bytes are ignored.
 TEST(Ppm, BinaryPixmapsAndGreymaps) {
   using namespace std::string_literals;
-  struct {
-    std::string text;
-    int bitsPerPixel;
-    Bytes expect;
-  } const cases[] = {
-      {"P6\n2 1\n255\n\x01\x02\x03\xfd\xfe\xff"s, 24, {1, 2, 3, 253, 254, 255}},
-      {"P6 # comment\n1 1 15\t\n\x08\x10"s, 24, {170, 136, 255}},
-      {"P6\n1 2\n65535\n\x80\x00\xff\xff\x00\x01\x00\x00\x01\x01\xff\xff" "extra"s, 24, {128, 255, 0, 0, 1, 255}},
-      {"P5\n2 1\n4095\n\x08\x00\x0f\xff"s, 8, {128, 255}},
+  struct { std::string text; int width, bitsPerPixel; Bytes expect; } const cases[] = {
+      {"P6\n2 1\n255\n\x01\x02\x03\xfd\xfe\xff"s, 2, 24, {1, 2, 3, 253, 254, 255}},
+      {"P6 # comment\n1 1 255\t\n#\x00"s, 1, 24, {10, 35, 0}},
+      {"P6\n1 1\n15\n\x07\x08\x10"s, 1, 24, {119, 136, 255}},
+      {"P6\n1 2\n65535\n\x80\x00\xff\xff\x00\x01\x00\x00\x01\x01\xff\xff" "extra"s, 1, 24,
+       {128, 255, 0, 0, 1, 255}},
+      {"P6\n1 1\n1000\n\x01\xf4\xff\xff\x00\x00"s, 1, 24, {128, 255, 0}},
+      {"P5\n3 1\n255\n\x00\x7f\xff"s, 3, 8, {0, 127, 255}},
+      {"P5\n2 1\n4095\n\x08\x00\x0f\xff"s, 2, 8, {128, 255}},
   };
   for (auto const& c : cases) {
     ImagePtr img = decode(c.text);
     ASSERT_TRUE(img) << c.text;
+    EXPECT_EQ(img->width, c.width) << c.text;
     EXPECT_EQ(img->bitsPerPixel, c.bitsPerPixel) << c.text;
     EXPECT_EQ(pixels(*img), c.expect) << c.text;
   }
+}
+
+// A binary raster shorter than its header says, or a header that does not end
+// in one blank, is refused; a huge size in a short file is refused before
+// anything is allocated (the sanitizer build would report the allocation).
+TEST(Ppm, BinaryRastersAreCheckedAgainstTheLength) {
+  using namespace std::string_literals;
   for (std::string const& text : {"P6\n2 1\n255\n\x01\x02\x03\x04\x05"s, "P6\n1 1\n256\n\x01\x02\x03\x04\x05"s,
-                                  "P5\n2 2\n255\n\x01\x02\x03"s, "P6\n1 1\n255#\x01\x02\x03"s,
-                                  "P6\n8192 8192\n65535\n\x01\x02"s, "P6\n1 1\n255"s})
+                                 "P5\n2 2\n255\n\x01\x02\x03"s, "P6\n1 1\n255"s, "P6\n1 1\n255#\x01\x02\x03"s,
+                                 "P6\n8192 8192\n65535\n\x01\x02"s, "P6\n99999 99999\n255\n\x01"s,
+                                 "P5\n0 1\n255\n\x01"s, "P6\n1 1\n0\n\x01\x02\x03"s}) {
     EXPECT_FALSE(decode(text)) << text;
+  }
+}
+
+// Files: a P6 and a P5 load through the loader chain by their extensions, in
+// any case; a binary file larger than one read piece decodes whole.
+TEST(Ppm, BinaryFilesLoadThroughTheChain) {
+  ImageSystem::init();
+  Bytes big;
+  std::string const header = "P6\n512 512\n255\n";
+  big.assign(header.begin(), header.end());
+  for (int i = 0; i < 512 * 512 * 3; ++i) big.push_back(static_cast<unsigned char>(i * 7));
+  std::string const pixmap = writeScratch("big.PPM", big), greymap = writeScratch("g.pgm", std::string("P5 2 1 255 \x05\x06"));
+  ImagePtr rgb(ImageSystem::load(pixmap.c_str())), grey(ImageSystem::load(greymap.c_str()));
+  ASSERT_TRUE(rgb && grey);
+  EXPECT_EQ(pixels(*rgb), Bytes(big.begin() + long(header.size()), big.end()));
+  EXPECT_EQ(pixels(*grey), (Bytes{5, 6}));
 }

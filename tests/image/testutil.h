@@ -30,9 +30,7 @@ void put16(Bytes& b, size_t at, uint32_t v);
 void put32(Bytes& b, size_t at, uint32_t v);
 
 // What a call printed on standard output and standard error.
-struct Output {
-  std::string out, err;
-};
+struct Output { std::string out, err; };
 template <class F>
 Output captured(F&& f) {
   testing::internal::CaptureStdout();

@@ -6,9 +6,7 @@
 
 namespace {
 
-struct TgaFields {
-  int idLength, mapType, imageType, mapFirst, mapLength, mapBits, width, height, depth, descriptor;
-};
+struct TgaFields { int idLength, mapType, imageType, mapFirst, mapLength, mapBits, width, height, depth, descriptor; };
 TgaFields const kRgb{0, 0, 2, 0, 0, 0, 3, 2, 24, 0};
 
 // Byte k of the pixel at file row r, column x, as stored.
@@ -87,10 +85,7 @@ TEST(Tga, ColourMaps) {
 }
 
 TEST(Tga, Refusals) {
-  struct {
-    TgaFields s;
-    char const* why;
-  } cases[] = {
+  struct { TgaFields s; char const* why; } cases[] = {
       {{0, 0, 10, 0, 0, 0, 3, 2, 24, 0}, "this TGA file just happens to be RLE, which I dont support yet"},
       {{0, 0, 2, 0, 0, 0, 3, 2, 16, 0}, "This TGA is not of either 8, 24, or 32 bits per pixel"},
       {{0, 0, 2, 0, 0, 0, 3, 2, 8, 0}, "8-bit TGA that is neither grey nor colour-mapped"},

@@ -23,10 +23,7 @@ TEST(Layout, SizesAreClampedAtZero) {
 // + 1 >= box width. Glyphs count from the cell's left edge; codes of 224 and up
 // take entry (n - 32) mod 192, control codes are drawn as spaces.
 TEST(Layout, LineBreaksWordWrapAndGlyphWidths) {
-  struct {
-    char const* text;
-    Vec2 box, font, size;
-  } const cases[] = {
+  struct { char const* text; Vec2 box, font, size; } const cases[] = {
       {"", Vec2(inf, inf), Vec2(2, 3), Vec2(0, 3)},
       {"a\r\nb", Vec2(inf, inf), Vec2(1, 1), Vec2(1, 2)},
       {"a\n\rb", Vec2(inf, inf), Vec2(1, 1), Vec2(1, 3)},

@@ -116,10 +116,7 @@ TEST_F(Widgets, TheMenuBarOpensMenusAndItemsCallBack) {
   pwn::BaseMenu* bar = add<pwn::BaseMenu>(Vec2(4, 2));
   for (auto [label, sub] : {std::pair{"File", file}, {"Edit", edit}, {"Help", nullptr}})
     bar->addChild(new pwn::BaseMenuEntry(label, sub, root));
-  struct {
-    float x, y;
-    bool fileOpen, editOpen;
-  } const steps[] = {
+  struct { float x, y; bool fileOpen, editOpen; } const steps[] = {
       {5, 2.5f, true, false},     {5, 2.5f, false, false},     {5, 2.5f, true, false},
       {11.5f, 3.5f, false, false},  // Open, past its text
       {5, 2.5f, true, false},     {10, 2.5f, false, true},     // Edit's menu replaces File's
