@@ -11,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-static_assert(sizeof(Model3D::Vertex) == 15 * sizeof(float), "a vertex is fifteen packed floats");
+static_assert(sizeof(Model3D::Vertex) == 17 * sizeof(float), "a vertex is seventeen packed floats");
 
 namespace {
 
@@ -99,6 +99,23 @@ void Model3D::addVtx(float x, float y, float z, float u, float v) {
   vertices.push_back(vtx);
 }
 
+void Model3D::addVtx(vec3 const& position, _vec<2, float> const& uv, vec3 const& normal, vec3 const& tangent,
+                     float handedness) {
+  Vertex vtx;
+  vtx.position = position;
+  vtx.texCoord = uv;
+  vec3 n = normal;
+  if (!finite(n) || !normalizeIfPossible(n)) n = vec3(0, 0, 1);
+  vec3 t = tangent;
+  if (finite(t)) t -= n * dot(t, n);
+  if (!finite(t) || !normalizeIfPossible(t)) t = anyPerpendicular(n);
+  vtx.basis.vec(0) = t;
+  vtx.basis.vec(1) = cross(n, t);
+  vtx.basis.vec(2) = n;
+  vtx.handedness = handedness < 0.0f ? -1.0f : 1.0f;
+  vertices.push_back(vtx);
+}
+
 void Model3D::addTri(int i0, int i1, int i2) {
   // Triangles may name vertices that are added later (a grid row refers to the
   // next one); the indices are checked once the mesh is used.
@@ -171,6 +188,39 @@ void Model3D::computeBasii() {
     v.basis.vec(1) = binormal;
     v.basis.vec(2) = normal;
   }
+  computeTexelScales();
+}
+
+void Model3D::computeTexelScales() {
+  checkIndices();
+  std::vector<double> area(vertices.size(), 0.0);
+  std::vector<_vec<2, double> > sum(vertices.size());
+  for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+    Vertex* tri[3] = {&vertices[static_cast<size_t>(indices[i])], &vertices[static_cast<size_t>(indices[i + 1])],
+                      &vertices[static_cast<size_t>(indices[i + 2])]};
+    vec3 const e1 = tri[1]->position - tri[0]->position;
+    vec3 const e2 = tri[2]->position - tri[0]->position;
+    double const s1 = tri[1]->texCoord.x - tri[0]->texCoord.x, t1 = tri[1]->texCoord.y - tri[0]->texCoord.y;
+    double const s2 = tri[2]->texCoord.x - tri[0]->texCoord.x, t2 = tri[2]->texCoord.y - tri[0]->texCoord.y;
+    double const r = 1.0 / (s1 * t2 - s2 * t1);
+    double const a = cross(e1, e2).len();
+    if (!std::isfinite(r) || !(a > 0.0) || !std::isfinite(a)) continue;
+    // dP/du and dP/dv of the triangle's linear mapping.
+    vec3 const dpdu = (e1 * static_cast<float>(t2) - e2 * static_cast<float>(t1)) * static_cast<float>(r);
+    vec3 const dpdv = (e2 * static_cast<float>(s1) - e1 * static_cast<float>(s2)) * static_cast<float>(r);
+    double const lu = dpdu.len(), lv = dpdv.len();
+    if (!std::isfinite(lu) || !std::isfinite(lv)) continue;
+    for (Vertex* v : tri) {
+      size_t const k = static_cast<size_t>(v - vertices.data());
+      area[k] += a;
+      sum[k].x += a * lu;
+      sum[k].y += a * lv;
+    }
+  }
+  for (size_t k = 0; k < vertices.size(); ++k)
+    vertices[k].texelScale = area[k] > 0.0 ? _vec<2, float>(static_cast<float>(sum[k].x / area[k]),
+                                                            static_cast<float>(sum[k].y / area[k]))
+                                           : _vec<2, float>(1.0f, 1.0f);
 }
 
 void Model3D::checkIndices() const {
@@ -187,6 +237,7 @@ void Model3D::render() const {
     glMultiTexCoord2fvARB(GL_TEXTURE0_ARB, v.texCoord.ptr());
     glNormal3fv(v.basis.vec(2).ptr());
     glMultiTexCoord4fARB(GL_TEXTURE1_ARB, tangent.x, tangent.y, tangent.z, v.handedness);
+    glMultiTexCoord2fvARB(GL_TEXTURE2_ARB, v.texelScale.ptr());
     glVertex3fv(v.position.ptr());
   }
   glEnd();
