@@ -225,7 +225,7 @@ void CFunc_scene(int argc, char** argv) {
   }
   Model3D const& mesh = scene.currentMesh();
   con << "scene: " << scene.meshName() << ", " << mesh.getIndices().size() / 3 << " triangles"
-      << (scene.crossingPlaneShown() ? ", crossed by the plane z = 0" : "") << "\n";
+      << (scene.crossingPlaneShown() ? ", crossed by the plane x = -z" : "") << "\n";
 }
 
 void CFunc_cancel(int, char**) {

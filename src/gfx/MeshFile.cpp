@@ -79,7 +79,9 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
   importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
   aiScene const* scene = importer.ReadFile(path, 0);
   if (!scene) {
-    error = path + ": not a mesh the importer can read (" + importer.GetErrorString() + ")";
+    std::string why = importer.GetErrorString();
+    while (!why.empty() && (why.back() == '.' || why.back() == '\n')) why.pop_back();
+    error = path + ": not a mesh the importer can read (" + why + ")";
     return false;
   }
   if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) {

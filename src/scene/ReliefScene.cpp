@@ -43,8 +43,10 @@ void bindOn(GLenum unit, GLuint id) {
   glActiveTexture(GL_TEXTURE0);
 }
 
-// The crossing plane: a grey square of side 12 in z = 0, lit by light 0 on
-// both sides with the fixed-function pipeline.
+// The crossing plane: a grey square of side 12 through the origin, in the
+// plane x = -z (at 60 degrees to the start-up view, so that it meets the
+// sphere halfway between its centre and its outline on screen), lit by light 0 on both
+// sides with the fixed-function pipeline.
 void drawCrossingPlane() {
   glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT);
   glDisable(GL_CULL_FACE);
@@ -54,13 +56,13 @@ void drawCrossingPlane() {
   GLfloat const grey[4] = {0.6f, 0.6f, 0.65f, 1.0f}, dim[4] = {0.2f, 0.2f, 0.2f, 1.0f};
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, dim);
-  float const half = 6.0f;
+  float const half = 6.0f, across = half * 0.70710678f;
   glBegin(GL_QUADS);
-  glNormal3f(0.0f, 0.0f, 1.0f);
-  glVertex3f(-half, -half, 0.0f);
-  glVertex3f(half, -half, 0.0f);
-  glVertex3f(half, half, 0.0f);
-  glVertex3f(-half, half, 0.0f);
+  glNormal3f(0.70710678f, 0.0f, 0.70710678f);
+  glVertex3f(-across, -half, across);
+  glVertex3f(across, -half, -across);
+  glVertex3f(across, half, -across);
+  glVertex3f(-across, half, across);
   glEnd();
   glPopAttrib();
 }

@@ -118,7 +118,7 @@ public:
   // reason, keeping the mesh drawn so far.
   bool loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress);
   Model3D const& currentMesh() const { return mesh; }
-  // A grey square in the plane z = 0, across the mesh, drawn in the window's
+  // A grey square in the plane x = -z, across the mesh, drawn in the window's
   // views with the fixed-function pipeline (never in measurements): where it
   // meets the relief shows the depth the relief program writes.
   void showCrossingPlane(bool on) { crossingPlane = on; }
