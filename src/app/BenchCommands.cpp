@@ -1,7 +1,6 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
 // can be typed or scripted (--exec): techniques, fields, maps, shader files,
 // the A/B comparison and screenshots.
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -210,11 +209,7 @@ void CFunc_scene(int argc, char** argv) {
       scene.usePlane();
     } else {
       std::string error;
-      auto const progress = [](std::string const& line) {
-        con << line << "\n";
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-      };
+      auto const progress = [](std::string const& line) { con << line << "\n"; };
       if (!scene.loadMesh(name, error, progress)) {
         con << "scene: " << error << "; still showing " << scene.meshName() << "\n";
         return;
