@@ -3,12 +3,23 @@
 // space, where the normal map and the height field live.
 //
 // Per vertex: position and normal as usual; texture coordinate set 0 = (u, v);
-// set 1 = (tangent x, y, z, handedness). Light 0's position is already in eye
-// space (it is given under the camera's model-view matrix).
+// set 1 = (tangent x, y, z, handedness); set 2 = the texel scale, the mesh's
+// length per texture unit along u and along v. Light 0's position is already
+// in eye space (it is given under the camera's model-view matrix).
+//
+// With WRITE_DEPTH the stage also hands on the vertex's eye-space position and
+// the unnormalised tangent and binormal, dP/du and dP/dv in eye space (the
+// unit directions at the texel scale), from which the fragment stage places
+// the point its technique found and writes that point's depth.
 
 varying vec2 texCoord;
 varying vec3 lightVec;  // surface to light, tangent space, not normalised
 varying vec3 eyeVec;    // surface to eye, tangent space, not normalised
+#ifdef WRITE_DEPTH
+varying vec3 eyePosition;  // the surface point in eye space
+varying vec3 surfaceU;     // dP/du in eye space: one texture unit along u
+varying vec3 surfaceV;     // dP/dv in eye space: one texture unit along v
+#endif
 
 void main()
 {
@@ -30,5 +41,12 @@ void main()
     lightVec = vec3(dot(toLight, t), dot(toLight, b), dot(toLight, n));
     eyeVec = vec3(dot(toEye, t), dot(toEye, b), dot(toEye, n));
     texCoord = gl_MultiTexCoord0.xy;
+#ifdef WRITE_DEPTH
+    eyePosition = eyePos.xyz;
+    // The model-view matrix's own scale, read off the unit tangent it carries.
+    float viewScale = length((gl_ModelViewMatrix * vec4(gl_MultiTexCoord1.xyz, 0.0)).xyz);
+    surfaceU = t * (viewScale * gl_MultiTexCoord2.x);
+    surfaceV = b * (viewScale * gl_MultiTexCoord2.y);
+#endif
     gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
 }

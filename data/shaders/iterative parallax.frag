@@ -25,6 +25,8 @@
 //                          and up one after it leaves a node (up to
 //                          ITERATIVE_STEPS nodes), solving the ray against the
 //                          bilinear cell exactly at the bottom level
+//   WRITE_DEPTH            write the depth of the point found (gl_FragDepth),
+//                          so that other objects meet the relief where it is
 //
 // ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
 // none is given). Any set of the macros may be defined. ITERATIVE_LERP,
@@ -42,6 +44,19 @@
 // alpha); height 0 lies polyThickness fifths of a texture repeat below (the
 // default 0.5 puts the mortar of the bench's bricks about a third of a course
 // deep).
+//
+// WRITE_DEPTH's mapping from the relief to the eye's space: a point found a
+// fraction d of the relief's depth down (d = 1 - its height) lies
+// d * polyThickness * 0.2 texture units under the polygon along its normal.
+// One texture unit of depth is sqrt(|dP/du| |dP/dv|) long in eye space (the
+// vertex stage's unnormalised tangent and binormal, which vary over a mesh:
+// on the sphere |dP/du| shrinks toward the poles), and the eye ray sinks by
+// eye.z for each unit it runs (eye.z kept off zero as the searches keep it),
+// so the point is taken that far beyond the polygon along the ray through the
+// pixel and its depth written through the projection and depth range. Every
+// technique states its d: 0 without a search (the polygon's own depth), the
+// texel's depth for PARALLAX and OFFSET_LIMITING_EYE, the ray parameter of
+// the hit for the searches.
 
 #ifndef ITERATIVE_STEPS
 #define ITERATIVE_STEPS 32.0
@@ -107,6 +122,11 @@ uniform float pyramidTop;  // the pyramid's last level, one texel
 varying vec2 texCoord;
 varying vec3 lightVec;
 varying vec3 eyeVec;
+#ifdef WRITE_DEPTH
+varying vec3 eyePosition;  // the polygon's point in eye space
+varying vec3 surfaceU;     // dP/du in eye space
+varying vec3 surfaceV;     // dP/dv in eye space
+#endif
 
 // How much light is left to a texel in full shadow.
 const float shadowFloor = 0.25;
@@ -308,6 +328,7 @@ void main()
     vec3 light = normalize(lightVec);
     float depth = polyThickness * 0.2;  // in texture coordinates
     vec2 uv = texCoord;
+    float hitDepth = 0.0;  // how far down the point found lies, in relief depths
 
     // Where the eye ray, entering the relief at uv, reaches its bottom. At
     // grazing angles eye.z goes to 0, so it is kept off zero.
@@ -321,7 +342,8 @@ void main()
     vec2 gradY = dFdy(texCoord);
 
 #if defined(PYRAMID_SEARCH)
-    uv += eyeReach * pyramidSearch(uv, eyeReach);
+    hitDepth = pyramidSearch(uv, eyeReach);
+    uv += eyeReach * hitDepth;
 #elif defined(RELAXED_CONE)
     // Cone stepping: from a point above the surface the ray may go as far as
     // the cone standing on the surface below it reaches; the cone map's cones
@@ -374,6 +396,7 @@ void main()
         // The surface taken as straight between the bracket's ends: aboveGap < 0 <= underGap.
         hitT -= (hitT - lo) * underGap / (underGap - aboveGap);
     }
+    hitDepth = hitT;
     uv += eyeReach * hitT;
 #elif defined(ITERATIVE)
     // Linear search: sample the ray at even steps from the top (t = 0) to the
@@ -417,10 +440,12 @@ void main()
         hitT = hitT - hitStep * hitGap / (hitGap - hitPrevGap);
 #endif
     }
+    hitDepth = hitT;
     uv += eyeReach * hitT;
 #elif defined(PARALLAX) || defined(OFFSET_LIMITING_EYE)
     // One sample: the texel's own height says how deep the ray has to go.
-    uv += eyeReach * (1.0 - heightAt(uv));
+    hitDepth = 1.0 - heightAt(uv);
+    uv += eyeReach * hitDepth;
 #endif
 
     vec4 base = texture2D(colorMap, uv);
@@ -458,6 +483,12 @@ void main()
     vec4 color = gl_FrontLightModelProduct.sceneColor + gl_FrontLightProduct[0].ambient * base;
     color += (gl_FrontLightProduct[0].diffuse * base * diffuse +
               gl_FrontLightProduct[0].specular * specular) * (facing * shadow);
+#ifdef WRITE_DEPTH
+    float unitLength = sqrt(length(surfaceU) * length(surfaceV));
+    float beyond = hitDepth * depth * unitLength / max(eye.z, 0.05);
+    vec4 clip = gl_ProjectionMatrix * vec4(eyePosition + normalize(eyePosition) * beyond, 1.0);
+    gl_FragDepth = clamp(0.5 * (gl_DepthRange.diff * clip.z / clip.w + gl_DepthRange.near + gl_DepthRange.far), 0.0, 1.0);
+#endif
 #ifdef OUTPUT_HIT
     gl_FragColor = vec4(uv, shadow, 1.0);
 #else

@@ -8,10 +8,12 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
-static_assert(sizeof(Model3D::Vertex) == 15 * sizeof(float), "a vertex is fifteen packed floats");
+static_assert(sizeof(Model3D::Vertex) == 17 * sizeof(float), "a vertex is seventeen packed floats");
 
 namespace {
 
@@ -38,28 +40,49 @@ vec3 anyPerpendicular(vec3 const& n) {
 }
 
 // Groups of vertices at one position (a texture seam, a pole): the index of
-// each vertex's group leader, found with a sweep along x over sorted vertices.
+// each vertex's group leader. Vertices are sorted by the cell of a grid of
+// the tolerance's size that they lie in; two vertices within the tolerance on
+// every axis lie in the same or neighbouring cells, so each vertex looks only
+// at the 27 cells around its own (nine ranges of the sorted order), however
+// the mesh lies: a large mesh in an axis plane costs no more than any other.
 std::vector<size_t> weldGroups(std::vector<Model3D::Vertex> const& vs) {
   std::vector<size_t> leader(vs.size());
   for (size_t i = 0; i < vs.size(); ++i) leader[i] = i;
   if (vs.size() < 2) return leader;
   float extent = 0;
   for (Model3D::Vertex const& v : vs)
-    extent = std::max({extent, std::fabs(v.position.x), std::fabs(v.position.y), std::fabs(v.position.z)});
+    if (finite(v.position))
+      extent = std::max({extent, std::fabs(v.position.x), std::fabs(v.position.y), std::fabs(v.position.z)});
   float const eps = std::max(extent, 1.0f) * 1e-5f;
-  std::vector<size_t> order(vs.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return vs[a].position.x < vs[b].position.x; });
+  typedef std::array<long long, 3> Cell;
+  std::vector<std::pair<Cell, size_t> > cells;
+  cells.reserve(vs.size());
+  for (size_t i = 0; i < vs.size(); ++i) {
+    vec3 const& p = vs[i].position;
+    if (!finite(p)) continue;  // at no place: a group of its own
+    cells.push_back({Cell{static_cast<long long>(std::floor(p.x / eps)), static_cast<long long>(std::floor(p.y / eps)),
+                          static_cast<long long>(std::floor(p.z / eps))},
+                     i});
+  }
+  std::sort(cells.begin(), cells.end());
   auto root = [&](size_t i) {
     while (leader[i] != i) i = leader[i] = leader[leader[i]];
     return i;
   };
-  for (size_t a = 0; a < order.size(); ++a) {
-    vec3 const& p = vs[order[a]].position;
-    for (size_t b = a + 1; b < order.size() && vs[order[b]].position.x - p.x <= eps; ++b) {
-      vec3 const d = vs[order[b]].position - p;
-      if (std::fabs(d.y) <= eps && std::fabs(d.z) <= eps) leader[root(order[b])] = root(order[a]);
-    }
+  for (auto const& c : cells) {
+    vec3 const& p = vs[c.second].position;
+    for (long long dx = -1; dx <= 1; ++dx)
+      for (long long dy = -1; dy <= 1; ++dy) {
+        Cell const lo{c.first[0] + dx, c.first[1] + dy, c.first[2] - 1};
+        Cell const hi{c.first[0] + dx, c.first[1] + dy, c.first[2] + 1};
+        auto it = std::lower_bound(cells.begin(), cells.end(), std::make_pair(lo, size_t(0)));
+        for (; it != cells.end() && it->first <= hi; ++it) {
+          if (it->second <= c.second) continue;  // each pair once
+          vec3 const d = vs[it->second].position - p;
+          if (std::fabs(d.x) <= eps && std::fabs(d.y) <= eps && std::fabs(d.z) <= eps)
+            leader[root(it->second)] = root(c.second);
+        }
+      }
   }
   for (size_t i = 0; i < leader.size(); ++i) leader[i] = root(i);
   return leader;
@@ -96,6 +119,23 @@ void Model3D::addVtx(float x, float y, float z, float u, float v) {
   Vertex vtx;
   vtx.position = vec3(x, y, z);
   vtx.texCoord = _vec<2, float>(u, v);
+  vertices.push_back(vtx);
+}
+
+void Model3D::addVtx(vec3 const& position, _vec<2, float> const& uv, vec3 const& normal, vec3 const& tangent,
+                     float handedness) {
+  Vertex vtx;
+  vtx.position = position;
+  vtx.texCoord = uv;
+  vec3 n = normal;
+  if (!finite(n) || !normalizeIfPossible(n)) n = vec3(0, 0, 1);
+  vec3 t = tangent;
+  if (finite(t)) t -= n * dot(t, n);
+  if (!finite(t) || !normalizeIfPossible(t)) t = anyPerpendicular(n);
+  vtx.basis.vec(0) = t;
+  vtx.basis.vec(1) = cross(n, t);
+  vtx.basis.vec(2) = n;
+  vtx.handedness = handedness < 0.0f ? -1.0f : 1.0f;
   vertices.push_back(vtx);
 }
 
@@ -171,6 +211,39 @@ void Model3D::computeBasii() {
     v.basis.vec(1) = binormal;
     v.basis.vec(2) = normal;
   }
+  computeTexelScales();
+}
+
+void Model3D::computeTexelScales() {
+  checkIndices();
+  std::vector<double> area(vertices.size(), 0.0);
+  std::vector<_vec<2, double> > sum(vertices.size());
+  for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+    Vertex* tri[3] = {&vertices[static_cast<size_t>(indices[i])], &vertices[static_cast<size_t>(indices[i + 1])],
+                      &vertices[static_cast<size_t>(indices[i + 2])]};
+    vec3 const e1 = tri[1]->position - tri[0]->position;
+    vec3 const e2 = tri[2]->position - tri[0]->position;
+    double const s1 = tri[1]->texCoord.x - tri[0]->texCoord.x, t1 = tri[1]->texCoord.y - tri[0]->texCoord.y;
+    double const s2 = tri[2]->texCoord.x - tri[0]->texCoord.x, t2 = tri[2]->texCoord.y - tri[0]->texCoord.y;
+    double const r = 1.0 / (s1 * t2 - s2 * t1);
+    double const a = cross(e1, e2).len();
+    if (!std::isfinite(r) || !(a > 0.0) || !std::isfinite(a)) continue;
+    // dP/du and dP/dv of the triangle's linear mapping.
+    vec3 const dpdu = (e1 * static_cast<float>(t2) - e2 * static_cast<float>(t1)) * static_cast<float>(r);
+    vec3 const dpdv = (e2 * static_cast<float>(s1) - e1 * static_cast<float>(s2)) * static_cast<float>(r);
+    double const lu = dpdu.len(), lv = dpdv.len();
+    if (!std::isfinite(lu) || !std::isfinite(lv)) continue;
+    for (Vertex* v : tri) {
+      size_t const k = static_cast<size_t>(v - vertices.data());
+      area[k] += a;
+      sum[k].x += a * lu;
+      sum[k].y += a * lv;
+    }
+  }
+  for (size_t k = 0; k < vertices.size(); ++k)
+    vertices[k].texelScale = area[k] > 0.0 ? _vec<2, float>(static_cast<float>(sum[k].x / area[k]),
+                                                            static_cast<float>(sum[k].y / area[k]))
+                                           : _vec<2, float>(1.0f, 1.0f);
 }
 
 void Model3D::checkIndices() const {
@@ -187,6 +260,7 @@ void Model3D::render() const {
     glMultiTexCoord2fvARB(GL_TEXTURE0_ARB, v.texCoord.ptr());
     glNormal3fv(v.basis.vec(2).ptr());
     glMultiTexCoord4fARB(GL_TEXTURE1_ARB, tangent.x, tangent.y, tangent.z, v.handedness);
+    glMultiTexCoord2fvARB(GL_TEXTURE2_ARB, v.texelScale.ptr());
     glVertex3fv(v.position.ptr());
   }
   glEnd();

@@ -9,8 +9,9 @@
 
 class Model3D {
 public:
-  // Fifteen floats: position, texture coordinate (u, v), the tangent basis
-  // (vec(0) tangent, vec(1) binormal, vec(2) normal) and the handedness.
+  // Seventeen floats: position, texture coordinate (u, v), the tangent basis
+  // (vec(0) tangent, vec(1) binormal, vec(2) normal), the handedness and the
+  // texel scale.
   struct Vertex {
     Vertex() : basis(mat33fIdentity) {}
 
@@ -19,6 +20,9 @@ public:
     _mat<3, 3, float> basis;
     // +1 or -1 after computeBasii(); +1 until then, so nothing undefined is drawn.
     float handedness = 1.0f;
+    // The surface's length per texture unit along u and along v (the lengths
+    // of dP/du and dP/dv), from computeTexelScales(); (1, 1) until then.
+    _vec<2, float> texelScale = _vec<2, float>(1.0f, 1.0f);
   };
 
   Model3D() = default;
@@ -28,6 +32,10 @@ public:
 
   // Appends a vertex with the identity basis; its index is the vertex count before the call.
   void addVtx(float x, float y, float z, float u, float v);
+  // Appends a vertex with a given frame: unit normal and tangent (made
+  // orthogonal to it here) and the handedness of the v direction (+1 or -1).
+  void addVtx(_vec<3, float> const& position, _vec<2, float> const& uv, _vec<3, float> const& normal,
+              _vec<3, float> const& tangent, float handedness);
   // Appends one triangle of vertex indices, in the given order. Each index must
   // name a vertex by the time the mesh is used: computeBasii() and render()
   // stop the program on one that does not (a broken invariant).
@@ -43,10 +51,16 @@ public:
   // Triangles without area or without texture-space area add nothing to the
   // quantities they cannot define, and a vertex left without a normal or a
   // tangent gets a substitute axis, so every frame is finite and orthonormal.
+  // Ends with computeTexelScales().
   void computeBasii();
+  // Sets every vertex's texel scale: the lengths of dP/du and dP/dv over the
+  // triangles around it, weighted by their areas (a vertex that no mapped
+  // triangle reaches keeps (1, 1)).
+  void computeTexelScales();
 
   // Draws every triangle: texture unit 0 gets (u, v), the GL normal the frame's
-  // normal, texture unit 1 (tangent x, y, z, handedness), then the position.
+  // normal, texture unit 1 (tangent x, y, z, handedness), texture unit 2 the
+  // texel scale (along u, along v), then the position.
   void render() const;
 
   std::vector<Vertex> const& getVertices() const { return vertices; }

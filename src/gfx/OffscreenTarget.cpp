@@ -116,3 +116,17 @@ std::vector<unsigned char> OffscreenTarget::readBytes(int attachment) const {
     readAttachment(fbo, attachment, w, h, GL_UNSIGNED_BYTE, out.data());
   return out;
 }
+
+std::vector<float> OffscreenTarget::readDepth() const {
+  std::vector<float> out(static_cast<size_t>(w) * static_cast<size_t>(h), 1.0f);
+  if (!fbo) return out;
+  GLint oldRead = 0, oldAlign = 4;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &oldRead);
+  glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlign);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, out.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, oldAlign);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(oldRead));
+  return out;
+}

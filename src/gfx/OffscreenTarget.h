@@ -28,6 +28,8 @@ public:
   // An attachment's pixels, RGBA, rows bottom first.
   std::vector<float> readFloats(int attachment) const;
   std::vector<unsigned char> readBytes(int attachment) const;
+  // The depth buffer's window depths (0 near to 1 far), rows bottom first.
+  std::vector<float> readDepth() const;
 
   int width() const { return w; }
   int height() const { return h; }

@@ -46,7 +46,10 @@ public:
       : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap) {
     steps = snap.settings.steps;
     if (mode == Mode::Table) {
-      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set, steps, {}, {}});
+      // With WRITE_DEPTH in the window's set, every set writes depth too and
+      // the table's depth columns are filled.
+      unsigned const extra = snap.settings.set & Techniques::WriteDepth;
+      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set | extra, steps, {}, {}});
     } else if (mode == Mode::Sweep) {
       std::vector<int> counts = plan.steps;
       if (counts.empty())
@@ -168,19 +171,30 @@ private:
     std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
                               std::to_string(meter.pixels()) + " pixels, " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
-    ResultTable table({"set", "steps", "mean", "p95", "p99", "over1", "max",
-                       mode == Mode::Table ? "shadow_disagreement" : "gpu_ms"});
+    // The table ends with the depth written under WRITE_DEPTH against the
+    // reference hit's, in relief depths ("-" for sets without it).
+    std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max",
+                                     mode == Mode::Table ? "shadow_disagreement" : "gpu_ms"};
+    if (mode == Mode::Table) columns.insert(columns.end(), {"depth_mean", "depth_p95"});
+    ResultTable table(columns);
     for (Run const& r : runs) {
+      std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps)};
       if (!r.ok) {
-        table.add({Techniques::name(r.set), std::to_string(r.steps), "failed", "-", "-", "-", "-", "-"});
+        row.push_back("failed");
+        row.resize(columns.size(), "-");
+        table.add(row);
         continue;
       }
       FidelityMeter::Errors const& e = r.errors;
       std::string const last = mode == Mode::Table ? (e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4))
                                                    : ResultTable::number(Stats::median(r.gpuMs));
-      table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(e.mean),
-                 ResultTable::number(e.p95), ResultTable::number(e.p99), ResultTable::number(e.over1, 4),
-                 ResultTable::number(e.max), last});
+      row.insert(row.end(), {ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
+                             ResultTable::number(e.over1, 4), ResultTable::number(e.max), last});
+      if (mode == Mode::Table) {
+        row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));
+        row.push_back(e.depthP95 < 0 ? "-" : ResultTable::number(e.depthP95, 4));
+      }
+      table.add(row);
     }
     table.report(title, path, "fidelity");
     return false;

@@ -2,6 +2,7 @@
 #include "FidelityMeter.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "OffscreenTarget.h"
 #include "Stats.h"
 #include "Techniques.h"
+#include "base/view.h"
 
 namespace {
 
@@ -25,6 +27,22 @@ char const* const captureShader =
     "    gl_FragData[0] = vec4(texCoord, 0.0, 1.0);\n"
     "    gl_FragData[1] = vec4(eyeVec, 1.0);\n"
     "    gl_FragData[2] = vec4(lightVec, 1.0);\n"
+    "}\n";
+
+// The fragment stage of the written-depth capture: per pixel the polygon's
+// eye-space point and the eye-space distance along the eye ray per unit of
+// relief depth, as the fragment shader's WRITE_DEPTH maps the relief (over
+// the depth polyThickness * 0.2, which the meter multiplies in).
+char const* const depthCaptureShader =
+    "varying vec3 eyeVec;\n"
+    "varying vec3 eyePosition;\n"
+    "varying vec3 surfaceU;\n"
+    "varying vec3 surfaceV;\n"
+    "void main()\n"
+    "{\n"
+    "    float unitLength = sqrt(length(surfaceU) * length(surfaceV));\n"
+    "    gl_FragData[0] = vec4(eyePosition, 1.0);\n"
+    "    gl_FragData[1] = vec4(unitLength / max(normalize(eyeVec).z, 0.05), 0.0, 0.0, 1.0);\n"
     "}\n";
 
 // A technique's shadow factor below this counts as "in shadow": the shader's
@@ -181,5 +199,59 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
   out.max = *std::max_element(errors.begin(), errors.end());
   if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
+  if (set & Techniques::WriteDepth) return compareDepth(target, out, error);
+  return true;
+}
+
+bool FidelityMeter::compareDepth(OffscreenTarget const& hitTarget, Errors& out, std::string& error) {
+  std::vector<float> const written = hitTarget.readDepth();
+  // Each pixel's polygon point and ray scale, from the vertex shader built with WRITE_DEPTH.
+  ReliefProgram capture;
+  if (!capture.build(snap.vert, {"the depth capture pass", depthCaptureShader}, "#define WRITE_DEPTH\n")) {
+    error = "the vertex shader does not give the eyePosition, surfaceU and surfaceV that the depth comparison reads:\n" +
+            capture.log();
+    return false;
+  }
+  OffscreenTarget target;
+  if (!target.create(w, h, 2, GL_RGBA32F, error)) return false;
+  scene.drawInto(snap, target, &capture, true);
+  std::vector<float> const position = target.readFloats(0), scale = target.readFloats(1);
+
+  // The projection the passes drew with, to take window depths back to eye space.
+  GLdouble p[16];
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  snap.view.setProjection(View::PROJECTION_IDENTITY | View::PROJECTION,
+                          static_cast<float>(h) / static_cast<float>(w));
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+
+  double const depth = snap.settings.polyThickness * 0.2;
+  std::vector<double> diffs;
+  diffs.reserve(inputs.size());
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    size_t const pixel = static_cast<size_t>(pixelOf[i]);
+    size_t const k = 4 * pixel;
+    if (position[k + 3] < 0.5f || written[pixel] >= 1.0f || out.perPixel[pixel] < 0) continue;
+    // Window depth -> normalised device z -> eye-space z; the written point lies
+    // on the pixel's ray, so its distance beyond the polygon scales with z.
+    double const ndc = 2.0 * written[pixel] - 1.0;
+    double const zEye = (p[14] - ndc * p[15]) / (ndc * p[11] - p[10]);
+    double const px = position[k], py = position[k + 1], pz = position[k + 2];
+    if (!(std::fabs(pz) > 0)) continue;
+    double const beyond = std::sqrt(px * px + py * py + pz * pz) * (zEye / pz - 1.0);
+    double const t = beyond / (depth * scale[k]);
+    double const d = std::fabs(t - reference[i].t);
+    if (std::isfinite(d)) diffs.push_back(d);
+  }
+  if (diffs.empty()) {
+    error = "the depth pass drew no pixel";
+    return false;
+  }
+  double sum = 0;
+  for (double d : diffs) sum += d;
+  out.depthMean = sum / static_cast<double>(diffs.size());
+  out.depthP95 = Stats::percentile(diffs, 95);
   return true;
 }

@@ -16,6 +16,8 @@
 #include "MeasureScene.h"
 #include "ReliefTracer.h"
 
+class OffscreenTarget;
+
 class FidelityMeter {
 public:
   // One set's errors against the reference, in texels of the height map.
@@ -29,6 +31,10 @@ public:
     // Share of pixels (with the light above the surface) whose lit or
     // shadowed verdict differs from the reference's; negative without SHADOW_TRACE.
     double shadowDisagreement = -1;
+    // For sets with WRITE_DEPTH: the mean and 95th percentile of the
+    // difference between the depth written and the reference hit's depth, in
+    // units of the relief's depth (negative without WRITE_DEPTH).
+    double depthMean = -1, depthP95 = -1;
     size_t pixels = 0;
     std::vector<float> perPixel;  // the error of each pixel, -1 off the sphere (rows bottom first)
     std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
@@ -65,6 +71,8 @@ public:
 
 private:
   void stop();
+  // The written depth of `target`'s pixels against the reference hit's depth.
+  bool compareDepth(OffscreenTarget const& target, Errors& out, std::string& error);
 
   MeasureScene& scene;
   MeasureScene::Snapshot const& snap;

@@ -18,6 +18,7 @@ Info const table[] = {
     {"EARLY_EXIT", "Early Exit"},
     {"RELAXED_CONE", "Relaxed Cone"},
     {"MAX_PYRAMID", "Max Pyramid"},
+    {"WRITE_DEPTH", "Write Depth"},
 };
 int const count = static_cast<int>(sizeof table / sizeof table[0]);
 

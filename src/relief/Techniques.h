@@ -17,8 +17,9 @@ struct Info {
 extern Info const table[];
 extern int const count;
 
-// Bits of the techniques, in table order: the six original ones, then the
-// later refinements of the eye ray's search.
+// Bits of the techniques, in table order: the six original ones, the later
+// refinements of the eye ray's search, then the depth written from the point
+// found (which changes no search and goes with any set).
 enum : unsigned {
   Parallax = 1u << 0,
   OffsetLimitEye = 1u << 1,
@@ -31,6 +32,7 @@ enum : unsigned {
   EarlyExit = 1u << 8,
   RelaxedCone = 1u << 9,
   MaxPyramid = 1u << 10,
+  WriteDepth = 1u << 11,
 };
 
 // The six original techniques together.

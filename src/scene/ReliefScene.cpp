@@ -14,6 +14,7 @@
 #include "HeightReadback.h"
 #include "OffscreenTarget.h"
 #include "Overlay.h"
+#include "Plane.h"
 #include "Sphere.h"
 #include "Techniques.h"
 #include "base/base.h"
@@ -42,6 +43,30 @@ void bindOn(GLenum unit, GLuint id) {
   glActiveTexture(GL_TEXTURE0);
 }
 
+// The crossing plane: a grey square of side 12 through the origin, in the
+// plane x = -z (at 60 degrees to the start-up view, so that it meets the
+// sphere halfway between its centre and its outline on screen), lit by light 0 on both
+// sides with the fixed-function pipeline.
+void drawCrossingPlane() {
+  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  GLfloat const grey[4] = {0.6f, 0.6f, 0.65f, 1.0f}, dim[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, dim);
+  float const half = 6.0f, across = half * 0.70710678f;
+  glBegin(GL_QUADS);
+  glNormal3f(0.70710678f, 0.0f, 0.70710678f);
+  glVertex3f(-across, -half, across);
+  glVertex3f(across, -half, -across);
+  glVertex3f(across, half, -across);
+  glVertex3f(-across, half, across);
+  glEnd();
+  glPopAttrib();
+}
+
 }  // namespace
 
 _vec<2, int> viewportSize(Viewport const* vp) {
@@ -55,7 +80,7 @@ ReliefScene::~ReliefScene() = default;
 
 void ReliefScene::init() {
   current = SceneSettings();
-  buildBenchSphere(mesh);
+  useSphere();
   loadColorMap(DataFiles::find("cheap brick.bmp"));
   loadBumpMap(DataFiles::find("bumptest.bmp"));
   Texture::unbind();
@@ -297,6 +322,22 @@ std::unique_ptr<HeightField> ReliefScene::readHeights(std::string& error) const 
   return ::readHeights(normalTexture, error);
 }
 
+void ReliefScene::useSphere() {
+  buildBenchSphere(mesh);
+  meshLabel = "sphere";
+}
+
+void ReliefScene::usePlane() {
+  buildBenchPlane(mesh);
+  meshLabel = "plane";
+}
+
+bool ReliefScene::loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress) {
+  if (!MeshFile::load(path, mesh, error, progress)) return false;
+  meshLabel = path;
+  return true;
+}
+
 void ReliefScene::dragLight(Viewport const& vp, _vec<2, int> pointer, _vec<2, int> move, bool alongView) {
   View const* view = vp.view;
   if (!view || (move.x == 0 && move.y == 0)) return;
@@ -401,6 +442,7 @@ void ReliefScene::drawView(Viewport const* viewport, bool plain, double now) {
   } else {
     drawSphere(comparing && compare.showsB(now) ? compare.program() : program.get(), true);
   }
+  if (crossingPlane) drawCrossingPlane();
 }
 
 void ReliefScene::drawCompareOverlay(std::string const& labelA, double now) const {

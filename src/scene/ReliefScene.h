@@ -12,6 +12,7 @@
 #include "GpuTimer.h"
 #include "HeightField.h"
 #include "MaxPyramidTexture.h"
+#include "MeshFile.h"
 #include "Model3D.h"
 #include "ReliefProgram.h"
 #include "ShaderFile.h"
@@ -115,6 +116,21 @@ public:
   void drawViewInto(View const& view, _vec<4, float> const& light, OffscreenTarget& target, ReliefProgram* prog,
                     bool transparent, bool levelZero);
 
+  // The mesh that is drawn and measured: "sphere" (the start-up mesh),
+  // "plane", or the path of the mesh file it was loaded from.
+  std::string const& meshName() const { return meshLabel; }
+  void useSphere();
+  void usePlane();
+  // Replaces the mesh with a mesh file's (see MeshFile::load); false, with the
+  // reason, keeping the mesh drawn so far.
+  bool loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress);
+  Model3D const& currentMesh() const { return mesh; }
+  // A grey square in the plane x = -z, across the mesh, drawn in the window's
+  // views with the fixed-function pipeline (never in measurements): where it
+  // meets the relief shows the depth the relief program writes.
+  void showCrossingPlane(bool on) { crossingPlane = on; }
+  bool crossingPlaneShown() const { return crossingPlane; }
+
   // The heights the programs draw, read back from the normal map.
   std::unique_ptr<HeightField> readHeights(std::string& error) const;
 
@@ -156,6 +172,8 @@ private:
   ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
   MaxPyramidTexture maxPyramid;  // for MAX_PYRAMID, texture unit 3
   Model3D mesh;
+  std::string meshLabel = "sphere";
+  bool crossingPlane = false;
   GpuTimer timer;
   Compare compare;
   std::string compareMacros;  // what set B was built with

@@ -174,7 +174,7 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
-  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,shadow_disagreement");
+  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,shadow_disagreement,depth_mean,depth_p95");
   EXPECT_EQ(f[10].substr(0, 10), "PARALLAX+O");  // all six
 
   // A fragment shader that never mentions OUTPUT_HIT cannot be measured.

@@ -186,7 +186,7 @@ TEST_F(Module, ConsoleCommandsDriveThePanelAndRefuseBadValues) {
 TEST_F(Module, EveryBenchCommandAndVariableIsRegistered) {
   for (char const* name : {"technique", "iterations", "refineSteps", "polyDepth", "bumpScale", "colorMap", "bumpMap",
                            "screenshot", "defines", "reload", "timing", "shader", "compare", "camera", "profile",
-                           "fidelity", "contactsheet", "lightPos"})
+                           "fidelity", "contactsheet", "lightPos", "scene"})
     EXPECT_NE(cvarRegistry()->matchString(name), nullptr) << name;
   // lightPos takes three or four numbers, never part of the vector.
   _vec<4, float>& light = shaderTestModule.reliefScene().light();
@@ -220,6 +220,28 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   EXPECT_NE(std::string(con.getText()).find("failed to load bumpmap no-such-height-map.bmp"), std::string::npos);
   EXPECT_EQ(shaderTestModule.reliefScene().normalMapName(), normalBefore);
   EXPECT_EQ(shaderTestModule.reliefScene().colorMapName(), colorBefore);
+}
+
+// The plane replaces the sphere and is drawn lit; a mesh file without texture
+// coordinates is refused with its reason and the plane stays.
+TEST_F(Module, SceneSwitchesMeshesAndARefusedFileKeepsTheLastOne) {
+  ReliefScene const& scene = shaderTestModule.reliefScene();
+  run("scene plane");
+  ASSERT_EQ(scene.meshName(), "plane");
+  Module::Shot const s = shot();
+  EXPECT_GT(brightness(s, s.w / 2 - 20, s.h / 2 - 20, 40, 40), 60.0) << "the plane is lit and textured";
+  std::string const noUv = testing::TempDir() + "module-nouv.obj";
+  FILE* f = std::fopen(noUv.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", f);
+  std::fclose(f);
+  run("scene " + noUv);
+  EXPECT_EQ(scene.meshName(), "plane");
+  EXPECT_EQ(scene.currentMesh().getIndices().size(), 96u);
+  EXPECT_NE(std::string(con.getText()).find("has no texture coordinates, which the relief needs; still showing plane"),
+            std::string::npos);
+  run("scene sphere");
+  EXPECT_EQ(scene.meshName(), "sphere");
 }
 
 // Two screenshots asked for in one frame are both written; the extension

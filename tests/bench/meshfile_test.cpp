@@ -1,0 +1,130 @@
+// Mesh files through the asset importer: an OBJ and a glTF written here load
+// with their vertices fitted to the sphere's size, their texture coordinates,
+// and tangents computed from the mapping or taken from the file; empty,
+// broken and unmapped files are refused with their reason.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "MeshFile.h"
+#include "Model3D.h"
+
+namespace {
+
+typedef _vec<3, float> vec3;
+
+std::string write(std::string const& name, std::string const& text) {
+  std::string const path = testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+double degreesBetween(vec3 a, vec3 b) {
+  double const c = dot(a, b) / (a.len() * b.len());
+  return std::acos(std::max(-1.0, std::min(1.0, c))) * 180.0 / M_PI;
+}
+
+// The vertex of `m` at `p` (after fitting), or null.
+Model3D::Vertex const* at(Model3D const& m, vec3 p) {
+  for (Model3D::Vertex const& v : m.getVertices())
+    if ((v.position - p).len() < 1e-4) return &v;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(MeshFile, AnObjIsFittedToTheSphereAndGetsTangentsAlongU) {
+  // A 2 x 1 rectangle at x in [10, 12], y in [5, 6], mapped with u along -y and
+  // v along +x: fitted, its centre is at the origin and its corners 4 away.
+  std::string const path = write("rect.obj",
+                                 "v 10 5 0\nv 12 5 0\nv 12 6 0\nv 10 6 0\n"
+                                 "vt 1 0\nvt 1 2\nvt 0 2\nvt 0 0\n"
+                                 "f 1/1 2/2 3/3 4/4\n");
+  Model3D m;
+  std::string error;
+  ASSERT_TRUE(MeshFile::load(path, m, error)) << error;
+  EXPECT_EQ(m.getIndices().size(), 6u);
+  float const s = 4.0f / std::sqrt(1.25f);  // half-diagonal sqrt(1 + 0.25) -> 4
+  struct Corner {
+    vec3 p;
+    float u, v;
+  } const corners[] = {{{-s, -0.5f * s, 0}, 1, 0}, {{s, -0.5f * s, 0}, 1, 2}, {{s, 0.5f * s, 0}, 0, 2}, {{-s, 0.5f * s, 0}, 0, 0}};
+  for (Corner const& c : corners) {
+    Model3D::Vertex const* v = at(m, c.p);
+    ASSERT_NE(v, nullptr) << c.p.x << " " << c.p.y;
+    EXPECT_NEAR(v->texCoord.x, c.u, 1e-5);
+    EXPECT_NEAR(v->texCoord.y, c.v, 1e-5);
+    EXPECT_LT(degreesBetween(v->basis.vec(0), vec3(0, -1, 0)), 1.0);
+    EXPECT_LT(degreesBetween(v->basis.vec(2), vec3(0, 0, 1)), 1.0);
+    // One texture unit: the fitted height along u, half the fitted width along v.
+    EXPECT_NEAR(v->texelScale.x, s, 1e-3);
+    EXPECT_NEAR(v->texelScale.y, s, 1e-3);
+  }
+}
+
+TEST(MeshFile, AGltfsOwnTangentsAreKept) {
+  // A unit square in z = 0 with u along +x and v along +y, whose file gives
+  // every vertex the tangent (0.8, 0.6, 0) and handedness -1: the loader keeps
+  // them rather than computing (1, 0, 0).
+  float const pos[] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  float const nrm[] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+  float const tan[] = {0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1};
+  float const uv[] = {0, 1, 1, 1, 1, 0, 0, 0};
+  uint16_t const idx[] = {0, 1, 2, 2, 3, 0};
+  std::string bin;
+  for (auto const& part : {std::make_pair(pos, sizeof pos), std::make_pair(nrm, sizeof nrm),
+                           std::make_pair(tan, sizeof tan), std::make_pair(uv, sizeof uv)})
+    bin.append(reinterpret_cast<char const*>(part.first), part.second);
+  bin.append(reinterpret_cast<char const*>(idx), sizeof idx);
+  write("square.bin", bin);
+  std::string const gltf = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
+"meshes":[{"primitives":[{"attributes":{"POSITION":0,"NORMAL":1,"TANGENT":2,"TEXCOORD_0":3},"indices":4}]}],
+"buffers":[{"uri":"square.bin","byteLength":204}],
+"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":48},
+{"buffer":0,"byteOffset":96,"byteLength":64},{"buffer":0,"byteOffset":160,"byteLength":32},
+{"buffer":0,"byteOffset":192,"byteLength":12}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[0,0,0],"max":[1,1,0]},
+{"bufferView":1,"componentType":5126,"count":4,"type":"VEC3"},
+{"bufferView":2,"componentType":5126,"count":4,"type":"VEC4"},
+{"bufferView":3,"componentType":5126,"count":4,"type":"VEC2"},
+{"bufferView":4,"componentType":5123,"count":6,"type":"SCALAR"}]})";
+  ASSERT_EQ(bin.size(), 204u);
+  Model3D m;
+  std::string error;
+  ASSERT_TRUE(MeshFile::load(write("square.gltf", gltf), m, error)) << error;
+  ASSERT_EQ(m.getIndices().size(), 6u);
+  float const c = 4.0f / std::sqrt(2.0f);
+  for (vec3 p : {vec3(-c, -c, 0), vec3(c, -c, 0), vec3(c, c, 0), vec3(-c, c, 0)}) {
+    Model3D::Vertex const* v = at(m, p);
+    ASSERT_NE(v, nullptr) << p.x << " " << p.y;
+    EXPECT_NEAR(v->texCoord.x, p.x > 0 ? 1 : 0, 1e-5);
+    EXPECT_LT(degreesBetween(v->basis.vec(0), vec3(0.8f, 0.6f, 0)), 1.0);
+    EXPECT_EQ(v->handedness, -1.0f);
+  }
+}
+
+TEST(MeshFile, EmptyBrokenUnmappedAndMissingFilesAreRefusedWithTheirReason) {
+  Model3D m;
+  m.addVtx(1, 2, 3, 0, 0);
+  struct Case {
+    std::string path, reason;
+  } const cases[] = {
+      {write("empty.obj", ""), "the file is empty"},
+      {write("broken.gltf", "{\"asset\": {\"version\": \"2.0\"}, \"meshes\": [{\"primitives\": ["), "not a mesh the importer can read"},
+      {write("nouv.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"), "has no texture coordinates"},
+      {write("points.obj", "v 0 0 0\nv 1 0 0\nvt 0 0\np 1 2\n"), "no triangles"},
+      {testing::TempDir() + "no-such-mesh.obj", "No such file"},
+  };
+  for (Case const& c : cases) {
+    std::string error;
+    EXPECT_FALSE(MeshFile::load(c.path, m, error)) << c.path;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_EQ(error.find(c.path), 0u) << error;
+    ASSERT_EQ(m.getVertices().size(), 1u) << "the mesh is left as it was";
+  }
+}
