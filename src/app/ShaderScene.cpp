@@ -153,6 +153,16 @@ void ShaderTestModule::loadBumpMap(char const* filename) {
   if (scene.loadBumpMap(filename)) updatePanelTextures();
 }
 
+void ShaderTestModule::loadHeightMap(char const* filename) {
+  syncSettings();
+  if (scene.loadHeightMap(filename)) updatePanelTextures();
+}
+
+void ShaderTestModule::loadNormalMap(char const* filename) {
+  syncSettings();
+  if (scene.loadNormalMap(filename)) updatePanelTextures();
+}
+
 void ShaderTestModule::updatePanelTextures() {
   if (gui && gui->hasTextureDisplays())
     gui->updateTextureIDs(static_cast<int>(scene.colorMapName()), static_cast<int>(scene.normalMapName()));

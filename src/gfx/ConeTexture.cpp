@@ -11,10 +11,10 @@
 #include "base/console.h"
 #include "base/texture.h"
 
-bool ConeTexture::update(Texture const& normalMap) {
+bool ConeTexture::update(Texture const& normalMap, Texture const& heightMap) {
   if (current && id) return true;
   std::string error;
-  std::unique_ptr<HeightField> const field = readHeights(normalMap, error);
+  std::unique_ptr<HeightField> const field = readHeights(normalMap, heightMap, error);
   if (!field) return false;
   int const width = field->width(), height = field->height();
   auto const start = std::chrono::steady_clock::now();

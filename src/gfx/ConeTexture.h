@@ -1,7 +1,7 @@
 // ConeTexture: the cone map of the current heights as a 16-bit texture (the
 // square root of each texel's cone ratio in R, GL_LUMINANCE16; nearest,
 // repeating, no mipmaps, since a blend of two ratios may exceed the smaller),
-// made from the normal map's heights when first needed after each change of them.
+// made from the current heights (HeightReadback) when first needed after each change of them.
 #pragma once
 
 #include <GL/gl.h>
@@ -17,9 +17,9 @@ public:
 
   // The heights changed: the map is made again when next asked for.
   void invalidate() { current = false; }
-  // Makes the map from the normal map's alpha unless it is current; says on
+  // Makes the map from the heights HeightReadback finds unless it is current; says on
   // the console how long that took. False when there are no heights.
-  bool update(Texture const& normalMap);
+  bool update(Texture const& normalMap, Texture const& heightMap);
   bool ready() const { return current && id != 0; }
   // The GL name, 0 when there is none.
   GLuint name() const { return id; }
