@@ -39,6 +39,18 @@ struct PngShape {
   int channels = 0;
 };
 
+// The library's own reason for giving up, kept for the caller's message
+// instead of printed (the 16-bit path reports it to its caller).
+struct PngErrorText {
+  char text[160] = {0};
+};
+
+void keepError(png_structp png, png_const_charp message) {
+  PngErrorText* kept = static_cast<PngErrorText*>(png_get_error_ptr(png));
+  std::snprintf(kept->text, sizeof kept->text, "%s", message ? message : "");
+  png_longjmp(png, 1);
+}
+
 bool hostLittleEndian() {
   uint16_t const probe = 1;
   unsigned char first = 0;
@@ -51,9 +63,9 @@ bool hostLittleEndian() {
 // 16-bit grey or RGB samples in the machine's byte order. libpng may jump back into this
 // function, so nothing that needs a destructor lives here; the library's
 // structures and the row table are released by hand on every path.
-PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide) {
-  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, nullptr,
-                                             cappedMalloc, libraryFree);
+PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide, PngErrorText* kept = nullptr) {
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, kept, kept ? keepError : nullptr, nullptr,
+                                             nullptr, cappedMalloc, libraryFree);
   if (!png) throw Exception() << "failed to alloc png_ptr";
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -76,6 +88,7 @@ PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide) {
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, &endInfo);
     std::free(rows);
+    if (kept && kept->text[0]) throw Exception() << "not a readable PNG (" << kept->text << ")";
     throw Exception() << "png_jmpbuf was hit";
   }
 
@@ -167,7 +180,8 @@ Image* ImageLoadPNG::loadGrey16(char const* filename, std::string& error) {
     f = openRegularFile(filename, error);
     if (!f) throw Exception() << error;
     PixelBuffer pixels;
-    PngShape shape = decodePng(f, pixels, true);
+    PngErrorText kept;
+    PngShape shape = decodePng(f, pixels, true, &kept);
     std::fclose(f);
     f = nullptr;
     if (shape.channels == 3) {
