@@ -262,7 +262,6 @@ void ReliefScene::reportLoadFailure(char const* what, std::string const& filenam
   std::string const text = why.find(filename) != std::string::npos ? why
                            : why.empty()                           ? filename
                                                                    : filename + ": " + why;
-  std::cout << "failed to load the " << what << " " << text << std::endl;
   con << "cannot load the " << what << " " << text << "; the maps stay as they were\n";
 }
 
@@ -275,12 +274,14 @@ void ReliefScene::heightSourceChanged(bool wasSeparate) {
 
 bool ReliefScene::loadColorMap(std::string const& filename) {
   if (colorTexture.load2D(filename.c_str())) return true;
+  std::cout << "failed to load the texture map " << filename << std::endl;
   reportLoadFailure("colour map", filename, "");
   return false;
 }
 
 bool ReliefScene::loadBumpMap(std::string const& filename) {
   if (!bumpTexture.load2D(filename.c_str())) {
+    std::cout << "failed to load bumpmap " << filename << std::endl;
     reportLoadFailure("bump map", filename, "");
     return false;
   }
@@ -297,6 +298,7 @@ bool ReliefScene::loadHeightMap(std::string const& filename) {
   ImagePtr const img(ImageSystem::loadGrey16(filename.c_str(), error));
   bool const wasSeparate = heightTexture.present();
   if (!img || !heightTexture.load(*img, error)) {
+    std::cout << "failed to load the height map " << filename << ": " << error << std::endl;
     reportLoadFailure("height map", filename, error);
     return false;
   }
@@ -313,6 +315,7 @@ bool ReliefScene::loadNormalMap(std::string const& filename) {
   Texture fresh;
   if (!img || !error.empty() || !fresh.loadImage(*img)) {
     fresh.unload();
+    std::cout << "failed to load the normal map " << filename << ": " << error << std::endl;
     reportLoadFailure("normal map", filename, error);
     return false;
   }

@@ -149,7 +149,7 @@ private:
   void setUniforms(ReliefProgram& p, float polyThickness) const;
   // `macros` with the line that tells the shader where the heights are.
   std::string withHeightMacro(std::string const& macros) const;
-  // Says why a map did not load, on standard output and the console.
+  // Says on the console why a map did not load (the callers say it on standard output).
   void reportLoadFailure(char const* what, std::string const& filename, std::string const& why) const;
   // After the heights moved between the normal map's alpha and the height map.
   void heightSourceChanged(bool wasSeparate);
