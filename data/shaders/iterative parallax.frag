@@ -104,6 +104,16 @@
 
 uniform sampler2D colorMap;
 uniform sampler2D normalMap;  // rgb: unit normal packed as (n + 1) / 2; a: height
+// With a separate height map the heights are read from it (16 bits, in r)
+// instead of the normal map's alpha.
+#ifdef HEIGHT_MAP
+uniform sampler2D heightMap;
+#define HEIGHTS heightMap
+#define HEIGHT_OF(texel) (texel).r
+#else
+#define HEIGHTS normalMap
+#define HEIGHT_OF(texel) (texel).a
+#endif
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
 #ifdef RELAXED_CONE
 uniform sampler2D coneMap;    // r: sqrt of the cone ratio per texel (16 bits, nearest, no mipmaps)
@@ -135,13 +145,13 @@ const float shadowBias = 0.02;
 
 float heightAt(vec2 uv)
 {
-    return texture2D(normalMap, uv).a;
+    return HEIGHT_OF(texture2D(HEIGHTS, uv));
 }
 
 // A height lookup inside a march; gradX and gradY are texCoord's gradients,
 // taken before any march (unused without GRADIENT_LOOKUP).
 #ifdef GRADIENT_LOOKUP
-float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return GRADIENT_LOOKUP(normalMap, uv).a; }
+float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return HEIGHT_OF(GRADIENT_LOOKUP(HEIGHTS, uv)); }
 #else
 float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return heightAt(uv); }
 #endif
@@ -245,10 +255,10 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
                 // The four texels of the cell at their centres (level 0, wrapping).
                 vec2 texel = 1.0 / size;
                 vec2 corner = (node + 0.5) * texel;
-                float a = LEVEL_LOOKUP(normalMap, corner, 0.0).a;
-                float b = LEVEL_LOOKUP(normalMap, corner + vec2(texel.x, 0.0), 0.0).a;
-                float c = LEVEL_LOOKUP(normalMap, corner + vec2(0.0, texel.y), 0.0).a;
-                float e = LEVEL_LOOKUP(normalMap, corner + texel, 0.0).a;
+                float a = HEIGHT_OF(LEVEL_LOOKUP(HEIGHTS, corner, 0.0));
+                float b = HEIGHT_OF(LEVEL_LOOKUP(HEIGHTS, corner + vec2(texel.x, 0.0), 0.0));
+                float c = HEIGHT_OF(LEVEL_LOOKUP(HEIGHTS, corner + vec2(0.0, texel.y), 0.0));
+                float e = HEIGHT_OF(LEVEL_LOOKUP(HEIGHTS, corner + texel, 0.0));
                 vec2 f = at - node + dir * (from - t);
                 float k = a - b - c + e;
                 float g0 = a + (b - a) * f.x + (c - a) * f.y + k * f.x * f.y - (1.0 - from);

@@ -99,6 +99,22 @@ void CFunc_bumpMap(int argc, char** argv) {
   shaderTestModule.loadBumpMap(joined(argv, 1, argc).c_str());
 }
 
+void CFunc_heightMap(int argc, char** argv) {
+  if (argc < 2) {
+    con << "usage: heightMap FILE (a height map of its own, 16-bit PNG or TIFF kept at 16 bits)\n";
+    return;
+  }
+  shaderTestModule.loadHeightMap(joined(argv, 1, argc).c_str());
+}
+
+void CFunc_normalMap(int argc, char** argv) {
+  if (argc < 2) {
+    con << "usage: normalMap FILE (a tangent-space normal map, taken as it is)\n";
+    return;
+  }
+  shaderTestModule.loadNormalMap(joined(argv, 1, argc).c_str());
+}
+
 void CFunc_screenshot(int argc, char** argv) {
   if (argc < 2) {
     con << "usage: screenshot FILE.png|FILE.jpg\n";
@@ -243,6 +259,8 @@ CVar polyDepthCmd("polyDepth", CFunc_polyDepth);
 CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
 CVar colorMapCmd("colorMap", CFunc_colorMap);
 CVar bumpMapCmd("bumpMap", CFunc_bumpMap);
+CVar heightMapCmd("heightMap", CFunc_heightMap);
+CVar normalMapCmd("normalMap", CFunc_normalMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
 CVar definesCmd("defines", CFunc_defines);
 CVar reloadCmd("reload", CFunc_reload);

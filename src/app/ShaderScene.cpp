@@ -172,6 +172,21 @@ void ShaderTestModule::loadColorMap(char const* filename) {
 void ShaderTestModule::loadBumpMap(char const* filename) {
   syncSettings();
   if (scene.loadBumpMap(filename)) updatePanelTextures();
+  showBuildState();  // the programs are rebuilt when the heights change sampler
+  waitForMaps();
+}
+
+void ShaderTestModule::loadHeightMap(char const* filename) {
+  syncSettings();
+  if (scene.loadHeightMap(filename)) updatePanelTextures();
+  showBuildState();  // the programs are rebuilt when the heights change sampler
+  waitForMaps();
+}
+
+void ShaderTestModule::loadNormalMap(char const* filename) {
+  syncSettings();
+  if (scene.loadNormalMap(filename)) updatePanelTextures();
+  showBuildState();  // the programs are rebuilt when the heights change sampler
   waitForMaps();
 }
 

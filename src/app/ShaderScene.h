@@ -36,6 +36,10 @@ public:
   void loadColorMap(char const* filename) override;
   void loadBumpMap(char const* filename) override;
   void refreshBumpMap() override;
+  // The user's own maps (ReliefScene::loadHeightMap, loadNormalMap); failures
+  // are said on the console and change nothing.
+  void loadHeightMap(char const* filename);
+  void loadNormalMap(char const* filename);
 
   // MeasureScene: what the measuring jobs see.
   Snapshot snapshot() const override;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "HeightField.h"
 #include "base/texture.h"
 
 namespace BumpMap {
@@ -33,6 +34,18 @@ void gen(Texture const& heightTex, Texture& normalTex, float scale) {
     return;
   }
   computeNormalMap(src.get(), width, height, scale, out.get());
+  normalTex.build2DMipmaps(width, height, GL_RGBA, GL_UNSIGNED_BYTE, out.get(), 0, 0);
+}
+
+void genFromHeights(HeightField const& heights, Texture& normalTex, float scale) {
+  int const width = heights.width(), height = heights.height();
+  size_t const bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+  std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[bytes]);
+  if (!out) {
+    std::fprintf(stderr, "BumpMap::genFromHeights: no memory for a %d x %d normal map\n", width, height);
+    return;
+  }
+  computeNormalMapFromHeights(heights.texels(), width, height, scale, out.get());
   normalTex.build2DMipmaps(width, height, GL_RGBA, GL_UNSIGNED_BYTE, out.get(), 0, 0);
 }
 

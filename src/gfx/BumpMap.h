@@ -4,6 +4,7 @@
 
 #include "NormalMap.h"
 
+class HeightField;
 class Texture;
 
 namespace BumpMap {
@@ -16,5 +17,10 @@ namespace BumpMap {
 // computed, or not a number) gives a flat map. An empty height texture leaves
 // normalTex as it was, with a message on standard error.
 void gen(Texture const& heightTex, Texture& normalTex, float scale);
+
+// The same from heights given at full precision (a 16-bit height map read back
+// through HeightReadback): the normals follow every step of the heights; alpha
+// holds them cut to 8 bits, for shaders that read heights there.
+void genFromHeights(HeightField const& heights, Texture& normalTex, float scale);
 
 }  // namespace BumpMap

@@ -23,10 +23,10 @@ void ConeTexture::invalidate() {
   current = false;
 }
 
-bool ConeTexture::start(Texture const& normalMap) {
+bool ConeTexture::start(Texture const& normalMap, Texture const& heightMap) {
   if ((current && id) || making()) return true;
   std::string error;
-  field = readHeights(normalMap, error);
+  field = readHeights(normalMap, heightMap, error);
   if (!field) return false;
   rowsDone = 0;
   stopping = false;
@@ -39,8 +39,8 @@ bool ConeTexture::start(Texture const& normalMap) {
   return true;
 }
 
-bool ConeTexture::update(Texture const& normalMap) {
-  if (!start(normalMap)) return false;
+bool ConeTexture::update(Texture const& normalMap, Texture const& heightMap) {
+  if (!start(normalMap, heightMap)) return false;
   if (current && id) return true;
   worker.join();
   upload();

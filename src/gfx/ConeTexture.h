@@ -1,8 +1,8 @@
 // ConeTexture: the cone map of the current heights as a 16-bit texture (the
 // square root of each texel's cone ratio in R, GL_LUMINANCE16; nearest,
 // repeating, no mipmaps, since a blend of two ratios may exceed the smaller),
-// made from the normal map's heights when first needed after each change of
-// them, on a thread of its own so that the window keeps drawing meanwhile.
+// made from the current heights (HeightReadback) when first needed after each
+// change of them, on a thread of its own so that the window keeps drawing meanwhile.
 #pragma once
 
 #include <GL/gl.h>
@@ -26,13 +26,13 @@ public:
   // The heights changed: the map is made again when next asked for (a
   // generation under way is dropped).
   void invalidate();
-  // Makes the map from the normal map's alpha unless it is current, and waits
+  // Makes the map from the heights HeightReadback finds unless it is current, and waits
   // for it; says on the console how long that took. False when there are no
   // heights or the generation was cancelled.
-  bool update(Texture const& normalMap);
+  bool update(Texture const& normalMap, Texture const& heightMap);
   // Starts making the map on a thread of its own unless it is current or
   // under way; poll() uploads it once done. False when there are no heights.
-  bool start(Texture const& normalMap);
+  bool start(Texture const& normalMap, Texture const& heightMap);
   // Uploads a finished generation (on the GL's thread); true once the map is ready.
   bool poll();
   bool making() const { return worker.joinable(); }

@@ -1,4 +1,4 @@
-// MaxPyramidTexture: building the pyramid from the normal map's alpha and uploading its levels.
+// MaxPyramidTexture: building the pyramid from the current heights and uploading its levels.
 #include "MaxPyramidTexture.h"
 
 #include <GL/glext.h>
@@ -6,22 +6,24 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "HeightField.h"
+#include "HeightReadback.h"
 #include "MaxPyramid.h"
 #include "base/console.h"
 #include "base/texture.h"
 #include "system/glext.h"
 
-bool MaxPyramidTexture::update(Texture const& normalMap) {
+bool MaxPyramidTexture::update(Texture const& normalMap, Texture const& heightMap) {
   if (current && id) return true;
-  int const w = normalMap.id ? normalMap.getWidth() : 0, h = normalMap.id ? normalMap.getHeight() : 0;
-  if (w <= 0 || h <= 0) return false;
-  std::unique_ptr<unsigned char[]> rgba(normalMap.getData(0, GL_RGBA, GL_UNSIGNED_BYTE));
-  if (!rgba) return false;
+  std::string error;
+  std::unique_ptr<HeightField> const field = readHeights(normalMap, heightMap, error);
+  if (!field) return false;
+  int const w = field->width(), h = field->height();
   auto const start = std::chrono::steady_clock::now();
-  MaxPyramid const pyramid(HeightField::fromRgba8(rgba.get(), w, h));
+  MaxPyramid const pyramid(*field);
   upload(pyramid);
   double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   con.print("max pyramid: %dx%d, %d levels, made in %.3f s\n", w, h, pyramid.levels(), seconds);

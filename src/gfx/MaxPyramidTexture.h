@@ -1,4 +1,4 @@
-// MaxPyramidTexture: the max pyramid of the current heights as a texture with one GL level per pyramid level (nearest, float where the GL has it, else 16-bit), made from the normal map's heights when first needed after each change of them.
+// MaxPyramidTexture: the max pyramid of the current heights as a texture with one GL level per pyramid level (nearest, float where the GL has it, else 16-bit), made from the current heights (HeightReadback) when first needed after each change of them.
 #pragma once
 
 #include <GL/gl.h>
@@ -24,9 +24,9 @@ public:
 
   // The heights changed: the pyramid is made again when next asked for.
   void invalidate() { current = false; }
-  // Makes the pyramid from the normal map's alpha unless it is current; says
+  // Makes the pyramid from the heights HeightReadback finds unless it is current; says
   // on the console how long that took. False when there are no heights.
-  bool update(Texture const& normalMap);
+  bool update(Texture const& normalMap, Texture const& heightMap);
   // Uploads a pyramid made elsewhere and makes it current.
   void upload(MaxPyramid const& pyramid);
   bool ready() const { return current && id != 0; }

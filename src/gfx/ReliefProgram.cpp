@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "HeightTexture.h"
 #include "MaxPyramid.h"
 #include "ShaderLog.h"
 
@@ -131,6 +132,7 @@ void ReliefProgram::setUniforms(float polyThickness, int coneWidth, int coneHeig
   program.setUniform1i("normalMap", 1);
   program.setUniform1i("coneMap", 2);
   program.setUniform1i("maxPyramid", 3);
+  program.setUniform1i("heightMap", HeightTexture::unit);
   program.setUniform1f("polyThickness", polyThickness);
   program.setUniform2f("coneMapSize", static_cast<float>(coneWidth), static_cast<float>(coneHeight));
   ShaderProgram::useNone();

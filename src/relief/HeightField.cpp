@@ -75,6 +75,14 @@ HeightField HeightField::fromRgba8(unsigned char const* rgba, int width, int hei
   return HeightField(width, height, std::move(heights));
 }
 
+HeightField HeightField::fromGrey16(unsigned short const* grey, int width, int height) {
+  if (width <= 0 || height <= 0) throw std::invalid_argument("HeightField: size not positive");
+  size_t const n = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<float> heights(n);
+  for (size_t i = 0; i < n; ++i) heights[i] = static_cast<float>(grey[i]) / 65535.0f;
+  return HeightField(width, height, std::move(heights));
+}
+
 float HeightField::texel(long x, long y) const {
   return heights_[static_cast<size_t>(wrapIndex(y, height_)) * static_cast<size_t>(width_) +
                   static_cast<size_t>(wrapIndex(x, width_))];

@@ -27,6 +27,8 @@ public:
   // Heights from the alpha channel of width * height RGBA texels of four bytes
   // (as in the bench's normal maps): alpha / 255.
   static HeightField fromRgba8(unsigned char const* rgba, int width, int height);
+  // Heights from width * height 16-bit grey samples (a 16-bit height map): v / 65535.
+  static HeightField fromGrey16(unsigned short const* grey, int width, int height);
 
   int width() const { return width_; }
   int height() const { return height_; }

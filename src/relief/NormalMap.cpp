@@ -115,6 +115,28 @@ void computeBand(unsigned char const* rgb, int width, int height, float zTerm, i
 
 namespace BumpMap {
 
+void computeNormalMapFromHeights(float const* heights, int width, int height, float scale,
+                                 unsigned char* rgba) {
+  if (width <= 0 || height <= 0) return;
+  float const zTerm = 2.0f / scale;
+  bool const flat = flatScale(zTerm);
+  size_t const w = static_cast<size_t>(width);
+  auto at = [&](int x, int y) { return heights[static_cast<size_t>(y) * w + static_cast<size_t>(x)]; };
+  for (int y = 0; y < height; ++y) {
+    int const prevRow = y == 0 ? height - 1 : y - 1;
+    int const nextRow = y + 1 == height ? 0 : y + 1;
+    for (int x = 0; x < width; ++x) {
+      int const left = x == 0 ? width - 1 : x - 1;
+      int const right = x + 1 == width ? 0 : x + 1;
+      uint32_t const rgb =
+          flat ? flatTexel : packNormal(at(left, y) - at(right, y), at(x, prevRow) - at(x, nextRow), zTerm);
+      float const h = at(x, y);
+      uint32_t const a = static_cast<uint32_t>(h >= 1.0f ? 255 : h > 0.0f ? static_cast<int>(h * 255.0f) : 0);
+      storeTexel(rgba + 4 * (static_cast<size_t>(y) * w + static_cast<size_t>(x)), rgb | (a << 24));
+    }
+  }
+}
+
 void computeNormalMapReference(unsigned char const* rgb, int width, int height, float scale,
                                unsigned char* rgba) {
   if (width <= 0 || height <= 0) return;

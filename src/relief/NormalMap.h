@@ -17,4 +17,10 @@ void computeNormalMap(unsigned char const* rgb, int width, int height, float sca
 void computeNormalMapReference(unsigned char const* rgb, int width, int height, float scale,
                                unsigned char* rgba);
 
+// The same arithmetic from width x height heights in [0, 1] given as they are
+// (a 16-bit height map's h / 65535), so that the normals see every step of the
+// heights; alpha receives the height truncated to 8 bits. Texel by texel.
+void computeNormalMapFromHeights(float const* heights, int width, int height, float scale,
+                                 unsigned char* rgba);
+
 }  // namespace BumpMap

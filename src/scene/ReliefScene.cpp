@@ -20,6 +20,8 @@
 #include "base/base.h"
 #include "base/console.h"
 #include "base/exception.h"
+#include "base/image.h"
+#include "base/imagesystem.h"
 #include "base/view.h"
 #include "base/viewport.h"
 #include "shader/shadersystem.h"
@@ -112,6 +114,8 @@ void ReliefScene::shutdown() {
   colorTexture.unload();
   bumpTexture.unload();
   normalTexture.unload();
+  heightTexture.unload();
+  userNormals = false;
   coneTexture.unload();
   maxPyramid.unload();
   waitingForCones = false;
@@ -135,7 +139,7 @@ std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(ReliefProgram::Source c
                                                          float polyThickness, std::string& log) {
   prepareMaps(macros);
   std::unique_ptr<ReliefProgram> p(new ReliefProgram);
-  if (!p->build(vert, frag, macros)) {
+  if (!p->build(vert, frag, withHeightMacro(macros))) {
     log = p->log();
     return nullptr;
   }
@@ -144,8 +148,13 @@ std::unique_ptr<ReliefProgram> ReliefScene::buildProgram(ReliefProgram::Source c
 }
 
 void ReliefScene::prepareMaps(std::string const& macros) {
-  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture);
-  if (macros.find("MAX_PYRAMID") != std::string::npos) maxPyramid.update(normalTexture);
+  if (macros.find("RELAXED_CONE") != std::string::npos) coneTexture.update(normalTexture, heightTexture.texture());
+  if (macros.find("MAX_PYRAMID") != std::string::npos) maxPyramid.update(normalTexture, heightTexture.texture());
+}
+
+std::string ReliefScene::withHeightMacro(std::string const& macros) const {
+  if (!heightTexture.present()) return macros;
+  return macros + "#define " + HeightTexture::macro + "\n";
 }
 
 void ReliefScene::setUniforms(ReliefProgram& p, float polyThickness) const {
@@ -168,7 +177,7 @@ void ReliefScene::rebuild(std::string const& macros) {
   if (programUsesCones && !coneTexture.ready()) {
     // A large map's cones take a while: the last program keeps drawing until
     // they are made, and pollMaps() rebuilds then.
-    if (coneTexture.start(normalTexture) && !coneTexture.poll()) {
+    if (coneTexture.start(normalTexture, heightTexture.texture()) && !coneTexture.poll()) {
       waitingForCones = true;
       shownConePercent = 0;
       con << "cone map: making it in the background; the last program draws until it is ready (cancel stops it)\n";
@@ -180,7 +189,8 @@ void ReliefScene::rebuild(std::string const& macros) {
   warnIfNoGradientLookups(current.set);
   std::cout.flush();
   std::unique_ptr<ReliefProgram> next(new ReliefProgram);
-  bool const ok = next->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, macros);
+  bool const ok =
+      next->build({vertFile.path(), vertFile.text()}, {fragFile.path(), fragFile.text()}, withHeightMacro(macros));
   next->printLog();
   if (ok) {
     program = std::move(next);
@@ -268,10 +278,18 @@ void ReliefScene::watchShaderFiles(double now) {
 }
 
 void ReliefScene::refreshNormalMap() {
-  BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
+  if (!userNormals) {
+    std::string error;
+    std::unique_ptr<HeightField> const field =
+        heightTexture.present() ? ::readHeights(normalTexture, heightTexture.texture(), error) : nullptr;
+    if (field)
+      BumpMap::genFromHeights(*field, normalTexture, current.bumpHeight);
+    else
+      BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
+  }
   coneTexture.invalidate();
   maxPyramid.invalidate();
-  if (programUsesPyramid) maxPyramid.update(normalTexture);
+  if (programUsesPyramid) maxPyramid.update(normalTexture, heightTexture.texture());
   if (programUsesCones)
     rebuild(mainMacros);  // the cone map is made again, in the background when it takes a while
   else
@@ -303,23 +321,89 @@ bool ReliefScene::cancelMaps() {
   return true;
 }
 
+void ReliefScene::reportLoadFailure(char const* what, std::string const& filename, std::string const& why) const {
+  // Most reasons name the file already.
+  std::string const text = why.find(filename) != std::string::npos ? why
+                           : why.empty()                           ? filename
+                                                                   : filename + ": " + why;
+  con << "cannot load the " << what << " " << text << "; the maps stay as they were\n";
+}
+
+void ReliefScene::heightSourceChanged(bool wasSeparate) {
+  // The programs read the heights from another sampler: build them again.
+  if (wasSeparate == heightTexture.present() || !program) return;
+  rebuild(mainMacros);
+  rebuildCompareProgram();
+}
+
 bool ReliefScene::loadColorMap(std::string const& filename) {
   if (colorTexture.load2D(filename.c_str())) return true;
-  con << "failed to load the texture map " << filename << "\n";
+  std::cout << "failed to load the texture map " << filename << std::endl;
+  reportLoadFailure("colour map", filename, "");
   return false;
 }
 
 bool ReliefScene::loadBumpMap(std::string const& filename) {
   if (!bumpTexture.load2D(filename.c_str())) {
-    con << "failed to load bumpmap " << filename << "\n";
+    std::cout << "failed to load bumpmap " << filename << std::endl;
+    reportLoadFailure("bump map", filename, "");
+    return false;
+  }
+  bool const wasSeparate = heightTexture.present();
+  heightTexture.unload();
+  userNormals = false;
+  refreshNormalMap();
+  heightSourceChanged(wasSeparate);
+  return true;
+}
+
+bool ReliefScene::loadHeightMap(std::string const& filename) {
+  std::string error;
+  ImagePtr const img(ImageSystem::loadGrey16(filename.c_str(), error));
+  bool const wasSeparate = heightTexture.present();
+  if (!img || !heightTexture.load(*img, error)) {
+    std::cout << "failed to load the height map " << filename << ": " << error << std::endl;
+    reportLoadFailure("height map", filename, error);
     return false;
   }
   refreshNormalMap();
+  heightSourceChanged(wasSeparate);
+  return true;
+}
+
+bool ReliefScene::loadNormalMap(std::string const& filename) {
+  std::string error;
+  ImagePtr const img(ImageSystem::load(filename.c_str(), error));
+  if (img && img->bitsPerPixel != 24 && img->bitsPerPixel != 32)
+    error = "a normal map needs RGB, this picture has " + std::to_string(img->bitsPerPixel) + " bits per pixel";
+  Texture fresh;
+  if (!img || !error.empty() || !fresh.loadImage(*img)) {
+    fresh.unload();
+    std::cout << "failed to load the normal map " << filename << ": " << error << std::endl;
+    reportLoadFailure("normal map", filename, error);
+    return false;
+  }
+  bool const wasSeparate = heightTexture.present();
+  if (!wasSeparate) {
+    // The heights were the generated map's alpha: they move into the separate
+    // height map before that map is replaced.
+    std::unique_ptr<HeightField> const field = ::readHeights(normalTexture, heightTexture.texture(), error);
+    if (!field || !heightTexture.load(*field, error)) {
+      fresh.unload();
+      reportLoadFailure("normal map", filename, error);
+      return false;
+    }
+  }
+  normalTexture.unload();
+  normalTexture = fresh;
+  userNormals = true;
+  refreshNormalMap();
+  heightSourceChanged(wasSeparate);
   return true;
 }
 
 std::unique_ptr<HeightField> ReliefScene::readHeights(std::string& error) const {
-  return ::readHeights(normalTexture, error);
+  return ::readHeights(normalTexture, heightTexture.texture(), error);
 }
 
 void ReliefScene::useSphere() {
@@ -364,6 +448,7 @@ void ReliefScene::drawSphere(ReliefProgram* prog, bool timed) {
   colorTexture.bind(0);
   normalTexture.bind(1);
   bindOn(GL_TEXTURE2, coneTexture.ready() ? coneTexture.name() : 0);
+  bindOn(GL_TEXTURE0 + HeightTexture::unit, heightTexture.texture().id);
   bindOn(GL_TEXTURE0 + MaxPyramidTexture::unit, maxPyramid.ready() ? maxPyramid.name() : 0);
   ReliefProgram* const p = prog ? prog : program.get();
   if (timed) timer.begin();
@@ -373,6 +458,7 @@ void ReliefScene::drawSphere(ReliefProgram* prog, bool timed) {
   if (timed) timer.end();
   bindOn(GL_TEXTURE2, 0);
   bindOn(GL_TEXTURE0 + MaxPyramidTexture::unit, 0);
+  bindOn(GL_TEXTURE0 + HeightTexture::unit, 0);
   Texture::unbindAll();
 }
 
@@ -398,7 +484,9 @@ void ReliefScene::warnIfNoGradientLookups(unsigned set) {
 void ReliefScene::drawViewInto(View const& view, _vec<4, float> const& light, OffscreenTarget& target,
                                ReliefProgram* prog, bool transparent, bool levelZero) {
   std::unique_ptr<MinFilterGuard> fullSize;
+  std::unique_ptr<MinFilterGuard> fullHeights;
   if (levelZero) fullSize.reset(new MinFilterGuard(normalTexture.id, GL_LINEAR));
+  if (levelZero && heightTexture.present()) fullHeights.reset(new MinFilterGuard(heightTexture.texture().id, GL_LINEAR));
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   {
     MatrixGuard matrices;

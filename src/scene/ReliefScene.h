@@ -1,5 +1,5 @@
 // ReliefScene: what the bench draws. The sphere, its colour, height, normal and
-// cone maps, the light, the shader files and the program built from them for
+// cone maps (generated from the heights or the user's own), the light, the shader files and the program built from them for
 // the current settings, the A/B comparison's second program, and the draws of
 // the main view into the window or an offscreen target.
 #pragma once
@@ -11,6 +11,7 @@
 #include "ConeTexture.h"
 #include "GpuTimer.h"
 #include "HeightField.h"
+#include "HeightTexture.h"
 #include "MaxPyramidTexture.h"
 #include "MeshFile.h"
 #include "Model3D.h"
@@ -59,11 +60,27 @@ public:
   void rebuild(std::string const& macros);
   // Sets the programs' uniforms from the settings again.
   void resetUniforms();
-  // Regenerates the normal map from the height map at the settings' scale.
+  // Regenerates the normal map from the heights at the settings' scale (not a
+  // normal map the user loaded: that stays as it is).
   void refreshNormalMap();
-  // False, with a line on standard output and the console, when the file cannot be loaded.
+  // False, with a line on standard output and the console, when the file
+  // cannot be loaded; the maps then stay as they were.
   bool loadColorMap(std::string const& filename);
+  // The bundled path: heights from the file's luminance, the normal map
+  // generated from them, heights in its alpha (8 bits). Drops a separate height
+  // map and a loaded normal map.
   bool loadBumpMap(std::string const& filename);
+  // A separate height map kept at 16 bits (HeightTexture, unit 4; the programs
+  // get HEIGHT_MAP). Without a loaded normal map the normals are generated from
+  // these heights at the settings' scale.
+  bool loadHeightMap(std::string const& filename);
+  // The user's tangent-space normal map (RGB as the generator writes it),
+  // taken as it is. The heights stay those in use, moved into the separate
+  // height map when they were the generated map's alpha.
+  bool loadNormalMap(std::string const& filename);
+  // Whether a separate height map is in use, and whether the normal map is the user's.
+  bool separateHeights() const { return heightTexture.present(); }
+  bool userNormalMap() const { return userNormals; }
 
   // The macro string of a technique set at `steps` and the settings' bisection count.
   std::string macrosFor(unsigned set, int steps) const;
@@ -131,7 +148,7 @@ public:
   void showCrossingPlane(bool on) { crossingPlane = on; }
   bool crossingPlaneShown() const { return crossingPlane; }
 
-  // The heights the programs draw, read back from the normal map.
+  // The heights the programs draw, read back through HeightReadback.
   std::unique_ptr<HeightField> readHeights(std::string& error) const;
 
   _vec<4, float>& light() { return lightPos; }
@@ -153,6 +170,12 @@ private:
   void prepareMaps(std::string const& macros);
   // The uniforms of a program drawn with this scene's maps.
   void setUniforms(ReliefProgram& p, float polyThickness) const;
+  // `macros` with the line that tells the shader where the heights are.
+  std::string withHeightMacro(std::string const& macros) const;
+  // Says on the console why a map did not load (the callers say it on standard output).
+  void reportLoadFailure(char const* what, std::string const& filename, std::string const& why) const;
+  // After the heights moved between the normal map's alpha and the height map.
+  void heightSourceChanged(bool wasSeparate);
 
   SceneSettings current;
   ShaderFile vertFile;
@@ -169,6 +192,8 @@ private:
   Texture colorTexture;
   Texture bumpTexture;
   Texture normalTexture;
+  HeightTexture heightTexture;  // the separate 16-bit heights, texture unit 4
+  bool userNormals = false;     // normalTexture is the user's, not generated
   ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
   MaxPyramidTexture maxPyramid;  // for MAX_PYRAMID, texture unit 3
   Model3D mesh;

@@ -1,5 +1,5 @@
 // Image: the plain in-memory picture (width, height, depth and owned pixel rows,
-// row 0 at the top, channels red, green, blue, then alpha).
+// row 0 at the top, channels red, green, blue, then alpha; or one 16-bit grey sample).
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,11 @@
 // simply by holding it in an ImagePtr (below). The buffer is allocated
 // with malloc and released with free; rows follow each other with no gap and
 // hold ceil(width * bitsPerPixel / 8) bytes each.
+//
+// Depths of 8, 24 and 32 bits hold 8-bit channels (grey, RGB, RGBA). A depth
+// of 16 is the 16-bit grey form: one uint16_t per pixel in the machine's byte
+// order (0 black, 65535 white). Only ImageSystem::loadGrey16 makes it; the
+// file loaders never do.
 class Image {
 public:
   Image();

@@ -2,6 +2,8 @@
 // file name into an Image.
 #pragma once
 
+#include <string>
+
 class Image;
 class ImageLoader;
 
@@ -23,6 +25,14 @@ public:
   // loader could read it" (an unknown or broken format). The caller owns the
   // result (unload(), then delete).
   static Image* load(char const* filename);
+  // The same, with the reason for a null result also in `error`.
+  static Image* load(char const* filename, std::string& error);
+  // The picture as 16-bit grey (Image's 16-bit form), for height maps: 16-bit
+  // PNG and TIFF samples are kept as they are; 8-bit files of any format are
+  // widened (v * 257). Colour files give the luminance (0.3 R + 0.6 G) + 0.1 B,
+  // truncated; alpha is dropped. Null with the reason in `error` (nothing
+  // printed) when the file cannot be read.
+  static Image* loadGrey16(char const* filename, std::string& error);
   // The text after the last '.', or the whole name when it has none.
   static char const* extensionOf(char const* filename);
 

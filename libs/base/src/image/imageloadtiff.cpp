@@ -1,11 +1,13 @@
 // ImageLoadTIFF: TIFF files decoded through libtiff's RGBA interface into
-// 24-bit RGB (three samples per pixel) or 32-bit RGBA rows.
+// 24-bit RGB (three samples per pixel) or 32-bit RGBA rows; 16-bit ones also
+// scanline by scanline into 16-bit grey for height maps.
 #include "base/imageloadtiff.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 #include <tiffio.h>
 #include <unistd.h>
@@ -73,6 +75,69 @@ Image* ImageLoadTIFF::load(char const* filename, char const* extension) {
     return raster.toImage(int(width), int(height), rgb ? 24 : 32).release();
   } catch (Exception const& e) {
     std::cout << "ImageLoadTIFF::load(" << filename << ") error: " << e.message() << std::endl;
+  }
+  return nullptr;
+}
+
+Image* ImageLoadTIFF::loadGrey16(char const* filename, std::string& error) {
+  error.clear();
+  try {
+    int fd = openRegularFileFd(filename, error);
+    if (fd < 0) throw Exception() << error;
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFFdOpen(fd, filename, "r"));
+    if (!tif) {
+      close(fd);
+      throw Exception() << "libtiff cannot open the file";
+    }
+    uint32_t width = 0, height = 0;
+    uint16_t bits = 0, samples = 1, format = SAMPLEFORMAT_UINT, planar = PLANARCONFIG_CONTIG, photometric = 0;
+    TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    if (bits != 16) return nullptr;  // the 8-bit path reads it
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric)) photometric = PHOTOMETRIC_MINISBLACK;
+    bool const grey = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
+    if (!grey && photometric != PHOTOMETRIC_RGB)
+      throw Exception() << "16-bit TIFF of photometric interpretation " << photometric << " (grey or RGB only)";
+    if (format != SAMPLEFORMAT_UINT) throw Exception() << "16-bit TIFF samples are not unsigned integers";
+    if (samples < (grey ? 1 : 3)) throw Exception() << "16-bit TIFF with " << samples << " samples per pixel";
+    if (TIFFIsTiled(tif.get()) || (samples > 1 && planar != PLANARCONFIG_CONTIG))
+      throw Exception() << "16-bit TIFF in tiles or planes (strips of interleaved samples only)";
+
+    size_t const bytes = imageBufferBytes(width, height, 2);
+    if (!bytes) throw Exception() << "bad image size: " << width << "x" << height;
+    // One row of every sample; its size is checked against the library's own
+    // before a row is read into it.
+    size_t const rowSamples = size_t(width) * size_t(samples);
+    if (rowSamples / samples != width || rowSamples > kMaxImageBytes / 2)
+      throw Exception() << "rows too long: " << width << " x " << samples << " samples";
+    if (uint64_t(TIFFScanlineSize64(tif.get())) != uint64_t(rowSamples) * 2)
+      throw Exception() << "unexpected scanline size";
+    std::vector<uint16_t> row(rowSamples);
+    PixelBuffer pixels;
+    if (!pixels.allocate(bytes)) throw Exception() << " failed to alloc imgdata buffer ";
+    uint16_t* out = reinterpret_cast<uint16_t*>(pixels.get());
+    for (uint32_t y = 0; y < height; ++y) {
+      if (TIFFReadScanline(tif.get(), row.data(), y, 0) < 0) throw Exception() << "cannot read row " << y;
+      for (uint32_t x = 0; x < width; ++x) {
+        uint16_t const* p = &row[size_t(x) * samples];
+        uint16_t v = p[0];
+        if (!grey) {
+          float const lum = (0.3f * float(p[0]) + 0.6f * float(p[1])) + 0.1f * float(p[2]);
+          v = static_cast<uint16_t>(lum >= 65535.0f ? 65535 : static_cast<int>(lum));
+        } else if (photometric == PHOTOMETRIC_MINISWHITE) {
+          v = static_cast<uint16_t>(65535 - v);
+        }
+        *out++ = v;
+      }
+    }
+    return pixels.toImage(int(width), int(height), 16).release();
+  } catch (Exception const& e) {
+    error = e.message();
+    if (error.empty()) error = "cannot read the file";
   }
   return nullptr;
 }

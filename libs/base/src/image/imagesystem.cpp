@@ -50,6 +50,12 @@ char const* ImageSystem::extensionOf(char const* filename) {
 }
 
 Image* ImageSystem::load(char const* filename) {
+  std::string error;
+  return load(filename, error);
+}
+
+Image* ImageSystem::load(char const* filename, std::string& error) {
+  error.clear();
   try {
     if (!filename) throw Exception() << "no file name given";
     char const* ext = extensionOf(filename);
@@ -59,11 +65,13 @@ Image* ImageSystem::load(char const* filename) {
     }
     throw Exception() << "failed to find appropriate loader: " << whyNoLoader(filename);
   } catch (Throwable const& t) {
+    error = t.message();
     std::fflush(stdout);
     std::cerr << "ImageSystem:load() filename " << (filename ? filename : "(null)")
               << " error: " << t.message() << "\n";
   } catch (std::exception const& e) {
     // Out of memory inside a loader: the same report, and no picture.
+    error = e.what();
     std::cerr << "ImageSystem:load() filename " << (filename ? filename : "(null)")
               << " error: " << e.what() << "\n";
   }
