@@ -132,7 +132,7 @@ TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
     makeHeights(height, 8, 8, levels);
     BumpMap::gen(height, normal, 100.0f);
     cone.invalidate();
-    ASSERT_TRUE(cone.update(normal));
+    ASSERT_TRUE(cone.update(normal, Texture()));
     std::vector<uint16_t> got(64);
     glBindTexture(GL_TEXTURE_2D, cone.name());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -71,7 +71,7 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glBindTexture(GL_TEXTURE_2D, 0);
   MaxPyramidTexture pyramid;
-  EXPECT_TRUE(pyramid.update(normalMap));
+  EXPECT_TRUE(pyramid.update(normalMap, Texture()));
   program.setUniforms(0.5f);
   program.setPyramidSize(pyramid.mapWidth(), pyramid.mapHeight());
 
