@@ -184,11 +184,9 @@ TEST(Registry, EchoAndListcmds) {
   for (int i = 0; i < cvarSys->size(); ++i) all += std::string(cvarSys->at(i)->name) + "\n";
   EXPECT_EQ(runLine("listcmds "), all);
   EXPECT_EQ(runLine("listcmds testP*"), "testPrecise\ntestPosition\n");
-  struct {
-    char const *pattern, *name;
-    bool match;
-  } const rows[] = {{"echo", "echo", true},  {"ech", "echo", false}, {"cam", "camX", false},     {"cam*", "xcam", false},
-                    {"*FPS", "FPSx", true},   {"*ab*c", "cab", false}, {"c**r", "clearColor", true}, {"*a*a", "banana", true},
-                    {"", "x", true},          {"x", nullptr, false},   {"a*b", "ab", true}};
+  struct { char const *pattern, *name; bool match; } const rows[] = {
+      {"echo", "echo", true}, {"ech", "echo", false}, {"cam", "camX", false},     {"cam*", "xcam", false},
+      {"*FPS", "FPSx", true}, {"*ab*c", "cab", false}, {"c**r", "clearColor", true}, {"*a*a", "banana", true},
+      {"", "x", true},        {"x", nullptr, false},   {"a*b", "ab", true}};
   for (auto const& r : rows) EXPECT_EQ(cvarMatchPattern(r.pattern, r.name), r.match) << r.pattern << " " << r.name;
 }

@@ -24,10 +24,8 @@ ImagePtr numbered(int w, int h, int bpp) {
 // Rows hold ceil(width * bits / 8) bytes without gaps, zero-filled; sizes that
 // cannot be allocated leave no buffer rather than a short one.
 TEST(Image, ConstructionAndRowLayout) {
-  struct {
-    int w, h, bpp;
-    size_t row;
-  } cases[] = {{5, 3, 24, 15}, {3, 2, 1, 1}, {9, 2, 1, 2}, {3, 4, 4, 2}, {7, 1, 32, 28}, {2, 2, 8, 2}};
+  struct { int w, h, bpp; size_t row; } cases[] = {
+      {5, 3, 24, 15}, {3, 2, 1, 1}, {9, 2, 1, 2}, {3, 4, 4, 2}, {7, 1, 32, 28}, {2, 2, 8, 2}};
   for (auto const& c : cases) {
     Image img(_vec<2, int>(c.w, c.h), c.bpp);
     EXPECT_EQ(img.rowBytes(), c.row) << c.w << "x" << c.h << "@" << c.bpp;
@@ -59,12 +57,9 @@ TEST(Image, CloneAndFlipMakeIndependentCopies) {
 
 TEST(Image, Pixel24WrapsOrClamps) {
   ImagePtr img = numbered(4, 3, 24), rgba = numbered(2, 2, 32);
-  struct {
-    int x, y;
-    bool wrap;
-    long offset;
-  } cases[] = {{0, 0, false, 0},  {3, 2, false, 33}, {-1, 0, true, 9},   {-1, 0, false, 0},
-               {0, -1, true, 24}, {9, 7, true, 15},  {-9, -7, true, 33}, {100, 100, false, 33}};
+  struct { int x, y; bool wrap; long offset; } cases[] = {
+      {0, 0, false, 0},  {3, 2, false, 33}, {-1, 0, true, 9},   {-1, 0, false, 0},
+      {0, -1, true, 24}, {9, 7, true, 15},  {-9, -7, true, 33}, {100, 100, false, 33}};
   for (auto const& c : cases)
     EXPECT_EQ(img->pixel24(_vec<2, int>(c.x, c.y), c.wrap) - img->data, c.offset) << c.x << "," << c.y << " " << c.wrap;
   EXPECT_EQ(rgba->pixel24(_vec<2, int>(1, 1), false) - rgba->data, 12);
@@ -74,14 +69,11 @@ TEST(Image, Pixel24WrapsOrClamps) {
 // columns 0, 1 (1.5 truncated), 3; 32-bit sources lose their alpha.
 TEST(Image, ResampleTakesNearestSampleWithTruncation) {
   ImagePtr rgb = numbered(4, 4, 24), rgba = numbered(2, 1, 32);  // pixel (x, y) starts at byte 12y + 3x
-  struct {
-    Image const* src;
-    int w, h;
-    Bytes expect;
-  } cases[] = {{rgb.get(), 2, 2, {0, 1, 2, 9, 10, 11, 36, 37, 38, 45, 46, 47}},
-               {rgb.get(), 3, 1, {0, 1, 2, 3, 4, 5, 9, 10, 11}},
-               {rgb.get(), 1, 3, {0, 1, 2, 12, 13, 14, 36, 37, 38}},
-               {rgba.get(), 3, 2, {0, 1, 2, 0, 1, 2, 4, 5, 6, 0, 1, 2, 0, 1, 2, 4, 5, 6}}};
+  struct { Image const* src; int w, h; Bytes expect; } cases[] = {
+      {rgb.get(), 2, 2, {0, 1, 2, 9, 10, 11, 36, 37, 38, 45, 46, 47}},
+      {rgb.get(), 3, 1, {0, 1, 2, 3, 4, 5, 9, 10, 11}},
+      {rgb.get(), 1, 3, {0, 1, 2, 12, 13, 14, 36, 37, 38}},
+      {rgba.get(), 3, 2, {0, 1, 2, 0, 1, 2, 4, 5, 6, 0, 1, 2, 0, 1, 2, 4, 5, 6}}};
   for (auto const& c : cases) {
     ImagePtr out(c.src->resample(_vec<2, int>(c.w, c.h)));
     EXPECT_EQ(out->bitsPerPixel, 24);

@@ -35,12 +35,10 @@ TEST(JpegLoader, MemoryBlocksAndFilesThatEndEarly) {
   EXPECT_EQ(describe(fromMemory(whole, whole.size()).get()), "227x149x24:b88ce32e");
   EXPECT_EQ(captured([&] { EXPECT_FALSE(fromMemory(whole, 0)); }).out,
             "jpeg error: " + std::to_string(JERR_INPUT_EMPTY) + "\nImageLoadJPEG::loadFromMemory() error: jpeg error was hit\n");
-  struct {
-    size_t size;
-    char const *result, *line;
-  } const cases[] = {{whole.size() - 2, "227x149x24:b88ce32e", " warning: Premature end of JPEG file\n"},
-                     {3000, "227x149x24:2089b837", " warning: Premature end of JPEG file\n"},
-                     {300, "refused", " error: jpeg error was hit\n"}};
+  struct { size_t size; char const *result, *line; } const cases[] = {
+      {whole.size() - 2, "227x149x24:b88ce32e", " warning: Premature end of JPEG file\n"},
+      {3000, "227x149x24:2089b837", " warning: Premature end of JPEG file\n"},
+      {300, "refused", " error: jpeg error was hit\n"}};
   for (auto const& c : cases) {
     Bytes const cut(whole.begin(), whole.begin() + long(c.size));
     std::string const path = writeScratch("cut.jpg", cut);
