@@ -199,6 +199,12 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
     error = path + ": the file has no usable triangles";
     return false;
   }
+  // Meshes placed by several nodes are repeated by now.
+  if (mesh.getIndices().size() / 3 > maxTriangles) {
+    error = path + ": " + std::to_string(mesh.getIndices().size() / 3) + " triangles as placed, more than the " +
+            std::to_string(maxTriangles) + " the bench draws";
+    return false;
+  }
 
   if (fileFrames) {
     mesh.computeTexelScales();

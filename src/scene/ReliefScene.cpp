@@ -122,6 +122,7 @@ void ReliefScene::shutdown() {
   program.reset();
   timer.shutdown();
   lightPos = initialLightPos;
+  crossingPlane = false;
   failed = false;
 }
 

@@ -164,11 +164,11 @@ TEST_F(Module, TheGpuTimerSeesMoreStepsCostMore) {
 TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure) {
   resize(320, 240);  // a small view keeps the software renderer quick
   ShaderGui* gui = shaderTestModule.getGui();
-  gui->setTechniques(Parallax);
+  gui->setTechniques(Parallax | WriteDepth);  // fidelity then measures every set writing depth
   std::string const profile = testing::TempDir() + "profile.csv", fidelity = testing::TempDir() + "fidelity.csv";
   run("profile 1 " + profile);
   run("fidelity " + fidelity);
-  EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax)) << "the panel's set is as it was";
+  EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax | WriteDepth)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
   ASSERT_EQ(p.size(), 1 + profileSets().size());
   EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
@@ -176,6 +176,13 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   ASSERT_EQ(f.size(), 1 + profileSets().size());
   EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,shadow_disagreement,depth_mean,depth_p95");
   EXPECT_EQ(f[10].substr(0, 10), "PARALLAX+O");  // all six
+  // The depth written against the reference's, in relief depths: the polygon's
+  // own depth (no technique) is far off, the interpolated march's is close.
+  auto depthP95 = [](std::string const& row) { return std::stod(row.substr(row.rfind(',') + 1)); };
+  EXPECT_EQ(f[1].substr(0, 15), "WRITE_DEPTH,32,");
+  EXPECT_GT(depthP95(f[1]), 0.3) << f[1];
+  EXPECT_EQ(f[8].substr(0, 37), "ITERATIVE+ITERATIVE_LERP+WRITE_DEPTH,");
+  EXPECT_LT(depthP95(f[8]), 0.05) << f[8];
 
   // A fragment shader that never mentions OUTPUT_HIT cannot be measured.
   std::string const solid = testing::TempDir() + "solid.frag";
