@@ -53,6 +53,11 @@ public:
   // (which must be done). False with the reason when the program fails.
   bool measure(unsigned set, int steps, Errors& out, std::string& error);
 
+  // The angle in degrees between each pixel's eye ray and the surface normal,
+  // acos(eye.z / |eye|) of the captured tangent-space eye vector; -1 where the
+  // view shows no sphere. Rows bottom first, as Errors::perPixel.
+  std::vector<float> eyeAngles() const;
+
   int width() const { return w; }
   int height() const { return h; }
   size_t pixels() const { return inputs.size(); }

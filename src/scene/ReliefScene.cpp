@@ -4,9 +4,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #include "BumpMap.h"
 #include "DataFiles.h"
@@ -85,6 +87,9 @@ void ReliefScene::init() {
 void ReliefScene::shutdown() {
   compare.stop();
   colorTexture.unload();
+  loadedBump.unload();
+  loadedNormal.unload();
+  mapsSetAside = false;
   bumpTexture.unload();
   normalTexture.unload();
   coneTexture.unload();
@@ -232,6 +237,10 @@ void ReliefScene::watchShaderFiles(double now) {
 
 void ReliefScene::refreshNormalMap() {
   BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
+  normalMapChanged();
+}
+
+void ReliefScene::normalMapChanged() {
   coneTexture.invalidate();
   maxPyramid.invalidate();
   if (programUsesCones) coneTexture.update(normalTexture);
@@ -252,6 +261,42 @@ bool ReliefScene::loadBumpMap(std::string const& filename) {
   }
   refreshNormalMap();
   return true;
+}
+
+bool ReliefScene::useHeights(HeightField const& field, std::string& error) {
+  size_t const count = static_cast<size_t>(field.width()) * static_cast<size_t>(field.height());
+  std::vector<unsigned char> grey(count);
+  for (size_t i = 0; i < count; ++i)
+    grey[i] = static_cast<unsigned char>(std::min(std::max(field.texels()[i], 0.0f), 1.0f) * 255.0f + 0.5f);
+  Texture heights;
+  if (!heights.build2DMipmaps(field.width(), field.height(), GL_LUMINANCE, GL_UNSIGNED_BYTE, grey.data(), 0, 0)) {
+    error = "the GL refused a " + std::to_string(field.width()) + "x" + std::to_string(field.height()) + " height map";
+    return false;
+  }
+  if (mapsSetAside) {
+    bumpTexture.unload();
+    normalTexture.unload();
+  } else {
+    loadedBump = bumpTexture;
+    loadedNormal = normalTexture;
+    mapsSetAside = true;
+  }
+  bumpTexture = heights;
+  normalTexture.reset();  // a new name: the loaded one is kept aside
+  refreshNormalMap();
+  return true;
+}
+
+void ReliefScene::restoreMaps() {
+  if (!mapsSetAside) return;
+  bumpTexture.unload();
+  normalTexture.unload();
+  bumpTexture = loadedBump;
+  normalTexture = loadedNormal;
+  loadedBump.reset();
+  loadedNormal.reset();
+  mapsSetAside = false;
+  normalMapChanged();
 }
 
 std::unique_ptr<HeightField> ReliefScene::readHeights(std::string& error) const {

@@ -63,6 +63,12 @@ public:
   // False, with a line on standard output and the console, when the file cannot be loaded.
   bool loadColorMap(std::string const& filename);
   bool loadBumpMap(std::string const& filename);
+  // Draws `field`'s heights (8 bits deep) in place of the loaded height map,
+  // with a normal map made from them, until restoreMaps(), which puts the
+  // loaded height and normal maps back untouched. False with the reason when
+  // the GL refuses the texture (the maps drawn stay as they were).
+  bool useHeights(HeightField const& field, std::string& error);
+  void restoreMaps();
 
   // The macro string of a technique set at `steps` and the settings' bisection count.
   std::string macrosFor(unsigned set, int steps) const;
@@ -126,6 +132,8 @@ public:
 private:
   void reportBuildFailure(std::string const& what, std::string const& log);
   void warnIfNoGradientLookups(unsigned set);
+  // The cone map and max pyramid follow a new normal map.
+  void normalMapChanged();
   // Makes the maps that `macros` read (cone map, max pyramid) if they are not current.
   void prepareMaps(std::string const& macros);
   // The uniforms of a program drawn with this scene's maps.
@@ -144,6 +152,8 @@ private:
   Texture colorTexture;
   Texture bumpTexture;
   Texture normalTexture;
+  bool mapsSetAside = false;  // useHeights holds the loaded maps here
+  Texture loadedBump, loadedNormal;
   ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
   MaxPyramidTexture maxPyramid;  // for MAX_PYRAMID, texture unit 3
   Model3D mesh;
