@@ -1,4 +1,4 @@
-// The measuring commands: profile, fidelity (table, sweep, map) and
+// The measuring commands: profile, fidelity (table, sweep, map, angles, scale) and
 // contactsheet read their arguments and start their jobs on the module's scene.
 #include <cstdlib>
 #include <functional>
@@ -68,23 +68,28 @@ void CFunc_profile(int argc, char** argv) {
 void CFunc_fidelity(int argc, char** argv) {
   std::string const first = argc > 1 ? unquote(argv[1]) : std::string();
   FidelityMode mode = FidelityMode::Table;
+  bool scale = false;
   std::string path;
-  if (first == "sweep" || first == "map") {
+  if (first == "sweep" || first == "map" || first == "angles" || first == "scale") {
     if (argc != 3) {
       con << "usage: fidelity " << first << (first == "map" ? " FILE.png" : " FILE.csv") << "\n";
       return;
     }
-    mode = first == "sweep" ? FidelityMode::Sweep : FidelityMode::Map;
+    mode = first == "sweep" ? FidelityMode::Sweep : first == "map" ? FidelityMode::Map : FidelityMode::Angles;
+    scale = first == "scale";
     path = unquote(argv[2]);
   } else if (argc > 2 || (argc == 2 && !hasExtension(first, csvNames))) {
-    con << "usage: fidelity [FILE.csv] | fidelity sweep FILE.csv | fidelity map FILE.png\n";
+    con << "usage: fidelity [FILE.csv] | fidelity sweep|angles|scale FILE.csv | fidelity map FILE.png\n";
     return;
   } else {
     path = first;
   }
   std::vector<std::string> const& kinds = mode == FidelityMode::Map ? pictureNames : csvNames;
   if ((mode != FidelityMode::Table || !path.empty()) && !targetOk("fidelity", path, kinds)) return;
-  startJob("fidelity", [&](MeasureScene& s) { return makeFidelityJob(s, mode, path); });
+  if (scale)
+    startJob("fidelity", [&](MeasureScene& s) { return makeScaleJob(s, path); });
+  else
+    startJob("fidelity", [&](MeasureScene& s) { return makeFidelityJob(s, mode, path); });
 }
 
 void CFunc_contactsheet(int argc, char** argv) {

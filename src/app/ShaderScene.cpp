@@ -235,6 +235,17 @@ std::string ShaderTestModule::viewDescription() const {
          (renderer ? renderer : "unknown");
 }
 
+bool ShaderTestModule::useHeights(HeightField const& field, std::string& error) {
+  bool const ok = scene.useHeights(field, error);
+  updatePanelTextures();
+  return ok;
+}
+
+void ShaderTestModule::restoreMaps() {
+  scene.restoreMaps();
+  updatePanelTextures();
+}
+
 void ShaderTestModule::setMeasuring(bool on) {
   measuring = on;
   heldBackSaid = false;

@@ -48,6 +48,8 @@ public:
   void drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog, bool forComparison) override;
   GpuTimer& gpuTimer() override { return scene.gpuTimer(); }
   std::unique_ptr<HeightField> readHeights(std::string& error) const override { return scene.readHeights(error); }
+  bool useHeights(HeightField const& field, std::string& error) override;
+  void restoreMaps() override;
   void showSet(unsigned set) override;
   long framesDrawn() const override { return frameCount; }
   std::deque<std::pair<long, double> > const& cpuTimes() const override { return cpuMs; }

@@ -1,6 +1,7 @@
 // The fidelity job: each technique set's error against the traced
 // reference at the current view and settings (a table), over step counts with
-// the GPU cost (a sweep), or as a heat map beside the rendered frame.
+// the GPU cost (a sweep), as a heat map beside the rendered frame, or split by
+// the angle between the eye ray and the surface normal.
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include <GL/gl.h>
 
+#include "AngleBins.h"
 #include "FidelityMeter.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
@@ -56,13 +58,15 @@ public:
         for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets)
         for (int s : counts) runs.push_back(Run{set, s, {}, {}});
+    } else if (mode == Mode::Angles) {
+      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps, {}, {}});
     } else {
       runs.push_back(Run{snap.settings.set, steps, {}, {}});
     }
   }
 
   std::string name() const override {
-    char const* const kind[] = {"fidelity", "fidelity sweep", "fidelity map"};
+    char const* const kind[] = {"fidelity", "fidelity sweep", "fidelity map", "fidelity angles"};
     return std::string(kind[static_cast<int>(mode)]) + (path.empty() ? "" : " " + path);
   }
 
@@ -74,6 +78,7 @@ public:
         std::string error, note;
         if (!meter.capture(error, note)) return fail(error);
         if (!note.empty()) con << "fidelity: " << note << "\n";
+        if (mode == Mode::Angles) angles = meter.eyeAngles();
         con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
         meter.startReference();
         traceStart = timer.getTime();
@@ -126,7 +131,7 @@ private:
       std::string error;
       run.ok = meter.measure(run.set, run.steps, run.errors, error);
       if (!run.ok) con << "fidelity: " << error << "\n";
-      if (mode == Mode::Table || !run.ok) return next();
+      if (mode == Mode::Table || mode == Mode::Angles || !run.ok) return next();
       ++drawsDone;
       return true;
     }
@@ -171,6 +176,7 @@ private:
     std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
                               std::to_string(meter.pixels()) + " pixels, " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
+    if (mode == Mode::Angles) return writeAngles();
     // The table ends with the depth written under WRITE_DEPTH against the
     // reference hit's, in relief depths ("-" for sets without it).
     std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max",
@@ -197,6 +203,29 @@ private:
       table.add(row);
     }
     table.report(title, path, "fidelity");
+    return false;
+  }
+
+  // One row per set and 5-degree bin of the angle between eye ray and normal.
+  bool writeAngles() {
+    ResultTable table({"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"});
+    for (Run const& r : runs) {
+      if (!r.ok) {
+        table.add({Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed", "-", "-", "-", "-"});
+        continue;
+      }
+      for (AngleBin const& b : binByAngle(r.errors.perPixel, angles)) {
+        bool const empty = b.pixels == 0;
+        table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(b.from, 0),
+                   ResultTable::number(b.to, 0), std::to_string(b.pixels), empty ? "-" : ResultTable::number(b.mean),
+                   empty ? "-" : ResultTable::number(b.p95), empty ? "-" : ResultTable::number(b.p99),
+                   empty ? "-" : ResultTable::number(b.over1, 4)});
+      }
+    }
+    table.report("fidelity angles: error against the traced reference in texels of the height map by the angle "
+                 "between eye ray and surface normal (degrees), " +
+                     std::to_string(meter.pixels()) + " pixels, " + snap.description,
+                 path, "fidelity");
     return false;
   }
 
@@ -256,6 +285,7 @@ private:
   std::unique_ptr<ReliefProgram> program;
   OffscreenTarget target;
   std::vector<unsigned char> frame;
+  std::vector<float> angles;  // Angles: each pixel's angle between eye ray and normal
 };
 
 }  // namespace

@@ -255,3 +255,16 @@ bool FidelityMeter::compareDepth(OffscreenTarget const& hitTarget, Errors& out, 
   out.depthP95 = Stats::percentile(diffs, 95);
   return true;
 }
+
+std::vector<float> FidelityMeter::eyeAngles() const {
+  std::vector<float> out(static_cast<size_t>(w) * static_cast<size_t>(h), -1.0f);
+  double const degrees = 180.0 / std::acos(-1.0);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    float const* e = inputs[i].eye;
+    double const length = std::sqrt(double(e[0]) * e[0] + double(e[1]) * e[1] + double(e[2]) * e[2]);
+    if (!(length > 0.0)) continue;
+    double const c = std::min(1.0, std::max(-1.0, e[2] / length));
+    out[static_cast<size_t>(pixelOf[i])] = static_cast<float>(std::acos(c) * degrees);
+  }
+  return out;
+}

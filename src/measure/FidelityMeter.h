@@ -64,6 +64,10 @@ public:
   std::vector<int> const& capturedPixels() const { return pixelOf; }
   // The height map's width in texels.
   int mapWidth() const { return field ? field->width() : 0; }
+  // The angle in degrees between each pixel's eye ray and the surface normal,
+  // acos(eye.z / |eye|) of the captured tangent-space eye vector; -1 where the
+  // view shows no sphere. Rows bottom first, as Errors::perPixel.
+  std::vector<float> eyeAngles() const;
 
   int width() const { return w; }
   int height() const { return h; }

@@ -50,6 +50,12 @@ public:
   virtual GpuTimer& gpuTimer() = 0;
   // The heights the programs draw; null with the reason when there are none.
   virtual std::unique_ptr<HeightField> readHeights(std::string& error) const = 0;
+  // Draws `field` in place of the user's height map (its normal map and the
+  // maps made from it regenerated) until restoreMaps(); false with the reason
+  // when the GL refuses it. restoreMaps() puts the user's maps back and does
+  // nothing when none were set aside.
+  virtual bool useHeights(HeightField const& field, std::string& error) = 0;
+  virtual void restoreMaps() = 0;
 
   // The window's own frames: the set they show (the panel follows it), how
   // many have been drawn, and the CPU time of recent ones in milliseconds by

@@ -4,9 +4,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #include "BumpMap.h"
 #include "DataFiles.h"
@@ -112,6 +114,9 @@ void ReliefScene::init() {
 void ReliefScene::shutdown() {
   compare.stop();
   colorTexture.unload();
+  loadedBump.unload();
+  loadedNormal.unload();
+  mapsSetAside = false;
   bumpTexture.unload();
   normalTexture.unload();
   heightTexture.unload();
@@ -288,6 +293,10 @@ void ReliefScene::refreshNormalMap() {
     else
       BumpMap::gen(bumpTexture, normalTexture, current.bumpHeight);
   }
+  normalMapChanged();
+}
+
+void ReliefScene::normalMapChanged() {
   coneTexture.invalidate();
   maxPyramid.invalidate();
   if (programUsesPyramid) maxPyramid.update(normalTexture, heightTexture.texture());
@@ -401,6 +410,55 @@ bool ReliefScene::loadNormalMap(std::string const& filename) {
   refreshNormalMap();
   heightSourceChanged(wasSeparate);
   return true;
+}
+
+bool ReliefScene::useHeights(HeightField const& field, std::string& error) {
+  size_t const count = static_cast<size_t>(field.width()) * static_cast<size_t>(field.height());
+  std::vector<unsigned char> grey(count);
+  for (size_t i = 0; i < count; ++i)
+    grey[i] = static_cast<unsigned char>(std::min(std::max(field.texels()[i], 0.0f), 1.0f) * 255.0f + 0.5f);
+  Texture heights;
+  if (!heights.build2DMipmaps(field.width(), field.height(), GL_LUMINANCE, GL_UNSIGNED_BYTE, grey.data(), 0, 0)) {
+    error = "the GL refused a " + std::to_string(field.width()) + "x" + std::to_string(field.height()) + " height map";
+    return false;
+  }
+  bool const wasSeparate = heightTexture.present();
+  if (mapsSetAside) {
+    bumpTexture.unload();
+    normalTexture.unload();
+  } else {
+    loadedBump = bumpTexture;
+    loadedNormal = normalTexture;
+    loadedUserNormals = userNormals;
+    // A separate 16-bit height map is kept as heights and uploaded again after.
+    loadedHeights = heightTexture.present() ? ::readHeights(normalTexture, heightTexture.texture(), error) : nullptr;
+    mapsSetAside = true;
+  }
+  heightTexture.unload();
+  userNormals = false;
+  bumpTexture = heights;
+  normalTexture.reset();  // a new name: the loaded one is kept aside
+  refreshNormalMap();
+  heightSourceChanged(wasSeparate);
+  return true;
+}
+
+void ReliefScene::restoreMaps() {
+  if (!mapsSetAside) return;
+  bumpTexture.unload();
+  normalTexture.unload();
+  bumpTexture = loadedBump;
+  normalTexture = loadedNormal;
+  loadedBump.reset();
+  loadedNormal.reset();
+  userNormals = loadedUserNormals;
+  std::string error;
+  if (loadedHeights && !heightTexture.load(*loadedHeights, error))
+    con << "the separate height map could not be put back: " << error << "\n";
+  loadedHeights.reset();
+  mapsSetAside = false;
+  normalMapChanged();
+  heightSourceChanged(false);
 }
 
 std::unique_ptr<HeightField> ReliefScene::readHeights(std::string& error) const {

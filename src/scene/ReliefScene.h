@@ -81,6 +81,12 @@ public:
   // Whether a separate height map is in use, and whether the normal map is the user's.
   bool separateHeights() const { return heightTexture.present(); }
   bool userNormalMap() const { return userNormals; }
+  // Draws `field`'s heights (8 bits deep) in place of the loaded height map,
+  // with a normal map made from them, until restoreMaps(), which puts the
+  // loaded height and normal maps back untouched. False with the reason when
+  // the GL refuses the texture (the maps drawn stay as they were).
+  bool useHeights(HeightField const& field, std::string& error);
+  void restoreMaps();
 
   // The macro string of a technique set at `steps` and the settings' bisection count.
   std::string macrosFor(unsigned set, int steps) const;
@@ -166,6 +172,8 @@ public:
 private:
   void reportBuildFailure(std::string const& what, std::string const& log);
   void warnIfNoGradientLookups(unsigned set);
+  // The cone map and max pyramid follow a new normal map.
+  void normalMapChanged();
   // Makes the maps that `macros` read (cone map, max pyramid) if they are not current.
   void prepareMaps(std::string const& macros);
   // The uniforms of a program drawn with this scene's maps.
@@ -194,6 +202,10 @@ private:
   Texture normalTexture;
   HeightTexture heightTexture;  // the separate 16-bit heights, texture unit 4
   bool userNormals = false;     // normalTexture is the user's, not generated
+  bool mapsSetAside = false;  // useHeights holds the loaded maps here
+  Texture loadedBump, loadedNormal;
+  bool loadedUserNormals = false;
+  std::unique_ptr<HeightField> loadedHeights;  // the separate heights set aside, if any
   ConeTexture coneTexture;  // for RELAXED_CONE, texture unit 2
   MaxPyramidTexture maxPyramid;  // for MAX_PYRAMID, texture unit 3
   Model3D mesh;

@@ -1,0 +1,235 @@
+// The scale job: how the cost of a p99 error under half a texel grows with the
+// height map's size, on the wall grid, whose one-texel walls grow thinner
+// against the repeat as the map grows.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GL/gl.h>
+
+#include "FidelityMeter.h"
+#include "HardMaps.h"
+#include "MeasureJobs.h"
+#include "MeasureScene.h"
+#include "OffscreenTarget.h"
+#include "ResultTable.h"
+#include "Stats.h"
+#include "Techniques.h"
+#include "base/console.h"
+
+namespace {
+
+double const target = 0.5;  // the p99 error to get under, in texels
+int const timedDraws = 5;   // timed draws of each set's answer, after one to warm up
+
+class ScaleJob : public BenchJob {
+public:
+  ScaleJob(MeasureScene& scene, std::string path, ScalePlan const& plan)
+      : m(scene), snap(scene.snapshot()), path(std::move(path)), sizes(plan.sizes), sets(plan.search.sets),
+        counts(plan.search.steps) {
+    if (sizes.empty())
+      for (int s = 64; s <= 2048; s *= 2) sizes.push_back(s);
+    if (sets.empty()) sets = Techniques::sweepSets();
+    if (counts.empty())
+      for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
+  }
+
+  std::string name() const override { return "fidelity scale " + path; }
+  void begin() override { m.setMeasuring(true); }
+
+  bool step() override {
+    switch (phase) {
+      case Phase::Load:
+        return load();
+      case Phase::Tracing: {
+        int const percent = static_cast<int>(meter->progress() * 100.0);
+        if (percent >= shownPercent + 25 && percent < 100) {
+          shownPercent = percent - percent % 25;
+          con << "fidelity scale: reference " << shownPercent << "%\n";
+        }
+        if (meter->referenceDone()) {
+          phase = Phase::Search;
+          startSet(0);
+        }
+        return true;
+      }
+      case Phase::Search:
+        return search();
+      case Phase::Timing:
+        return time();
+    }
+    return false;
+  }
+
+  void cancel() override {
+    meter.reset();  // stops the reference's threads
+    m.restoreMaps();
+    m.setMeasuring(false);
+  }
+
+private:
+  enum class Phase { Load, Tracing, Search, Timing };
+
+  bool fail(std::string const& error) {
+    con << "fidelity scale: " << error << "\n";
+    cancel();
+    return false;
+  }
+
+  int size() const { return sizes[sizeIndex]; }
+
+  // The next size's wall grid in place of the user's map, its reference traced.
+  bool load() {
+    if (sizeIndex == sizes.size()) return finish();
+    con << "fidelity scale " << static_cast<int>(sizeIndex + 1) << "/" << static_cast<int>(sizes.size()) << ": "
+        << size() << "x" << size() << " wall grid\n";
+    std::string error, note;
+    HardMaps::Kind const walls = HardMaps::Kind::Walls;
+    if (size() < HardMaps::minSize || size() > HardMaps::maxSize)
+      return fail("map sizes run from " + std::to_string(HardMaps::minSize) + " to " + std::to_string(HardMaps::maxSize));
+    if (!m.useHeights(HardMaps::make(walls, size()), error)) return fail(error);
+    meter.reset(new FidelityMeter(m, snap));
+    if (!meter->capture(error, note)) return fail(error);
+    meter->startReference();
+    shownPercent = 0;
+    phase = Phase::Tracing;
+    return true;
+  }
+
+  void startSet(size_t index) {
+    setIndex = index;
+    tried.clear();
+    lo = 0;
+    hi = counts.size() - 1;
+  }
+
+  bool under(size_t i) const { return tried.at(i).p99 < target; }
+
+  // One measurement a frame: the largest count first (a set that misses there
+  // never gets there), then halving the counts between a miss and a hit,
+  // since more steps do not make a search worse.
+  bool search() {
+    if (setIndex == sets.size()) {
+      ++sizeIndex;
+      phase = Phase::Load;
+      return true;
+    }
+    size_t const last = counts.size() - 1;
+    size_t next = last;
+    bool decided = false;
+    if (tried.count(last)) {
+      if (!under(last)) {
+        decided = true;
+      } else {
+        if (tried.count((lo + hi) / 2)) {
+          size_t const mid = (lo + hi) / 2;
+          if (under(mid))
+            hi = mid;
+          else
+            lo = mid + 1;
+        }
+        decided = lo == hi;
+        next = (lo + hi) / 2;
+      }
+    }
+    unsigned const set = sets[setIndex];
+    if (decided) {
+      if (!under(last)) {
+        addRow(tried.at(last), "never", "-");
+        startSet(setIndex + 1);
+        return true;
+      }
+      answer = hi;
+      phase = Phase::Timing;
+      drawsDone = 0;
+      gpuMs.clear();
+      return true;
+    }
+    FidelityMeter::Errors errors;
+    std::string error;
+    if (!meter->measure(set, counts[next], errors, error)) {
+      con << "fidelity scale: " << error << "\n";
+      table.add({Techniques::name(set), std::to_string(size()), "failed", "-", "-", "-", "-", "-", "-", measured()});
+      startSet(setIndex + 1);
+      return true;
+    }
+    errors.perPixel.clear();
+    errors.hits.clear();
+    tried[next] = errors;
+    con.print("fidelity scale %dx%d: %s at %d steps: p99 %.3f texel\n", size(), size(), Techniques::name(set).c_str(),
+              counts[next], errors.p99);
+    return true;
+  }
+
+  // The answer's colour program drawn over the view, one draw a frame.
+  bool time() {
+    unsigned const set = sets[setIndex];
+    if (drawsDone == 0) {
+      std::string log, error;
+      program = m.buildProgram(snap, set, counts[answer], "", log);
+      if (!program || !drawTarget.create(meter->width(), meter->height(), 1, GL_RGBA8, error)) {
+        con << "fidelity scale: the colour program for " << Techniques::name(set) << " failed\n";
+        return endTiming("-");
+      }
+    }
+    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, drawTarget, program.get(), false); });
+    if (drawsDone++ > 0) gpuMs.push_back(ms);
+    if (drawsDone <= timedDraws) return true;
+    return endTiming(ResultTable::number(Stats::median(gpuMs)));
+  }
+
+  bool endTiming(std::string const& ms) {
+    addRow(tried.at(answer), std::to_string(counts[answer]), ms);
+    program.reset();
+    phase = Phase::Search;
+    startSet(setIndex + 1);
+    return true;
+  }
+
+  // The step counts measured for the current set, smallest first.
+  std::string measured() const {
+    std::string out;
+    for (auto const& t : tried) out += (out.empty() ? "" : " ") + std::to_string(counts[t.first]);
+    return out;
+  }
+
+  void addRow(FidelityMeter::Errors const& e, std::string const& steps, std::string const& ms) {
+    table.add({Techniques::name(sets[setIndex]), std::to_string(size()), steps, ms, ResultTable::number(e.mean),
+               ResultTable::number(e.p95), ResultTable::number(e.p99), ResultTable::number(e.over1, 4),
+               ResultTable::number(e.max), measured()});
+  }
+
+  bool finish() {
+    meter.reset();
+    m.restoreMaps();
+    m.setMeasuring(false);
+    table.report("fidelity scale: the fewest steps with a p99 error under half a texel on the wall grid, errors in texels of each map (at the largest count where none gets there), " +
+                     snap.description,
+                 path, "fidelity");
+    return false;
+  }
+
+  MeasureScene& m;
+  MeasureScene::Snapshot const snap;
+  std::string path;
+  std::vector<int> sizes;
+  std::vector<unsigned> sets;
+  std::vector<int> counts;
+  ResultTable table{{"set", "size", "steps", "gpu_ms", "mean", "p95", "p99", "over1", "max", "measured_steps"}};
+  std::unique_ptr<FidelityMeter> meter;
+  Phase phase = Phase::Load;
+  size_t sizeIndex = 0, setIndex = 0;
+  std::map<size_t, FidelityMeter::Errors> tried;  // by index into counts
+  size_t lo = 0, hi = 0, answer = 0;
+  int drawsDone = 0, shownPercent = 0;
+  std::vector<double> gpuMs;
+  std::unique_ptr<ReliefProgram> program;
+  OffscreenTarget drawTarget;
+};
+
+}  // namespace
+
+std::unique_ptr<BenchJob> makeScaleJob(MeasureScene& scene, std::string const& path, ScalePlan const& plan) {
+  return std::unique_ptr<BenchJob>(new ScaleJob(scene, path, plan));
+}
