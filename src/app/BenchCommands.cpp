@@ -83,36 +83,26 @@ void CFunc_bumpScale(int argc, char** argv) {
   commitField("bumpScale", argc, argv, [](ShaderGui* g) { return g->bumpScaleField.get(); });
 }
 
-void CFunc_colorMap(int argc, char** argv) {
+// A map command: the whole rest of the line is the file name.
+void loadMap(char const* usage, int argc, char** argv, void (ShaderTestModule::*load)(char const*)) {
   if (argc < 2) {
-    con << "usage: colorMap FILE\n";
+    con << "usage: " << usage << "\n";
     return;
   }
-  shaderTestModule.loadColorMap(joined(argv, 1, argc).c_str());
+  (shaderTestModule.*load)(joined(argv, 1, argc).c_str());
 }
 
-void CFunc_bumpMap(int argc, char** argv) {
-  if (argc < 2) {
-    con << "usage: bumpMap FILE\n";
-    return;
-  }
-  shaderTestModule.loadBumpMap(joined(argv, 1, argc).c_str());
-}
+void CFunc_colorMap(int argc, char** argv) { loadMap("colorMap FILE", argc, argv, &ShaderTestModule::loadColorMap); }
+
+void CFunc_bumpMap(int argc, char** argv) { loadMap("bumpMap FILE", argc, argv, &ShaderTestModule::loadBumpMap); }
 
 void CFunc_heightMap(int argc, char** argv) {
-  if (argc < 2) {
-    con << "usage: heightMap FILE (a height map of its own, 16-bit PNG or TIFF kept at 16 bits)\n";
-    return;
-  }
-  shaderTestModule.loadHeightMap(joined(argv, 1, argc).c_str());
+  loadMap("heightMap FILE (a height map of its own, 16-bit PNG or TIFF kept at 16 bits)", argc, argv,
+          &ShaderTestModule::loadHeightMap);
 }
 
 void CFunc_normalMap(int argc, char** argv) {
-  if (argc < 2) {
-    con << "usage: normalMap FILE (a tangent-space normal map, taken as it is)\n";
-    return;
-  }
-  shaderTestModule.loadNormalMap(joined(argv, 1, argc).c_str());
+  loadMap("normalMap FILE (a tangent-space normal map, taken as it is)", argc, argv, &ShaderTestModule::loadNormalMap);
 }
 
 void CFunc_screenshot(int argc, char** argv) {

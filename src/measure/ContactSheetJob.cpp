@@ -109,11 +109,7 @@ private:
 
   bool finish() {
     m.setMeasuring(false);
-    std::string error;
-    if (sheet->save(path, error))
-      con << "wrote " << path << "\n";
-    else
-      con << "contactsheet: " << error << "\n";
+    sheet->saveAndSay(path, "contactsheet");
     return false;
   }
 

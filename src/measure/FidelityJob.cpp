@@ -262,11 +262,7 @@ private:
                   Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
     pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
     pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
-    std::string error;
-    if (pic.save(path, error))
-      con << "wrote " << path << "\n";
-    else
-      con << "fidelity: " << error << "\n";
+    pic.saveAndSay(path, "fidelity");
     return false;
   }
 

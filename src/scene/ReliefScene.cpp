@@ -331,12 +331,15 @@ bool ReliefScene::cancelMaps() {
   return true;
 }
 
-void ReliefScene::reportLoadFailure(char const* what, std::string const& filename, std::string const& why) const {
+bool ReliefScene::reportLoadFailure(char const* line, char const* what, std::string const& filename,
+                                    std::string const& why) const {
+  std::cout << line << filename << (why.empty() ? "" : ": " + why) << std::endl;
   // Most reasons name the file already.
   std::string const text = why.find(filename) != std::string::npos ? why
                            : why.empty()                           ? filename
                                                                    : filename + ": " + why;
   con << "cannot load the " << what << " " << text << "; the maps stay as they were\n";
+  return false;
 }
 
 void ReliefScene::heightSourceChanged(bool wasSeparate) {
@@ -348,20 +351,20 @@ void ReliefScene::heightSourceChanged(bool wasSeparate) {
 
 bool ReliefScene::loadColorMap(std::string const& filename) {
   if (colorTexture.load2D(filename.c_str())) return true;
-  std::cout << "failed to load the texture map " << filename << std::endl;
-  reportLoadFailure("colour map", filename, "");
-  return false;
+  return reportLoadFailure("failed to load the texture map ", "colour map", filename, "");
 }
 
 bool ReliefScene::loadBumpMap(std::string const& filename) {
   if (!bumpTexture.load2D(filename.c_str())) {
-    std::cout << "failed to load bumpmap " << filename << std::endl;
-    reportLoadFailure("bump map", filename, "");
-    return false;
+    return reportLoadFailure("failed to load bumpmap ", "bump map", filename, "");
   }
   bool const wasSeparate = heightTexture.present();
   heightTexture.unload();
   userNormals = false;
+  return heightsReplaced(wasSeparate);
+}
+
+bool ReliefScene::heightsReplaced(bool wasSeparate) {
   refreshNormalMap();
   heightSourceChanged(wasSeparate);
   return true;
@@ -371,14 +374,9 @@ bool ReliefScene::loadHeightMap(std::string const& filename) {
   std::string error;
   ImagePtr const img(ImageSystem::loadGrey16(filename.c_str(), error));
   bool const wasSeparate = heightTexture.present();
-  if (!img || !heightTexture.load(*img, error)) {
-    std::cout << "failed to load the height map " << filename << ": " << error << std::endl;
-    reportLoadFailure("height map", filename, error);
-    return false;
-  }
-  refreshNormalMap();
-  heightSourceChanged(wasSeparate);
-  return true;
+  if (!img || !heightTexture.load(*img, error))
+    return reportLoadFailure("failed to load the height map ", "height map", filename, error);
+  return heightsReplaced(wasSeparate);
 }
 
 bool ReliefScene::loadNormalMap(std::string const& filename) {
@@ -389,9 +387,7 @@ bool ReliefScene::loadNormalMap(std::string const& filename) {
   Texture fresh;
   if (!img || !error.empty() || !fresh.loadImage(*img)) {
     fresh.unload();
-    std::cout << "failed to load the normal map " << filename << ": " << error << std::endl;
-    reportLoadFailure("normal map", filename, error);
-    return false;
+    return reportLoadFailure("failed to load the normal map ", "normal map", filename, error);
   }
   bool const wasSeparate = heightTexture.present();
   if (!wasSeparate) {
@@ -400,8 +396,7 @@ bool ReliefScene::loadNormalMap(std::string const& filename) {
     std::unique_ptr<HeightField> const field = ::readHeights(normalTexture, heightTexture.texture(), error);
     if (!field || !heightTexture.load(*field, error)) {
       fresh.unload();
-      reportLoadFailure("normal map", filename, error);
-      return false;
+      return reportLoadFailure("failed to load the normal map ", "normal map", filename, error);
     }
   }
   normalTexture.unload();

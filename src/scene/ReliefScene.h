@@ -181,7 +181,11 @@ private:
   // `macros` with the line that tells the shader where the heights are.
   std::string withHeightMacro(std::string const& macros) const;
   // Says on the console why a map did not load (the callers say it on standard output).
-  void reportLoadFailure(char const* what, std::string const& filename, std::string const& why) const;
+  // The failure's line on standard output (`line`, the name and the reason)
+  // and on the console; false, for the loader to return.
+  // New heights are in place: the normal map and the programs follow. True.
+  bool heightsReplaced(bool wasSeparate);
+  bool reportLoadFailure(char const* line, char const* what, std::string const& filename, std::string const& why) const;
   // After the heights moved between the normal map's alpha and the height map.
   void heightSourceChanged(bool wasSeparate);
 
