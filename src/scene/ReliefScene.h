@@ -116,6 +116,8 @@ public:
 
   // The A/B comparison. startCompare builds set B at the settings' step count.
   Compare const& comparison() const { return compare; }
+  // The macros set B was last built with.
+  std::string const& comparisonMacros() const { return compareMacros; }
   bool startCompare(unsigned setB, std::string& log);
   void stopCompare() { compare.stop(); }
   void compareInput(float pointerX, int middleButtonState, bool bPressed, double now) {

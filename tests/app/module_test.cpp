@@ -267,6 +267,20 @@ TEST_F(Module, ScreenshotsOfOneFrameAreAllWrittenInTheirFormat) {
   EXPECT_NE(std::string(con.getText()).find("bench-shot.bmp: needs a .png, .jpg or .jpeg name"), std::string::npos);
 }
 
+// A script's screenshot shows the state at its own line, not after later ones.
+TEST_F(Module, AScriptScreenshotShowsItsOwnLine) {
+  std::string const a = testing::TempDir() + "script-a.png", b = testing::TempDir() + "script-b.png";
+  for (std::string const& line : {std::string("technique RELAXED_CONE 0"), std::string("technique PARALLAX 1"), "screenshot " + a,
+                                  std::string("technique PARALLAX 0"), "screenshot " + b})
+    shaderTestModule.jobs().queue(line);
+  for (int i = 0; i < 200 && !shaderTestModule.jobs().idle(); ++i) sdlSys.pass();
+  sdlSys.pass();
+  int w = 0, h = 0;
+  std::vector<unsigned char> const first = readPNG(a, w, h), second = readPNG(b, w, h);
+  ASSERT_EQ(first.size(), second.size());
+  EXPECT_NE(first, second);
+}
+
 // A cone map is made in the background: the window keeps drawing with the
 // last program, the lines after the change wait for it, and cancel stops it.
 TEST_F(Module, ConeMapsAreMadeWhileTheWindowDrawsOn) {

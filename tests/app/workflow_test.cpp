@@ -116,6 +116,11 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_FALSE(c.blinking() || c.showsB(13.5) || c.wipe() != 1.0f);
   scene.compareInput(0.5f, 1, false, 14.0);
   EXPECT_FLOAT_EQ(c.wipe(), 0.5f);
+  // Set B follows every setting in its macros, the bisection count too.
+  run("compare none ITERATIVE+BINARY_REFINE");
+  run("refineSteps 3");
+  EXPECT_NE(scene.comparisonMacros().find("REFINE_STEPS\t3.0"), std::string::npos) << scene.comparisonMacros();
+  run("refineSteps 6");
   run("compare off");
   EXPECT_LT(difference(shot(), a, 420, 550), 1.0);
 }
