@@ -9,47 +9,31 @@
 #include "MeasureJobs.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "modulefixture.h"
+#include "smallview.h"
 
 namespace {
 
 using namespace Techniques;
 using namespace testevents;
 
-std::string slurp(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 // The error columns of each row (set to max), without the GPU time.
 std::vector<std::string> errorColumns(std::string const& csv) {
-  std::istringstream in(slurp(csv));
   std::vector<std::string> out;
-  for (std::string line; std::getline(in, line);) out.push_back(line.substr(0, line.rfind(',')));
+  for (auto const& row : SmallView::csvRows(csv)) {
+    std::string line;
+    for (size_t i = 0; i + 1 < row.size(); ++i) line += row[i] + ",";
+    out.push_back(line);
+  }
   return out;
 }
 
-// Runs a small sweep, calling `disturb` before each frame, until it ends.
-void sweep(std::string const& csv, std::function<void(int)> const& disturb) {
+// A small sweep, `each` called before each frame.
+void sweep(std::string const& csv, std::function<void(int)> const& each) {
   SweepPlan const plan{{Iterative, Iterative | BinaryRefine}, {4, 16}};
-  shaderTestModule.jobs().start(makeFidelityJob(shaderTestModule, FidelityMode::Sweep, csv, plan));
-  for (int frame = 0; frame < 2000 && !shaderTestModule.jobs().idle(); ++frame) {
-    disturb(frame);
-    sdlSys.pass();
-  }
-  drain();
+  SmallView::runJob(makeFidelityJob(shaderTestModule, FidelityMode::Sweep, csv, plan), each);
 }
 
-class Freeze : public Module {
-protected:
-  void SetUp() override {
-    resize(200, 150);  // a small view keeps the software renderer quick
-    shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
-  }
-  void TearDown() override { resize(800, 600); }
-};
+using Freeze = SmallView;
 
 }  // namespace
 
@@ -88,9 +72,7 @@ TEST_F(Freeze, CancelStopsASweepAndLeavesItsFileAsItWas) {
   std::string const csv = testing::TempDir() + "kept.csv";
   std::string const before = "set,steps\nan earlier run,1\n";
   { std::ofstream(csv, std::ios::binary) << before; }
-  sweep(csv, [](int frame) {
-    if (frame == 3) shaderTestModule.jobs().exec("cancel");
-  });
+  sweep(csv, [](int frame) { SmallView::cancelAt(frame, 3); });
   EXPECT_EQ(slurp(csv), before);
   std::string const text = con.getText();
   EXPECT_NE(text.find("cancelled fidelity sweep " + csv), std::string::npos) << text;
@@ -103,26 +85,15 @@ TEST_F(Freeze, AProfileDuringAKeyBurstTimesExactlyItsFrames) {
   std::string const csv = testing::TempDir() + "burst.csv";
   shaderTestModule.jobs().exec(("profile 3 " + csv).c_str());
   for (int frame = 0; frame < 5000 && !shaderTestModule.jobs().idle(); ++frame) {
-    // Keys waiting behind each frame make it a catch-up pass.
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i) {  // keys waiting behind each frame make it a catch-up pass
       key(SDL_KEYDOWN, SDL_SCANCODE_J);
       key(SDL_KEYUP, SDL_SCANCODE_J);
     }
     sdlSys.pass();
   }
   drain();
-  std::istringstream in(slurp(csv));
-  std::string line;
-  std::getline(in, line);
-  ASSERT_EQ(line, "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
-  size_t rows = 0;
-  for (; std::getline(in, line); ++rows) {
-    std::vector<std::string> cells;
-    std::istringstream fields(line);
-    for (std::string c; std::getline(fields, c, ',');) cells.push_back(c);
-    ASSERT_GE(cells.size(), 4u) << line;
-    EXPECT_EQ(cells[2], "3") << line;
-    EXPECT_NE(cells[3], "failed") << line;
-  }
-  EXPECT_EQ(rows, profileSets().size());
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 1 + profileSets().size());
+  EXPECT_EQ(rows[0][2], "frames");
+  for (size_t i = 1; i < rows.size(); ++i) EXPECT_TRUE(rows[i][2] == "3" && rows[i][3] != "failed") << rows[i][0];
 }

@@ -12,24 +12,12 @@
 #include "MeasureJobs.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "modulefixture.h"
+#include "smallview.h"
 
 namespace {
 
 using namespace Techniques;
 using namespace testevents;
-
-std::vector<std::vector<std::string> > csvRows(std::string const& path) {
-  std::ifstream in(path);
-  std::vector<std::vector<std::string> > out;
-  for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> cells;
-    std::istringstream fields(line);
-    for (std::string c; std::getline(fields, c, ',');) cells.push_back(c);
-    out.push_back(cells);
-  }
-  return out;
-}
 
 std::vector<float> userHeights() {
   std::string error;
@@ -41,23 +29,7 @@ std::vector<float> userHeights() {
   return out;
 }
 
-class Scale : public Module {
-protected:
-  void SetUp() override {
-    resize(200, 150);  // a small view keeps the software renderer quick
-    shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
-  }
-  void TearDown() override { resize(800, 600); }
-
-  static void runJob(std::unique_ptr<BenchJob> job, int cancelAtFrame = -1) {
-    shaderTestModule.jobs().start(std::move(job));
-    for (int frame = 0; frame < 5000 && !shaderTestModule.jobs().idle(); ++frame) {
-      if (frame == cancelAtFrame) shaderTestModule.jobs().exec("cancel");
-      sdlSys.pass();
-    }
-    drain();
-  }
-};
+using Scale = SmallView;
 
 }  // namespace
 
@@ -117,9 +89,8 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   std::string const earlier = "set,size\nan earlier run,1\n";
   { std::ofstream(csv, std::ios::binary) << earlier; }
   ScalePlan const plan{{64, 128}, {{Iterative, Techniques::MaxPyramid}, {4, 256}}};
-  runJob(makeScaleJob(shaderTestModule, csv, plan), 4);
-  std::ifstream kept(csv);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), earlier);
+  runJob(makeScaleJob(shaderTestModule, csv, plan), [](int frame) { cancelAt(frame, 4); });
+  EXPECT_EQ(slurp(csv), earlier);
   EXPECT_EQ(userHeights(), before) << "the map after a cancel";
 
   runJob(makeScaleJob(shaderTestModule, csv, plan));
