@@ -1,5 +1,5 @@
-// The contact sheet job: the current view drawn once with each of nine
-// technique sets, as a labelled 3 x 3 grid in one picture.
+// The contact sheet job: the current view drawn once with each of twelve
+// technique sets, as a labelled grid of four columns and three rows in one picture.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -44,7 +44,7 @@ public:
     scale = w >= 480 ? 2 : 1;
     tw = w / scale;
     th = h / scale;
-    sheet.reset(new Picture(3 * tw, 3 * th, 0xFF000000u));
+    sheet.reset(new Picture(columns * tw, rows() * th, 0xFF000000u));
   }
 
   std::string name() const override { return "contactsheet " + path; }
@@ -71,7 +71,7 @@ private:
   void drawTile(size_t i) {
     unsigned const set = sets[i];
     int const steps = snap.settings.steps;
-    int const x = static_cast<int>(i % 3) * tw, y = static_cast<int>(i / 3) * th;
+    int const x = static_cast<int>(i) % columns * tw, y = static_cast<int>(i) / columns * th;
     // Two lines, the set and then its steps and cost, so that the longest
     // names fit a tile; the whole name of all six would not fit at all.
     std::string const name = set == Techniques::allSix ? std::string("all six") : Techniques::name(set);
@@ -112,6 +112,9 @@ private:
     sheet->saveAndSay(path, "contactsheet");
     return false;
   }
+
+  static constexpr int columns = 4;
+  int rows() const { return (static_cast<int>(sets.size()) + columns - 1) / columns; }
 
   MeasureScene& m;
   MeasureScene::Snapshot const snap;

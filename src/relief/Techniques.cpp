@@ -123,6 +123,10 @@ std::vector<unsigned> contactSheetSets() {
   for (int i = 0; i < 6; ++i) sets.push_back(1u << i);
   sets.push_back(Iterative | IterativeLerp);
   sets.push_back(allSix);
+  // The later searches, each with the technique it brings along.
+  sets.push_back(Iterative | BinaryRefine);
+  sets.push_back(RelaxedCone);
+  sets.push_back(MaxPyramid);
   return sets;
 }
 

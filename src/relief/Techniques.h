@@ -70,8 +70,9 @@ std::string macroString(unsigned set, int steps, int refineSteps = 6);
 std::vector<unsigned> profileSets();
 // The sets a fidelity sweep goes through over its step counts.
 std::vector<unsigned> sweepSets();
-// The nine tiles of a contact sheet: none, each of the six alone,
-// ITERATIVE+ITERATIVE_LERP and all six.
+// The twelve tiles of a contact sheet: none, each of the six alone,
+// ITERATIVE+ITERATIVE_LERP, all six, then ITERATIVE+BINARY_REFINE,
+// RELAXED_CONE and MAX_PYRAMID.
 std::vector<unsigned> contactSheetSets();
 
 }  // namespace Techniques
