@@ -50,8 +50,7 @@ TEST_F(Widgets, ATextFieldEditsWhileFocusedAndCommitsWhenTheFocusGoes) {
   type({'a', '2'});  // shifted: "A@"
   EXPECT_TRUE(frame(20, 12, true));
   kbdImp.keyUp(Key::LSHIFT);
-  frame(20, 12);
-  frame(20, 12);
+  for (int i = 0; i < 2; ++i) frame(20, 12);
   type({'b', ' ', Key::UP, Key::BACKSPACE, 'c'});  // "A@bc"
   frame(20, 12);
   EXPECT_TRUE(pwn::menuSys->keyWasTrapped());
@@ -61,9 +60,8 @@ TEST_F(Widgets, ATextFieldEditsWhileFocusedAndCommitsWhenTheFocusGoes) {
   type({'x'});  // the root has the focus and uses no key
   EXPECT_FALSE(frame(200, 100));
   EXPECT_FALSE(pwn::menuSys->keyWasTrapped());
-  click(20, 12);  // focus and blur without an edit: nothing to commit
-  click(200, 100);
-  click(20, 12);
+  // focus and blur without an edit: nothing to commit
+  for (auto [x, y] : {std::pair{20.0f, 12.0f}, {200.0f, 100.0f}, {20.0f, 12.0f}}) click(x, y);
   type({Key::BACKSPACE, Key::RETURN, 'y'});  // Return commits "A@b"; 'y' is lost
   EXPECT_TRUE(frame(0, 0));
   EXPECT_EQ(pwn::g_menuSys.getFocus(), nullptr);
@@ -160,13 +158,10 @@ TEST_F(Widgets, TheSelectListOpensWithTheChosenEntryOverTheSelect) {
   frame(30, 30, true);
   frame(17.5f, 10.5f);  // released on entry 2, raised above the select
   click(12, 10.5f);
-  frame(17.5f, 8.5f, true);
-  frame(17.5f, 9.5f, true);
-  frame(17.5f, 9.5f, false);
+  for (auto [y, down] : {std::pair{8.5f, true}, {9.5f, true}, {9.5f, false}}) frame(17.5f, y, down);
   EXPECT_EQ(log.calls, (Strings{"2<2", "1<2"}));
   EXPECT_TRUE(sel->getText() == "beta" && !list->getVisible());
-  click(10.5f, 10.5f);
-  click(10.5f, 10.5f);
+  for (int i = 0; i < 2; ++i) click(10.5f, 10.5f);
   EXPECT_EQ(log.calls, (Strings{"2<2", "1<2", "1<1"}));
   click(12, 10.5f);
   list->setPos(Vec2(30, 20));
