@@ -44,8 +44,7 @@ TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
   // Alpha: (0.3 * 10 + 0.6 * 20) + 0.1 * 30 = 18; (0.3 * 200 + 0.6 * 100) + 0.1 * 51 = 125.1.
   Bytes const rgb = {10, 20, 30, 200, 100, 51};
   Bytes const out = fast(rgb, 2, 1, 100.0f);
-  EXPECT_EQ(out[3], 18);
-  EXPECT_EQ(out[7], 125);
+  EXPECT_TRUE(out[3] == 18 && out[7] == 125) << int(out[3]) << " " << int(out[7]);
   EXPECT_EQ(out, reference(rgb, 2, 1, 100.0f));
   // A steeper scale tilts further; a negative one flips blue.
   Bytes const ramp = grey({0, 10, 20, 30, 40});
@@ -56,10 +55,7 @@ TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
   for (int x = 0; x < 3; ++x) EXPECT_EQ(texel(flipped, x), (Bytes{127, 127, 0, 50}));
   // A single column has left = right = itself: red stays 127; a row, green.
   Bytes const column = fast(grey({0, 200, 40}), 1, 3, 100.0f), row = fast(grey({0, 200, 40}), 3, 1, 100.0f);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(column[4 * i], 127) << i;
-    EXPECT_EQ(row[4 * i + 1], 127) << i;
-  }
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(column[4 * i] == 127 && row[4 * i + 1] == 127) << i;
 }
 
 TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
@@ -77,9 +73,8 @@ TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
   Bytes const huge = fast(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f);
   EXPECT_EQ(texel(huge, 1), (Bytes{127, 127, 255, 0}));
   EXPECT_EQ(texel(huge, 4), (Bytes{127, 127, 255, 100}));
-  EXPECT_LE(huge[4 * 3], 1);      // rises to the right: the normal lies along -x
-  EXPECT_GE(huge[4 * 5], 254);    // falls to the right: along +x
-  EXPECT_EQ(huge[4 * 3 + 2], 127);
+  // rises to the right: the normal lies along -x; falls to the right: along +x
+  EXPECT_TRUE(huge[4 * 3] <= 1 && huge[4 * 5] >= 254 && huge[4 * 3 + 2] == 127);
   EXPECT_EQ(huge, reference(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f));
 }
 
@@ -165,8 +160,7 @@ TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) 
     p[width + 1] = p[1];
     return p;
   };
-  std::vector<float> const up = padded(5), cur = padded(0), down = padded(5);  // equal rows: dy = 0 too
-  std::vector<float> const down2 = padded(17);
+  std::vector<float> const up = padded(5), cur = padded(0), down = padded(5), down2 = padded(17);  // up = down: dy = 0 too
   using Normals = int (*)(float const*, float const*, float const*, uint32_t const*, int, int, float, unsigned char*);
   std::vector<std::pair<char const*, Normals>> normalKernels;
   if (haveAvx2()) {
