@@ -2,6 +2,7 @@
 // shared vertices, degenerate input, and the bench's sphere.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "Model3D.h"
@@ -13,24 +14,18 @@ namespace {
 typedef _vec<3, float> vec3;
 
 void expectNear(vec3 const& got, vec3 const& want, char const* what, size_t vertex) {
-  EXPECT_NEAR(got.x, want.x, 1e-5f) << what << " of vertex " << vertex;
-  EXPECT_NEAR(got.y, want.y, 1e-5f) << what << " of vertex " << vertex;
-  EXPECT_NEAR(got.z, want.z, 1e-5f) << what << " of vertex " << vertex;
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], 1e-5f) << what << " of vertex " << vertex << " [" << i << "]";
 }
 
-bool finite(vec3 const& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool finite(vec3 const& v) { return std::isfinite(v.x + v.y + v.z); }
 
 // Every frame finite, orthonormal, with the binormal equal to N x T.
 void expectOrthonormal(Model3D const& m) {
   for (size_t i = 0; i < m.getVertices().size(); ++i) {
     Model3D::Vertex const& v = m.getVertices()[i];
-    vec3 const& t = v.basis.vec(0);
-    vec3 const& b = v.basis.vec(1);
-    vec3 const& n = v.basis.vec(2);
+    vec3 const &t = v.basis.vec(0), &b = v.basis.vec(1), &n = v.basis.vec(2);
     ASSERT_TRUE(finite(t) && finite(b) && finite(n) && std::isfinite(v.handedness)) << "vertex " << i;
-    EXPECT_NEAR(t.len(), 1.0, 1e-5) << i;
-    EXPECT_NEAR(n.len(), 1.0, 1e-5) << i;
-    EXPECT_NEAR(dot(t, n), 0.0f, 1e-5f) << i;
+    expectNear(vec3(float(t.len()), float(n.len()), dot(t, n)), vec3(1, 1, 0), "lengths of T and N, and T . N", i);
     expectNear(b, cross(n, t), "binormal", i);
     EXPECT_TRUE(v.handedness == 1.0f || v.handedness == -1.0f) << i;
   }
@@ -40,10 +35,8 @@ void expectOrthonormal(Model3D const& m) {
 // u runs along +x (or -x when mirrored), v along +y.
 Model3D grid(bool mirrored) {
   Model3D m;
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 3; ++x)
-      m.addVtx(static_cast<float>(x), static_cast<float>(y), 0.0f,
-               mirrored ? -0.5f * static_cast<float>(x) : 0.5f * static_cast<float>(x), 0.5f * static_cast<float>(y));
+  for (float y = 0; y < 3; ++y)
+    for (float x = 0; x < 3; ++x) m.addVtx(x, y, 0.0f, mirrored ? -0.5f * x : 0.5f * x, 0.5f * y);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 2; ++x) {
       int const k = 3 * y + x;
@@ -77,11 +70,8 @@ TEST(Model3DFrames, SharedVertexSumsLargeTrianglesHarderForTangentsButNotNormals
   // along +y, both spanning the same texture area. The tangent leans toward the large one; the normal is the plain
   // average of the two unit face normals, (0, 0, 1) and (1, 0, 0).
   Model3D m;
-  m.addVtx(0, 0, 0, 0, 0);
-  m.addVtx(10, 0, 0, 1, 0);
-  m.addVtx(0, 10, 0, 0, 1);
-  m.addVtx(0, 1, 0, 1, 0);
-  m.addVtx(0, 0, 1, 0, 1);
+  for (auto [x, y, z, u, v] : {std::array<float, 5>{0, 0, 0, 0, 0}, {10, 0, 0, 1, 0}, {0, 10, 0, 0, 1}, {0, 1, 0, 1, 0}, {0, 0, 1, 0, 1}})
+    m.addVtx(x, y, z, u, v);
   m.addTri(0, 1, 2);
   m.addTri(0, 3, 4);
   m.computeBasii();
@@ -97,13 +87,9 @@ TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
   Model3D m;
   // A triangle whose three corners share one texture coordinate (no u or v
   // direction), one without area, and a vertex that no triangle uses.
-  m.addVtx(0, 0, 0, 0.5f, 0.5f);
-  m.addVtx(1, 0, 0, 0.5f, 0.5f);
-  m.addVtx(0, 1, 0, 0.5f, 0.5f);
-  m.addVtx(2, 2, 2, 0, 0);
-  m.addVtx(2, 2, 2, 1, 0);
-  m.addVtx(2, 2, 2, 0, 1);
-  m.addVtx(5, 5, 5, 0, 0);
+  for (auto [x, y, z, u, v] : {std::array<float, 5>{0, 0, 0, 0.5f, 0.5f}, {1, 0, 0, 0.5f, 0.5f}, {0, 1, 0, 0.5f, 0.5f},
+                               {2, 2, 2, 0, 0}, {2, 2, 2, 1, 0}, {2, 2, 2, 0, 1}, {5, 5, 5, 0, 0}})
+    m.addVtx(x, y, z, u, v);
   m.addTri(0, 1, 2);
   m.addTri(3, 4, 5);
   m.computeBasii();
@@ -127,9 +113,7 @@ TEST(Model3DFrames, SphereHasItsCountsWindingAndOneSmoothFrameAtSeamAndPoles) {
   // normal pointing away from the centre. The poles' slivers have none.
   int withArea = 0;
   for (size_t i = 0; i < ix.size(); i += 3) {
-    vec3 const& a = vs[static_cast<size_t>(ix[i])].position;
-    vec3 const& b = vs[static_cast<size_t>(ix[i + 1])].position;
-    vec3 const& c = vs[static_cast<size_t>(ix[i + 2])].position;
+    vec3 const &a = vs[size_t(ix[i])].position, &b = vs[size_t(ix[i + 1])].position, &c = vs[size_t(ix[i + 2])].position;
     vec3 const face = cross(b - a, c - b);
     if (face.len() < 1e-6) continue;
     ++withArea;
@@ -147,10 +131,9 @@ TEST(Model3DFrames, SphereHasItsCountsWindingAndOneSmoothFrameAtSeamAndPoles) {
   }
   for (size_t row = 1; row < 31; ++row) {
     // The seam's two columns share one frame, and it points east.
-    Model3D::Vertex const& west = vs[32 * row + 31];
-    Model3D::Vertex const& east = vs[32 * row];
-    expectNear(west.basis.vec(0), east.basis.vec(0), "seam tangent", 32 * row);
-    EXPECT_GT(dot(east.basis.vec(0), vec3(0, 1, 0)), 0.999f) << row;
+    vec3 const &west = vs[32 * row + 31].basis.vec(0), &east = vs[32 * row].basis.vec(0);
+    expectNear(west, east, "seam tangent", 32 * row);
+    EXPECT_GT(dot(east, vec3(0, 1, 0)), 0.999f) << row;
   }
 }
 

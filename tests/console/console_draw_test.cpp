@@ -90,8 +90,7 @@ protected:
 TEST_F(ConsoleDraw, NewSheetAndTheIdleView) {
   GLuint const old = con.font.id;
   ASSERT_NE(old, 0u);  // init() found font.bmp
-  run("ConsoleFont no-such-font.bmp");
-  run("ConsoleFont");
+  for (char const* line : {"ConsoleFont no-such-font.bmp", "ConsoleFont"}) run(line);
   EXPECT_EQ(con.font.id, old);
   glEnable(GL_TEXTURE_2D);
   run("ConsoleFont font.bmp");
@@ -140,10 +139,8 @@ TEST_F(ConsoleDraw, RowsFromTheBottomInAnyGLStateWhichIsKept) {
   glClipPlane(GL_CLIP_PLANE0, nothing);
   for (GLenum cap : {GL_CLIP_PLANE0, GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_ALPHA_TEST}) glEnable(cap);
   for (GLenum cap : {GL_TEXTURE_2D, GL_BLEND}) glDisable(cap);
-  glDepthFunc(GL_NEVER);
-  glAlphaFunc(GL_NEVER, 0);
+  glDepthFunc(GL_NEVER), glAlphaFunc(GL_NEVER, 0), glBlendFunc(GL_ZERO, GL_ONE);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  glBlendFunc(GL_ZERO, GL_ONE);
   glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
   glBindTexture(GL_TEXTURE_2D, 0);
   std::vector<unsigned char> const f = draw();

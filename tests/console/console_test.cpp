@@ -120,10 +120,7 @@ TEST_F(ConsoleKeys, SettingsCommandAndOpeningStyle) {
             "]Console width 8x\nwidth: \"8x" + bad + "]Console idlevis on\nidlevis: \"on" + bad +
                 "]Console droptime -\ndroptime: \"-" + bad);
   std::set<int> styles;
-  for (int i = 0; i < 200; ++i, con.keyDown('`')) {
-    con.keyDown('`');
-    styles.insert(con.getDropStyle());
-  }
+  for (int i = 0; i < 200; ++i, con.keyDown('`')) con.keyDown('`'), styles.insert(con.getDropStyle());
   EXPECT_EQ(styles, (std::set<int>{0, 1, 2, 3}));
   for (char const* line : {"Console WIDTH 40", "Console height 20", "Console DropTime 0.25", "Console idlevis 1", "Console droptype 2"}) type(line);
   EXPECT_EQ(type("Console IdleDrop 7"), "]Console IdleDrop 7\n  Width:   40\n  Height:  20\n  DropTime:0.250000\n"

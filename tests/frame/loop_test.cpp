@@ -200,18 +200,15 @@ TEST_F(FrameLoop, CameraKeys) {
     SCOPED_TRACE(std::string(r.with) + " " + r.key);
     SDL_Scancode const with = SDL_GetScancodeFromName(r.with);
     v.set(&module, false, 2, 3, r.mode, 1, 3000, O, angleAxisToQuat(0, 0, 1, 90));
-    base.camSpeed = 2;
-    base.camRot = 90;
+    base.camSpeed = 2, base.camRot = 90;
     if (with) key(with, true, 0.0);
     tap(SDL_GetScancodeFromName(r.key), r.dt);
     if (with) key(with, false, 0.0);
     expectNear(v.basis.pos, r.pos);
     expectNear(v.basis.orient.xAxis(), r.fwd);
     expectNear(v.basis.orient.zAxis(), r.up);
-    EXPECT_NEAR(v.width, r.w, 1e-5f);
-    EXPECT_NEAR(v.height, r.h, 1e-5f);
-    EXPECT_EQ(base.camSpeed, r.speed);
-    EXPECT_EQ(base.camRot, r.rot);
+    expectNear(V3(v.width, v.height, 0), V3(r.w, r.h, 0), "half sizes");
+    EXPECT_EQ(std::make_pair(base.camSpeed, base.camRot), std::make_pair(r.speed, r.rot));
   }
   // A zoom factor of 0 typed into the console does not collapse the view;
   // backslash toggles recording.
@@ -223,8 +220,7 @@ TEST_F(FrameLoop, CameraKeys) {
   pass();
   EXPECT_TRUE(Base::dumping);
   tap(SDL_SCANCODE_BACKSLASH);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "begin recording\nend recording\n");
-  EXPECT_FALSE(Base::dumping);
+  EXPECT_TRUE(testing::internal::GetCapturedStdout() == "begin recording\nend recording\n" && !Base::dumping);
 }
 
 // With camKeys off, while the module takes the keyboard, or with the pointer
@@ -243,15 +239,11 @@ TEST_F(FrameLoop, CameraKeysIgnoredButQuitWorks) {
   for (SDL_Scancode meta : {SDL_SCANCODE_LGUI, SDL_SCANCODE_RGUI}) {
     kbd.reset();
     sdlSys.exitRequested = false;
-    EXPECT_TRUE(key(SDL_SCANCODE_Q, true));  // 'q' alone does nothing
-    EXPECT_TRUE(pass());
-    EXPECT_TRUE(key(meta, true));  // nor the command key pressed after it
-    EXPECT_TRUE(pass());
-    EXPECT_TRUE(key(SDL_SCANCODE_Q, false));
+    // 'q' alone does nothing, nor the command key pressed after it
+    EXPECT_TRUE(key(SDL_SCANCODE_Q, true) && pass() && key(meta, true) && pass() && key(SDL_SCANCODE_Q, false));
     EXPECT_FALSE(key(SDL_SCANCODE_Q, true));  // the q's press, not yet its second frame
     sdlSys.exitRequested = false;
-    key(SDL_SCANCODE_Q, false);
-    key(meta, false);
+    key(SDL_SCANCODE_Q, false), key(meta, false);
   }
   tap(SDL_SCANCODE_GRAVE);
   ASSERT_TRUE(con.isVisible());
@@ -259,8 +251,7 @@ TEST_F(FrameLoop, CameraKeysIgnoredButQuitWorks) {
   EXPECT_FALSE(key(SDL_SCANCODE_Q, true));
   EXPECT_STREQ(con.getInput(), "");
   sdlSys.exitRequested = false;
-  key(SDL_SCANCODE_Q, false);
-  key(SDL_SCANCODE_LGUI, false);
+  key(SDL_SCANCODE_Q, false), key(SDL_SCANCODE_LGUI, false);
   tap(SDL_SCANCODE_GRAVE);
   EXPECT_FALSE(con.isVisible());
 }
@@ -295,8 +286,7 @@ TEST_F(FrameLoop, PickRayAndTheViewUnderThePointer) {
   EXPECT_EQ(side.height, 15.0f);
   key(SDL_SCANCODE_E, false, 0.0);
   tap(SDL_SCANCODE_SPACE);
-  EXPECT_TRUE(base.isFullscreen());
-  EXPECT_EQ(base.viewports[Base::VP_FULL].view, &side);
+  EXPECT_TRUE(base.isFullscreen() && base.viewports[Base::VP_FULL].view == &side);
 }
 
 // Refreshed as the clock enters a new second: frames over time since the last.
@@ -317,14 +307,12 @@ TEST_F(FrameLoop, FrameRate) {
 // the camera variables set the engine's, the GL state lines the GL state (a
 // cullFace value other than 0, 1 or 2 enables culling, face unchanged).
 TEST_F(FrameLoop, StartUpAndEngineCommands) {
-  EXPECT_EQ(con.getWidth(), 80);
-  EXPECT_EQ(con.getHeight(), 50);
+  EXPECT_EQ(con.getWidth() * 100 + con.getHeight(), 8050);
   EXPECT_TRUE(found_GL_ARB_texture_cube_map);  // the driver has it
   EXPECT_NO_THROW(cvarSys->exec("error"));
   EXPECT_THROW(cvarSys->exec("error boom"), Error);
   for (char const* line : {"camSpeed 2.5", "camRot 45", "camZoom 0.25", "camKeys 0"}) cvarSys->exec(line);
-  EXPECT_EQ(base.camSpeed + base.camRot + base.camZoom, 47.75f);
-  EXPECT_FALSE(base.camKeys);
+  EXPECT_TRUE(base.camSpeed + base.camRot + base.camZoom == 47.75f && !base.camKeys);
 
   struct Row { char const* line; GLenum query; GLint expected; };
   Row const rows[] = {

@@ -86,9 +86,7 @@ TEST_F(Collector, CopiesKeepTheirOwnerAndAssignmentOnlyTheTarget) {
   EXPECT_EQ(rootCopy->name, "owner");
   gc::Pointer<Other> member = owner->createPtr<Other>(nullptr);
   member = rootCopy;
-  EXPECT_TRUE(member.owner == owner && member.target == owner);
-  EXPECT_EQ(member.get(), nullptr);
-  EXPECT_FALSE(rootCopy == member);
+  EXPECT_TRUE(member.owner == owner && member.target == owner && member.get() == nullptr && !(rootCopy == member));
 }
 
 // A deep tree, every node linked to its parent and its children, is marked
@@ -111,8 +109,7 @@ TEST_F(Collector, ADeepTreeLivesAndDiesAsAWhole) {
   EXPECT_EQ(live(), 2u * depth - 1);
   tail = nullptr;
   gc::sys->collect();
-  EXPECT_EQ(live(), 0u);
-  EXPECT_EQ(log.front(), "head");
+  EXPECT_TRUE(live() == 0u && log.front() == "head");
 }
 
 // A link on either list that is not of the list's kind stops the collection.

@@ -32,8 +32,7 @@ TEST(Image, ConstructionAndRowLayout) {
     ASSERT_NE(img.data, nullptr);
     EXPECT_EQ(pixels(img), Bytes(c.row * size_t(c.h), 0));
     img.unload();
-    EXPECT_EQ(img.data, nullptr);
-    EXPECT_EQ(img.dataBytes(), 0u);
+    EXPECT_TRUE(img.data == nullptr && img.dataBytes() == 0u);
   }
   EXPECT_EQ(Image(_vec<2, int>(-4, 4), 24).data, nullptr);
   EXPECT_EQ(Image(_vec<2, int>(0x7fffffff, 0x7fffffff), 32).data, nullptr);
@@ -43,16 +42,14 @@ TEST(Image, CloneAndFlipMakeIndependentCopies) {
   ImagePtr src = numbered(2, 3, 24), copy(src->clone()), flipped(src->flip());  // rows 0..5, 6..11, 12..17
   EXPECT_EQ(describe(copy.get()), describe(src.get()));
   copy->data[0] = 99;
-  EXPECT_EQ(src->data[0], 0);
-  EXPECT_EQ(flipped->bitsPerPixel, 24);
+  EXPECT_TRUE(src->data[0] == 0 && flipped->bitsPerPixel == 24);
   EXPECT_EQ(pixels(*flipped), (Bytes{12, 13, 14, 15, 16, 17, 6, 7, 8, 9, 10, 11, 0, 1, 2, 3, 4, 5}));
   ImagePtr bits = numbered(5, 2, 1), bitsFlipped(bits->flip());  // one byte per row
   EXPECT_EQ(pixels(*bitsFlipped), (Bytes{1, 0}));
   Image noData;
   noData.width = 4;
   ImagePtr empty(noData.clone());
-  EXPECT_EQ(empty->data, nullptr);
-  EXPECT_EQ(empty->width, 4);
+  EXPECT_TRUE(empty->data == nullptr && empty->width == 4);
 }
 
 TEST(Image, Pixel24WrapsOrClamps) {
@@ -100,8 +97,7 @@ TEST(FileBuffer, LoadsReplaceAndFailWithAReason) {
   });
   EXPECT_EQ(o.err, scratchDir() + "/does-not-exist: No such file or directory\n" + scratchDir() +
                        ": is a directory, not a regular file\n" + fifo + ": is a FIFO, not a regular file\n");
-  EXPECT_EQ(fb.size, 0);
-  EXPECT_EQ(openDescriptors(), fds);
+  EXPECT_TRUE(fb.size == 0 && openDescriptors() == fds);
 }
 
 // The extension is the text after the last dot (all of a name without one);

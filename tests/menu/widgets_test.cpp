@@ -50,8 +50,7 @@ TEST_F(Widgets, ATextFieldEditsWhileFocusedAndCommitsWhenTheFocusGoes) {
   type({'a', '2'});  // shifted: "A@"
   EXPECT_TRUE(frame(20, 12, true));
   kbdImp.keyUp(Key::LSHIFT);
-  frame(20, 12);
-  frame(20, 12);
+  for (int i = 0; i < 2; ++i) frame(20, 12);
   type({'b', ' ', Key::UP, Key::BACKSPACE, 'c'});  // "A@bc"
   frame(20, 12);
   EXPECT_TRUE(pwn::menuSys->keyWasTrapped());
@@ -59,14 +58,11 @@ TEST_F(Widgets, ATextFieldEditsWhileFocusedAndCommitsWhenTheFocusGoes) {
   EXPECT_TRUE(log.calls.empty());
   frame(200, 100, true);  // a press elsewhere commits it
   type({'x'});  // the root has the focus and uses no key
-  EXPECT_FALSE(frame(200, 100));
-  EXPECT_FALSE(pwn::menuSys->keyWasTrapped());
-  click(20, 12);  // focus and blur without an edit: nothing to commit
-  click(200, 100);
-  click(20, 12);
+  EXPECT_FALSE(frame(200, 100) || pwn::menuSys->keyWasTrapped());
+  // focus and blur without an edit: nothing to commit
+  for (auto [x, y] : {std::pair{20.0f, 12.0f}, {200.0f, 100.0f}, {20.0f, 12.0f}}) click(x, y);
   type({Key::BACKSPACE, Key::RETURN, 'y'});  // Return commits "A@b"; 'y' is lost
-  EXPECT_TRUE(frame(0, 0));
-  EXPECT_EQ(pwn::g_menuSys.getFocus(), nullptr);
+  EXPECT_TRUE(frame(0, 0) && pwn::g_menuSys.getFocus() == nullptr);
   EXPECT_EQ(log.calls, (Strings{"A@bc", "A@b"}));
 }
 
@@ -160,13 +156,10 @@ TEST_F(Widgets, TheSelectListOpensWithTheChosenEntryOverTheSelect) {
   frame(30, 30, true);
   frame(17.5f, 10.5f);  // released on entry 2, raised above the select
   click(12, 10.5f);
-  frame(17.5f, 8.5f, true);
-  frame(17.5f, 9.5f, true);
-  frame(17.5f, 9.5f, false);
+  for (auto [y, down] : {std::pair{8.5f, true}, {9.5f, true}, {9.5f, false}}) frame(17.5f, y, down);
   EXPECT_EQ(log.calls, (Strings{"2<2", "1<2"}));
   EXPECT_TRUE(sel->getText() == "beta" && !list->getVisible());
-  click(10.5f, 10.5f);
-  click(10.5f, 10.5f);
+  for (int i = 0; i < 2; ++i) click(10.5f, 10.5f);
   EXPECT_EQ(log.calls, (Strings{"2<2", "1<2", "1<1"}));
   click(12, 10.5f);
   list->setPos(Vec2(30, 20));
@@ -197,7 +190,7 @@ TEST_F(Widgets, TheScrollTabFollowsTheClampedValue) {
     EXPECT_TRUE(h->getSliderPos() == slider && h->getScrollTab()->getPos().x == tab) << value;
   }
   h->getScrollTab()->setPos(Vec2(7, 0));
-  h->setSliderPos(45, false);
+  h->setSliderPos(45, false);  // no change: the tab stays where it was put
   EXPECT_EQ(h->getScrollTab()->getPos().x, 7);
   h->setSliderPos(45, true);
   EXPECT_TRUE(h->getScrollTab()->getPos().x == 6 && log.calls.size() == 5);
@@ -248,8 +241,8 @@ TEST_F(Widgets, AScrollAreaFitsItsBarsToItsContent) {
   EXPECT_EQ(content->getPos(), Vec2(-20, -7));
   area->setSize(Vec2(31, 26));  // ranges 10 and 5: the values are clamped
   EXPECT_EQ(content->getPos(), Vec2(-10, -5));
-  EXPECT_TRUE(area->hBar->getPos() == Vec2(0, 25) && area->vBar->getPos() == Vec2(30, 0));
-  EXPECT_TRUE(area->hBar->getLength() == 30 && area->vBar->getLength() == 25);
+  EXPECT_TRUE(area->hBar->getPos() == Vec2(0, 25) && area->vBar->getPos() == Vec2(30, 0) &&
+              area->hBar->getLength() == 30 && area->vBar->getLength() == 25);
 }
 
 }  // namespace
