@@ -120,6 +120,9 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
       if (err > bound) ++outside;
     }
     EXPECT_LE(outside, e.pixels / 1000) << name(set) << ": " << outside << " of " << e.pixels << " pixels";
+    if ((all & IterativeLerp) && !(all & OffsetLimitEye)) {
+      EXPECT_EQ(e.over1, 0.0) << name(set) << ": no pixel a texel off";
+    }
   }
   // The heat map beside the frame: no error is the scale's dark blue end.
   shaderTestModule.getGui()->setTechniques(Iterative | IterativeLerp);
