@@ -141,17 +141,15 @@ TEST(Ppm, BinaryRastersAreCheckedAgainstTheLength) {
   }
 }
 
-// Files: a P6 and a P5 load through the loader chain by their extensions, in
-// any case; a binary file larger than one read piece decodes whole.
+// A binary file larger than one read piece loads whole through the loader
+// chain, its extension in any case.
 TEST(Ppm, BinaryFilesLoadThroughTheChain) {
   ImageSystem::init();
   Bytes big;
   std::string const header = "P6\n512 512\n255\n";
   big.assign(header.begin(), header.end());
   for (int i = 0; i < 512 * 512 * 3; ++i) big.push_back(static_cast<unsigned char>(i * 7));
-  std::string const pixmap = writeScratch("big.PPM", big), greymap = writeScratch("g.pgm", std::string("P5 2 1 255 \x05\x06"));
-  ImagePtr rgb(ImageSystem::load(pixmap.c_str())), grey(ImageSystem::load(greymap.c_str()));
-  ASSERT_TRUE(rgb && grey);
+  ImagePtr rgb(ImageSystem::load(writeScratch("big.PPM", big).c_str()));
+  ASSERT_TRUE(rgb);
   EXPECT_EQ(pixels(*rgb), Bytes(big.begin() + long(header.size()), big.end()));
-  EXPECT_EQ(pixels(*grey), (Bytes{5, 6}));
 }

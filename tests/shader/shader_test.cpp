@@ -34,5 +34,4 @@ TEST_F(ShaderTest, SourceIsThePrefixThenTheFile) {
     EXPECT_EQ(compiled, r.source == prefix + body) << r.source;  // each part alone does not compile
     EXPECT_EQ(s.compile(), r.source == prefix + body);
   }
-  EXPECT_EQ(std::string(Shader::nameForType(GL_VERTEX_SHADER)) + Shader::nameForType(GL_FRAGMENT_SHADER), "VertexFragment");
 }
