@@ -127,7 +127,6 @@ protected:
 // Every drawn view once per frame, in its own GL viewport (a quarter clipped to
 // it), through its camera: the probe lands where the camera's pose and extents put it.
 TEST_F(FrameLoop, EachViewIsDrawnOnceInItsViewportThroughItsCamera) {
-  // Four views, drawn top left, top right, bottom left, bottom right.
   module.probe = V3(12, 3, -4.5f);
   base.restoreViewports();
   ASSERT_TRUE(pass());

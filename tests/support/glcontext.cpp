@@ -1,10 +1,9 @@
-// GLTestContext and writePNG.
+// GLTestContext and readPNG.
 #include "testsupport/glcontext.h"
 
 #include <GL/gl.h>
 #include <png.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "sdlsystem/sdlsystem.h"
@@ -36,37 +35,12 @@ std::vector<unsigned char> GLTestContext::readPixels() const {
 }
 
 GLTestContext::RGBA GLTestContext::pixel(int x, int y) const {
-  RGBA p{0, 0, 0, 0};
-  GLint oldPack = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &oldPack);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-  glPixelStorei(GL_PACK_ALIGNMENT, oldPack);
-  return p;
+  std::vector<unsigned char> const frame = readPixels();
+  unsigned char const* p = &frame[(static_cast<size_t>(y) * static_cast<size_t>(width()) + static_cast<size_t>(x)) * 4];
+  return {p[0], p[1], p[2], p[3]};
 }
 
 void GLTestContext::swap() { sdlSys.postUpdate(); }
-
-bool writePNG(std::string const& path, std::vector<unsigned char> const& rgba, int width, int height) {
-  if (width <= 0 || height <= 0 ||
-      rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-    std::fprintf(stderr, "writePNG: no picture to write to %s\n", path.c_str());
-    return false;
-  }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGBA;
-  // A negative row stride writes the last row (the top of a GL frame) first.
-  png_int_32 const stride = -static_cast<png_int_32>(width * 4);
-  if (!png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), stride, nullptr)) {
-    std::fprintf(stderr, "writePNG: %s: %s\n", path.c_str(), image.message);
-    return false;
-  }
-  return true;
-}
 
 std::vector<unsigned char> readPNG(std::string const& path, int& width, int& height) {
   png_image image{};

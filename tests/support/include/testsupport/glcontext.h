@@ -29,9 +29,5 @@ public:
   void swap();
 };
 
-// Writes RGBA pixels, rows bottom first, as a PNG with the top row first.
-// Returns false and prints why when the file cannot be written.
-bool writePNG(std::string const& path, std::vector<unsigned char> const& rgba, int width, int height);
-
 // A PNG file's pixels as RGB bytes, rows top first; empty when it cannot be read.
 std::vector<unsigned char> readPNG(std::string const& path, int& width, int& height);
