@@ -87,8 +87,6 @@ TEST(HardMaps, SmoothKindsTileWithoutASeamAndHaveTheirShape) {
         (y == size - 1 ? seam : inside) = std::max(y == size - 1 ? seam : inside, dy);
       }
     EXPECT_LE(seam, inside + 1e-6f) << HardMaps::name(k);
-    EXPECT_EQ(*std::max_element(h.begin(), h.end()) > 0.95f, true) << HardMaps::name(k);
-    EXPECT_EQ(*std::min_element(h.begin(), h.end()) < 0.05f, true) << HardMaps::name(k);
   }
   // Ripple: highest at the centre, the first trough a ring 1.43 wavelengths out.
   std::vector<float> const r = HardMaps::heights(Kind::Ripple, size);

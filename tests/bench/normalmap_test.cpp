@@ -45,7 +45,6 @@ TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
   Bytes const rgb = {10, 20, 30, 200, 100, 51};
   Bytes const out = fast(rgb, 2, 1, 100.0f);
   EXPECT_TRUE(out[3] == 18 && out[7] == 125) << int(out[3]) << " " << int(out[7]);
-  EXPECT_EQ(out, reference(rgb, 2, 1, 100.0f));
   // A steeper scale tilts further; a negative one flips blue.
   Bytes const ramp = grey({0, 10, 20, 30, 40});
   Bytes const gentle = fast(ramp, 5, 1, 2.0f), steep = fast(ramp, 5, 1, 200.0f);
@@ -75,7 +74,6 @@ TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
   EXPECT_EQ(texel(huge, 4), (Bytes{127, 127, 255, 100}));
   // rises to the right: the normal lies along -x; falls to the right: along +x
   EXPECT_TRUE(huge[4 * 3] <= 1 && huge[4 * 5] >= 254 && huge[4 * 3 + 2] == 127);
-  EXPECT_EQ(huge, reference(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f));
 }
 
 TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
