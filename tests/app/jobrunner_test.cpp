@@ -1,12 +1,17 @@
 // The job runner without a window: a job started from inside another's step
 // never frees the stepping job under it, and the flags jobs set in begin() and
-// clear in cancel() end as the new job left them.
+// clear in cancel() end as the new job left them; and the result tables jobs
+// print and write.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 #include "JobRunner.h"
+#include "ResultTable.h"
 
 namespace {
 
@@ -58,4 +63,24 @@ TEST(JobRunner, AJobStartedInsideAStepTakesOverOnceTheStepReturns) {
   EXPECT_TRUE(runner.cancel());
   EXPECT_EQ(log.measuring, 0);
   EXPECT_FALSE(runner.cancel());
+}
+
+// The table as text: the first column left-aligned, the others right-aligned to
+// their widest entry, short rows padded, no trailing blanks; numbers that are
+// not finite read "-". As CSV: fields with commas, quotes or line breaks quoted.
+TEST(ResultTable, TextAlignsColumnsAndCsvQuotesWhatNeedsIt) {
+  ResultTable t({"set", "mean", "p99"});
+  t.add({"PARALLAX", ResultTable::number(7.3625), ResultTable::number(std::nan(""), 2)});
+  t.add({"a,\"b\"", ResultTable::number(0.5, 1)});
+  EXPECT_EQ(t.text("title"),
+            "title\n"
+            "set        mean  p99\n"
+            "PARALLAX  7.362    -\n"
+            "a,\"b\"       0.5\n");
+  std::string const path = testing::TempDir() + "table.csv";
+  std::string why;
+  ASSERT_TRUE(t.writeCsv(path, why)) << why;
+  std::ifstream in(path);
+  std::string const csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(csv, "set,mean,p99\nPARALLAX,7.362,-\n\"a,\"\"b\"\"\",0.5\n");
 }
