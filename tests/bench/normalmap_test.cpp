@@ -118,6 +118,20 @@ TEST(NormalMapArithmetic, EveryPossibleGreyStepPacksLikeTheDirectLoop) {
     EXPECT_EQ(fast(rgb, w, h, scale), reference(rgb, w, h, scale)) << scale;
 }
 
+// Heights given as floats (a 16-bit map's path) that are exactly grey levels
+// give the 8-bit path's texels, wrapping at every border of an odd-sized map.
+TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
+  int const w = 7, h = 5;
+  std::vector<int> levels;
+  std::vector<float> heights;
+  for (int i = 0; i < w * h; ++i) levels.push_back((i * 37 + (i % w == w - 1 ? 120 : 0)) % 256);
+  for (int v : levels) heights.push_back(static_cast<float>(v) / 255.0f);
+  Bytes out(static_cast<size_t>(w * h) * 4, 0xAB);
+  BumpMap::computeNormalMapFromHeights(heights.data(), w, h, 100.0f, out.data());
+  Bytes const eight = fast(grey(levels), w, h, 100.0f);
+  for (int i = 0; i < w * h; ++i) EXPECT_EQ(texel(out, i), texel(eight, i)) << i;
+}
+
 // Each vector row kernel on its own against the scalar arithmetic, so the
 // narrower kernels are checked in full even where wider ones exist.
 TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
