@@ -2,6 +2,13 @@
 # __FILE__ for assertion messages, and the optional sanitizer build.
 add_compile_options(-Wall -Wextra)
 add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
+# A compiler cache with a base folder hands the compiler paths relative to the
+# build folder ("../libs/..."); map that prefix away too.
+file(RELATIVE_PATH rb_source_from_build ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+string(REGEX REPLACE "/+$" "" rb_source_from_build "${rb_source_from_build}")
+if(rb_source_from_build)
+  add_compile_options(-fmacro-prefix-map=${rb_source_from_build}/=)
+endif()
 add_compile_definitions(GL_GLEXT_PROTOTYPES)
 
 if(RB_SANITIZE)
