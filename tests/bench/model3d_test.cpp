@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "Model3D.h"
 #include "Sphere.h"
@@ -99,6 +100,13 @@ TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
   // The unused vertex keeps the identity frame.
   expectNear(m.getVertices()[6].basis.vec(0), vec3(1, 0, 0), "tangent", 6);
   expectNear(m.getVertices()[6].basis.vec(2), vec3(0, 0, 1), "normal", 6);
+  // A file's normal of no length (or not a number) becomes +z, its tangent
+  // one across it.
+  Model3D given;
+  float const nan = std::numeric_limits<float>::quiet_NaN();
+  for (vec3 const& n : {vec3(0, 0, 0), vec3(nan, 0, 1)}) given.addVtx(vec3(), _vec<2, float>(), n, vec3(0, 0, 3), 1.0f);
+  expectOrthonormal(given);
+  for (size_t i = 0; i < 2; ++i) expectNear(given.getVertices()[i].basis.vec(2), vec3(0, 0, 1), "given", i);
 }
 
 TEST(Model3DFrames, SphereHasItsCountsWindingAndOneSmoothFrameAtSeamAndPoles) {
