@@ -312,15 +312,15 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
   // Noisy hills at several quantisations, sides that powers of two do not
-  // divide (squares that wrap part-way), maps smaller than the 4 x 4 cells
-  // around a footprint, and flat tiles between trenches.
+  // divide (one or both: squares that wrap part-way), maps smaller than the
+  // 4 x 4 cells around a footprint, and flat tiles between trenches.
   std::vector<float> tiles(48 * 48);
   for (size_t i = 0; i < tiles.size(); ++i) {
     int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
     tiles[i] = (x + 4) % 16 < 8 || (y + 4) % 16 < 8 ? 0.0f : 0.3f + 0.1f * static_cast<float>((x / 16 * 5 + y / 16 * 3) % 8);
   }
   struct Case { int w, h, levels; } const cases[] = {
-      {32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {3, 5, 255}, {48, 48, 0}};
+      {32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {17, 24, 255}, {3, 5, 255}, {48, 48, 0}};
   unsigned seed = 11;
   for (Case const& c : cases) {
     HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, tiles);
