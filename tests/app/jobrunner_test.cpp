@@ -1,7 +1,7 @@
 // The job runner without a window: a job started from inside another's step
 // never frees the stepping job under it, and the flags jobs set in begin() and
-// clear in cancel() end as the new job left them; and the result tables jobs
-// print and write.
+// clear in cancel() end as the new job left them; and the result tables and
+// angle bins jobs make.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 
+#include "AngleBins.h"
 #include "JobRunner.h"
 #include "ResultTable.h"
 
@@ -83,4 +84,16 @@ TEST(ResultTable, TextAlignsColumnsAndCsvQuotesWhatNeedsIt) {
   std::ifstream in(path);
   std::string const csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(csv, "set,mean,p99\nPARALLAX,7.362,-\n\"a,\"\"b\"\"\",0.5\n");
+}
+
+// Only pixels with both an error and an angle count; 90 degrees falls in the
+// last bin, and each bin sums up its own pixels.
+TEST(AngleBins, PixelsNeedAnErrorAndAnAngleAndNinetyIsInTheLastBin) {
+  std::vector<AngleBin> const bins = binByAngle({-1, 0.5f, 2, 0.25f, 3}, {10, -1, 12, 90, 14}, 10);
+  ASSERT_EQ(bins.size(), 9u);
+  EXPECT_EQ(bins[0].pixels, 0u);
+  EXPECT_EQ(bins[1].pixels, 2u);  // 12 and 14 degrees, errors 2 and 3
+  EXPECT_DOUBLE_EQ(bins[1].mean, 2.5);
+  EXPECT_DOUBLE_EQ(bins[1].over1, 1.0);
+  EXPECT_TRUE(bins[8].pixels == 1 && bins[8].to == 90.0 && bins[8].mean == 0.25);
 }

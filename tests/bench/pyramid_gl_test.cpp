@@ -107,6 +107,7 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   glActiveTexture(GL_TEXTURE0);
   Texture::unbindAll();
   std::vector<float> const out = target.readFloats(0);
+  EXPECT_EQ(target.readBytes(0).size(), out.size());  // four bytes a pixel
   target.unbind();
   pyramid.unload();
   normalMap.unload();
