@@ -75,6 +75,13 @@ TEST_F(Module, DraggingMovesTheLightFromTheSecondFrameOfAPress) {
   drain();
   EXPECT_GT(dot(light() - moved, fwd), 0.01f);
   key(SDL_KEYUP, SDL_SCANCODE_LSHIFT);
+  // Even a drag of one pixel moves it, down or up.
+  for (int y : {261, 260}) {
+    _vec<3, float> const was = light();
+    motion(520, y, SDL_BUTTON_LMASK);
+    drain();
+    EXPECT_NE(light(), was) << y;
+  }
   button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 520, 260);
   drain();
 }
