@@ -109,6 +109,7 @@ TEST_F(Module, ContactSheetTilesShowEachSet) {
   unsigned const before = static_cast<unsigned>(shaderTestModule.getGui()->techniqueFlags);
   resize(480, 360);  // a small view keeps the software renderer quick
   run("contactsheet " + path);
+  Shot const view = shot();
   resize(800, 600);
   int w = 0, h = 0;
   std::vector<unsigned char> const rgb = readPNG(path, w, h);
@@ -121,6 +122,17 @@ TEST_F(Module, ContactSheetTilesShowEachSet) {
   EXPECT_GT(px(120, 100)[0] + px(120, 100)[1] + px(120, 100)[2], 120);
   for (auto [x, y] : {std::pair{239, 100}, {120, 179}, {959, 450}, {800, 539}})
     EXPECT_EQ(std::vector<int>(px(x, y), px(x, y) + 3), std::vector<int>(3, 0x60)) << x << ", " << y;
+  // The first tile is the view (no technique either) halved: each pixel the
+  // mean of a 2 x 2 block.
+  double off = 0;
+  for (int y = 60; y < 160; ++y)
+    for (int x = 100; x < 200; ++x)
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0;
+        for (int k = 0; k < 4; ++k) sum += view.at(2 * x + k % 2, 2 * y + k / 2)[c];
+        off += std::abs(px(x, y)[c] - (sum + 2) / 4);
+      }
+  EXPECT_LT(off / (100.0 * 100.0 * 3.0), 0.5);
   // Each tile below its label band differs from the first; the light-limited
   // shadow (tile 6) changes least.
   auto tileDiff = [&](int i) {
