@@ -80,10 +80,19 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_GT(difference(a, b, 420, 550), 5.0);
   EXPECT_LT(difference(both, a, 250, 380), 1.0);
   EXPECT_LT(difference(both, b, 420, 550), 1.0);
-  // The middle button moves the line (clamped to the view); b blinks the whole
-  // view, a second of A and then a second of B, and b again ends it.
+  // On a white background: each label sits on a dark box beside the line,
+  // never over it; blinking, the label's box hangs under the view's top.
   ReliefScene& scene = shaderTestModule.reliefScene();
   Compare const& c = scene.comparison();
+  run("clearColor 1 1 1 1");
+  Shot const wiped = shot();
+  EXPECT_TRUE(wiped.at(394, 19)[1] < 120 && wiped.at(398, 19)[1] > 200 && wiped.at(406, 19)[1] < 120);
+  scene.compareInput(0.5f, 0, true, 0.0);
+  EXPECT_LT(shot().at(400, 19)[1], 120);
+  scene.compareInput(0.5f, 0, true, 0.0);
+  run("clearColor 0 0 0 1");
+  // The middle button moves the line (clamped to the view); b blinks the whole
+  // view, a second of A and then a second of B, and b again ends it.
   scene.compareInput(0.25f, 1, false, 10.0);
   scene.compareInput(0.75f, 0, true, 10.0);
   scene.compareInput(1.5f, 2, false, 10.0);
