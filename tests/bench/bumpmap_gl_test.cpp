@@ -123,6 +123,7 @@ TEST_F(BumpMapGL, EmptyHeightTextureLeavesTheNormalMapAlone) {
 // after invalidate() it is made again from the heights as they are then.
 TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
   ConeTexture cone;
+  EXPECT_EQ(cone.progress(), 0.0);  // nothing being made
   std::vector<int> pillar(64, 0);
   pillar[27] = 255;
   for (std::vector<int> const& levels : {pillar, std::vector<int>(64, 128)}) {
