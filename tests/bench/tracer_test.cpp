@@ -71,6 +71,10 @@ TEST(HeightField, SamplesBlendLikeTheGlAndTheRangesHoldThem) {
   HeightField::Range const b = plateau.rangeOver(25.0f / 64, 0.0f, 34.0f / 64, 1.0f);
   EXPECT_NEAR(b.max, 0.5f, 1e-5f);
   EXPECT_NEAR(b.min, 0.5f, 1e-5f);
+  // Also where the range wraps across the seam and is split in two.
+  HeightField const seam = columns(64, 4, [](int x) { return x >= 54 || x < 10 ? 0.5f : 0.9f; });
+  HeightField::Range const s = seam.rangeOver(59.0f / 64, 0.0f, 68.0f / 64, 1.0f);
+  EXPECT_TRUE(std::fabs(s.max - 0.5f) < 1e-5f && std::fabs(s.min - 0.5f) < 1e-5f) << s.min << " " << s.max;
 }
 
 TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
