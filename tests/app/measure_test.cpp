@@ -2,16 +2,13 @@
 // meter against the traced reference, the GPU timer, and the profile and
 // fidelity commands with their tables, files and refusals.
 #include <cmath>
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "FidelityMeter.h"
 #include "OffscreenTarget.h"
 #include "Techniques.h"
 #include "base/console.h"
 #include "base/imagewriter.h"
-#include "base/viewport.h"
 #include "modulefixture.h"
 
 namespace {

@@ -4,34 +4,15 @@
 // whether it ends or is cancelled.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "AngleBins.h"
 #include "FidelityMeter.h"
 #include "MeasureJobs.h"
 #include "Techniques.h"
-#include "base/console.h"
 #include "smallview.h"
 
-namespace {
-
 using namespace Techniques;
-using namespace testevents;
-
-std::vector<float> userHeights() {
-  std::string error;
-  std::unique_ptr<HeightField> f = shaderTestModule.readHeights(error);
-  EXPECT_TRUE(f) << error;
-  if (!f) return {};
-  std::vector<float> out(f->texels(), f->texels() + static_cast<size_t>(f->width()) * static_cast<size_t>(f->height()));
-  out.push_back(static_cast<float>(f->width()));
-  return out;
-}
-
 using Scale = SmallView;
-
-}  // namespace
 
 TEST_F(Scale, AngleBinsHoldThePixelsTheSpheresShapePutsThere) {
   MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
@@ -84,14 +65,14 @@ TEST_F(Scale, AngleBinsHoldThePixelsTheSpheresShapePutsThere) {
 }
 
 TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
-  std::vector<float> const before = userHeights();
+  std::vector<float> const before = heights();
   std::string const csv = testing::TempDir() + "scale.csv";
   std::string const earlier = "set,size\nan earlier run,1\n";
   { std::ofstream(csv, std::ios::binary) << earlier; }
   ScalePlan const plan{{64, 128}, {{Iterative, Techniques::MaxPyramid}, {4, 256}}};
   runJob(makeScaleJob(shaderTestModule, csv, plan), [](int frame) { cancelAt(frame, 4); });
   EXPECT_EQ(slurp(csv), earlier);
-  EXPECT_EQ(userHeights(), before) << "the map after a cancel";
+  EXPECT_EQ(heights(), before) << "the map after a cancel";
 
   runJob(makeScaleJob(shaderTestModule, csv, plan));
   std::vector<std::vector<std::string> > const rows = csvRows(csv);
@@ -108,5 +89,5 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   }
   // The pyramid search finds the walls exactly at enough steps.
   EXPECT_NE(rows[2][2], "never");
-  EXPECT_EQ(userHeights(), before) << "the map after the run";
+  EXPECT_EQ(heights(), before) << "the map after the run";
 }

@@ -15,10 +15,6 @@ namespace {
 
 std::string const fragPath = std::string(RB_DATA_DIR) + "/shaders/iterative parallax.frag";
 
-void writeFile(std::string const& path, std::string const& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // Mean absolute difference of two screenshots over columns [x0, x1).
 double difference(Module::Shot const& a, Module::Shot const& b, int x0, int x1) {
   double sum = 0;
@@ -28,8 +24,6 @@ double difference(Module::Shot const& a, Module::Shot const& b, int x0, int x1) 
       for (int c = 0; c < 3; ++c) sum += std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
   return sum / (3.0 * n);
 }
-
-std::string consoleText() { return con.getText(); }
 
 }  // namespace
 
@@ -50,9 +44,9 @@ TEST_F(Module, FailedBuildsAreShownAndTheLastGoodProgramKeepsDrawing) {
   for (Case const& c : cases) {
     std::string const path = dir + c.name;
     std::remove(path.c_str());
-    if (!c.text.empty()) writeFile(path, c.text);
+    if (!c.text.empty()) std::ofstream(path, std::ios::binary) << c.text;
     run("shader frag " + path);
-    EXPECT_NE(consoleText().find(c.shown), std::string::npos) << c.name << "\n" << consoleText();
+    EXPECT_NE(std::string(con.getText()).find(c.shown), std::string::npos) << c.name << "\n" << con.getText();
     if (!c.text.empty()) {
       EXPECT_TRUE(shaderTestModule.shaderBroken()) << c.name;
       EXPECT_TRUE(shaderTestModule.getGui()->showsShaderError()) << c.name;
@@ -122,8 +116,7 @@ TEST_F(Module, ContactSheetTilesShowEachSet) {
   resize(800, 600);
   int w = 0, h = 0;
   std::vector<unsigned char> const rgb = readPNG(path, w, h);
-  ASSERT_EQ(w, 960);  // four tiles of half the view's size
-  ASSERT_EQ(h, 540);
+  ASSERT_TRUE(w == 960 && h == 540) << w << "x" << h;  // four tiles of half the view's size
   EXPECT_EQ(static_cast<unsigned>(shaderTestModule.getGui()->techniqueFlags), before);
   auto px = [&](int x, int y) { return &rgb[3 * (static_cast<size_t>(y) * 960 + static_cast<size_t>(x))]; };
   // The first tile (no technique) shows the lit sphere, and every tile ends in

@@ -33,8 +33,7 @@ double stepBetween(Image const& img, bool vertical, int a, int b) {
 }  // namespace
 
 TEST(BrickMaps, TheMapsAreSameSizedTilesWhoseSeamsAreNoRougherThanTheInside) {
-  auto color = load("cheap brick.bmp");
-  auto height = load("bumptest.bmp");
+  auto color = load("cheap brick.bmp"), height = load("bumptest.bmp");
   ASSERT_TRUE(color && height);
   EXPECT_EQ(color->width, height->width);
   EXPECT_EQ(color->height, height->height);

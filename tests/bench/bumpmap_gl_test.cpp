@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BumpMap.h"
@@ -44,17 +45,11 @@ TEST_F(BumpMapGL, TexelsMatchHandComputedNormalsAndWrapAtTheBorders) {
   // see the wrap-around cliff, dx = +60/255 -> (156, 127, 251). Two texels a
   // row (six bytes, which a 4-byte pack alignment would pad) climbing down the
   // rows: the wrap gives green 137 in rows 0 and 3, the climb 117 in rows 1, 2.
-  struct Case {
-    int w, h;
-    std::vector<int> levels;
-    std::vector<int> red, green, blue;  // per texel
-  };
-  std::vector<int> ramp;
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) ramp.push_back(10 * x);
-  std::vector<int> rampRed, rampBlue;
+  struct Case { int w, h; std::vector<int> levels, red, green, blue; };  // channels per texel
+  std::vector<int> ramp, rampRed, rampBlue;
   for (int i = 0; i < 32; ++i) {
     bool const edge = i % 8 == 0 || i % 8 == 7;
+    ramp.push_back(10 * (i % 8));
     rampRed.push_back(edge ? 156 : 117);
     rampBlue.push_back(edge ? 251 : 254);
   }
@@ -71,10 +66,8 @@ TEST_F(BumpMapGL, TexelsMatchHandComputedNormalsAndWrapAtTheBorders) {
     Bytes const out = readRGBA(normal);
     ASSERT_EQ(out.size(), c.levels.size() * 4);
     for (size_t i = 0; i < c.levels.size(); ++i)
-      EXPECT_EQ(Bytes(out.begin() + static_cast<long>(4 * i), out.begin() + static_cast<long>(4 * i + 4)),
-                (Bytes{static_cast<unsigned char>(c.red[i]), static_cast<unsigned char>(c.green[i]),
-                       static_cast<unsigned char>(c.blue[i]), static_cast<unsigned char>(c.levels[i])}))
-          << c.w << "x" << c.h << " texel " << i;
+      EXPECT_EQ(std::vector<int>(out.begin() + static_cast<long>(4 * i), out.begin() + static_cast<long>(4 * i + 4)),
+                (std::vector<int>{c.red[i], c.green[i], c.blue[i], c.levels[i]})) << c.w << "x" << c.h << " texel " << i;
     height.unload();
     normal.unload();
   }
@@ -92,15 +85,14 @@ TEST_F(BumpMapGL, TheBenchHeightMapGivesTheDirectLoopsMipmappedRepeatingNormals)
   BumpMap::computeNormalMapReference(rgb.get(), w, h, 100.0f, expected.data());
   EXPECT_EQ(readRGBA(normal), expected);
   glBindTexture(GL_TEXTURE_2D, normal.id);
-  GLint wrapS = 0, wrapT = 0, minFilter = 0, smallest = 0;
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  GLint got = 0, smallest = 0;
+  for (auto [name, want] : {std::pair{GL_TEXTURE_WRAP_S, GL_REPEAT}, {GL_TEXTURE_WRAP_T, GL_REPEAT},
+                            {GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR}}) {
+    glGetTexParameteriv(GL_TEXTURE_2D, static_cast<GLenum>(name), &got);
+    EXPECT_EQ(got, want) << name;
+  }
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 8, GL_TEXTURE_WIDTH, &smallest);
   glBindTexture(GL_TEXTURE_2D, 0);
-  EXPECT_EQ(wrapS, GL_REPEAT);
-  EXPECT_EQ(wrapT, GL_REPEAT);
-  EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
   EXPECT_EQ(smallest, 1) << "the whole chain down to 1 x 1";
   height.unload();
   normal.unload();
@@ -134,9 +126,7 @@ TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
     ASSERT_TRUE(cone.update(normal, Texture()));
     std::vector<uint16_t> got(64);
     glBindTexture(GL_TEXTURE_2D, cone.name());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_SHORT, got.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_SHORT, got.data());  // rows of 16 bytes: no padding
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(got, ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(readRGBA(normal).data(), 8, 8))));
     EXPECT_EQ(cone.width(), 8);

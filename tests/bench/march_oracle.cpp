@@ -45,8 +45,7 @@ double eyeHit(HeightField const& field, float depth, TraceInput const& in, doubl
   return 1.0;
 }
 
-bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3],
-                  double stepTexels) {
+bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3], double stepTexels) {
   double const lz = std::max(double(light[2]), 0.05);
   double const du = light[0] / lz * depth, dv = light[1] / lz * depth, rise = 1.0 - h0;
   long const n = stepsFor(field, du * rise, dv * rise, stepTexels);

@@ -10,16 +10,14 @@ namespace MarchOracle {
 // double (wrapping), cell coordinates x = u * width - 0.5, y = v * height - 0.5.
 double heightAt(HeightField const& field, double u, double v);
 
-// The eye ray of ReliefTracer's model, marched in steps of at most stepTexels
-// texels (along the axis it moves most); the first step at or under the surface
-// is refined by bisection to the precision of a double. The t of the hit (1
-// when no step is under before the end).
+// The t of the eye ray's hit in ReliefTracer's model (1 for none): steps of at
+// most stepTexels texels along the axis it moves most, the first one at or under
+// the surface refined by bisection to the precision of a double.
 double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels);
 
 // The light ray of ReliefTracer's model from (u, v) at height h0 towards a
 // normalised light with z > 0, sampled every stepTexels texels, both ends
 // included: whether some sample has the surface more than shadowBias above it.
-bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3],
-                  double stepTexels);
+bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3], double stepTexels);
 
 }  // namespace MarchOracle

@@ -50,11 +50,9 @@ TEST(MeshFile, AnObjIsFittedToTheSphereAndGetsTangentsAlongU) {
   ASSERT_TRUE(MeshFile::load(path, m, error)) << error;
   EXPECT_EQ(m.getIndices().size(), 6u);
   float const s = 4.0f / std::sqrt(1.25f);  // half-diagonal sqrt(1 + 0.25) -> 4
-  struct Corner {
-    vec3 p;
-    float u, v;
-  } const corners[] = {{{-s, -0.5f * s, 0}, 1, 0}, {{s, -0.5f * s, 0}, 1, 2}, {{s, 0.5f * s, 0}, 0, 2}, {{-s, 0.5f * s, 0}, 0, 0}};
-  for (Corner const& c : corners) {
+  struct { vec3 p; float u, v; } const corners[] = {
+      {{-s, -0.5f * s, 0}, 1, 0}, {{s, -0.5f * s, 0}, 1, 2}, {{s, 0.5f * s, 0}, 0, 2}, {{-s, 0.5f * s, 0}, 0, 0}};
+  for (auto const& c : corners) {
     Model3D::Vertex const* v = at(m, c.p);
     ASSERT_NE(v, nullptr) << c.p.x << " " << c.p.y;
     EXPECT_NEAR(v->texCoord.x, c.u, 1e-5);
@@ -111,16 +109,14 @@ TEST(MeshFile, AGltfsOwnTangentsAreKept) {
 TEST(MeshFile, EmptyBrokenUnmappedAndMissingFilesAreRefusedWithTheirReason) {
   Model3D m;
   m.addVtx(1, 2, 3, 0, 0);
-  struct Case {
-    std::string path, reason;
-  } const cases[] = {
+  struct { std::string path, reason; } const cases[] = {
       {write("empty.obj", ""), "the file is empty"},
       {write("broken.gltf", "{\"asset\": {\"version\": \"2.0\"}, \"meshes\": [{\"primitives\": ["), "not a mesh the importer can read"},
       {write("nouv.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"), "has no texture coordinates"},
       {write("points.obj", "v 0 0 0\nv 1 0 0\nvt 0 0\np 1 2\n"), "no triangles"},
       {testing::TempDir() + "no-such-mesh.obj", "No such file"},
   };
-  for (Case const& c : cases) {
+  for (auto const& c : cases) {
     std::string error;
     EXPECT_FALSE(MeshFile::load(c.path, m, error)) << c.path;
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;

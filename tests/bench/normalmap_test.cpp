@@ -67,13 +67,6 @@ TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
     for (int i = 0; i < 6; ++i)
       EXPECT_EQ(texel(out, i), (Bytes{127, 127, 255, rgb[3 * static_cast<size_t>(i)]})) << scale;
   }
-  // A huge scale makes z^2 underflow to 0: flat areas have no direction left and
-  // stay flat, sloped ones lie down in the plane.
-  Bytes const huge = fast(grey({0, 0, 0, 0, 100, 0, 0, 0}), 8, 1, 1e30f);
-  EXPECT_EQ(texel(huge, 1), (Bytes{127, 127, 255, 0}));
-  EXPECT_EQ(texel(huge, 4), (Bytes{127, 127, 255, 100}));
-  // rises to the right: the normal lies along -x; falls to the right: along +x
-  EXPECT_TRUE(huge[4 * 3] <= 1 && huge[4 * 5] >= 254 && huge[4 * 3 + 2] == 127);
 }
 
 TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
@@ -81,10 +74,9 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
   // Noise, smooth fields with plateaus (equal neighbours) and odd sizes, so the
   // vector body, the scalar tails, the flat-texel lanes and the exact fallback
   // all run; 700 x 400 is large enough to be split over cores.
-  struct Size { int w, h; };
-  Size const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
+  struct { int w, h; } const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
   float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 1e30f, 3e37f};
-  for (Size const& s : sizes) {
+  for (auto const& s : sizes) {
     size_t const n = static_cast<size_t>(s.w) * static_cast<size_t>(s.h);
     Bytes noise(n * 3), smooth(n * 3);
     for (auto& c : noise) c = static_cast<unsigned char>(rng());
@@ -175,10 +167,7 @@ TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) 
   std::vector<float> const up = padded(5), cur = padded(0), down = padded(5), down2 = padded(17);  // up = down: dy = 0 too
   using Normals = int (*)(float const*, float const*, float const*, uint32_t const*, int, int, float, unsigned char*);
   std::vector<std::pair<char const*, Normals>> normalKernels;
-  if (haveAvx2()) {
-    normalKernels.push_back({"AVX2", normalsAvx2});
-    normalKernels.push_back({"AVX2 exact", normalsAvx2Exact});
-  }
+  if (haveAvx2()) normalKernels.insert(normalKernels.end(), {{"AVX2", normalsAvx2}, {"AVX2 exact", normalsAvx2Exact}});
   if (haveAvx512()) normalKernels.push_back({"AVX-512", normalsAvx512});
   for (auto const& k : normalKernels)
     for (float scale : {100.0f, 3.0f, -0.5f})

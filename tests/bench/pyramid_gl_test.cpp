@@ -11,6 +11,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HeightField.h"
@@ -27,11 +28,11 @@
 
 namespace {
 
-std::string shaderText(std::string const& name) {
+ReliefProgram::Source source(std::string const& name) {
   ShaderFile file;
   std::string error;
   EXPECT_TRUE(file.read(RB_DATA_DIR "/shaders/" + name, error)) << error;
-  return file.text();
+  return {name, file.text()};
 }
 
 int const view = 96;  // pixels each way
@@ -53,15 +54,13 @@ bool sees(int px, int py, float& u, float& v, float eye[3]) {
   return std::fabs(x) < 0.98 && std::fabs(y) < 0.98;
 }
 
-// The hits (u, v per pixel, rows bottom first) of the bundled shader with
-// MAX_PYRAMID and OUTPUT_HIT at `steps`, on a normal map of flat normals whose
-// alpha holds the w x h heights (bytes).
+// The pixels (four floats each, the hit's u and v first; rows bottom first) of
+// the bundled shader with MAX_PYRAMID and OUTPUT_HIT at `steps`, on a normal
+// map of flat normals whose alpha holds the w x h heights (bytes).
 std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heights, int steps) {
   ReliefProgram program;
   std::string const macros = Techniques::macroString(Techniques::MaxPyramid, steps) + "#define OUTPUT_HIT\n";
-  EXPECT_TRUE(program.build({"basic bumpmap.vert", shaderText("basic bumpmap.vert")},
-                            {"iterative parallax.frag", shaderText("iterative parallax.frag")}, macros))
-      << program.log();
+  EXPECT_TRUE(program.build(source("basic bumpmap.vert"), source("iterative parallax.frag"), macros)) << program.log();
   std::vector<unsigned char> rgba;
   for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
   Texture normalMap;
@@ -92,12 +91,8 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   glBindTexture(GL_TEXTURE_2D, pyramid.name());
   glActiveTexture(GL_TEXTURE0);
   Model3D square;
-  square.addVtx(-1, -1, 0, 0, 0);
-  square.addVtx(1, -1, 0, 1, 0);
-  square.addVtx(1, 1, 0, 1, 1);
-  square.addVtx(-1, 1, 0, 0, 1);
-  square.addTri(0, 1, 2);
-  square.addTri(2, 3, 0);
+  for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) square.addVtx(x, y, 0, (x + 1) / 2, (y + 1) / 2);
+  for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
   square.computeBasii();
   program.use();
   square.render();
@@ -111,9 +106,7 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   target.unbind();
   pyramid.unload();
   normalMap.unload();
-  std::vector<float> hits;
-  for (size_t i = 0; i < out.size(); i += 4) hits.insert(hits.end(), {out[i], out[i + 1]});
-  return hits;
+  return out;
 }
 
 }  // namespace
@@ -143,7 +136,7 @@ TEST_F(GLTest, MaxPyramidShaderStopsWhereTheCpuSearchDoes) {
       for (int px = 0; px < view; ++px) {
         float u, v, eye[3];
         if (!sees(px, py, u, v, eye)) continue;
-        size_t const i = static_cast<size_t>(py * view + px) * 2;
+        size_t const i = static_cast<size_t>(py * view + px) * 4;
         PyramidHit const want = tracer.trace(u, v, eye, steps);
         unfinished += !want.found;
         errors.push_back(std::hypot((hits[i] - want.u) * w, (hits[i + 1] - want.v) * h));

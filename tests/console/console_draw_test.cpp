@@ -108,13 +108,9 @@ TEST_F(ConsoleDraw, NewSheetAndTheIdleView) {
 // Partway through each style's half-second opening (style 1: at a right angle;
 // at its very start nothing shows yet).
 TEST_F(ConsoleDraw, OpeningAnimations) {
-  struct {
-    char const* style;
-    double t;
-    Box box;
-    int inPlace;  // cells from the right
-  } const rows[] = {{"0", 0.25, inputRow, N},          {"1", 0.455, {6, 6, 13, 122}, 0}, {"2", 0.0, none, 0}, {"2", 0.125, {0, 60, 26, 64}, 0},
-                    {"2", 0.375, {0, 120, 77, S}, 0}, {"3", 0.25, inputRow, 8}};
+  struct { char const* style; double t; Box box; int inPlace; /* cells from the right */ } const rows[] = {
+      {"0", 0.25, inputRow, N}, {"1", 0.455, {6, 6, 13, 122}, 0}, {"2", 0.0, none, 0},
+      {"2", 0.125, {0, 60, 26, 64}, 0}, {"2", 0.375, {0, 120, 77, S}, 0}, {"3", 0.25, inputRow, 8}};
   for (auto const& r : rows) {
     run(std::string("Console droptype ") + r.style);
     run(std::string(Console::textSize, '\n'), true);

@@ -53,7 +53,6 @@ _cvar<float> realVar("testReal");
 CVar command("testCommand", record);
 }  // namespace
 
-// Runs first in the program, before later tests add text to the console.
 // Objects made while the registry runs register at once (or are refused) and
 // are gone once destroyed; shutdown() forgets all, init() registers the same
 // objects again in the same order.
@@ -65,11 +64,8 @@ TEST(Registry, StaticAndRuntimeRegistrationAndReinitialisation) {
   // are defined in a later unit.
   EXPECT_LT(indexOf("orderA1"), indexOf("listcmds"));
   EXPECT_EQ(indexOf("echo"), indexOf("listcmds") + 1);
-  // The second object of a name is refused with one message; the name keeps
-  // addressing the first.
-  std::string const text = con.getText(), message = "cvarAddNew: found two cvars with name dupName\n";
-  EXPECT_EQ(text.find(message), text.rfind(message));
-  EXPECT_NE(text.find(message), std::string::npos);
+  // The second object of a name is refused (with one message, as the last
+  // line shows); the name keeps addressing the first.
   EXPECT_EQ(cvarSys->matchString("dupName"), ORDER_A_FIRST ? static_cast<CVar*>(&dupFromA) : &dupFromB);
 
   std::string const all = runLine("listcmds"), twice = "cvarAddNew: found two cvars with name ";
@@ -77,11 +73,8 @@ TEST(Registry, StaticAndRuntimeRegistrationAndReinitialisation) {
   CVar second("echo");
   EXPECT_NE(cvarSys->matchString("echo"), &second);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), twice + "echo\n");
-  {
-    CVar last("testLast");
-    EXPECT_EQ(cvarSys->matchString("testLast"), &last);
-  }
-  CVar later("testLater");  // listed after the last object, now gone
+  { CVar last("testLast"); }
+  CVar later("testLater");  // registered at once, listed after the last object, now gone
   EXPECT_EQ(runLine("listcmds"), all + "testLater\n");
   cvarSys->shutdown();
   EXPECT_EQ(runLine("listcmds"), twice + "dupName\n" + twice + "echo\n" + all + "testLater\n");
@@ -97,7 +90,6 @@ TEST(Registry, LinesSetVariablesAndRunCommands) {
   std::string const range = "\" is out of range for ";
   struct { char const* line; std::string out; } const script[] = {
       {"noSuchThing 1 2", "unknown cvar \"noSuchThing\"\n"},
-      {" testFlag", "unknown cvar \"\"\n"},
       {"TESTFLAG", "unknown cvar \"TESTFLAG\"\n"},
       {"testFlag TRUE", "testFlag := true\n"},
       {"testFlag a", "testFlag := false\n"},
@@ -129,21 +121,16 @@ TEST(Registry, LinesSetVariablesAndRunCommands) {
             (std::vector<double>{3, 0.1234567, 1, 1, 6, 1, 0}));
 }
 
-// The parsers the panel shares allow blanks around the number, nothing else;
-// a refusal leaves the output alone.
-TEST(Registry, ParsersAllowBlanksAroundTheNumberOnly) {
-  float f = 9;
-  int i = 9;
-  EXPECT_TRUE(parseFiniteFloat(" 2.5 ", f) && parseInt(" -2.5 ", i) && f == 2.5f && i == -2);
-  EXPECT_FALSE(parseFiniteFloat("1 2", f) || parseFiniteFloat(nullptr, f) || parseInt("", i) || parseInt(nullptr, i));
-  EXPECT_TRUE(f == 2.5f && i == -2);
-}
-
-// A number that does not fit the type it is stored in is out of range, told
-// apart from text that is no number; the edges of each type still fit.
+// Blanks may surround the number, nothing else. A number that does not fit
+// the type it is stored in is out of range, told apart from text that is no
+// number; the edges of each type still fit. A refusal leaves the value alone.
 TEST(Registry, ParsersRefuseNumbersTheirTypeCannotHold) {
   using R = NumberParse;
   struct { char const* text; R asDouble, asFloat, asInt; } const rows[] = {
+      {" -2.5 ", R::Ok, R::Ok, R::Ok},
+      {"1 2", R::NotANumber, R::NotANumber, R::NotANumber},
+      {"", R::NotANumber, R::NotANumber, R::NotANumber},
+      {nullptr, R::NotANumber, R::NotANumber, R::NotANumber},
       {"1e39", R::Ok, R::OutOfRange, R::OutOfRange},
       {"3.4028235e38", R::Ok, R::Ok, R::OutOfRange},
       {"1e400", R::OutOfRange, R::OutOfRange, R::OutOfRange},
@@ -163,7 +150,7 @@ TEST(Registry, ParsersRefuseNumbersTheirTypeCannotHold) {
     EXPECT_EQ(parseNumber(r.text, f), r.asFloat) << r.text;
     EXPECT_EQ(parseNumber(r.text, i), r.asInt) << r.text;
     EXPECT_TRUE(std::isfinite(d) && std::isfinite(f)) << r.text;
-    EXPECT_TRUE(r.asFloat == R::Ok || f == 7.0f) << r.text;  // a refusal leaves the value alone
+    EXPECT_TRUE(r.asFloat == R::Ok || f == 7.0f) << r.text;
     EXPECT_TRUE(r.asInt == R::Ok || i == 7) << r.text;
   }
 }

@@ -1,5 +1,5 @@
-// Tests of the BMP decoder on hand-built files: row order, filler, data
-// offset, every refusal message, truncation and hostile sizes.
+// Tests of the BMP decoder on hand-built files: a short last row, data offset,
+// every refusal message, truncation and hostile sizes.
 
 #include "base/imageloadbmp.h"
 #include "testutil.h"
@@ -12,15 +12,12 @@ unsigned char colour(int x, int y, int k) {
 }
 
 // A 24-bit file of w x |h| colour() pixels (h < 0: rows stored top first)
-// with an info header of `info` bytes, `gap` bytes before the pixels, and
-// the last row's filler only when lastFiller.
-Bytes makeBmp(int32_t w, int32_t h, uint32_t info = 40, uint32_t gap = 0, bool lastFiller = true) {
-  size_t headers = std::max<size_t>(54, 14 + info);  // the fields stay at their 40-byte-header places
-  Bytes b(headers + gap, 0xEE);
+// with a 40-byte info header, the last row's filler only when lastFiller.
+Bytes makeBmp(int32_t w, int32_t h, bool lastFiller = true) {
+  Bytes b(54, 0xEE);
   b[0] = 'B';
   b[1] = 'M';
-  for (auto [at, v] : {std::pair{10u, uint32_t(headers + gap)}, {14u, info}, {18u, uint32_t(w)}, {22u, uint32_t(h)},
-                       {26u, 1u | 24u << 16}, {30u, 0u}})
+  for (auto [at, v] : {std::pair{10u, 54u}, {14u, 40u}, {18u, uint32_t(w)}, {22u, uint32_t(h)}, {26u, 1u | 24u << 16}, {30u, 0u}})
     put32(b, at, v);
   int rows = h < 0 ? -h : h, filler = (4 - (w * 3) % 4) % 4;
   for (int r = 0; r < rows; ++r) {
@@ -32,31 +29,27 @@ Bytes makeBmp(int32_t w, int32_t h, uint32_t info = 40, uint32_t gap = 0, bool l
 }
 
 // Whether the bytes decode to makeBmp()'s w x h picture.
-bool decodes(ImagePtr img, int w, int h) {
+bool decodes(Bytes const& b, int w, int h) {
+  ImagePtr img(ImageLoadBMP::decode(b.data(), b.size()));
   Bytes expect;
   for (int i = 0; i < w * h * 3; ++i) expect.push_back(colour(i / 3 % w, i / 3 / w, i % 3));
   return img && img->width == w && img->height == h && img->bitsPerPixel == 24 && pixels(*img) == expect;
 }
-bool decodes(Bytes const& b, int w, int h) { return decodes(ImagePtr(ImageLoadBMP::decode(b.data(), b.size())), w, h); }
 
 std::string why(Bytes const& b) { return refusal(ImageLoadBMP::decode, b); }
 
 }  // namespace
 
-// Bottom-up and top-down rows, filler for every width remainder (with and
-// without the last row's), a gap before the pixels and longer info headers.
-TEST(Bmp, RowOrderFillerOffsetAndHeaderVersions) {
-  EXPECT_TRUE(decodes(makeBmp(5, -3), 5, 3));
-  for (int w = 1; w <= 8; ++w) {
-    EXPECT_TRUE(decodes(makeBmp(w, 3), w, 3)) << w;
-    EXPECT_TRUE(decodes(makeBmp(w, 3, 40, 0, false), w, 3)) << w << " without the last filler";
-  }
-  EXPECT_TRUE(decodes(makeBmp(3, 2, 40, 1024), 3, 2));  // a palette nobody uses
-  for (uint32_t info : {52u, 56u, 108u, 124u}) EXPECT_TRUE(decodes(makeBmp(3, 2, info), 3, 2)) << info;
+// The last row may lack its filler, for every width remainder. Row order,
+// complete filler, palettes before the pixels and longer info headers are in
+// the corpus (bmpsuite, bmptestsuite and image-rs rows of corpus.tsv).
+TEST(Bmp, LastRowMayLackItsFiller) {
+  for (int w = 1; w <= 4; ++w) EXPECT_TRUE(decodes(makeBmp(w, 3, false), w, 3)) << w;
 }
 
-// Fields of a 2 x 2 file (70 bytes) changed one by one; sizes whose buffer
-// would pass the decoders' limits are refused before anything is allocated.
+// Fields of a 2 x 2 file (70 bytes) changed one by one (another depth: the
+// corpus's 8bpp-1x1.bmp); sizes whose buffer would pass the decoders' limits
+// are refused before anything is allocated.
 TEST(Bmp, Refusals) {
   EXPECT_EQ(why(readWhole(corpus("pngsuite/png/basn2c08.png"))), "got a bad sig:20617");
   struct {
@@ -64,7 +57,6 @@ TEST(Bmp, Refusals) {
     char const* why;
   } cases[] = {
       {{{26, 2 | 24 << 16}}, "got bad # planes:2"},
-      {{{26, 1 | 32 << 16}}, "got bad bitsPerPixel:32"},
       {{{30, 4}}, "got bad compression: 4"},
       {{{14, 12}}, "got bad info header size:12"},
       {{{14, 57}}, "got bad info header size:57"},  // longer than the file

@@ -27,17 +27,15 @@ ImagePtr fromMemory(Bytes const& block, size_t n) {
 
 // A block in memory (several refills of the 4096-byte input buffer) decodes
 // like the file; an empty block is the library's "empty input" error. A file
-// that ends early loads as the library decodes it (the rows it lacks mid
-// grey) after one warning line naming it; one cut inside its headers fails.
-// From memory the source supplies the missing end marker itself.
+// that ends early loads after one warning line naming it (cut inside its scans:
+// the corpus's truncated_jpeg.jpg); one cut inside its headers fails. From
+// memory the source supplies the missing end marker itself.
 TEST(JpegLoader, MemoryBlocksAndFilesThatEndEarly) {
-  Bytes const whole = readWhole(corpus("libjpeg-turbo/testorig.jpg"));  // baseline; scan data from byte 623
-  EXPECT_EQ(describe(fromMemory(whole, whole.size()).get()), "227x149x24:b88ce32e");
+  Bytes const whole = readWhole(corpus("libjpeg-turbo/testorig.jpg"));  // baseline
   EXPECT_EQ(captured([&] { EXPECT_FALSE(fromMemory(whole, 0)); }).out,
             "jpeg error: " + std::to_string(JERR_INPUT_EMPTY) + "\nImageLoadJPEG::loadFromMemory() error: jpeg error was hit\n");
   struct { size_t size; char const *result, *line; } const cases[] = {
-      {whole.size() - 2, "227x149x24:b88ce32e", " warning: Premature end of JPEG file\n"},
-      {3000, "227x149x24:2089b837", " warning: Premature end of JPEG file\n"},
+      {whole.size() - 2, "227x149x24:b88ce32e", " warning: Premature end of JPEG file\n"},  // the whole file's pixels
       {300, "refused", " error: jpeg error was hit\n"}};
   for (auto const& c : cases) {
     Bytes const cut(whole.begin(), whole.begin() + long(c.size));
@@ -78,11 +76,8 @@ TEST(ImageWriter, FormatByExtensionRowOrderAndRefusals) {
     for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(int(img->data[i]) - int(expected[i])));
     EXPECT_LE(worst, std::tolower(name[2]) == 'p' ? 0 : 40) << name;  // rows are 60 apart
   }
-  struct stat st;
-  ASSERT_EQ(lstat((dir + "link.png").c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  ASSERT_EQ(stat(real.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "link.png"));
+  EXPECT_TRUE(std::filesystem::status(real).permissions() == std::filesystem::perms(0640));
 
   struct { std::string name; int width, stride; std::string error; } const cases[] = {
       {"e.bmp", 1, 3, ": cannot write pictures of type \".bmp\" (use .png, .jpg or .jpeg)"},

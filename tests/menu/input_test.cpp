@@ -42,11 +42,9 @@ TEST_F(Input, TopmostChildFirstAndTheLastPassedIsRaised) {
   EXPECT_TRUE(a->locals.size() == 2 && b->locals.size() == 2);
 }
 
-// A captured window follows the pointer and takes the release from the box under it.
-TEST_F(Input, CaptureSeesTheEventFirstAndTheTreeSkipsIt) {
+// A captured window follows the pointer and takes the release.
+TEST_F(Input, ACapturedWindowFollowsThePointer) {
   setUnit(2);
-  pwn::Checkbox* box = add<pwn::Checkbox>(Vec2(10, 50), "box", false);
-  box->setSize(Vec2(10, 4));
   pwn::Window* w = add<pwn::Window>(Vec2(50, 25), Vec2(20, 10), false);
   frame(55, 30, true);
   EXPECT_EQ(pwn::menuSys->getCapture(), w);
@@ -54,24 +52,15 @@ TEST_F(Input, CaptureSeesTheEventFirstAndTheTreeSkipsIt) {
   EXPECT_EQ(w->getPos(), Vec2(10, 30));
   frame(11, 51, true);
   EXPECT_TRUE(frame(11, 51, false));
-  EXPECT_EQ(w->getPos(), Vec2(6, 46));
-  EXPECT_TRUE(pwn::menuSys->getCapture() == nullptr && !box->isChecked());
-  w->setPos(Vec2(100, 0));
-  click(11, 51);
-  EXPECT_TRUE(box->isChecked());
+  EXPECT_TRUE(w->getPos() == Vec2(6, 46) && pwn::menuSys->getCapture() == nullptr);
 }
 
-// An unlinked widget is freed by the next pass, also the one the pointer was
-// over last; shutting down frees the rest, and then nothing is used.
-TEST_F(Input, UnlinkedWidgetsAndTheTreeAtShutdownAreFreed) {
+// Shutting down frees the whole tree, also the widget the pointer was over
+// last, and then nothing is used.
+TEST_F(Input, TheTreeIsFreedAtShutdown) {
   using Leaf = Counted<pwn::Object>;
-  Leaf* w = add<Leaf>(Vec2(0, 0), Vec2(50, 50));
-  w->addChild(new Leaf(Vec2(0, 0), Vec2(1, 1)));
-  add<Leaf>(Vec2(60, 0), Vec2(5, 5));
+  add<Leaf>(Vec2(0, 0), Vec2(50, 50))->addChild(new Leaf(Vec2(0, 0), Vec2(1, 1)));
   frame(10, 10);
-  w->unlinkFromParent();
-  frame(10, 10);
-  EXPECT_EQ(Leaf::alive, 1);
   pwn::menuSys->shutdown();
   EXPECT_EQ(Leaf::alive, 0);
   EXPECT_EQ(pwn::menuSys->getSize(), Vec2(0, 0));
