@@ -158,18 +158,6 @@ TEST_F(FrameLoop, EachViewIsDrawnOnceInItsViewportThroughItsCamera) {
   cvarSys->exec("clearColor 0 0 0 1");
 }
 
-// correctAngle() and rotate() undo correctAngleInverse() and rotateInverse();
-// the translation is left out without its flag.
-TEST_F(FrameLoop, ViewMatrixSteps) {
-  View v;
-  v.basis = _basis<V3, _quat<float> >(angleAxisToQuat(0.48f, 0.6f, 0.64f, 73), V3(4, 5, 6));
-  v.setupView(View::PROJECTION_IDENTITY | View::MODELVIEW_IDENTITY | View::MODELVIEW_ROTATE, 1.0f);
-  v.rotate();
-  View::correctAngle();
-  expectNear(project(V3(1, 2, 3)), V3(1, 2, 3));
-  glLoadIdentity();
-}
-
 // Per key, from a camera looking along +Y (its left is world -X), half sizes 2
 // by 3, camSpeed 2, camRot 90, camZoom 0.5: held dt seconds (0.1 s at most count),
 // with another held around it, it moves, turns, zooms or picks a speed preset.
