@@ -160,8 +160,6 @@ TEST(TechniqueSets, NamesReadBackAndBadPartsAreRefused) {
     EXPECT_TRUE(c.ok || !error.empty()) << c.text;
     EXPECT_EQ(c.ok ? Techniques::name(set) : "", c.name) << c.text;
   }
-  EXPECT_EQ(Techniques::name(Techniques::allSix),
-            "PARALLAX+OFFSET_LIMITING_EYE+ITERATIVE+ITERATIVE_LERP+SHADOW_TRACE+OFFSET_LIMITING_LIGHT");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The 16-bit grey form of height maps: 16-bit TIFF samples come through
-// ImageSystem::loadGrey16 unchanged, 8-bit files are widened, a missing file
-// is refused with a reason. 16-bit PNGs, and broken or missing ones, go through
-// the same call in the height-map command's test (tests/app/usermaps_test.cpp).
+// The 16-bit grey form of height maps: 16-bit PNG and TIFF samples come through
+// ImageSystem::loadGrey16 unchanged, 8-bit files are widened, a broken file is
+// refused with a reason.
 #include <png.h>
 #include <tiffio.h>
 
@@ -36,22 +35,28 @@ void writeTiff16(std::string const& path, std::vector<uint16_t> row) {
   TIFFClose(t);
 }
 
-}  // namespace
-
-TEST(Grey16, SixteenBitFilesKeepEverySampleEightBitOnesAreWidened) {
-  std::string const tif = scratchDir() + "/grey16.tif", eight = scratchDir() + "/grey8.png";
-  writeTiff16(tif, kSamples);
-  std::vector<unsigned char> const greys = {0, 1, 128, 255};
+// One row of samples as a PNG: 8-bit grey, or 16-bit grey written as given.
+bool writePngRow(std::string const& path, void const* row, size_t n, png_uint_32 format) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = png_uint_32(greys.size());
+  image.width = png_uint_32(n);
   image.height = 1;
-  image.format = PNG_FORMAT_GRAY;
-  ASSERT_TRUE(png_image_write_to_file(&image, eight.c_str(), 0, greys.data(), 0, nullptr));
+  image.format = format;
+  return png_image_write_to_file(&image, path.c_str(), 0, row, 0, nullptr) != 0;
+}
+
+}  // namespace
+
+TEST(Grey16, SixteenBitFilesKeepEverySampleAndBrokenOnesAreRefused) {
+  std::string const d = scratchDir(), png = d + "/grey16.png", tif = d + "/grey16.tif", eight = d + "/grey8.png";
+  writeTiff16(tif, kSamples);
+  std::vector<unsigned char> const greys = {0, 1, 128, 255};
+  ASSERT_TRUE(writePngRow(png, kSamples.data(), kSamples.size(), PNG_FORMAT_LINEAR_Y) &&
+              writePngRow(eight, greys.data(), greys.size(), PNG_FORMAT_GRAY));
 
   // The 8-bit file is widened exactly: v * 257.
   struct { std::string path; std::vector<uint16_t> expect; } const cases[] = {
-      {tif, kSamples}, {eight, {0, 257, 128 * 257, 65535}}};
+      {png, kSamples}, {tif, kSamples}, {eight, {0, 257, 128 * 257, 65535}}};
   for (auto const& c : cases) {
     std::string error;
     ImagePtr img(ImageSystem::loadGrey16(c.path.c_str(), error));
@@ -61,8 +66,9 @@ TEST(Grey16, SixteenBitFilesKeepEverySampleEightBitOnesAreWidened) {
     EXPECT_EQ(samplesOf(*img), c.expect) << c.path;
   }
 
-  // A file that is not there: no picture, and a reason.
+  // A file cut short: no picture, and a reason. (A missing one: the height-map command's test.)
+  Bytes const whole = readWhole(png), cut(whole.begin(), whole.begin() + long(whole.size() / 2));
   std::string error;
-  captured([&] { EXPECT_FALSE(ImagePtr(ImageSystem::loadGrey16((scratchDir() + "/missing.tif").c_str(), error))); });
+  captured([&] { EXPECT_FALSE(ImagePtr(ImageSystem::loadGrey16(writeScratch("cut.png", cut).c_str(), error))); });
   EXPECT_FALSE(error.empty());
 }
