@@ -29,13 +29,19 @@
 //                          so that other objects meet the relief where it is
 //
 // ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
-// none is given). Any set of the macros may be defined. ITERATIVE_LERP,
-// BINARY_REFINE, ADAPTIVE_STEPS and EARLY_EXIT refine the iterative march and
-// OFFSET_LIMITING_LIGHT the light march, so each brings its partner along;
-// RELAXED_CONE replaces the iterative march when both are defined, and
-// MAX_PYRAMID replaces both. MAX_PYRAMID needs lookups at explicit levels
-// (GLSL 1.30, or GL_ARB_shader_texture_lod before it); without them it builds
-// nothing and the shader does what it would do without the macro. The bench's
+// none is given). Any set of the macros may be defined.
+//
+// Which eye-ray search runs is one choice, EYE_SEARCH, one of the SEARCH_
+// names below. The bench decides it and appends it after the panel's macro
+// string, with the partners the set's techniques bring along (ITERATIVE for
+// ITERATIVE_LERP, BINARY_REFINE, ADAPTIVE_STEPS and EARLY_EXIT; SHADOW_TRACE
+// for OFFSET_LIMITING_LIGHT). A macro string without those lines (a shader
+// built by hand, the first build) gets the same from the rules below: the
+// partners, then the first of MAX_PYRAMID, RELAXED_CONE, ITERATIVE and the
+// single offset (PARALLAX or OFFSET_LIMITING_EYE) that is defined.
+// MAX_PYRAMID needs lookups at explicit levels (GLSL 1.30, or
+// GL_ARB_shader_texture_lod before it); without them it builds nothing and
+// the next search in that order runs, as without the macro. The bench's
 // fidelity meter adds OUTPUT_HIT: the fragment then holds the texture
 // coordinate finally used and the shadow factor instead of a colour, to be
 // compared with a traced reference.
@@ -71,6 +77,13 @@
 #define SHADOW_TRACE
 #endif
 
+// The eye-ray searches EYE_SEARCH chooses from.
+#define SEARCH_NONE 0     // the polygon's own point
+#define SEARCH_OFFSET 1   // one sample: PARALLAX, OFFSET_LIMITING_EYE
+#define SEARCH_LINEAR 2   // the march of ITERATIVE and its refinements
+#define SEARCH_CONE 3     // RELAXED_CONE
+#define SEARCH_PYRAMID 4  // MAX_PYRAMID
+
 // A march that stops early or varies its length leaves uniform control flow,
 // where a lookup's implicit derivatives are undefined: the new techniques'
 // lookups take the texture coordinate's gradients from before the march.
@@ -97,8 +110,24 @@
 #define LEVEL_LOOKUP(s, p, lod) texture2DLod(s, p, lod)
 #endif
 #endif
-#ifdef LEVEL_LOOKUP
-#define PYRAMID_SEARCH
+#endif
+
+// The choice itself, when the macro string does not bring it; and the
+// pyramid's stand-in where the GL cannot walk it.
+#if defined(EYE_SEARCH) && EYE_SEARCH == SEARCH_PYRAMID && !defined(LEVEL_LOOKUP)
+#undef EYE_SEARCH
+#endif
+#ifndef EYE_SEARCH
+#if defined(MAX_PYRAMID) && defined(LEVEL_LOOKUP)
+#define EYE_SEARCH SEARCH_PYRAMID
+#elif defined(RELAXED_CONE)
+#define EYE_SEARCH SEARCH_CONE
+#elif defined(ITERATIVE)
+#define EYE_SEARCH SEARCH_LINEAR
+#elif defined(PARALLAX) || defined(OFFSET_LIMITING_EYE)
+#define EYE_SEARCH SEARCH_OFFSET
+#else
+#define EYE_SEARCH SEARCH_NONE
 #endif
 #endif
 
@@ -115,11 +144,11 @@ uniform sampler2D heightMap;
 #define HEIGHT_OF(texel) (texel).a
 #endif
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
-#ifdef RELAXED_CONE
+#if EYE_SEARCH == SEARCH_CONE
 uniform sampler2D coneMap;    // r: sqrt of the cone ratio per texel (16 bits, nearest, no mipmaps)
 uniform vec2 coneMapSize;     // its width and height in texels
 #endif
-#ifdef PYRAMID_SEARCH
+#if EYE_SEARCH == SEARCH_PYRAMID
 // Level L, texel (I, J): the highest height over the bilinear cells (the
 // patches between texel centres) I * 2^L ... (I + 1) * 2^L - 1 each way,
 // clipped at the map's edge. Nearest, one GL level per pyramid level; level 0
@@ -175,7 +204,61 @@ void bisect(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, inout float lo, inou
     }
 }
 
-#ifdef PYRAMID_SEARCH
+// One sample: the texel's own height says how deep the ray has to go.
+float offsetSearch(vec2 uv)
+{
+    return 1.0 - heightAt(uv);
+}
+
+// Linear search: sample the ray at even steps from the top (t = 0) to the
+// bottom (t = 1) of the relief; the first sample at or under the height
+// field is the hit. The bottom always is, so there is one. Without the new
+// techniques the loop runs in full for every pixel, keeping the texture
+// fetches in uniform control flow. ITERATIVE_LERP places the hit between the
+// last two samples, where the ray crosses the straight line between them;
+// BINARY_REFINE first bisects between them.
+float linearSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
+{
+    float steps = ITERATIVE_STEPS;
+#if defined(ADAPTIVE_STEPS) && defined(GRADIENT_LOOKUP)
+    steps = max(1.0, floor(mix(ITERATIVE_STEPS, ITERATIVE_STEPS * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
+#endif
+    float stepSize = 1.0 / steps;
+    float prevGap = heightAt(uv) - 1.0;  // >= 0 once the ray is under the surface
+    float hitT = 0.0, hitStep = stepSize, hitGap = 0.0, hitPrevGap = 0.0;
+    float searching = prevGap >= 0.0 ? 0.0 : 1.0;
+    for (float i = 1.0; i <= ITERATIVE_STEPS; i += 1.0) {
+#ifdef GRADIENT_LOOKUP
+#ifdef EARLY_EXIT
+        if (searching < 0.5) break;
+#endif
+        if (i > steps) break;
+#endif
+        float t = i * stepSize;
+        float gap = marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
+        if (searching > 0.5 && gap >= 0.0) {
+            hitT = t;
+            hitGap = gap;
+            hitPrevGap = prevGap;
+            searching = 0.0;
+        }
+        prevGap = gap;
+    }
+    if (hitT > 0.0) {
+#ifdef BINARY_REFINE
+        float lo = hitT - stepSize;
+        bisect(uv, eyeReach, gradX, gradY, lo, hitT, hitPrevGap, hitGap);
+        hitStep = hitT - lo;
+#endif
+#ifdef ITERATIVE_LERP
+        // The surface taken as straight between the two samples: hitPrevGap < 0 <= hitGap.
+        hitT = hitT - hitStep * hitGap / (hitGap - hitPrevGap);
+#endif
+    }
+    return hitT;
+}
+
+#if EYE_SEARCH == SEARCH_PYRAMID
 // How far a point on a node's border is pushed along the ray to tell which
 // node it enters, in cells.
 const float pyramidNudge = 1.0 / 1024.0;
@@ -284,7 +367,7 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
 }
 #endif
 
-#ifdef RELAXED_CONE
+#if EYE_SEARCH == SEARCH_CONE
 // The gap (height - ray height) at t on the eye ray.
 float rayGap(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t)
 {
@@ -330,41 +413,19 @@ float underOnSpan(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t0, floa
     if (found < 0.0 && t1 > b) found = underOnPiece(uv, eyeReach, gradX, gradY, b, t1, rayGap(uv, eyeReach, gradX, gradY, b));
     return found;
 }
-#endif
 
-void main()
+// Cone stepping: from a point above the surface the ray may go as far as
+// the cone standing on the surface below it reaches; the cone map's cones
+// hold none of the surface, wherever in a texel the ray reads them, so a
+// cone step never passes through it. Each step is at least minStepTexels
+// texels of the map along the ray (its length in depth follows the map's
+// size), which takes the ray under the surface once the cones have brought
+// it close. The cone does not vouch for a step lengthened so: such a step
+// is searched for a point under the surface (underOnSpan) and ends there
+// if it has one, so it never passes through a thin ridge's top either. The
+// last point above and the first under bracket the hit for the bisection.
+float coneSearch(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY)
 {
-    vec3 eye = normalize(eyeVec);
-    vec3 light = normalize(lightVec);
-    float depth = polyThickness * 0.2;  // in texture coordinates
-    vec2 uv = texCoord;
-    float hitDepth = 0.0;  // how far down the point found lies, in relief depths
-
-    // Where the eye ray, entering the relief at uv, reaches its bottom. At
-    // grazing angles eye.z goes to 0, so it is kept off zero.
-#ifdef OFFSET_LIMITING_EYE
-    vec2 eyeReach = -eye.xy * depth;
-#else
-    vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
-#endif
-
-    vec2 gradX = dFdx(texCoord);
-    vec2 gradY = dFdy(texCoord);
-
-#if defined(PYRAMID_SEARCH)
-    hitDepth = pyramidSearch(uv, eyeReach);
-    uv += eyeReach * hitDepth;
-#elif defined(RELAXED_CONE)
-    // Cone stepping: from a point above the surface the ray may go as far as
-    // the cone standing on the surface below it reaches; the cone map's cones
-    // hold none of the surface, wherever in a texel the ray reads them, so a
-    // cone step never passes through it. Each step is at least minStepTexels
-    // texels of the map along the ray (its length in depth follows the map's
-    // size), which takes the ray under the surface once the cones have brought
-    // it close. The cone does not vouch for a step lengthened so: such a step
-    // is searched for a point under the surface (underOnSpan) and ends there
-    // if it has one, so it never passes through a thin ridge's top either. The
-    // last point above and the first under bracket the hit for the bisection.
     const float minStepTexels = 1.0 / 16.0;
     float rayRatio = length(eyeReach);  // texture units per unit of depth
     float minStep = minStepTexels / max(length(eyeReach * coneMapSize), 1e-6);
@@ -406,65 +467,35 @@ void main()
         // The surface taken as straight between the bracket's ends: aboveGap < 0 <= underGap.
         hitT -= (hitT - lo) * underGap / (underGap - aboveGap);
     }
-    hitDepth = hitT;
-    uv += eyeReach * hitT;
-#elif defined(ITERATIVE)
-    // Linear search: sample the ray at even steps from the top (t = 0) to the
-    // bottom (t = 1) of the relief; the first sample at or under the height
-    // field is the hit. The bottom always is, so there is one. Without the new
-    // techniques the loop runs in full for every pixel, keeping the texture
-    // fetches in uniform control flow.
-    float steps = ITERATIVE_STEPS;
-#if defined(ADAPTIVE_STEPS) && defined(GRADIENT_LOOKUP)
-    steps = max(1.0, floor(mix(ITERATIVE_STEPS, ITERATIVE_STEPS * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
-#endif
-    float stepSize = 1.0 / steps;
-    float prevGap = heightAt(uv) - 1.0;  // >= 0 once the ray is under the surface
-    float hitT = 0.0, hitStep = stepSize, hitGap = 0.0, hitPrevGap = 0.0;
-    float searching = prevGap >= 0.0 ? 0.0 : 1.0;
-    for (float i = 1.0; i <= ITERATIVE_STEPS; i += 1.0) {
-#ifdef GRADIENT_LOOKUP
-#ifdef EARLY_EXIT
-        if (searching < 0.5) break;
-#endif
-        if (i > steps) break;
-#endif
-        float t = i * stepSize;
-        float gap = marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
-        if (searching > 0.5 && gap >= 0.0) {
-            hitT = t;
-            hitGap = gap;
-            hitPrevGap = prevGap;
-            searching = 0.0;
-        }
-        prevGap = gap;
-    }
-    if (hitT > 0.0) {
-#ifdef BINARY_REFINE
-        float lo = hitT - stepSize;
-        bisect(uv, eyeReach, gradX, gradY, lo, hitT, hitPrevGap, hitGap);
-        hitStep = hitT - lo;
-#endif
-#ifdef ITERATIVE_LERP
-        // The surface taken as straight between the two samples: hitPrevGap < 0 <= hitGap.
-        hitT = hitT - hitStep * hitGap / (hitGap - hitPrevGap);
-#endif
-    }
-    hitDepth = hitT;
-    uv += eyeReach * hitT;
-#elif defined(PARALLAX) || defined(OFFSET_LIMITING_EYE)
-    // One sample: the texel's own height says how deep the ray has to go.
-    hitDepth = 1.0 - heightAt(uv);
-    uv += eyeReach * hitDepth;
+    return hitT;
+}
 #endif
 
-    vec4 base = texture2D(colorMap, uv);
-    vec3 n = normalize(texture2D(normalMap, uv).rgb * 2.0 - 1.0);
+// The eye ray's parameter where EYE_SEARCH meets the surface (0 at the
+// polygon, 1 at the relief's bottom).
+float eyeSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
+{
+#if EYE_SEARCH == SEARCH_PYRAMID
+    return pyramidSearch(uv, eyeReach);
+#elif EYE_SEARCH == SEARCH_CONE
+    return coneSearch(uv, eyeReach, gradX, gradY);
+#elif EYE_SEARCH == SEARCH_LINEAR
+    return linearSearch(uv, eyeReach, eye, gradX, gradY);
+#elif EYE_SEARCH == SEARCH_OFFSET
+    return offsetSearch(uv);
+#else
+    return 0.0;
+#endif
+}
 
-    float shadow = 1.0;
+// How much light reaches the point seen: 1 without SHADOW_TRACE. With it, a
+// march from the point up to the top of the relief toward the light, where
+// whatever stands above the ray casts shadow, the more the higher it stands
+// (OFFSET_LIMITING_LIGHT limits the march's reach as OFFSET_LIMITING_EYE
+// limits the eye's).
+float lightMarch(vec2 uv, vec3 light, float depth)
+{
 #ifdef SHADOW_TRACE
-    // March from the point seen up to the top of the relief toward the light.
-    // Whatever stands above the ray casts shadow, the more the higher it stands.
 #ifdef OFFSET_LIMITING_LIGHT
     vec2 lightReach = light.xy * depth;
 #else
@@ -478,13 +509,20 @@ void main()
         float above = heightAt(uv + lightReach * s) - (start + s) - shadowBias;
         blocked = max(blocked, above);
     }
-    shadow = 1.0 - (1.0 - shadowFloor) * clamp(blocked * 10.0, 0.0, 1.0);
+    return 1.0 - (1.0 - shadowFloor) * clamp(blocked * 10.0, 0.0, 1.0);
+#else
+    return 1.0;
 #endif
+}
 
-    // Blinn-Phong with light 0 and the front material (their products are
-    // ready-made in gl_FrontLightProduct). A polygon turned away from the light
-    // gets no direct light whatever its normal map says; the fade keeps the
-    // terminator soft.
+// Blinn-Phong with light 0 and the front material (their products are
+// ready-made in gl_FrontLightProduct). A polygon turned away from the light
+// gets no direct light whatever its normal map says; the fade keeps the
+// terminator soft.
+vec4 shade(vec2 uv, vec3 eye, vec3 light, float shadow)
+{
+    vec4 base = texture2D(colorMap, uv);
+    vec3 n = normalize(texture2D(normalMap, uv).rgb * 2.0 - 1.0);
     vec3 halfway = normalize(light + eye);
     float diffuse = max(dot(n, light), 0.0);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), gl_FrontMaterial.shininess) : 0.0;
@@ -493,15 +531,46 @@ void main()
     vec4 color = gl_FrontLightModelProduct.sceneColor + gl_FrontLightProduct[0].ambient * base;
     color += (gl_FrontLightProduct[0].diffuse * base * diffuse +
               gl_FrontLightProduct[0].specular * specular) * (facing * shadow);
+    return vec4(color.rgb, base.a);
+}
+
 #ifdef WRITE_DEPTH
+// Writes the depth of the point hitDepth of the relief's depth down, placed
+// on the pixel's eye ray as the header says.
+void writeDepth(float hitDepth, float depth, vec3 eye)
+{
     float unitLength = sqrt(length(surfaceU) * length(surfaceV));
     float beyond = hitDepth * depth * unitLength / max(eye.z, 0.05);
     vec4 clip = gl_ProjectionMatrix * vec4(eyePosition + normalize(eyePosition) * beyond, 1.0);
     gl_FragDepth = clamp(0.5 * (gl_DepthRange.diff * clip.z / clip.w + gl_DepthRange.near + gl_DepthRange.far), 0.0, 1.0);
+}
+#endif
+
+void main()
+{
+    vec3 eye = normalize(eyeVec);
+    vec3 light = normalize(lightVec);
+    float depth = polyThickness * 0.2;  // in texture coordinates
+
+    // Where the eye ray, entering the relief at texCoord, reaches its bottom.
+    // At grazing angles eye.z goes to 0, so it is kept off zero.
+#ifdef OFFSET_LIMITING_EYE
+    vec2 eyeReach = -eye.xy * depth;
+#else
+    vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
+#endif
+    vec2 gradX = dFdx(texCoord);
+    vec2 gradY = dFdy(texCoord);
+
+    float hitDepth = eyeSearch(texCoord, eyeReach, eye, gradX, gradY);
+    vec2 uv = texCoord + eyeReach * hitDepth;
+    float shadow = lightMarch(uv, light, depth);
+#ifdef WRITE_DEPTH
+    writeDepth(hitDepth, depth, eye);
 #endif
 #ifdef OUTPUT_HIT
     gl_FragColor = vec4(uv, shadow, 1.0);
 #else
-    gl_FragColor = vec4(color.rgb, base.a);
+    gl_FragColor = shade(uv, eye, light, shadow);
 #endif
 }

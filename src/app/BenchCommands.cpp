@@ -130,17 +130,17 @@ void CFunc_timing(int, char**) {
       << (shaderTestModule.reliefScene().gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
 }
 
-void CFunc_reload(int, char**) { shaderTestModule.reliefScene().reloadShaders(); }
+void CFunc_reload(int, char**) { shaderTestModule.reliefScene().programs().reloadShaders(); }
 
 void CFunc_shader(int argc, char** argv) {
   std::string const stage = argc > 1 ? unquote(argv[1]) : std::string();
   if (argc < 3 || (stage != "vert" && stage != "frag")) {
     ReliefScene const& scene = shaderTestModule.reliefScene();
-    con << "usage: shader vert|frag FILE; now vert " << scene.shaderFile(true).path() << ", frag "
-        << scene.shaderFile(false).path() << "\n";
+    con << "usage: shader vert|frag FILE; now vert " << scene.programs().shaderFile(true).path() << ", frag "
+        << scene.programs().shaderFile(false).path() << "\n";
     return;
   }
-  shaderTestModule.reliefScene().loadShaderFile(stage == "vert", joined(argv, 2, argc));
+  shaderTestModule.reliefScene().programs().loadShaderFile(stage == "vert", joined(argv, 2, argc));
 }
 
 // The main camera, to read it back or place it exactly: position, orientation
@@ -178,7 +178,7 @@ void CFunc_camera(int argc, char** argv) {
 
 void CFunc_compare(int argc, char** argv) {
   if (argc == 2 && unquote(argv[1]) == "off") {
-    shaderTestModule.reliefScene().stopCompare();
+    shaderTestModule.reliefScene().programs().stopCompare();
     con << "compare: off\n";
     return;
   }

@@ -34,7 +34,7 @@ void startJob(char const* command, std::function<std::unique_ptr<BenchJob>(Measu
     con << command << ": the bench is not running\n";
     return;
   }
-  shaderTestModule.jobs().start(make(shaderTestModule));
+  shaderTestModule.jobs().start(make(shaderTestModule.measureScene()));
 }
 
 void CFunc_profile(int argc, char** argv) {

@@ -46,10 +46,10 @@ public:
   explicit MapWaitJob(ReliefScene& scene) : scene(scene) {}
   std::string name() const override { return "cone map"; }
   bool step() override {
-    scene.pollMaps();
-    return scene.waitingForMaps();
+    scene.programs().pollMaps();
+    return scene.programs().waitingForMaps();
   }
-  void cancel() override { scene.cancelMaps(); }
+  void cancel() override { scene.programs().cancelMaps(); }
 
 private:
   ReliefScene& scene;
@@ -58,7 +58,8 @@ private:
 }  // namespace
 
 ShaderTestModule::ShaderTestModule()
-    : frameLimit(0),
+    : measure(*this, scene),
+      frameLimit(0),
       frameCount(0),
       pressOnPanel(false),
       measuring(false),
@@ -124,36 +125,29 @@ void ShaderTestModule::init() {
   regenFragmentShader();
 }
 
-// The scene builds and draws with the panel's values.
 void ShaderTestModule::syncSettings() {
-  if (!gui) return;
-  SceneSettings s;
-  s.set = static_cast<unsigned>(gui->techniqueFlags);
-  s.steps = gui->iterativeSteps;
-  s.refineSteps = gui->refineSteps;
-  s.polyThickness = gui->polyThickness;
-  s.bumpHeight = gui->bumpHeight;
-  scene.setSettings(s);
+  if (gui) scene.setSettings(gui->settings());
 }
 
 void ShaderTestModule::showBuildState() {
-  if (gui) gui->showShaderError(scene.broken());
+  if (gui) gui->showShaderError(scene.programs().broken());
 }
 
 void ShaderTestModule::regenFragmentShader() {
   syncSettings();
-  scene.rebuild(gui ? gui->macroString() : std::string());
+  scene.programs().rebuild(gui ? gui->macroString() : std::string());
   showBuildState();
   waitForMaps();
 }
 
 void ShaderTestModule::waitForMaps() {
-  if (scene.waitingForMaps() && !runner.busy()) runner.start(std::unique_ptr<BenchJob>(new MapWaitJob(scene)));
+  if (scene.programs().waitingForMaps() && !runner.busy())
+    runner.start(std::unique_ptr<BenchJob>(new MapWaitJob(scene)));
 }
 
 void ShaderTestModule::resetFragmentShaderUniforms() {
   syncSettings();
-  scene.resetUniforms();
+  scene.programs().resetUniforms();
 }
 
 void ShaderTestModule::refreshBumpMap() {
@@ -161,68 +155,32 @@ void ShaderTestModule::refreshBumpMap() {
   scene.refreshNormalMap();
   // Regeneration may hand the normal map a new GL name: keep the panel's
   // display showing the current one.
+  mapsShown();
+}
+
+void ShaderTestModule::loadMap(bool (ReliefScene::*load)(std::string const&), char const* filename) {
+  syncSettings();
+  (scene.*load)(filename);
+  mapsShown();
+}
+
+void ShaderTestModule::mapsShown() {
   updatePanelTextures();
-  waitForMaps();
-}
-
-void ShaderTestModule::loadColorMap(char const* filename) {
-  if (scene.loadColorMap(filename)) updatePanelTextures();
-}
-
-void ShaderTestModule::loadBumpMap(char const* filename) {
-  syncSettings();
-  if (scene.loadBumpMap(filename)) updatePanelTextures();
   showBuildState();  // the programs are rebuilt when the heights change sampler
   waitForMaps();
 }
 
-void ShaderTestModule::loadHeightMap(char const* filename) {
-  syncSettings();
-  if (scene.loadHeightMap(filename)) updatePanelTextures();
-  showBuildState();  // the programs are rebuilt when the heights change sampler
-  waitForMaps();
-}
+void ShaderTestModule::loadColorMap(char const* filename) { loadMap(&ReliefScene::loadColorMap, filename); }
 
-void ShaderTestModule::loadNormalMap(char const* filename) {
-  syncSettings();
-  if (scene.loadNormalMap(filename)) updatePanelTextures();
-  showBuildState();  // the programs are rebuilt when the heights change sampler
-  waitForMaps();
-}
+void ShaderTestModule::loadBumpMap(char const* filename) { loadMap(&ReliefScene::loadBumpMap, filename); }
+
+void ShaderTestModule::loadHeightMap(char const* filename) { loadMap(&ReliefScene::loadHeightMap, filename); }
+
+void ShaderTestModule::loadNormalMap(char const* filename) { loadMap(&ReliefScene::loadNormalMap, filename); }
 
 void ShaderTestModule::updatePanelTextures() {
   if (gui && gui->hasTextureDisplays())
-    gui->updateTextureIDs(static_cast<int>(scene.colorMapName()), static_cast<int>(scene.normalMapName()));
-}
-
-MeasureScene::Snapshot ShaderTestModule::snapshot() const {
-  Snapshot snap;
-  SceneSettings const& s = scene.settings();
-  snap.settings.set = s.set;
-  snap.settings.steps = s.steps;
-  snap.settings.refineSteps = s.refineSteps;
-  snap.settings.polyThickness = s.polyThickness;
-  snap.view = base.views[Base::VIEW_MAIN];
-  snap.width = viewWidth();
-  snap.height = viewHeight();
-  snap.light = scene.light();
-  ShaderFile const& v = scene.shaderFile(true);
-  ShaderFile const& f = scene.shaderFile(false);
-  snap.vert = {v.path(), v.text()};
-  snap.frag = {f.path(), f.text()};
-  snap.description = viewDescription();
-  return snap;
-}
-
-std::unique_ptr<ReliefProgram> ShaderTestModule::buildProgram(Snapshot const& snap, unsigned set, int steps,
-                                                              std::string const& extraMacros, std::string& log) {
-  std::string const macros = Techniques::macroString(set, steps, snap.settings.refineSteps) + extraMacros;
-  return scene.buildProgram(snap.vert, snap.frag, macros, snap.settings.polyThickness, log);
-}
-
-void ShaderTestModule::drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog,
-                                bool forComparison) {
-  scene.drawViewInto(snap.view, snap.light, target, prog, forComparison, forComparison);
+    gui->updateTextureIDs(static_cast<int>(scene.maps().colorMapName()), static_cast<int>(scene.maps().normalMapName()));
 }
 
 int ShaderTestModule::viewWidth() const { return viewportSize(base.mainViewport).x; }
@@ -233,17 +191,6 @@ std::string ShaderTestModule::viewDescription() const {
   char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
   return std::to_string(viewWidth()) + "x" + std::to_string(viewHeight()) + " view, GL renderer " +
          (renderer ? renderer : "unknown");
-}
-
-bool ShaderTestModule::useHeights(HeightField const& field, std::string& error) {
-  bool const ok = scene.useHeights(field, error);
-  updatePanelTextures();
-  return ok;
-}
-
-void ShaderTestModule::restoreMaps() {
-  scene.restoreMaps();
-  updatePanelTextures();
 }
 
 void ShaderTestModule::setMeasuring(bool on) {
@@ -274,7 +221,7 @@ void ShaderTestModule::showSet(unsigned set) {
 }
 
 bool ShaderTestModule::startCompare(unsigned setA, unsigned setB, std::string& log) {
-  if (!scene.startCompare(setB, log)) return false;
+  if (!scene.programs().startCompare(setB, log)) return false;
   showSet(setA);
   return true;
 }
@@ -305,17 +252,17 @@ void ShaderTestModule::update() {
   updateStatusLine();  // from the frames before this one, before the panel is drawn
   runner.update();
   if (frameLimit > 0 && frameCount >= frameLimit && runner.idle()) sys.requestExit();
-  if (!measuring) scene.watchShaderFiles(frameStart);
+  if (!measuring) scene.programs().watchShaderFiles(frameStart);
   waitForMaps();
   showBuildState();
 
-  if (scene.comparison().active()) {
+  if (scene.programs().comparison().active()) {
     Viewport const* vp = base.getTopViewAt(mouse.getPos());
     if (!vp) vp = base.mainViewport;
     float const w = static_cast<float>(vp->rect.max.x - vp->rect.min.x);
     float const x = static_cast<float>(mouse.getPos().x - vp->rect.min.x) / std::max(w, 1.0f);
     bool const keysFree = !con.isVisible() && !takesKeyboard();
-    scene.compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
+    scene.programs().compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
   }
 
   if (measuring) {
@@ -355,7 +302,8 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
   if (!last) return;
   scene.gpuTimer().endFrame();
   if (gui) gui->display();
-  if (scene.comparison().active() && !measuring) scene.drawCompareOverlay(Techniques::name(scene.settings().set), now);
+  if (scene.programs().comparison().active() && !measuring)
+    scene.drawCompareOverlay(Techniques::name(scene.settings().set), now);
   takeScreenshots();
 
   // The frame's own CPU time, less any wait for the GPU in the timer's brackets.
@@ -402,6 +350,7 @@ void ShaderTestModule::takeScreenshots() {
 void ShaderTestModule::shutdown() {
   runner.clear();
   if (gui) gui.reset();
+  measure.release();
   scene.shutdown();
   BaseModule::shutdown();
 }

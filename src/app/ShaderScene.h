@@ -1,7 +1,8 @@
 // ShaderTestModule: the bench application. It wires the scene, the technique
-// panel, the measuring jobs and the console together: the panel's edits reach
-// the scene, the jobs see the scene through MeasureScene, and each frame drags
-// the light, draws the views and the panel and takes the screenshots asked for.
+// panel, the measuring jobs and the console together: the panel's settings
+// reach the scene as one ReliefSettings, the jobs see the scene through
+// SceneMeasure, and each frame drags the light, draws the views and the panel
+// and takes the screenshots asked for.
 #pragma once
 
 #include <deque>
@@ -10,15 +11,15 @@
 #include <vector>
 
 #include "JobRunner.h"
-#include "MeasureScene.h"
 #include "ReliefScene.h"
+#include "SceneMeasure.h"
 #include "ShaderSceneComm.h"
 #include "base/basemodule.h"
 
 class ShaderGui;
 class View;
 
-class ShaderTestModule : public BaseModule, public ShaderScene_Gui_Comm, public MeasureScene {
+class ShaderTestModule : public BaseModule, public ShaderScene_Gui_Comm {
 public:
   ShaderTestModule();
   ~ShaderTestModule();
@@ -41,25 +42,22 @@ public:
   void loadHeightMap(char const* filename);
   void loadNormalMap(char const* filename);
 
-  // MeasureScene: what the measuring jobs see.
-  Snapshot snapshot() const override;
-  std::unique_ptr<ReliefProgram> buildProgram(Snapshot const& snap, unsigned set, int steps,
-                                              std::string const& extraMacros, std::string& log) override;
-  void drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog, bool forComparison) override;
-  GpuTimer& gpuTimer() override { return scene.gpuTimer(); }
-  std::unique_ptr<HeightField> readHeights(std::string& error) const override { return scene.readHeights(error); }
-  bool useHeights(HeightField const& field, std::string& error) override;
-  void restoreMaps() override;
-  void showSet(unsigned set) override;
-  long framesDrawn() const override { return frameCount; }
-  std::deque<std::pair<long, double> > const& cpuTimes() const override { return cpuMs; }
-  void setMeasuring(bool on) override;
+  // What the measuring jobs see.
+  MeasureScene& measureScene() { return measure; }
+  // The window's side of the measurements (SceneMeasure calls these).
+  void showSet(unsigned set);
+  long framesDrawn() const { return frameCount; }
+  std::deque<std::pair<long, double> > const& cpuTimes() const { return cpuMs; }
+  void setMeasuring(bool on);
+  // The maps drawn changed: the panel's displays, its error line and the wait
+  // for a cone map follow.
+  void mapsShown();
 
   // The main view's size in pixels, and "WxH view, GL renderer NAME".
   int viewWidth() const;
   int viewHeight() const;
   std::string viewDescription() const;
-  bool shaderBroken() const { return scene.broken(); }
+  bool shaderBroken() const { return scene.programs().broken(); }
   // Stops the running job, saying what was stopped; false when none ran.
   bool cancelJob();
 
@@ -78,11 +76,14 @@ public:
 
 private:
   void takeScreenshots();
+  // The scene builds and draws with the panel's values.
   void syncSettings();
   void showBuildState();
   void updateStatusLine();
   void updatePanelTextures();
   void dragLight();
+  // Loads a map with the panel's settings, then mapsShown().
+  void loadMap(bool (ReliefScene::*load)(std::string const&), char const* filename);
   // While measuring: whether this frame brought input that would change the
   // scene, which is then held back (said once per measurement).
   void holdBackInput();
@@ -92,6 +93,7 @@ private:
   static bool pressLandedOnPanel();
 
   ReliefScene scene;
+  SceneMeasure measure;
   std::unique_ptr<ShaderGui> gui;
   JobRunner runner;
   long frameLimit;   // --frames: quit after this many frames (0: never)

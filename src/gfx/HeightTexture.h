@@ -12,11 +12,10 @@ class Image;
 
 // Linear, mipmapped (the GL makes the levels), repeating, so that the shader
 // reads it as it reads the normal map. The bundled fragment shader reads it on
-// texture unit `unit` (sampler heightMap) when the program is built with the
-// macro `macro`.
+// texture unit TextureUnits::Height (sampler heightMap) when the program is
+// built with the macro `macro`.
 class HeightTexture {
 public:
-  static constexpr int unit = 4;
   static char const* const macro;  // "HEIGHT_MAP"
 
   HeightTexture() = default;

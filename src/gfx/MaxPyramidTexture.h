@@ -8,15 +8,13 @@ class Texture;
 
 // Level L of the texture is level L of the pyramid (MaxPyramid.h): level 0 is
 // the map's size padded to powers of two, each level halves it, the last is
-// one texel. The shader reads it with explicit levels on texture unit `unit`
-// (sampler maxPyramid) and needs the map's size (ReliefProgram::setPyramidSize).
+// one texel. The shader reads it with explicit levels on texture unit
+// TextureUnits::MaxPyramid (sampler maxPyramid) and needs the map's size (ReliefProgram::setPyramidSize).
 // Values are stored as 32-bit floats with GL_ARB_texture_float, otherwise as
 // 16-bit normalised values rounded up, so a stored maximum never lies under
 // the heights it bounds.
 class MaxPyramidTexture {
 public:
-  static constexpr int unit = 3;
-
   MaxPyramidTexture() = default;
   ~MaxPyramidTexture() = default;
   MaxPyramidTexture(MaxPyramidTexture const&) = delete;

@@ -37,6 +37,7 @@ bool OffscreenTarget::create(int width, int height, int attachments, GLenum form
   }
   w = width;
   h = height;
+  colorFormat = format;
   GLint oldFbo = 0, oldTex = 0, oldRb = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &oldFbo);
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &oldTex);
@@ -80,6 +81,7 @@ void OffscreenTarget::destroy() {
   colors.clear();
   depth = fbo = 0;
   w = h = 0;
+  colorFormat = 0;
 }
 
 void OffscreenTarget::bind() {

@@ -33,12 +33,15 @@ public:
 
   int width() const { return w; }
   int height() const { return h; }
+  int attachments() const { return static_cast<int>(colors.size()); }
+  GLenum format() const { return colorFormat; }
 
 private:
   GLuint fbo = 0;
   GLuint depth = 0;
   std::vector<GLuint> colors;
   int w = 0, h = 0;
+  GLenum colorFormat = 0;
   GLint savedFbo = 0;
   GLint savedDrawBuffer = 0;
   GLint savedViewport[4] = {0, 0, 0, 0};

@@ -8,7 +8,6 @@
 #include "GlGuards.h"
 #include "OffscreenTarget.h"
 #include "Overlay.h"
-#include "base/console.h"
 #include "base/imagewriter.h"
 
 Picture::Picture(int width, int height, unsigned background)
@@ -95,14 +94,4 @@ bool Picture::save(std::string const& path, std::string& error) const {
   for (size_t i = 0, n = static_cast<size_t>(w) * static_cast<size_t>(h); i < n; ++i)
     std::copy(&out[4 * i], &out[4 * i + 3], &rgb[3 * i]);
   return writeImageFile(path, w, h, rgb.data(), w * 3, error);
-}
-
-bool Picture::saveAndSay(std::string const& path, char const* command) const {
-  std::string error;
-  bool const ok = save(path, error);
-  if (ok)
-    con << "wrote " << path << "\n";
-  else
-    con << command << ": " << error << "\n";
-  return ok;
 }

@@ -24,8 +24,6 @@ public:
 
   // Draws the labels and writes the file (format from the extension).
   bool save(std::string const& path, std::string& error) const;
-  // save(), then "wrote PATH" on the console, or the error after "COMMAND: ".
-  bool saveAndSay(std::string const& path, char const* command) const;
 
 private:
   struct Label {

@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "HeightTexture.h"
 #include "MaxPyramid.h"
 #include "ShaderLog.h"
+#include "TextureUnits.h"
 
 namespace {
 
@@ -128,11 +128,7 @@ bool ReliefProgram::build(Source const& vert, Source const& frag, std::string co
 void ReliefProgram::printLog() { program.printLog(); }
 
 void ReliefProgram::setUniforms(float polyThickness, int coneWidth, int coneHeight) {
-  program.setUniform1i("colorMap", 0);
-  program.setUniform1i("normalMap", 1);
-  program.setUniform1i("coneMap", 2);
-  program.setUniform1i("maxPyramid", 3);
-  program.setUniform1i("heightMap", HeightTexture::unit);
+  for (TextureUnits::Sampler const& s : TextureUnits::samplers) program.setUniform1i(s.name, s.unit);
   program.setUniform1f("polyThickness", polyThickness);
   program.setUniform2f("coneMapSize", static_cast<float>(coneWidth), static_cast<float>(coneHeight));
   ShaderProgram::useNone();

@@ -8,16 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "ShaderFile.h"
 #include "shader/shader.h"
 #include "shader/shaderprogram.h"
 
 class ReliefProgram {
 public:
-  // A shader's text and the file it came from (for messages).
-  struct Source {
-    std::string path;
-    std::string text;
-  };
+  using Source = ShaderText;
 
   ReliefProgram();
   ~ReliefProgram();
@@ -35,7 +32,7 @@ public:
   // fragment shader and the program to standard error.
   void printLog();
 
-  // Sets the samplers (colorMap 0, normalMap 1, coneMap 2, maxPyramid 3),
+  // Sets the samplers to their units (TextureUnits.h),
   // polyThickness and coneMapSize (the cone map's width and height in texels,
   // from which the cone march sizes its shortest step; 0 x 0 while there is no
   // cone map), then makes no program current.

@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
-#include <GL/gl.h>
-
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
-#include "OffscreenTarget.h"
 #include "Picture.h"
+#include "PictureReport.h"
 #include "Techniques.h"
 #include "base/console.h"
 
@@ -52,14 +50,6 @@ public:
 
   bool step() override {
     if (current == sets.size()) return finish();
-    if (current == 0) {
-      std::string error;
-      if (!target.create(w, h, 1, GL_RGBA8, error)) {
-        con << "contactsheet: " << error << "\n";
-        m.setMeasuring(false);
-        return false;
-      }
-    }
     drawTile(current);
     ++current;
     return true;
@@ -85,18 +75,18 @@ private:
     };
     con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
-    std::string log;
-    std::unique_ptr<ReliefProgram> prog = m.buildProgram(snap, set, steps, "", log);
-    if (!prog) {
-      con << "contactsheet: the build for " << Techniques::name(set) << " failed:\n" << log;
+    // The first draw warms up (the driver may finish compiling on first use),
+    // the second is timed and shown.
+    MeasureScene::Draw const draw{set, steps, ""};
+    std::vector<unsigned char> pixels;
+    double ms = 0;
+    std::string error;
+    if (!m.drawColour(snap, draw, nullptr, nullptr, error) || !m.drawColour(snap, draw, &pixels, &ms, error)) {
+      con << "contactsheet: " << error << "\n";
       detail += ": build failed";
       writeLabel(0xFF3030FFu);
       return;
     }
-    auto draw = [&] { m.drawInto(snap, target, prog.get(), false); };
-    draw();  // the driver may finish compiling on first use
-    double const ms = m.gpuTimer().timeNow(draw);
-    std::vector<unsigned char> const pixels = target.readBytes(0);
 
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
     char cost[48];
@@ -109,7 +99,7 @@ private:
 
   bool finish() {
     m.setMeasuring(false);
-    sheet->saveAndSay(path, "contactsheet");
+    reportPicture(m, *sheet, path, "contactsheet");
     return false;
   }
 
@@ -122,7 +112,6 @@ private:
   std::vector<unsigned> sets;
   int w = 0, h = 0, scale = 1, tw = 0, th = 0;
   std::unique_ptr<Picture> sheet;
-  OffscreenTarget target;
   size_t current = 0;
 };
 

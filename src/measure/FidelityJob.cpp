@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include <GL/gl.h>
-
 #include "AngleBins.h"
 #include "FidelityMeter.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
-#include "OffscreenTarget.h"
 #include "Picture.h"
+#include "PictureReport.h"
 #include "ResultTable.h"
 #include "Stats.h"
 #include "Techniques.h"
@@ -136,8 +134,13 @@ private:
       return true;
     }
     // A draw of the set's ordinary program over the view; the first warms up.
-    double const ms = timedDraw(run);
-    if (ms < 0) return next();
+    double ms = 0;
+    std::string error;
+    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, mode == Mode::Map ? &frame : nullptr, &ms,
+                      error)) {
+      con << "fidelity: " << error << "\n";
+      return next();
+    }
     if (drawsDone > 1) run.gpuMs.push_back(ms);
     if (++drawsDone > sweepDraws || mode == Mode::Map) return next();
     return true;
@@ -146,29 +149,7 @@ private:
   bool next() {
     ++current;
     drawsDone = 0;
-    program.reset();
     return true;
-  }
-
-  // Draws the run's colour program into an offscreen target of the view's
-  // size and returns the draw's GPU time (negative when it cannot be built).
-  double timedDraw(Run const& run) {
-    if (!program) {
-      std::string log;
-      program = m.buildProgram(snap, run.set, run.steps, "", log);
-      if (!program) {
-        con << "fidelity: the colour build for " << Techniques::name(run.set) << " failed:\n" << log;
-        return -1;
-      }
-      std::string error;
-      if (!target.create(meter.width(), meter.height(), 1, GL_RGBA8, error)) {
-        con << "fidelity: " << error << "\n";
-        return -1;
-      }
-    }
-    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, target, program.get(), false); });
-    if (mode == Mode::Map) frame = target.readBytes(0);
-    return ms;
   }
 
   bool finish() {
@@ -262,7 +243,7 @@ private:
                   Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
     pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
     pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
-    pic.saveAndSay(path, "fidelity");
+    reportPicture(m, pic, path, "fidelity");
     return false;
   }
 
@@ -271,15 +252,13 @@ private:
   Mode mode;
   std::string path;
   FidelityMeter meter;
-  int steps = 32;
+  int steps = ReliefSettings::defaultSteps;
   std::vector<Run> runs;
   Phase phase = Phase::Capture;
   int shownPercent = 0;
   double traceStart = 0;
   size_t current = 0;
   int drawsDone = 0;
-  std::unique_ptr<ReliefProgram> program;
-  OffscreenTarget target;
   std::vector<unsigned char> frame;
   std::vector<float> angles;  // Angles: each pixel's angle between eye ray and normal
 };

@@ -1,49 +1,15 @@
 // FidelityMeter: the capture pass, the reference trace and the comparison.
 #include "FidelityMeter.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "MeasureScene.h"
-#include "OffscreenTarget.h"
 #include "Stats.h"
 #include "Techniques.h"
-#include "base/view.h"
 
 namespace {
-
-// The fragment stage of the capture pass: the vertex shader's varyings as they
-// reach each pixel, into three float targets.
-char const* const captureShader =
-    "varying vec2 texCoord;\n"
-    "varying vec3 lightVec;\n"
-    "varying vec3 eyeVec;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_FragData[0] = vec4(texCoord, 0.0, 1.0);\n"
-    "    gl_FragData[1] = vec4(eyeVec, 1.0);\n"
-    "    gl_FragData[2] = vec4(lightVec, 1.0);\n"
-    "}\n";
-
-// The fragment stage of the written-depth capture: per pixel the polygon's
-// eye-space point and the eye-space distance along the eye ray per unit of
-// relief depth, as the fragment shader's WRITE_DEPTH maps the relief (over
-// the depth polyThickness * 0.2, which the meter multiplies in).
-char const* const depthCaptureShader =
-    "varying vec3 eyeVec;\n"
-    "varying vec3 eyePosition;\n"
-    "varying vec3 surfaceU;\n"
-    "varying vec3 surfaceV;\n"
-    "void main()\n"
-    "{\n"
-    "    float unitLength = sqrt(length(surfaceU) * length(surfaceV));\n"
-    "    gl_FragData[0] = vec4(eyePosition, 1.0);\n"
-    "    gl_FragData[1] = vec4(unitLength / max(normalize(eyeVec).z, 0.05), 0.0, 0.0, 1.0);\n"
-    "}\n";
 
 // A technique's shadow factor below this counts as "in shadow": the shader's
 // factor is 1 wherever nothing stands above the light ray.
@@ -96,26 +62,14 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
   }
   tracer.reset(new ReliefTracer(*field, depth));
 
-  w = snap.width;
-  h = snap.height;
-  std::unique_ptr<ReliefProgram> captureProgram(new ReliefProgram);
-  OffscreenTarget target;
-  if (!target.create(w, h, 3, GL_RGBA32F, error)) return false;
-  if (!captureProgram->build(snap.vert, {"the capture pass", captureShader}, "")) {
-    error = "the vertex shader does not give the texCoord, eyeVec and lightVec the meter reads:\n" +
-            captureProgram->log();
-    return false;
-  }
-  scene.drawInto(snap, target, captureProgram.get(), true);
-  std::vector<float> const uv = target.readFloats(0), eye = target.readFloats(1), light = target.readFloats(2);
-  for (int i = 0; i < w * h; ++i) {
-    size_t const k = 4 * static_cast<size_t>(i);
-    if (uv[k + 3] < 0.5f) continue;
-    inputs.push_back(TraceInput{uv[k], uv[k + 1], {eye[k], eye[k + 1], eye[k + 2]}, {light[k], light[k + 1], light[k + 2]}});
-    pixelOf.push_back(i);
-  }
+  MeasureScene::Capture captured;
+  if (!scene.capture(snap, captured, error)) return false;
+  w = captured.width;
+  h = captured.height;
+  inputs = std::move(captured.inputs);
+  pixelOf = std::move(captured.pixelOf);
   if (inputs.empty()) {
-    error = "the view shows no sphere";
+    error = "the view shows no part of the mesh";
     return false;
   }
   return true;
@@ -146,16 +100,9 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
     error = "the reference is not traced yet";
     return false;
   }
-  std::string log;
-  std::unique_ptr<ReliefProgram> prog = scene.buildProgram(snap, set, steps, "#define OUTPUT_HIT\n", log);
-  if (!prog) {
-    error = "the build for " + Techniques::name(set) + " failed:\n" + log;
-    return false;
-  }
-  OffscreenTarget target;
-  if (!target.create(w, h, 1, GL_RGBA32F, error)) return false;
-  scene.drawInto(snap, target, prog.get(), true);
-  std::vector<float> const hits = target.readFloats(0);
+  std::vector<float> hits, written;
+  bool const depth = (set & Techniques::WriteDepth) != 0;
+  if (!scene.drawHits(snap, MeasureScene::Draw{set, steps, ""}, hits, depth ? &written : nullptr, error)) return false;
 
   out = Errors();
   out.set = set;
@@ -199,33 +146,18 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
   out.max = *std::max_element(errors.begin(), errors.end());
   if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
-  if (set & Techniques::WriteDepth) return compareDepth(target, out, error);
+  if (depth) return compareDepth(written, out, error);
   return true;
 }
 
-bool FidelityMeter::compareDepth(OffscreenTarget const& hitTarget, Errors& out, std::string& error) {
-  std::vector<float> const written = hitTarget.readDepth();
-  // Each pixel's polygon point and ray scale, from the vertex shader built with WRITE_DEPTH.
-  ReliefProgram capture;
-  if (!capture.build(snap.vert, {"the depth capture pass", depthCaptureShader}, "#define WRITE_DEPTH\n")) {
-    error = "the vertex shader does not give the eyePosition, surfaceU and surfaceV that the depth comparison reads:\n" +
-            capture.log();
-    return false;
-  }
-  OffscreenTarget target;
-  if (!target.create(w, h, 2, GL_RGBA32F, error)) return false;
-  scene.drawInto(snap, target, &capture, true);
-  std::vector<float> const position = target.readFloats(0), scale = target.readFloats(1);
-
-  // The projection the passes drew with, to take window depths back to eye space.
-  GLdouble p[16];
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  snap.view.setProjection(View::PROJECTION_IDENTITY | View::PROJECTION,
-                          static_cast<float>(h) / static_cast<float>(w));
-  glGetDoublev(GL_PROJECTION_MATRIX, p);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+bool FidelityMeter::compareDepth(std::vector<float> const& written, Errors& out, std::string& error) {
+  // Each pixel's polygon point and ray scale, from the vertex shader built with
+  // WRITE_DEPTH, and the projection to take window depths back to eye space.
+  MeasureScene::DepthCapture c;
+  if (!scene.captureDepth(snap, c, error)) return false;
+  std::vector<float> const& position = c.position;
+  std::vector<float> const& scale = c.scale;
+  double const* p = c.projection;
 
   double const depth = snap.settings.polyThickness * 0.2;
   std::vector<double> diffs;
@@ -233,7 +165,7 @@ bool FidelityMeter::compareDepth(OffscreenTarget const& hitTarget, Errors& out, 
   for (size_t i = 0; i < inputs.size(); ++i) {
     size_t const pixel = static_cast<size_t>(pixelOf[i]);
     size_t const k = 4 * pixel;
-    if (position[k + 3] < 0.5f || written[pixel] >= 1.0f || out.perPixel[pixel] < 0) continue;
+    if (position.size() <= k + 3 || written.size() <= pixel || position[k + 3] < 0.5f || written[pixel] >= 1.0f || out.perPixel[pixel] < 0) continue;
     // Window depth -> normalised device z -> eye-space z; the written point lies
     // on the pixel's ray, so its distance beyond the polygon scales with z.
     double const ndc = 2.0 * written[pixel] - 1.0;

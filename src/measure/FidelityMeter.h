@@ -1,9 +1,9 @@
 // FidelityMeter: how far each technique's picture is from the truth. It
-// captures the view's per-pixel shader inputs (texture coordinate, tangent-
-// space eye and light vectors) from a pass of the real vertex shader into float
-// targets, traces the reference hit of every pixel on the CPU, and compares
-// the hit each technique set really used (a pass of the real fragment shader
-// built with OUTPUT_HIT) with it.
+// takes the view's per-pixel shader inputs (texture coordinate, tangent-space
+// eye and light vectors) from a capture pass of the real vertex shader, traces
+// the reference hit of every pixel on the CPU, and compares the hit each
+// technique set really used (a pass of the real fragment shader built with
+// OUTPUT_HIT) with it. The passes are the scene's (MeasureScene).
 #pragma once
 
 #include <atomic>
@@ -15,8 +15,6 @@
 #include "HeightField.h"
 #include "MeasureScene.h"
 #include "ReliefTracer.h"
-
-class OffscreenTarget;
 
 class FidelityMeter {
 public:
@@ -36,7 +34,7 @@ public:
     // units of the relief's depth (negative without WRITE_DEPTH).
     double depthMean = -1, depthP95 = -1;
     size_t pixels = 0;
-    std::vector<float> perPixel;  // the error of each pixel, -1 off the sphere (rows bottom first)
+    std::vector<float> perPixel;  // the error of each pixel, -1 off the mesh (rows bottom first)
     std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
   };
 
@@ -46,7 +44,7 @@ public:
 
   // Reads the heights and captures the inputs of the current view. False with
   // a one-line reason when there is nothing to measure (no height map, a depth
-  // of 0, no sphere in view). `note` is set for a flat height map.
+  // of 0, no mesh in view). `note` is set for a flat height map.
   bool capture(std::string& error, std::string& note);
   // Traces the reference on worker threads; progress() tells how far it is.
   void startReference();
@@ -66,7 +64,7 @@ public:
   int mapWidth() const { return field ? field->width() : 0; }
   // The angle in degrees between each pixel's eye ray and the surface normal,
   // acos(eye.z / |eye|) of the captured tangent-space eye vector; -1 where the
-  // view shows no sphere. Rows bottom first, as Errors::perPixel.
+  // view shows no mesh. Rows bottom first, as Errors::perPixel.
   std::vector<float> eyeAngles() const;
 
   int width() const { return w; }
@@ -75,8 +73,8 @@ public:
 
 private:
   void stop();
-  // The written depth of `target`'s pixels against the reference hit's depth.
-  bool compareDepth(OffscreenTarget const& target, Errors& out, std::string& error);
+  // The window depths a pass wrote against the reference hits' depths.
+  bool compareDepth(std::vector<float> const& written, Errors& out, std::string& error);
 
   MeasureScene& scene;
   MeasureScene::Snapshot const& snap;

@@ -1,53 +1,89 @@
 // MeasureScene: all that a measurement may ask of the scene it measures. It
-// builds programs, draws the view into targets, times draws, reads the
-// heights and describes the view, and never sees the window's panel.
+// draws the snapshot's view with a technique set offscreen and hands back what
+// the pass read out (the vertex stage's inputs, the hits, the colours, the
+// depths), times those draws, reads and replaces the heights and describes the
+// view. It never shows the window's panel, nor any GL object, so that a
+// stand-in can run the jobs without a window.
 #pragma once
 
 #include <deque>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "GpuTimer.h"
 #include "HeightField.h"
-#include "ReliefProgram.h"
+#include "ReliefSettings.h"
+#include "ReliefTracer.h"
+#include "ShaderFile.h"
 #include "base/view.h"
 #include "math/vec.h"
 
-class OffscreenTarget;
+class Picture;
 
 class MeasureScene {
 public:
-  // The settings a measurement's figures depend on.
-  struct Settings {
-    unsigned set = 0;  // the technique set the window shows
-    int steps = 32;
-    int refineSteps = 6;
-    float polyThickness = 0.5f;
-  };
-
   // Everything a measurement's figures depend on, taken when it starts; every
   // pass of the measurement draws from it, whatever the window does meanwhile.
   struct Snapshot {
-    Settings settings;
-    View view;               // the main camera
+    ReliefSettings settings;
+    View view;                  // the main camera
     int width = 0, height = 0;  // the main view's size in pixels
     _vec<4, float> light;
-    ReliefProgram::Source vert, frag;
+    ShaderText vert, frag;
     std::string description;  // "WxH view, GL renderer NAME"
   };
 
+  // One draw of the snapshot's view: a technique set at a step count, built
+  // from the snapshot's shader texts behind the set's macros and `extraMacros`
+  // (the snapshot's depth and bisection count), with the scene's maps.
+  struct Draw {
+    unsigned set = 0;
+    int steps = 0;
+    std::string extraMacros;
+  };
+
+  // The vertex stage's outputs at each pixel the mesh covers, as the
+  // fragment stage receives them: a capture pass of the snapshot's vertex
+  // shader.
+  struct Capture {
+    int width = 0, height = 0;
+    std::vector<TraceInput> inputs;
+    std::vector<int> pixelOf;  // the view pixel of each input, rows bottom first
+  };
+
+  // What WRITE_DEPTH's figures need per view pixel (rows bottom first): the
+  // polygon's eye-space point (RGBA, w = 1 where the mesh was drawn), the
+  // eye-space distance along the eye ray per unit of relief depth (R of
+  // RGBA, over the depth polyThickness * 0.2 still to be multiplied in), and
+  // the projection the passes drew with (column by column), to take window
+  // depths back to eye space.
+  struct DepthCapture {
+    std::vector<float> position;
+    std::vector<float> scale;
+    double projection[16] = {};
+  };
+
   virtual Snapshot snapshot() const = 0;
-  // A colour program of the snapshot's shader texts for `set` at `steps`, with
-  // `extraMacros` after the set's macros and the snapshot's uniforms; null
-  // with the log when it fails.
-  virtual std::unique_ptr<ReliefProgram> buildProgram(Snapshot const& snap, unsigned set, int steps,
-                                                      std::string const& extraMacros, std::string& log) = 0;
-  // Draws the snapshot's view with `prog` into `target` (a transparent
-  // background and the normal map at full size when `forComparison`, as the
-  // reference sees it), leaving the GL state as it was.
-  virtual void drawInto(Snapshot const& snap, OffscreenTarget& target, ReliefProgram* prog, bool forComparison) = 0;
-  virtual GpuTimer& gpuTimer() = 0;
+
+  // Each false with a one-line reason (a failed build's log after it) when
+  // the pass cannot be made.
+  virtual bool capture(Snapshot const& snap, Capture& out, std::string& error) = 0;
+  virtual bool captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) = 0;
+  // `draw` built with OUTPUT_HIT into a float target of the snapshot's size,
+  // the normal map read at full size: per view pixel RGBA (u, v, the shadow
+  // factor, 1 where drawn), rows bottom first; with `depth`, the window depths.
+  virtual bool drawHits(Snapshot const& snap, Draw const& draw, std::vector<float>& hits, std::vector<float>* depth,
+                        std::string& error) = 0;
+  // `draw`'s colour program over the view as the window draws it: with
+  // `pixels`, the RGBA bytes (rows bottom first); with `gpuMs`, the draw's GPU
+  // time in milliseconds, waited for. The program is kept for the next draw
+  // of the same set and counts.
+  virtual bool drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
+                          std::string& error) = 0;
+  // Writes a picture, its labels drawn with the panel's font.
+  virtual bool writePicture(Picture const& picture, std::string const& path, std::string& error) = 0;
+
   // The heights the programs draw; null with the reason when there are none.
   virtual std::unique_ptr<HeightField> readHeights(std::string& error) const = 0;
   // Draws `field` in place of the user's height map (its normal map and the

@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <GL/gl.h>
-
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
-#include "OffscreenTarget.h"
 #include "ResultTable.h"
 #include "Stats.h"
 #include "Techniques.h"
@@ -33,17 +30,26 @@ public:
   void begin() override { m.setMeasuring(true); }
 
   bool step() override {
-    if (!program) {
+    if (!drawing) {
       if (current == sets.size()) return finish();
-      if (!startSet()) return !stopped;
+      startSet();
     }
     // One measured draw per frame: a wait for the GPU stays inside one frame.
+    unsigned const set = sets[current];
     auto const start = std::chrono::steady_clock::now();
-    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, target, program.get(), false); });
+    double ms = -1;
+    std::string error;
+    if (!m.drawColour(snap, MeasureScene::Draw{set, snap.settings.steps, ""}, nullptr, &ms, error)) {
+      con << "profile: " << error << "\n";
+      drawing = false;
+      ++current;  // the set's row says it failed
+      return true;
+    }
     double const stepMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (!std::isfinite(ms) || ms < 0) return fail("the GPU timer gave no time for " + Techniques::name(sets[current]));
+    if (!std::isfinite(ms) || ms < 0) return fail("the GPU timer gave no time for " + Techniques::name(set));
     double const previousStepMs = lastStepMs;
     lastStepMs = stepMs;
+    if (draws == 0) rows.back().built = true;
     if (++draws > warmUpDraws) {
       Row& row = rows.back();
       row.gpu.push_back(ms);
@@ -53,7 +59,7 @@ public:
       for (auto const& c : m.cpuTimes())
         if (c.first == frame - 1 && draws > 1) row.cpu.push_back(std::max(0.0, c.second - previousStepMs));
       if (static_cast<int>(row.gpu.size()) == frames) {
-        program.reset();
+        drawing = false;
         ++current;
       }
     }
@@ -72,25 +78,16 @@ private:
     std::vector<double> gpu, cpu;
   };
 
-  // Builds the next set's program; a set that fails to build gets a failed row.
-  bool startSet() {
+  // The next set's row; its program is built by its first draw, and a set
+  // whose build fails keeps a failed row.
+  void startSet() {
     unsigned const set = sets[current];
     con << "profile " << static_cast<int>(current + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     m.showSet(set);  // the window shows what is measured
     rows.push_back(Row{set, false, {}, {}});
-    std::string log;
-    program = m.buildProgram(snap, set, snap.settings.steps, "", log);
-    if (!program) {
-      con << "profile: the build for " << Techniques::name(set) << " failed:\n" << log;
-      ++current;
-      return false;
-    }
-    std::string error;
-    if (!target.width() && !target.create(snap.width, snap.height, 1, GL_RGBA8, error)) return fail(error);
-    rows.back().built = true;
+    drawing = true;
     draws = 0;
-    return true;
   }
 
   bool fail(std::string const& why) {
@@ -123,8 +120,7 @@ private:
   std::string csvPath;
   std::vector<unsigned> sets;
   size_t current = 0;
-  std::unique_ptr<ReliefProgram> program;  // the current set's, null between sets
-  OffscreenTarget target;
+  bool drawing = false;  // the current set's row is being drawn
   int draws = 0;
   bool stopped = false;   // failed: nothing more is drawn or written
   double lastStepMs = 0;  // the wall time of the previous frame's measured draw

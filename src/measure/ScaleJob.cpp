@@ -6,13 +6,10 @@
 #include <string>
 #include <vector>
 
-#include <GL/gl.h>
-
 #include "FidelityMeter.h"
 #include "HardMaps.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
-#include "OffscreenTarget.h"
 #include "ResultTable.h"
 #include "Stats.h"
 #include "Techniques.h"
@@ -165,15 +162,12 @@ private:
   // The answer's colour program drawn over the view, one draw a frame.
   bool time() {
     unsigned const set = sets[setIndex];
-    if (drawsDone == 0) {
-      std::string log, error;
-      program = m.buildProgram(snap, set, counts[answer], "", log);
-      if (!program || !drawTarget.create(meter->width(), meter->height(), 1, GL_RGBA8, error)) {
-        con << "fidelity scale: the colour program for " << Techniques::name(set) << " failed\n";
-        return endTiming("-");
-      }
+    double ms = 0;
+    std::string error;
+    if (!m.drawColour(snap, MeasureScene::Draw{set, counts[answer], ""}, nullptr, &ms, error)) {
+      con << "fidelity scale: the colour program for " << Techniques::name(set) << " failed: " << error << "\n";
+      return endTiming("-");
     }
-    double const ms = m.gpuTimer().timeNow([&] { m.drawInto(snap, drawTarget, program.get(), false); });
     if (drawsDone++ > 0) gpuMs.push_back(ms);
     if (drawsDone <= timedDraws) return true;
     return endTiming(ResultTable::number(Stats::median(gpuMs)));
@@ -181,7 +175,6 @@ private:
 
   bool endTiming(std::string const& ms) {
     addRow(tried.at(answer), std::to_string(counts[answer]), ms);
-    program.reset();
     phase = Phase::Search;
     startSet(setIndex + 1);
     return true;
@@ -224,8 +217,6 @@ private:
   size_t lo = 0, hi = 0, answer = 0;
   int drawsDone = 0, shownPercent = 0;
   std::vector<double> gpuMs;
-  std::unique_ptr<ReliefProgram> program;
-  OffscreenTarget drawTarget;
 };
 
 }  // namespace

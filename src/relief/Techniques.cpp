@@ -81,6 +81,40 @@ unsigned withPartners(unsigned set) {
   return set;
 }
 
+EyeSearch eyeSearch(unsigned set) {
+  set = withPartners(set);
+  if (set & MaxPyramid) return EyeSearch::Pyramid;
+  if (set & RelaxedCone) return EyeSearch::Cone;
+  if (set & Iterative) return EyeSearch::Linear;
+  if (set & (Parallax | OffsetLimitEye)) return EyeSearch::Offset;
+  return EyeSearch::None;
+}
+
+char const* searchMacro(EyeSearch search) {
+  switch (search) {
+    case EyeSearch::Offset:
+      return "SEARCH_OFFSET";
+    case EyeSearch::Linear:
+      return "SEARCH_LINEAR";
+    case EyeSearch::Cone:
+      return "SEARCH_CONE";
+    case EyeSearch::Pyramid:
+      return "SEARCH_PYRAMID";
+    case EyeSearch::None:
+      break;
+  }
+  return "SEARCH_NONE";
+}
+
+std::string buildLines(unsigned set) {
+  if (set == 0) return std::string();
+  std::string s;
+  unsigned const partners = withPartners(set) & ~set;
+  for (int i = 0; i < count; ++i)
+    if (partners & (1u << i)) s += std::string("#define ") + table[i].macro + "\n";
+  return s + "#define EYE_SEARCH\t" + searchMacro(eyeSearch(set)) + "\n";
+}
+
 bool usesRefineSteps(unsigned set) { return (set & (BinaryRefine | RelaxedCone)) != 0; }
 
 std::string macroString(unsigned set, int steps, int refineSteps) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ReliefSettings.h"
+
 namespace Techniques {
 
 struct Info {
@@ -54,6 +56,20 @@ bool parse(std::string const& text, unsigned& set, std::string& error);
 // its refinements, SHADOW_TRACE for OFFSET_LIMITING_LIGHT), added to the set.
 unsigned withPartners(unsigned set);
 
+// The eye-ray search a set's program runs: the first of MAX_PYRAMID,
+// RELAXED_CONE, ITERATIVE (with its refinements, which bring it along) and the
+// single offset (PARALLAX, OFFSET_LIMITING_EYE) in the set, or none.
+enum class EyeSearch { None, Offset, Linear, Cone, Pyramid };
+EyeSearch eyeSearch(unsigned set);
+// The fragment shader's name for it ("SEARCH_PYRAMID").
+char const* searchMacro(EyeSearch search);
+
+// The lines the bench appends after a set's macro string when it builds a
+// program: a define for each partner the set's techniques bring along that
+// the set lacks, then the search ("#define EYE_SEARCH\tSEARCH_LINEAR"). Empty
+// for the empty set, whose program the shader's own rules decide alike.
+std::string buildLines(unsigned set);
+
 // Whether the set uses the bisection count (BINARY_REFINE, RELAXED_CONE).
 // MAX_PYRAMID brings nothing along and bisects nothing: its last step solves
 // the ray against one bilinear cell exactly.
@@ -62,7 +78,7 @@ bool usesRefineSteps(unsigned set);
 // One "#define NAME" line per technique of the set, in panel order, then the
 // step count as a float literal after a tab ("#define ITERATIVE_STEPS\t32.0"),
 // and for a set that bisects, the bisection count ("#define REFINE_STEPS\t6.0").
-std::string macroString(unsigned set, int steps, int refineSteps = 6);
+std::string macroString(unsigned set, int steps, int refineSteps = ReliefSettings::defaultRefineSteps);
 
 // The sets that profile and fidelity go through: none, each of the six alone,
 // ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, all six, then each later

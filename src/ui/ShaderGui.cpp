@@ -4,13 +4,11 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
 #include <iostream>
 
 #include "Techniques.h"
 #include "base/console.h"
 #include "base/exception.h"
-#include "base/parsenumber.h"
 #include "math/assert.h"
 #include "menu/menusystem.h"
 #include "system/display.h"
@@ -26,15 +24,23 @@ pwn::TextField* addField(ShaderGui* gui, pwn::Object* root, float y, std::string
   return field;
 }
 
-std::string format(double v) {
-  std::ostringstream os;
-  os << v;
-  return os.str();
-}
-
 unsigned const errorRed = 0xFF3030FFu;
 
+std::vector<char const*> techniqueStrings(char const* Techniques::Info::*field) {
+  std::vector<char const*> out;
+  for (int i = 0; i < Techniques::count; ++i) out.push_back(Techniques::table[i].*field);
+  return out;
+}
+
+// Says a refusal or a cap on the console.
+void say(std::string const& message) {
+  if (!message.empty()) con << message << "\n";
+}
+
 }  // namespace
+
+std::vector<char const*> const ShaderGui::preprocMacros = techniqueStrings(&Techniques::Info::macro);
+std::vector<char const*> const ShaderGui::preprocNames = techniqueStrings(&Techniques::Info::label);
 
 ShaderGui::ShaderTexDisplay::ShaderTexDisplay(pwn::Vec2 const& pos)
     : pwn::Object(pos, pwn::Vec2(4.0f, 4.0f)) {
@@ -54,12 +60,23 @@ ShaderGui::ShaderGui(ShaderScene_Gui_Comm* c) : comm(c), settingTechniques(false
 ShaderGui::~ShaderGui() { destroy(); }
 
 void ShaderGui::reset() {
-  techniqueFlags = 0;
-  iterativeSteps = 32;
-  refineSteps = 6;
-  bumpHeight = 100.0f;
-  polyThickness = 0.5f;
+  ReliefSettings const defaults;
+  techniqueFlags = static_cast<int>(defaults.set);
+  iterativeSteps = defaults.steps;
+  refineSteps = defaults.refineSteps;
+  bumpHeight = defaults.bumpHeight;
+  polyThickness = defaults.polyThickness;
   dropWidgets();
+}
+
+ReliefSettings ShaderGui::settings() const {
+  ReliefSettings s;
+  s.set = static_cast<unsigned>(techniqueFlags);
+  s.steps = iterativeSteps;
+  s.refineSteps = refineSteps;
+  s.polyThickness = polyThickness;
+  s.bumpHeight = bumpHeight;
+  return s;
 }
 
 void ShaderGui::dropWidgets() {
@@ -98,7 +115,7 @@ bool ShaderGui::init() {
     float y = 1.0f;
     for (int i = 0; i < Techniques::count; ++i) {
       checkboxes.push_back(gc::GlobalPointer<pwn::Checkbox>(
-          new pwn::Checkbox(pwn::Vec2(1.0f, y), Techniques::table[i].label, false)));
+          new pwn::Checkbox(pwn::Vec2(1.0f, y), preprocNames[static_cast<size_t>(i)], false)));
       pwn::Checkbox* box = checkboxes.back().get();
       box->addCheckboxListener(this);
       root->addChild(box);
@@ -118,12 +135,12 @@ bool ShaderGui::init() {
     y = y + 2.1f;
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Poly Depth:"));
     y = y + 1.1f;
-    polyDepthField = addField(this, root, y, format(polyThickness));
+    polyDepthField = addField(this, root, y, ReliefSettings::format(polyThickness));
 
     y = y + 2.1f;
     root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Bumpmap Scale:"));
     y = y + 1.1f;
-    bumpScaleField = addField(this, root, y, format(bumpHeight));
+    bumpScaleField = addField(this, root, y, ReliefSettings::format(bumpHeight));
 
     y = y + 2.1f;
     colorTex = new ShaderTexDisplay(pwn::Vec2(2.0f, y));
@@ -197,45 +214,30 @@ void ShaderGui::callback_onSetChecked(pwn::Checkbox* box, bool checked) {
 
 void ShaderGui::callback_onTextChange(pwn::TextField* field) {
   std::string const text = field->getText();
-  double value = 0;
-  bool const isNumber = parseFiniteDouble(text.c_str(), value);
-  if (field == iterationStepsField.get() || field == refineStepsField.get()) {
-    bool const search = field == iterationStepsField.get();
-    char const* const name = search ? "Iteration Steps" : "Refine Steps";
-    int& count = search ? iterativeSteps : refineSteps;
-    int const low = search ? minSteps : 0, high = search ? maxSteps : maxRefineSteps;
-    if (!isNumber || value != std::floor(value)) {
-      con << name << ": \"" << text << "\" is not a whole number; keeping " << count << "\n";
-    } else {
-      int const clamped = value < low ? low : value > high ? high : static_cast<int>(value);
-      if (clamped != value)
-        con << name << ": " << text << " is outside " << low << " to " << high << "; using " << clamped << "\n";
-      count = clamped;
-      buildPreprocMacroString();
-    }
-    field->setText(std::to_string(count));
+  std::string message;
+  if (field == iterationStepsField.get()) {
+    bool const take = ReliefSettings::takeSteps(text, iterativeSteps, iterativeSteps, message);
+    say(message);
+    if (take) buildPreprocMacroString();
+    field->setText(std::to_string(iterativeSteps));
+  } else if (field == refineStepsField.get()) {
+    bool const take = ReliefSettings::takeRefineSteps(text, refineSteps, refineSteps, message);
+    say(message);
+    if (take) buildPreprocMacroString();
+    field->setText(std::to_string(refineSteps));
   } else if (field == polyDepthField.get()) {
-    if (takeSetting("Poly Depth", " polyThickness = ", text, isNumber, value, maxPolyDepth, polyThickness))
+    if (ReliefSettings::takePolyDepth(text, polyThickness, polyThickness, message)) {
+      std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
       comm->resetFragmentShaderUniforms();
-    field->setText(format(polyThickness));
+    }
+    say(message);
+    field->setText(ReliefSettings::format(polyThickness));
   } else if (field == bumpScaleField.get()) {
-    if (takeSetting("Bumpmap Scale", " bumpHeight = ", text, isNumber, value, maxBumpScale, bumpHeight))
+    if (ReliefSettings::takeBumpScale(text, bumpHeight, bumpHeight, message)) {
+      std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;
       comm->refreshBumpMap();
-    field->setText(format(bumpHeight));
+    }
+    say(message);
+    field->setText(ReliefSettings::format(bumpHeight));
   }
-}
-
-bool ShaderGui::takeSetting(char const* name, char const* echo, std::string const& text, bool isNumber, double value,
-                            double high, float& setting) {
-  if (!isNumber) {
-    con << name << ": \"" << text << "\" is not a number; keeping " << format(setting) << "\n";
-    return false;
-  }
-  if (value < 0 || value > high) {
-    con << name << ": " << text << " is outside 0 to " << format(high) << "; keeping " << format(setting) << "\n";
-    return false;
-  }
-  setting = static_cast<float>(value);
-  std::cout << echo << static_cast<double>(setting) << std::endl;
-  return true;
 }

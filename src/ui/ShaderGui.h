@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ReliefSettings.h"
 #include "ShaderSceneComm.h"
 #include "gc/gc.h"
 #include "menu/checkbox.h"
@@ -25,14 +26,10 @@ public:
     bool display() override;
   };
 
-  // The step counts a user may ask for: more would stall the GPU for seconds.
-  static constexpr int minSteps = 1;
-  static constexpr int maxSteps = 1024;
-  static constexpr int maxRefineSteps = 32;
-  // The depth and scale a user may set: beyond them the relief and the normals
-  // stop meaning anything, and a float would soon overflow.
-  static constexpr double maxPolyDepth = 10.0;
-  static constexpr double maxBumpScale = 10000.0;
+  // The techniques' macro names and checkbox labels, index = technique, as
+  // the relief layer's table (Techniques::table) writes them.
+  static std::vector<char const*> const preprocMacros;
+  static std::vector<char const*> const preprocNames;
 
   explicit ShaderGui(ShaderScene_Gui_Comm* comm);
   ~ShaderGui();
@@ -49,6 +46,9 @@ public:
   void buildPreprocMacroString();
   // The current macro string; empty until the first change.
   std::string macroString() const { return macroStream.str(); }
+  // The values the fields hold and the checked set, as the scene and the
+  // measurements take them.
+  ReliefSettings settings() const;
 
   // Checks exactly the techniques of `set` (bit i: technique i) and rebuilds
   // once; the checkboxes' listeners stay quiet meanwhile.
@@ -69,10 +69,6 @@ public:
 private:
   // Lets go of every widget reference.
   void dropWidgets();
-  // Takes a typed depth or scale into `setting` when it is a number from 0 to
-  // `high`, echoing it as `echo` and the value; else says why and keeps it.
-  static bool takeSetting(char const* name, char const* echo, std::string const& text, bool isNumber, double value,
-                          double high, float& setting);
 
 public:
   ShaderScene_Gui_Comm* comm;

@@ -29,7 +29,7 @@ std::vector<std::string> errorColumns(std::string const& csv) {
 // A small sweep, `each` called before each frame.
 void sweep(std::string const& csv, std::function<void(int)> const& each) {
   SweepPlan const plan{{Iterative, Iterative | BinaryRefine}, {4, 16}};
-  SmallView::runJob(makeFidelityJob(shaderTestModule, FidelityMode::Sweep, csv, plan), each);
+  SmallView::runJob(makeFidelityJob(shaderTestModule.measureScene(), FidelityMode::Sweep, csv, plan), each);
 }
 
 using Freeze = SmallView;
@@ -39,7 +39,7 @@ using Freeze = SmallView;
 TEST_F(Freeze, ADisturbedSweepMeasuresWhatAnUndisturbedOneDoesAndCancelKeepsItsFile) {
   std::string const quiet = testing::TempDir() + "quiet.csv", busy = testing::TempDir() + "busy.csv";
   std::string const frag = testing::TempDir() + "edited.frag";
-  std::string const bundled = shaderTestModule.reliefScene().shaderFile(false).path();
+  std::string const bundled = shaderTestModule.reliefScene().programs().shaderFile(false).path();
   { std::ofstream(frag) << slurp(bundled); }
   run("shader frag " + frag);
   sweep(quiet, [](int) {});

@@ -33,8 +33,8 @@ std::vector<std::string> lines(std::string const& path) {
 
 TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
   shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
-  MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
-  FidelityMeter meter(shaderTestModule, snap);
+  MeasureScene::Snapshot const snap = shaderTestModule.measureScene().snapshot();
+  FidelityMeter meter(shaderTestModule.measureScene(), snap);
   std::string error, note;
   ASSERT_TRUE(meter.capture(error, note)) << error;
   EXPECT_TRUE(note.empty());
@@ -78,8 +78,8 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   std::string why;
   ASSERT_TRUE(writeImageFile(grey, 16, 16, rgb.data(), 16 * 3, why)) << why;
   run("bumpMap " + grey);
-  MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
-  FidelityMeter meter(shaderTestModule, snap);
+  MeasureScene::Snapshot const snap = shaderTestModule.measureScene().snapshot();
+  FidelityMeter meter(shaderTestModule.measureScene(), snap);
   std::string note;
   ASSERT_TRUE(meter.capture(why, note)) << why;
   EXPECT_NE(note.find("flat at height 0.50"), std::string::npos) << note;
@@ -138,18 +138,17 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
 // frame-by-frame timer both give a time.
 TEST_F(Module, TheGpuTimerTimesADrawAndEveryFrame) {
   ShaderTestModule& m = shaderTestModule;
-  MeasureScene::Snapshot const snap = m.snapshot();
-  OffscreenTarget target;
-  std::string error, log;
-  ASSERT_TRUE(target.create(400, 300, 1, GL_RGBA8, error)) << error;
-  std::unique_ptr<ReliefProgram> p = m.buildProgram(snap, Iterative, 8, "", log);
-  ASSERT_TRUE(p) << log;
-  EXPECT_GT(m.gpuTimer().timeNow([&] { m.drawInto(snap, target, p.get(), false); }), 0.0);
+  MeasureScene::Snapshot const snap = m.measureScene().snapshot();
+  std::string error;
+  double drawMs = -1;
+  ASSERT_TRUE(m.measureScene().drawColour(snap, MeasureScene::Draw{Iterative, 8, ""}, nullptr, &drawMs, error)) << error;
+  EXPECT_GT(drawMs, 0.0);
   // The frame-by-frame timer reports every drawn frame, the cost line shows it.
   for (int i = 0; i < 12; ++i) sdlSys.pass();
   double ms = -1;
-  m.gpuTimer().finishPending();
-  EXPECT_TRUE(m.gpuTimer().result(m.framesDrawn() - 1, ms));
+  GpuTimer& timer = m.reliefScene().gpuTimer();
+  timer.finishPending();
+  EXPECT_TRUE(timer.result(m.framesDrawn() - 1, ms));
   EXPECT_GT(ms, 0.0);
   EXPECT_EQ(m.costLine().find("GPU -"), std::string::npos) << m.costLine();
 }
@@ -180,7 +179,7 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   // A fragment shader that never mentions OUTPUT_HIT cannot be measured.
   std::string const solid = testing::TempDir() + "solid.frag";
   { std::ofstream(solid) << "void main() { gl_FragColor = vec4(1.0); }\n"; }
-  std::string const bundled = shaderTestModule.reliefScene().shaderFile(false).path();
+  std::string const bundled = shaderTestModule.reliefScene().programs().shaderFile(false).path();
   run("shader frag " + solid);
   run("fidelity " + testing::TempDir() + "never.csv");
   EXPECT_NE(std::string(con.getText()).find("never mentions OUTPUT_HIT"), std::string::npos);
@@ -196,7 +195,7 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   _quat<float> const facing = v.basis.orient;
   v.basis.orient = _quat<float>(0, 0, 1, 0) * facing;  // turned round
   run("fidelity");
-  EXPECT_NE(std::string(con.getText()).find("the view shows no sphere"), std::string::npos);
+  EXPECT_NE(std::string(con.getText()).find("the view shows no part of the mesh"), std::string::npos);
   v.basis.orient = facing;
   gui->setTechniques(0);
   resize(800, 600);

@@ -197,14 +197,14 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
 TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   ShaderGui* gui = shaderTestModule.getGui();
   run("bumpScale 40");
-  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().normalMapName()));
+  EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().maps().normalMapName()));
   run("colorMap bumptest.bmp");
-  EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().colorMapName()));
+  EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().maps().colorMapName()));
   run("colorMap \"cheap brick.bmp\"");
   run("bumpScale 100");
 
-  unsigned const normalBefore = shaderTestModule.reliefScene().normalMapName();
-  unsigned const colorBefore = shaderTestModule.reliefScene().colorMapName();
+  unsigned const normalBefore = shaderTestModule.reliefScene().maps().normalMapName();
+  unsigned const colorBefore = shaderTestModule.reliefScene().maps().colorMapName();
   testing::internal::CaptureStdout();
   run("bumpMap no-such-height-map.bmp");
   run("colorMap \"no such colour map.bmp\"");
@@ -212,8 +212,8 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(std::string(con.getText()).find("cannot load the bump map no-such-height-map.bmp"), std::string::npos);
-  EXPECT_EQ(shaderTestModule.reliefScene().normalMapName(), normalBefore);
-  EXPECT_EQ(shaderTestModule.reliefScene().colorMapName(), colorBefore);
+  EXPECT_EQ(shaderTestModule.reliefScene().maps().normalMapName(), normalBefore);
+  EXPECT_EQ(shaderTestModule.reliefScene().maps().colorMapName(), colorBefore);
 }
 
 // The plane replaces the sphere and is drawn lit; a mesh file without texture

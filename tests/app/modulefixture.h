@@ -65,7 +65,7 @@ public:
   // The heights in use as the read-back gives them, rows first, then the width.
   static std::vector<float> heights() {
     std::string error;
-    std::unique_ptr<HeightField> const f = shaderTestModule.readHeights(error);
+    std::unique_ptr<HeightField> const f = shaderTestModule.measureScene().readHeights(error);
     EXPECT_TRUE(f) << error;
     if (!f) return {};
     std::vector<float> out(f->texels(), f->texels() + static_cast<size_t>(f->width()) * static_cast<size_t>(f->height()));

@@ -104,9 +104,10 @@ TEST_F(Panel, FieldsTakeFiniteNumbersAndShowTheValueInUse) {
   } const cases[] = {
       {gui->iterationStepsField.get(), "16", "16", 1, 0, 0},
       {gui->iterationStepsField.get(), "abc", "16", 0, 0, 0},
-      {gui->iterationStepsField.get(), "12abc", "16", 0, 0, 0},
+      {gui->iterationStepsField.get(), "12abc", "12", 1, 0, 0},
       {gui->iterationStepsField.get(), "99999999999", "1024", 1, 0, 0},
-      {gui->iterationStepsField.get(), "0", "1", 1, 0, 0},
+      {gui->iterationStepsField.get(), "0", "1024", 0, 0, 0},
+      {gui->iterationStepsField.get(), "-5", "1024", 0, 0, 0},
       {gui->polyDepthField.get(), "0.25", "0.25", 0, 1, 0},
       {gui->polyDepthField.get(), "abc", "0.25", 0, 0, 0},
       {gui->polyDepthField.get(), "nan", "0.25", 0, 0, 0},
@@ -127,10 +128,11 @@ TEST_F(Panel, FieldsTakeFiniteNumbersAndShowTheValueInUse) {
   }
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("\"abc\" is not a whole number; keeping 16"), std::string::npos) << out;
-  EXPECT_NE(out.find("outside 1 to 1024; using 1024"), std::string::npos) << out;
+  EXPECT_NE(out.find("99999999999 is more than 1024; using 1024"), std::string::npos) << out;
+  EXPECT_NE(out.find("-5 is less than 1; keeping 1024"), std::string::npos) << out;
   EXPECT_NE(out.find("Poly Depth: 10.5 is outside 0 to 10; keeping 0.25"), std::string::npos) << out;
   EXPECT_NE(out.find("Bumpmap Scale: 10001 is outside 0 to 10000; keeping 100"), std::string::npos) << out;
-  EXPECT_EQ(gui->iterativeSteps, 1);
+  EXPECT_EQ(gui->iterativeSteps, 1024);
   EXPECT_FLOAT_EQ(gui->polyThickness, 0.25f);
   EXPECT_FLOAT_EQ(gui->bumpHeight, 50.0f);
 }

@@ -15,8 +15,8 @@ using namespace Techniques;
 using Scale = SmallView;
 
 TEST_F(Scale, AngleBinsHoldThePixelsTheSpheresShapePutsThere) {
-  MeasureScene::Snapshot const snap = shaderTestModule.snapshot();
-  FidelityMeter meter(shaderTestModule, snap);
+  MeasureScene::Snapshot const snap = shaderTestModule.measureScene().snapshot();
+  FidelityMeter meter(shaderTestModule.measureScene(), snap);
   std::string error, note;
   ASSERT_TRUE(meter.capture(error, note)) << error;
   meter.traceReference();
@@ -70,11 +70,11 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   std::string const earlier = "set,size\nan earlier run,1\n";
   { std::ofstream(csv, std::ios::binary) << earlier; }
   ScalePlan const plan{{64, 128}, {{Iterative, Techniques::MaxPyramid}, {4, 256}}};
-  runJob(makeScaleJob(shaderTestModule, csv, plan), [](int frame) { cancelAt(frame, 4); });
+  runJob(makeScaleJob(shaderTestModule.measureScene(), csv, plan), [](int frame) { cancelAt(frame, 4); });
   EXPECT_EQ(slurp(csv), earlier);
   EXPECT_EQ(heights(), before) << "the map after a cancel";
 
-  runJob(makeScaleJob(shaderTestModule, csv, plan));
+  runJob(makeScaleJob(shaderTestModule.measureScene(), csv, plan));
   std::vector<std::vector<std::string> > const rows = csvRows(csv);
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0][1], "size");

@@ -35,8 +35,8 @@ std::string writeRamp() {
 TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   ReliefScene& scene = shaderTestModule.reliefScene();
   run("heightMap " + writeRamp());
-  ASSERT_TRUE(scene.separateHeights());
-  unsigned const normals = scene.normalMapName();
+  ASSERT_TRUE(scene.maps().separateHeights());
+  unsigned const normals = scene.maps().normalMapName();
   std::vector<float> const ramp = heights();
   ASSERT_EQ(ramp.size(), size_t(kW * kH + 1));
   ASSERT_EQ(ramp.back(), float(kW));
@@ -55,22 +55,22 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
     std::string const file = cmd.substr(cmd.find(' ') + 1);
     std::string const what = cmd[0] == 'h' ? "cannot load the height map " : "cannot load the normal map ";
     EXPECT_NE(text.find(what + file), std::string::npos) << cmd;
-    EXPECT_EQ(scene.normalMapName(), normals) << cmd;
+    EXPECT_EQ(scene.maps().normalMapName(), normals) << cmd;
     EXPECT_EQ(heights(), ramp) << cmd;
-    EXPECT_TRUE(scene.separateHeights()) << cmd;
-    EXPECT_FALSE(scene.userNormalMap()) << cmd;
+    EXPECT_TRUE(scene.maps().separateHeights()) << cmd;
+    EXPECT_FALSE(scene.maps().userNormalMap()) << cmd;
   }
 
   // bumpMap: back to the generated map with heights in alpha.
   run("bumpMap bumptest.bmp");
-  EXPECT_FALSE(scene.separateHeights());
+  EXPECT_FALSE(scene.maps().separateHeights());
   std::vector<float> const bundled = heights();
   EXPECT_NE(bundled, ramp);
   // A normal map alone: the heights stay those in use, now in the height map.
   run("normalMap cheap brick.bmp");
-  EXPECT_TRUE(scene.userNormalMap());
-  EXPECT_TRUE(scene.separateHeights());
+  EXPECT_TRUE(scene.maps().userNormalMap());
+  EXPECT_TRUE(scene.maps().separateHeights());
   EXPECT_EQ(heights(), bundled);
   run("bumpMap bumptest.bmp");
-  EXPECT_FALSE(scene.userNormalMap());
+  EXPECT_FALSE(scene.maps().userNormalMap());
 }

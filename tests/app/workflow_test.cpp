@@ -77,29 +77,29 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   // On a white background: each label sits on a dark box beside the line,
   // never over it; blinking, the label's box hangs under the view's top.
   ReliefScene& scene = shaderTestModule.reliefScene();
-  Compare const& c = scene.comparison();
+  Compare const& c = scene.programs().comparison();
   run("clearColor 1 1 1 1");
   Shot const wiped = shot();
   EXPECT_TRUE(wiped.at(394, 19)[1] < 120 && wiped.at(398, 19)[1] > 200 && wiped.at(406, 19)[1] < 120);
-  scene.compareInput(0.5f, 0, true, 0.0);
+  scene.programs().compareInput(0.5f, 0, true, 0.0);
   EXPECT_LT(shot().at(400, 19)[1], 120);
-  scene.compareInput(0.5f, 0, true, 0.0);
+  scene.programs().compareInput(0.5f, 0, true, 0.0);
   run("clearColor 0 0 0 1");
   // The middle button moves the line (clamped to the view); b blinks the whole
   // view, a second of A and then a second of B, and b again ends it.
-  scene.compareInput(0.25f, 1, false, 10.0);
-  scene.compareInput(0.75f, 0, true, 10.0);
-  scene.compareInput(1.5f, 2, false, 10.0);
+  scene.programs().compareInput(0.25f, 1, false, 10.0);
+  scene.programs().compareInput(0.75f, 0, true, 10.0);
+  scene.programs().compareInput(1.5f, 2, false, 10.0);
   EXPECT_FLOAT_EQ(c.wipe(), 1.0f);
   EXPECT_TRUE(c.blinking() && !c.showsB(10.5) && c.showsB(11.5) && !c.showsB(12.5));
-  scene.compareInput(0.5f, 3, true, 13.0);
+  scene.programs().compareInput(0.5f, 3, true, 13.0);
   EXPECT_FALSE(c.blinking() || c.showsB(13.5) || c.wipe() != 1.0f);
-  scene.compareInput(0.5f, 1, false, 14.0);
+  scene.programs().compareInput(0.5f, 1, false, 14.0);
   EXPECT_FLOAT_EQ(c.wipe(), 0.5f);
   // Set B follows every setting in its macros, the bisection count too.
   run("compare none ITERATIVE+BINARY_REFINE");
   run("refineSteps 3");
-  EXPECT_NE(scene.comparisonMacros().find("REFINE_STEPS\t3.0"), std::string::npos) << scene.comparisonMacros();
+  EXPECT_NE(scene.programs().comparisonMacros().find("REFINE_STEPS\t3.0"), std::string::npos) << scene.programs().comparisonMacros();
   run("refineSteps 6");
   run("compare off");
   EXPECT_LT(difference(shot(), a, 420, 550), 1.0);

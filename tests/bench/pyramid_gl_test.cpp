@@ -17,6 +17,7 @@
 #include "HeightField.h"
 #include "MaxPyramid.h"
 #include "MaxPyramidTexture.h"
+#include "TextureUnits.h"
 #include "Model3D.h"
 #include "OffscreenTarget.h"
 #include "PyramidTracer.h"
@@ -87,7 +88,7 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   glLoadIdentity();
   gluLookAt(0, 0, distance, 0, 0, 0, 0, 1, 0);
   normalMap.bind(1);
-  glActiveTexture(GL_TEXTURE0 + MaxPyramidTexture::unit);
+  glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
   glBindTexture(GL_TEXTURE_2D, pyramid.name());
   glActiveTexture(GL_TEXTURE0);
   Model3D square;
@@ -97,7 +98,7 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   program.use();
   square.render();
   ShaderProgram::useNone();
-  glActiveTexture(GL_TEXTURE0 + MaxPyramidTexture::unit);
+  glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
   glBindTexture(GL_TEXTURE_2D, 0);
   glActiveTexture(GL_TEXTURE0);
   Texture::unbindAll();

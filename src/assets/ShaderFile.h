@@ -4,6 +4,12 @@
 
 #include <string>
 
+// A shader's text and the file it came from (for messages).
+struct ShaderText {
+  std::string path;
+  std::string text;
+};
+
 class ShaderFile {
 public:
   ShaderFile() = default;
@@ -11,6 +17,7 @@ public:
 
   std::string const& path() const { return filePath; }
   std::string const& text() const { return contents; }
+  ShaderText shaderText() const { return {filePath, contents}; }
 
   // Reads `path` (a regular, non-empty file). On success it becomes this file's
   // path and text; on failure nothing changes and `error` says why, naming it.

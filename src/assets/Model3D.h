@@ -1,5 +1,5 @@
-// Model3D: an indexed triangle mesh with per-vertex tangent frames, drawn in
-// immediate mode for the relief shaders.
+// Model3D: an indexed triangle mesh with per-vertex tangent frames and texel
+// scales, drawn in immediate mode for the relief shaders.
 #pragma once
 
 #include "math/mat.h"
@@ -60,7 +60,8 @@ public:
 
   // Draws every triangle: texture unit 0 gets (u, v), the GL normal the frame's
   // normal, texture unit 1 (tangent x, y, z, handedness), texture unit 2 the
-  // texel scale (along u, along v), then the position.
+  // texel scale (along u, along v), then the position. Defined with the GL
+  // code (gfx/Model3DRender.cpp), so that the rest of the mesh links without GL.
   void render() const;
 
   std::vector<Vertex> const& getVertices() const { return vertices; }

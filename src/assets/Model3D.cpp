@@ -1,11 +1,8 @@
-// Model3D: an indexed triangle mesh with per-vertex tangent frames, drawn in
-// immediate mode for the relief shaders.
+// Model3D: the mesh's vertices and triangles, its tangent frames with the
+// welding of seams, and its texel scales (the drawing is gfx/Model3DRender).
 #include "Model3D.h"
 
 #include "math/assert.h"
-
-#include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <algorithm>
 #include <array>
@@ -249,19 +246,4 @@ void Model3D::computeTexelScales() {
 void Model3D::checkIndices() const {
   size_t const count = vertices.size();
   for (int index : indices) ASSERT(0 <= index && static_cast<size_t>(index) < count);
-}
-
-void Model3D::render() const {
-  checkIndices();
-  glBegin(GL_TRIANGLES);
-  for (int index : indices) {
-    Vertex const& v = vertices[static_cast<size_t>(index)];
-    vec3 const& tangent = v.basis.vec(0);
-    glMultiTexCoord2fvARB(GL_TEXTURE0_ARB, v.texCoord.ptr());
-    glNormal3fv(v.basis.vec(2).ptr());
-    glMultiTexCoord4fARB(GL_TEXTURE1_ARB, tangent.x, tangent.y, tangent.z, v.handedness);
-    glMultiTexCoord2fvARB(GL_TEXTURE2_ARB, v.texelScale.ptr());
-    glVertex3fv(v.position.ptr());
-  }
-  glEnd();
 }

@@ -1,0 +1,196 @@
+// SceneMeasure: the snapshot, the capture, hit and colour passes with their
+// programs and targets, and the window's requests passed to the module.
+#include "SceneMeasure.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "Picture.h"
+#include "ReliefScene.h"
+#include "ShaderScene.h"
+#include "Techniques.h"
+#include "base/base.h"
+
+namespace {
+
+// The fragment stage of the capture pass: the vertex shader's varyings as they
+// reach each pixel, into three float targets.
+char const* const captureShader =
+    "varying vec2 texCoord;\n"
+    "varying vec3 lightVec;\n"
+    "varying vec3 eyeVec;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragData[0] = vec4(texCoord, 0.0, 1.0);\n"
+    "    gl_FragData[1] = vec4(eyeVec, 1.0);\n"
+    "    gl_FragData[2] = vec4(lightVec, 1.0);\n"
+    "}\n";
+
+// The fragment stage of the written-depth capture: per pixel the polygon's
+// eye-space point and the eye-space distance along the eye ray per unit of
+// relief depth, as the fragment shader's WRITE_DEPTH maps the relief (over
+// the depth polyThickness * 0.2, which the meter multiplies in).
+char const* const depthCaptureShader =
+    "varying vec3 eyeVec;\n"
+    "varying vec3 eyePosition;\n"
+    "varying vec3 surfaceU;\n"
+    "varying vec3 surfaceV;\n"
+    "void main()\n"
+    "{\n"
+    "    float unitLength = sqrt(length(surfaceU) * length(surfaceV));\n"
+    "    gl_FragData[0] = vec4(eyePosition, 1.0);\n"
+    "    gl_FragData[1] = vec4(unitLength / max(normalize(eyeVec).z, 0.05), 0.0, 0.0, 1.0);\n"
+    "}\n";
+
+}  // namespace
+
+void SceneMeasure::release() {
+  hitProgram = Kept();
+  colourProgram = Kept();
+  floats.destroy();
+  bytes.destroy();
+  captureTarget.destroy();
+}
+
+MeasureScene::Snapshot SceneMeasure::snapshot() const {
+  Snapshot snap;
+  snap.settings = scene.settings();
+  snap.view = base.views[Base::VIEW_MAIN];
+  snap.width = module.viewWidth();
+  snap.height = module.viewHeight();
+  snap.light = scene.light();
+  snap.vert = scene.programs().shaderFile(true).shaderText();
+  snap.frag = scene.programs().shaderFile(false).shaderText();
+  snap.description = module.viewDescription();
+  return snap;
+}
+
+bool SceneMeasure::sized(OffscreenTarget& target, Snapshot const& snap, int attachments, GLenum format,
+                         std::string& error) {
+  if (target.width() == snap.width && target.height() == snap.height && target.attachments() == attachments &&
+      target.format() == format)
+    return true;
+  return target.create(snap.width, snap.height, attachments, format, error);
+}
+
+ReliefProgram* SceneMeasure::program(Snapshot const& snap, Draw const& draw, std::string const& extra, Kept& kept,
+                                     std::string& error) {
+  std::string const macros =
+      Techniques::macroString(draw.set, draw.steps, snap.settings.refineSteps) + draw.extraMacros + extra;
+  std::string const key = macros + '\0' + std::to_string(snap.settings.polyThickness) + '\0' + snap.vert.text +
+                          '\0' + snap.frag.text;
+  if (kept.program && kept.key == key) return kept.program.get();
+  kept = Kept();
+  std::string log;
+  kept.program = scene.programs().build(snap.vert, snap.frag, draw.set, macros, snap.settings.polyThickness, log);
+  if (!kept.program) {
+    error = "the build for " + Techniques::name(draw.set) + " failed:\n" + log;
+    return nullptr;
+  }
+  kept.key = key;
+  return kept.program.get();
+}
+
+bool SceneMeasure::capturePass(Snapshot const& snap, char const* fragment, std::string const& macros,
+                               char const* reads, OffscreenTarget& target, std::string& error) {
+  ReliefProgram pass;
+  if (!pass.build(snap.vert, {"the capture pass", fragment}, macros)) {
+    error = "the vertex shader does not give " + std::string(reads) + ":\n" + pass.log();
+    return false;
+  }
+  scene.drawViewInto(snap.view, snap.light, target, &pass, true, true);
+  return true;
+}
+
+bool SceneMeasure::capture(Snapshot const& snap, Capture& out, std::string& error) {
+  if (!sized(captureTarget, snap, 3, GL_RGBA32F, error)) return false;
+  if (!capturePass(snap, captureShader, "", "the texCoord, eyeVec and lightVec the meter reads", captureTarget, error))
+    return false;
+  std::vector<float> const uv = captureTarget.readFloats(0), eye = captureTarget.readFloats(1),
+                           light = captureTarget.readFloats(2);
+  out = Capture();
+  out.width = snap.width;
+  out.height = snap.height;
+  for (int i = 0; i < snap.width * snap.height; ++i) {
+    size_t const k = 4 * static_cast<size_t>(i);
+    if (uv[k + 3] < 0.5f) continue;
+    out.inputs.push_back(
+        TraceInput{uv[k], uv[k + 1], {eye[k], eye[k + 1], eye[k + 2]}, {light[k], light[k + 1], light[k + 2]}});
+    out.pixelOf.push_back(i);
+  }
+  return true;
+}
+
+bool SceneMeasure::captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) {
+  OffscreenTarget target;
+  if (!target.create(snap.width, snap.height, 2, GL_RGBA32F, error)) return false;
+  if (!capturePass(snap, depthCaptureShader, "#define WRITE_DEPTH\n",
+                   "the eyePosition, surfaceU and surfaceV that the depth comparison reads", target, error))
+    return false;
+  out.position = target.readFloats(0);
+  out.scale = target.readFloats(1);
+  // The projection the passes drew with.
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  snap.view.setProjection(View::PROJECTION_IDENTITY | View::PROJECTION,
+                          static_cast<float>(snap.height) / static_cast<float>(snap.width));
+  glGetDoublev(GL_PROJECTION_MATRIX, out.projection);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  return true;
+}
+
+bool SceneMeasure::drawHits(Snapshot const& snap, Draw const& draw, std::vector<float>& hits,
+                            std::vector<float>* depth, std::string& error) {
+  ReliefProgram* const prog = program(snap, draw, "#define OUTPUT_HIT\n", hitProgram, error);
+  if (!prog || !sized(floats, snap, 1, GL_RGBA32F, error)) return false;
+  scene.drawViewInto(snap.view, snap.light, floats, prog, true, true);
+  hits = floats.readFloats(0);
+  if (depth) *depth = floats.readDepth();
+  return true;
+}
+
+bool SceneMeasure::drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels,
+                              double* gpuMs, std::string& error) {
+  ReliefProgram* const prog = program(snap, draw, "", colourProgram, error);
+  if (!prog || !sized(bytes, snap, 1, GL_RGBA8, error)) return false;
+  auto const pass = [&] { scene.drawViewInto(snap.view, snap.light, bytes, prog, false, false); };
+  if (gpuMs)
+    *gpuMs = scene.gpuTimer().timeNow(pass);
+  else
+    pass();
+  if (pixels) *pixels = bytes.readBytes(0);
+  return true;
+}
+
+bool SceneMeasure::writePicture(Picture const& picture, std::string const& path, std::string& error) {
+  return picture.save(path, error);
+}
+
+std::unique_ptr<HeightField> SceneMeasure::readHeights(std::string& error) const {
+  return scene.maps().readHeights(error);
+}
+
+bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
+  // The kept programs were made for the maps in use.
+  hitProgram = Kept();
+  colourProgram = Kept();
+  bool const ok = scene.useHeights(field, error);
+  module.mapsShown();
+  return ok;
+}
+
+void SceneMeasure::restoreMaps() {
+  hitProgram = Kept();
+  colourProgram = Kept();
+  scene.restoreMaps();
+  module.mapsShown();
+}
+
+void SceneMeasure::showSet(unsigned set) { module.showSet(set); }
+
+long SceneMeasure::framesDrawn() const { return module.framesDrawn(); }
+
+std::deque<std::pair<long, double> > const& SceneMeasure::cpuTimes() const { return module.cpuTimes(); }
+
+void SceneMeasure::setMeasuring(bool on) { module.setMeasuring(on); }

@@ -1,0 +1,25 @@
+// TextureUnits: the texture unit of every sampler the relief programs read,
+// named once for the programs' uniforms and the scene's bindings.
+#pragma once
+
+namespace TextureUnits {
+
+enum Unit : int {
+  Color = 0,       // colorMap: the colour map
+  Normal = 1,      // normalMap: the normal map (heights in alpha)
+  Cone = 2,        // coneMap: RELAXED_CONE's cone ratios
+  MaxPyramid = 3,  // maxPyramid: MAX_PYRAMID's levels of height maxima
+  Height = 4,      // heightMap: a separate 16-bit height map (HEIGHT_MAP)
+};
+
+struct Sampler {
+  char const* name;  // the sampler uniform in the shaders
+  Unit unit;
+};
+
+// Every sampler, in unit order.
+constexpr Sampler samplers[] = {
+    {"colorMap", Color}, {"normalMap", Normal}, {"coneMap", Cone}, {"maxPyramid", MaxPyramid}, {"heightMap", Height},
+};
+
+}  // namespace TextureUnits

@@ -1,0 +1,108 @@
+// SceneMaps: the maps the relief is drawn from. The colour map, the heights
+// (the generated normal map's alpha or a separate 16-bit height map), the
+// normal map (generated from the heights or the user's own), the maps made
+// from the heights for the searches (cone map, max pyramid), their loaders,
+// and the loaded maps set aside while a measurement draws others.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ConeTexture.h"
+#include "HeightField.h"
+#include "HeightTexture.h"
+#include "MaxPyramidTexture.h"
+#include "base/texture.h"
+
+class SceneMaps {
+public:
+  SceneMaps() = default;
+  SceneMaps(SceneMaps const&) = delete;
+  SceneMaps& operator=(SceneMaps const&) = delete;
+
+  // Releases every texture and forgets what was set aside.
+  void unload();
+
+  // The loaders. Each is false, with a line on standard output (`line`
+  // followed by the name, as the panel's requests print it) and on the
+  // console, when the file cannot be loaded; the maps then stay as they were.
+  // The heights' loaders regenerate the normal map (unless it is the user's)
+  // at `bumpHeight` and drop the cone map and the max pyramid, which are made
+  // again when next asked for.
+  bool loadColorMap(std::string const& filename);
+  // The bundled path: heights from the file's luminance, the normal map
+  // generated from them, heights in its alpha (8 bits). Drops a separate height
+  // map and a loaded normal map.
+  bool loadBumpMap(std::string const& filename, float bumpHeight);
+  // A separate height map kept at 16 bits (HeightTexture, sampler heightMap;
+  // the programs get HEIGHT_MAP). Without a loaded normal map the normals are
+  // generated from these heights.
+  bool loadHeightMap(std::string const& filename, float bumpHeight);
+  // The user's tangent-space normal map (RGB as the generator writes it),
+  // taken as it is. The heights stay those in use, moved into the separate
+  // height map when they were the generated map's alpha.
+  bool loadNormalMap(std::string const& filename, float bumpHeight);
+
+  // Regenerates the normal map from the heights at `bumpHeight` (not a normal
+  // map the user loaded: that stays as it is); the cone map and max pyramid
+  // are made again when next asked for.
+  void refreshNormalMap(float bumpHeight);
+
+  // Draws `field`'s heights (8 bits deep) in place of the loaded height map,
+  // with a normal map made from them at `bumpHeight`, until restoreMaps(),
+  // which puts the loaded height and normal maps back untouched. False with
+  // the reason when the GL refuses the texture (the maps stay as they were).
+  bool useHeights(HeightField const& field, float bumpHeight, std::string& error);
+  // False when nothing was set aside (nothing changes then).
+  bool restoreMaps();
+
+  // Whether a separate height map is in use (the programs then need
+  // HEIGHT_MAP), and whether the normal map is the user's.
+  bool separateHeights() const { return heightTexture.present(); }
+  bool userNormalMap() const { return userNormals; }
+  // The heights the programs draw, read back from the GL.
+  std::unique_ptr<HeightField> readHeights(std::string& error) const;
+
+  // The cone map (RELAXED_CONE) and max pyramid (MAX_PYRAMID), made from the
+  // current heights. updateCones makes the cone map at once and waits for it;
+  // startCones makes it on a thread of its own (false when there are no
+  // heights), pollCones uploads it once made (true once it is ready).
+  void updateCones() { cones.update(normalTexture, heightTexture.texture()); }
+  bool startCones() { return cones.start(normalTexture, heightTexture.texture()); }
+  bool pollCones() { return cones.poll(); }
+  void cancelCones() { cones.cancel(); }
+  ConeTexture const& coneMap() const { return cones; }
+  void updatePyramid() { pyramid.update(normalTexture, heightTexture.texture()); }
+  MaxPyramidTexture const& maxPyramid() const { return pyramid; }
+
+  // Binds every map on its texture unit (TextureUnits.h), a map not made yet
+  // as none; unbind() empties the units of the maps made from the heights,
+  // turns texturing off on every unit and leaves unit 0 active.
+  void bind() const;
+  static void unbind();
+
+  // GL names of the colour and normal maps, for the panel's displays.
+  unsigned colorMapName() const { return colorTexture.id; }
+  unsigned normalMapName() const { return normalTexture.id; }
+  unsigned heightMapName() const { return heightTexture.texture().id; }
+
+private:
+  // The failure's line on standard output (`line`, the name and the reason)
+  // and on the console; false, for the loader to return.
+  bool reportLoadFailure(char const* line, char const* what, std::string const& filename, std::string const& why) const;
+  // The heights changed: the maps made from them are made again when next asked for.
+  void heightsChanged();
+
+  Texture colorTexture;
+  Texture bumpTexture;          // the bundled path's heights, the generator's input
+  Texture normalTexture;
+  HeightTexture heightTexture;  // the separate 16-bit heights
+  bool userNormals = false;     // normalTexture is the user's, not generated
+  // What useHeights holds aside until restoreMaps.
+  bool setAside = false;
+  Texture loadedBump, loadedNormal;
+  bool loadedUserNormals = false;
+  std::unique_ptr<HeightField> loadedHeights;  // the separate heights, if any
+  ConeTexture cones;
+  MaxPyramidTexture pyramid;
+};
