@@ -58,11 +58,11 @@ void normalMap(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK_TEMPLATE(normalMap, BumpMap::computeNormalMapReference, false)
+BENCHMARK_TEMPLATE(normalMap, NormalMap::computeNormalMapReference, false)
     ->Name("direct/noise")->Arg(512)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(normalMap, BumpMap::computeNormalMap, false)
+BENCHMARK_TEMPLATE(normalMap, NormalMap::computeNormalMap, false)
     ->Name("fast/noise")->Arg(512)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(normalMap, BumpMap::computeNormalMapReference, true)
+BENCHMARK_TEMPLATE(normalMap, NormalMap::computeNormalMapReference, true)
     ->Name("direct/bricks")->Arg(512)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(normalMap, BumpMap::computeNormalMap, true)
+BENCHMARK_TEMPLATE(normalMap, NormalMap::computeNormalMap, true)
     ->Name("fast/bricks")->Arg(512)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -37,7 +37,7 @@ HeightField bricks(int size) {
     delete img;
   }
   std::vector<unsigned char> rgba(static_cast<size_t>(size) * static_cast<size_t>(size) * 4);
-  BumpMap::computeNormalMap(rgb.data(), size, size, 100.0f, rgba.data());
+  NormalMap::computeNormalMap(rgb.data(), size, size, 100.0f, rgba.data());
   return HeightField::fromRgba8(rgba.data(), size, size);
 }
 

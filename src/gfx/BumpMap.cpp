@@ -46,13 +46,13 @@ void gen(Texture const& heightTex, Texture& normalTex, float scale) {
     return;
   }
   upload(width, height, normalTex, "BumpMap::gen",
-         [&](unsigned char* out) { computeNormalMap(src.get(), width, height, scale, out); });
+         [&](unsigned char* out) { NormalMap::computeNormalMap(src.get(), width, height, scale, out); });
 }
 
 void genFromHeights(HeightField const& heights, Texture& normalTex, float scale) {
   int const width = heights.width(), height = heights.height();
   upload(width, height, normalTex, "BumpMap::genFromHeights",
-         [&](unsigned char* out) { computeNormalMapFromHeights(heights.texels(), width, height, scale, out); });
+         [&](unsigned char* out) { NormalMap::computeNormalMapFromHeights(heights.texels(), width, height, scale, out); });
 }
 
 }  // namespace BumpMap

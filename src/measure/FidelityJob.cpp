@@ -2,6 +2,7 @@
 // reference at the current view and settings (a table), over step counts with
 // the GPU cost (a sweep), as a heat map beside the rendered frame, or split by
 // the angle between the eye ray and the surface normal.
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -18,7 +19,6 @@
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "system/timer.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ public:
         if (mode == Mode::Angles) angles = meter.eyeAngles();
         con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
         meter.startReference();
-        traceStart = timer.getTime();
+        traceStart = std::chrono::steady_clock::now();
         phase = Phase::Tracing;
         return true;
       }
@@ -90,7 +90,8 @@ public:
           con << "fidelity: reference " << shownPercent << "%\n";
         }
         if (meter.referenceDone()) {
-          con.print("fidelity: reference traced in %.2f s\n", timer.getTime() - traceStart);
+          con.print("fidelity: reference traced in %.2f s\n",
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - traceStart).count());
           phase = Phase::Measuring;
         }
         return true;
@@ -256,7 +257,7 @@ private:
   std::vector<Run> runs;
   Phase phase = Phase::Capture;
   int shownPercent = 0;
-  double traceStart = 0;
+  std::chrono::steady_clock::time_point traceStart;
   size_t current = 0;
   int drawsDone = 0;
   std::vector<unsigned char> frame;

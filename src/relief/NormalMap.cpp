@@ -7,7 +7,7 @@
 // in double, rounded back to float), then packed as trunc(((n + 1) * 0.5) * 255);
 // alpha is the truncated luminance. computeNormalMapReference is that, texel by
 // texel. computeNormalMap gives the same bytes faster: each height is computed
-// once per row, rows run through vector kernels (BumpMapRows.h) that estimate
+// once per row, rows run through vector kernels (NormalMapRows.h) that estimate
 // and check every byte against the reference arithmetic, and large maps are
 // split into bands of rows over the processor's cores.
 // Every product and sum is rounded on its own, as the definition says: no
@@ -18,7 +18,7 @@
 
 #include "NormalMap.h"
 
-#include "BumpMapRows.h"
+#include "NormalMapRows.h"
 #include "math/vec.h"
 
 #include <algorithm>
@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-using namespace BumpMapRows;
+using namespace NormalMapRows;
 
 namespace {
 
@@ -113,7 +113,7 @@ void computeBand(unsigned char const* rgb, int width, int height, float zTerm, i
 
 }  // namespace
 
-namespace BumpMap {
+namespace NormalMap {
 
 void computeNormalMapFromHeights(float const* heights, int width, int height, float scale,
                                  unsigned char* rgba) {
@@ -202,4 +202,4 @@ void computeNormalMap(unsigned char const* rgb, int width, int height, float sca
   for (std::thread& t : helpers) t.join();
 }
 
-}  // namespace BumpMap
+}  // namespace NormalMap

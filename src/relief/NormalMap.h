@@ -2,7 +2,7 @@
 // direct definition it is held to.
 #pragma once
 
-namespace BumpMap {
+namespace NormalMap {
 
 // The arithmetic of gen over pixel buffers: rgb holds width x height texels of
 // three bytes, rows tightly packed; rgba receives width x height texels of four
@@ -23,4 +23,4 @@ void computeNormalMapReference(unsigned char const* rgb, int width, int height, 
 void computeNormalMapFromHeights(float const* heights, int width, int height, float scale,
                                  unsigned char* rgba);
 
-}  // namespace BumpMap
+}  // namespace NormalMap

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace BumpMapRows {
+namespace NormalMapRows {
 
 // Single-precision luminance weights, summed as (0.3 R + 0.6 G) + 0.1 B.
 float const lumR = 0.3f, lumG = 0.6f, lumB = 0.1f;
@@ -73,4 +73,4 @@ int normalsAvx512(float const* up, float const* cur, float const* down, uint32_t
 int normalsAvx2Exact(float const* up, float const* cur, float const* down, uint32_t const* alpha, int from,
                      int width, float zTerm, unsigned char* out);
 
-}  // namespace BumpMapRows
+}  // namespace NormalMapRows

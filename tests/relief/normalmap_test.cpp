@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "BumpMap.h"
-#include "BumpMapRows.h"
+#include "NormalMap.h"
+#include "NormalMapRows.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ Bytes grey(std::vector<int> const& levels) {
 // from a filled buffer, so a byte left unwritten shows.
 Bytes fast(Bytes const& rgb, int w, int h, float scale, bool direct = false) {
   Bytes out(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, direct ? 0xCD : 0xAB);
-  (direct ? BumpMap::computeNormalMapReference : BumpMap::computeNormalMap)(rgb.data(), w, h, scale, out.data());
+  (direct ? NormalMap::computeNormalMapReference : NormalMap::computeNormalMap)(rgb.data(), w, h, scale, out.data());
   return out;
 }
 
@@ -119,7 +119,7 @@ TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
   for (int i = 0; i < w * h; ++i) levels.push_back((i * 37 + (i % w == w - 1 ? 120 : 0)) % 256);
   for (int v : levels) heights.push_back(static_cast<float>(v) / 255.0f);
   Bytes out(static_cast<size_t>(w * h) * 4, 0xAB);
-  BumpMap::computeNormalMapFromHeights(heights.data(), w, h, 100.0f, out.data());
+  NormalMap::computeNormalMapFromHeights(heights.data(), w, h, 100.0f, out.data());
   Bytes const eight = fast(grey(levels), w, h, 100.0f);
   for (int i = 0; i < w * h; ++i) EXPECT_EQ(texel(out, i), texel(eight, i)) << i;
 }
@@ -127,7 +127,7 @@ TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
 // Each vector row kernel on its own against the scalar arithmetic, so the
 // narrower kernels are checked in full even where wider ones exist.
 TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
-  using namespace BumpMapRows;
+  using namespace NormalMapRows;
   std::mt19937 rng(99);
   size_t const width = 203;  // whole groups of 16 and 8, and a tail
   Bytes rgb(width * 3);

@@ -10,7 +10,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#include "BumpMapRows.h"
+#include "NormalMapRows.h"
 
 #if defined(__x86_64__)
 
@@ -18,7 +18,7 @@
 
 #define BUMPMAP_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq")))
 
-namespace BumpMapRows {
+namespace NormalMapRows {
 
 namespace {
 
@@ -136,17 +136,17 @@ BUMPMAP_AVX512 int normalsAvx512(float const* up, float const* cur, float const*
   return x;
 }
 
-}  // namespace BumpMapRows
+}  // namespace NormalMapRows
 
 #else  // no AVX-512 kernels on this architecture
 
-namespace BumpMapRows {
+namespace NormalMapRows {
 bool haveAvx512() { return false; }
 int heightsAvx512(unsigned char const*, int from, int, float*, uint32_t*) { return from; }
 int normalsAvx512(float const*, float const*, float const*, uint32_t const*, int from, int, float,
                   unsigned char*) {
   return from;
 }
-}  // namespace BumpMapRows
+}  // namespace NormalMapRows
 
 #endif

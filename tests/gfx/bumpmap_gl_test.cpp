@@ -82,7 +82,7 @@ TEST_F(BumpMapGL, TheBenchHeightMapGivesTheDirectLoopsMipmappedRepeatingNormals)
   std::unique_ptr<unsigned char[]> rgb(height.getData(0, GL_RGB, GL_UNSIGNED_BYTE));
   ASSERT_TRUE(rgb);
   Bytes expected(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-  BumpMap::computeNormalMapReference(rgb.get(), w, h, 100.0f, expected.data());
+  NormalMap::computeNormalMapReference(rgb.get(), w, h, 100.0f, expected.data());
   EXPECT_EQ(readRGBA(normal), expected);
   glBindTexture(GL_TEXTURE_2D, normal.id);
   GLint got = 0, smallest = 0;

@@ -6,13 +6,13 @@
 #pragma GCC optimize("fp-contract=off")
 #endif
 
-#include "BumpMapRows.h"
+#include "NormalMapRows.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
 
-namespace BumpMapRows {
+namespace NormalMapRows {
 
 namespace {
 
@@ -162,11 +162,11 @@ __attribute__((target("avx2"))) int normalsAvx2(float const* up, float const* cu
   return x;
 }
 
-}  // namespace BumpMapRows
+}  // namespace NormalMapRows
 
 #else  // not x86: only the scalar rows exist
 
-namespace BumpMapRows {
+namespace NormalMapRows {
 bool haveAvx2() { return false; }
 int heightsAvx2(unsigned char const*, int from, int, float*, uint32_t*) { return from; }
 int normalsAvx2(float const*, float const*, float const*, uint32_t const*, int from, int, float, unsigned char*) {
@@ -176,6 +176,6 @@ int normalsAvx2Exact(float const*, float const*, float const*, uint32_t const*, 
                      unsigned char*) {
   return from;
 }
-}  // namespace BumpMapRows
+}  // namespace NormalMapRows
 
 #endif

@@ -1,0 +1,147 @@
+// The measuring jobs on a stand-in scene, without a window: which rows a plan
+// gives and in what order, the snapshot they measure, a failed build's row,
+// what a cancel leaves, the exact count of profiled draws, and the maps a
+// scale run sets aside and gives back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MeasureJobs.h"
+#include "Techniques.h"
+#include "standinscene.h"
+
+namespace {
+
+using namespace Techniques;
+
+std::vector<std::vector<std::string> > csvRows(std::string const& path) {
+  std::ifstream in(path);
+  std::vector<std::vector<std::string> > out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    out.emplace_back();
+    std::istringstream fields(line);
+    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
+  }
+  return out;
+}
+
+// The index of a column by its header name.
+size_t column(std::vector<std::vector<std::string> > const& rows, std::string const& name) {
+  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
+    if (rows[0][c] == name) return c;
+  ADD_FAILURE() << "no column " << name;
+  return 0;
+}
+
+std::string tempFile(char const* name) {
+  std::string const path = testing::TempDir() + name;
+  std::remove(path.c_str());
+  return path;
+}
+
+}  // namespace
+
+TEST(MeasuringJobs, ASweepMeasuresEachPlannedSetAndCountInOrderAgainstTheSnapshot) {
+  StandInScene scene;
+  // Each row's first draw warms up at a far slower time, which no figure may show.
+  scene.drawMs = [](MeasureScene::Draw const& d, int n) { return n == 0 ? 1000.0 : d.steps + 0.01 * n; };
+  std::string const csv = tempFile("sweep.csv");
+  std::unique_ptr<BenchJob> job =
+      makeFidelityJob(scene, FidelityMode::Sweep, csv, SweepPlan{{Iterative, Iterative | BinaryRefine}, {3, 5}});
+  scene.snap.settings.polyThickness = 2.0f;  // after the job took its snapshot
+  job->begin();
+  job->step();
+  EXPECT_TRUE(scene.measuring);
+  ASSERT_TRUE(scene.run(*job));
+  EXPECT_FALSE(scene.measuring);
+
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 5u);
+  size_t const mean = column(rows, "mean"), gpu = column(rows, "gpu_ms");
+  std::string const order[][2] = {{"ITERATIVE", "3"}, {"ITERATIVE", "5"}, {"ITERATIVE+BINARY_REFINE", "3"},
+                                  {"ITERATIVE+BINARY_REFINE", "5"}};
+  for (size_t r = 0; r < 4; ++r) {
+    EXPECT_EQ(rows[r + 1][0], order[r][0]);
+    EXPECT_EQ(rows[r + 1][1], order[r][1]);
+    unsigned set = 0;
+    std::string error;
+    ASSERT_TRUE(parse(order[r][0], set, error));
+    EXPECT_NEAR(std::stod(rows[r + 1][mean]), scene.offTexels(set), 1e-3) << r;
+    // Four timed draws after the warm-up: the nearest-rank median is the second.
+    EXPECT_NEAR(std::stod(rows[r + 1][gpu]), std::stod(order[r][1]) + 0.02, 1e-9) << r;
+  }
+  for (auto const& d : scene.colourDraws) EXPECT_TRUE(d.first.steps == 3 || d.first.steps == 5);
+}
+
+TEST(MeasuringJobs, ATableGivesEverySetARowAndAFailedBuildSaysSo) {
+  StandInScene scene;
+  scene.failingSets = {Parallax};
+  std::string const csv = tempFile("table.csv");
+  std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Table, csv);
+  scene.snap.settings.steps = 99;  // after the snapshot: no row may show it
+  ASSERT_TRUE(scene.run(*job));
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  std::vector<unsigned> const sets = profileSets();
+  ASSERT_EQ(rows.size(), sets.size() + 1);
+  for (size_t i = 0; i < sets.size(); ++i) {
+    EXPECT_EQ(rows[i + 1][0], name(sets[i]));
+    EXPECT_EQ(rows[i + 1][1], "8");
+    EXPECT_EQ(rows[i + 1][2] == "failed", sets[i] == Parallax) << rows[i + 1][0];
+  }
+}
+
+TEST(MeasuringJobs, ACancelledMeasurementWritesNothingAndLetsTheWindowGo) {
+  StandInScene scene;
+  std::string const csv = tempFile("cancelled.csv");
+  std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Sweep, csv);
+  job->begin();
+  for (int i = 0; i < 6; ++i) job->step();
+  job->cancel();
+  EXPECT_FALSE(scene.measuring);
+  EXPECT_FALSE(std::ifstream(csv).good());
+}
+
+TEST(MeasuringJobs, AProfileTimesExactlyItsFramesAndShowsEachSetThenTheUsersOwn) {
+  StandInScene scene;
+  scene.snap.settings.set = Iterative | ShadowTrace;
+  int const frames = 3;
+  std::string const csv = tempFile("profile.csv");
+  std::unique_ptr<BenchJob> job = makeProfileJob(scene, frames, csv);
+  ASSERT_TRUE(scene.run(*job));
+  std::vector<unsigned> const sets = profileSets();
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), sets.size() + 1);
+  for (size_t i = 0; i < sets.size(); ++i) {
+    EXPECT_EQ(rows[i + 1][column(rows, "frames")], "3");
+    size_t draws = 0;
+    for (auto const& d : scene.colourDraws) draws += d.first.set == sets[i];
+    EXPECT_EQ(draws, static_cast<size_t>(frames) + 5) << "three measured after five to warm up";
+  }
+  ASSERT_EQ(scene.shown.size(), sets.size() + 1);
+  EXPECT_EQ(scene.shown.back(), Iterative | ShadowTrace);
+}
+
+TEST(MeasuringJobs, AScaleRunDrawsEachSizeInPlaceOfTheHeightsAndGivesThemBack) {
+  StandInScene scene;
+  std::string const csv = tempFile("scale.csv");
+  ScalePlan const plan{{32, 64}, {{Iterative, MaxPyramid}, {4, 8}}};
+  std::unique_ptr<BenchJob> job = makeScaleJob(scene, csv, plan);
+  ASSERT_TRUE(scene.run(*job));
+  EXPECT_EQ(scene.heightsUsed, (std::vector<int>{32, 64}));
+  EXPECT_EQ(scene.restores, 1);
+  EXPECT_EQ(csvRows(csv).size(), 5u);
+
+  // Cancelled halfway, the user's heights come back all the same.
+  StandInScene cut;
+  std::unique_ptr<BenchJob> cancelled = makeScaleJob(cut, tempFile("scale-cut.csv"), plan);
+  cancelled->begin();
+  for (int i = 0; i < 4; ++i) cancelled->step();
+  cancelled->cancel();
+  EXPECT_EQ(cut.restores, 1);
+  EXPECT_FALSE(cut.measuring);
+}

@@ -1,0 +1,145 @@
+// StandInScene: a MeasureScene without a window or GL, for the measuring jobs'
+// own logic. Its view is a small flat patch of the height map seen at an
+// angle; a set's hits are the exact reference moved by a fixed number of
+// texels per set, so every error is known; draws take scripted times; and it
+// records what the jobs asked of it.
+#pragma once
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "HardMaps.h"
+#include "MeasureScene.h"
+#include "Picture.h"
+#include "ReliefTracer.h"
+
+class StandInScene : public MeasureScene {
+public:
+  static constexpr int mapSize = 64;
+
+  StandInScene() : field(HardMaps::make(HardMaps::Kind::Walls, mapSize)) {
+    snap.settings.steps = 8;
+    snap.width = 12;
+    snap.height = 6;
+    snap.description = "12x6 view, GL renderer stand-in";
+    snap.frag.text = "a shader that writes OUTPUT_HIT";
+  }
+
+  // What the jobs read: the snapshot, and the texels each set's hits are off.
+  Snapshot snap;
+  std::function<double(unsigned set)> offTexels = [](unsigned set) { return 0.25 * __builtin_popcount(set); };
+  // The GPU time of the n-th colour draw of a row (0 first).
+  std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
+  std::set<unsigned> failingSets;  // builds that fail
+
+  // What the jobs did.
+  std::vector<std::pair<Draw, int> > colourDraws;  // each draw and its index in its row
+  std::vector<unsigned> hitDraws;
+  std::vector<unsigned> shown;
+  std::vector<int> heightsUsed;  // the sides of the maps drawn in place of the heights
+  int restores = 0;
+  bool measuring = false;
+  std::vector<std::string> pictures;
+
+  Snapshot snapshot() const override { return snap; }
+
+  bool capture(Snapshot const& s, Capture& out, std::string&) override {
+    out = Capture();
+    out.width = s.width;
+    out.height = s.height;
+    for (int i = 0; i < s.width * s.height; ++i) {
+      float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
+      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
+      out.pixelOf.push_back(i);
+    }
+    return true;
+  }
+  bool captureDepth(Snapshot const&, DepthCapture&, std::string& error) override {
+    error = "the stand-in writes no depth";
+    return false;
+  }
+  bool drawHits(Snapshot const& s, Draw const& draw, std::vector<float>& hits, std::vector<float>*,
+                std::string& error) override {
+    if (failingSets.count(draw.set)) return fail(draw, error);
+    hitDraws.push_back(draw.set);
+    Capture c;
+    capture(s, c, error);
+    ReliefTracer const tracer(*currentField(), s.settings.polyThickness * 0.2f);
+    hits.assign(4 * c.inputs.size(), 0.0f);
+    for (size_t i = 0; i < c.inputs.size(); ++i) {
+      TraceResult const r = tracer.trace(c.inputs[i]);
+      hits[4 * i] = r.u + static_cast<float>(offTexels(draw.set) / currentField()->width());
+      hits[4 * i + 1] = r.v;
+      hits[4 * i + 2] = 1.0f;
+      hits[4 * i + 3] = 1.0f;
+    }
+    return true;
+  }
+  bool drawColour(Snapshot const& s, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
+                  std::string& error) override {
+    if (failingSets.count(draw.set)) return fail(draw, error);
+    int n = 0;
+    for (auto it = colourDraws.rbegin(); it != colourDraws.rend() && sameDraw(it->first, draw); ++it) ++n;
+    colourDraws.emplace_back(draw, n);
+    if (gpuMs) *gpuMs = drawMs(draw, n);
+    if (pixels) pixels->assign(4 * static_cast<size_t>(s.width * s.height), static_cast<unsigned char>(draw.set));
+    return true;
+  }
+  bool writePicture(Picture const& picture, std::string const& path, std::string&) override {
+    pictures.push_back(path + " " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
+    return true;
+  }
+  std::unique_ptr<HeightField> readHeights(std::string&) const override {
+    return std::unique_ptr<HeightField>(new HeightField(*currentField()));
+  }
+  bool useHeights(HeightField const& f, std::string&) override {
+    heightsUsed.push_back(f.width());
+    replaced.reset(new HeightField(f));
+    return true;
+  }
+  void restoreMaps() override {
+    if (replaced) ++restores;
+    replaced.reset();
+  }
+  void showSet(unsigned set) override { shown.push_back(set); }
+  long framesDrawn() const override { return frames; }
+  std::deque<std::pair<long, double> > const& cpuTimes() const override { return cpu; }
+  void setMeasuring(bool on) override { measuring = on; }
+
+  // Steps the job to its end as the runner would, a frame at a time, each a
+  // little apart so that the reference's threads get on; false if it was
+  // still running after ten seconds.
+  bool run(BenchJob& job) {
+    auto const start = std::chrono::steady_clock::now();
+    job.begin();
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+      bool const more = job.step();
+      ++frames;
+      cpu.emplace_back(frames - 1, 2.0);
+      job.frameDrawn();
+      if (!more) return true;
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return false;
+  }
+
+private:
+  static bool sameDraw(Draw const& a, Draw const& b) { return a.set == b.set && a.steps == b.steps; }
+  static bool fail(Draw const& d, std::string& error) {
+    error = "the build for set " + std::to_string(d.set) + " failed:\nstand-in log\n";
+    return false;
+  }
+  HeightField const* currentField() const { return replaced ? replaced.get() : &field; }
+
+  HeightField field;
+  std::unique_ptr<HeightField> replaced;
+  long frames = 0;
+  std::deque<std::pair<long, double> > cpu;
+};
