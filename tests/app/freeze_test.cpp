@@ -47,6 +47,7 @@ TEST_F(Freeze, ADisturbedSweepMeasuresWhatAnUndisturbedOneDoesAndCancelKeepsItsF
   View const& view = base.views[Base::VIEW_MAIN];
   _vec<3, float> const camera = view.basis.pos;
   _vec<4, float> const light = shaderTestModule.reliefScene().light();
+  mark();
   sweep(busy, [&](int frame) {
     if (frame == 2) key(SDL_KEYDOWN, SDL_SCANCODE_E);  // fly forward
     if (frame == 6) key(SDL_KEYUP, SDL_SCANCODE_E);
@@ -63,21 +64,21 @@ TEST_F(Freeze, ADisturbedSweepMeasuresWhatAnUndisturbedOneDoesAndCancelKeepsItsF
   EXPECT_EQ(a, b);
   EXPECT_TRUE(view.basis.pos == camera) << "the camera waited";
   EXPECT_TRUE(shaderTestModule.reliefScene().light() == light) << "the light waited";
-  std::string const text = con.getText();
-  size_t const said = text.find("a measurement is running");
-  EXPECT_NE(said, std::string::npos);
-  EXPECT_EQ(text.find("a measurement is running", said + 1), std::string::npos) << "said once";
+  std::string const text = sinceMark();
+  size_t const held = text.find("a measurement is running");
+  EXPECT_NE(held, std::string::npos);
+  EXPECT_EQ(text.find("a measurement is running", held + 1), std::string::npos) << "said once";
   run("shader frag " + bundled);
 
   // Cancel stops a sweep and leaves the file it was to write as it was.
   std::string const before = "set,steps\nan earlier run,1\n";
   { std::ofstream(quiet, std::ios::binary) << before; }
+  mark();
   sweep(quiet, [](int frame) { SmallView::cancelAt(frame, 3); });
   EXPECT_EQ(slurp(quiet), before);
-  EXPECT_NE(std::string(con.getText()).find("cancelled fidelity sweep " + quiet), std::string::npos) << con.getText();
+  EXPECT_NE(sinceMark().find("cancelled fidelity sweep " + quiet), std::string::npos);
   // Nothing runs now: cancel says so.
-  run("cancel");
-  EXPECT_NE(std::string(con.getText()).find("no measurement is running"), std::string::npos);
+  EXPECT_NE(said("cancel").find("no measurement is running"), std::string::npos);
 }
 
 TEST_F(Freeze, AProfileDuringAKeyBurstTimesExactlyItsFrames) {

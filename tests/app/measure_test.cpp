@@ -181,21 +181,18 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   { std::ofstream(solid) << "void main() { gl_FragColor = vec4(1.0); }\n"; }
   std::string const bundled = shaderTestModule.reliefScene().programs().shaderFile(false).path();
   run("shader frag " + solid);
-  run("fidelity " + testing::TempDir() + "never.csv");
-  EXPECT_NE(std::string(con.getText()).find("never mentions OUTPUT_HIT"), std::string::npos);
+  EXPECT_NE(said("fidelity " + testing::TempDir() + "never.csv").find("never mentions OUTPUT_HIT"), std::string::npos);
   EXPECT_TRUE(lines(testing::TempDir() + "never.csv").empty());
   run("shader frag " + bundled);
 
   // A depth of 0 and a view without the sphere are refused with the reason.
   run("polyDepth 0");
-  run("fidelity");
-  EXPECT_NE(std::string(con.getText()).find("no relief to trace"), std::string::npos);
+  EXPECT_NE(said("fidelity").find("no relief to trace"), std::string::npos);
   run("polyDepth 0.5");
   View& v = base.views[Base::VIEW_MAIN];
   _quat<float> const facing = v.basis.orient;
   v.basis.orient = _quat<float>(0, 0, 1, 0) * facing;  // turned round
-  run("fidelity");
-  EXPECT_NE(std::string(con.getText()).find("the view shows no part of the mesh"), std::string::npos);
+  EXPECT_NE(said("fidelity").find("the view shows no part of the mesh"), std::string::npos);
   v.basis.orient = facing;
   gui->setTechniques(0);
   resize(800, 600);

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "ShaderGui.h"
 #include "ShaderScene.h"
+#include "base/console.h"
 #include "base/base.h"
 #include "sdlsystem/sdlsystem.h"
 #include "system/display.h"
@@ -39,6 +41,23 @@ public:
     shaderTestModule.jobs().exec(line.c_str());
     for (int i = 0; i < 100000 && !shaderTestModule.jobs().idle(); ++i) sdlSys.pass();
     sdlSys.pass();
+  }
+
+  // Runs a console line as run() does and gives what the console printed
+  // meanwhile. The console keeps one text for every test: a marker printed
+  // first bounds this line's part, so a message an earlier line printed is
+  // never taken for this one's.
+  static std::string said(std::string const& line) {
+    mark();
+    run(line);
+    return sinceMark();
+  }
+  // The same bounds around anything else (a job run frame by frame).
+  static void mark() { con.addString(marker); }
+  static std::string sinceMark() {
+    std::string const text = con.getText();
+    size_t const at = text.rfind(marker);
+    return at == std::string::npos ? text : text.substr(at + std::strlen(marker));
   }
 
   // Resizes the window and passes frames until the engine has taken the size.
@@ -74,4 +93,5 @@ public:
   }
 
   static inline std::string startOutput;
+  static constexpr char const* marker = "-- the test's next line --\n";
 };

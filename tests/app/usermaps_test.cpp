@@ -50,8 +50,7 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   std::string const missing = testing::TempDir() + "missing.png";
   for (std::string const& cmd : {"heightMap " + broken, "heightMap " + missing, "normalMap " + broken,
                                 "normalMap " + missing}) {
-    run(cmd);
-    std::string const text = con.getText();
+    std::string const text = said(cmd);
     std::string const file = cmd.substr(cmd.find(' ') + 1);
     std::string const what = cmd[0] == 'h' ? "cannot load the height map " : "cannot load the normal map ";
     EXPECT_NE(text.find(what + file), std::string::npos) << cmd;

@@ -45,8 +45,8 @@ TEST_F(Module, FailedBuildsAreShownAndTheLastGoodProgramKeepsDrawing) {
     std::string const path = dir + c.name;
     std::remove(path.c_str());
     if (!c.text.empty()) std::ofstream(path, std::ios::binary) << c.text;
-    run("shader frag " + path);
-    EXPECT_NE(std::string(con.getText()).find(c.shown), std::string::npos) << c.name << "\n" << con.getText();
+    std::string const text = said("shader frag " + path);
+    EXPECT_NE(text.find(c.shown), std::string::npos) << c.name << "\n" << text;
     if (!c.text.empty()) {
       EXPECT_TRUE(shaderTestModule.shaderBroken()) << c.name;
       EXPECT_TRUE(shaderTestModule.getGui()->showsShaderError()) << c.name;

@@ -103,7 +103,14 @@ std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heig
   glActiveTexture(GL_TEXTURE0);
   Texture::unbindAll();
   std::vector<float> const out = target.readFloats(0);
-  EXPECT_EQ(target.readBytes(0).size(), out.size());  // four bytes a pixel
+  // The same pixels read back as bytes: each channel the float's value in
+  // 0..1 at 8 bits, in the same place.
+  std::vector<unsigned char> const bytes = target.readBytes(0);
+  EXPECT_EQ(bytes.size(), out.size());
+  for (size_t i = 0; i < out.size() && i < bytes.size(); i += 97) {
+    float const expected = std::min(std::max(out[i], 0.0f), 1.0f) * 255.0f;
+    EXPECT_NEAR(bytes[i], expected, 1.0) << "channel " << i;
+  }
   target.unbind();
   pyramid.unload();
   normalMap.unload();
