@@ -6,9 +6,9 @@
 // (default: the current one), and "fine detail.bmp", a second height map whose
 // features are a few texels wide (fractal noise), for measuring techniques on
 // finer relief; size defaults to 256 pixels square.
-#include "BmpWriter.h"
 #include "BrickWall.h"
 #include "TileNoise.h"
+#include "base/imagewriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -41,12 +41,12 @@ int main(int argc, char** argv) {
   }
   std::string const colorPath = folder + "/cheap brick.bmp";
   std::string const heightPath = folder + "/bumptest.bmp";
-  if (!writeBmp24(colorPath, size, size, maps.color, error)) {
-    std::fprintf(stderr, "brickgen: %s: %s\n", colorPath.c_str(), error.c_str());
+  if (!writeImageFile(colorPath, size, size, maps.color.data(), 3 * size, error)) {
+    std::fprintf(stderr, "brickgen: %s\n", error.c_str());
     return 1;
   }
-  if (!writeBmp24(heightPath, size, size, maps.height, error)) {
-    std::fprintf(stderr, "brickgen: %s: %s\n", heightPath.c_str(), error.c_str());
+  if (!writeImageFile(heightPath, size, size, maps.height.data(), 3 * size, error)) {
+    std::fprintf(stderr, "brickgen: %s\n", error.c_str());
     return 1;
   }
   // Fine relief: four octaves of tiling noise over 32 cells, stretched to the
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
     fine[3 * i] = fine[3 * i + 1] = fine[3 * i + 2] =
         static_cast<unsigned char>(255.0f * (noise[i] - lo) / std::max(hi - lo, 1e-6f) + 0.5f);
   std::string const finePath = folder + "/fine detail.bmp";
-  if (!writeBmp24(finePath, size, size, fine, error)) {
-    std::fprintf(stderr, "brickgen: %s: %s\n", finePath.c_str(), error.c_str());
+  if (!writeImageFile(finePath, size, size, fine.data(), 3 * size, error)) {
+    std::fprintf(stderr, "brickgen: %s\n", error.c_str());
     return 1;
   }
   std::printf("wrote %s, %s and %s (%d x %d)\n", colorPath.c_str(), heightPath.c_str(), finePath.c_str(), size,

@@ -4,8 +4,8 @@
 //
 // KIND is walls, spikes, ripple, hemispheres or sawtooth; SIZE the side in
 // texels; --16 writes 16-bit samples instead of 8-bit ones.
-#include "GreyPng.h"
 #include "HardMaps.h"
+#include "base/imagewriter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,14 +1,18 @@
-// writeImageFile: PNG through libpng, JPEG through libjpeg, both onto an
-// AtomicFile's stream.
+// writeImageFile and writeGreyPng: PNG through libpng, JPEG through libjpeg,
+// BMP written directly, each onto an AtomicFile's stream.
 #include "base/imagewriter.h"
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+
+#include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -47,7 +51,9 @@ void pngError(png_structp png, png_const_charp message) {
 void pngWarning(png_structp, png_const_charp) {}
 
 // Only plain data lives in these two frames, so the long jumps skip no destructor.
-bool encodePng(FILE* out, Rows const& rows, int width, Failure& failure) {
+// `colorType` and `bits` are libpng's; each row holds the samples as libpng
+// takes them (16-bit ones big-endian).
+bool encodePng(FILE* out, Rows const& rows, int width, int colorType, int bits, Failure& failure) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, pngError, pngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -56,8 +62,8 @@ bool encodePng(FILE* out, Rows const& rows, int width, Failure& failure) {
     return false;
   }
   png_init_io(png, out);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(rows.height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(rows.height), bits, colorType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < rows.height; ++y) png_write_row(png, rows.row(y));
   png_write_end(png, nullptr);
@@ -108,6 +114,66 @@ bool encodeJpeg(FILE* out, Rows const& rows, int width, Failure& failure) {
   return true;
 }
 
+void put16(std::vector<unsigned char>& out, uint32_t v) {
+  out.push_back(static_cast<unsigned char>(v & 0xFF));
+  out.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+}
+
+void put32(std::vector<unsigned char>& out, uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+// An uncompressed 24-bit BMP: the file and info headers, then the rows bottom
+// first, blue-green-red, each padded to four bytes.
+bool encodeBmp(FILE* out, Rows const& rows, int width, Failure& failure) {
+  uint32_t const rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~uint32_t(3);
+  uint32_t const pixelBytes = rowBytes * static_cast<uint32_t>(rows.height);
+  std::vector<unsigned char> head;
+  head.push_back('B');
+  head.push_back('M');
+  put32(head, 54 + pixelBytes);  // file size
+  put32(head, 0);                // reserved
+  put32(head, 54);               // offset of the pixels
+  put32(head, 40);               // info header size
+  put32(head, static_cast<uint32_t>(width));
+  put32(head, static_cast<uint32_t>(rows.height));  // positive height: bottom row first
+  put16(head, 1);                                   // planes
+  put16(head, 24);                                  // bits per pixel
+  put32(head, 0);                                   // no compression
+  put32(head, pixelBytes);
+  put32(head, 2835);  // 72 dpi
+  put32(head, 2835);
+  put32(head, 0);
+  put32(head, 0);
+  bool ok = std::fwrite(head.data(), 1, head.size(), out) == head.size();
+  std::vector<unsigned char> row(rowBytes, 0);
+  for (int y = rows.height - 1; ok && y >= 0; --y) {
+    unsigned char const* src = rows.row(y);
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) row[static_cast<size_t>(3 * x + c)] = src[3 * x + 2 - c];
+    ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
+  }
+  if (!ok) failure.savedErrno = errno;
+  return ok;
+}
+
+// Writes the rows with `encode` onto an AtomicFile at `path`; the one-line
+// reason names the file when it fails.
+template <typename Encode>
+bool writeThrough(std::string const& path, Encode&& encode, std::string& error) {
+  AtomicFile file;
+  if (!file.open(path, error)) return false;
+  Failure failure{};
+  if (!encode(file.stream(), failure)) {
+    error = path + ": " + (failure.savedErrno && std::ferror(file.stream()) ? std::strerror(failure.savedErrno)
+                           : failure.message[0]                             ? failure.message
+                                                                            : "the encoder failed");
+    return false;  // the destructor removes the temporary file
+  }
+  return file.commit(error);
+}
+
 bool endsWith(std::string const& s, char const* suffix) {
   size_t n = std::strlen(suffix);
   return s.size() > n && strcasecmp(s.c_str() + s.size() - n, suffix) == 0;
@@ -117,12 +183,12 @@ bool endsWith(std::string const& s, char const* suffix) {
 
 bool writeImageFile(std::string const& path, int width, int height, unsigned char const* rgb,
                     int rowStride, std::string& error) {
-  bool const png = endsWith(path, ".png");
-  if (!png && !endsWith(path, ".jpg") && !endsWith(path, ".jpeg")) {
+  bool const png = endsWith(path, ".png"), bmp = endsWith(path, ".bmp");
+  if (!png && !bmp && !endsWith(path, ".jpg") && !endsWith(path, ".jpeg")) {
     size_t dot = path.rfind('.');
     std::string ext = dot == std::string::npos || path.find('/', dot) != std::string::npos ? "" : path.substr(dot);
     error = path + (ext.empty() ? ": the name has no picture type" : ": cannot write pictures of type \"" + ext + "\"") +
-            " (use .png, .jpg or .jpeg)";
+            " (use .png, .jpg, .jpeg or .bmp)";
     return false;
   }
   long const rowBytes = 3L * width;
@@ -130,22 +196,47 @@ bool writeImageFile(std::string const& path, int width, int height, unsigned cha
     error = path + ": no picture to write (" + std::to_string(width) + "x" + std::to_string(height) + ")";
     return false;
   }
-  if (!png && (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)) {
-    error = path + ": too large for JPEG (" + std::to_string(width) + "x" + std::to_string(height) + ")";
+  bool const jpeg = !png && !bmp;
+  // A BMP's sizes are 32-bit fields: keep the file well under 4 GiB.
+  long const most = jpeg ? JPEG_MAX_DIMENSION : bmp ? 16384 : INT_MAX;
+  if (width > most || height > most) {
+    error = path + ": too large for " + (jpeg ? "JPEG" : "BMP") + " (" + std::to_string(width) + "x" +
+            std::to_string(height) + ")";
     return false;
   }
-
-  AtomicFile file;
-  if (!file.open(path, error)) return false;
   Rows const rows{rgb, height, rowStride};
-  Failure failure{};
-  bool const encoded = png ? encodePng(file.stream(), rows, width, failure)
-                           : encodeJpeg(file.stream(), rows, width, failure);
-  if (!encoded) {
-    error = path + ": " + (failure.savedErrno && std::ferror(file.stream()) ? std::strerror(failure.savedErrno)
-                           : failure.message[0]                             ? failure.message
-                                                                            : "the encoder failed");
-    return false;  // the destructor removes the temporary file
+  return writeThrough(
+      path,
+      [&](FILE* out, Failure& failure) {
+        return png ? encodePng(out, rows, width, PNG_COLOR_TYPE_RGB, 8, failure)
+               : bmp ? encodeBmp(out, rows, width, failure)
+                     : encodeJpeg(out, rows, width, failure);
+      },
+      error);
+}
+
+bool writeGreyPng(std::string const& path, int width, int height, std::vector<float> const& values, int bits,
+                  std::string& error) {
+  if (width <= 0 || height <= 0 || (bits != 8 && bits != 16) ||
+      values.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
+    error = path + ": no picture to write (" + std::to_string(width) + "x" + std::to_string(height) + ")";
+    return false;
   }
-  return file.commit(error);
+  size_t const bytes = static_cast<size_t>(bits / 8);
+  std::vector<unsigned char> packed(values.size() * bytes);
+  float const top = bits == 8 ? 255.0f : 65535.0f;
+  for (size_t i = 0; i < values.size(); ++i) {
+    float const v = values[i] >= 0.0f ? std::min(values[i], 1.0f) : 0.0f;  // NaN reads as 0
+    unsigned const level = static_cast<unsigned>(v * top + 0.5f);
+    if (bits == 8) {
+      packed[i] = static_cast<unsigned char>(level);
+    } else {
+      packed[2 * i] = static_cast<unsigned char>(level >> 8);
+      packed[2 * i + 1] = static_cast<unsigned char>(level & 0xFF);
+    }
+  }
+  Rows const rows{packed.data(), height, static_cast<int>(static_cast<size_t>(width) * bytes)};
+  return writeThrough(
+      path, [&](FILE* out, Failure& failure) { return encodePng(out, rows, width, PNG_COLOR_TYPE_GRAY, bits, failure); },
+      error);
 }
