@@ -23,16 +23,9 @@ extern int const count;
 // refinements of the eye ray's search, then the depth written from the point
 // found (which changes no search and goes with any set).
 enum : unsigned {
-  Parallax = 1u << 0,
-  OffsetLimitEye = 1u << 1,
-  Iterative = 1u << 2,
-  IterativeLerp = 1u << 3,
-  ShadowTrace = 1u << 4,
-  OffsetLimitLight = 1u << 5,
-  BinaryRefine = 1u << 6,
-  AdaptiveSteps = 1u << 7,
-  EarlyExit = 1u << 8,
-  RelaxedCone = 1u << 9,
+  Parallax = 1u << 0, OffsetLimitEye = 1u << 1, Iterative = 1u << 2, IterativeLerp = 1u << 3,
+  ShadowTrace = 1u << 4, OffsetLimitLight = 1u << 5,
+  BinaryRefine = 1u << 6, AdaptiveSteps = 1u << 7, EarlyExit = 1u << 8, RelaxedCone = 1u << 9,
   MaxPyramid = 1u << 10,
   WriteDepth = 1u << 11,
 };

@@ -15,12 +15,16 @@
 
 namespace {
 
-// A label, a text field and the panel as its listener, under the root.
-pwn::TextField* addField(ShaderGui* gui, pwn::Object* root, float y, std::string const& text) {
+// A label at y and a text field under it with the panel as its listener,
+// under the root; y moves on to where the next label goes.
+pwn::TextField* addField(ShaderGui* gui, pwn::Object* root, float& y, char const* label, std::string const& text) {
+  root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), label));
+  y = y + 1.1f;
   pwn::TextField* field = new pwn::TextField(pwn::Vec2(1.0f, y), 10.0f);
   field->addTextListener(gui);
   field->setText(text);
   root->addChild(field);
+  y = y + 2.1f;
   return field;
 }
 
@@ -123,26 +127,10 @@ bool ShaderGui::init() {
     }
 
     y = y + 1.1f;
-    root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Iteration Steps:"));
-    y = y + 1.1f;
-    iterationStepsField = addField(this, root, y, std::to_string(iterativeSteps));
-
-    y = y + 2.1f;
-    root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Refine Steps:"));
-    y = y + 1.1f;
-    refineStepsField = addField(this, root, y, std::to_string(refineSteps));
-
-    y = y + 2.1f;
-    root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Poly Depth:"));
-    y = y + 1.1f;
-    polyDepthField = addField(this, root, y, ReliefSettings::format(polyThickness));
-
-    y = y + 2.1f;
-    root->addChild(new pwn::Text(pwn::Vec2(1.0f, y), "Bumpmap Scale:"));
-    y = y + 1.1f;
-    bumpScaleField = addField(this, root, y, ReliefSettings::format(bumpHeight));
-
-    y = y + 2.1f;
+    iterationStepsField = addField(this, root, y, "Iteration Steps:", std::to_string(iterativeSteps));
+    refineStepsField = addField(this, root, y, "Refine Steps:", std::to_string(refineSteps));
+    polyDepthField = addField(this, root, y, "Poly Depth:", ReliefSettings::format(polyThickness));
+    bumpScaleField = addField(this, root, y, "Bumpmap Scale:", ReliefSettings::format(bumpHeight));
     colorTex = new ShaderTexDisplay(pwn::Vec2(2.0f, y));
     root->addChild(colorTex.get());
     bumpTex = new ShaderTexDisplay(pwn::Vec2(9.6f, y));
@@ -215,29 +203,25 @@ void ShaderGui::callback_onSetChecked(pwn::Checkbox* box, bool checked) {
 void ShaderGui::callback_onTextChange(pwn::TextField* field) {
   std::string const text = field->getText();
   std::string message;
-  if (field == iterationStepsField.get()) {
-    bool const take = ReliefSettings::takeSteps(text, iterativeSteps, iterativeSteps, message);
+  if (field == iterationStepsField.get() || field == refineStepsField.get()) {
+    bool const search = field == iterationStepsField.get();
+    int& count = search ? iterativeSteps : refineSteps;
+    bool const taken = (search ? ReliefSettings::takeSteps : ReliefSettings::takeRefineSteps)(text, count, count, message);
     say(message);
-    if (take) buildPreprocMacroString();
-    field->setText(std::to_string(iterativeSteps));
-  } else if (field == refineStepsField.get()) {
-    bool const take = ReliefSettings::takeRefineSteps(text, refineSteps, refineSteps, message);
+    if (taken) buildPreprocMacroString();
+    field->setText(std::to_string(count));
+  } else if (field == polyDepthField.get() || field == bumpScaleField.get()) {
+    bool const depth = field == polyDepthField.get();
+    float& value = depth ? polyThickness : bumpHeight;
+    bool const taken = (depth ? ReliefSettings::takePolyDepth : ReliefSettings::takeBumpScale)(text, value, value, message);
     say(message);
-    if (take) buildPreprocMacroString();
-    field->setText(std::to_string(refineSteps));
-  } else if (field == polyDepthField.get()) {
-    if (ReliefSettings::takePolyDepth(text, polyThickness, polyThickness, message)) {
-      std::cout << " polyThickness = " << static_cast<double>(polyThickness) << std::endl;
-      comm->resetFragmentShaderUniforms();
+    if (taken) {
+      std::cout << (depth ? " polyThickness = " : " bumpHeight = ") << static_cast<double>(value) << std::endl;
+      if (depth)
+        comm->resetFragmentShaderUniforms();
+      else
+        comm->refreshBumpMap();
     }
-    say(message);
-    field->setText(ReliefSettings::format(polyThickness));
-  } else if (field == bumpScaleField.get()) {
-    if (ReliefSettings::takeBumpScale(text, bumpHeight, bumpHeight, message)) {
-      std::cout << " bumpHeight = " << static_cast<double>(bumpHeight) << std::endl;
-      comm->refreshBumpMap();
-    }
-    say(message);
-    field->setText(ReliefSettings::format(bumpHeight));
+    field->setText(ReliefSettings::format(value));
   }
 }
