@@ -113,7 +113,8 @@ std::string Frontier::title() const {
                     " measured rows";
   if (skippedRows) out += " (" + std::to_string(skippedRows) + " failed or unmeasured left out)";
   out += ", " + std::to_string(frontPoints.size()) + " on the front; ";
-  if (haveCheapest) return out + "cheapest with " + options.error + " under " + formatted(options.target) + ": " + describe(cheapestPoint);
+  if (haveCheapest)
+    return out + "cheapest with " + options.error + " under " + formatted(options.target) + ": " + describe(cheapestPoint);
   if (measuredRows == 0) return out + "nothing to compare";
   return out + "none has " + options.error + " under " + formatted(options.target) + "; the least: " + describe(leastError);
 }

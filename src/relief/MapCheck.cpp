@@ -53,8 +53,9 @@ AxisFit fitAxis(AxisSums const& a, int extent, char const* along) {
   f.slope = a.sg / a.gg;
   if (std::fabs(f.r) < MapCheck::minCorrelation) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "the slopes hardly follow the heights along %s (r = %+.2f): maps that do not belong together?",
-                  along, f.r);
+    std::snprintf(buf, sizeof buf,
+                  "the slopes hardly follow the heights along %s (r = %+.2f): maps that do not belong together?", along,
+                  f.r);
     f.why = buf;
     return f;
   }
@@ -179,7 +180,8 @@ MapCheck MapCheck::run(HeightField const& heights, unsigned char const* normals,
       if (std::isfinite(currentPolyDepth)) notes = printed("Poly Depth is %.4g now", currentPolyDepth);
     }
     if (width != height)
-      notes += (notes.empty() ? "" : "; ") + printed("Poly Depth counts the map's width, %.0f texels per texture unit", width);
+      notes += (notes.empty() ? "" : "; ") +
+               printed("Poly Depth counts the map's width, %.0f texels per texture unit", width);
     if (!notes.empty()) c.depthLine += " (" + notes + ")";
     c.depthLine += printed("; bumpScale %.4g generates normals as strong from these heights", c.bumpScale);
   } else {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "CsvReader.h"
 #include "Frontier.h"
@@ -14,27 +14,9 @@ namespace {
 // than A16 and dearer), A32 and B16 (40, 0.8 both: a tie, both stay), D4 (45,
 // 0.9: beaten by A32), E2 (60, 0.5). C8 failed and C16 has no p99: skipped.
 std::string const kSweep =
-    "# renderer llvmpipe (LLVM 15.0.6, 256 bits)\n"
-    "# camera 1 2 3 0 0 0 1 0.2\r\n"
-    "set,steps,p99,gpu_ms\n"
-    "A,8,5.0,10\n"
-    "B,8,3.0,15\n"
-    "C,8,failed,-\n"
-    "\n"
-    "A,16,2.0,20\n"
-    "# a comment after the header\n"
-    "C,16,-,12\r\n"
-    "A,32,0.8,40\n"
-    "B,16,0.8,40\n"
-    "D,4,0.9,45\n"
-    "E,2,0.5,60\n"
-    "F,2,2.0,25";
-
-std::vector<std::string> frontSets(Frontier const& f, ResultTable const& t) {
-  std::vector<std::string> out;
-  for (Frontier::Point const& p : f.front()) out.push_back(t.row(p.row)[0] + t.row(p.row)[1]);
-  return out;
-}
+    "# renderer llvmpipe (LLVM 15.0.6, 256 bits)\n# camera 1 2 3 0 0 0 1 0.2\r\nset,steps,p99,gpu_ms\n"
+    "A,8,5.0,10\nB,8,3.0,15\nC,8,failed,-\n\nA,16,2.0,20\n# a comment after the header\nC,16,-,12\r\n"
+    "A,32,0.8,40\nB,16,0.8,40\nD,4,0.9,45\nE,2,0.5,60\nF,2,2.0,25";
 
 }  // namespace
 
@@ -43,15 +25,14 @@ TEST(Frontier, FrontAndCheapestOfAHandMadeSweep) {
   std::string error;
   ASSERT_TRUE(CsvReader::parse(kSweep, sweep, error)) << error;
   EXPECT_EQ(sweep.context(), (std::vector<std::string>{"renderer llvmpipe (LLVM 15.0.6, 256 bits)", "camera 1 2 3 0 0 0 1 0.2"}));
-  ASSERT_EQ(sweep.size(), 10u);
 
   Frontier f;
   ASSERT_TRUE(Frontier::compute(sweep, Frontier::Options(), f, error)) << error;
   EXPECT_TRUE(f.measured() == 8 && f.skipped() == 2);
-  EXPECT_EQ(frontSets(f, sweep), (std::vector<std::string>{"A8", "B8", "A16", "A32", "B16", "E2"}));
+  std::string front;
+  for (Frontier::Point const& p : f.front()) front += sweep.row(p.row)[0] + sweep.row(p.row)[1] + " ";
+  EXPECT_EQ(front, "A8 B8 A16 A32 B16 E2 ");
   // Under 1 texel: A32 and B16 tie at 40 ms; the earlier row wins.
-  ASSERT_TRUE(f.cheapest() != nullptr);
-  EXPECT_EQ(sweep.row(f.cheapest()->row)[0] + sweep.row(f.cheapest()->row)[1], "A32");
   EXPECT_NE(f.title().find("cheapest with p99 under 1: A at 32 steps (p99 0.8, gpu_ms 40)"), std::string::npos) << f.title();
 
   ResultTable const t = f.table();
@@ -59,12 +40,10 @@ TEST(Frontier, FrontAndCheapestOfAHandMadeSweep) {
   ASSERT_EQ(t.size(), 6u);
   EXPECT_EQ(t.row(3), (std::vector<std::string>{"A", "32", "40", "0.8", "yes"}));
   EXPECT_EQ(t.row(4).back(), "no");
-  EXPECT_EQ(t.contextValue("frontier"), "cost gpu_ms error p99 target 1");
-  EXPECT_EQ(t.contextValue("renderer"), "llvmpipe (LLVM 15.0.6, 256 bits)");
+  EXPECT_EQ(t.context().back(), "frontier cost gpu_ms error p99 target 1");
 
   // Other targets: a tie in cost goes to the lower error; none gets under 0.1.
-  Frontier::Options o;
-  o.target = 2.5;
+  Frontier::Options o{"gpu_ms", "p99", 2.5};
   ASSERT_TRUE(Frontier::compute(sweep, o, f, error));
   EXPECT_EQ(sweep.row(f.cheapest()->row)[0], "A");
   o.target = 0.1;
@@ -86,18 +65,13 @@ TEST(Frontier, ContextLinesComeBeforeTheHeaderAndReadBack) {
   std::string error;
   ASSERT_TRUE(t.writeCsv(path, error)) << error;
   std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(),
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
             "# renderer llvmpipe second line\n# camera 1 2 3 0 0 0 1 0.2\nset,steps,note\n\"#hash\",8,\"a,b \"\"q\"\"\"\n");
-  EXPECT_EQ(t.text("title").find("renderer"), std::string::npos);  // the console shows the figures alone
 
   ResultTable back({});
   ASSERT_TRUE(CsvReader::read(path, back, error)) << error;
-  EXPECT_TRUE(back.context() == t.context() && back.columns() == t.columns());
-  ASSERT_EQ(back.size(), 1u);
-  EXPECT_EQ(back.row(0), t.row(0));
-  EXPECT_EQ(back.contextValue("camera"), "1 2 3 0 0 0 1 0.2");
+  EXPECT_TRUE(back.context() == t.context() && back.columns() == t.columns() && back.size() == 1) << back.size();
+  EXPECT_TRUE(back.row(0) == t.row(0) && back.contextValue("camera") == "1 2 3 0 0 0 1 0.2");
 
   EXPECT_FALSE(CsvReader::parse("# only context\n", back, error));
   EXPECT_EQ(error, "no header line");
