@@ -64,15 +64,17 @@ TEST(MapCheck, NamesEachConventionRecoversTheDepthAndItsFixesMendIt) {
 }
 
 TEST(MapCheck, HeightsOfAnotherSizeAreResampledAndDepthsCountedInNormalTexels) {
-  // RGB normals at 64 x 32, heights at 128 x 64: 8 texels deep in normal-map texels, 16 in height-map ones.
+  // RGB normals at 64 x 32, heights at 128 x 32: 8 texels deep in normal-map texels, 16 in height-map ones.
   std::vector<unsigned char> const rgba = normalsOf(waves(64, 32), 8.0f);
   std::vector<unsigned char> rgb;
   for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), {rgba[i], rgba[i + 1], rgba[i + 2]});
-  MapCheck const c = MapCheck::run(waves(128, 64), rgb.data(), 64, 32, 3, 1.0);
+  MapCheck c = MapCheck::run(waves(128, 32), rgb.data(), 64, 32, 3, 1.0);
   EXPECT_TRUE(c.resampled && c.green == V::Bench && c.heightSign == V::Bench) << c.text();
   EXPECT_TRUE(std::fabs(c.depth - 8.0) < 0.4 && std::fabs(c.bumpScale - 16.0) < 0.8) << c.text();
   EXPECT_NE(c.depthLine.find("(Poly Depth is 1 now; Poly Depth counts the map's width, 64 texels per texture unit)"),
             std::string::npos) << c.depthLine;
+  c = MapCheck::run(waves(8, 8), normalsOf(waves(8, 8), 8.0f).data(), 8, 8, 4);  // every row counts
+  EXPECT_TRUE(std::fabs(c.depthX - 8.0) < 0.08 && std::fabs(c.depthY - 8.0) < 0.08) << c.text();
 }
 
 TEST(MapCheck, FlatTinyOneAxisAndUnrelatedMapsCannotBeTold) {
