@@ -40,8 +40,7 @@ TEST(Frontier, FrontAndCheapestOfAHandMadeSweep) {
   EXPECT_EQ(t.columns(), (std::vector<std::string>{"set", "steps", "gpu_ms", "p99", "cheapest"}));
   ASSERT_EQ(t.size(), 6u);
   EXPECT_EQ(t.row(3), (std::vector<std::string>{"A", "32", "40", "0.8", "yes"}));
-  EXPECT_EQ(t.row(4).back(), "no");
-  EXPECT_EQ(t.context().back(), "frontier cost gpu_ms error p99 target 1");
+  EXPECT_TRUE(t.row(4).back() == "no" && t.context().back() == "frontier cost gpu_ms error p99 target 1");
 
   // Other targets: a tie in cost goes to the lower error; none gets under 0.1.
   Frontier::Options o{"gpu_ms", "p99", 2.5};
@@ -52,6 +51,9 @@ TEST(Frontier, FrontAndCheapestOfAHandMadeSweep) {
   EXPECT_EQ(f.cheapest(), nullptr);
   EXPECT_NE(f.title().find("none has p99 under 0.1; the least: E at 2 steps (p99 0.5, gpu_ms 60)"), std::string::npos)
       << f.title();
+  o = Frontier::Options{"steps", "p99", 1.0};  // the fewest steps under a texel
+  ASSERT_TRUE(Frontier::compute(sweep, o, f, error));
+  EXPECT_EQ(sweep.row(f.cheapest()->row)[1], "E");
   o.error = "flip_p99";
   EXPECT_FALSE(Frontier::compute(sweep, o, f, error));
   EXPECT_EQ(error, "the table has no column \"flip_p99\"");
@@ -78,6 +80,5 @@ TEST(Frontier, ContextLinesComeBeforeTheHeaderAndReadBack) {
   EXPECT_EQ(error, "no header line");
   EXPECT_FALSE(CsvReader::parse("a,b\n\"open,1\n", back, error));
   EXPECT_EQ(error, "line 2: a quoted field is not closed");
-  EXPECT_FALSE(CsvReader::read(testing::TempDir() + "missing.csv", back, error));
-  EXPECT_EQ(back.size(), 1u);
+  EXPECT_TRUE(!CsvReader::read(testing::TempDir() + "missing.csv", back, error) && back.size() == 1);
 }
