@@ -9,14 +9,39 @@
 
 namespace {
 
+// A field starting with '#' is quoted too, so that no reader takes its row
+// for a comment line.
 std::string csvField(std::string const& s) {
-  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  if (s.find_first_of(",\"\n") == std::string::npos && (s.empty() || s[0] != '#')) return s;
   std::string out = "\"";
   for (char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
 }
 
+std::string oneLine(std::string s) {
+  for (char& c : s)
+    if (c == '\n' || c == '\r') c = ' ';
+  return s;
+}
+
 }  // namespace
+
+int ResultTable::column(std::string const& name) const {
+  for (size_t c = 0; c < header.size(); ++c)
+    if (header[c] == name) return static_cast<int>(c);
+  return -1;
+}
+
+void ResultTable::addContext(std::string const& key, std::string const& value) {
+  contextLines.push_back(value.empty() ? oneLine(key) : oneLine(key) + " " + oneLine(value));
+}
+
+std::string ResultTable::contextValue(std::string const& key) const {
+  for (std::string const& line : contextLines)
+    if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ' ')
+      return line.substr(key.size() + 1);
+  return std::string();
+}
 
 std::string ResultTable::number(double value, int decimals) {
   if (!std::isfinite(value)) return "-";
@@ -55,6 +80,7 @@ bool ResultTable::writeCsv(std::string const& path, std::string& error) const {
       std::fprintf(file.stream(), "%s%s", c ? "," : "", csvField(cells[c]).c_str());
     std::fputc('\n', file.stream());
   };
+  for (std::string const& line : contextLines) std::fprintf(file.stream(), "# %s\n", line.c_str());
   write(header);
   for (auto const& r : rows) write(r);
   return file.commit(error);
