@@ -9,15 +9,16 @@ namespace {
 
 constexpr int leafSize = 4;
 
-// The ray's parameter range inside a box, clipped to [t0, t1]; false when empty.
-bool clipToBox(ShellRay const& ray, double const lo[3], double const hi[3], double& t0, double& t1) {
+// The ray's parameter range inside a box, clipped to [t0, t1]; false when
+// empty. inv holds 1 / direction per axis (unused where the direction is 0).
+bool clipToBox(ShellRay const& ray, double const inv[3], double const lo[3], double const hi[3], double& t0, double& t1) {
   for (int k = 0; k < 3; ++k) {
-    double const o = ray.origin[k], d = ray.direction[k];
-    if (d == 0.0) {
+    double const o = ray.origin[k];
+    if (ray.direction[k] == 0.0) {
       if (o < lo[k] || o > hi[k]) return false;
       continue;
     }
-    double a = (lo[k] - o) / d, b = (hi[k] - o) / d;
+    double a = (lo[k] - o) * inv[k], b = (hi[k] - o) * inv[k];
     if (a > b) std::swap(a, b);
     t0 = std::max(t0, a);
     t1 = std::min(t1, b);
@@ -119,33 +120,41 @@ bool ShellBvh::nearest(ShellRay const& ray, double tLo, double tHi, int skipTet,
   if (nodes_.empty() || !(tLo <= tHi)) return false;
   double best = tHi;
   int bestFace = -1;
-  // Depth-first: at most two entries per level of the tree are waiting.
-  int stack[2 * 32 + 2];
+  double inv[3];
+  for (int k = 0; k < 3; ++k) inv[k] = 1.0 / ray.direction[k];
+  double t0 = tLo, t1 = best;
+  if (!clipToBox(ray, inv, nodes_[0].lo, nodes_[0].hi, t0, t1)) return false;
+  // Depth-first, the nearer child first, each waiting node with the ray's
+  // entry into its box: at most two entries per level of the tree wait.
+  struct Waiting {
+    int node;
+    double tIn;
+  };
+  Waiting stack[2 * 32 + 2];
   int top = 0;
-  stack[top++] = 0;
+  stack[top++] = {0, t0};
   while (top > 0) {
-    Node const& node = nodes_[static_cast<size_t>(stack[--top])];
-    double t0 = tLo, t1 = best;
-    if (!clipToBox(ray, node.lo, node.hi, t0, t1)) continue;
+    Waiting const w = stack[--top];
+    if (w.tIn > best) continue;
+    Node const& node = nodes_[static_cast<size_t>(w.node)];
     if (node.count == 0) {
-      // The nearer child is searched first: pushed last.
       Node const& a = nodes_[static_cast<size_t>(node.first)];
       Node const& b = nodes_[static_cast<size_t>(node.first + 1)];
       double ta0 = tLo, ta1 = best, tb0 = tLo, tb1 = best;
-      bool const hitA = clipToBox(ray, a.lo, a.hi, ta0, ta1);
-      bool const hitB = clipToBox(ray, b.lo, b.hi, tb0, tb1);
+      bool const hitA = clipToBox(ray, inv, a.lo, a.hi, ta0, ta1);
+      bool const hitB = clipToBox(ray, inv, b.lo, b.hi, tb0, tb1);
       if (hitA && hitB) {
         if (ta0 <= tb0) {
-          stack[top++] = node.first + 1;
-          stack[top++] = node.first;
+          stack[top++] = {node.first + 1, tb0};
+          stack[top++] = {node.first, ta0};
         } else {
-          stack[top++] = node.first;
-          stack[top++] = node.first + 1;
+          stack[top++] = {node.first, ta0};
+          stack[top++] = {node.first + 1, tb0};
         }
       } else if (hitA) {
-        stack[top++] = node.first;
+        stack[top++] = {node.first, ta0};
       } else if (hitB) {
-        stack[top++] = node.first + 1;
+        stack[top++] = {node.first + 1, tb0};
       }
       continue;
     }
