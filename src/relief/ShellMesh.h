@@ -60,12 +60,13 @@ enum class ShellWalkEnd { Stopped, Finished, Cancelled };
 // its corners: a corner on the mesh has its vertex's (u, v) and d = 0, a
 // partner the same (u, v) and d = 1.
 //
-// Vertices at one place (within 1e-5 of the mesh's extent on every axis:
-// texture seams, poles, and mesh files' vertices split by their texture
-// coordinates) are welded: they take the place of the first of them and one
-// shared partner, moved along their mean normal by their mean depth, so that
-// the prisms on either side of a seam share their faces exactly and the shell
-// is closed there. Each keeps its own (u, v) and frame.
+// Vertices at one place (within 1e-5 of the mesh's extent, or of 1 for a
+// smaller mesh, on every axis: texture seams, poles, and mesh files' vertices
+// split by their texture coordinates) are welded: they take the place of the
+// first of them and one shared partner, moved along their mean normal by
+// their mean depth (over those of them that a prism uses), so that the prisms
+// on either side of a seam share their faces exactly and the shell is closed
+// there. Each keeps its own (u, v) and frame.
 //
 // The cut: a prism's corners are ordered by their welded place (the first
 // vertex index among those at that place), and for corners i < j the side
@@ -84,7 +85,8 @@ class ShellMesh {
 public:
   // triangles: three vertex indices each. depth must be positive and finite.
   // Throws std::invalid_argument when depth is not, when the triangle list is
-  // not a multiple of three long, or when an index names no vertex.
+  // not a multiple of three long, when an index names no vertex, or when the
+  // mesh has more than 134 million vertices or triangles.
   ShellMesh(std::vector<ShellVertex> vertices, std::vector<int> triangles, float depth);
 
   ShellMesh(ShellMesh const&) = delete;
@@ -94,9 +96,10 @@ public:
   // shell, calling visit for each tetrahedron's stretch in order along the
   // ray. With startTet naming a tetrahedron (0 to tetCount() - 1) the ray
   // starts inside it at tMin (entry None); otherwise it starts where it first
-  // enters the shell at or after tMin. Where it leaves the shell through a boundary face, the walk
-  // goes on where the ray next enters it, so a ray that leaves one part of a
-  // mesh and meets another is followed into that one. A stretch ended by tMax
+  // enters the shell at or after tMin. Where it leaves the shell through a
+  // boundary face, the walk goes on where the ray next enters it, so a ray
+  // that leaves one part of a mesh and meets another is followed into that
+  // one. A stretch ended by tMax
   // has exit None, and the walk ends there. Near-degenerate corners can make
   // a stretch empty (t0 == t1); such stretches are visited too.
   //
