@@ -258,7 +258,7 @@ int ShellMesh::traverse(int tetIndex, int entry, double tIn, ShellRay const& ray
   // crosses first. Rounding near an edge or corner can leave none; then the
   // face it moves out through most steeply (or least steeply in), at tIn.
   double best = std::numeric_limits<double>::infinity();
-  int exitSlot = -1, fallback = -1;
+  int exitSlot = -1, fallback = entry == 0 ? 1 : 0;
   double fallbackScore = std::numeric_limits<double>::infinity();
   for (int k = 0; k < 4; ++k) {
     if (k == entry) continue;
@@ -270,7 +270,7 @@ int ShellMesh::traverse(int tetIndex, int entry, double tIn, ShellRay const& ray
       best = c.t;
       exitSlot = k;
     }
-    if (inward < fallbackScore || fallback < 0) {
+    if (inward < fallbackScore) {
       fallbackScore = inward;
       fallback = k;
     }
