@@ -1,0 +1,168 @@
+// The image metric against values worked out by hand from the paper's colour
+// pipeline, and its feature term, symmetry and viewing distance.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <stdexcept>
+
+#include "Flip.h"
+
+namespace {
+
+FlipPicture flat(int w, int h, float r, float g, float b) {
+  FlipPicture p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.set(x, y, r, g, b);
+  return p;
+}
+
+FlipPicture noise(int w, int h, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> u(0.0f, 1.0f);
+  FlipPicture p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.set(x, y, u(rng), u(rng), u(rng));
+  return p;
+}
+
+// Black with white from column `edge` on.
+FlipPicture step(int w, int h, int edge) {
+  FlipPicture p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = edge; x < w; ++x) p.set(x, y, 1, 1, 1);
+  return p;
+}
+
+size_t at(FlipPicture const& p, int x, int y) { return static_cast<size_t>(y) * static_cast<size_t>(p.width()) + static_cast<size_t>(x); }
+
+}  // namespace
+
+TEST(Flip, IdenticalPicturesGiveZeroEverywhere) {
+  FlipPicture const a = noise(300, 40, 1);  // wider than one tile of columns
+  Flip::Terms const t = Flip().terms(a, a);
+  for (size_t i = 0; i < a.pixels(); ++i) ASSERT_TRUE(t.error[i] == 0 && t.color[i] == 0 && t.feature[i] == 0) << i;
+}
+
+// A flat picture has no features and stays flat through the filters, so its
+// FLIP is the colour term alone: the mapped, compressed HyAB distance of the
+// two Hunt-adjusted Lab colours.
+//
+// The colour term's 1 is the distance of green and blue. Linear green
+// (0, 1, 0) has XYZ (0.3575761, 0.7151522, 0.1191920); over the white
+// (0.9504700, 1.0000001, 1.0888300), cube roots (0.721899, 0.894265, 0.478368):
+// L* = 116 * 0.894265 - 16 = 87.7347, a* = 500 (0.721899 - 0.894265) = -86.1827,
+// b* = 200 (0.894265 - 0.478368) = 83.1793; Hunt-adjusted (times L*/100):
+// (87.7347, -75.6122, 72.9771). Blue likewise: (32.2970, 79.1875, -107.8602),
+// Hunt (32.2970, 25.5752, -34.8356). HyAB = |87.7347 - 32.2970| +
+// sqrt(101.1874^2 + 107.8127^2) = 55.4377 + 147.8596 = 203.2973; to the power
+// 0.7: cmax = 41.2755, and the break point 0.4 cmax = 16.5102.
+//
+// Black (0, 0, 0) against white (100, 0, 0): HyAB 100, compressed 100^0.7 =
+// 25.1189, over the break: 0.95 + (25.1189 - 16.5102) / (41.2755 - 16.5102) * 0.05 = 0.96738.
+// Grey 0.5 against 0.6: linear 0.214041 and 0.318547 (((c + 0.055) / 1.055)^2.4),
+// L* = 116 * 0.214041^(1/3) - 16 = 53.3890 and 63.2226, a* = b* = 0; HyAB 9.83363,
+// compressed 4.95336, under the break: 0.95 * 4.95336 / 16.5102 = 0.28502.
+// Red (53.2408, 80.0925, 67.2032) against green: Hunt (53.2408, 42.6419, 35.7795);
+// HyAB 34.4939 + sqrt(118.2540^2 + 37.1976^2) = 158.4604, compressed 34.6692,
+// 0.95 + (34.6692 - 16.5102) / 24.7653 * 0.05 = 0.98666.
+TEST(Flip, FlatColoursGiveTheColourPipelineByHand) {
+  Flip const flip;
+  EXPECT_NEAR(flip.largestColorDistance(), 41.2755f, 1e-3f);
+  struct Pair {
+    float a[3], b[3], expected;
+  } const pairs[] = {{{0, 0, 0}, {1, 1, 1}, 0.96738f},
+                     {{0.5f, 0.5f, 0.5f}, {0.6f, 0.6f, 0.6f}, 0.28502f},
+                     {{1, 0, 0}, {0, 1, 0}, 0.98666f}};
+  for (Pair const& p : pairs) {
+    Flip::Terms const t = flip.terms(flat(30, 20, p.a[0], p.a[1], p.a[2]), flat(30, 20, p.b[0], p.b[1], p.b[2]));
+    for (size_t i = 0; i < t.error.size(); ++i) {
+      ASSERT_NEAR(t.error[i], p.expected, 2e-5f) << p.expected << " at " << i;
+      ASSERT_EQ(t.feature[i], 0.0f);
+    }
+  }
+}
+
+// Against black, a single white pixel and a step edge both carry features the
+// other picture lacks: the feature term is up there (a point, seen at 67
+// pixels per degree, is small: about 0.2; an edge about 0.84) and lifts the
+// error over the colour term; far from them there are no features to differ.
+TEST(Flip, PointsAndEdgesTriggerTheFeatureTerm) {
+  Flip const flip;
+  FlipPicture const black(60, 40);
+  FlipPicture dot(60, 40);
+  dot.set(30, 20, 1, 1, 1);
+  Flip::Terms const d = flip.terms(black, dot);
+  EXPECT_GT(d.feature[at(dot, 30, 20)], 0.15f);
+  EXPECT_GT(d.error[at(dot, 30, 20)], d.color[at(dot, 30, 20)]);
+  EXPECT_EQ(d.feature[at(dot, 5, 5)], 0.0f);
+
+  FlipPicture const edge = step(60, 40, 30);
+  Flip::Terms const e = flip.terms(black, edge);
+  for (int x : {29, 30}) {
+    EXPECT_GT(e.feature[at(edge, x, 20)], 0.8f) << x;
+    EXPECT_GT(e.error[at(edge, x, 20)], e.color[at(edge, x, 20)]) << x;
+  }
+  EXPECT_EQ(e.feature[at(edge, 2, 20)], 0.0f);
+  EXPECT_EQ(e.feature[at(edge, 57, 20)], 0.0f);
+}
+
+// Column 30 lies as far from either edge, so its edge and point strengths
+// match; its neighbours see the edges at different distances.
+TEST(Flip, AnEdgeMovedByOnePixelLiftsTheErrorAboveTheColourTerm) {
+  Flip::Terms const t = Flip().terms(step(60, 30, 30), step(60, 30, 31));
+  for (int x : {28, 29, 31, 32}) {
+    size_t const i = static_cast<size_t>(15 * 60 + x);
+    EXPECT_GT(t.feature[i], 0.0f) << x;
+    EXPECT_GT(t.error[i], t.color[i]) << x;
+    EXPECT_LT(t.color[i], 1.0f) << x;
+  }
+}
+
+TEST(Flip, IsSymmetric) {
+  FlipPicture const a = noise(280, 30, 2), b = noise(280, 30, 3);
+  Flip const flip;
+  EXPECT_EQ(flip.errorMap(a, b), flip.errorMap(b, a));
+}
+
+// The filters reach ceil(3 sqrt(0.04 / (2 pi^2)) ppd) pixels (colour) and
+// ceil(3 * 0.5 * 0.082 ppd) (features): at 67.02, ceil(9.05) = 10 and
+// ceil(8.24) = 9; at twice that, 19 and 17. Seen from farther away, a
+// one-pixel dot is blurred more and its colour difference fades.
+TEST(Flip, PixelsPerDegreeSetTheFilterWidths) {
+  EXPECT_EQ(Flip().filterSet().colorRadius(), 10);
+  EXPECT_EQ(Flip().filterSet().featureRadius(), 9);
+  EXPECT_EQ(Flip(134.04f).filterSet().colorRadius(), 19);
+  EXPECT_EQ(Flip(134.04f).filterSet().featureRadius(), 17);
+
+  FlipPicture const grey = flat(50, 50, 0.5f, 0.5f, 0.5f);
+  FlipPicture dot = grey;
+  dot.set(25, 25, 0.8f, 0.3f, 0.3f);
+  float last = 2.0f;
+  for (float ppd : {10.0f, 30.0f, 67.02f, 134.04f}) {
+    float const c = Flip(ppd).terms(grey, dot).color[25 * 50 + 25];
+    EXPECT_LT(c, last) << ppd;
+    last = c;
+  }
+}
+
+TEST(Flip, RefusesWhatItCannotMeasure) {
+  for (float ppd : {0.0f, -1.0f, 1001.0f, NAN}) EXPECT_THROW(Flip{ppd}, std::invalid_argument) << ppd;
+  EXPECT_THROW(Flip().errorMap(FlipPicture(4, 4), FlipPicture(4, 5)), std::invalid_argument);
+  EXPECT_THROW(FlipPicture(0, 3), std::invalid_argument);
+  EXPECT_THROW(FlipPicture(1 << 16, 1 << 16), std::invalid_argument);
+}
+
+// RGBA bytes as glReadPixels leaves them, the bottom row first: the top row
+// of the picture is the last row given, alpha is dropped, 255 is 1.
+TEST(FlipPicture, TakesBottomFirstRgbaAndGrey) {
+  unsigned char const rgba[] = {255, 0, 0, 7, 0, 51, 0, 7,     // bottom row: red, dark green
+                                0, 0, 255, 7, 255, 255, 255, 0};  // top row: blue, white
+  FlipPicture const p = FlipPicture::fromRgba8(rgba, 2, 2);
+  float const expected[] = {0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0.2f, 0};
+  for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(p.row(0)[i], expected[i]) << i;
+  unsigned char const grey[] = {0, 102};
+  FlipPicture const g = FlipPicture::fromBytes(grey, 2, 1, 1, RowOrder::TopFirst);
+  EXPECT_FLOAT_EQ(g.row(0)[4], 0.4f);
+  EXPECT_THROW(FlipPicture::fromBytes(grey, 2, 1, 2, RowOrder::TopFirst), std::invalid_argument);
+}
