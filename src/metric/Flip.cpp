@@ -100,12 +100,17 @@ ROW_LOOP void filterDownAs(float const* const* mid, FlipKernel const* const* ks,
   }
 }
 
-// One even kernel down the column (the colour terms); two even kernels of
-// the same reach (the blue-yellow channel's two terms).
+// One kernel down the column.
 void filterDown(float const* const* mid, FlipKernel const& k, int w, float* out) {
   FlipKernel const* ks[1] = {&k};
-  filterDownAs<Shape::Even>(mid, ks, w, out, nullptr, nullptr);
+  if (k.odd)
+    filterDownAs<Shape::Odd>(mid, ks, w, out, nullptr, nullptr);
+  else if (k.balanced)
+    filterDownAs<Shape::Balanced>(mid, ks, w, out, nullptr, nullptr);
+  else
+    filterDownAs<Shape::Even>(mid, ks, w, out, nullptr, nullptr);
 }
+// Two even kernels of the same reach (the blue-yellow channel's two terms).
 void filterDown(float const* const* mid, FlipKernel const& k0, FlipKernel const& k1, int w, float* out0, float* out1) {
   FlipKernel const* ks[2] = {&k0, &k1};
   filterDownAs<Shape::Even, Shape::Even, Shape::Even, 2>(mid, ks, w, out0, out1, nullptr);
@@ -117,29 +122,23 @@ void filterDownFeatures(float const* const* mid, FlipFilters const& f, int w, fl
   filterDownAs<Shape::Even, Shape::Odd, Shape::Balanced, 3>(mid, ks, w, g, d1, d2);
 }
 
-// Filters along a row of w values; in[-radius] ... in[w - 1 + radius] exist.
-template <Shape S>
-ROW_LOOP void filterAcrossAs(float const* __restrict in, FlipKernel const& k, int w, float* __restrict out) {
-  float const* wt = k.weights.data();
-  for (int x = 0; x < w; ++x) out[x] = S == Shape::Even ? wt[0] * in[x] : 0.0f;
-  for (int j = 1; j <= k.radius; ++j) {
-    float const wj = wt[j];
-    float const* right = in + j;
-    float const* left = in - j;
-    for (int x = 0; x < w; ++x)
-      out[x] += wj * (S == Shape::Odd        ? right[x] - left[x]
-                      : S == Shape::Balanced ? right[x] + left[x] - 2.0f * in[x]
-                                             : right[x] + left[x]);
-  }
+// Filtering along a row is filtering down a column whose row j is the row
+// itself moved by j places: `shifts` (room for j = -radius ... radius around
+// it) gets those places of `in`, which must exist.
+float const* const* shifted(float const* in, int radius, float const** shifts) {
+  for (int j = -radius; j <= radius; ++j) shifts[j] = in + j;
+  return shifts;
 }
-
-void filterAcross(float const* in, FlipKernel const& k, int w, float* out) {
-  if (k.odd)
-    filterAcrossAs<Shape::Odd>(in, k, w, out);
-  else if (k.balanced)
-    filterAcrossAs<Shape::Balanced>(in, k, w, out);
-  else
-    filterAcrossAs<Shape::Even>(in, k, w, out);
+void filterAcross(float const* in, FlipKernel const& k, int w, float* out, float const** shifts) {
+  filterDown(shifted(in, k.radius, shifts), k, w, out);
+}
+// The edge (first derivative) and point (second derivative) kernels along one
+// row together.
+void filterAcrossFeatures(float const* in, FlipFilters const& f, int w, float* edge, float* point,
+                          float const** shifts) {
+  FlipKernel const* ks[2] = {&f.firstDerivative(), &f.secondDerivative()};
+  filterDownAs<Shape::Odd, Shape::Balanced, Shape::Even, 2>(shifted(in, f.featureRadius(), shifts), ks, w, edge,
+                                                             point, nullptr);
 }
 
 ROW_LOOP void addRow(float const* __restrict in, int w, float* __restrict sum) {
@@ -294,8 +293,9 @@ void Flip::compare(FlipPicture const& pa, FlipPicture const& pb, float* error, f
     }
     FlipPicture const* pics[2] = {&pa, &pb};
     std::vector<float> srgb(3 * static_cast<size_t>(padded));
-    std::vector<float const*> column(static_cast<size_t>(ringRows));
+    std::vector<float const*> column(static_cast<size_t>(ringRows)), along(static_cast<size_t>(ringRows));
     float const** mid = column.data() + reach;
+    float const** shifts = along.data() + reach;
 
     for (int tile = nextTile++; tile < tiles; tile = nextTile++) {
       int const x0 = tile * tileWidth, tw = std::min(w, x0 + tileWidth) - x0;
@@ -339,12 +339,12 @@ void Flip::compare(FlipPicture const& pa, FlipPicture const& pb, float* error, f
           if (terms.size() == 2) {
             float* d1 = pr.down[term + 1].data();
             filterDown(mid, terms[0].down, terms[1].down, pw, d0, d1);
-            filterAcross(d0 + reach, terms[0].across, tw, sum);
-            filterAcross(d1 + reach, terms[1].across, tw, pr.across[3].data());
+            filterAcross(d0 + reach, terms[0].across, tw, sum, shifts);
+            filterAcross(d1 + reach, terms[1].across, tw, pr.across[3].data(), shifts);
             addRow(pr.across[3].data(), tw, sum);
           } else {
             filterDown(mid, terms[0].down, pw, d0);
-            filterAcross(d0 + reach, terms[0].across, tw, sum);
+            filterAcross(d0 + reach, terms[0].across, tw, sum, shifts);
           }
           term += terms.size();
         }
@@ -356,14 +356,15 @@ void Flip::compare(FlipPicture const& pa, FlipPicture const& pb, float* error, f
         float* d1 = pr.down[colorTerms + 1].data();
         float* d2 = pr.down[colorTerms + 2].data();
         filterDownFeatures(mid, filters, pw, g, d1, d2);
-        float* u = pr.across[0].data();
-        float* v = pr.across[1].data();
-        filterAcross(g + reach, filters.firstDerivative(), tw, u);
-        filterAcross(d1 + reach, filters.gaussian(), tw, v);
-        magnitudeRow(u, v, tw, pr.across[4].data());
-        filterAcross(g + reach, filters.secondDerivative(), tw, u);
-        filterAcross(d2 + reach, filters.gaussian(), tw, v);
-        magnitudeRow(u, v, tw, pr.across[5].data());
+        float* ex = pr.across[0].data();
+        float* pxx = pr.across[1].data();
+        float* ey = pr.across[2].data();
+        float* pyy = pr.across[3].data();
+        filterAcrossFeatures(g + reach, filters, tw, ex, pxx, shifts);
+        filterAcross(d1 + reach, filters.gaussian(), tw, ey, shifts);
+        filterAcross(d2 + reach, filters.gaussian(), tw, pyy, shifts);
+        magnitudeRow(ex, ey, tw, pr.across[4].data());
+        magnitudeRow(pxx, pyy, tw, pr.across[5].data());
       };
 
       for (int y = -reach; y < reach; ++y) convert(y);
