@@ -205,7 +205,8 @@ struct PictureRows {
   int ringRows = 0, padded = 0;
   std::vector<float> ring[4];                // Yy, Cx, Cz, achromatic; ringRows rows of `padded` columns
   std::vector<std::vector<float>> down;      // per colour term, then Gaussian, first and second derivative
-  std::vector<float> across[6];              // filtered Yy, Cx, Cz, a scratch row, edge and point strength
+  std::vector<float> across[6];              // filtered Yy, Cx, Cz and a scratch row (then the four feature
+                                             // responses), edge strength, point strength
   std::vector<float> lab[3];                 // Hunt-adjusted L*, a*, b*
 };
 
