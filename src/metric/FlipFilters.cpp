@@ -129,7 +129,4 @@ FlipFilters::FlipFilters(float pixelsPerDegree) : ppd(pixelsPerDegree) {
   point = evenKernel(featureReach, Feature::ddg, sigma);
   normalizeParts(point);
   point.balanced = true;
-  double others = 0;
-  for (size_t i = 1; i < point.weights.size(); ++i) others += point.weights[i];
-  point.weights[0] = static_cast<float>(-2.0 * others);
 }

@@ -9,9 +9,10 @@
 // One symmetric or antisymmetric kernel of 2 * radius + 1 taps, stored from
 // the centre out: weights[k] is the weight at offset +k; the weight at -k is
 // the same (even) or its negative (odd). A balanced kernel is even with
-// weights that sum to 0 (the centre's is minus twice the others' sum); it is
-// applied to the differences from the centre, so that a flat row gives
-// exactly 0, not the rounding of a sum of large terms.
+// weights that sum to 0; it is applied to the differences from the centre,
+// sum over k of weights[k] (x[+k] + x[-k] - 2 x[0]), so that a flat row gives
+// exactly 0, not the rounding of a sum of large terms (weights[0] then only
+// says what the centre weighs).
 struct FlipKernel {
   int radius = 0;
   bool odd = false;

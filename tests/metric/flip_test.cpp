@@ -84,23 +84,33 @@ TEST(Flip, FlatColoursGiveTheColourPipelineByHand) {
 }
 
 // Against black, a single white pixel and a step edge both carry features the
-// other picture lacks: the feature term is up there (a point, seen at 67
-// pixels per degree, is small: about 0.2; an edge about 0.84) and lifts the
-// error over the colour term; far from them there are no features to differ.
+// other picture lacks, which lift the error over the colour term; far from
+// them there are no features to differ. At 67.02 pixels per degree the
+// Gaussian's deviation is 0.5 * 0.082 * 67.02 = 2.74782 pixels, reach 9; its
+// weights exp(-k^2 / (2 * 2.74782^2)) sum to 6.88426, so its centre weighs
+// 0.145259. The second derivative's weights (k^2 / s^2 - 1) / s^2 * exp(...)
+// sum to 0.437014 where positive and -0.443090 where negative; scaled to 1
+// and -1, the centre weighs -0.298904. At the white pixel the point filter
+// across (and down) gives -0.298904 * 0.145259 = -0.0434184, the strength
+// sqrt(2) * 0.0434184 = 0.0614029, and the feature term
+// (0.0614029 / sqrt 2)^0.5 = 0.208371. Beside a step the edge filter, its
+// taps on one side summing to 1 (and the Gaussian down, to 1), gives a
+// strength of exactly 1 against black's 0, the point filter less, so the
+// feature term is (1 / sqrt 2)^0.5 = 0.840896.
 TEST(Flip, PointsAndEdgesTriggerTheFeatureTerm) {
   Flip const flip;
   FlipPicture const black(60, 40);
   FlipPicture dot(60, 40);
   dot.set(30, 20, 1, 1, 1);
   Flip::Terms const d = flip.terms(black, dot);
-  EXPECT_GT(d.feature[at(dot, 30, 20)], 0.15f);
+  EXPECT_NEAR(d.feature[at(dot, 30, 20)], 0.208371f, 2e-5f);
   EXPECT_GT(d.error[at(dot, 30, 20)], d.color[at(dot, 30, 20)]);
   EXPECT_EQ(d.feature[at(dot, 5, 5)], 0.0f);
 
   FlipPicture const edge = step(60, 40, 30);
   Flip::Terms const e = flip.terms(black, edge);
   for (int x : {29, 30}) {
-    EXPECT_GT(e.feature[at(edge, x, 20)], 0.8f) << x;
+    EXPECT_NEAR(e.feature[at(edge, x, 20)], 0.840896f, 2e-5f) << x;
     EXPECT_GT(e.error[at(edge, x, 20)], e.color[at(edge, x, 20)]) << x;
   }
   EXPECT_EQ(e.feature[at(edge, 2, 20)], 0.0f);
@@ -135,6 +145,20 @@ TEST(Flip, PixelsPerDegreeSetTheFilterWidths) {
   EXPECT_EQ(Flip(134.04f).filterSet().colorRadius(), 19);
   EXPECT_EQ(Flip(134.04f).filterSet().featureRadius(), 17);
 
+  // The colour Gaussians exp(-pi^2 k^2 / (b ppd^2)) at 67.02: b ppd^2 is
+  // 21.1109 (achromatic), 23.8059 (red-green), 179.667 and 112.292 (the two
+  // blue-yellow terms); summed over k they give 2.59226, 2.75275, 7.55883
+  // and 5.97854, the centres' weights one over that. The blue-yellow terms
+  // share the filter as 34.1 sqrt(pi / 0.04) * 7.55883^2 = 17266.7 to
+  // 13.5 sqrt(pi / 0.025) * 5.97854^2 = 5409.16: 0.761457 and 0.238543.
+  FlipFilters const f(67.02f);
+  float const centres[] = {0.385764f, 0.363273f, 0.132296f, 0.167265f}, shares[] = {1, 1, 0.761457f, 0.238543f};
+  for (int i = 0; i < 4; ++i) {
+    FlipSeparable const& term = f.channel(i < 2 ? i : 2)[static_cast<size_t>(i < 2 ? 0 : i - 2)];
+    EXPECT_NEAR(term.across.weights[0], centres[i], 1e-6f) << i;
+    EXPECT_NEAR(term.down.sum(), shares[i], 1e-6) << i;
+  }
+
   FlipPicture const grey = flat(50, 50, 0.5f, 0.5f, 0.5f);
   FlipPicture dot = grey;
   dot.set(25, 25, 0.8f, 0.3f, 0.3f);
@@ -150,6 +174,7 @@ TEST(Flip, RefusesWhatItCannotMeasure) {
   for (float ppd : {0.0f, -1.0f, 1001.0f, NAN}) EXPECT_THROW(Flip{ppd}, std::invalid_argument) << ppd;
   EXPECT_THROW(Flip().errorMap(FlipPicture(4, 4), FlipPicture(4, 5)), std::invalid_argument);
   EXPECT_THROW(FlipPicture(0, 3), std::invalid_argument);
+  EXPECT_NEAR(Flip().errorMap(FlipPicture(1, 1), flat(1, 1, 1, 1, 1))[0], 0.96738f, 2e-5f);
   EXPECT_THROW(FlipPicture(1 << 16, 1 << 16), std::invalid_argument);
 }
 

@@ -42,9 +42,13 @@ TEST(TemporalError, ASetAlternatingOverAStillReference) {
   for (int f = 0; f < 4; ++f) t.add(grey(30, 20, f % 2 ? 0.6f : 0.5f), still);
   EXPECT_EQ(t.pairCount(), 3u);
   EXPECT_NEAR(t.value(), 0.28502, 2e-5);
+  // After a reset the frames start anew, at any size.
   t.reset();
   EXPECT_EQ(t.pairCount(), 0u);
   EXPECT_EQ(t.value(), 0.0);
+  t.add(grey(5, 5, 0.5f), grey(5, 5, 0.5f));
+  t.add(grey(5, 5, 0.6f), grey(5, 5, 0.5f));
+  EXPECT_EQ(t.pairCount(), 1u);
 }
 
 // The set flickers in its top left corner only; a mask of the pixels far
