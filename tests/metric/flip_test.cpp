@@ -107,14 +107,15 @@ TEST(Flip, PointsAndEdgesTriggerTheFeatureTerm) {
   EXPECT_GT(d.error[at(dot, 30, 20)], d.color[at(dot, 30, 20)]);
   EXPECT_EQ(d.feature[at(dot, 5, 5)], 0.0f);
 
-  FlipPicture const edge = step(60, 40, 30);
-  Flip::Terms const e = flip.terms(black, edge);
-  for (int x : {29, 30}) {
+  // Wide enough for three tiles of columns, the edge in the middle one.
+  FlipPicture const edge = step(600, 40, 300);
+  Flip::Terms const e = flip.terms(FlipPicture(600, 40), edge);
+  for (int x : {299, 300}) {
     EXPECT_NEAR(e.feature[at(edge, x, 20)], 0.840896f, 2e-5f) << x;
     EXPECT_GT(e.error[at(edge, x, 20)], e.color[at(edge, x, 20)]) << x;
   }
-  EXPECT_EQ(e.feature[at(edge, 2, 20)], 0.0f);
-  EXPECT_EQ(e.feature[at(edge, 57, 20)], 0.0f);
+  EXPECT_EQ(e.feature[at(edge, 250, 20)], 0.0f);
+  EXPECT_EQ(e.feature[at(edge, 350, 20)], 0.0f);
 }
 
 // Column 30 lies as far from either edge, so its edge and point strengths
