@@ -79,7 +79,7 @@ double FlipKernel::sum() const {
 }
 
 FlipFilters::FlipFilters(float pixelsPerDegree) : ppd(pixelsPerDegree) {
-  if (!(pixelsPerDegree > 0.0f && pixelsPerDegree <= kMaxPixelsPerDegree))
+  if (!acceptsPixelsPerDegree(pixelsPerDegree))
     throw std::invalid_argument("pixels per degree outside (0, 1000]");
   double const p = ppd;
   colorReach = static_cast<int>(std::ceil(reachInDeviations * std::sqrt(widestB / (2.0 * pi * pi)) * p));

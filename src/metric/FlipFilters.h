@@ -36,6 +36,9 @@ public:
 
   // Beyond this the colour filters would be hundreds of pixels wide.
   static constexpr float kMaxPixelsPerDegree = 1000.0f;
+  // Whether the constructor takes this value: over 0 and at most the maximum
+  // (so not NaN), for whoever checks a user's setting first.
+  static bool acceptsPixelsPerDegree(float ppd) { return ppd > 0.0f && ppd <= kMaxPixelsPerDegree; }
 
   float pixelsPerDegree() const { return ppd; }
   // The reach of the colour filters and of the feature kernels, in pixels.

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       errno = 0;
       double const v = std::strtod(argv[++i], &end);
-      if (end == argv[i] || *end || errno || !(v > 0.0 && v <= FlipFilters::kMaxPixelsPerDegree)) {
+      if (end == argv[i] || *end || errno || !FlipFilters::acceptsPixelsPerDegree(static_cast<float>(v))) {
         std::fprintf(stderr, "imagediff: --ppd wants a number over 0 and at most %.0f, not '%s'\n",
                      static_cast<double>(FlipFilters::kMaxPixelsPerDegree), argv[i]);
         return 2;
