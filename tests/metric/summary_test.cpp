@@ -47,6 +47,7 @@ TEST(FlipSummary, MaskFromAMeasuredMap) {
 TEST(FlipHeat, ScaleRunsFromBlackToPaleYellow) {
   EXPECT_EQ(FlipHeat::color(0.0f), 0xFF000000u);
   EXPECT_EQ(FlipHeat::color(1.0f), 0xFFBEFAFFu);
+  EXPECT_EQ(FlipHeat::color(0.25f), 0xFF781446u);
   EXPECT_EQ(FlipHeat::color(0.5f), 0xFF6E32BEu);
   EXPECT_EQ(FlipHeat::color(7.0f), FlipHeat::color(1.0f));
   EXPECT_EQ(FlipHeat::color(-1.0f), FlipHeat::color(0.0f));
