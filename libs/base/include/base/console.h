@@ -75,6 +75,14 @@ public:
   int getDropStyle() const { return dropStyle; }
   float getDropProgress() const { return dropProgress; }
 
+  // Replaces the glyph sheet with the picture in `filename`. A file that does
+  // not load leaves the sheet as it was: false, with the reason in `error`.
+  bool replaceFont(char const* filename, std::string& error);
+  // Counts the changes of the glyph sheet (start-up, shut-down, replacements).
+  // Whoever draws with the sheet's texture compares it with the count it last
+  // saw, since a replaced sheet's texture is deleted.
+  unsigned fontRevision() const { return fontChanges; }
+
   // The glyph sheet; the GUI toolkit draws its own text with it too.
   Texture font;
 
@@ -90,6 +98,7 @@ private:
   PKeyboardHandler* keyStash;
   bool stashActive;
   ConsoleInterpreter* interpreter;
+  unsigned fontChanges;
   Mutex lock;
   // Set once init() has initialised the lock; text added earlier (static
   // construction, tests without init) is added without locking.

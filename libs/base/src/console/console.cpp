@@ -23,6 +23,7 @@ Console::Console()
       keyStash(nullptr),
       stashActive(false),
       interpreter(nullptr),
+      fontChanges(0),
       lock(false),
       lockReady(false),
       visible(false),
@@ -72,12 +73,16 @@ void Console::init(int w, int h) {
   }
 
   loadFont();
+  ++fontChanges;
   if (font.target) glDisable(static_cast<GLenum>(font.target));
 
   interpreter = &cvarInterpreter;
 }
 
-void Console::shutdown() { font.unload(); }
+void Console::shutdown() {
+  font.unload();
+  ++fontChanges;
+}
 
 void Console::addString(char const* s) {
   if (!s) return;
