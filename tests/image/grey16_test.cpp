@@ -72,3 +72,23 @@ TEST(Grey16, SixteenBitFilesKeepEverySampleAndBrokenOnesAreRefused) {
   captured([&] { EXPECT_FALSE(ImagePtr(ImageSystem::loadGrey16(writeScratch("cut.png", cut).c_str(), error))); });
   EXPECT_FALSE(error.empty());
 }
+
+// Files with a transparency chunk (grey, RGB, palette) give their heights as
+// the colour files they are, transparency dropped: within one 8-bit step of
+// the luminance of the 8-bit picture the colour and bump maps load.
+TEST(Grey16, TransparencyChunksAreDropped) {
+  ImageSystem::init();
+  for (char const* name : {"tbbn0g04.png", "tbrn2c08.png", "tbbn3p08.png", "tm3n3p02.png"}) {
+    std::string const path = corpus(std::string("pngsuite/png/") + name);
+    std::string error;
+    ImagePtr heights(ImageSystem::loadGrey16(path.c_str(), error));
+    ImagePtr colour(ImageSystem::load(path.c_str()));
+    ASSERT_TRUE(heights && colour && colour->bitsPerPixel == 32) << name << ": " << error;
+    std::vector<uint16_t> const got = samplesOf(*heights);
+    for (size_t i = 0; i < got.size(); ++i) {
+      unsigned char const* p = colour->data + 4 * i;
+      float const lum = (0.3f * p[0] + 0.6f * p[1]) + 0.1f * p[2];
+      ASSERT_NEAR(got[i], lum * 257, 257) << name << " pixel " << i;
+    }
+  }
+}

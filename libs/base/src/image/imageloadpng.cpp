@@ -100,10 +100,12 @@ PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide, PngErrorText* kep
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
 
   if (wide) {
-    // Every file comes out as 16-bit grey or RGB, alpha dropped.
+    // Every file comes out as 16-bit grey or RGB, alpha dropped: also the
+    // alpha that expanding a transparency chunk (tRNS) adds, which both the
+    // palette expansion and the widening to 16 bits do.
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
-    if (colourType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    if ((colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS)) png_set_strip_alpha(png);
     if (bitDepth < 16) png_set_expand_16(png);
     if (hostLittleEndian()) png_set_swap(png);
   } else {
