@@ -34,7 +34,8 @@ std::string writeRamp() {
 
 TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   ReliefScene& scene = shaderTestModule.reliefScene();
-  run("heightMap " + writeRamp());
+  std::string const ramp16 = writeRamp();
+  run("heightMap " + ramp16);
   ASSERT_TRUE(scene.separateHeights());
   unsigned const normals = scene.normalMapName();
   std::vector<float> const ramp = heights();
@@ -49,7 +50,7 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   { std::ofstream(broken, std::ios::binary) << "\x89PNG\r\n\x1a\n not really"; }
   std::string const missing = testing::TempDir() + "missing.png";
   for (std::string const& cmd : {"heightMap " + broken, "heightMap " + missing, "normalMap " + broken,
-                                "normalMap " + missing}) {
+                                "normalMap " + missing, "normalMap " + ramp16}) {
     run(cmd);
     std::string const text = con.getText();
     std::string const file = cmd.substr(cmd.find(' ') + 1);
@@ -60,6 +61,7 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
     EXPECT_TRUE(scene.separateHeights()) << cmd;
     EXPECT_FALSE(scene.userNormalMap()) << cmd;
   }
+  EXPECT_NE(std::string(con.getText()).find(ramp16 + ": a normal map needs RGB, this picture is grey"), std::string::npos);
 
   // bumpMap: back to the generated map with heights in alpha.
   run("bumpMap bumptest.bmp");

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/image.h"
 
@@ -10,7 +13,19 @@
 // file ends: width x height pixels of `channels` samples (3 for P6, 1 for P5),
 // scaled from 0..maxValue to 0..255 as the text form is (rounded; a sample
 // above the maximum counts as the maximum). Gives a 24-bit RGB or an 8-bit
-// grey picture; null when the sizes are out of bounds or the file is shorter
-// than the raster, checked before anything is allocated.
+// grey picture; null with the reason in `why` when the sizes are out of
+// bounds or the file is shorter than the raster, checked before anything is
+// allocated.
 Image* decodePnmRaster(unsigned char const* raster, size_t available, int width, int height, int maxValue,
-                       int channels);
+                       int channels, std::string& why);
+
+// The same raster as 16-bit samples in `out` (width x height x channels),
+// each scaled from 0..maxValue to 0..65535 the way the 8-bit form scales to
+// 0..255. False with the reason in `why`, nothing allocated, when the file is
+// shorter than the raster or the sizes are out of bounds.
+bool decodePnmRaster16(unsigned char const* raster, size_t available, int width, int height, int maxValue,
+                       int channels, std::vector<uint16_t>& out, std::string& why);
+
+// Why a raster of `needed` bytes does not fit the `available` ones left in
+// the file ("" when it does).
+std::string pnmRasterShortfall(size_t available, size_t needed);
