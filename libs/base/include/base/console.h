@@ -55,7 +55,8 @@ public:
   void clearInput();
   void setInterpreter(ConsoleInterpreter* i) { interpreter = i; }
   // Backspace (8) removes the last character; others are appended while the
-  // line has room.
+  // line has room. The first character refused for want of room gets one
+  // console line saying so.
   void addToInput(char c);
 
   bool isVisible() const { return visible; }
@@ -92,6 +93,7 @@ private:
 
   int historyCursor;
   int inputLength;
+  bool inputFullTold;  // the full line was reported since it last had room
   std::vector<std::string> history;
   char input[inputSize];
   char text[textSize];

@@ -20,6 +20,7 @@ CVarw cvar_log(0, "log", CFunc_consoleLogging, 0);
 Console::Console()
     : historyCursor(0),
       inputLength(0),
+      inputFullTold(false),
       keyStash(nullptr),
       stashActive(false),
       interpreter(nullptr),

@@ -71,33 +71,36 @@ CVar* CVarSys::matchString(char const* name) const {
   return nullptr;
 }
 
-void CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
+bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
   out.clear();
   if (!line) line = "";
   std::string token;
   int length = 0;  // characters in token, quote characters not counted
   bool quoted = false;
+  bool whole = true;
   for (char const* p = line;; ++p) {
     char c = *p;
     if (c == '\0') {
       out.push_back(token);
-      return;
+      return whole;
     }
     bool closed = false;
     if (c == ' ' && !quoted) {
       closed = true;
     } else {
       token += c;
-      if (c == '"')
+      if (c == '"') {
         quoted = !quoted;
-      else if (++length >= maxTokenLength)
+      } else if (++length >= maxTokenLength) {
         closed = true;  // an over-long run is cut; what follows starts a new token
+        whole = false;
+      }
     }
     if (closed) {
       out.push_back(token);
       token.clear();
       length = 0;
-      if (static_cast<int>(out.size()) >= maxTokens) return;
+      if (static_cast<int>(out.size()) >= maxTokens) return whole && p[1] == '\0';
     }
   }
 }
@@ -123,6 +126,15 @@ void CVarSys::executeArgs(std::vector<std::string> const& args) {
 
 void CVarSys::exec(char const* line) {
   std::vector<std::string> args;
-  parseArgs(line, args);
+  if (!parseArgs(line, args)) {
+    // Running what is left would act on another line than the one given.
+    bool const long_ = std::any_of(args.begin(), args.end(), [](std::string const& t) {
+      return static_cast<int>(t.size() - static_cast<size_t>(std::count(t.begin(), t.end(), '"'))) >= maxTokenLength;
+    });
+    con.print("%s: the line was not run: %s\n", args[0].c_str(),
+              long_ ? "a word of it is longer than 255 characters"
+                    : "it has more than 16 words (quoted text counts as one)");
+    return;
+  }
   executeArgs(args);
 }
