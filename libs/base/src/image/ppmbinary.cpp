@@ -1,5 +1,4 @@
-// decodePnmRaster: binary P5 and P6 samples into 8-bit grey or RGB rows, or
-// into 16-bit samples for height maps.
+// decodePnmRaster: binary P5 and P6 samples into 8-bit grey or RGB rows.
 #include "ppmbinary.h"
 
 #include <cstdint>
@@ -47,22 +46,4 @@ Image* decodePnmRaster(unsigned char const* raster, size_t available, int width,
     }
   }
   return pixels.toImage(width, height, 8 * channels, channels == 1).release();
-}
-
-bool decodePnmRaster16(unsigned char const* raster, size_t available, int width, int height, int maxValue,
-                       int channels, std::vector<uint16_t>& out, std::string& why) {
-  size_t const total = imageBufferBytes(width, height, 2 * channels) / 2;
-  if (!total) {
-    why = ppmSizeProblem(width, height, 2 * channels);
-    return false;
-  }
-  size_t const sampleBytes = maxValue > 255 ? 2 : 1;
-  if (!(why = pnmRasterShortfall(available, total * sampleBytes)).empty()) return false;
-  out.resize(total);
-  uint64_t const m = uint64_t(maxValue);
-  for (size_t i = 0; i < total; ++i) {
-    uint64_t s = sampleBytes == 2 ? uint64_t(raster[2 * i]) << 8 | raster[2 * i + 1] : raster[i];
-    out[i] = static_cast<uint16_t>(((s > m ? m : s) * 65535u + m / 2) / m);
-  }
-  return true;
 }

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "base/image.h"
 
@@ -18,13 +16,6 @@
 // allocated.
 Image* decodePnmRaster(unsigned char const* raster, size_t available, int width, int height, int maxValue,
                        int channels, std::string& why);
-
-// The same raster as 16-bit samples in `out` (width x height x channels),
-// each scaled from 0..maxValue to 0..65535 the way the 8-bit form scales to
-// 0..255. False with the reason in `why`, nothing allocated, when the file is
-// shorter than the raster or the sizes are out of bounds.
-bool decodePnmRaster16(unsigned char const* raster, size_t available, int width, int height, int maxValue,
-                       int channels, std::vector<uint16_t>& out, std::string& why);
 
 // Why a raster of `needed` bytes does not fit the `available` ones left in
 // the file ("" when it does).

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,16 +20,18 @@
 namespace {
 
 // The whole file, or false with the reason. Files beyond any picture's size
-// (a raster of 256 MiB of 16-bit RGB in text) are refused unread.
+// in text (eight bytes a sample at most are needed) are refused unread.
 bool readWholeFile(char const* filename, std::vector<char>& text, std::string& why) {
   int const fd = openRegularFileFd(filename, why);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0;
-  if (ok && uint64_t(st.st_size) > (kMaxImageBytes * 8)) {
+  if (!ok) {
+    why = "cannot read the file";
+  } else if (uint64_t(st.st_size) > kMaxImageBytes * 8) {
     why = "the file is larger than any picture it may hold";
     ok = false;
-  } else if (ok) {
+  } else {
     text.resize(size_t(st.st_size));
     size_t done = 0;
     while (done < text.size()) {
@@ -37,32 +40,55 @@ bool readWholeFile(char const* filename, std::vector<char>& text, std::string& w
       done += size_t(n);
     }
     text.resize(done);
-  } else {
-    why = "cannot read the file";
   }
   ::close(fd);
   return ok;
 }
 
-// The text form's samples, scaled to 16 bits: tokens are read as the 8-bit
-// path reads them (only spaces and line ends separate; a sample above the
-// maximum counts as the maximum, a negative one as 0). Returns how many of
-// out's samples the text held.
-size_t readTextSamples(char const* p, char const* end, int maxValue, std::vector<uint16_t>& out) {
-  uint64_t const m = uint64_t(maxValue);
-  size_t n = 0;
-  while (p < end && n < out.size()) {
-    char const* token = p;
-    while (p < end && *p != ' ' && *p != '\n') ++p;
-    TokenValue v;
-    if (p > token && readToken(token, size_t(p - token), v)) {
-      uint64_t const s = v.negative ? 0 : v.large || v.value > m ? m : v.value;
-      out[n++] = static_cast<uint16_t>((s * 65535u + m / 2) / m);
+// The samples in file order, each scaled from 0..maxValue to 0..65535 as the
+// 8-bit form scales to 0..255: a sample above the maximum counts as the
+// maximum, a negative one (text) as 0. Text tokens are read as the 8-bit path
+// reads them (only spaces and line ends separate them).
+class SampleSource {
+public:
+  SampleSource(PpmHeader const& h, char const* p, char const* end)
+      : ascii(h.ascii()), wide(h.maxValue > 255), max(uint64_t(h.maxValue)), p(p), end(end) {}
+
+  // False once a text has no sample left (a binary raster is checked to be
+  // complete before reading).
+  bool next(uint16_t& out) {
+    uint64_t s = 0;
+    if (!ascii) {
+      unsigned char const* b = reinterpret_cast<unsigned char const*>(p);
+      s = wide ? uint64_t(b[0]) << 8 | b[1] : b[0];
+      p += wide ? 2 : 1;
+    } else if (!nextToken(s)) {
+      return false;
     }
-    if (p < end) ++p;
+    out = static_cast<uint16_t>(((s > max ? max : s) * 65535u + max / 2) / max);
+    return true;
   }
-  return n;
-}
+
+private:
+  bool nextToken(uint64_t& s) {
+    while (p < end) {
+      char const* token = p;
+      while (p < end && *p != ' ' && *p != '\n') ++p;
+      TokenValue v;
+      bool const sample = p > token && readToken(token, size_t(p - token), v);
+      if (p < end) ++p;
+      if (!sample) continue;
+      s = v.negative ? 0 : v.large ? max : v.value;
+      return true;
+    }
+    return false;
+  }
+
+  bool ascii, wide;
+  uint64_t max;
+  char const* p;
+  char const* end;
+};
 
 }  // namespace
 
@@ -73,41 +99,45 @@ Image* ImageLoadPPM::loadGrey16(char const* filename, std::string& error) {
   PpmHeader header;
   if (!readPpmHeader(text.data(), text.size(), header, error)) return nullptr;
   int const channels = header.channels();
-  std::vector<uint16_t> samples;
-  if (header.ascii()) {
-    size_t const total = imageBufferBytes(header.width, header.height, 2 * channels) / 2;
-    if (!total) {
-      error = ppmSizeProblem(header.width, header.height, 2 * channels);
-      return nullptr;
-    }
-    samples.assign(total, 0);
-    size_t const stored =
-        readTextSamples(text.data() + header.length, text.data() + text.size(), header.maxValue, samples);
-    if (stored < total)
-      std::cout << "ImageLoadPPM::loadGrey16(" << filename << ") warning: " << (total - stored) << " of "
-                << total << " samples missing, set to zero" << std::endl;
-  } else if (!decodePnmRaster16(reinterpret_cast<unsigned char const*>(text.data()) + header.length,
-                                text.size() - header.length, header.width, header.height, header.maxValue,
-                                channels, samples, error)) {
+  // The raster's size is checked at 16 bits for every sample the file holds.
+  if (!imageBufferBytes(header.width, header.height, 2 * channels)) {
+    error = ppmSizeProblem(header.width, header.height, 2 * channels);
     return nullptr;
   }
-
-  size_t const pixelsCount = size_t(header.width) * size_t(header.height);
+  size_t const count = size_t(header.width) * size_t(header.height), available = text.size() - header.length;
+  if (!header.ascii() &&
+      !(error = pnmRasterShortfall(available, count * size_t(channels) * (header.maxValue > 255 ? 2 : 1))).empty())
+    return nullptr;
   PixelBuffer pixels;
-  if (!pixels.allocate(pixelsCount * 2)) {
+  // A text too short for the picture leaves zeros: the buffer starts zeroed.
+  if (!pixels.allocate(count * 2, header.ascii() && available / 2 < count * size_t(channels))) {
     error = "no memory for a " + std::to_string(header.width) + "x" + std::to_string(header.height) + " height map";
     return nullptr;
   }
   uint16_t* out = reinterpret_cast<uint16_t*>(pixels.get());
-  for (size_t i = 0; i < pixelsCount; ++i) {
+  SampleSource source(header, text.data() + header.length, text.data() + text.size());
+  size_t done = 0;
+  for (uint16_t s[3]; done < count; ++done) {
+    if (!source.next(s[0])) break;
     if (channels == 1) {
-      out[i] = samples[i];
+      out[done] = s[0];
       continue;
     }
-    // The luminance, as the PNG and TIFF paths take it.
-    uint16_t const* p = &samples[3 * i];
-    float const lum = (0.3f * float(p[0]) + 0.6f * float(p[1])) + 0.1f * float(p[2]);
-    out[i] = static_cast<uint16_t>(lum >= 65535.0f ? 65535 : static_cast<int>(lum));
+    // The luminance, as the PNG and TIFF paths take it; a pixel cut short
+    // counts its missing samples as 0.
+    s[1] = s[2] = 0;
+    bool const whole = source.next(s[1]) && source.next(s[2]);
+    float const lum = (0.3f * float(s[0]) + 0.6f * float(s[1])) + 0.1f * float(s[2]);
+    out[done] = static_cast<uint16_t>(lum >= 65535.0f ? 65535 : static_cast<int>(lum));
+    if (!whole) {
+      ++done;
+      break;
+    }
+  }
+  if (done < count) {
+    if (available / 2 >= count * size_t(channels)) std::memset(out + done, 0, (count - done) * 2);
+    std::cout << "ImageLoadPPM::loadGrey16(" << filename << ") warning: " << (count - done) << " of " << count
+              << " pixels without samples, set to zero" << std::endl;
   }
   return pixels.toImage(header.width, header.height, 16, channels == 1).release();
 }
