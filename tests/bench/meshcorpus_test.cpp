@@ -22,47 +22,29 @@ std::string modelsDir() {
   return "";
 }
 
-// The sample, and whether each loads. invalid/OutOfMemory.off is left out: it
-// takes minutes before the importer gives up.
-struct Sample {
-  char const* file;
-  bool loads;
-} const samples[] = {
-    {"glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf", false}, {"glTF2/IndexOutOfRange/IndexOutOfRange.gltf", false},
-    {"glTF2/MissingBin/BoxTextured.gltf", false},              {"glTF2/RecursiveNodes/RecursiveNodes.gltf", false},
-    {"glTF2/SchemaFailures/sceneWrongType.gltf", false},       {"glTF2/TestNoRootNode/NoScene.gltf", false},
-    {"glTF2/TestNoRootNode/SceneWithoutNodes.gltf", false},    {"glTF2/issue_3269/texcoord_crash.gltf", false},
-    {"glTF2/wrongTypes/badArray.gltf", false},                 {"glTF2/wrongTypes/badExtension.gltf", false},
-    {"glTF2/wrongTypes/badNumber.gltf", false},                {"glTF2/wrongTypes/badObject.gltf", false},
-    {"glTF2/wrongTypes/badString.gltf", false},                {"glTF2/wrongTypes/badUint.gltf", false},
-    {"glTF2/IncorrectVertexArrays/Cube.gltf", false},          {"glTF/IncorrectVertexArrays/Cube_v1.gltf", false},
-    {"invalid/empty.3ds", false},      {"invalid/empty.ase", false},         {"invalid/empty.lwo", false},
-    {"invalid/empty.md5mesh", false},  {"invalid/empty.obj", false},         {"invalid/empty.off", false},
-    {"invalid/empty.ply", false},      {"invalid/empty.raw", false},         {"invalid/empty.smd", false},
-    {"invalid/empty.x", false},        {"invalid/emptyIrrMesh.xml", false},  {"invalid/malformed.obj", false},
-    {"invalid/malformed2.obj", false},
-    {"3D/box.uc", true},                       {"3DS/CameraRollAnim.3ds", true},
-    {"AC/SphereWithLight.ac", true},           {"ASE/CameraRollAnim.ase", true},
-    {"B3D/WusonBlitz.b3d", true},              {"BLEND/BlenderDefault_250.blend", true},
-    {"COB/dwarf.cob", true},                   {"Collada/Cinema4D.dae", true},
-    {"FBX/animation_with_skeleton.fbx", true}, {"IQM/mrfixit.iqm", true},
-    {"LWO/LWO2/MappingModes/earth_uv_cylindrical_y.lwo", true}, {"MD2/faerie.md2", true},
-    {"MD5/SimpleCube.md5mesh", true},          {"MDC/spider.mdc", true},
-    {"MDL/MDL (HL1)/alpha_test.mdl", true},    {"MS3D/Wuson.ms3d", true},
-    {"OBJ/WusonOBJ.obj", true},                {"Ogre/TheThing/Mesh.mesh.xml", true},
-    {"OpenGEX/Example.ogex", true},            {"PLY/Wuson.ply", true},
-    {"SIB/heffalump.sib", true},               {"SMD/WusonSMD.smd", true},
-    {"X/BCN_Epileptic.X", true},               {"XGL/BCN_Epileptic.zgl", true},
-    {"glTF/BoxTextured-glTF-Embedded/BoxTextured.gltf", true}, {"glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", true},
-    {"3MF/box.3mf", false},            {"AMF/test8.amf", false},            {"BVH/01_01.bvh", false},
-    {"CSM/ThomasFechten.csm", false},  {"DXF/PinkEggFromLW.dxf", false},    {"HMP/terrain.hmp", false},
-    {"IFC/AC14-FZK-Haus.ifc", false},  {"IRR/instancing.irr", false},       {"IRRMesh/cellar.irrmesh", false},
-    {"JT/conrod.jt", false},           {"LWO/LWOB/ConcavePolygon.lwo", false}, {"LWS/move_x.lws", false},
-    {"M3D/WusonBlitz0.m3d", false},    {"NFF/NFF/cylinder.nff", false},     {"OFF/Cube.off", false},
-    {"OpenGEX/animation_example.ogex", false}, {"Q3D/E-AT-AT.q3o", false}, {"RAW/WithColor.raw", false},
-    {"STL/3DSMaxExport.STL", false},   {"TER/RealisticTerrain.ter", false}, {"WRL/MotionCaptureROM.WRL", false},
-    {"X3D/ComputerKeyboard.x3d", false},
-};
+// The sample: files that load, then files refused. invalid/OutOfMemory.off is
+// left out: it takes minutes before the importer gives up.
+char const* const loading[] = {
+    "3D/box.uc", "3DS/CameraRollAnim.3ds", "AC/SphereWithLight.ac", "ASE/CameraRollAnim.ase", "B3D/WusonBlitz.b3d",
+    "BLEND/BlenderDefault_250.blend", "COB/dwarf.cob", "Collada/Cinema4D.dae", "FBX/animation_with_skeleton.fbx",
+    "IQM/mrfixit.iqm", "LWO/LWO2/MappingModes/earth_uv_cylindrical_y.lwo", "MD2/faerie.md2", "MD5/SimpleCube.md5mesh",
+    "MDC/spider.mdc", "MDL/MDL (HL1)/alpha_test.mdl", "MS3D/Wuson.ms3d", "OBJ/WusonOBJ.obj", "Ogre/TheThing/Mesh.mesh.xml",
+    "OpenGEX/Example.ogex", "PLY/Wuson.ply", "SIB/heffalump.sib", "SMD/WusonSMD.smd", "X/BCN_Epileptic.X",
+    "XGL/BCN_Epileptic.zgl", "glTF/BoxTextured-glTF-Embedded/BoxTextured.gltf", "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"};
+char const* const refused[] = {
+    "glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf", "glTF2/IndexOutOfRange/IndexOutOfRange.gltf",
+    "glTF2/MissingBin/BoxTextured.gltf", "glTF2/RecursiveNodes/RecursiveNodes.gltf", "glTF2/SchemaFailures/sceneWrongType.gltf",
+    "glTF2/TestNoRootNode/NoScene.gltf", "glTF2/TestNoRootNode/SceneWithoutNodes.gltf", "glTF2/issue_3269/texcoord_crash.gltf",
+    "glTF2/wrongTypes/badArray.gltf", "glTF2/wrongTypes/badExtension.gltf", "glTF2/wrongTypes/badNumber.gltf",
+    "glTF2/wrongTypes/badObject.gltf", "glTF2/wrongTypes/badString.gltf", "glTF2/wrongTypes/badUint.gltf",
+    "glTF2/IncorrectVertexArrays/Cube.gltf", "glTF/IncorrectVertexArrays/Cube_v1.gltf", "invalid/empty.3ds",
+    "invalid/empty.ase", "invalid/empty.lwo", "invalid/empty.md5mesh", "invalid/empty.obj", "invalid/empty.off",
+    "invalid/empty.ply", "invalid/empty.raw", "invalid/empty.smd", "invalid/empty.x", "invalid/emptyIrrMesh.xml",
+    "invalid/malformed.obj", "invalid/malformed2.obj", "3MF/box.3mf", "AMF/test8.amf", "BVH/01_01.bvh",
+    "CSM/ThomasFechten.csm", "DXF/PinkEggFromLW.dxf", "HMP/terrain.hmp", "IFC/AC14-FZK-Haus.ifc", "IRR/instancing.irr",
+    "IRRMesh/cellar.irrmesh", "JT/conrod.jt", "LWO/LWOB/ConcavePolygon.lwo", "LWS/move_x.lws", "M3D/WusonBlitz0.m3d",
+    "NFF/NFF/cylinder.nff", "OFF/Cube.off", "OpenGEX/animation_example.ogex", "Q3D/E-AT-AT.q3o", "RAW/WithColor.raw",
+    "STL/3DSMaxExport.STL", "TER/RealisticTerrain.ter", "WRL/MotionCaptureROM.WRL", "X3D/ComputerKeyboard.x3d"};
 
 }  // namespace
 
@@ -71,20 +53,20 @@ TEST(MeshCorpus, TheImportersTestModelsLoadOrAreRefusedWithOneLine) {
   if (dir.empty())
     GTEST_SKIP() << "the importer's test models are not installed (Debian package assimp-testmodels, which "
                     "scripts/install-deps installs): nothing to check";
-  for (Sample const& s : samples) {
-    std::string const path = dir + "/" + s.file;
+  auto check = [&](char const* file, bool loads) {
     Model3D m;
     std::string error;
-    bool const loaded = MeshFile::load(path, m, error);
-    EXPECT_EQ(loaded, s.loads) << s.file << ": " << error;
+    bool const loaded = MeshFile::load(dir + "/" + file, m, error);
+    EXPECT_EQ(loaded, loads) << file << ": " << error;
     if (!loaded) {
-      EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << s.file << ": " << error;
-      continue;
+      EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << file << ": " << error;
+      return;
     }
-    std::vector<int> const& indices = m.getIndices();
-    EXPECT_TRUE(!indices.empty() && indices.size() % 3 == 0) << s.file;
+    EXPECT_TRUE(!m.getIndices().empty() && m.getIndices().size() % 3 == 0) << file;
     double farthest = 0;
-    for (Model3D::Vertex const& v : m.getVertices()) farthest = std::max(farthest, v.position.len());
-    EXPECT_NEAR(farthest, MeshFile::fitRadius, 1e-3) << s.file;
-  }
+    for (Model3D::Vertex const& v : m.getVertices()) farthest = std::max(farthest, double(v.position.len()));
+    EXPECT_NEAR(farthest, MeshFile::fitRadius, 1e-3) << file;
+  };
+  for (char const* f : loading) check(f, true);
+  for (char const* f : refused) check(f, false);
 }

@@ -184,12 +184,11 @@ TEST_F(MenuDraw, GlyphMeasuringFindsTheLitColumnsOfEachCell) {
 TEST_F(MenuDraw, LabelsFollowTheConsoleFont) {
   auto exec = [](std::string const& line) {
     testing::internal::CaptureStdout();
-    cvarInterpreter.exec(line.c_str());
+    cvarInterpreter.exec(("ConsoleFont " + line).c_str());
     return testing::internal::GetCapturedStdout();
   };
   cvarRegistry()->init();
-  std::string const font = RB_DATA_DIR "/font.bmp";
-  ASSERT_EQ(exec("ConsoleFont " + font), "");
+  ASSERT_EQ(exec(RB_DATA_DIR "/font.bmp"), "");
   root->setScale(Vec2(16, 16));  // one glyph cell is 16 x 16 pixels, a texel each
   pwn::Checkbox* label = new pwn::Checkbox(Vec2(1, 1), "AB", false);
   label->setBorderColor(0);
@@ -197,31 +196,28 @@ TEST_F(MenuDraw, LabelsFollowTheConsoleFont) {
   draw();
   std::vector<unsigned char> const before = frame;
   ASSERT_GT(count(0xFF000000u, 16, 16, 48, 32), 0);  // the sheet's dark texels, not a white bar
-  EXPECT_EQ(exec("ConsoleFont " + font), "");
+  EXPECT_EQ(exec(RB_DATA_DIR "/font.bmp"), "");
   draw();
   EXPECT_TRUE(frame == before);
 
   // Texel (u, v) is (255 in columns 3 to 10 of its cell, else 0; v; u).
+  auto lit = [](unsigned u) { return u % 16 >= 3 && u % 16 <= 10 ? 255u : 0u; };
   char const* tmp = std::getenv("TMPDIR");
   std::string const cells = std::string(tmp ? tmp : "/tmp") + "/cells.ppm";
-  {
-    std::ofstream out(cells, std::ios::binary);
-    out << "P6\n256 256\n255\n";
-    for (int v = 0; v < 256; ++v)
-      for (int u = 0; u < 256; ++u) out << char(u % 16 >= 3 && u % 16 <= 10 ? 255 : 0) << char(v) << char(u);
-  }
-  EXPECT_EQ(exec("ConsoleFont " + cells), "");
+  std::ofstream out(cells, std::ios::binary);
+  out << "P6\n256 256\n255\n";
+  for (unsigned v = 0; v < 256; ++v)
+    for (unsigned u = 0; u < 256; ++u) out << char(lit(u)) << char(v) << char(u);
+  out.close();
+  EXPECT_EQ(exec(cells), "");
   draw();
   EXPECT_TRUE(pwn::fontTex.glyph('A').start == 2 / 16.0f && pwn::fontTex.glyph('A').end == 12 / 16.0f);
   // A: cell (1, 2) from its column 2, ten texels wide; B right after it.
-  for (auto [x0, u0] : {std::pair{16, 18}, {26, 34}})
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 10; ++x) {
-        unsigned const px = at(x0 + x, 16 + y), u = unsigned(u0 + x), red = (u % 16 >= 3 && u % 16 <= 10) ? 255 : 0;
-        unsigned const want[3] = {red, unsigned(32 + y), u};
-        for (int c = 0; c < 3; ++c)
-          ASSERT_LE(std::abs(int(px >> (8 * c) & 255) - int(want[c])), 1) << x0 + x << ' ' << y << ' ' << c;
-      }
+  for (auto [x0, u0] : {std::pair{16u, 18u}, {26u, 34u}})
+    for (unsigned y = 0; y < 16; ++y)
+      for (unsigned x = 0; x < 10; ++x)
+        for (unsigned c = 0, px = at(int(x0 + x), int(16 + y)), want[3] = {lit(u0 + x), 32 + y, u0 + x}; c < 3; ++c)
+          ASSERT_LE(std::abs(int(px >> (8 * c) & 255) - int(want[c])), 1) << x0 + x << ' ' << y;
   con.shutdown();  // the GUI goes back to plain cells
   draw();
   EXPECT_TRUE(pwn::fontTex.glyph('A').start == 0 && pwn::fontTex.glyph('A').end == 1);
