@@ -46,6 +46,8 @@ public:
   // when the tokens are the whole line: false when text was dropped after the
   // last token kept, or a run reached maxTokenLength characters and was cut.
   static bool parseArgs(char const* line, std::vector<std::string>& out);
+  // The same, saying in `why` what kept the line from being taken whole.
+  static bool parseArgs(char const* line, std::vector<std::string>& out, std::string& why);
   // Runs one tokenised line: the object named by the first token gets all
   // tokens; an unknown name prints "unknown cvar "<name>"".
   void executeArgs(std::vector<std::string> const& args);

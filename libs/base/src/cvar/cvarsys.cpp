@@ -72,17 +72,22 @@ CVar* CVarSys::matchString(char const* name) const {
 }
 
 bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
+  std::string why;
+  return parseArgs(line, out, why);
+}
+
+bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out, std::string& why) {
   out.clear();
+  why.clear();
   if (!line) line = "";
   std::string token;
   int length = 0;  // characters in token, quote characters not counted
   bool quoted = false;
-  bool whole = true;
   for (char const* p = line;; ++p) {
     char c = *p;
     if (c == '\0') {
       out.push_back(token);
-      return whole;
+      return why.empty();
     }
     bool closed = false;
     if (c == ' ' && !quoted) {
@@ -93,14 +98,18 @@ bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
         quoted = !quoted;
       } else if (++length >= maxTokenLength) {
         closed = true;  // an over-long run is cut; what follows starts a new token
-        whole = false;
+        why = "a word of it is longer than " + std::to_string(maxTokenLength - 1) + " characters";
       }
     }
     if (closed) {
       out.push_back(token);
       token.clear();
       length = 0;
-      if (static_cast<int>(out.size()) >= maxTokens) return whole && p[1] == '\0';
+      if (static_cast<int>(out.size()) >= maxTokens) {
+        if (why.empty() && p[1] != '\0')
+          why = "it has more than " + std::to_string(maxTokens) + " words (quoted text counts as one)";
+        return why.empty();
+      }
     }
   }
 }
@@ -126,14 +135,10 @@ void CVarSys::executeArgs(std::vector<std::string> const& args) {
 
 void CVarSys::exec(char const* line) {
   std::vector<std::string> args;
-  if (!parseArgs(line, args)) {
+  std::string why;
+  if (!parseArgs(line, args, why)) {
     // Running what is left would act on another line than the one given.
-    bool const long_ = std::any_of(args.begin(), args.end(), [](std::string const& t) {
-      return static_cast<int>(t.size() - static_cast<size_t>(std::count(t.begin(), t.end(), '"'))) >= maxTokenLength;
-    });
-    con.print("%s: the line was not run: %s\n", args[0].c_str(),
-              long_ ? "a word of it is longer than 255 characters"
-                    : "it has more than 16 words (quoted text counts as one)");
+    con.print("%s: the line was not run: %s\n", args[0].c_str(), why.c_str());
     return;
   }
   executeArgs(args);
