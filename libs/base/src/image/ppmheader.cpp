@@ -5,13 +5,10 @@
 #include <cstdint>
 
 #include "pixelbuffer.h"
+#include "ppmtoken.h"
 
 namespace {
 
-// Characters that atoi skips before a number. Space and newline never reach
-// it: they separate tokens.
-inline bool isBlank(char c) { return c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool isSeparator(char c) { return c == ' ' || c == '\n' || isBlank(c); }
 
 // A cursor over the header. Comments run from '#' to the end of the line.
