@@ -50,6 +50,7 @@ TEST(Ppm, TextAndBinaryFormsTokenRulesSampleCountsAndScaling) {
     std::string const out = captured([&] { img = decode(c.text); }).out;
     ASSERT_TRUE(img) << c.text;
     EXPECT_EQ(img->width, c.width) << c.text;
+    EXPECT_EQ(img->greySource, c.text[1] == '2' || c.text[1] == '5') << c.text;
     EXPECT_EQ(pixels(*img), c.expect) << c.text;
     EXPECT_EQ(out, c.warning ? "ImageLoadPPM::decode() warning: " + std::string(c.warning) +
                                    " samples missing, set to zero\n"

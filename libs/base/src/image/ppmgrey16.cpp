@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -109,8 +108,9 @@ Image* ImageLoadPPM::loadGrey16(char const* filename, std::string& error) {
       !(error = pnmRasterShortfall(available, count * size_t(channels) * (header.maxValue > 255 ? 2 : 1))).empty())
     return nullptr;
   PixelBuffer pixels;
-  // A text too short for the picture leaves zeros: the buffer starts zeroed.
-  if (!pixels.allocate(count * 2, header.ascii() && available / 2 < count * size_t(channels))) {
+  // Pixels a text gives no samples for stay zero: its buffer starts zeroed
+  // (which costs nothing for the fresh pages of a large one).
+  if (!pixels.allocate(count * 2, header.ascii())) {
     error = "no memory for a " + std::to_string(header.width) + "x" + std::to_string(header.height) + " height map";
     return nullptr;
   }
@@ -134,10 +134,8 @@ Image* ImageLoadPPM::loadGrey16(char const* filename, std::string& error) {
       break;
     }
   }
-  if (done < count) {
-    if (available / 2 >= count * size_t(channels)) std::memset(out + done, 0, (count - done) * 2);
+  if (done < count)
     std::cout << "ImageLoadPPM::loadGrey16(" << filename << ") warning: " << (count - done) << " of " << count
               << " pixels without samples, set to zero" << std::endl;
-  }
   return pixels.toImage(header.width, header.height, 16, channels == 1).release();
 }
