@@ -298,8 +298,8 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
       {"pillar top", pillar(5, 5, 1), 5, 5, slope},
   };
   for (Case const& c : cases) {
-    std::vector<float> const brute = ConeMap::generateBruteForce(c.field);
-    std::vector<float> const fast = ConeMap::generate(c.field, 2);
+    std::vector<float> const brute = ConeMap::rawBruteForce(c.field, ConeMap::Kind::Conservative);
+    std::vector<float> const fast = ConeMap::raw(c.field, ConeMap::Kind::Conservative, 2);
     size_t const i = static_cast<size_t>(c.y * c.field.width() + c.x);
     EXPECT_NEAR(brute[i], c.ratio, 1e-6f) << c.name;
     EXPECT_EQ(fast, brute) << c.name;
@@ -320,8 +320,8 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
   unsigned seed = 11;
   for (Case const& c : cases) {
     HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, tiles);
-    std::vector<float> const brute = ConeMap::generateBruteForce(f);
-    EXPECT_EQ(ConeMap::generate(f, 2), brute) << c.w << "x" << c.h;
+    std::vector<float> const brute = ConeMap::rawBruteForce(f, ConeMap::Kind::Conservative);
+    EXPECT_EQ(ConeMap::raw(f, ConeMap::Kind::Conservative, 2), brute) << c.w << "x" << c.h;
     int limited = 0;
     for (float r : brute) limited += r < 1.0f;
     EXPECT_GT(limited, c.w * c.h / 3);  // cones that the search had to find
