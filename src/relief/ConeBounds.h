@@ -132,13 +132,15 @@ public:
 
   // Relaxed cones: whether the surface may fall away from the footprint in
   // the cell at (x, y), offset (ox, oy) from it (see ConeMap.h). In double,
-  // where the slopes and their products with the half-texel offsets are
-  // exact, so the sign of the sum is too.
+  // where the slopes and their products with the half-texel offsets are exact
+  // for the heights maps hold (multiples of 1/65535 or coarser) and rounded
+  // to the nearest otherwise; a sum within a trillionth of its terms' size of
+  // 0 counts as falling, so that such rounding can only narrow a cone.
   bool falls(long x, long y, long ox, long oy) const {
     double const a = texel(x, y), b = texel(x + 1, y), c = texel(x, y + 1), d = texel(x + 1, y + 1);
-    return lowestProduct(b - a, d - c, static_cast<double>(ox) - 0.5, static_cast<double>(ox) + 1.5) +
-               lowestProduct(c - a, d - b, static_cast<double>(oy) - 0.5, static_cast<double>(oy) + 1.5) <
-           0.0;
+    double const fx = lowestProduct(b - a, d - c, static_cast<double>(ox) - 0.5, static_cast<double>(ox) + 1.5);
+    double const fy = lowestProduct(c - a, d - b, static_cast<double>(oy) - 0.5, static_cast<double>(oy) + 1.5);
+    return fx + fy < 1e-12 * (std::fabs(fx) + std::fabs(fy));
   }
 
   // Whether the cell at (x, y), offset (ox, oy), of top `top` counts for a

@@ -59,8 +59,9 @@
 //    S_p in it: when, with the slopes s_x ranging over [b - a, d - c] and s_y
 //    over [c - a, d - b] and the offsets from S_p to the cell over
 //    D_x = [o_x - 1/2, o_x + 3/2], D_y likewise, min(s_x * D_x) + min(s_y * D_y)
-//    < 0. Otherwise the patch only rises (or stays level) along every line
-//    from S_p across it.
+//    < 0 (in double; a sum within 1e-12 of its terms' size of 0 counts too).
+//    Otherwise the patch only rises (or stays level) along every line from
+//    S_p across it.
 // Every bound is computed in double and rounded down to a float, so the raw
 // ratio is exactly the smallest of those floats; both generators below give
 // the same numbers, bit for bit.

@@ -1,4 +1,4 @@
-// ConeSearch: the quadrant tops from the field's texels, and the depth-first search with its window, its roots and its squared pruning tests.
+// ConeSearch: the falling tops and slopes from the field's texels, and the tile search with its seeds, its window, its roots and its lane tests.
 #include "ConeSearch.h"
 
 #include <algorithm>
@@ -137,22 +137,32 @@ void TileSearch::run(long x0, long y0, Footprint const* footprints, float* out, 
     long const px = x0 + i % side, py = y0 + i / side;
     limited_[i] = false;
     best_[i] = 1.0f;
-    best2_[i] = margin;
     if (px < w && py < h) {
       fp_[i] = footprints[static_cast<size_t>((py - y0) * w + px)];
       // No texel is limited unless some cell that counts rises above it.
       if (highest > fp_[i].low) valid_ |= uint64_t{1} << i;
     }
     // A lane outside the map or with nothing above it never passes a test.
-    low_[i] = valid_ >> i & 1u ? fp_[i].low : 2.0f;
+    bool const valid = valid_ >> i & 1u;
+    low_[i] = valid ? fp_[i].low : 2.0f;
+    best2_[i] = valid ? margin : 0.0f;
   }
   lowest_ = *std::min_element(low_, low_ + lanes);
+  widest_ = margin;
   if (valid_) {
-    // Neighbouring texels are mostly limited by the same features: the cells
-    // that limited the tile to the left, tried first, usually give tight bests
-    // at once, and low bests prune most of the search. Any cell's bound is a
-    // true candidate, so the minima found stay exactly the same.
-    for (Cell const& c : seeds) tryCell(c.x, c.y, valid_);
+    // Neighbouring texels are mostly limited by the same features: the seeds,
+    // tried first, usually give tight bests at once, and low bests prune most
+    // of the search. Any cell's bound is a true candidate, so the minima found
+    // stay exactly the same. Nearest the tile's centre first: of two seeds the
+    // nearer is the likelier to be the better, and each exact bound that
+    // lowers a best costs one.
+    seeds_ = seeds;
+    auto away = [&](Cell const& c) {
+      float const dx = (static_cast<float>(c.x - x0_) - 3.5f) * invW_, dy = (static_cast<float>(c.y - y0_) - 3.5f) * invH_;
+      return dx * dx + dy * dy;
+    };
+    std::sort(seeds_.begin(), seeds_.end(), [&](Cell const& a, Cell const& b) { return away(a) < away(b); });
+    for (Cell const& c : seeds_) tryCell(c.x, c.y, valid_);
 
     // The cells any texel can still gain from: no cell whose gap is at least
     // best * (highest - low) can beat the best.
@@ -235,7 +245,7 @@ void TileSearch::push(Node const& n) {
   for (int c = 0; c < count; ++c) stack_.push_back(kids[c].node);
 }
 
-// The lanes among `lanes` whose texel may gain from the cells [cx0, cx1] x
+// The lanes among `among` whose texel may gain from the cells [cx0, cx1] x
 // [cy0, cy1] (unwrapped) with the block's tops and slopes: a cell counts only
 // when its top rises above the texel's footprint (and for relaxed cones only
 // when it may fall away from it), and beats the best only when its gaps are
@@ -248,21 +258,25 @@ void TileSearch::push(Node const& n) {
 // Eight lanes a step where the processor has AVX2, four otherwise.
 __attribute__((target_clones("avx2", "default")))
 #endif
-uint64_t TileSearch::passing(long cx0, long cy0, long cx1, long cy1, Block const& block, uint64_t lanes) const {
+uint64_t TileSearch::passing(long cx0, long cy0, long cx1, long cy1, Block const& block, uint64_t among) const {
   auto larger = [](float a, float b) { return a > b ? a : b; };
   auto smaller = [](float a, float b) { return a < b ? a : b; };
   float const t0 = block.top[0], t1 = block.top[1], t2 = block.top[2], t3 = block.top[3];
-  float const t01 = larger(t0, t1), t23 = larger(t2, t3);
-  if (!(larger(t01, t23) > lowest_)) return 0;
+  float const t01 = larger(t0, t1), t23 = larger(t2, t3), rise = larger(t01, t23) - lowest_;
+  if (!(rise > 0.0f)) return 0;
+  // The same test for the whole tile at once: the gaps from the nearest of its
+  // texels, the highest top over the lowest footprint and the widest best.
+  float const tx = larger(larger(static_cast<float>(cx0 - x0_) - 7.5f, static_cast<float>(x0_ - cx1) - 1.5f), 0.0f) * invW_;
+  float const ty = larger(larger(static_cast<float>(cy0 - y0_) - 7.5f, static_cast<float>(y0_ - cy1) - 1.5f), 0.0f) * invH_;
+  if (!(tx * tx + ty * ty < widest_ * rise * rise)) return 0;
   bool const relaxed = tops_.relaxed();
   // Relaxed cones, one axis of the falling test: the smallest slope * offset
   // over the slopes [s0, s1] and the offsets [d0, d1] from the footprint to
-  // the block, its size, and whether it is surely >= 0 because every slope
-  // has the offsets' sign or is 0 (which takes no arithmetic to tell).
-  auto term = [&](float s0, float s1, float d0, float d1, float& value, float& size, int32_t& nonNegative) {
-    value = smaller(smaller(s0 * d0, s0 * d1), smaller(s1 * d0, s1 * d1));
-    size = larger(value, -value);
-    nonNegative = ((s0 >= 0.0f) & (d0 >= 0.0f)) | ((s1 <= 0.0f) & (d1 <= 0.0f)) | ((s0 == 0.0f) & (s1 == 0.0f)) ? -1 : 0;
+  // the block, and whether it is surely >= 0 because every slope has the
+  // offsets' sign or is 0 (which takes no arithmetic to tell).
+  auto term = [&](float s0, float s1, float d0, float d1) { return smaller(smaller(s0 * d0, s0 * d1), smaller(s1 * d0, s1 * d1)); };
+  auto nonNegative = [](float s0, float s1, float d0, float d1) {
+    return -static_cast<int32_t>(((s0 >= 0.0f) & (d0 >= 0.0f)) | ((s1 <= 0.0f) & (d1 <= 0.0f)) | ((s0 == 0.0f) & (s1 == 0.0f)));
   };
   // The gaps, the quadrants and the falling test depend on the texel's column
   // alone along x and on its row alone along y. Right (directions with x
@@ -282,12 +296,18 @@ uint64_t TileSearch::passing(long cx0, long cy0, long cx1, long cy1, Block const
     upTop[c] = up;
     bothTop[c] = larger(down, up);
   }
-  if (relaxed)
-    for (int c = 0; c < side; ++c)
-      term(block.slopeX[0], block.slopeX[1], a0 - column[c] - 0.5f, b0 - column[c] + 1.5f, fallX[c], sizeX[c], flatX[c]);
+  if (relaxed) {
+    float const s0 = block.slopeX[0], s1 = block.slopeX[1];
+    for (int c = 0; c < side; ++c) {
+      float const d0 = a0 - column[c] - 0.5f, d1 = b0 - column[c] + 1.5f, f = term(s0, s1, d0, d1);
+      fallX[c] = f;
+      sizeX[c] = larger(f, -f);
+      flatX[c] = nonNegative(s0, s1, d0, d1);
+    }
+  }
   uint64_t gain = 0;
   for (int r = 0; r < side; ++r) {
-    if (!(lanes >> (r * side) & 0xffu)) continue;
+    if (!(among >> (r * side) & 0xffu)) continue;
     long const a = cy0 - y0_ - r, b = cy1 - y0_ - r;
     float const fa = static_cast<float>(a), fb = static_cast<float>(b);
     float const g = larger(larger(fa - 0.5f, -fb - 1.5f), 0.0f) * invH_;
@@ -297,17 +317,16 @@ uint64_t TileSearch::passing(long cx0, long cy0, long cx1, long cy1, Block const
     float const* best2 = best2_ + r * side;
     alignas(32) int32_t pass[side];
     for (int c = 0; c < side; ++c) {
-      float const rise = top[c] - low[c];
-      pass[c] = (rise > 0.0f ? -1 : 0) & (gx2[c] + gy2 < best2[c] * rise * rise ? -1 : 0);
+      float const up = top[c] - low[c];
+      pass[c] = (up > 0.0f ? -1 : 0) & (gx2[c] + gy2 < best2[c] * up * up ? -1 : 0);
     }
     if (relaxed) {
       // A block whose falling test is surely not negative for the texel holds
       // no cell that falls away from it. Surely: both terms >= 0 by their
       // signs, or the sum above 0 by far more than the float rounding of the
       // slopes and the products (relative, and absolute for the smallest).
-      float fallY, sizeY;
-      int32_t flatY;
-      term(block.slopeY[0], block.slopeY[1], fa - 0.5f, fb + 1.5f, fallY, sizeY, flatY);
+      float const fallY = term(block.slopeY[0], block.slopeY[1], fa - 0.5f, fb + 1.5f), sizeY = larger(fallY, -fallY);
+      int32_t const flatY = nonNegative(block.slopeY[0], block.slopeY[1], fa - 0.5f, fb + 1.5f);
       for (int c = 0; c < side; ++c) {
         int32_t const rising = (flatX[c] & flatY) | (fallX[c] + fallY > 1e-4f * (sizeX[c] + sizeY) + 1e-35f ? -1 : 0);
         pass[c] &= ~rising;
@@ -315,7 +334,7 @@ uint64_t TileSearch::passing(long cx0, long cy0, long cx1, long cy1, Block const
     }
     gain |= static_cast<uint64_t>(bitsOf(pass)) << (r * side);
   }
-  return gain & lanes;
+  return gain & among;
 }
 
 // The cell at unwrapped (x, y) as a block of one.
@@ -325,31 +344,42 @@ Block TileSearch::cellBlock(long x, long y, float top) const {
 }
 
 // Lane i's best lowered to the bound of the cell at unwrapped (x, y), of top
-// `top`, when the cell counts for its texel and limits more.
-void TileSearch::exact(long x, long y, float top, int i) {
+// `top`, when the cell counts for its texel and limits more. A cell with the
+// same gaps and top as the one that set the best has the same bound and
+// cannot lower it (walls and flat tops are full of such ties).
+inline void TileSearch::exact(long x, long y, float top, int i) {
   long const ox = x - (x0_ + i % side), oy = y - (y0_ + i / side);
+  float const gx = ConeBounds::gap(ox), gy = ConeBounds::gap(oy);
+  if (limited_[i] && gx == limitGapX_[i] && gy == limitGapY_[i] && top == limitTop_[i]) return;
   if (!g_.counts(x, y, ox, oy, top, low_[i])) return;
   float const b = g_.bound(fp_[i], ox, oy, top);
   if (b < best_[i]) {
     best_[i] = b;
     best2_[i] = b * b * margin;
+    lowered_ = true;
     limitX_[i] = x;
     limitY_[i] = y;
+    limitGapX_[i] = gx;
+    limitGapY_[i] = gy;
+    limitTop_[i] = top;
     limited_[i] = true;
   }
 }
 
 // Lowers the bests of the lanes that the cell at unwrapped (x, y) limits
 // more.
-void TileSearch::tryCell(long x, long y, uint64_t lanes) {
+void TileSearch::tryCell(long x, long y, uint64_t among) {
   float const top = g_.top(x, y);
   if (!(top > lowest_)) return;
-  uint64_t gain = passing(x, y, x, y, cellBlock(x, y, top), lanes);
+  uint64_t gain = passing(x, y, x, y, cellBlock(x, y, top), among);
+  if (!gain) return;
+  lowered_ = false;
   while (gain) {
     int const i = __builtin_ctzll(gain);
     gain &= gain - 1;
     exact(x, y, top, i);
   }
+  if (lowered_) widest_ = *std::max_element(best2_, best2_ + lanes);
 }
 
 }  // namespace ConeSearch

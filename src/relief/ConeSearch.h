@@ -110,10 +110,10 @@ private:
     uint64_t lanes;  // the texels that may still gain from the node
   };
 
-  uint64_t passing(long cx0, long cy0, long cx1, long cy1, Block const& block, uint64_t lanes) const;
+  uint64_t passing(long cx0, long cy0, long cx1, long cy1, Block const& block, uint64_t among) const;
   Block cellBlock(long x, long y, float top) const;
   void exact(long x, long y, float top, int i);
-  void tryCell(long x, long y, uint64_t lanes);
+  void tryCell(long x, long y, uint64_t among);
   void push(Node const& parent);
 
   ConeBounds::Geometry const& g_;
@@ -122,15 +122,18 @@ private:
   std::vector<Node> stack_;
   long x0_ = 0, y0_ = 0;                       // the tile's first texel
   long wx0_ = 0, wy0_ = 0, wx1_ = 0, wy1_ = 0;  // the cells any of its texels can gain from, unwrapped
-  // Per lane: the texel's place in the tile, its footprint, its best so far
-  // and that squared with the margin, and the cell (unwrapped) that set it.
+  // Per lane: the texel's footprint, its best so far and that squared with
+  // the margin, and the cell (unwrapped) that set it, with its gaps and top.
   alignas(64) float low_[lanes], best_[lanes], best2_[lanes];
   float lowest_ = 0.0f;  // the lowest low_ of all lanes
+  float widest_ = 0.0f;  // no lower than the highest best2_ of all lanes
+  bool lowered_ = false;
   ConeBounds::Footprint fp_[lanes];
   long limitX_[lanes], limitY_[lanes];
+  float limitGapX_[lanes], limitGapY_[lanes], limitTop_[lanes];
   bool limited_[lanes];
   uint64_t valid_ = 0;
-  std::vector<Cell> limiters_;
+  std::vector<Cell> limiters_, seeds_;
 };
 
 }  // namespace ConeSearch
