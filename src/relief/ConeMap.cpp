@@ -106,8 +106,9 @@ std::vector<float> minFilter3x3(std::vector<float> const& ratios, int width, int
 }
 
 std::vector<float> generate(HeightField const& field, int threads, std::atomic<long>* rowsDone,
-                            std::atomic<bool> const* cancel, Kind kind) {
-  return minFilter3x3(raw(field, kind, threads, rowsDone, cancel), field.width(), field.height());
+                            std::atomic<bool> const* cancel, Kind kind, Reading reading) {
+  std::vector<float> ratios = raw(field, kind, threads, rowsDone, cancel);
+  return reading == Reading::Linear ? minFilter3x3(ratios, field.width(), field.height()) : ratios;
 }
 
 std::vector<uint16_t> pack(std::vector<float> const& ratios) {

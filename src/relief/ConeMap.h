@@ -67,15 +67,20 @@
 // the same numbers, bit for bit.
 //
 // What the shader reads. With nearest filtering, the raw ratio of the nearest
-// texel is safe anywhere in its footprint. With linear filtering a blend of
-// four texels can be wider than the one nearest, so the texture holds the
-// ratios after a 3x3 minimum filter (wrapping): each of a cell's four texels
-// then holds no more than the smallest raw ratio of all four, so any blend of
-// them, and its square, is no wider than the raw ratio of the texel nearest to
-// the point read. generate() gives these filtered ratios; read them GL_LINEAR.
+// texel is safe anywhere in its footprint, which is where nearest filtering
+// reads it. With linear filtering a blend of four texels can be wider than
+// the one nearest, so the texture then holds the ratios after a 3x3 minimum
+// filter (wrapping): each of a cell's four texels holds no more than the
+// smallest raw ratio of all four, so any blend of them, and its square, is no
+// wider than the raw ratio of the texel nearest to the point read. That is
+// what makes a linear read safe, and a linear read is what the cone march of
+// ConeTracer takes.
 namespace ConeMap {
 
 enum class Kind { Relaxed, Conservative };
+
+// How the shader samples the cone texture.
+enum class Reading { Nearest, Linear };
 
 // "relaxed" or "conservative".
 char const* name(Kind kind);
@@ -99,10 +104,12 @@ std::vector<float> raw(HeightField const& field, Kind kind, int threads = 0, std
 // The smallest of each texel's 3 x 3 neighbourhood (wrapping); width * height values.
 std::vector<float> minFilter3x3(std::vector<float> const& ratios, int width, int height);
 
-// What the cone texture holds: minFilter3x3(raw(...)), safe to read with
-// linear filtering (see above). Relaxed unless told otherwise.
+// What the cone texture holds for a shader that samples it as `reading`
+// says: raw(...) for nearest filtering, minFilter3x3(raw(...)) for linear
+// filtering (see above). Relaxed unless told otherwise.
 std::vector<float> generate(HeightField const& field, int threads = 0, std::atomic<long>* rowsDone = nullptr,
-                            std::atomic<bool> const* cancel = nullptr, Kind kind = Kind::Relaxed);
+                            std::atomic<bool> const* cancel = nullptr, Kind kind = Kind::Relaxed,
+                            Reading reading = Reading::Nearest);
 
 // One 16-bit value per ratio for a 16-bit texture channel: the largest v with
 // unpack(v) <= ratio, so the packed cone never opens wider than the true one
@@ -113,8 +120,9 @@ std::vector<uint16_t> pack(std::vector<float> const& ratios);
 
 // The ratio a packed value stands for: (v / 65535)^2. In the shader, with the
 // value in the R channel of a texture of its own (GL_LUMINANCE16, GL_REPEAT,
-// no mipmaps), linear filtering blends the square roots, and the square of a
-// blend is no more than the largest of the squares it blends:
+// no mipmaps, GL_NEAREST or GL_LINEAR as generate() was told), linear
+// filtering blends the square roots, and the square of a blend is no more
+// than the largest of the squares it blends:
 //   float c = texture2D(coneMap, uv).r;  float ratio = c * c;
 float unpack(uint16_t v);
 

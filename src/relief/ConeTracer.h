@@ -34,10 +34,10 @@ struct ConeHit {
 // The march, from t = 0 with the gap there, up to maxSteps steps, while the
 // ray is above the surface (gap < 0):
 //  1. The cone: ratio = c * c with c the cone texture read with linear
-//     filtering at the ray's point (ConeMap: the ratios after the 3x3
-//     minimum filter, square roots packed in 16 bits), and the cone step
-//     coneStep = ratio * -gap / (length(reach) + ratio), how far the ray runs
-//     before it leaves the cone.
+//     filtering at the ray's point (ConeMap::Reading::Linear: the ratios
+//     after the 3x3 minimum filter, square roots packed in 16 bits), and the
+//     cone step, coneStep = ratio * -gap / (length(reach) + ratio), how far
+//     the ray runs before it leaves the cone.
 //  2. The cell: the bilinear cell the ray is in (the one it is about to
 //     cross when it sits on a cell border: floor along an axis it moves up,
 //     ceil - 1 along one it moves down), and cellStep, how far the ray runs
@@ -63,8 +63,9 @@ struct ConeHit {
 // bracketed.
 class ConeTracer {
 public:
-  // coneTexels: the cone texture, the field's size, as ConeMap::pack(
-  // ConeMap::generate(field)) gives it. The field must outlive the tracer.
+  // coneTexels: the cone texture for linear reads, the field's size, as
+  // ConeMap::pack(ConeMap::generate(field, ..., ConeMap::Reading::Linear))
+  // gives it. The field must outlive the tracer.
   ConeTracer(HeightField const& field, std::vector<uint16_t> const& coneTexels, float depth);
 
   // Thread-safe. widen scales every cone ratio read (1 for the march as it

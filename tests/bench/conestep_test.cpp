@@ -61,7 +61,7 @@ struct Faults {
   int faults = 0, coneSteps = 0, steps = 0;
 };
 Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
-  ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind)), depth);
+  ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);
   ReliefTracer const reference(field, depth);
   std::mt19937 rng(7);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -136,7 +136,7 @@ TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
   for (bool wall : {false, true}) {
     HeightField const field = wall ? HardMaps::make(HardMaps::Kind::Walls, 256) : bricks();
     for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {
-      ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind)), depth);
+      ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);
       ReliefTracer const reference(field, depth);
       std::mt19937 rng(3);
       std::uniform_real_distribution<float> unit(0.0f, 1.0f);

@@ -352,19 +352,22 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
   }
 }
 
-TEST(ConeMap, TheTextureHoldsEachNeighbourhoodsNarrowestCone) {
-  // generate() is the raw map after the 3x3 minimum filter (wrapping), so a
-  // blend of a cell's four texels is no wider than the raw cone of any of them.
+TEST(ConeMap, TheTextureForLinearReadsHoldsEachNeighbourhoodsNarrowestCone) {
+  // For linear filtering the texture is the raw map after the 3x3 minimum
+  // filter (wrapping), so a blend of a cell's four texels is no wider than the
+  // raw cone of any of them; for nearest filtering it is the raw map.
   HeightField const f = noise(13, 9, 3, 255);
-  std::vector<float> const raw = ConeMap::raw(f, ConeMap::Kind::Relaxed, 1), texture = ConeMap::generate(f, 1);
+  std::vector<float> const raw = ConeMap::raw(f, ConeMap::Kind::Relaxed, 1);
+  std::vector<float> const linear = ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Relaxed, ConeMap::Reading::Linear);
   for (int y = 0; y < 9; ++y)
     for (int x = 0; x < 13; ++x) {
       float narrowest = 1.0f;
       for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) narrowest = std::min(narrowest, raw[static_cast<size_t>((y + dy + 9) % 9 * 13 + (x + dx + 13) % 13)]);
-      EXPECT_EQ(texture[static_cast<size_t>(y * 13 + x)], narrowest) << x << ", " << y;
+      EXPECT_EQ(linear[static_cast<size_t>(y * 13 + x)], narrowest) << x << ", " << y;
     }
-  EXPECT_EQ(ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Conservative),
+  EXPECT_EQ(ConeMap::generate(f, 1), raw);
+  EXPECT_EQ(ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Conservative, ConeMap::Reading::Linear),
             ConeMap::minFilter3x3(ConeMap::raw(f, ConeMap::Kind::Conservative, 1), 13, 9));
 }
 
