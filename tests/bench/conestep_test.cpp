@@ -132,7 +132,8 @@ TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikesAndWiderConesWould) {
 TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
   // Given steps enough, every ray ends at the surface within a twentieth of
   // a texel of the exact first meeting, with relaxed cones after a bisection
-  // of the last step.
+  // of the last step. Cut to four steps, the march takes no more, and one
+  // that has not reached the surface stops short of the meeting.
   for (bool wall : {false, true}) {
     HeightField const field = wall ? HardMaps::make(HardMaps::Kind::Walls, 256) : bricks();
     for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {
@@ -140,7 +141,7 @@ TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
       ReliefTracer const reference(field, depth);
       std::mt19937 rng(3);
       std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-      int far = 0;
+      int far = 0, shortOf = 0;
       for (int ray = 0; ray < 2000; ++ray) {
         float const u = unit(rng), v = unit(rng), turn = 6.2831853f * unit(rng), lean = 4.0f * unit(rng);
         float const eye[3] = {lean * std::cos(turn), lean * std::sin(turn), 1.0f};
@@ -148,8 +149,13 @@ TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
         ConeHit const hit = march.trace(u, v, eye, 4096, 24);
         ASSERT_TRUE(hit.found) << ray;
         far += std::hypot((hit.u - ref.u) * field.width(), (hit.v - ref.v) * field.height()) > 0.05f;
+        ConeHit const cut = march.trace(u, v, eye, 4, 24);
+        ASSERT_LE(cut.steps, 4) << ray;
+        ASSERT_TRUE(cut.found || cut.t <= ref.t + 1e-4f) << ray << ": cut short at " << cut.t << ", hit at " << ref.t;
+        shortOf += !cut.found;
       }
       EXPECT_EQ(far, 0) << (wall ? "walls " : "bricks ") << ConeMap::name(kind);
+      EXPECT_GT(shortOf, 0) << "four steps are too few for some rays";
     }
   }
 }
