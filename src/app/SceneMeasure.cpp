@@ -65,6 +65,10 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   return snap;
 }
 
+bool SceneMeasure::mapsReady(unsigned set, double& progress) {
+  return scene.programs().mapsReadyFor(set, progress);
+}
+
 bool SceneMeasure::sized(OffscreenTarget& target, Snapshot const& snap, int attachments, GLenum format,
                          std::string& error) {
   if (target.width() == snap.width && target.height() == snap.height && target.attachments() == attachments &&
@@ -193,4 +197,9 @@ long SceneMeasure::framesDrawn() const { return module.framesDrawn(); }
 
 std::deque<std::pair<long, double> > const& SceneMeasure::cpuTimes() const { return module.cpuTimes(); }
 
-void SceneMeasure::setMeasuring(bool on) { module.setMeasuring(on); }
+void SceneMeasure::setMeasuring(bool on) {
+  // A cone map a measurement started goes on only if the window's own
+  // program waits for it too.
+  if (!on && !scene.programs().waitingForMaps()) scene.maps().cancelCones();
+  module.setMeasuring(on);
+}

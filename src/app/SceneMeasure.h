@@ -25,6 +25,7 @@ public:
   void release();
 
   Snapshot snapshot() const override;
+  bool mapsReady(unsigned set, double& progress) override;
   bool capture(Snapshot const& snap, Capture& out, std::string& error) override;
   bool captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) override;
   bool drawHits(Snapshot const& snap, Draw const& draw, std::vector<float>& hits, std::vector<float>* depth,

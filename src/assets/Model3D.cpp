@@ -136,6 +136,15 @@ void Model3D::addVtx(vec3 const& position, _vec<2, float> const& uv, vec3 const&
   vertices.push_back(vtx);
 }
 
+bool Model3D::adopt(std::vector<Vertex>&& vs, std::vector<int>&& is) {
+  if (is.size() % 3 != 0) return false;
+  for (int index : is)
+    if (index < 0 || static_cast<size_t>(index) >= vs.size()) return false;
+  vertices = std::move(vs);
+  indices = std::move(is);
+  return true;
+}
+
 void Model3D::addTri(int i0, int i1, int i2) {
   // Triangles may name vertices that are added later (a grid row refers to the
   // next one); the indices are checked once the mesh is used.

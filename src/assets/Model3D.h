@@ -41,6 +41,11 @@ public:
   // stop the program on one that does not (a broken invariant).
   void addTri(int i0, int i1, int i2);
 
+  // Takes a whole mesh made elsewhere (read back from another process, say);
+  // false, the mesh left as it was, when an index names no vertex or the
+  // indices are no whole triangles.
+  bool adopt(std::vector<Vertex>&& vertices, std::vector<int>&& indices);
+
   // Recomputes every vertex's tangent frame from all triangles: per triangle the
   // directions of increasing u and v (weighted by the triangle's size) and its
   // unit face normal are summed at its three vertices; each vertex then gets the

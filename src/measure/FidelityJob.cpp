@@ -11,6 +11,7 @@
 
 #include "AngleBins.h"
 #include "FidelityMeter.h"
+#include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "Picture.h"
@@ -125,6 +126,7 @@ private:
     if (current == runs.size()) return finish();
     Run& run = runs[current];
     if (drawsDone == 0) {
+      if (!maps.ready(m, run.set)) return true;
       con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
           << Techniques::name(run.set) << " at " << run.steps << " steps\n";
       std::string error;
@@ -262,6 +264,7 @@ private:
   int drawsDone = 0;
   std::vector<unsigned char> frame;
   std::vector<float> angles;  // Angles: each pixel's angle between eye ray and normal
+  MapsWait maps{"fidelity"};
 };
 
 }  // namespace

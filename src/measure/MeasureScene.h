@@ -66,6 +66,15 @@ public:
 
   virtual Snapshot snapshot() const = 0;
 
+  // Whether the maps that a draw of `set` reads beside the loaded ones (the
+  // cone map, the max pyramid) are there for the heights in use. One that
+  // takes a while is started in the background when it is not, and false
+  // comes back, `progress` (0 to 1) saying how far it is, until it is made:
+  // a draw asked for before then would wait for it with the window frozen.
+  // True as well when it cannot be made (no heights). Jobs ask through
+  // MapsWait before each row's first draw.
+  virtual bool mapsReady(unsigned set, double& progress) = 0;
+
   // Each false with a one-line reason (a failed build's log after it) when
   // the pass cannot be made.
   virtual bool capture(Snapshot const& snap, Capture& out, std::string& error) = 0;

@@ -8,6 +8,7 @@
 
 #include "FidelityMeter.h"
 #include "HardMaps.h"
+#include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
@@ -112,6 +113,8 @@ private:
       phase = Phase::Load;
       return true;
     }
+    // The set's maps are made from this size's wall grid.
+    if (!maps.ready(m, sets[setIndex])) return true;
     size_t const last = counts.size() - 1;
     size_t next = last;
     bool decided = false;
@@ -217,6 +220,7 @@ private:
   size_t lo = 0, hi = 0, answer = 0;
   int drawsDone = 0, shownPercent = 0;
   std::vector<double> gpuMs;
+  MapsWait maps{"fidelity scale"};
 };
 
 }  // namespace

@@ -211,7 +211,12 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
-  EXPECT_NE(sinceMark().find("cannot load the bump map no-such-height-map.bmp"), std::string::npos);
+  // The console line says why.
+  std::string const told = sinceMark();
+  for (char const* what : {"bump map no-such-height-map.bmp: ", "colour map no such colour map.bmp: "}) {
+    size_t const line = told.find(std::string("cannot load the ") + what);
+    EXPECT_LT(told.find("No such file or directory; the maps stay as they were", line), told.find('\n', line)) << told;
+  }
   EXPECT_EQ(shaderTestModule.reliefScene().maps().normalMapName(), normalBefore);
   EXPECT_EQ(shaderTestModule.reliefScene().maps().colorMapName(), colorBefore);
 }
@@ -230,6 +235,11 @@ TEST_F(Module, SceneSwitchesMeshesAndARefusedFileKeepsTheLastOne) {
   EXPECT_EQ(scene.meshName(), "plane");
   EXPECT_EQ(scene.currentMesh().getIndices().size(), 96u);
   EXPECT_NE(refusal.find("has no texture coordinates, which the relief needs; still showing plane"), std::string::npos);
+  // A refused line changes nothing, the crossing plane included; "scene"
+  // alone says what is shown, and nothing more.
+  EXPECT_NE(said("scene no-such-mesh.obj +plane").find("No such file"), std::string::npos);
+  EXPECT_FALSE(scene.crossingPlaneShown());
+  EXPECT_EQ(said("scene"), "scene: plane, 32 triangles\n");
   run("scene sphere");
   EXPECT_EQ(scene.meshName(), "sphere");
 }

@@ -5,6 +5,7 @@
 // records what the jobs asked of it.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -38,6 +39,11 @@ public:
   // The GPU time of the n-th colour draw of a row (0 first).
   std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
   std::set<unsigned> failingSets;  // builds that fail
+  // Sets with any of these bits read maps that are ready only after
+  // `mapFrames` asks; draws of them before that are counted.
+  unsigned slowMaps = 0;
+  int mapFrames = 0;
+  int mapAsks = 0, drawsBeforeMaps = 0;
 
   // What the jobs did.
   std::vector<std::pair<Draw, int> > colourDraws;  // each draw and its index in its row
@@ -49,6 +55,11 @@ public:
   std::vector<std::string> pictures;
 
   Snapshot snapshot() const override { return snap; }
+  bool mapsReady(unsigned set, double& progress) override {
+    if (!(set & slowMaps)) return true;
+    progress = std::min(1.0, static_cast<double>(++mapAsks) / mapFrames);
+    return mapAsks > mapFrames;
+  }
 
   bool capture(Snapshot const& s, Capture& out, std::string&) override {
     out = Capture();
@@ -68,6 +79,7 @@ public:
   bool drawHits(Snapshot const& s, Draw const& draw, std::vector<float>& hits, std::vector<float>*,
                 std::string& error) override {
     if (failingSets.count(draw.set)) return fail(draw, error);
+    noteEarly(draw);
     hitDraws.push_back(draw.set);
     Capture c;
     capture(s, c, error);
@@ -85,6 +97,7 @@ public:
   bool drawColour(Snapshot const& s, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                   std::string& error) override {
     if (failingSets.count(draw.set)) return fail(draw, error);
+    noteEarly(draw);
     int n = 0;
     for (auto it = colourDraws.rbegin(); it != colourDraws.rend() && sameDraw(it->first, draw); ++it) ++n;
     colourDraws.emplace_back(draw, n);
@@ -131,6 +144,7 @@ public:
   }
 
 private:
+  void noteEarly(Draw const& d) { drawsBeforeMaps += (d.set & slowMaps) && mapAsks <= mapFrames; }
   static bool sameDraw(Draw const& a, Draw const& b) { return a.set == b.set && a.steps == b.steps; }
   static bool fail(Draw const& d, std::string& error) {
     error = "the build for set " + std::to_string(d.set) + " failed:\nstand-in log\n";
