@@ -16,7 +16,9 @@
 // the point its technique found and writes that point's depth.
 //
 // With CURVED_SILHOUETTE it hands on the curvature, with which the fragment
-// stage bends the relief's layer.
+// stage bends the relief's layer, and the mesh's texture units along u and v
+// per texture unit of depth, sqrt(|dP/du| |dP/dv|) / (|dP/du|, |dP/dv|), in
+// which that stage measures the eye ray's reach over the texture.
 
 varying vec2 texCoord;
 varying vec3 lightVec;  // surface to light, tangent space, not normalised
@@ -27,7 +29,8 @@ varying vec3 surfaceU;     // dP/du in eye space: one texture unit along u
 varying vec3 surfaceV;     // dP/dv in eye space: one texture unit along v
 #endif
 #ifdef CURVED_SILHOUETTE
-varying vec2 layerCurve;  // the curvature along u and v (texture coordinate set 3)
+varying vec2 layerCurve;    // the curvature along u and v (texture coordinate set 3)
+varying vec2 layerStretch;  // texture units along u and v per texture unit of depth
 #endif
 
 void main()
@@ -59,6 +62,7 @@ void main()
 #endif
 #ifdef CURVED_SILHOUETTE
     layerCurve = gl_MultiTexCoord3.xy;
+    layerStretch = sqrt(gl_MultiTexCoord2.x * gl_MultiTexCoord2.y) / max(gl_MultiTexCoord2.xy, 1e-6);
 #endif
     gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
 }

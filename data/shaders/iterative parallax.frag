@@ -73,7 +73,13 @@
 // along u and v (layerCurve): at an offset (du, dv) texture units from the
 // fragment's point the surface has fallen layerCurve.x du^2 + layerCurve.y dv^2
 // texture units of depth below the polygon's plane, and the relief hangs that
-// much lower there, its top on the curved surface. The eye ray stays straight:
+// much lower there, its top on the curved surface. Those are the mesh's own
+// texture units, |dP/du| long along u and |dP/dv| along v, where the flat
+// model takes each as long as one of depth; so with the technique the eye
+// ray's reach is measured in them (layerStretch, 1 each way where the two
+// scales are equal, as on the plane), which also puts its lookups where the
+// ray runs over the texture where they differ (the sphere away from its
+// equator). The eye ray stays straight:
 // at parameter t (t of the relief's depth below the plane, at the offset
 // eyeReach * t) it lies t - bend * t^2 below the layer's top, bend being the
 // fall at eyeReach over the relief's depth. Where the mesh curves away (bend >
@@ -199,7 +205,8 @@ varying vec3 surfaceU;     // dP/du in eye space
 varying vec3 surfaceV;     // dP/dv in eye space
 #endif
 #ifdef CURVED_LAYER
-varying vec2 layerCurve;  // the surface's fall per squared texture unit along u and v, in texture units of depth
+varying vec2 layerCurve;    // the surface's fall per squared texture unit along u and v, in texture units of depth
+varying vec2 layerStretch;  // texture units along u and v per texture unit of depth
 #endif
 
 // How much light is left to a texel in full shadow.
@@ -217,6 +224,9 @@ float heightAt(vec2 uv)
 // where the search's span ends and where the ray first reaches depth c.
 // Without CURVED_LAYER the top is the polygon's plane.
 #ifdef CURVED_LAYER
+// The eye ray's reach (in texture units of depth) in the mesh's texture units.
+vec2 layerReach(vec2 eyeReach) { return eyeReach * layerStretch; }
+
 // The layer's fall at eyeReach, in units of the relief's depth.
 float layerBend(vec2 eyeReach)
 {
@@ -649,6 +659,9 @@ void main()
     vec2 eyeReach = -eye.xy * depth;
 #else
     vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
+#endif
+#ifdef CURVED_LAYER
+    eyeReach = layerReach(eyeReach);
 #endif
     vec2 gradX = dFdx(texCoord);
     vec2 gradY = dFdy(texCoord);

@@ -1,6 +1,8 @@
 // CURVED_SILHOUETTE on the GL, drawn with OUTPUT_HIT: on the flat plane, whose
 // curvature is 0, every hit is the one without it; on the sphere seen at its
-// rim, the rays that leave the curved layer are discarded, and no others.
+// rim, the rays that leave the curved layer are discarded, and no others, and
+// the pyramid walk meets that layer where the march does; on a flat mesh
+// mapped unevenly, the eye ray runs over the texture in the mesh's own units.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -235,4 +237,55 @@ TEST_F(GLTest, OnTheSphereThePyramidAndTheMarchMeetTheCurvedLayerAlike) {
   std::sort(off.begin(), off.end());
   EXPECT_LT(off[off.size() * 95 / 100], 0.1) << "texels";
   EXPECT_LT(off[off.size() * 99 / 100], 0.5) << "texels";
+}
+
+// A flat grey map (height 128/255) on a flat square of side 2 mapped 4 times
+// along x and 2 times along y, so that a texture unit is 0.5 long along u and
+// 1 along v and one of depth sqrt(0.5): the point the eye ray meets lies
+// (1 - 128/255) * 0.4 * sqrt(0.5) under the square along the ray, and its
+// texture coordinate is its place over the square in those units. With
+// CURVED_SILHOUETTE every hit is there (the curvature is 0); without it the
+// reach is taken as long along u as along v, and hits lie elsewhere.
+TEST_F(GLTest, TheCurvedLayerMeasuresTheEyeRayInTheMeshsTextureUnits) {
+  Maps const maps(8, 8, std::vector<unsigned char>(64, 128));
+  Model3D square;
+  for (int k = 0; k < 4; ++k) {
+    float const x = k == 1 || k == 2 ? 1.0f : -1.0f, y = k >= 2 ? 1.0f : -1.0f;
+    square.addVtx(x, y, 0, 2.0f * (x + 1.0f), y + 1.0f);
+  }
+  for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
+  square.computeBasii();
+  // 60 degrees from the normal, from a direction between +x and +y.
+  double const e = 4.0 * std::sin(M_PI / 3.0) / std::sqrt(2.0);
+  Camera const cam = {{e, -e, 4.0 * std::cos(M_PI / 3.0)}, {0, 0, 1}};
+  double const sink = (1.0 - 128.0 / 255.0) * 0.4 * std::sqrt(0.5);
+  for (unsigned extra : {0u, curved}) {
+    std::vector<float> const hits = drawHits(square, cam, maps, lerp | extra);
+    GLdouble model[16], proj[16];
+    GLint const viewport[4] = {0, 0, view, view};
+    glMatrixMode(GL_PROJECTION);  // drawHits leaves the view's matrices set
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glMatrixMode(GL_MODELVIEW);
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    std::vector<double> off;
+    for (int py = 0; py < view; ++py)
+      for (int px = 0; px < view; ++px) {
+        size_t const i = 4 * static_cast<size_t>(py * view + px);
+        if (hits[i + 3] < 0.5f) continue;
+        double n[3], f[3];
+        gluUnProject(px + 0.5, py + 0.5, 0.0, model, proj, viewport, &n[0], &n[1], &n[2]);
+        gluUnProject(px + 0.5, py + 0.5, 1.0, model, proj, viewport, &f[0], &f[1], &f[2]);
+        double const toPlane = n[2] / (n[2] - f[2]), below = sink / (n[2] - f[2]);
+        double const x0 = n[0] + (f[0] - n[0]) * toPlane, y0 = n[1] + (f[1] - n[1]) * toPlane;
+        if (std::fabs(x0) > 0.9 || std::fabs(y0) > 0.9) continue;  // away from the square's edges
+        double const x = x0 + (f[0] - n[0]) * below, y = y0 + (f[1] - n[1]) * below;
+        off.push_back(std::hypot(hits[i] - 2.0 * (x + 1.0), hits[i + 1] - (y + 1.0)));
+      }
+    ASSERT_GT(off.size(), static_cast<size_t>(view * view / 8));
+    std::sort(off.begin(), off.end());
+    if (extra)
+      EXPECT_LT(off.back(), 2e-3) << "texture units";
+    else
+      EXPECT_GT(off[off.size() / 2], 0.02) << "texture units";
+  }
 }
