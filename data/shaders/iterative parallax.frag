@@ -40,10 +40,11 @@
 // names below. The bench decides it and appends it after the panel's macro
 // string, with the partners the set's techniques bring along (ITERATIVE for
 // ITERATIVE_LERP, BINARY_REFINE, ADAPTIVE_STEPS, EARLY_EXIT and
-// CURVED_SILHOUETTE; SHADOW_TRACE for OFFSET_LIMITING_LIGHT). A macro string without those lines (a shader
-// built by hand, the first build) gets the same from the rules below: the
-// partners, then the first of MAX_PYRAMID, RELAXED_CONE, ITERATIVE and the
-// single offset (PARALLAX or OFFSET_LIMITING_EYE) that is defined.
+// CURVED_SILHOUETTE; SHADOW_TRACE for OFFSET_LIMITING_LIGHT). A macro string
+// without those lines (a shader built by hand, the first build) gets the same
+// from the rules below: the partners, then the first of MAX_PYRAMID,
+// RELAXED_CONE, ITERATIVE and the single offset (PARALLAX or
+// OFFSET_LIMITING_EYE) that is defined.
 // MAX_PYRAMID needs lookups at explicit levels (GLSL 1.30, or
 // GL_ARB_shader_texture_lod before it); without them it builds nothing and
 // the next search in that order runs, as without the macro. The bench's
@@ -74,25 +75,24 @@
 // fragment's point the surface has fallen layerCurve.x du^2 + layerCurve.y dv^2
 // texture units of depth below the polygon's plane, and the relief hangs that
 // much lower there, its top on the curved surface. Those are the mesh's own
-// texture units, |dP/du| long along u and |dP/dv| along v, where the flat
-// model takes each as long as one of depth; so with the technique the eye
-// ray's reach is measured in them (layerStretch, 1 each way where the two
-// scales are equal, as on the plane), which also puts its lookups where the
-// ray runs over the texture where they differ (the sphere away from its
-// equator). The eye ray stays straight:
-// at parameter t (t of the relief's depth below the plane, at the offset
-// eyeReach * t) it lies t - bend * t^2 below the layer's top, bend being the
-// fall at eyeReach over the relief's depth. Where the mesh curves away (bend >
-// 0) the ray reaches the bottom at 2 / (1 + sqrt(1 - 4 bend)), later than at 1;
-// past bend = 1/4 it never does and comes back out through the top at 1 /
-// bend. The linear march (with every refinement) and the pyramid walk search
-// that curved layer over that span, and a ray that comes back out without
-// meeting the surface is discarded. The parameter t of the hit keeps its
-// meaning on the straight ray, so WRITE_DEPTH places the point as before; the
-// light's march from it runs in the flat layer. A set with the single offset
-// (PARALLAX, OFFSET_LIMITING_EYE) gets the linear march, ITERATIVE being the
-// technique's partner; RELAXED_CONE's steps and spans take the ray as straight
-// through a flat layer, so with it the technique changes nothing.
+// texture units, |dP/du| long along u and |dP/dv| along v, where the flat model
+// takes each as long as one of depth; so with the technique the eye ray's reach
+// is measured in them (layerStretch, 1 each way where the two scales are equal,
+// as on the plane), which also puts its lookups where the ray runs over the
+// texture where they differ (the sphere away from its equator). The eye ray
+// stays straight: at parameter t (t of the relief's depth below the plane, at
+// the offset eyeReach * t) it lies t - bend * t^2 below the layer's top, bend
+// being the fall at eyeReach over the relief's depth. Where the mesh curves
+// away (bend > 0) the ray reaches the bottom at 2 / (1 + sqrt(1 - 4 bend)),
+// later than at 1; past bend = 1/4 it never does and comes back out through the
+// top at 1 / bend. The linear march (with every refinement) and the pyramid
+// walk search that curved layer over that span, and a ray that comes back out
+// without meeting the surface is discarded. The parameter t of the hit keeps
+// its meaning on the straight ray, so WRITE_DEPTH places the point as before;
+// the light's march from it runs in the flat layer. A set with the single
+// offset (PARALLAX, OFFSET_LIMITING_EYE) gets the linear march, ITERATIVE being
+// the technique's partner; RELAXED_CONE's steps and spans take the ray as
+// straight through a flat layer, so with it the technique changes nothing.
 
 #ifndef ITERATIVE_STEPS
 #define ITERATIVE_STEPS 32.0
@@ -378,13 +378,15 @@ float firstRoot(float a, float b, float c, float span)
 // max pyramid in cell coordinates (texels less half a texel: cell (i, j) is
 // the bilinear patch of texels i..i+1 x j..j+1). Each iteration takes the node
 // under the ray's point (wrapped into the map) and where the ray leaves it,
-// tExit; the ray reaches the node's maximum m at tm = 1 - m. When tm >= tExit
-// it passes over the node: on to tExit, and one level up when it enters a new
+// tExit; the ray reaches the node's maximum m at tm = 1 - m (on the curved
+// layer where rayReaches says, never once it has risen above m). When
+// tm >= tExit it passes over the node: on to tExit, and one level up when it enters a new
 // node of the level above too. Otherwise on to tm (if later) and one level
 // down; at level 0 the gap between the cell's bilinear patch and the ray is a
 // quadratic in the ray parameter whose first root is the hit, else on past
-// the node as before. When the iterations run out, the
-// point reached (still above the surface) is taken.
+// the node as before. When the iterations run out, the point reached (still
+// above the surface) is taken; on the curved layer a ray that reaches the
+// span's end without a hit returns what missedAt says.
 float pyramidSearch(vec2 uv, vec2 eyeReach)
 {
     vec2 size = pyramidSize.xy;
