@@ -5,114 +5,39 @@
 // mapped unevenly, the eye ray runs over the texture in the mesh's own units.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
-#include <string>
+#include <utility>
 #include <vector>
 
-#include "MaxPyramidTexture.h"
 #include "Model3D.h"
-#include "OffscreenTarget.h"
 #include "Plane.h"
-#include "ReliefProgram.h"
-#include "ShaderFile.h"
 #include "Sphere.h"
 #include "Techniques.h"
-#include "TextureUnits.h"
-#include "base/texture.h"
+#include "hitpass.h"
 #include "testsupport/glfixture.h"
 
 namespace {
 
+using hitpass::View;
 int const view = 128;  // pixels each way
 unsigned const lerp = Techniques::Iterative | Techniques::IterativeLerp, curved = Techniques::CurvedSilhouette;
 unsigned const pyramid = Techniques::MaxPyramid;
 
-ReliefProgram::Source source(std::string const& name) {
-  ShaderFile file;
-  std::string error;
-  EXPECT_TRUE(file.read(RB_DATA_DIR "/shaders/" + name, error)) << error;
-  return {name, file.text()};
-}
-
-// A normal map of flat normals with n x n heights in its alpha, base + amp
-// sin(0.3 x) cos(0.2 y), and its max pyramid.
-struct Maps {
-  Maps(int n, float base, float amp = 0.0f) : n(n) {
-    std::vector<unsigned char> rgba;
+// A map of n x n heights base + amp sin(0.3 x) cos(0.2 y) in a flat normal map's alpha.
+struct Maps : hitpass::FlatMaps {
+  Maps(int n, float base, float amp = 0.0f) : FlatMaps(n, n, heights(n, base, amp)) {}
+  static std::vector<unsigned char> heights(int n, float base, float amp) {
+    std::vector<unsigned char> out;
     for (int y = 0; y < n; ++y)
-      for (int x = 0; x < n; ++x)
-        rgba.insert(rgba.end(), {128, 128, 255, static_cast<unsigned char>(255.0f * (base + amp * std::sin(x * 0.3f) * std::cos(y * 0.2f)) + 0.5f)});
-    normal.initTextureID(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, normal.id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, n, n, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    EXPECT_TRUE(maxima.update(normal, Texture()));
-  }
-  ~Maps() {
-    maxima.unload();
-    normal.unload();
-  }
-  int n;
-  Texture normal;
-  MaxPyramidTexture maxima;
-};
-
-// From `eye` towards the origin, 50 degrees wide; the matrices once drawn.
-struct View {
-  GLdouble eye[3], up[3], model[16], proj[16];
-  // A unit direction `d` and a point `n` of the pixel's ray.
-  void ray(int px, int py, double n[3], double d[3]) const {
-    GLint const viewport[4] = {0, 0, view, view};
-    double f[3], len = 0;
-    gluUnProject(px + 0.5, py + 0.5, 0.0, model, proj, viewport, &n[0], &n[1], &n[2]);
-    gluUnProject(px + 0.5, py + 0.5, 1.0, model, proj, viewport, &f[0], &f[1], &f[2]);
-    for (int k = 0; k < 3; ++k) len += (f[k] - n[k]) * (f[k] - n[k]);
-    for (int k = 0; k < 3; ++k) d[k] = (f[k] - n[k]) / std::sqrt(len);
+      for (int x = 0; x < n; ++x) out.push_back(static_cast<unsigned char>(255.0f * (base + amp * std::sin(x * 0.3f) * std::cos(y * 0.2f)) + 0.5f));
+    return out;
   }
 };
 
-// The pixels (u, v, shadow, 1; 0 where nothing was drawn or the fragment was
-// discarded; rows bottom first) with `set` and OUTPUT_HIT at Poly Depth 2.
+// The hits of `set` at Poly Depth 2.
 std::vector<float> drawHits(Model3D const& mesh, View& v, Maps const& maps, unsigned set, int steps = 64) {
-  ReliefProgram program;
-  std::string const macros = Techniques::macroString(set, steps) + Techniques::buildLines(set) + "#define OUTPUT_HIT\n";
-  EXPECT_TRUE(program.build(source("basic bumpmap.vert"), source("iterative parallax.frag"), macros)) << program.log();
-  program.setUniforms(2.0f);
-  program.setPyramidSize(maps.n, maps.n);
-  OffscreenTarget target;
-  std::string error;
-  EXPECT_TRUE(target.create(view, view, 1, GL_RGBA32F, error)) << error;
-  target.bind();
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(50.0, 1.0, 0.1, 100.0);
-  glGetDoublev(GL_PROJECTION_MATRIX, v.proj);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(v.eye[0], v.eye[1], v.eye[2], 0, 0, 0, v.up[0], v.up[1], v.up[2]);
-  glGetDoublev(GL_MODELVIEW_MATRIX, v.model);
-  maps.normal.bind(1);
-  glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
-  glBindTexture(GL_TEXTURE_2D, maps.maxima.name());
-  program.use();
-  mesh.render();
-  ShaderProgram::useNone();
-  glBindTexture(GL_TEXTURE_2D, 0);
-  Texture::unbindAll();
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_DEPTH_TEST);
-  std::vector<float> out = target.readFloats(0);
-  target.unbind();
-  return out;
+  return hitpass::draw(mesh, v, maps, Techniques::macroString(set, steps) + Techniques::buildLines(set), 2.0f);
 }
 
 bool drawn(std::vector<float> const& hits, size_t pixel) { return hits[4 * pixel + 3] > 0.5f; }
@@ -125,7 +50,7 @@ TEST_F(GLTest, OnTheFlatPlaneTheCurvedSilhouetteChangesNoHit) {
   Maps const maps(64, 0.5f, 0.45f);
   Model3D plane;
   buildBenchPlane(plane);
-  View v = {{-9.0 * std::cos(75.0 * M_PI / 180.0), 0.0, 9.0 * std::sin(75.0 * M_PI / 180.0)}, {0, 1, 0}, {}, {}};
+  View v = {view, {-9.0 * std::cos(75.0 * M_PI / 180.0), 0.0, 9.0 * std::sin(75.0 * M_PI / 180.0)}, {0, 1, 0}, {}, {}};
   for (unsigned search : {lerp, pyramid}) {
     std::vector<float> const flat = drawHits(plane, v, maps, search), bent = drawHits(plane, v, maps, search | curved);
     int shown = 0, differ = 0;
@@ -151,7 +76,7 @@ TEST_F(GLTest, OnTheSphereTheRaysThatLeaveTheCurvedLayerAreDiscarded) {
   Maps const maps(64, 0.1f, 0.05f);
   Model3D sphere;
   buildBenchSphere(sphere);
-  View v = {{-14.0, 0.0, 0.0}, {0, 0, 1}, {}, {}};
+  View v = {view, {-14.0, 0.0, 0.0}, {0, 0, 1}, {}, {}};
   std::vector<float> marched;
   for (unsigned search : {lerp, pyramid}) {
     std::vector<float> const flat = drawHits(sphere, v, maps, search), bent = drawHits(sphere, v, maps, search | curved, 256);
@@ -204,7 +129,7 @@ TEST_F(GLTest, TheCurvedLayerMeasuresTheEyeRayInTheMeshsTextureUnits) {
   for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
   square.computeBasii();
   double const e = 4.0 * std::sin(M_PI / 3.0) / std::sqrt(2.0), sink = (1.0 - 128.0 / 255.0) * 0.4 * std::sqrt(0.5);
-  View v = {{e, -e, 2.0}, {0, 0, 1}, {}, {}};  // 60 degrees from the normal, between +x and -y
+  View v = {view, {e, -e, 2.0}, {0, 0, 1}, {}, {}};  // 60 degrees from the normal, between +x and -y
   for (unsigned extra : {0u, curved}) {
     std::vector<float> const hits = drawHits(square, v, maps, lerp | extra);
     std::vector<double> off;
