@@ -236,6 +236,7 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
 
   if (fileFrames) {
     mesh.computeTexelScales();
+    mesh.computeCurvatures();
   } else {
     lines->report("computing the tangent frames");
     mesh.computeBasii();

@@ -1,5 +1,5 @@
-// The contact sheet job: the current view drawn once with each of twelve
-// technique sets, as a labelled grid of four columns and three rows in one picture.
+// The contact sheet job: the current view drawn once with each of fourteen
+// technique sets, as a labelled grid of four columns and four rows in one picture.
 #include <algorithm>
 #include <cstdio>
 #include <memory>

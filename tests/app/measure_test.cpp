@@ -71,7 +71,9 @@ TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
 // depth, so each set's error is known from the view: exact for one offset and
 // for the interpolating searches, within a step (or a bisected step) for the
 // plain marches, and off by the missing division by z for the eye's offset
-// limiting. Sets that move no texture coordinate are not judged here.
+// limiting. Sets that move no texture coordinate are not judged here, nor
+// those with CURVED_SILHOUETTE, whose layer on the sphere is not the
+// reference's tangent plane.
 TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   std::string const grey = testing::TempDir() + "grey.png";
   std::vector<unsigned char> const rgb(16 * 16 * 3, 128);
@@ -96,6 +98,7 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   for (unsigned set : profileSets()) {
     unsigned const all = withPartners(set);
     if (!(all & (Parallax | OffsetLimitEye | Iterative | RelaxedCone | Techniques::MaxPyramid))) continue;
+    if (all & CurvedSilhouette) continue;
     FidelityMeter::Errors const e = errorsOf(meter, set, steps);
     size_t outside = 0;
     for (size_t i = 0; i < meter.capturedInputs().size(); ++i) {
