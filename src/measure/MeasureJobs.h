@@ -44,8 +44,8 @@ struct ScalePlan {
 std::unique_ptr<BenchJob> makeScaleJob(MeasureScene& scene, std::string const& path,
                                        ScalePlan const& plan = ScalePlan());
 
-// A camera path: the snapshot's camera turned about the world's vertical axis
-// (z) through the origin, where the mesh's centre lies, by `degrees` over
+// A camera path: the snapshot's camera turned about its vertical axis (its up
+// at the start) through the origin, where the mesh's centre lies, by `degrees` over
 // `frames` frames, frame i by i * degrees / frames, the light fixed in the
 // world. At each frame the reference is traced and each set measured, in
 // texels and as an image; a row per set gives the means over the frames and

@@ -1,6 +1,6 @@
 // The path job: shimmer in motion. The snapshot's camera turns in small steps
-// about the world's vertical axis through the mesh's centre while the light
-// stays put; at every frame the reference is traced again and each set is
+// about its own vertical axis (its up at the start) through the mesh's centre
+// while the light stays put; at every frame the reference is traced again and each set is
 // measured in texels and as an image, and the frame-to-frame change of each
 // set's pictures is weighed against the reference's (TemporalError).
 #include <cmath>
@@ -22,15 +22,13 @@
 
 namespace {
 
-// The snapshot with its camera turned by `degrees` about the world's z axis
-// through the origin, where the bench puts the mesh's centre.
-MeasureScene::Snapshot turned(MeasureScene::Snapshot snap, double degrees) {
-  double const a = degrees * std::acos(-1.0) / 180.0, c = std::cos(a), s = std::sin(a);
-  _vec<3, float>& p = snap.view.basis.pos;
-  double const x = p.x, y = p.y;
-  p.x = static_cast<float>(c * x - s * y);
-  p.y = static_cast<float>(s * x + c * y);
-  snap.view.basis.orient = angleAxisToQuat(0.0f, 0.0f, 1.0f, static_cast<float>(degrees)) * snap.view.basis.orient;
+// The snapshot with its camera turned by `degrees` about `axis` (a unit
+// vector) through the origin, where the bench puts the mesh's centre.
+MeasureScene::Snapshot turned(MeasureScene::Snapshot snap, _vec<3, float> const& axis, double degrees) {
+  _quat<float> const q = angleAxisToQuat(axis.x, axis.y, axis.z, static_cast<float>(degrees));
+  _vec<3, float> const p = snap.view.basis.pos;
+  snap.view.basis.pos = q.xAxis() * p.x + q.yAxis() * p.y + q.zAxis() * p.z;
+  snap.view.basis.orient = q * snap.view.basis.orient;
   return snap;
 }
 
@@ -45,6 +43,9 @@ class PathJob : public BenchJob {
 public:
   PathJob(MeasureScene& scene, std::string path, PathPlan const& plan)
       : m(scene), start(scene.snapshot()), path(std::move(path)), plan(plan) {
+    up = start.view.basis.orient.zAxis();
+    float const length = std::sqrt(up.x * up.x + up.y * up.y + up.z * up.z);
+    up = length > 0 ? up * (1.0f / length) : _vec<3, float>(0.0f, 0.0f, 1.0f);
     std::vector<int> counts = plan.sets.steps;
     if (counts.empty()) counts.push_back(start.settings.steps);
     for (unsigned set : plan.sets.sets.empty() ? Techniques::sweepSets() : plan.sets.sets)
@@ -102,7 +103,7 @@ private:
     if (frame == plan.frames) return finish();
     meter.reset();
     image.reset();
-    snap.reset(new MeasureScene::Snapshot(turned(start, turn(frame))));
+    snap.reset(new MeasureScene::Snapshot(turned(start, up, turn(frame))));
     meter.reset(new FidelityMeter(m, *snap));
     image.reset(new ImageFidelity(m, *snap));
     std::string error, note;
@@ -213,7 +214,7 @@ private:
       table.add(row);
     }
     char title[160];
-    std::snprintf(title, sizeof title, "fidelity path: %d frames turning %g degrees about the vertical axis, ",
+    std::snprintf(title, sizeof title, "fidelity path: %d frames turning %g degrees about the view's vertical axis, ",
                   plan.frames, plan.degrees);
     table.report(std::string(title) +
                      "means over the frames of the errors in texels and as an image, and the temporal error, " +
@@ -231,6 +232,7 @@ private:
 
   MeasureScene& m;
   MeasureScene::Snapshot const start;
+  _vec<3, float> up;  // the axis the camera turns about: its up at the start
   std::string path;
   PathPlan plan;
   std::vector<std::unique_ptr<Run> > runs;
