@@ -148,8 +148,8 @@ private:
     }
     double ms = 0;
     std::string error;
-    bool const first = drawsDone == 1;
-    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, first ? &frame : nullptr,
+    bool const first = drawsDone == 1, keep = first && (imaged || mode == Mode::Map);
+    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, keep ? &frame : nullptr,
                       timed() ? &ms : nullptr, error)) {
       con << "fidelity: " << error << "\n";
       return next();

@@ -61,14 +61,7 @@ public:
 
   bool capture(Snapshot const& s, Capture& out, std::string&) override {
     captured.push_back(s.view);
-    out = Capture();
-    out.width = s.width;
-    out.height = s.height;
-    for (int i = 0; i < s.width * s.height; ++i) {
-      float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
-      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
-      out.pixelOf.push_back(i);
-    }
+    out = patch(s);
     return true;
   }
   bool captureDepth(Snapshot const&, DepthCapture&, std::string& error) override {
@@ -79,9 +72,7 @@ public:
                 std::string& error) override {
     if (failingSets.count(draw.set)) return fail(draw, error);
     hitDraws.push_back(draw.set);
-    Capture c;
-    capture(s, c, error);
-    captured.pop_back();
+    Capture const c = patch(s);
     ReliefTracer const tracer(*currentField(), s.settings.polyThickness * 0.2f);
     hits.assign(4 * c.inputs.size(), 0.0f);
     for (size_t i = 0; i < c.inputs.size(); ++i) {
@@ -152,6 +143,18 @@ public:
   }
 
 private:
+  // The view's inputs: every pixel on the flat patch, seen at one angle.
+  static Capture patch(Snapshot const& s) {
+    Capture out;
+    out.width = s.width;
+    out.height = s.height;
+    for (int i = 0; i < s.width * s.height; ++i) {
+      float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
+      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
+      out.pixelOf.push_back(i);
+    }
+    return out;
+  }
   static std::vector<unsigned char> grey(Snapshot const& s, int value) {
     std::vector<unsigned char> out(4 * static_cast<size_t>(s.width * s.height), static_cast<unsigned char>(value));
     for (size_t i = 3; i < out.size(); i += 4) out[i] = 255;
