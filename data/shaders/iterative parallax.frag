@@ -50,7 +50,10 @@
 // the next search in that order runs, as without the macro. The bench's
 // fidelity meter adds OUTPUT_HIT: the fragment then holds the texture
 // coordinate finally used and the shadow factor instead of a colour, to be
-// compared with a traced reference.
+// compared with a traced reference. REFERENCE_HIT shades hits found
+// elsewhere instead of searching: the bench's exact trace, read per pixel
+// from a float texture (referenceHit below), which draws the reference frame
+// that the technique frames are compared with as pictures.
 //
 // The relief: the polygon lies at the top of it (height 1 in the normal map's
 // alpha); height 0 lies polyThickness fifths of a texture repeat below (the
@@ -122,7 +125,7 @@
 // lookups take the texture coordinate's gradients from before the march.
 // GLSL 1.30 has textureGrad, earlier versions the ARB extension; without
 // either the march keeps its full length and plain lookups.
-#if defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT) || defined(RELAXED_CONE)
+#if defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT) || defined(RELAXED_CONE) || defined(REFERENCE_HIT)
 #if __VERSION__ >= 130
 #define GRADIENT_LOOKUP(s, p) textureGrad(s, p, gradX, gradY)
 #else
@@ -199,6 +202,14 @@ uniform float pyramidTop;  // the pyramid's last level, one texel
 varying vec2 texCoord;
 varying vec3 lightVec;
 varying vec3 eyeVec;
+#ifdef REFERENCE_HIT
+// Per pixel of the view (nearest, no mipmaps, 32-bit floats): rg, the hit's
+// texture coordinate less the pixel's own texCoord (an offset keeps its digits
+// where u reaches 32 around the sphere); b, the light's verdict there, 1 lit
+// and 0 in shadow; a, 1 where the trace has a hit.
+uniform sampler2D referenceHits;
+uniform vec4 referenceView;  // xy: the viewport's origin in window pixels; zw: its size
+#endif
 #ifdef WRITE_DEPTH
 varying vec3 eyePosition;  // the polygon's point in eye space
 varying vec3 surfaceU;     // dP/du in eye space
@@ -618,14 +629,46 @@ float lightMarch(vec2 uv, vec3 light, float depth)
 #endif
 }
 
+#ifdef REFERENCE_HIT
+// The hit traced for this pixel, read where the pixel lies in the viewport.
+vec4 referenceHit()
+{
+    return texture2D(referenceHits, (gl_FragCoord.xy - referenceView.xy) / referenceView.zw);
+}
+
+// The light the reference lets through: the trace says lit or not, so with
+// SHADOW_TRACE a shadowed pixel takes the full shadow the march gives when
+// relief stands well above its ray, and without it nothing is shadowed, as
+// in the sets compared with it.
+float referenceShadow(vec4 hit)
+{
+#ifdef SHADOW_TRACE
+    return hit.b > 0.5 ? 1.0 : shadowFloor;
+#else
+    return 1.0;
+#endif
+}
+#endif
+
+// The colour and normal lookups of the shading. A reference hit jumps from
+// pixel to pixel as the trace does, so implicit derivatives of it would pick
+// the wrong mip levels (worst in the 2x2 blocks along the outline): there the
+// lookups take the gradients of the polygon's texture coordinate, as the
+// window's draws see them.
+#if defined(REFERENCE_HIT) && defined(GRADIENT_LOOKUP)
+#define SHADE_LOOKUP(s, p) GRADIENT_LOOKUP(s, p)
+#else
+#define SHADE_LOOKUP(s, p) texture2D(s, p)
+#endif
+
 // Blinn-Phong with light 0 and the front material (their products are
 // ready-made in gl_FrontLightProduct). A polygon turned away from the light
 // gets no direct light whatever its normal map says; the fade keeps the
-// terminator soft.
-vec4 shade(vec2 uv, vec3 eye, vec3 light, float shadow)
+// terminator soft. gradX and gradY are texCoord's gradients (for SHADE_LOOKUP).
+vec4 shade(vec2 uv, vec3 eye, vec3 light, float shadow, vec2 gradX, vec2 gradY)
 {
-    vec4 base = texture2D(colorMap, uv);
-    vec3 n = normalize(texture2D(normalMap, uv).rgb * 2.0 - 1.0);
+    vec4 base = SHADE_LOOKUP(colorMap, uv);
+    vec3 n = normalize(SHADE_LOOKUP(normalMap, uv).rgb * 2.0 - 1.0);
     vec3 halfway = normalize(light + eye);
     float diffuse = max(dot(n, light), 0.0);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), gl_FrontMaterial.shininess) : 0.0;
@@ -668,6 +711,11 @@ void main()
     vec2 gradX = dFdx(texCoord);
     vec2 gradY = dFdy(texCoord);
 
+#ifdef REFERENCE_HIT
+    vec4 hit = referenceHit();
+    vec2 uv = texCoord + hit.xy;
+    float shadow = referenceShadow(hit);
+#else
     float hitDepth = eyeSearch(texCoord, eyeReach, eye, gradX, gradY);
 #ifdef CURVED_LAYER
     if (hitDepth < 0.0) discard;  // the ray left the curved layer
@@ -677,9 +725,10 @@ void main()
 #ifdef WRITE_DEPTH
     writeDepth(hitDepth, depth, eye);
 #endif
+#endif
 #ifdef OUTPUT_HIT
     gl_FragColor = vec4(uv, shadow, 1.0);
 #else
-    gl_FragColor = shade(uv, eye, light, shadow);
+    gl_FragColor = shade(uv, eye, light, shadow, gradX, gradY);
 #endif
 }

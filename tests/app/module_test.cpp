@@ -7,6 +7,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "BenchCommands.h"
+#include "Flip.h"
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -180,7 +182,7 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
   // through static objects in the application's libraries.
   for (char const* name : {"technique", "iterations", "refineSteps", "polyDepth", "bumpScale", "colorMap", "bumpMap",
                            "screenshot", "defines", "reload", "timing", "shader", "compare", "camera", "profile",
-                           "fidelity", "contactsheet", "lightPos", "scene"})
+                           "fidelity", "contactsheet", "lightPos", "scene", "flipPpd"})
     EXPECT_NE(cvarRegistry()->matchString(name), nullptr) << name;
   // lightPos takes three or four numbers, never part of the vector.
   _vec<4, float>& light = shaderTestModule.reliefScene().light();
@@ -321,6 +323,12 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
       {"fidelity sweep " + dir + "no/such/x.csv", "no such folder"},
       {"fidelity sweep " + dir, "is a directory"},
       {"fidelity map /dev/full", "is a device, not a file"},
+      {"fidelity reference " + dir + "ref.csv", "needs a .png, .jpg or .jpeg name"},
+      {"fidelity path " + dir + "p.csv 1", "FRAMES must be a whole number from 2"},
+      {"fidelity path " + dir + "p.csv 10 400", "DEGREES must be from -360 to 360"},
+      {"fidelity path " + dir + "p.csv 10 2 3", "\"3\" is not taken here"},
+      {"flipPpd 0", "usage: flipPpd"},
+      {"flipPpd nan", "usage: flipPpd"},
       {"contactsheet " + dir + "sheet.csv", "needs a .png, .jpg or .jpeg name"},
       {"screenshot " + dir + "readonly/shot.png", "the folder is read-only"},
   };
@@ -330,4 +338,9 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
     EXPECT_NE(said(c.line).find(c.says), std::string::npos) << c.line;
     EXPECT_FALSE(shaderTestModule.jobs().busy()) << c.line;
   }
+  // The refused viewers changed nothing; one the metric takes is kept.
+  EXPECT_FLOAT_EQ(flipPixelsPerDegree(), Flip::kDefaultPixelsPerDegree);
+  run("flipPpd 30");
+  EXPECT_FLOAT_EQ(shaderTestModule.measureScene().snapshot().flipPpd, 30.0f);
+  run("flipPpd 67.02");
 }
