@@ -16,6 +16,7 @@
 #include "Picture.h"
 #include "PictureReport.h"
 #include "ResultTable.h"
+#include "RunContext.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -43,23 +44,28 @@ unsigned heatColor(float e) {
 class FidelityJob : public BenchJob {
 public:
   FidelityJob(MeasureScene& scene, Mode mode, std::string path, SweepPlan const& plan)
-      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap) {
+      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), plan(plan), meter(scene, snap) {
     steps = snap.settings.steps;
+    meter.leaveOutBeyond(plan.maxAngle);
     if (mode == Mode::Table) {
       // With WRITE_DEPTH in the window's set, every set writes depth too and
       // the table's depth columns are filled.
       unsigned const extra = snap.settings.set & Techniques::WriteDepth;
-      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set | extra, steps, {}, {}});
+      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set | extra, steps});
     } else if (mode == Mode::Sweep) {
       std::vector<int> counts = plan.steps;
       if (counts.empty())
         for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets)
-        for (int s : counts) runs.push_back(Run{set, s, {}, {}});
+        for (int s : counts) {
+          if (plan.refine.empty() || !Techniques::usesRefineSteps(set)) runs.push_back(Run{set, s});
+          if (Techniques::usesRefineSteps(set))
+            for (int r : plan.refine) runs.push_back(Run{set, s, r});
+        }
     } else if (mode == Mode::Angles) {
-      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps, {}, {}});
+      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps});
     } else {
-      runs.push_back(Run{snap.settings.set, steps, {}, {}});
+      runs.push_back(Run{snap.settings.set, steps});
     }
   }
 
@@ -107,8 +113,10 @@ public:
 private:
   enum class Phase { Capture, Tracing, Measuring };
   struct Run {
+    Run(unsigned set, int steps, int refine = -1) : set(set), steps(steps), refine(refine) {}
     unsigned set;
     int steps;
+    int refine;  // the bisections, -1: the snapshot's
     FidelityMeter::Errors errors;
     std::vector<double> gpuMs;
     bool ok = false;
@@ -126,9 +134,10 @@ private:
     Run& run = runs[current];
     if (drawsDone == 0) {
       con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
-          << Techniques::name(run.set) << " at " << run.steps << " steps\n";
+          << Techniques::name(run.set) << " at " << run.steps << " steps"
+          << (run.refine >= 0 ? ", " + std::to_string(run.refine) + " refine steps" : std::string()) << "\n";
       std::string error;
-      run.ok = meter.measure(run.set, run.steps, run.errors, error);
+      run.ok = meter.measure(run.set, run.steps, run.errors, error, run.refine);
       if (!run.ok) con << "fidelity: " << error << "\n";
       if (mode == Mode::Table || mode == Mode::Angles || !run.ok) return next();
       ++drawsDone;
@@ -137,8 +146,8 @@ private:
     // A draw of the set's ordinary program over the view; the first warms up.
     double ms = 0;
     std::string error;
-    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, mode == Mode::Map ? &frame : nullptr, &ms,
-                      error)) {
+    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, "", run.refine}, mode == Mode::Map ? &frame : nullptr,
+                      &ms, error)) {
       con << "fidelity: " << error << "\n";
       return next();
     }
@@ -156,7 +165,7 @@ private:
   bool finish() {
     m.setMeasuring(false);
     std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
-                              std::to_string(meter.pixels()) + " pixels, " + snap.description;
+                              std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
     if (mode == Mode::Angles) return writeAngles();
     // The table ends with the depth written under WRITE_DEPTH against the
@@ -164,9 +173,13 @@ private:
     std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max",
                                      mode == Mode::Table ? "shadow_disagreement" : "gpu_ms"};
     if (mode == Mode::Table) columns.insert(columns.end(), {"depth_mean", "depth_p95"});
+    bool const refineColumn = mode == Mode::Sweep && !plan.refine.empty();
+    if (refineColumn) columns.insert(columns.begin() + 2, "refine_steps");
     ResultTable table(columns);
+    addContext(table);
     for (Run const& r : runs) {
       std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps)};
+      if (refineColumn) row.push_back(r.refine >= 0 ? std::to_string(r.refine) : "-");
       if (!r.ok) {
         row.push_back("failed");
         row.resize(columns.size(), "-");
@@ -185,12 +198,25 @@ private:
       table.add(row);
     }
     table.report(title, path, "fidelity");
+    if (plan.done) plan.done(table);
     return false;
+  }
+
+  // The snapshot's context, and the angle beyond which pixels were left out.
+  void addContext(ResultTable& table) const {
+    addRunContext(table, snap, static_cast<long long>(meter.pixels()));
+    if (!std::isnan(plan.maxAngle)) table.addContext("maxAngle", ResultTable::number(plan.maxAngle, 1));
+  }
+
+  std::string withinAngle() const {
+    return std::isnan(plan.maxAngle) ? std::string()
+                                     : " within " + ResultTable::number(plan.maxAngle, 1) + " degrees of the normal";
   }
 
   // One row per set and 5-degree bin of the angle between eye ray and normal.
   bool writeAngles() {
     ResultTable table({"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"});
+    addContext(table);
     for (Run const& r : runs) {
       if (!r.ok) {
         table.add({Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed", "-", "-", "-", "-"});
@@ -206,8 +232,9 @@ private:
     }
     table.report("fidelity angles: error against the traced reference in texels of the height map by the angle "
                  "between eye ray and surface normal (degrees), " +
-                     std::to_string(meter.pixels()) + " pixels, " + snap.description,
+                     std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description,
                  path, "fidelity");
+    if (plan.done) plan.done(table);
     return false;
   }
 
@@ -239,9 +266,11 @@ private:
       std::snprintf(buf, sizeof buf, e >= 8.0f ? "%g+" : "%g", static_cast<double>(e));
       pic.label(static_cast<float>(x) - 4.0f, static_cast<float>(barY + 15), buf, 0xFFFFFFFFu, 10.0f);
     }
-    char stats[160];
-    std::snprintf(stats, sizeof stats, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
-                  Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
+    char stats[200];
+    std::string const steps = Techniques::usesSteps(r.set) ? ", " + std::to_string(r.steps) + " steps" : "";
+    std::snprintf(stats, sizeof stats, "%s%s: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
+                  Techniques::name(r.set).c_str(), steps.c_str(), r.errors.mean, r.errors.p95, r.errors.p99,
+                  r.errors.max);
     pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
     pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
     reportPicture(m, pic, path, "fidelity");
@@ -252,6 +281,7 @@ private:
   MeasureScene::Snapshot const snap;
   Mode mode;
   std::string path;
+  SweepPlan const plan;
   FidelityMeter meter;
   int steps = ReliefSettings::defaultSteps;
   std::vector<Run> runs;

@@ -5,9 +5,11 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <vector>
 
 #include "DataFiles.h"
 #include "GlGuards.h"
+#include "MapFixes.h"
 #include "OffscreenTarget.h"
 #include "Overlay.h"
 #include "Plane.h"
@@ -90,16 +92,16 @@ bool ReliefScene::loadBumpMap(std::string const& filename) {
   return true;
 }
 
-bool ReliefScene::loadHeightMap(std::string const& filename) {
+bool ReliefScene::loadHeightMap(std::string const& filename, bool invert) {
   bool const wereSeparate = sceneMaps.separateHeights();
-  if (!sceneMaps.loadHeightMap(filename, current.bumpHeight)) return false;
+  if (!sceneMaps.loadHeightMap(filename, current.bumpHeight, invert)) return false;
   heightsReplaced(wereSeparate);
   return true;
 }
 
-bool ReliefScene::loadNormalMap(std::string const& filename) {
+bool ReliefScene::loadNormalMap(std::string const& filename, bool flipGreen) {
   bool const wereSeparate = sceneMaps.separateHeights();
-  if (!sceneMaps.loadNormalMap(filename, current.bumpHeight)) return false;
+  if (!sceneMaps.loadNormalMap(filename, current.bumpHeight, flipGreen)) return false;
   heightsReplaced(wereSeparate);
   return true;
 }
@@ -124,17 +126,30 @@ void ReliefScene::restoreMaps() {
 void ReliefScene::useSphere() {
   buildBenchSphere(mesh);
   meshLabel = "sphere";
+  vFlipped = false;
 }
 
 void ReliefScene::usePlane() {
   buildBenchPlane(mesh);
   meshLabel = "plane";
+  vFlipped = false;
 }
 
-bool ReliefScene::loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress) {
+bool ReliefScene::loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress,
+                           bool flipV) {
   if (!MeshFile::load(path, mesh, error, progress)) return false;
   meshLabel = path;
+  vFlipped = false;
+  if (flipV) flipMeshV();
   return true;
+}
+
+void ReliefScene::flipMeshV() {
+  std::vector<Model3D::Vertex>& v = mesh.editVertices();
+  static_assert(sizeof(Model3D::Vertex) % sizeof(float) == 0, "a vertex is a run of floats");
+  if (!v.empty()) MapFixes::flipV(&v[0].texCoord.x, v.size(), sizeof(Model3D::Vertex) / sizeof(float));
+  mesh.computeBasii();
+  vFlipped = !vFlipped;
 }
 
 void ReliefScene::dragLight(Viewport const& vp, _vec<2, int> pointer, _vec<2, int> move, bool alongView) {
