@@ -64,9 +64,11 @@ void nameFix(std::string& fix, std::string& line, SceneMaps::Source const& sourc
   fix = plain;
 }
 
-// The mesh's texture mapping against the bench's: the bench's sphere maps
-// the picture's rows down the surface (v down the picture as seen from
-// outside), which makes every frame left-handed by MirroredUv's sign.
+// The mesh's texture mapping against the way the bench reads pictures: row 0
+// at v = 0, so v runs down the picture, and a picture shown the right way
+// round seen from outside (u to the right, v down) makes a left-handed frame
+// by MirroredUv's sign. A file made for v up the picture (v = 0 at the bottom
+// row) shows every texture upside down here, with right-handed frames.
 std::string meshLine(ReliefScene const& scene) {
   std::vector<float> positions, uv, normals;
   for (Model3D::Vertex const& v : scene.currentMesh().getVertices()) {
@@ -78,20 +80,18 @@ std::string meshLine(ReliefScene const& scene) {
   MirroredUv const m = mirroredUvShare(positions, uv, scene.currentMesh().getIndices(), normals);
   std::string out = "mesh: " + scene.meshName() + ", " + std::to_string(m.triangles) + " triangles";
   if (m.counted == 0) return out + ": none has a texture mapping to check";
+  size_t const upsideDown = m.rightHanded, minority = m.majorityRightHanded() ? m.leftHanded : m.rightHanded;
+  out += ", " + std::to_string(m.counted) + " mapped: ";
+  if (m.majorityRightHanded()) {
+    std::string const fix = scene.meshVFlipped() ? "scene " + scene.meshName() : "scene -flipv " + scene.meshName();
+    out += std::to_string(upsideDown) + " show the picture upside down (v runs up it, the bench's v runs down it " +
+           "from row 0); fix: " + fix;
+  } else {
+    out += std::to_string(m.counted - upsideDown) + " show the picture the right way round; no fix needed";
+  }
   char share[64];
   std::snprintf(share, sizeof share, "%.1f%%", 100.0 * m.share());
-  if (m.majorityRightHanded()) {
-    out += ": " + std::to_string(m.rightHanded) + " of " + std::to_string(m.counted) +
-           " mapped ones show the texture mirrored against the bench's sphere (v runs up the picture, the bench's "
-           "runs down it)";
-    std::string const fix = scene.meshVFlipped() ? "scene " + scene.meshName() : "scene -flipv " + scene.meshName();
-    out += "; fix: " + fix;
-  } else {
-    out += ": " + std::to_string(m.leftHanded) + " of " + std::to_string(m.counted) +
-           " mapped ones show the texture as the bench's sphere does; no fix needed";
-  }
-  return out + "; mirrored against the others: " + share + " (" +
-         std::to_string(m.majorityRightHanded() ? m.leftHanded : m.rightHanded) + ")";
+  return out + "; mirrored against the others: " + share + " (" + std::to_string(minority) + ")";
 }
 
 void checkMaps(ShaderGui const& gui) {
@@ -109,9 +109,11 @@ void checkMaps(ShaderGui const& gui) {
   check.nameFiles(maps.heightSource().file, maps.normalSource().file);
   nameFix(check.greenFix, check.greenLine, maps.normalSource(), "-flipgreen");
   nameFix(check.heightFix, check.heightLine, maps.heightSource(), "-invert");
-  con << "maps: normal map " << maps.normalSource().describe() << ", heights " << maps.heightSource().describe()
-      << "\n"
-      << check.text() << meshLine(scene) << "\n";
+  con << "maps check: normalMap " << maps.normalSource().describe() << " against heightMap "
+      << maps.heightSource().describe() << "\n"
+      << check.text();
+  // The bench's own meshes map their tiling bricks either way round.
+  if (scene.meshName() != "sphere" && scene.meshName() != "plane") con << meshLine(scene) << "\n";
 }
 
 // "maps" lists the maps in use; "maps check" checks them.
