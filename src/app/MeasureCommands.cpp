@@ -170,10 +170,11 @@ void CFunc_frontier(int argc, char** argv) {
       i += 2;
       break;
     }
-    if (!targetGiven && parseFiniteDouble(word.c_str(), value)) {
+    bool const number = parseFiniteDouble(word.c_str(), value);
+    if (number && !targetGiven) {
       options.target = value;
       targetGiven = true;
-    } else if (!metricGiven && !targetGiven) {
+    } else if (!number && !metricGiven) {
       options.error = word;
       metricGiven = true;
     } else {
