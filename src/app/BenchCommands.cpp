@@ -47,6 +47,7 @@ void CFunc_technique(int argc, char** argv) {
   if (!gui) return;
   if (argc == 2 && unquote(argv[1]) == "none") {
     gui->setTechniques(0);  // every box cleared, one rebuild
+    con << "technique: none checked\n";
     return;
   }
   // The name is the whole rest of the line (a label may have spaces), less a

@@ -12,6 +12,7 @@
 #include "MeasureScene.h"
 #include "Picture.h"
 #include "PictureReport.h"
+#include "RunContext.h"
 #include "Techniques.h"
 #include "base/console.h"
 
@@ -98,7 +99,8 @@ private:
 
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
     char cost[48];
-    std::snprintf(cost, sizeof cost, "%sGPU %.2f ms", joint.c_str(), ms);
+    // A software renderer's draw time is CPU time.
+    std::snprintf(cost, sizeof cost, "%s%s %.2f ms", joint.c_str(), softwareRenderer(snap.renderer) ? "draw" : "GPU", ms);
     detail += cost;
     writeLabel(0xFFFFFFFFu);
     sheet->fill(x + tw - 1, y, 1, th, 0xFF606060u);

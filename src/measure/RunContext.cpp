@@ -1,6 +1,7 @@
 // RunContext: a snapshot written as context lines.
 #include "RunContext.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "ResultTable.h"
@@ -14,6 +15,14 @@ std::string cameraLine(View const& v) {
                 static_cast<double>(p.z), static_cast<double>(q.x), static_cast<double>(q.y), static_cast<double>(q.z),
                 static_cast<double>(q.w), static_cast<double>(v.width));
   return line;
+}
+
+bool softwareRenderer(std::string const& renderer) {
+  std::string lower;
+  for (char c : renderer) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char const* name : {"llvmpipe", "softpipe", "swrast", "software"})
+    if (lower.find(name) != std::string::npos) return true;
+  return false;
 }
 
 void addRunContext(ResultTable& table, MeasureScene::Snapshot const& snap, long long pixels) {

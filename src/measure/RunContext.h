@@ -13,6 +13,10 @@ class View;
 // WIDTH, each as %g writes it.
 std::string cameraLine(View const& view);
 
+// Whether a renderer string names a software renderer (llvmpipe, softpipe,
+// swrast), whose draw times are CPU time: no figure calls them GPU time.
+bool softwareRenderer(std::string const& renderer);
+
 // Adds the snapshot's context lines to `table` (ResultTable.h names the keys):
 // version, renderer, colorMap, heightMap, normalMap, polyDepth, bumpScale,
 // refineSteps, iterations, camera, then the view's size, with the pixels
