@@ -120,8 +120,9 @@ bool SceneMaps::loadHeightMap(std::string const& filename, float bumpHeight, boo
 bool SceneMaps::loadNormalMap(std::string const& filename, float bumpHeight, bool flipGreen) {
   std::string error;
   ImagePtr const img(ImageSystem::load(filename.c_str(), error));
-  if (img && img->bitsPerPixel != 24 && img->bitsPerPixel != 32)
-    error = "a normal map needs RGB, this picture has " + std::to_string(img->bitsPerPixel) + " bits per pixel";
+  if (img && (img->greySource || (img->bitsPerPixel != 24 && img->bitsPerPixel != 32)))
+    error = "a normal map needs RGB, this picture " +
+            (img->greySource ? std::string("is grey") : "has " + std::to_string(img->bitsPerPixel) + " bits per pixel");
   if (img && error.empty() && flipGreen)
     MapFixes::flipGreen(img->data, static_cast<size_t>(img->width) * static_cast<size_t>(img->height),
                         img->bitsPerPixel / 8);

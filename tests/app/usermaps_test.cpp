@@ -34,7 +34,8 @@ std::string writeRamp() {
 
 TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   ReliefScene& scene = shaderTestModule.reliefScene();
-  run("heightMap " + writeRamp());
+  std::string const ramp16 = writeRamp();
+  run("heightMap " + ramp16);
   ASSERT_TRUE(scene.maps().separateHeights());
   unsigned const normals = scene.maps().normalMapName();
   std::vector<float> const ramp = heights();
@@ -49,7 +50,7 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
   { std::ofstream(broken, std::ios::binary) << "\x89PNG\r\n\x1a\n not really"; }
   std::string const missing = testing::TempDir() + "missing.png";
   for (std::string const& cmd : {"heightMap " + broken, "heightMap " + missing, "normalMap " + broken,
-                                "normalMap " + missing}) {
+                                "normalMap " + missing, "normalMap " + ramp16}) {
     std::string const text = said(cmd);
     std::string const file = cmd.substr(cmd.find(' ') + 1);
     std::string const what = cmd[0] == 'h' ? "cannot load the height map " : "cannot load the normal map ";
@@ -59,6 +60,7 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
     EXPECT_TRUE(scene.maps().separateHeights()) << cmd;
     EXPECT_FALSE(scene.maps().userNormalMap()) << cmd;
   }
+  EXPECT_NE(std::string(con.getText()).find(ramp16 + ": a normal map needs RGB, this picture is grey"), std::string::npos);
 
   // bumpMap: back to the generated map with heights in alpha.
   run("bumpMap bumptest.bmp");

@@ -2,7 +2,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -41,11 +43,13 @@ protected:
     for (char const* s : {"droptype 0", "width 16", "height 16"}) run(std::string("Console ") + s);
     run(std::string(Console::textSize, '\n'), true);  // line ends never show
   }
-  // Runs a line, or adds text to the console, quietly.
-  static void run(std::string const& line, bool text = false) {
+  // Runs a line, or adds text to the console; gives back what it printed.
+  static std::string run(std::string const& line, bool text = false) {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     text ? con.addString(line.c_str()) : cvarInterpreter.exec(line.c_str());
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStdout();
   }
   static void open(std::string const& input) {
     for (char c : "`" + input) con.keyDown(c);
@@ -83,22 +87,43 @@ protected:
   }
 
   static inline ImagePtr sheet;
+  ImagePtr shown;  // another sheet, while sheet holds it
 };
 }  // namespace
 
-// Only a loadable file replaces the sheet; a new console's idle view (clock at 0).
+// Only a loadable file replaces the sheet, and the console draws with the new
+// one; a refusal is one line. A new console's idle view (clock at 0).
 TEST_F(ConsoleDraw, NewSheetAndTheIdleView) {
   GLuint const old = con.font.id;
   ASSERT_NE(old, 0u);  // init() found font.bmp
-  for (char const* line : {"ConsoleFont no-such-font.bmp", "ConsoleFont"}) run(line);
+  EXPECT_EQ(run("ConsoleFont no-such-font.bmp"), "ConsoleFont: cannot load no-such-font.bmp: failed to find appropriate "
+                                                 "loader: cannot open the file: No such file or directory; the font stays as it was\n");
+  EXPECT_EQ(run("ConsoleFont"), "usage: ConsoleFont FILE, a picture of 16 x 16 glyph cells; the font stays as it was\n");
   EXPECT_EQ(con.font.id, old);
+  // The sheet in negative, as another file.
+  char const* tmp = std::getenv("TMPDIR");
+  std::string const negative = std::string(tmp ? tmp : "/tmp") + "/negative.ppm";
+  {
+    std::ofstream out(negative, std::ios::binary);
+    out << "P6\n256 256\n255\n";
+    for (int i = 0; i < 256 * 256 * 3; ++i) out << char(255 - sheet->data[i]);
+  }
   glEnable(GL_TEXTURE_2D);
-  run("ConsoleFont font.bmp");
+  unsigned const revision = con.fontRevision();
+  EXPECT_EQ(run("ConsoleFont " + negative), "");
   EXPECT_FALSE(glIsTexture(old) || glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(con.fontRevision(), revision + 1);
+  run(std::string(Console::textSize, '\n'), true);  // the refusals scroll away
   run("first\nsecond\n", true);
   EXPECT_EQ(box(draw()), none);
   con.setIdleVisible(true);
-  std::vector<unsigned char> const f = draw();
+  sheet.swap(shown);
+  sheet.reset(ImageSystem::load(negative.c_str()));
+  std::vector<unsigned char> f = draw();
+  EXPECT_EQ(match(f, 3, "second") + match(f, 2, "first"), all + all);
+  sheet.swap(shown);
+  EXPECT_EQ(run("ConsoleFont font.bmp"), "");
+  f = draw();
   EXPECT_EQ(match(f, 4, "]") + match(f, 3, "second") + match(f, 2, "first"), all + all + all);
   EXPECT_EQ(box(f), (Box{0, 16, 48, 40}));
   run("Console width 0");  // a grid of nothing draws nothing, with no GL error

@@ -79,10 +79,14 @@ TEST_F(ConsoleKeys, CommandChordsTypeNothing) {
   EXPECT_STREQ(con.getInput(), "qa");
 }
 
-// At most 255 characters; keys that type nothing are not consumed.
+// At most 255 characters, and one line says when a key finds the line full;
+// keys that type nothing are not consumed.
 TEST_F(ConsoleKeys, InputLineEditing) {
   con.toggle();
+  testing::internal::CaptureStdout();
   for (int i = 0; i < 300; ++i) con.keyDown(i ? 'x' : ' ');
+  con.keyDown(Key::SPACE);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "the console's line is full (255 characters): further keys are not taken\n");
   EXPECT_EQ(con.getInput(), " " + std::string(254, 'x'));
   EXPECT_TRUE(con.keyDown(Key::BACKSPACE) && con.keyDown(Key::DEL) && con.keyDown(Key::SPACE));
   EXPECT_EQ(con.getInput(), " " + std::string(252, 'x') + " ");

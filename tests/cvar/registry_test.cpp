@@ -81,20 +81,23 @@ TEST(Registry, StaticAndRuntimeRegistrationAndReinitialisation) {
 }
 
 // The object the first token names (case-sensitive) gets the tokens, at most
-// 16. A variable's values are set (too few or too many are fine), its hook
-// run and it is echoed. A value that is not one whole finite number, or one
+// 16: a line that does not fit is not run at all. A variable's values are set
+// (too few are fine, too many are refused with one line), its hook run and it
+// is echoed. A value that is not one whole finite number, or one
 // too large for the variable's type, is refused with one line saying which,
 // nothing of it stored.
 TEST(Registry, LinesSetVariablesAndRunCommands) {
   std::string const bad = "\" is not a finite number; the value stays as it was\n";
   std::string const range = "\" is out of range for ";
+  std::string const longLine = "testCommand " + std::string(256, 'x');
   struct { char const* line; std::string out; } const script[] = {
       {"noSuchThing 1 2", "unknown cvar \"noSuchThing\"\n"},
       {"TESTFLAG", "unknown cvar \"TESTFLAG\"\n"},
       {"testFlag TRUE", "testFlag := true\n"},
       {"testFlag a", "testFlag := false\n"},
       {"testInts 9", "testInts := 9 6\n"},
-      {"testInts -3 12 99", "testInts := -3 12\n"},
+      {"testInts -3 12 ", "testInts := -3 12\n"},
+      {"testInts 1 2 99", "testInts: takes 2 values, the line gave 3; the value stays as it was\ntestInts := -3 12\n"},
       {"testInts 7 abc", "testInts: \"abc" + bad + "testInts := -3 12\n"},
       {"testSpeed 0x1.8p1", "testSpeed := 3.000000\n"},
       {"testSpeed 12abc", "testSpeed: \"12abc" + bad + "testSpeed := 3.000000\n"},
@@ -102,21 +105,25 @@ TEST(Registry, LinesSetVariablesAndRunCommands) {
       {"testPrecise 0.1234567", "testPrecise := 0.123457\n"},
       {"testPrecise nan", "testPrecise: \"nan" + bad + "testPrecise := 0.123457\n"},
       {"testColour 1 0 0", "testColour := 1.000000 0.000000 0.000000 1.000000\n"},
-      {"testPosition 4 5 6 7", "testPosition := 4.000000 5.000000 6.000000\n"},
+      {"testPosition 4 5 6", "testPosition := 4.000000 5.000000 6.000000\n"},
+      {"testSpeed 1 2 3", "testSpeed: takes 1 value, the line gave 3; the value stays as it was\ntestSpeed := 3.000000\n"},
       {"testTurn 0 0 1 0", "testTurn := 0.000000 0.000000 1.000000 0.000000\n"},
       {"testWhole 2.9", "testWhole := 2\n"},
       {"testWhole 1e20", "testWhole: \"1e20" + range + "an int; the value stays as it was\ntestWhole := 2\n"},
       {"testWhole 1,5", "testWhole: \"1,5" + bad + "testWhole := 2\n"},
       {"testReal 0.5", "testReal := 0.500000\n"},
+      {"testReal 1 2", "testReal: takes 1 value, the line gave 2; the value stays as it was\ntestReal := 0.500000\n"},
       {"testReal INF", "testReal: \"INF" + bad + "testReal := 0.500000\n"},
       {"testNoStorage a b", ""},
-      {"testCommand a b c d e f g h i j k l m n o p q r s", ""},
+      {"testCommand a b c d e f g h i j k l m n o", ""},
+      {"testCommand a b c d e f g h i j k l m n o p", "testCommand: the line was not run: it has more than 16 words (quoted text counts as one)\n"},
+      {longLine.c_str(), "testCommand: the line was not run: a word of it is longer than 255 characters\n"},
   };
   calls = 0;
   for (auto const& s : script) EXPECT_EQ(runLine(s.line), s.out) << s.line;
-  EXPECT_EQ(calls, 6);
+  EXPECT_EQ(calls, 7);
   EXPECT_EQ(lastArgs.size(), 16u);
-  EXPECT_EQ(lastArgs[0] + lastArgs[15], "testCommando");
+  EXPECT_EQ(lastArgs[0] + lastArgs[15], "testCommando");  // the lines not run reached no handler
   EXPECT_EQ((std::vector<double>{speed, precise, colour.x, colour.w, position.z, turn.z, turn.w}),
             (std::vector<double>{3, 0.1234567, 1, 1, 6, 1, 0}));
 }
@@ -165,6 +172,7 @@ TEST(Registry, EchoAndListcmds) {
   for (int i = 0; i < cvarSys->size(); ++i) all += std::string(cvarSys->at(i)->name) + "\n";
   EXPECT_EQ(runLine("listcmds "), all);
   EXPECT_EQ(runLine("listcmds testP*"), "testPrecise\ntestPosition\n");
+  EXPECT_EQ(runLine("listcmds nothing*"), "listcmds: no name matches \"nothing*\" ('*' stands for any text, case counts)\n");
   struct { char const *pattern, *name; bool match; } const rows[] = {
       {"echo", "echo", true}, {"ech", "echo", false}, {"cam", "camX", false},     {"cam*", "xcam", false},
       {"*FPS", "FPSx", true}, {"*ab*c", "cab", false}, {"c**r", "clearColor", true}, {"*a*a", "banana", true},

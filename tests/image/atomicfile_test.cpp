@@ -12,7 +12,8 @@
 #include "testutil.h"
 
 // A write past the file-size limit fails the commit with its own reason, even
-// after later calls set errno to something else; a read-only file is refused.
+// after later calls set errno to something else; a read-only file is refused;
+// the longest name a folder holds is written.
 TEST(AtomicFile, FailedWritesKeepTheirReasonReadOnlyFilesAreRefused) {
   std::string const target = writeScratch("limited.csv", std::string("old")), frozen = writeScratch("frozen.csv", "");
   AtomicFile file;
@@ -32,6 +33,10 @@ TEST(AtomicFile, FailedWritesKeepTheirReasonReadOnlyFilesAreRefused) {
   ASSERT_EQ(chmod(frozen.c_str(), 0444), 0);
   EXPECT_FALSE(file.open(frozen, error));
   EXPECT_EQ(error, frozen + ": is read-only");
+  // A name as long as the folder allows still has room for its temporary.
+  std::string const longest = scratchDir() + "/" + std::string(251, 'n') + ".csv";
+  EXPECT_TRUE(file.open(longest, error) && file.commit(error)) << error;
+  EXPECT_EQ(readWhole(longest).size(), 0u);
 }
 
 // Opening removes the temporaries of writers that no longer run, in its own
@@ -53,24 +58,41 @@ TEST(AtomicFile, OpeningRemovesDeadWritersTemporaries) {
   EXPECT_TRUE(std::filesystem::exists(elsewhere));
 }
 
-// Each cause gets its own words; the extension is matched in any case. The
+// Each cause gets its own words; the extension is matched in any case. A link
+// counts as the file it leads to, where the writer writes. The
 // causes the measuring commands meet (no such folder, a directory, a device, a
 // wrong picture type, a read-only folder) are checked through those commands
 // in tests/app/module_test.cpp.
 TEST(OutputPath, TellsTheRealCause) {
   std::string const dir = scratchDir() + "/out", plain = writeScratch("out-plain.csv", "");
   std::filesystem::create_directories(dir);
-  std::string const frozen = writeScratch("out/frozen.csv", "");
-  ASSERT_EQ(chmod(frozen.c_str(), 0444), 0);
+  std::string const frozen = writeScratch("out/frozen.csv", ""), ro = scratchDir() + "/ro";
+  std::filesystem::create_directories(ro);
+  std::string const inRo = writeScratch("ro/old.csv", "");
+  ASSERT_EQ(chmod(frozen.c_str(), 0444) | chmod(ro.c_str(), 0555), 0);
+  // Links to a writable file, into a missing folder, to a missing file in a
+  // read-only folder and to a file in one.
+  for (auto [link, to] : {std::pair{"to-plain.csv", plain}, {"to-missing.csv", std::string("/nonexistent/x.csv")},
+                          {"to-ro-new.csv", ro + "/new.csv"}, {"to-ro.csv", inRo}})
+    ASSERT_EQ(symlink(to.c_str(), (dir + "/" + link).c_str()), 0);
   struct { std::string path, error; } const rows[] = {  // error "" when writable
       {dir + "/new.CSV", ""}, {plain, ""},
       {dir + "/.csv", dir + "/.csv: needs a .csv name"},
       {plain + "/a.csv", plain + ": is not a folder"},
       {frozen, frozen + ": is read-only"},
+      {dir + "/to-plain.csv", ""},
+      {dir + "/to-missing.csv", dir + "/to-missing.csv: is a symbolic link to /nonexistent/x.csv, which does not exist"},
+      {dir + "/to-ro-new.csv", dir + "/to-ro-new.csv: is a symbolic link to " + ro + "/new.csv, which does not exist"},
+      {dir + "/to-ro.csv", dir + "/to-ro.csv: is a symbolic link into " + ro + ", a read-only folder"},
   };
   for (auto const& r : rows) {
     std::string error = "unchanged";
     EXPECT_EQ(checkOutputPath(r.path, {".csv"}, error), r.error.empty()) << r.path;
     EXPECT_EQ(error, r.error.empty() ? "unchanged" : r.error);
   }
+  AtomicFile file;
+  std::string error;
+  EXPECT_TRUE(file.open(dir + "/to-plain.csv", error) && file.commit(error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/to-plain.csv"));  // written through, kept
+  chmod(ro.c_str(), 0755);
 }

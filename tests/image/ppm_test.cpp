@@ -17,7 +17,7 @@ ImagePtr decode(std::string const& text) { return ImagePtr(ImageLoadPPM::decode(
 // many. Any other maximum value m scales a sample s to round(s * 255 / m),
 // above m counting as m and negative as 0. The header may have a comment line
 // (marked or not), several, or none, and its numbers may be split over lines.
-// Binary rasters: P6 gives RGB, P5 grey; one byte a sample up to maximum value
+// Binary rasters: P6 gives RGB, P5 grey (and P2 is the text form of grey); one byte a sample up to maximum value
 // 255 (plain files of both: the corpus's libtiff companions), else two, most
 // significant first; scaled like the text form. One blank or line end ends the
 // header, and the raster may hold any byte (here a line end and a '#') right
@@ -43,12 +43,14 @@ TEST(Ppm, TextAndBinaryFormsTokenRulesSampleCountsAndScaling) {
       {"P6\n1 2\n65535\n\x80\x00\xff\xff\x00\x01\x00\x00\x01\x01\xff\xff" "extra"s, 1, {128, 255, 0, 0, 1, 255}, nullptr},
       {"P6\n1 1\n1000\n\x01\xf4\xff\xff\x00\x00"s, 1, {128, 255, 0}, nullptr},
       {"P5\n2 1\n4095\n\x08\x00\x0f\xff"s, 2, {128, 255}, nullptr},  // 8 bits a pixel: two bytes
+      {"P2\n3 1\n15\n7 15 1\n", 3, {119, 255, 17}, nullptr},
   };
   for (auto const& c : cases) {
     ImagePtr img;
     std::string const out = captured([&] { img = decode(c.text); }).out;
     ASSERT_TRUE(img) << c.text;
     EXPECT_EQ(img->width, c.width) << c.text;
+    EXPECT_EQ(img->greySource, c.text[1] == '2' || c.text[1] == '5') << c.text;
     EXPECT_EQ(pixels(*img), c.expect) << c.text;
     EXPECT_EQ(out, c.warning ? "ImageLoadPPM::decode() warning: " + std::string(c.warning) +
                                    " samples missing, set to zero\n"
@@ -64,7 +66,7 @@ TEST(Ppm, TextAndBinaryFormsTokenRulesSampleCountsAndScaling) {
 TEST(Ppm, RefusesOtherFormsBadSizesAndShortRasters) {
   using namespace std::string_literals;
   for (std::string text :
-       {"", "P", "P2\n2 1\n255\n1 2\n", "P1\n2 1\n0 1\n", "P3x\n1 1\n255\n0 0 0",
+       {"", "P", "P1\n2 1\n0 1\n", "P3x\n1 1\n255\n0 0 0",
         "P3\n#\n0 4\n255\n", "P3\n#\n4 0\n255\n", "P3\n#\n-4 4\n255\n", "P3\n#\n4\n", "P3\n#\n4 4\n",
         "P3\n#\n4 4\n0\n", "P3\n#\n4 4\n70000\n", "P3\n#\n4x 4\n255\n", "P3\n#\n99999999999 1\n255\n",
         "P3\n#\n100000 100000\n255\n1 2 3\n", "P3\n#\n32768 32768\n255\n"})

@@ -1,9 +1,13 @@
 // Menu drawing read back pixel by pixel: boxes, outlines, glyphs, clipping, GL state, glyph measuring.
 #include <GL/gl.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <tuple>
 #include <vector>
 
+#include "base/console.h"
 #include "menu/menu.h"
 #include "testsupport/glfixture.h"
 
@@ -171,6 +175,51 @@ TEST_F(MenuDraw, GlyphMeasuringFindsTheLitColumnsOfEachCell) {
   glDeleteTextures(1, &font);
   pwn::fontTex.texture = 0;
   pwn::g_menuSys.calcFontWidths();
+  EXPECT_TRUE(pwn::fontTex.glyph('A').start == 0 && pwn::fontTex.glyph('A').end == 1);
+}
+
+// The GUI draws with the console's font as it is now. Loading the file in use
+// again deletes the texture the labels were drawn with: they look as before.
+// Another sheet shows at once, its glyphs measured again.
+TEST_F(MenuDraw, LabelsFollowTheConsoleFont) {
+  auto exec = [](std::string const& line) {
+    testing::internal::CaptureStdout();
+    cvarInterpreter.exec(("ConsoleFont " + line).c_str());
+    return testing::internal::GetCapturedStdout();
+  };
+  cvarRegistry()->init();
+  ASSERT_EQ(exec(RB_DATA_DIR "/font.bmp"), "");
+  root->setScale(Vec2(16, 16));  // one glyph cell is 16 x 16 pixels, a texel each
+  pwn::Checkbox* label = new pwn::Checkbox(Vec2(1, 1), "AB", false);
+  label->setBorderColor(0);
+  root->addChild(label);
+  draw();
+  std::vector<unsigned char> const before = frame;
+  ASSERT_GT(count(0xFF000000u, 16, 16, 48, 32), 0);  // the sheet's dark texels, not a white bar
+  EXPECT_EQ(exec(RB_DATA_DIR "/font.bmp"), "");
+  draw();
+  EXPECT_TRUE(frame == before);
+
+  // Texel (u, v) is (255 in columns 3 to 10 of its cell, else 0; v; u).
+  auto lit = [](unsigned u) { return u % 16 >= 3 && u % 16 <= 10 ? 255u : 0u; };
+  char const* tmp = std::getenv("TMPDIR");
+  std::string const cells = std::string(tmp ? tmp : "/tmp") + "/cells.ppm";
+  std::ofstream out(cells, std::ios::binary);
+  out << "P6\n256 256\n255\n";
+  for (unsigned v = 0; v < 256; ++v)
+    for (unsigned u = 0; u < 256; ++u) out << char(lit(u)) << char(v) << char(u);
+  out.close();
+  EXPECT_EQ(exec(cells), "");
+  draw();
+  EXPECT_TRUE(pwn::fontTex.glyph('A').start == 2 / 16.0f && pwn::fontTex.glyph('A').end == 12 / 16.0f);
+  // A: cell (1, 2) from its column 2, ten texels wide; B right after it.
+  for (auto [x0, u0] : {std::pair{16u, 18u}, {26u, 34u}})
+    for (unsigned y = 0; y < 16; ++y)
+      for (unsigned x = 0; x < 10; ++x)
+        for (unsigned c = 0, px = at(int(x0 + x), int(16 + y)), want[3] = {lit(u0 + x), 32 + y, u0 + x}; c < 3; ++c)
+          ASSERT_LE(std::abs(int(px >> (8 * c) & 255) - int(want[c])), 1) << x0 + x << ' ' << y;
+  con.shutdown();  // the GUI goes back to plain cells
+  draw();
   EXPECT_TRUE(pwn::fontTex.glyph('A').start == 0 && pwn::fontTex.glyph('A').end == 1);
 }
 

@@ -135,6 +135,24 @@ TEST_F(Backend, Mouse) {
   EXPECT_EQ(dz[0] * 100 + dz[1] * 10 + dz[2], 200 - 30);
 }
 
+// Leaving the window puts the pointer two pixels past the edge nearest to
+// where it was (y flipped), outside every viewport; entering brings it back.
+TEST_F(Backend, PointerLeavesPastTheNearestEdge) {
+  using P = _vec<2, int>;
+  struct { int x, y; P out; } const rows[] = {
+      {10, 100, P(-2, 91)}, {250, 100, P(257, 91)}, {100, 3, P(100, 193)}, {100, 190, P(100, -2)}};
+  for (auto const& r : rows) {
+    motion(r.x, r.y, 0);
+    window(SDL_WINDOWEVENT_LEAVE);
+    passes(2);
+    EXPECT_EQ(mouse.getPos(), r.out) << r.x << ' ' << r.y;
+  }
+  window(SDL_WINDOWEVENT_ENTER);
+  passes(1);
+  P const p = mouse.getPos();
+  EXPECT_TRUE(p.x >= 0 && p.x < 256 && p.y >= 0 && p.y < 192) << p.x << ' ' << p.y;
+}
+
 // A burst of motion is one event, with the last position and button mask; the
 // key behind it arrives in the next pass, and motion is not merged across it.
 TEST_F(Backend, MotionBurstsMergeIntoTheLatest) {

@@ -47,6 +47,13 @@ void wheel(int y, bool flipped) {
   push(ev);
 }
 
+void window(Uint8 event) {
+  SDL_Event ev{};
+  ev.type = ev.window.type = SDL_WINDOWEVENT;
+  ev.window.event = event;
+  push(ev);
+}
+
 void drain() {
   SDL_PumpEvents();
   while (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) sdlSys.pass();

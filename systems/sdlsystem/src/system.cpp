@@ -25,6 +25,7 @@ void SDLSystem::reset() {
   glContext = nullptr;
   depthBits = 0;
   buttonMask = 0;
+  pointer[0] = pointer[1] = 0;
 }
 
 namespace {

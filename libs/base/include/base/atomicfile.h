@@ -36,7 +36,8 @@ public:
   void discard();
 
   // Temporary files are named ".<target's name>.tmp<pid>-<n>-<m>" beside the
-  // target. Removes those in `folder` whose writing process no longer runs
+  // target, the target's name cut short where the whole would pass the
+  // folder's limit on a name's length. Removes those in `folder` whose writing process no longer runs
   // (killed before it could commit or discard); those of running processes,
   // this one's included, are left alone. Gives the number removed.
   static int removeStaleTemporaries(std::string const& folder);

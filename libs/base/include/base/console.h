@@ -55,7 +55,8 @@ public:
   void clearInput();
   void setInterpreter(ConsoleInterpreter* i) { interpreter = i; }
   // Backspace (8) removes the last character; others are appended while the
-  // line has room.
+  // line has room. The first character refused for want of room gets one
+  // console line saying so.
   void addToInput(char c);
 
   bool isVisible() const { return visible; }
@@ -75,6 +76,14 @@ public:
   int getDropStyle() const { return dropStyle; }
   float getDropProgress() const { return dropProgress; }
 
+  // Replaces the glyph sheet with the picture in `filename`. A file that does
+  // not load leaves the sheet as it was: false, with the reason in `error`.
+  bool replaceFont(char const* filename, std::string& error);
+  // Counts the changes of the glyph sheet (start-up, shut-down, replacements).
+  // Whoever draws with the sheet's texture compares it with the count it last
+  // saw, since a replaced sheet's texture is deleted.
+  unsigned fontRevision() const { return fontChanges; }
+
   // The glyph sheet; the GUI toolkit draws its own text with it too.
   Texture font;
 
@@ -84,12 +93,14 @@ private:
 
   int historyCursor;
   int inputLength;
+  bool inputFullTold;  // the full line was reported since it last had room
   std::vector<std::string> history;
   char input[inputSize];
   char text[textSize];
   PKeyboardHandler* keyStash;
   bool stashActive;
   ConsoleInterpreter* interpreter;
+  unsigned fontChanges;
   Mutex lock;
   // Set once init() has initialised the lock; text added earlier (static
   // construction, tests without init) is added without locking.

@@ -53,8 +53,8 @@ public:
 // kind, a command routed through the variable path (only its hook acts).
 // Numbers are read strictly (see parsenumber.h): one value that is not a finite
 // number, or too large for the type, refuses the whole line with one line
-// saying which, nothing stored. Bools
-// take "true" or a non-zero integer; other words are false.
+// saying which, nothing stored; so do more values than count. Bools take
+// "true" or a non-zero integer; other words are false.
 class CVarw : public CVarPrim {
 public:
   enum Type { None = 0, Bool = 1, Int = 2, Float = 3, Double = 4 };
@@ -98,8 +98,8 @@ public:
 
 // int: the first argument truncated towards zero; float: the first argument as
 // a float. A value that is not a finite number, or one outside the type's
-// range (see parsenumber.h), is refused with one line and the value kept.
-// Echo prints "name := value".
+// range (see parsenumber.h), is refused with one line and the value kept, as
+// is a line with more than one value. Echo prints "name := value".
 template <> void _cvar<int>::setValue(int argc, char** argv);
 template <> void _cvar<float>::setValue(int argc, char** argv);
 template <> void _cvar<int>::echoData();

@@ -42,12 +42,19 @@ public:
 
   // Cuts a line into tokens: a space outside double quotes separates tokens
   // (two spaces give an empty token between them), quote characters toggle
-  // quoting and stay in the token, at most maxTokens tokens are kept.
-  static void parseArgs(char const* line, std::vector<std::string>& out);
+  // quoting and stay in the token, at most maxTokens tokens are kept. True
+  // when the tokens are the whole line: false when text was dropped after the
+  // last token kept, or a run reached maxTokenLength characters and was cut.
+  static bool parseArgs(char const* line, std::vector<std::string>& out);
+  // The same, saying in `why` what kept the line from being taken whole.
+  static bool parseArgs(char const* line, std::vector<std::string>& out, std::string& why);
   // Runs one tokenised line: the object named by the first token gets all
   // tokens; an unknown name prints "unknown cvar "<name>"".
   void executeArgs(std::vector<std::string> const& args);
-  // parseArgs, then executeArgs.
+  // parseArgs, then executeArgs. A line that parseArgs cannot take whole is
+  // not run: one console line says why ("<first word>: the line was not run:
+  // it has more than 16 words ..." or "... a word of it is longer than 255
+  // characters").
   void exec(char const* line);
 
   // The registered objects, in registration order.

@@ -66,6 +66,12 @@ public:
   int height;
   int bitsPerPixel;
   unsigned char* data;
+  // True when the file itself stores grey samples (with or without alpha),
+  // whatever depth its loader gave the picture: a grey PNG comes out as RGB,
+  // but it holds no colour. Set by every loader (and by loadGrey16) from the
+  // file's own colour type; false for images built by hand. Copies, flips and
+  // resamples keep it.
+  bool greySource;
 };
 
 // Releases a record and its buffer: unload(), then delete. Null is ignored.

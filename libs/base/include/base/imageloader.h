@@ -2,6 +2,8 @@
 // that ImageSystem walks.
 #pragma once
 
+#include <string>
+
 class Image;
 
 class ImageLoader {
@@ -18,6 +20,12 @@ public:
 
   // Puts this loader at the front of the global image system's chain.
   void init();
+
+  // Why the latest load() on this thread that took its file (the extension
+  // was the loader's) gave no picture: the loader notes the reason, and
+  // ImageSystem::load takes it (emptying it) to name the cause in its error.
+  static void noteFailure(std::string const& why);
+  static std::string takeFailure();
   ImageLoader* getNext() const { return next; }
 
   ImageLoader* next;

@@ -20,9 +20,11 @@ CVarw cvar_log(0, "log", CFunc_consoleLogging, 0);
 Console::Console()
     : historyCursor(0),
       inputLength(0),
+      inputFullTold(false),
       keyStash(nullptr),
       stashActive(false),
       interpreter(nullptr),
+      fontChanges(0),
       lock(false),
       lockReady(false),
       visible(false),
@@ -72,12 +74,16 @@ void Console::init(int w, int h) {
   }
 
   loadFont();
+  ++fontChanges;
   if (font.target) glDisable(static_cast<GLenum>(font.target));
 
   interpreter = &cvarInterpreter;
 }
 
-void Console::shutdown() { font.unload(); }
+void Console::shutdown() {
+  font.unload();
+  ++fontChanges;
+}
 
 void Console::addString(char const* s) {
   if (!s) return;

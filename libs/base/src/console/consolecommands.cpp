@@ -1,10 +1,15 @@
 // The console's commands: "Console" (grid, animation and idle settings),
-// "ConsoleFont" (replace the glyph sheet) and "log" (log file on or off).
+// "ConsoleFont" (replace the glyph sheet, through Console::replaceFont) and
+// "log" (log file on or off).
 #include <strings.h>
 
 #include <GL/gl.h>
 
+#include <string>
+
 #include "base/console.h"
+#include "base/image.h"
+#include "base/imagesystem.h"
 #include "base/parsenumber.h"
 
 void Console::setInfo(int argc, char** argv) {
@@ -40,15 +45,35 @@ void Console::setInfo(int argc, char** argv) {
 
 void cfuncConSetInfo(int argc, char** argv) { con.setInfo(argc, argv); }
 
-void cfuncConsoleFont(int argc, char** argv) {
-  if (argc < 2) return;
+bool Console::replaceFont(char const* filename, std::string& error) {
+  ImagePtr const img(ImageSystem::load(filename, error));
+  if (!img) return false;
   Texture loaded;
-  if (!loaded.load2D(argv[1])) return;
-  con.font.unload();
-  con.font = loaded;
+  if (!loaded.loadImage(*img)) {
+    loaded.unload();
+    error = std::string(filename) + ": the GL refused its " + std::to_string(img->width) + "x" +
+            std::to_string(img->height) + " " + std::to_string(img->bitsPerPixel) + "-bit picture";
+    return false;
+  }
+  font.unload();
+  font = loaded;
+  ++fontChanges;
   // Loading leaves the texture bound; the console enables its target itself
   // when it draws.
-  glDisable(static_cast<GLenum>(con.font.target));
+  glDisable(static_cast<GLenum>(font.target));
+  return true;
+}
+
+void cfuncConsoleFont(int argc, char** argv) {
+  if (argc < 2) {
+    con << "usage: ConsoleFont FILE, a picture of 16 x 16 glyph cells; the font stays as it was\n";
+    return;
+  }
+  std::string error;
+  if (!con.replaceFont(argv[1], error)) {
+    std::string const why = error.find(argv[1]) != std::string::npos ? error : std::string(argv[1]) + ": " + error;
+    con << "ConsoleFont: cannot load " << why << "; the font stays as it was\n";
+  }
 }
 
 // "log" switches logging over and then says where it stands. "log NAME" while

@@ -21,16 +21,22 @@ bool isDown(int state) { return state == 1 || state == 2; }
 void Console::clearInput() {
   std::memset(input, 0, sizeof input);
   inputLength = 0;
+  inputFullTold = false;
 }
 
 void Console::addToInput(char c) {
   if (c == 8) {
     if (inputLength > 0) input[--inputLength] = '\0';
+    inputFullTold = false;
     return;
   }
   if (inputLength < maxInput) {
     input[inputLength++] = c;
     input[inputLength] = '\0';
+  } else if (!inputFullTold) {
+    // Said once for each time the line fills up, not for every key after it.
+    inputFullTold = true;
+    print("the console's line is full (%d characters): further keys are not taken\n", maxInput);
   }
 }
 
@@ -63,7 +69,7 @@ bool Console::keyDown(int key) {
       return true;
     }
     case Key::SPACE:
-      if (inputLength < maxInput) addToInput(' ');
+      addToInput(' ');
       return true;
     case Key::BACKSPACE:
     case Key::DEL:

@@ -49,11 +49,14 @@ bool cvarMatchPattern(char const* pattern, char const* name) {
 void CFunc_ListCmds(int argc, char** argv) {
   char const* pattern = argc > 1 ? argv[1] : "";
   CVarSys* registry = cvarRegistry();
+  int listed = 0;
   for (int i = 0; i < registry->size(); ++i) {
     CVar* v = registry->at(i);
     if (cvarMatchPattern(pattern, v->name)) {
       con.addString(v->name);
       con.addString("\n");
+      ++listed;
     }
   }
+  if (!listed) con.print("listcmds: no name matches \"%s\" ('*' stands for any text, case counts)\n", pattern);
 }

@@ -71,8 +71,14 @@ CVar* CVarSys::matchString(char const* name) const {
   return nullptr;
 }
 
-void CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
+bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
+  std::string why;
+  return parseArgs(line, out, why);
+}
+
+bool CVarSys::parseArgs(char const* line, std::vector<std::string>& out, std::string& why) {
   out.clear();
+  why.clear();
   if (!line) line = "";
   std::string token;
   int length = 0;  // characters in token, quote characters not counted
@@ -81,23 +87,29 @@ void CVarSys::parseArgs(char const* line, std::vector<std::string>& out) {
     char c = *p;
     if (c == '\0') {
       out.push_back(token);
-      return;
+      return why.empty();
     }
     bool closed = false;
     if (c == ' ' && !quoted) {
       closed = true;
     } else {
       token += c;
-      if (c == '"')
+      if (c == '"') {
         quoted = !quoted;
-      else if (++length >= maxTokenLength)
+      } else if (++length >= maxTokenLength) {
         closed = true;  // an over-long run is cut; what follows starts a new token
+        why = "a word of it is longer than " + std::to_string(maxTokenLength - 1) + " characters";
+      }
     }
     if (closed) {
       out.push_back(token);
       token.clear();
       length = 0;
-      if (static_cast<int>(out.size()) >= maxTokens) return;
+      if (static_cast<int>(out.size()) >= maxTokens) {
+        if (why.empty() && p[1] != '\0')
+          why = "it has more than " + std::to_string(maxTokens) + " words (quoted text counts as one)";
+        return why.empty();
+      }
     }
   }
 }
@@ -123,6 +135,11 @@ void CVarSys::executeArgs(std::vector<std::string> const& args) {
 
 void CVarSys::exec(char const* line) {
   std::vector<std::string> args;
-  parseArgs(line, args);
+  std::string why;
+  if (!parseArgs(line, args, why)) {
+    // Running what is left would act on another line than the one given.
+    con.print("%s: the line was not run: %s\n", args[0].c_str(), why.c_str());
+    return;
+  }
   executeArgs(args);
 }

@@ -6,14 +6,14 @@
 
 template <>
 void _cvar<int>::setValue(int argc, char** argv) {
-  if (argc < 2) return;
+  if (argc < 2 || refuseExtraValues(name, argc, argv, 1)) return;
   NumberParse const result = parseNumber(argv[1], value);
   if (result != NumberParse::Ok) reportBadValue(name, argv[1], result, "an int");
 }
 
 template <>
 void _cvar<float>::setValue(int argc, char** argv) {
-  if (argc < 2) return;
+  if (argc < 2 || refuseExtraValues(name, argc, argv, 1)) return;
   NumberParse const result = parseNumber(argv[1], value);
   if (result != NumberParse::Ok) reportBadValue(name, argv[1], result, "a float");
 }

@@ -28,9 +28,11 @@ CVarw::CVarw(int, char const* n, CVarFunc h, int c)
     : CVarPrim(n, nullptr, h), data(nullptr), type(None), count(c) {}
 
 // Every value of the line is read before any is stored, so that one bad value
-// refuses the whole line: a vector is never left half updated.
+// refuses the whole line: a vector is never left half updated. So do more
+// values than the variable holds (fewer set the first elements).
 void CVarw::setValue(int argc, char** argv) {
   if (!data || type < Bool || type > Double) return;
+  if (refuseExtraValues(name, argc, argv, count)) return;
   int const n = count < argc - 1 ? count : argc - 1;
   if (n <= 0) return;
   std::vector<double> values(static_cast<size_t>(n));

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <ctime>
 
 #include "filekind.h"
+#include "linktarget.h"
 
 namespace {
 
@@ -39,6 +41,18 @@ std::string folderOf(std::string const& path) {
 std::string leafOf(std::string const& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The target's name as the start of its temporary's, cut so that "." + it +
+// `tag` fits a folder whose names hold at most `nameMax` bytes (a name the
+// folder takes may be too long once the tag is added). A cut never splits a
+// UTF-8 character, and at least one byte is kept.
+std::string temporaryLeaf(std::string const& leaf, std::string const& tag, size_t nameMax) {
+  size_t const room = nameMax > tag.size() + 2 ? nameMax - tag.size() - 1 : 1;
+  if (leaf.size() <= room) return leaf;
+  size_t cut = room;
+  while (cut > 1 && (static_cast<unsigned char>(leaf[cut]) & 0xC0) == 0x80) --cut;
+  return leaf.substr(0, cut);
 }
 
 // The stream writes through these, so that the reason of the first failed
@@ -115,28 +129,21 @@ bool AtomicFile::open(std::string const& name, std::string& error) {
     error = name + ": is read-only";
     return false;
   }
-  struct stat link;
-  if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    // Replace the file the link leads to, not the link itself.
-    char* resolved = exists ? ::realpath(name.c_str(), nullptr) : nullptr;
-    if (!resolved) {
-      error = name + ": is a symbolic link to " + (exists ? std::strerror(errno) : "a missing file");
-      return false;
-    }
-    target = resolved;
-    std::free(resolved);
-  }
+  // Replace the file a link leads to, not the link itself.
+  if (!writeTarget(name, target, error)) return false;
 
   ignoreFileSizeSignal();
   removeStaleTemporaries(folderOf(target));
   // A name of its own in the target's folder (so the rename stays on one file
   // system), hidden, and unique: created exclusively, retried on a clash.
-  std::string const stem = folderOf(target) + "/." + leafOf(target) + ".tmp";
+  std::string const folder = folderOf(target), leaf = leafOf(target);
+  long const nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
   static unsigned counter = 0;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = stem + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "-" +
-                std::to_string(std::clock() & 0xffff);
+    std::string const tag = ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "-" +
+                            std::to_string(std::clock() & 0xffff);
+    temporary = folder + "/." + temporaryLeaf(leaf, tag, nameMax > 0 ? size_t(nameMax) : size_t(NAME_MAX)) + tag;
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }

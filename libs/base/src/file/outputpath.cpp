@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "file/linktarget.h"
+
 namespace {
 
 bool hasWriteBit(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
@@ -33,7 +35,16 @@ bool checkOutputPath(std::string const& path, std::vector<std::string> const& ex
   }
   size_t const slash = path.rfind('/');
   std::string const leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string const folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  // A symbolic link is written through: the file it leads to is replaced, in
+  // that file's folder. One that leads nowhere is refused here, as the writer
+  // would refuse it after the work.
+  std::string target;
+  if (!writeTarget(path, target, error)) return false;
+  bool const linked = target != path;
+  size_t const targetSlash = target.rfind('/');
+  std::string const folder = targetSlash == std::string::npos ? "."
+                             : targetSlash == 0                ? "/"
+                                                               : target.substr(0, targetSlash);
 
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) {
@@ -71,7 +82,8 @@ bool checkOutputPath(std::string const& path, std::vector<std::string> const& ex
     return false;
   }
   if (!hasWriteBit(dir.st_mode)) {
-    error = folder + ": the folder is read-only";
+    error = linked ? path + ": is a symbolic link into " + folder + ", a read-only folder"
+                   : folder + ": the folder is read-only";
     return false;
   }
   if (::stat(path.c_str(), &st) == 0 && !hasWriteBit(st.st_mode)) {

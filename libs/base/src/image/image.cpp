@@ -31,6 +31,7 @@ void Image::reset() {
   height = 0;
   bitsPerPixel = 0;
   data = nullptr;
+  greySource = false;
 }
 
 void Image::unload() {
@@ -56,6 +57,7 @@ Image* Image::clone() const {
   img->width = width;
   img->height = height;
   img->bitsPerPixel = bitsPerPixel;
+  img->greySource = greySource;
   size_t bytes = dataBytes();
   if (data && bytes) {
     img->data = static_cast<unsigned char*>(std::malloc(bytes));
@@ -73,6 +75,7 @@ Image* Image::flip() const {
   img->width = width;
   img->height = height;
   img->bitsPerPixel = bitsPerPixel;
+  img->greySource = greySource;
   img->data = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
   if (!img->data) throw std::bad_alloc();
   for (int r = 0; r < height; ++r)
@@ -83,6 +86,7 @@ Image* Image::flip() const {
 Image* Image::resample(_vec<2, int> const& size) const {
   ASSERT(!(bitsPerPixel&7));
   Image* img = new Image(size, 24);
+  img->greySource = greySource;
   int const W = size[0], H = size[1];
   if (!img->data) return img;  // nothing to sample into (a degenerate size)
   unsigned char* out = img->data;

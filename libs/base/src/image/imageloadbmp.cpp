@@ -84,7 +84,7 @@ Image* decodeBmp(ByteSource& file) {
     }
   }
 
-  return pixels.toImage(width, static_cast<int>(rows), 24).release();
+  return pixels.toImage(width, static_cast<int>(rows), 24, false).release();
 }
 
 }  // namespace
@@ -104,6 +104,7 @@ Image* ImageLoadBMP::load(char const* filename, char const* extension) {
   } catch (Exception const& e) {
     std::fflush(stdout);
     std::cerr << "ImageLoadBMP failed to load file " << filename << ": " << e.message() << std::endl;
+    noteFailure(e.message());
   }
   return nullptr;
 }

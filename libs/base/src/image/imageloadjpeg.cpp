@@ -66,6 +66,7 @@ void cmykToRgb(JSAMPLE const* in, unsigned char* out, JDIMENSION width, bool inv
 // The size of a decoded picture and the first warning the library gave ("" for none).
 struct JpegResult {
   int width = 0, height = 0;
+  bool grey = false;  // the file's one component is grey
   std::string warning;
 };
 
@@ -96,6 +97,7 @@ JpegResult decompress(FILE* file, char const* block, unsigned long blockSize, Pi
   // Always three components out, so that the record matches its buffer: the
   // library converts grey and YCbCr to RGB; CMYK is converted here.
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  bool const grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_start_decompress(&cinfo);
 
@@ -140,6 +142,7 @@ JpegResult decompress(FILE* file, char const* block, unsigned long blockSize, Pi
   JpegResult result;
   result.width = int(width);
   result.height = int(height);
+  result.grey = grey;
   result.warning = jerr.firstWarning;
   return result;
 }
@@ -148,7 +151,7 @@ JpegResult decompress(FILE* file, char const* block, unsigned long blockSize, Pi
 // call and the file) when the library had something to say.
 Image* finish(JpegResult const& r, PixelBuffer& pixels, std::string const& prefix) {
   if (!r.warning.empty()) std::cout << prefix << " warning: " << r.warning << std::endl;
-  return pixels.toImage(r.width, r.height, 24).release();
+  return pixels.toImage(r.width, r.height, 24, r.grey).release();
 }
 
 }  // namespace
@@ -173,6 +176,7 @@ Image* ImageLoadJPEG::load(char const* filename, char const* extension) {
     return finish(r, pixels, std::string("ImageLoadJPEG::load(") + filename + ")");
   } catch (Exception const& e) {
     std::cout << "ImageLoadJPEG::load(" << filename << ") error: " << e.message() << std::endl;
+    noteFailure(e.message());
   }
   if (f) std::fclose(f);
   return nullptr;

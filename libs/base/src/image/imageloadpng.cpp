@@ -37,6 +37,7 @@ void libraryFree(png_structp, png_voidp p) { std::free(p); }
 struct PngShape {
   png_uint_32 width = 0, height = 0;
   int channels = 0;
+  bool grey = false;  // the file's colour type is grey or grey + alpha
 };
 
 // The library's own reason for giving up, kept for the caller's message
@@ -100,10 +101,12 @@ PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide, PngErrorText* kep
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
 
   if (wide) {
-    // Every file comes out as 16-bit grey or RGB, alpha dropped.
+    // Every file comes out as 16-bit grey or RGB, alpha dropped: also the
+    // alpha that expanding a transparency chunk (tRNS) adds, which both the
+    // palette expansion and the widening to 16 bits do.
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
-    if (colourType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    if ((colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS)) png_set_strip_alpha(png);
     if (bitDepth < 16) png_set_expand_16(png);
     if (hostLittleEndian()) png_set_swap(png);
   } else {
@@ -151,6 +154,7 @@ PngShape decodePng(FILE* file, PixelBuffer& pixels, bool wide, PngErrorText* kep
   shape.width = width;
   shape.height = height;
   shape.channels = channels;
+  shape.grey = !(colourType & PNG_COLOR_MASK_COLOR);
   return shape;
 }
 
@@ -166,9 +170,10 @@ Image* ImageLoadPNG::load(char const* filename, char const* extension) {
     PixelBuffer pixels;
     PngShape shape = decodePng(f, pixels, false);
     std::fclose(f);
-    return pixels.toImage(int(shape.width), int(shape.height), shape.channels * 8).release();
+    return pixels.toImage(int(shape.width), int(shape.height), shape.channels * 8, shape.grey).release();
   } catch (Exception const& e) {
     std::cout << "ImageLoadPNG::load(" << filename << ") error: " << e.message() << std::endl;
+    noteFailure(e.message());
   }
   if (f) std::fclose(f);
   return nullptr;
@@ -195,7 +200,7 @@ Image* ImageLoadPNG::loadGrey16(char const* filename, std::string& error) {
         samples[i] = static_cast<uint16_t>(lum >= 65535.0f ? 65535 : static_cast<int>(lum));
       }
     }
-    return pixels.toImage(int(shape.width), int(shape.height), 16).release();
+    return pixels.toImage(int(shape.width), int(shape.height), 16, shape.grey).release();
   } catch (Exception const& e) {
     error = e.message();
   }

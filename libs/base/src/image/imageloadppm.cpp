@@ -1,5 +1,5 @@
-// ImageLoadPPM: decodes portable pixmaps, ASCII (P3) and binary (P6), and binary
-// greymaps (P5) into top-first rows.
+// ImageLoadPPM: decodes portable pixmaps and greymaps, ASCII (P3, P2) and binary
+// (P6, P5), into top-first rows.
 #include "base/imageloadppm.h"
 
 #include <cstdint>
@@ -22,73 +22,12 @@
 #include "extension.h"
 #include "pixelbuffer.h"
 #include "ppmbinary.h"
+#include "ppmheader.h"
+#include "ppmtoken.h"
 
 ImageLoadPPM imageLoadPPM;
 
 namespace {
-
-// Characters that atoi skips before a number. Space and newline never reach
-// it: they separate tokens.
-inline bool isBlank(char c) { return c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A cursor over the header. Comments run from '#' to the end of the line.
-struct HeaderReader {
-  char const* p;
-  char const* end;
-
-  void skipLine() {
-    while (p < end && *p != '\n') ++p;
-    if (p < end) ++p;
-  }
-  void skipSpaceAndComments() {
-    while (p < end) {
-      if (*p == '#') skipLine();
-      else if (*p == ' ' || *p == '\n' || isBlank(*p)) ++p;
-      else break;
-    }
-  }
-  // A decimal header number; false when there is none or it is absurdly long.
-  bool number(int& value) {
-    skipSpaceAndComments();
-    if (p >= end || !isDigit(*p)) return false;
-    int64_t v = 0;
-    while (p < end && isDigit(*p)) {
-      v = v * 10 + (*p++ - '0');
-      if (v > INT32_MAX) return false;
-    }
-    if (p < end && *p != ' ' && *p != '\n' && !isBlank(*p) && *p != '#') return false;
-    value = static_cast<int>(v);
-    return true;
-  }
-};
-
-// A token's number: its value modulo 2^32, its sign, and whether it passed
-// the largest maximum value a file may declare.
-struct TokenValue {
-  unsigned value = 0;
-  bool negative = false;
-  bool large = false;
-};
-
-// One token, read as atoi reads it (leading blanks, a sign, digits up to the
-// first other character); it counts as a sample when its value is not 0 or it
-// starts with the digit 0. Unsigned arithmetic keeps the low bits exact for
-// numbers of any length.
-inline bool readToken(char const* t, size_t len, TokenValue& out) {
-  char const* q = t;
-  char const* end = t + len;
-  while (q < end && isBlank(*q)) ++q;
-  if (q < end && (*q == '+' || *q == '-')) out.negative = *q++ == '-';
-  bool nonZero = false;
-  while (q < end && isDigit(*q)) {
-    unsigned d = unsigned(*q++ - '0');
-    out.value = out.value * 10u + d;
-    out.large |= out.value > 65535u;
-    nonZero |= d != 0;
-  }
-  return nonZero || t[0] == '0';
-}
 
 // With maximum value 255 a sample is the low byte of the token's value.
 __attribute__((noinline)) bool tokenSample(char const* t, size_t len, unsigned char& sample) {
@@ -222,44 +161,6 @@ private:
   size_t n = 0;
 };
 
-struct PpmHeader {
-  char form = '3';  // '3' ASCII RGB, '6' binary RGB, '5' binary grey
-  int width = 0;
-  int height = 0;
-  int maxValue = 0;
-  size_t length = 0;  // bytes up to the samples
-};
-
-// Reads the header: the magic P3, P5 or P6, then width, height and maximum
-// value, with comments; in the binary forms one blank or line end follows the
-// maximum value and the raster starts after it. False when the text is not
-// such a header.
-bool readHeader(char const* text, size_t size, PpmHeader& out) {
-  HeaderReader h{text, text + size};
-  // The ASCII greymap and the bitmaps (P2, P1, P4) are not read.
-  if (size < 2 || text[0] != 'P' || (text[1] != '3' && text[1] != '5' && text[1] != '6')) return false;
-  out.form = text[1];
-  h.p += 2;
-  if (h.p < h.end && *h.p != ' ' && *h.p != '\n' && !isBlank(*h.p)) return false;
-  // When the magic ends its line, the next line is a comment if it starts
-  // with '#' or with anything but a number (it is then ignored whatever it
-  // holds). Further comments may stand anywhere in the header.
-  while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
-  if (h.p < h.end && *h.p == '\n') {
-    ++h.p;
-    while (h.p < h.end && (*h.p == ' ' || isBlank(*h.p))) ++h.p;
-    if (h.p < h.end && !isDigit(*h.p)) h.skipLine();
-  }
-  if (!h.number(out.width) || !h.number(out.height) || !h.number(out.maxValue)) return false;
-  if (out.maxValue < 1 || out.maxValue > 65535) return false;
-  if (out.form != '3') {
-    if (h.p >= h.end || !(*h.p == ' ' || *h.p == '\n' || isBlank(*h.p))) return false;
-    ++h.p;
-  }
-  out.length = size_t(h.p - text);
-  return true;
-}
-
 // The new Image around the pixels. Samples the text did not give are zero,
 // and one line, opened by `prefix` (the call and the file), says how many.
 Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, size_t stored, bool zeroed,
@@ -269,7 +170,7 @@ Image* finishImage(PpmHeader const& header, PixelBuffer& pixels, size_t total, s
     std::cout << prefix << " warning: " << (total - stored) << " of " << total
               << " samples missing, set to zero" << std::endl;
   }
-  return pixels.toImage(header.width, header.height, 24).release();
+  return pixels.toImage(header.width, header.height, 8 * header.channels(), header.channels() == 1).release();
 }
 
 // A text of `textBytes` holds at most one sample per two bytes; when it
@@ -319,17 +220,24 @@ bool readPieces(FILE* f, char* buf, size_t have, PpmHeader const& header, unsign
   return true;
 }
 
-Image* decodeText(char const* text, size_t size, std::string const& prefix) {
+// The text form's samples from the whole text, or null with the reason.
+Image* decodeText(char const* text, size_t size, std::string const& prefix, std::string& why) {
   PpmHeader header;
-  if (!readHeader(text, size, header)) return nullptr;
-  if (header.form != '3')
+  if (!readPpmHeader(text, size, header, why)) return nullptr;
+  if (!header.ascii())
     return decodePnmRaster(reinterpret_cast<unsigned char const*>(text) + header.length, size - header.length,
-                           header.width, header.height, header.maxValue, header.form == '6' ? 3 : 1);
-  size_t total = imageBufferBytes(header.width, header.height, 3);
-  if (!total) return nullptr;
+                           header.width, header.height, header.maxValue, header.channels(), why);
+  size_t total = imageBufferBytes(header.width, header.height, header.channels());
+  if (!total) {
+    why = ppmSizeProblem(header.width, header.height, header.channels());
+    return nullptr;
+  }
   bool zeroed = needsZeroedBuffer(size, total);
   PixelBuffer pixels;
-  if (!pixels.allocate(total, zeroed)) return nullptr;
+  if (!pixels.allocate(total, zeroed)) {
+    why = "no memory for its " + std::to_string(total) + " bytes";
+    return nullptr;
+  }
   size_t stored;
   if (header.maxValue == 255) {
     stored = readText<false>(text, size, header, pixels.get(), total, nullptr);
@@ -340,23 +248,38 @@ Image* decodeText(char const* text, size_t size, std::string const& prefix) {
   return finishImage(header, pixels, total, stored, zeroed, prefix);
 }
 
-// The whole file in memory, for headers or tokens too long for the pieces.
-Image* decodeWholeFile(char const* filename, std::string const& prefix) {
+// The whole file in memory, for binary rasters, and for headers or tokens too
+// long for the pieces.
+Image* decodeWholeFile(char const* filename, std::string const& prefix, std::string& why) {
   FileBuffer file;
-  if (!file.load(filename) || !file.data) return nullptr;
-  return decodeText(file.data, size_t(file.size), prefix);
+  if (!file.load(filename) || !file.data) {
+    why = "cannot read the file";
+    return nullptr;
+  }
+  return decodeText(file.data, size_t(file.size), prefix, why);
 }
 
 }  // namespace
 
 Image* ImageLoadPPM::decode(char const* text, size_t size) {
-  return decodeText(text, size, "ImageLoadPPM::decode()");
+  std::string why;
+  return decode(text, size, why);
+}
+
+Image* ImageLoadPPM::decode(char const* text, size_t size, std::string& why) {
+  return decodeText(text, size, "ImageLoadPPM::decode()", why);
 }
 
 Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   if (!extensionIs(extension, "ppm") && !extensionIs(extension, "pgm") && !extensionIs(extension, "pnm")) return nullptr;
-  std::string const prefix = std::string("ImageLoadPPM::load(") + filename + ")";
   std::string why;
+  Image* img = readFile(filename, why);
+  if (!img) noteFailure(why);
+  return img;
+}
+
+Image* ImageLoadPPM::readFile(char const* filename, std::string& why) {
+  std::string const prefix = std::string("ImageLoadPPM::load(") + filename + ")";
   FILE* f = openRegularFile(filename, why);
   if (!f) {
     std::fprintf(stderr, "ImageLoadPPM: %s\n", why.c_str());
@@ -371,17 +294,23 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
   // comments, is read with the whole file.
   size_t have = std::fread(buf, 1, kChunkBytes, f);
   PpmHeader header;
-  if (have == kChunkBytes && (!readHeader(buf, have, header) || header.length >= have))
-    return decodeWholeFile(filename, prefix);
-  if (!readHeader(buf, have, header)) return nullptr;
+  if (have == kChunkBytes && (!readPpmHeader(buf, have, header, why) || header.length >= have))
+    return decodeWholeFile(filename, prefix, why);
+  if (!readPpmHeader(buf, have, header, why)) return nullptr;
   // A binary raster is read with the whole file, whose length it is checked against.
-  if (header.form != '3') return decodeWholeFile(filename, prefix);
-  size_t total = imageBufferBytes(header.width, header.height, 3);
-  if (!total) return nullptr;
+  if (!header.ascii()) return decodeWholeFile(filename, prefix, why);
+  size_t total = imageBufferBytes(header.width, header.height, header.channels());
+  if (!total) {
+    why = ppmSizeProblem(header.width, header.height, header.channels());
+    return nullptr;
+  }
   struct stat st;
   bool zeroed = fstat(fileno(f), &st) != 0 || needsZeroedBuffer(size_t(st.st_size), total);
   PixelBuffer pixels;
-  if (!pixels.allocate(total, zeroed)) return nullptr;
+  if (!pixels.allocate(total, zeroed)) {
+    why = "no memory for its " + std::to_string(total) + " bytes";
+    return nullptr;
+  }
 
   size_t stored = 0;
   bool read;
@@ -391,6 +320,6 @@ Image* ImageLoadPPM::load(char const* filename, char const* extension) {
     SampleScale scale(header.maxValue);
     read = readPieces<true>(f, buf, have, header, pixels.get(), total, &scale, stored);
   }
-  if (!read) return decodeWholeFile(filename, prefix);
+  if (!read) return decodeWholeFile(filename, prefix, why);
   return finishImage(header, pixels, total, stored, zeroed, prefix);
 }

@@ -172,7 +172,7 @@ Image* decodeTga(ByteSource& file) {
     }
   }
 
-  return pixels.toImage(width, height, outPixelBytes * 8).release();
+  return pixels.toImage(width, height, outPixelBytes * 8, imageType == kGrey).release();
 }
 
 }  // namespace
@@ -191,6 +191,7 @@ Image* ImageLoadTGA::load(char const* filename, char const* extension) {
     return decodeTga(file);
   } catch (Exception const& e) {
     std::cout << "ImageLoadTGA " << filename << " failed: " << e.message() << std::endl;
+    noteFailure(e.message());
   }
   return nullptr;
 }

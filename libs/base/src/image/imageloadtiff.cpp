@@ -41,13 +41,23 @@ Image* ImageLoadTIFF::load(char const* filename, char const* extension) {
     }
 
     uint32_t width = 0, height = 0;
-    uint16_t samplesPerPixel = 0;
+    uint16_t samplesPerPixel = 0, photometric = PHOTOMETRIC_MINISBLACK;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
     TIFFGetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    bool const grey = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
 
     size_t bytes = imageBufferBytes(width, height, 4);
     if (!bytes) throw Exception() << "bad image size: " << width << "x" << height;
+    // What the RGBA interface cannot convert is named before anything is read.
+    uint16_t bits = 0, format = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLEFORMAT, &format);
+    if (format == SAMPLEFORMAT_IEEEFP)
+      throw Exception() << bits << "-bit floating-point samples, which are not read (integer samples only)";
+    char unfit[1024] = "";
+    if (!TIFFRGBAImageOK(tif.get(), unfit)) throw Exception() << "cannot convert it to RGBA: " << unfit;
     PixelBuffer raster;
     if (!raster.allocate(bytes)) throw Exception() << " failed to alloc imgdata buffer ";
 
@@ -72,9 +82,10 @@ Image* ImageLoadTIFF::load(char const* filename, char const* extension) {
       out += rgb ? 3 : 4;
     }
 
-    return raster.toImage(int(width), int(height), rgb ? 24 : 32).release();
+    return raster.toImage(int(width), int(height), rgb ? 24 : 32, grey).release();
   } catch (Exception const& e) {
     std::cout << "ImageLoadTIFF::load(" << filename << ") error: " << e.message() << std::endl;
+    noteFailure(e.message());
   }
   return nullptr;
 }
@@ -134,7 +145,7 @@ Image* ImageLoadTIFF::loadGrey16(char const* filename, std::string& error) {
         *out++ = v;
       }
     }
-    return pixels.toImage(int(width), int(height), 16).release();
+    return pixels.toImage(int(width), int(height), 16, grey).release();
   } catch (Exception const& e) {
     error = e.message();
     if (error.empty()) error = "cannot read the file";

@@ -21,11 +21,12 @@ ImageSystem imageSystem;
 namespace {
 
 // Why no loader gave a picture: the file cannot be had at all, or it is there
-// and none of them reads it.
-std::string whyNoLoader(char const* filename) {
+// and the loader that took it (`reader`, null for none) could not read it.
+std::string whyNoLoader(char const* filename, char const* reader, std::string const& reason) {
   struct stat st;
   if (::stat(filename, &st) != 0) return std::string("cannot open the file: ") + std::strerror(errno);
   if (!S_ISREG(st.st_mode)) return "the name" + notRegularReason(st.st_mode);
+  if (reader) return std::string("the file exists but ") + reader + " cannot read it: " + reason;
   return "the file exists but no loader could read it";
 }
 
@@ -59,11 +60,19 @@ Image* ImageSystem::load(char const* filename, std::string& error) {
   try {
     if (!filename) throw Exception() << "no file name given";
     char const* ext = extensionOf(filename);
+    char const* reader = nullptr;
+    std::string reason;
     for (ImageLoader* l = imageSystem.head; l; l = l->next) {
+      ImageLoader::takeFailure();
       ImagePtr img(l->load(filename, ext));
       if (img && img->data) return img.release();
+      std::string why = ImageLoader::takeFailure();
+      if (!reader && !why.empty()) {
+        reader = l->name();
+        reason.swap(why);
+      }
     }
-    throw Exception() << "failed to find appropriate loader: " << whyNoLoader(filename);
+    throw Exception() << "failed to find appropriate loader: " << whyNoLoader(filename, reader, reason);
   } catch (Throwable const& t) {
     error = t.message();
     std::fflush(stdout);

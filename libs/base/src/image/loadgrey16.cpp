@@ -1,10 +1,12 @@
 // ImageSystem::loadGrey16: height maps as 16-bit grey, from the 16-bit decoders
-// where the file has 16-bit samples and widened from the 8-bit loaders otherwise.
+// (PNG, TIFF, the portable any-maps) where the file has 16-bit samples and
+// widened from the 8-bit loaders otherwise.
 #include <cstdint>
 #include <string>
 
 #include "base/image.h"
 #include "base/imageloadpng.h"
+#include "base/imageloadppm.h"
 #include "base/imageloadtiff.h"
 #include "base/imagesystem.h"
 #include "extension.h"
@@ -36,7 +38,7 @@ Image* widen(Image const& img, std::string& error) {
     if (v > 255) v = 255;
     out[i] = static_cast<uint16_t>(v * 257);
   }
-  return pixels.toImage(img.width, img.height, 16).release();
+  return pixels.toImage(img.width, img.height, 16, img.greySource).release();
 }
 
 }  // namespace
@@ -49,6 +51,8 @@ Image* ImageSystem::loadGrey16(char const* filename, std::string& error) {
   }
   char const* ext = extensionOf(filename);
   if (extensionIs(ext, "png")) return imageLoadPNG.loadGrey16(filename, error);
+  if (extensionIs(ext, "ppm") || extensionIs(ext, "pgm") || extensionIs(ext, "pnm"))
+    return ImageLoadPPM::loadGrey16(filename, error);
   if (extensionIs(ext, "tif") || extensionIs(ext, "tiff")) {
     Image* img = imageLoadTIFF.loadGrey16(filename, error);
     if (img || !error.empty()) return img;

@@ -62,13 +62,15 @@ public:
   unsigned char* get() const { return ptr; }
 
   // The decoded picture: a new Image of the given size and depth that takes
-  // the buffer over. The record is made first, so the buffer always has an
-  // owner (and is freed here when the record cannot be had).
-  ImagePtr toImage(int width, int height, int bitsPerPixel) {
+  // the buffer over; `greySource` says whether the file stored grey samples.
+  // The record is made first, so the buffer always has an owner (and is freed
+  // here when the record cannot be had).
+  ImagePtr toImage(int width, int height, int bitsPerPixel, bool greySource) {
     ImagePtr img(new Image);
     img->width = width;
     img->height = height;
     img->bitsPerPixel = bitsPerPixel;
+    img->greySource = greySource;
     img->data = ptr;
     ptr = nullptr;
     return img;

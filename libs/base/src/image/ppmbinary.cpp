@@ -6,17 +6,33 @@
 #include <vector>
 
 #include "pixelbuffer.h"
+#include "ppmheader.h"
+
+std::string pnmRasterShortfall(size_t available, size_t needed) {
+  if (available >= needed) return "";
+  return "the raster is cut short: the file holds " + std::to_string(available) + " of its " +
+         std::to_string(needed) + " bytes";
+}
 
 Image* decodePnmRaster(unsigned char const* raster, size_t available, int width, int height, int maxValue,
-                       int channels) {
-  if (maxValue < 1 || maxValue > 65535 || (channels != 1 && channels != 3)) return nullptr;
+                       int channels, std::string& why) {
+  if (maxValue < 1 || maxValue > 65535 || (channels != 1 && channels != 3)) {
+    why = "its maximum value " + std::to_string(maxValue) + " is outside 1 to 65535";
+    return nullptr;
+  }
   size_t const total = imageBufferBytes(width, height, channels);
-  if (!total) return nullptr;
+  if (!total) {
+    why = ppmSizeProblem(width, height, channels);
+    return nullptr;
+  }
   // total is at most kMaxImageBytes, so twice it cannot overflow.
   size_t const sampleBytes = maxValue > 255 ? 2 : 1;
-  if (available / sampleBytes < total) return nullptr;
+  if (!(why = pnmRasterShortfall(available, total * sampleBytes)).empty()) return nullptr;
   PixelBuffer pixels;
-  if (!pixels.allocate(total)) return nullptr;
+  if (!pixels.allocate(total)) {
+    why = "no memory for its " + std::to_string(total) + " bytes";
+    return nullptr;
+  }
   unsigned char* out = pixels.get();
   if (maxValue == 255) {
     std::memcpy(out, raster, total);
@@ -29,5 +45,5 @@ Image* decodePnmRaster(unsigned char const* raster, size_t available, int width,
       out[i] = scale[s > m ? m : s];
     }
   }
-  return pixels.toImage(width, height, 8 * channels).release();
+  return pixels.toImage(width, height, 8 * channels, channels == 1).release();
 }

@@ -17,7 +17,8 @@ class MenuRoot;
 class IMenuSystem {
 public:
   virtual ~IMenuSystem() {}
-  // Reads the console font's glyph widths and creates the root. Needs the GL context.
+  // Reads the console font's glyph widths and creates the root. Needs the GL
+  // context. The GUI follows the console's font from then on.
   virtual void init() = 0;
   // Drops the root and collects.
   virtual void shutdown() = 0;
@@ -60,6 +61,10 @@ public:
   void reset();
   // Measures the glyph extents of the font texture (fontTex.texture).
   void calcFontWidths();
+  // Takes the console's glyph sheet as the font and measures its glyphs. The
+  // input and drawing passes call it whenever the console's font has changed
+  // since (ConsoleFont deletes the texture it replaces).
+  void followConsoleFont();
   // Dispatches the event to obj and its subtree; `pos` is in the coordinates of
   // the content of obj's parent. 0: not used, 1: used, 2: used at preMouseEvent.
   int processMouseEvent(Object* obj, MouseEvent event, _vec<2, float> pos);
@@ -77,6 +82,7 @@ public:
   gc::GlobalPointer<Object> capture;
   bool skipCaptured;
   bool keyTrapped;
+  unsigned fontRevision = 0;  // the console's font revision last followed
 };
 
 // Counts the objects visited by the latest drawing pass.

@@ -55,9 +55,14 @@ MenuSystem::MenuSystem()
 MenuSystem::~MenuSystem() { shutdown(); }
 
 void MenuSystem::init() {
+  followConsoleFont();
+  root = new MenuRoot;
+}
+
+void MenuSystem::followConsoleFont() {
   fontTex.texture = con.font.id;
   calcFontWidths();
-  root = new MenuRoot;
+  fontRevision = con.fontRevision();
 }
 
 void MenuSystem::shutdown() {
@@ -105,6 +110,8 @@ void MenuSystem::releaseSubtree(Object* obj) {
 
 bool MenuSystem::getInput() {
   gc::collector().collect();
+  // Laying text out measures it with the glyph widths of the font in use.
+  if (con.fontRevision() != fontRevision) followConsoleFont();
   MenuRoot* r = root.get();
   if (!r) return false;
 
@@ -229,6 +236,8 @@ void MenuSystem::updateTopmostPriority(Object* obj) {
 }
 
 void MenuSystem::display() {
+  // A replaced console font has deleted the texture that was drawn with.
+  if (con.fontRevision() != fontRevision) followConsoleFont();
   MenuRoot* r = root.get();
   if (r) r->refreshSize();
 

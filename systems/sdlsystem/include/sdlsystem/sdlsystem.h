@@ -73,9 +73,16 @@ public:
   void* glContext;     // the SDL_GLContext
   int depthBits;       // depth buffer size actually obtained
   uint32_t buttonMask; // SDL button mask as of the last mouse event
+  int pointer[2];      // the pointer position last reported, window pixels from the top left
 
 private:
   void mouseEvent(int x, int y, bool hasPos);
+  // Reports the pointer at (x, y), window pixels from the top left.
+  void pointerAt(int x, int y);
+  // The pointer left the window: it is reported two pixels outside the edge nearest
+  // to where it was last seen, so that no viewport is under it and the step
+  // there stays small. A position outside already (a drag) is kept.
+  void pointerLeft();
 };
 
 // The backend's implementation objects, bound to the front objects by sdlBindSingletons().

@@ -11,6 +11,8 @@ void button(Uint32 type, Uint8 button, int x, int y);
 // Motion to (x, y) with the buttons of `state` (SDL_BUTTON_LMASK...) held.
 void motion(int x, int y, Uint32 state);
 void wheel(int y, bool flipped);
+// A window event such as SDL_WINDOWEVENT_LEAVE.
+void window(Uint8 event);
 // Passes of the bound SDL system until every pushed event is handled, plus one.
 void drain();
 

@@ -1,0 +1,66 @@
+// The summary of an error map over a mask, the mask from the fidelity meter's
+// per-pixel map, and the heat scale.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "FlipHeat.h"
+#include "FlipSummary.h"
+
+// Errors 0, 0.01 ... 0.99: the mean is 0.495, the 99th percentile by nearest
+// rank the 99th value, 0.98, and 89 of the 100 lie over 0.1 (0.1 itself does
+// not). The even ones alone: mean 0.49, p99 the 50th of 50, 0.98, 44 over 0.1.
+TEST(FlipSummary, MeanP99AndShareOverTheMaskedPixels) {
+  std::vector<float> errors(100);
+  std::vector<bool> even(100);
+  for (int i = 0; i < 100; ++i) {
+    errors[static_cast<size_t>(i)] = static_cast<float>(i) / 100.0f;
+    even[static_cast<size_t>(i)] = i % 2 == 0;
+  }
+  FlipSummary const all = FlipSummary::of(errors);
+  EXPECT_EQ(all.pixels, 100u);
+  EXPECT_NEAR(all.mean, 0.495, 1e-6);
+  EXPECT_NEAR(all.p99, 0.98, 1e-6);
+  EXPECT_NEAR(all.over, 0.89, 1e-12);
+  FlipSummary const half = FlipSummary::of(errors, even);
+  EXPECT_EQ(half.pixels, 50u);
+  EXPECT_NEAR(half.mean, 0.49, 1e-6);
+  EXPECT_NEAR(half.p99, 0.98, 1e-6);
+  EXPECT_NEAR(half.over, 0.88, 1e-12);
+
+  FlipSummary const none = FlipSummary::of(errors, std::vector<bool>(100, false));
+  EXPECT_TRUE(none.pixels == 0 && none.mean == 0 && none.p99 == 0 && none.over == 0);
+  EXPECT_THROW(FlipSummary::of(errors, std::vector<bool>(99, true)), std::invalid_argument);
+}
+
+// The meter's map has its rows bottom first and -1 off the mesh.
+TEST(FlipSummary, MaskFromAMeasuredMap) {
+  std::vector<float> const perPixel = {-1, 0.5f, 0, -1};  // bottom row, then top row
+  EXPECT_EQ(measuredMask(perPixel, 2, 2, RowOrder::BottomFirst), (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(measuredMask(perPixel, 2, 2, RowOrder::TopFirst), (std::vector<bool>{false, true, true, false}));
+  EXPECT_THROW(measuredMask(perPixel, 3, 2, RowOrder::TopFirst), std::invalid_argument);
+}
+
+// Black at 0, pale yellow at 1, always opaque, brighter at every step, and
+// the ends for anything beyond them.
+TEST(FlipHeat, ScaleRunsFromBlackToPaleYellow) {
+  EXPECT_EQ(FlipHeat::color(0.0f), 0xFF000000u);
+  EXPECT_EQ(FlipHeat::color(1.0f), 0xFFBEFAFFu);
+  EXPECT_EQ(FlipHeat::color(0.25f), 0xFF781446u);
+  EXPECT_EQ(FlipHeat::color(0.5f), 0xFF6E32BEu);
+  EXPECT_EQ(FlipHeat::color(7.0f), FlipHeat::color(1.0f));
+  EXPECT_EQ(FlipHeat::color(-1.0f), FlipHeat::color(0.0f));
+  EXPECT_EQ(FlipHeat::color(NAN), FlipHeat::color(0.0f));
+  auto luminance = [](unsigned c) {
+    return 0.2126 * (c & 0xFF) + 0.7152 * ((c >> 8) & 0xFF) + 0.0722 * ((c >> 16) & 0xFF);
+  };
+  for (int i = 1; i <= 64; ++i)
+    EXPECT_GT(luminance(FlipHeat::color(static_cast<float>(i) / 64.0f)),
+              luminance(FlipHeat::color(static_cast<float>(i - 1) / 64.0f)))
+        << i;
+  std::vector<float> const ticks = FlipHeat::legendTicks();
+  ASSERT_FALSE(ticks.empty());
+  EXPECT_EQ(ticks.front(), 0.0f);
+  EXPECT_EQ(ticks.back(), 1.0f);
+}

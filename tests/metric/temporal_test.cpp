@@ -1,0 +1,85 @@
+// The temporal error on hand-made frame sequences.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "TemporalError.h"
+
+namespace {
+
+FlipPicture grey(int w, int h, float v) {
+  FlipPicture p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.set(x, y, v, v, v);
+  return p;
+}
+
+// Black with a white bar from column `x` to the right edge.
+FlipPicture bar(int x) {
+  FlipPicture p(40, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int i = x; i < 40; ++i) p.set(i, y, 1, 1, 1);
+  return p;
+}
+
+}  // namespace
+
+TEST(TemporalError, ASetEqualToAMovingReferenceGivesZero) {
+  TemporalError t;
+  for (int f = 0; f < 4; ++f) t.add(bar(10 + 3 * f), bar(10 + 3 * f));
+  EXPECT_EQ(t.pairCount(), 3u);
+  EXPECT_EQ(t.value(), 0.0);
+}
+
+// The reference stays grey 0.5 while the set alternates 0.5, 0.6, 0.5, 0.6:
+// every pair's set change is the flat grey FLIP of 0.5 against 0.6, 0.28502
+// (worked out in flip_test.cpp), the reference's 0, so the mean over the
+// three pairs is 0.28502.
+TEST(TemporalError, ASetAlternatingOverAStillReference) {
+  TemporalError t;
+  EXPECT_EQ(t.value(), 0.0);
+  FlipPicture const still = grey(30, 20, 0.5f);
+  for (int f = 0; f < 4; ++f) t.add(grey(30, 20, f % 2 ? 0.6f : 0.5f), still);
+  EXPECT_EQ(t.pairCount(), 3u);
+  EXPECT_NEAR(t.value(), 0.28502, 2e-5);
+  // After a reset the frames start anew, at any size.
+  t.reset();
+  EXPECT_EQ(t.pairCount(), 0u);
+  EXPECT_EQ(t.value(), 0.0);
+  t.add(grey(5, 5, 0.5f), grey(5, 5, 0.5f));
+  t.add(grey(5, 5, 0.6f), grey(5, 5, 0.5f));
+  EXPECT_EQ(t.pairCount(), 1u);
+}
+
+// The set flickers in its top left corner only; a mask of the pixels far
+// from it sees no shimmer, the whole picture does. A mask selecting nothing
+// leaves its pair out.
+TEST(TemporalError, MeasuresOnlyTheMaskedPixels) {
+  FlipPicture const still = grey(60, 40, 0.5f);
+  FlipPicture flicker = still;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) flicker.set(x, y, 0.9f, 0.9f, 0.9f);
+  std::vector<bool> far(still.pixels());
+  for (size_t i = 0; i < far.size(); ++i) far[i] = i % 60 >= 30 && i / 60 >= 20;
+  TemporalError masked, whole;
+  for (int f = 0; f < 3; ++f) {
+    masked.add(f % 2 ? flicker : still, still, far);
+    whole.add(f % 2 ? flicker : still, still);
+  }
+  EXPECT_EQ(masked.value(), 0.0);
+  EXPECT_GT(whole.value(), 0.0);
+  masked.add(still, still, std::vector<bool>(still.pixels(), false));
+  EXPECT_EQ(masked.pairCount(), 2u);
+}
+
+TEST(TemporalError, RefusesAFrameOfAnotherSize) {
+  TemporalError t;
+  t.add(grey(8, 8, 0.5f), grey(8, 8, 0.5f));
+  EXPECT_THROW(t.add(grey(8, 9, 0.6f), grey(8, 9, 0.5f)), std::invalid_argument);
+  EXPECT_THROW(t.add(grey(8, 8, 0.6f), grey(8, 9, 0.5f)), std::invalid_argument);
+  EXPECT_THROW(t.add(grey(8, 8, 0.6f), grey(8, 8, 0.5f), std::vector<bool>(3)), std::invalid_argument);
+  EXPECT_EQ(t.pairCount(), 0u);
+  t.add(grey(8, 8, 0.6f), grey(8, 8, 0.5f));
+  EXPECT_EQ(t.pairCount(), 1u);
+  EXPECT_NEAR(t.value(), 0.28502, 2e-5);
+}
