@@ -48,7 +48,7 @@ bool readPlan(char const* command, char const* usage, std::vector<std::string> c
               PlanWords& plan) {
   std::string error;
   if (parsePlanWords(words, lists, plan, error)) return true;
-  con << command << ": " << error << "\nusage: " << usage << "\n";
+  con << command << ": " << error << " (usage: " << usage << ")\n";
   return false;
 }
 
@@ -163,7 +163,7 @@ void CFunc_frontier(int argc, char** argv) {
     if (word.empty()) continue;
     if (word == "maxangle") {
       if (i + 1 >= argc || !parseFiniteDouble(unquote(argv[i + 1]).c_str(), value) || value <= 0 || value > 90) {
-        con << "frontier: maxangle takes degrees above 0 and up to 90\nusage: " << usage << "\n";
+        con << "frontier: maxangle takes degrees above 0 and up to 90 (usage: " << usage << ")\n";
         return;
       }
       maxAngle = value;
@@ -178,7 +178,7 @@ void CFunc_frontier(int argc, char** argv) {
       options.error = word;
       metricGiven = true;
     } else {
-      con << "frontier: \"" << word << "\" is neither a metric nor a target here\nusage: " << usage << "\n";
+      con << "frontier: \"" << word << "\" is neither a metric nor a target here (usage: " << usage << ")\n";
       return;
     }
   }

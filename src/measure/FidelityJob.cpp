@@ -267,9 +267,9 @@ private:
       pic.label(static_cast<float>(x) - 4.0f, static_cast<float>(barY + 15), buf, 0xFFFFFFFFu, 10.0f);
     }
     char stats[200];
-    std::string const steps = Techniques::usesSteps(r.set) ? ", " + std::to_string(r.steps) + " steps" : "";
+    std::string const stepsText = Techniques::usesSteps(r.set) ? ", " + std::to_string(r.steps) + " steps" : "";
     std::snprintf(stats, sizeof stats, "%s%s: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
-                  Techniques::name(r.set).c_str(), steps.c_str(), r.errors.mean, r.errors.p95, r.errors.p99,
+                  Techniques::name(r.set).c_str(), stepsText.c_str(), r.errors.mean, r.errors.p95, r.errors.p99,
                   r.errors.max);
     pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
     pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
