@@ -1,15 +1,17 @@
-// Speed of the relief reference on the CPU: cone maps of 256², 512², 1024² and
-// 2048² height fields (the bench's brick map tiled to size, and smooth noisy
-// hills), brute force at 64² for scale, and the exact eye and light trace of
-// an 800x600 view with and without empty-space skipping, on the brick map and
-// on the hard maps at 1024² (the wall grid, where the pyramid skips little).
+// Speed of the relief reference on the CPU: cone maps, relaxed and
+// conservative, of 256² to 4096² height fields on 2 threads (the wall grid,
+// and the bench's brick map tiled to size), of smooth noisy hills up to 1024²
+// (wide cones near many near-ties, the search's hard case), brute force at 64²
+// for scale, and the exact eye and light trace of an 800x600 view with and
+// without empty-space skipping, on the brick map and on the hard maps at
+// 1024² (the wall grid, where the pyramid skips little).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "BumpMap.h"
+#include "NormalMap.h"
 #include "ConeMap.h"
 #include "HardMaps.h"
 #include "HeightField.h"
@@ -55,13 +57,20 @@ HeightField hills(int size) {
   return HeightField(size, size, std::move(h));
 }
 
+HeightField walls(int size) { return HardMaps::make(HardMaps::Kind::Walls, size); }
+
+// The cone texture's ratios for the cone march's linear reads, on the 2
+// threads of the project's build machine; the first argument is the map's
+// size, the second 0 for relaxed cones, 1 for conservative ones.
 template <HeightField (*Make)(int)>
 void coneMap(benchmark::State& state) {
   HeightField const field = Make(static_cast<int>(state.range(0)));
+  ConeMap::Kind const kind = state.range(1) ? ConeMap::Kind::Conservative : ConeMap::Kind::Relaxed;
   for (auto _ : state) {
-    std::vector<float> ratios = ConeMap::generate(field, 0);
+    std::vector<float> ratios = ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear);
     benchmark::DoNotOptimize(ratios.data());
   }
+  state.SetLabel(ConeMap::name(kind));
   state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(0));
 }
 
@@ -72,10 +81,19 @@ void coneMapBruteForce(benchmark::State& state) {
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) corner[static_cast<size_t>(y) * 64 + static_cast<size_t>(x)] = field.texel(x, y);
   HeightField const small(64, 64, std::move(corner));
+  ConeMap::Kind const kind = state.range(0) ? ConeMap::Kind::Conservative : ConeMap::Kind::Relaxed;
   for (auto _ : state) {
-    std::vector<float> ratios = ConeMap::generateBruteForce(small);
+    std::vector<float> ratios = ConeMap::rawBruteForce(small, kind);
     benchmark::DoNotOptimize(ratios.data());
   }
+  state.SetLabel(ConeMap::name(kind));
+}
+
+// The sizes of the cone-map runs: a few runs at the small ones, one at the
+// large ones, which keeps the whole sweep to a few minutes.
+void coneSizes(benchmark::internal::Benchmark* b, int largest) {
+  for (int kind : {0, 1})
+    for (int size = 256; size <= largest; size *= 2) b->Args({size, kind});
 }
 
 // An 800x600 view of the 256² brick map repeated twice across: every pixel
@@ -124,12 +142,23 @@ void traceHard(benchmark::State& state) {
 
 }  // namespace
 
-// One run each at the large sizes keeps the whole sweep to seconds.
-BENCHMARK_TEMPLATE(coneMap, bricks)->Name("cone/bricks")->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(coneMap, bricks)->Name("cone/bricks")->Arg(1024)->Arg(2048)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(coneMap, hills)->Name("cone/hills")->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(coneMap, hills)->Name("cone/hills")->Arg(1024)->Arg(2048)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(coneMapBruteForce)->Name("cone/bruteforce/bricks64")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, walls)->Name("cone/walls")->Apply([](auto* b) { coneSizes(b, 512); })->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, walls)
+    ->Name("cone/walls")
+    ->ArgsProduct({{1024, 2048, 4096}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, bricks)->Name("cone/bricks")->Apply([](auto* b) { coneSizes(b, 512); })->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, bricks)
+    ->Name("cone/bricks")
+    ->ArgsProduct({{1024, 2048, 4096}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, hills)->Name("cone/hills")->Apply([](auto* b) { coneSizes(b, 512); })->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(coneMap, hills)->Name("cone/hills")->ArgsProduct({{1024}, {0, 1}})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(coneMapBruteForce)->Name("cone/bruteforce/bricks64")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(trace800x600)->Name("trace800x600/skipping")->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(trace800x600)->Name("trace800x600/plain")->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(traceHard)

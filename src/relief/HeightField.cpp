@@ -23,26 +23,6 @@ float wrapUnit(float u) {
   return f >= 0.0f && f <= 1.0f ? f : 0.0f;  // NaN and infinities read as 0
 }
 
-// An inclusive index range [lo, hi] of any integers, folded into [0, n) as at
-// most two ranges that do not wrap. Returns how many.
-int splitWrapped(long lo, long hi, long n, long (&out)[2][2]) {
-  if (hi - lo + 1 >= n) {
-    out[0][0] = 0;
-    out[0][1] = n - 1;
-    return 1;
-  }
-  long const a = wrapIndex(lo, n), b = a + (hi - lo);
-  out[0][0] = a;
-  if (b < n) {
-    out[0][1] = b;
-    return 1;
-  }
-  out[0][1] = n - 1;
-  out[1][0] = 0;
-  out[1][1] = b - n;
-  return 2;
-}
-
 // The level-0 cells whose bilinear footprint can hold a sample at coordinates
 // [c0, c1] along an axis of n texels, with one cell of margin each side against
 // rounding; false when the range covers the whole axis anyway.
@@ -64,7 +44,14 @@ HeightField::HeightField(int width, int height, std::vector<float> heights)
       heights_.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
     throw std::invalid_argument("HeightField: size does not match the heights given");
   for (float& h : heights_) h = h >= 0.0f ? std::min(h, 1.0f) : 0.0f;
-  buildPyramid();
+  levels_ = HeightPyramid::build(
+      width_, height_,
+      HeightPyramid::perCell<Range>(heights_.data(), width_, height_,
+                                    [](float a, float b, float c, float d) {
+                                      return Range{std::min(std::min(a, b), std::min(c, d)),
+                                                   std::max(std::max(a, b), std::max(c, d))};
+                                    }),
+      merge);
 }
 
 HeightField HeightField::fromRgba8(unsigned char const* rgba, int width, int height) {
@@ -123,53 +110,5 @@ HeightField::Range HeightField::texelRange(long x0, long y0, long x1, long y1) c
 }
 
 HeightField::Range HeightField::cellRange(long cx0, long cy0, long cx1, long cy1) const {
-  long xs[2][2], ys[2][2];
-  int const nx = splitWrapped(cx0, cx1, width_, xs);
-  int const ny = splitWrapped(cy0, cy1, height_, ys);
-  Range r = cellRangeInside(xs[0][0], ys[0][0], xs[0][1], ys[0][1]);
-  for (int a = 0; a < nx; ++a)
-    for (int b = 0; b < ny; ++b)
-      if (a + b > 0) r = merge(r, cellRangeInside(xs[a][0], ys[b][0], xs[a][1], ys[b][1]));
-  return r;
-}
-
-HeightField::Range HeightField::cellRangeInside(long x0, long y0, long x1, long y1) const {
-  // The finest level where the range touches at most maxCells cells: a long thin
-  // range (a ray's run of steps) stays thin instead of growing to a square.
-  constexpr long maxCells = 16;
-  size_t level = 0;
-  while (level + 1 < levels_.size() &&
-         ((x1 >> level) - (x0 >> level) + 1) * ((y1 >> level) - (y0 >> level) + 1) > maxCells)
-    ++level;
-  Level const& l = levels_[level];
-  Range r{1.0f, 0.0f};
-  for (long j = y0 >> level; j <= (y1 >> level); ++j)
-    for (long i = x0 >> level; i <= (x1 >> level); ++i)
-      r = merge(r, l.cells[static_cast<size_t>(j) * static_cast<size_t>(l.w) + static_cast<size_t>(i)]);
-  return r;
-}
-
-void HeightField::buildPyramid() {
-  Level base{width_, height_, std::vector<Range>(heights_.size())};
-  for (int j = 0; j < height_; ++j)
-    for (int i = 0; i < width_; ++i) {
-      float const a = texel(i, j), b = texel(i + 1, j), c = texel(i, j + 1), d = texel(i + 1, j + 1);
-      base.cells[static_cast<size_t>(j) * static_cast<size_t>(width_) + static_cast<size_t>(i)] = {
-          std::min(std::min(a, b), std::min(c, d)), std::max(std::max(a, b), std::max(c, d))};
-    }
-  levels_.push_back(std::move(base));
-  while (levels_.back().w > 1 || levels_.back().h > 1) {
-    Level const& fine = levels_.back();
-    Level coarse{(fine.w + 1) / 2, (fine.h + 1) / 2, {}};
-    coarse.cells.resize(static_cast<size_t>(coarse.w) * static_cast<size_t>(coarse.h));
-    for (int j = 0; j < coarse.h; ++j)
-      for (int i = 0; i < coarse.w; ++i) {
-        Range r{1.0f, 0.0f};
-        for (int y = 2 * j; y < std::min(2 * j + 2, fine.h); ++y)
-          for (int x = 2 * i; x < std::min(2 * i + 2, fine.w); ++x)
-            r = merge(r, fine.cells[static_cast<size_t>(y) * static_cast<size_t>(fine.w) + static_cast<size_t>(x)]);
-        coarse.cells[static_cast<size_t>(j) * static_cast<size_t>(coarse.w) + static_cast<size_t>(i)] = r;
-      }
-    levels_.push_back(std::move(coarse));
-  }
+  return HeightPyramid::combined(levels_, cx0, cy0, cx1, cy1, merge);
 }

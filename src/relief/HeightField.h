@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "HeightPyramid.h"
+
 // Heights in [0, 1] on a width x height grid, row 0 first (row y covers texture
 // coordinate v in [y / height, (y + 1) / height), as the GL samples a texture
 // whose first uploaded row is row 0).
@@ -66,18 +68,11 @@ public:
   Range const* levelCells(int level) const { return levels_[static_cast<size_t>(level)].cells.data(); }
 
 private:
-  struct Level {
-    int w, h;
-    std::vector<Range> cells;
-  };
-
   // Bounds over the level-0 cells [cx0, cx1] x [cy0, cy1] (any integers, wrapping).
   Range cellRange(long cx0, long cy0, long cx1, long cy1) const;
-  // The same for cells already inside the map, none of the ranges wrapping.
-  Range cellRangeInside(long x0, long y0, long x1, long y1) const;
-  void buildPyramid();
-
   int width_, height_;
   std::vector<float> heights_;
-  std::vector<Level> levels_;
+  // Clipped rather than padded: the walks and the wrapped range queries index
+  // the map's own cells, and padding would only add cells outside it.
+  std::vector<PyramidLevel<Range>> levels_;
 };

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+
+#include "HeightPyramid.h"
 
 int MaxPyramid::paddedSize(int n) {
   if (n < 1 || n > (1 << 30)) throw std::invalid_argument("MaxPyramid: size out of range");
@@ -28,33 +31,16 @@ float MaxPyramid::at(int level, int x, int y) const {
 }
 
 MaxPyramid::MaxPyramid(HeightField const& field) : mapW(field.width()), mapH(field.height()) {
-  int const n = levelCount(mapW, mapH);
-  cells.resize(static_cast<size_t>(n));
-
-  // Level 0: the bilinear cells, then zeros out to the padded size.
-  size_t const w0 = static_cast<size_t>(width(0));
-  std::vector<float>& base = cells[0];
-  base.assign(w0 * static_cast<size_t>(height(0)), 0.0f);
-  for (int y = 0; y < mapH; ++y)
-    for (int x = 0; x < mapW; ++x)
-      base[static_cast<size_t>(y) * w0 + static_cast<size_t>(x)] =
-          std::max(std::max(field.texel(x, y), field.texel(x + 1, y)),
-                   std::max(field.texel(x, y + 1), field.texel(x + 1, y + 1)));
-
-  for (int l = 1; l < n; ++l) {
-    int const w = width(l), h = height(l), wb = width(l - 1), hb = height(l - 1);
-    std::vector<float> const& below = cells[static_cast<size_t>(l - 1)];
-    std::vector<float>& here = cells[static_cast<size_t>(l)];
-    here.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        int const x0 = std::min(2 * x, wb - 1), x1 = std::min(2 * x + 1, wb - 1);
-        int const y0 = std::min(2 * y, hb - 1), y1 = std::min(2 * y + 1, hb - 1);
-        auto cell = [&](int cx, int cy) {
-          return below[static_cast<size_t>(cy) * static_cast<size_t>(wb) + static_cast<size_t>(cx)];
-        };
-        here[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
-            std::max(std::max(cell(x0, y0), cell(x1, y0)), std::max(cell(x0, y1), cell(x1, y1)));
-      }
-  }
+  paddedSize(mapW);  // checks the sizes
+  paddedSize(mapH);
+  auto highest = [](float a, float b) { return std::max(a, b); };
+  // Padded rather than clipped: the shader's texture has one GL level per
+  // pyramid level, and GL levels halve exactly, so every level must be exactly
+  // half the one below for a node's texel to sit where the shader looks.
+  std::vector<PyramidLevel<float>> levels = HeightPyramid::build(
+      mapW, mapH,
+      HeightPyramid::perCell<float>(field.texels(), mapW, mapH,
+                                    [&](float a, float b, float c, float d) { return highest(highest(a, b), highest(c, d)); }),
+      highest, HeightPyramid::Edge::PadToPowerOfTwo, 0.0f);
+  for (PyramidLevel<float>& l : levels) cells.push_back(std::move(l.cells));
 }

@@ -1,4 +1,4 @@
-// Cone stepping on the CPU with the bundled shader's formulas, over maps of thin walls and lone spikes: no step may pass through the surface.
+// Cone stepping on the CPU as the shader is to run it, over thin walls, lone spikes and the bundled bricks: no step passes through the bilinear surface, wider cones would, and the march ends on the exact hit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,125 +6,156 @@
 #include <random>
 #include <vector>
 
+#include "BilinearCell.h"
+#include "CellWalk.h"
 #include "ConeMap.h"
+#include "ConeTracer.h"
 #include "HardMaps.h"
 #include "HeightField.h"
-#include "march_oracle.h"
+#include "NormalMap.h"
+#include "ReliefTracer.h"
+#include "base/image.h"
+#include "base/imagesystem.h"
 
 namespace {
 
-// The shader's cone march (the RELAXED_CONE branch of the bundled fragment
-// shader), step by step, with the packed ratios read as the GL reads them:
-// nearest texel, wrapping. The shortest step is a sixteenth of a texel.
-struct ConeMarch {
-  explicit ConeMarch(HeightField const& field) : field(field), ratios(ConeMap::pack(ConeMap::generate(field, 2))) {}
+float const depth = 0.1f;
 
-  // gap = height - ray height at t: >= 0 at or under the surface.
-  float gap(float u, float v, float ru, float rv, float t) const {
-    return field.sample(u + ru * t, v + rv * t) - (1.0f - t);
-  }
-
-  // The next t from t (above the surface, gap g), as the shader takes it;
-  // *coneLimited says whether the cone, not the shortest step, set its length.
-  float step(float u, float v, float ru, float rv, float t, bool* coneLimited) const {
-    float const w = static_cast<float>(field.width()), h = static_cast<float>(field.height());
-    float const minStep = (1.0f / 16.0f) / std::max(std::hypot(ru * w, rv * h), 1e-6f);
-    auto texel = [](float c, float n) { return std::clamp(static_cast<long>(std::floor((c - std::floor(c)) * n)), 0L, long(n) - 1); };
-    float const ratio = ConeMap::unpack(ratios[static_cast<size_t>(texel(v + rv * t, h) * field.width() + texel(u + ru * t, w))]);
-    float const g = gap(u, v, ru, rv, t), coneStep = ratio * -g / (std::hypot(ru, rv) + ratio);
-    *coneLimited = coneStep >= minStep;
-    if (*coneLimited) return std::min(1.0f, t + coneStep);
-    float const next = std::min(1.0f, t + minStep);
-    // The shader's underOnSpan: the span cut where it crosses texel-centre lines.
-    float const c0x = (u + ru * t) * w - 0.5f, c0y = (v + rv * t) * h - 0.5f;
-    float const c1x = (u + ru * next) * w - 0.5f, c1y = (v + rv * next) * h - 0.5f;
-    float cutX = next, cutY = next;
-    if (std::floor(c0x) != std::floor(c1x))
-      cutX = t + (next - t) * (std::max(std::floor(c0x), std::floor(c1x)) - c0x) / (c1x - c0x);
-    if (std::floor(c0y) != std::floor(c1y))
-      cutY = t + (next - t) * (std::max(std::floor(c0y), std::floor(c1y)) - c0y) / (c1y - c0y);
-    float const a = std::clamp(std::min(cutX, cutY), t, next), b = std::clamp(std::max(cutX, cutY), a, next);
-    float found = underOnPiece(u, v, ru, rv, t, a, g);
-    if (found < 0.0f && b > a) found = underOnPiece(u, v, ru, rv, a, b, gap(u, v, ru, rv, a));
-    if (found < 0.0f && next > b) found = underOnPiece(u, v, ru, rv, b, next, gap(u, v, ru, rv, b));
-    return found >= 0.0f ? found : next;
-  }
-
-  // The shader's underOnPiece.
-  float underOnPiece(float u, float v, float ru, float rv, float s0, float s1, float g0) const {
-    if (s1 <= s0) return -1.0f;
-    float const mid = 0.5f * (s0 + s1), gm = gap(u, v, ru, rv, mid), g1 = gap(u, v, ru, rv, s1);
-    if (gm >= 0.0f) return mid;
-    float const halfLength = 0.5f * (s1 - s0), curve = (g0 - 2.0f * gm + g1) / (2.0f * halfLength * halfLength);
-    float const vertex = curve < 0.0f ? mid - (g1 - g0) / (4.0f * halfLength * curve) : s1;
-    if (vertex > s0 && vertex < s1 && gap(u, v, ru, rv, vertex) >= 0.0f) return vertex;
-    return g1 >= 0.0f ? s1 : -1.0f;
-  }
-
-  HeightField const& field;
-  std::vector<uint16_t> ratios;
+// The lowest and highest gap (height - ray height) along the ray over [t0,
+// t1], exactly: the bilinear surface along a straight ray is a quadratic in
+// each cell it crosses. In double, on the ray the tracer reads from eye.
+struct Gaps {
+  double lowest, highest;
 };
-
-// The largest of (bilinear height - ray height) along the ray for t in
-// [t0, t1], exactly: cut where the ray crosses a cell's edge, each piece is a
-// quadratic in t, largest at an end or at its vertex. In double.
-double highestGap(HeightField const& f, double u, double v, double ru, double rv, double t0, double t1) {
-  std::vector<double> cuts = {t0, t1};
-  for (auto [c0, dc] : {std::pair{u * f.width() - 0.5, ru * f.width()}, {v * f.height() - 0.5, rv * f.height()}}) {
-    if (dc == 0.0) continue;
-    double const a = c0 + dc * t0, b = c0 + dc * t1;
-    for (double k = std::ceil(std::min(a, b)); k <= std::max(a, b); k += 1.0)
-      if ((k - c0) / dc > t0 && (k - c0) / dc < t1) cuts.push_back((k - c0) / dc);
-  }
-  std::sort(cuts.begin(), cuts.end());
-  auto gapAt = [&](double t) { return MarchOracle::heightAt(f, u + ru * t, v + rv * t) - (1.0 - t); };
-  double highest = -2.0;
-  for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-    double const a = cuts[i], b = cuts[i + 1], mid = 0.5 * (a + b), ga = gapAt(a), gm = gapAt(mid), gb = gapAt(b);
-    highest = std::max({highest, ga, gb});
-    double const half = 0.5 * (b - a), p = (ga - 2.0 * gm + gb) / (2.0 * half * half);
-    double const vertex = p < 0.0 ? mid - (gb - ga) / (2.0 * half) / (2.0 * p) : b;
-    if (vertex > a && vertex < b) highest = std::max(highest, gapAt(vertex));
-  }
-  return highest;
+Gaps gapsOver(HeightField const& f, float u, float v, float const eye[3], double t0, double t1) {
+  double const len = std::sqrt(double(eye[0]) * eye[0] + double(eye[1]) * eye[1] + double(eye[2]) * eye[2]);
+  double const ez = std::max(eye[2] / len, 0.05), du = -eye[0] / len / ez * depth, dv = -eye[1] / len / ez * depth;
+  CellRay const ray{(u - std::floor(u)) * f.width() - 0.5, (v - std::floor(v)) * f.height() - 0.5, du * f.width(),
+                    dv * f.height()};
+  Gaps g{1e9, -1e9};
+  walkCells(f, ray, t0, t1, nullptr, false, [](HeightField::Range, double, double) { return false; },
+            [&](CellSpan const& span) {
+              Quadratic q = heightAlong(span, ray.dx, ray.dy);
+              q.b += 1.0;
+              q.c -= 1.0 - span.t0;
+              double const len = span.t1 - span.t0;
+              g.highest = std::max(g.highest, highestOver(q, len));
+              Quadratic const down{-q.a, -q.b, -q.c};
+              g.lowest = std::min(g.lowest, -highestOver(down, len));
+              return false;
+            });
+  return g;
 }
 
-// Rays from random points at the top in random directions, from steep to
-// grazing (a reach of 0.5 to 300 texels over the relief's depth), marched as
-// the shader marches them for up to 512 steps. No step that ends above the
-// surface may have gone under it on the way; the cones alone (the steps they
-// set) may not even touch it before their end.
-void expectNoStepPassesThrough(HeightField const& field, char const* name) {
-  ConeMarch const march(field);
+// Rays in random directions, from steep to grazing (a reach of 0.5 to 300
+// texels over the relief's depth), half of them from random points, half
+// aimed to pass over a random texel of full height (a wall's or a spike's)
+// somewhere between a fifth and four fifths of the way down, marched for up
+// to 512 steps with the cones widened by `widen`. Each step ends no
+// later than the ray's first meeting with the surface, or else it is the
+// march's last and the ray stays under the surface from that meeting to the
+// step's end, so that the bisection after it finds the meeting. Conservative
+// cone steps may not even go past the meeting. Counts the steps that break
+// that, and the steps the cones set.
+struct Faults {
+  int faults = 0, coneSteps = 0, steps = 0;
+};
+Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
+  ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);
+  ReliefTracer const reference(field, depth);
   std::mt19937 rng(7);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-  int passes = 0, coneEntries = 0, steps = 0, coneSteps = 0;
-  double const tolerance = 1e-5;  // float lookups against the exact double surface
+  Faults out;
   for (int ray = 0; ray < 3000; ++ray) {
-    float const u = unit(rng), v = unit(rng), turn = 6.2831853f * unit(rng);
-    float const reach = 0.5f * std::pow(600.0f, unit(rng)) / static_cast<float>(field.width());
-    float const ru = reach * std::cos(turn), rv = reach * std::sin(turn);
-    float t = 0.0f;
-    for (int i = 0; i < 512 && t < 1.0f && march.gap(u, v, ru, rv, t) < 0.0f; ++i) {
-      bool coneLimited = false;
-      float const next = march.step(u, v, ru, rv, t, &coneLimited);
-      double const highest = highestGap(field, u, v, ru, rv, t, next);
-      ++steps;
-      coneSteps += coneLimited;
-      if (march.gap(u, v, ru, rv, next) < 0.0f && highest > tolerance) ++passes;
-      // A cone step ends on its cone, which holds none of the surface.
-      if (coneLimited && highest > tolerance) ++coneEntries;
-      t = next;
+    float const turn = 6.2831853f * unit(rng);
+    float const lean = 0.5f * std::pow(600.0f, unit(rng)) / static_cast<float>(field.width()) / depth;
+    float const eye[3] = {-lean * std::cos(turn), -lean * std::sin(turn), 1.0f};
+    float u = unit(rng), v = unit(rng);
+    if (ray % 2) {
+      long x, y;
+      do {
+        x = static_cast<long>(rng() % static_cast<unsigned>(field.width()));
+        y = static_cast<long>(rng() % static_cast<unsigned>(field.height()));
+      } while (field.texel(x, y) < 1.0f);
+      // The ray's t over the texel, and its reach as the march takes it.
+      float const down = 0.2f + 0.6f * unit(rng), n = std::sqrt(1.0f + lean * lean);
+      float const reach = lean / n / std::max(1.0f / n, 0.05f) * depth * down;
+      u = (static_cast<float>(x) + 0.5f) / static_cast<float>(field.width()) - reach * std::cos(turn);
+      v = (static_cast<float>(y) + 0.5f) / static_cast<float>(field.height()) - reach * std::sin(turn);
+    }
+    double const hit = reference.trace({u, v, {eye[0], eye[1], eye[2]}, {0.0f, 0.0f, 1.0f}}).t;
+    // A step's end may lie a hundredth of a texel past the meeting by rounding.
+    double const slack = 0.01 / (std::max(lean * depth, 1e-3f) * static_cast<float>(field.width()));
+    std::vector<ConeStep> trail;
+    march.trace(u, v, eye, 512, 0, widen, &trail);
+    for (size_t i = 0; i < trail.size(); ++i) {
+      ConeStep const& s = trail[i];
+      ++out.steps;
+      out.coneSteps += s.cone;
+      if (s.t1 <= hit + slack) continue;
+      bool const conservativeCone = s.cone && kind == ConeMap::Kind::Conservative;
+      bool const last = i + 1 == trail.size();
+      if (conservativeCone || !last || gapsOver(field, u, v, eye, hit + slack, s.t1).lowest < -1e-4) ++out.faults;
     }
   }
-  EXPECT_EQ(passes, 0) << name << ": steps from above the surface to above it through it";
-  EXPECT_EQ(coneEntries, 0) << name << ": cone steps that went under the surface";
-  EXPECT_GT(coneSteps, steps / 4) << name;  // the cones, not the shortest step, do the work
+  return out;
+}
+
+// The bricks the bench starts with, their heights as the alpha of the normal map.
+HeightField bricks() {
+  ImageSystem::init();
+  Image* img = ImageSystem::load(RB_DATA_DIR "/bumptest.bmp");
+  EXPECT_TRUE(img && img->bitsPerPixel == 24);
+  std::vector<unsigned char> rgba(static_cast<size_t>(img->width) * static_cast<size_t>(img->height) * 4);
+  NormalMap::computeNormalMap(img->data, img->width, img->height, 100.0f, rgba.data());
+  HeightField f = HeightField::fromRgba8(rgba.data(), img->width, img->height);
+  img->unload();
+  delete img;
+  return f;
 }
 
 }  // namespace
 
-TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikes) {
-  for (HardMaps::Kind k : {HardMaps::Kind::Walls, HardMaps::Kind::Spikes})
-    for (int size : {64, 256}) expectNoStepPassesThrough(HardMaps::make(k, size), HardMaps::name(k));
+TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikesAndWiderConesWould) {
+  for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative})
+    for (HardMaps::Kind k : {HardMaps::Kind::Walls, HardMaps::Kind::Spikes})
+      for (int size : {64, 256}) {
+        HeightField const field = HardMaps::make(k, size);
+        Faults const safe = marchFaults(field, kind, 1.0f), wide = marchFaults(field, kind, 1.5f);
+        std::string const name = std::string(ConeMap::name(kind)) + " " + HardMaps::name(k) + " " + std::to_string(size);
+        EXPECT_EQ(safe.faults, 0) << name << ": steps through the surface";
+        EXPECT_GT(safe.coneSteps, safe.steps / 4) << name << ": the cones, not the cells, do the work";
+        EXPECT_GT(wide.faults, 0) << name << ": cones half as wide again pass through";
+      }
+}
+
+TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
+  // Given steps enough, every ray ends at the surface within a twentieth of
+  // a texel of the exact first meeting, with relaxed cones after a bisection
+  // of the last step. Cut to four steps, the march takes no more, and one
+  // that has not reached the surface stops short of the meeting.
+  for (bool wall : {false, true}) {
+    HeightField const field = wall ? HardMaps::make(HardMaps::Kind::Walls, 256) : bricks();
+    for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {
+      ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);
+      ReliefTracer const reference(field, depth);
+      std::mt19937 rng(3);
+      std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+      int far = 0, shortOf = 0;
+      for (int ray = 0; ray < 2000; ++ray) {
+        float const u = unit(rng), v = unit(rng), turn = 6.2831853f * unit(rng), lean = 4.0f * unit(rng);
+        float const eye[3] = {lean * std::cos(turn), lean * std::sin(turn), 1.0f};
+        TraceResult const ref = reference.trace({u, v, {eye[0], eye[1], eye[2]}, {0.0f, 0.0f, 1.0f}});
+        ConeHit const hit = march.trace(u, v, eye, 4096, 24);
+        ASSERT_TRUE(hit.found) << ray;
+        far += std::hypot((hit.u - ref.u) * field.width(), (hit.v - ref.v) * field.height()) > 0.05f;
+        ConeHit const cut = march.trace(u, v, eye, 4, 24);
+        ASSERT_LE(cut.steps, 4) << ray;
+        ASSERT_TRUE(cut.found || cut.t <= ref.t + 1e-4f) << ray << ": cut short at " << cut.t << ", hit at " << ref.t;
+        shortOf += !cut.found;
+      }
+      EXPECT_EQ(far, 0) << (wall ? "walls " : "bricks ") << ConeMap::name(kind);
+      EXPECT_GT(shortOf, 0) << "four steps are too few for some rays";
+    }
+  }
 }

@@ -273,59 +273,102 @@ TEST(ReliefTracer, CancellingStopsEndlessRaysAndNonFiniteInputsEnd) {
 }
 
 TEST(ConeMap, RatiosOnHandWorkedFields) {
-  // 16 x 16 floor (depth 1) with one pillar at (5, 5): the four cells around
-  // it have their shallowest corner at the pillar's depth, 1 - height. A floor
-  // texel whose footprint is 1.5 texels from them along x is limited by that
-  // gap over the depth difference; nearer, by the slope bound of the 16 cells
-  // around its footprint, 1 / (16 sqrt 2) (a full-height rise over a texel
-  // along both axes of a 16-texel map).
+  // 16 x 16 floor (height 0) with one pillar at (5, 5): the four cells around
+  // it have the pillar's height as their top. A floor texel whose footprint
+  // is 1.5 texels from them along x is limited by that gap over the height;
+  // nearer, by the slope bound of the 16 cells around its footprint, 1 / (16
+  // sqrt 2) (a full-height rise over a texel along both axes of a 16-texel
+  // map). Seen along an axis the pillar's nearest cells also fall away
+  // sideways, so relaxed cones are no wider there.
   auto pillar = [](int x, int y, float height) {
     std::vector<float> v(256, 0.0f);
     v[static_cast<size_t>(y * 16 + x)] = height;
     return HeightField(16, 16, v);
   };
   float const slope = 1.0f / (16.0f * std::sqrt(2.0f));
-  struct Case { char const* name; HeightField field; int x, y; float ratio; } const cases[] = {
-      {"flat", columns(16, 16, [](int) { return 0.4f; }), 3, 7, 1.0f},
-      {"pillar three texels away", pillar(5, 5, 1), 8, 5, 1.5f / 16},
-      {"pillar three texels away, diagonally", pillar(5, 5, 1), 8, 8, std::sqrt(2.0f) * 1.5f / 16},
-      {"pillar three texels away, across the seam", pillar(1, 7, 1), 14, 7, 1.5f / 16},
-      {"half pillar three texels away", pillar(5, 5, 0.5f), 8, 5, 1.5f / 16 / 0.5f},
-      {"pillar next door", pillar(5, 5, 1), 6, 5, slope},
-      {"pillar two texels away", pillar(5, 5, 1), 7, 5, slope},
+  // A ridge of full height over columns 8..23 of a 32-wide floor: from column
+  // 4 a conservative cone meets its near edge 2.5 texels off, while the
+  // surface first falls away beyond its far edge, 18.5 texels off.
+  HeightField const ridge = columns(32, 4, [](int x) { return x >= 8 && x < 24 ? 1.0f : 0.0f; });
+  struct Case { char const* name; HeightField field; int x, y; float conservative, relaxed; } const cases[] = {
+      {"flat", columns(16, 16, [](int) { return 0.4f; }), 3, 7, 1.0f, 1.0f},
+      {"pillar three texels away", pillar(5, 5, 1), 8, 5, 1.5f / 16, 1.5f / 16},
+      // Diagonally, the pillar's own cell rises towards it all the way; the
+      // surface falls away from the texel first in the cells beside it.
+      {"pillar three texels away, diagonally", pillar(5, 5, 1), 8, 8, std::sqrt(2.0f) * 1.5f / 16, std::hypot(1.5f, 2.5f) / 16},
+      {"pillar three texels away, across the seam", pillar(1, 7, 1), 14, 7, 1.5f / 16, 1.5f / 16},
+      {"half pillar three texels away", pillar(5, 5, 0.5f), 8, 5, 1.5f / 16 / 0.5f, 1.5f / 16 / 0.5f},
+      {"pillar next door", pillar(5, 5, 1), 6, 5, slope, slope},
+      {"pillar two texels away", pillar(5, 5, 1), 7, 5, slope, slope},
       // A ray may read the pillar's cone at a corner of its footprint, where
       // the surface is three quarters down.
-      {"pillar top", pillar(5, 5, 1), 5, 5, slope},
+      {"pillar top", pillar(5, 5, 1), 5, 5, slope, slope},
+      {"beside a ridge", ridge, 4, 1, 2.5f / 32, 18.5f / 32},
   };
-  for (Case const& c : cases) {
-    std::vector<float> const brute = ConeMap::generateBruteForce(c.field);
-    std::vector<float> const fast = ConeMap::generate(c.field, 2);
-    size_t const i = static_cast<size_t>(c.y * c.field.width() + c.x);
-    EXPECT_NEAR(brute[i], c.ratio, 1e-6f) << c.name;
-    EXPECT_EQ(fast, brute) << c.name;
-  }
+  for (Case const& c : cases)
+    for (ConeMap::Kind kind : {ConeMap::Kind::Conservative, ConeMap::Kind::Relaxed}) {
+      std::vector<float> const brute = ConeMap::rawBruteForce(c.field, kind);
+      size_t const i = static_cast<size_t>(c.y * c.field.width() + c.x);
+      EXPECT_NEAR(brute[i], kind == ConeMap::Kind::Conservative ? c.conservative : c.relaxed, 1e-6f)
+          << c.name << ", " << ConeMap::name(kind);
+      EXPECT_EQ(ConeMap::raw(c.field, kind, 2), brute) << c.name << ", " << ConeMap::name(kind);
+    }
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
-  // Noisy hills at several quantisations, sides that powers of two do not
-  // divide (one or both: squares that wrap part-way), maps smaller than the
-  // 4 x 4 cells around a footprint, and flat tiles between trenches.
+  // Noisy hills at several quantisations, odd sides and sides that powers of
+  // two do not divide (one or both: blocks that wrap part-way), maps smaller
+  // than the 4 x 4 cells around a footprint or than a tile of the search, and
+  // flat tiles between trenches. Relaxed cones are never narrower than
+  // conservative ones, and wider somewhere.
   std::vector<float> tiles(48 * 48);
   for (size_t i = 0; i < tiles.size(); ++i) {
     int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
     tiles[i] = (x + 4) % 16 < 8 || (y + 4) % 16 < 8 ? 0.0f : 0.3f + 0.1f * static_cast<float>((x / 16 * 5 + y / 16 * 3) % 8);
   }
-  struct Case { int w, h, levels; } const cases[] = {
-      {32, 32, 255}, {32, 32, 8}, {24, 40, 1000}, {33, 17, 64}, {17, 24, 255}, {3, 5, 255}, {48, 48, 0}};
+  struct Case { int w, h, levels; } const cases[] = {{32, 32, 255}, {16, 16, 8},   {24, 40, 1000}, {33, 17, 64}, {13, 32, 255},
+                                                     {5, 7, 16},    {3, 5, 255},   {1, 1, 255},    {48, 48, 0}};
   unsigned seed = 11;
   for (Case const& c : cases) {
     HeightField const f = c.levels ? noise(c.w, c.h, ++seed, c.levels) : HeightField(c.w, c.h, tiles);
-    std::vector<float> const brute = ConeMap::generateBruteForce(f);
-    EXPECT_EQ(ConeMap::generate(f, 2), brute) << c.w << "x" << c.h;
-    int limited = 0;
-    for (float r : brute) limited += r < 1.0f;
-    EXPECT_GT(limited, c.w * c.h / 3);  // cones that the search had to find
+    std::vector<float> brute[2];
+    for (ConeMap::Kind kind : {ConeMap::Kind::Conservative, ConeMap::Kind::Relaxed}) {
+      std::vector<float>& b = brute[kind == ConeMap::Kind::Relaxed];
+      b = ConeMap::rawBruteForce(f, kind);
+      EXPECT_EQ(ConeMap::raw(f, kind, 2), b) << c.w << "x" << c.h << ", " << ConeMap::name(kind);
+    }
+    int limited = 0, wider = 0;
+    for (size_t i = 0; i < brute[0].size(); ++i) {
+      limited += brute[0][i] < 1.0f;
+      wider += brute[1][i] > brute[0][i];
+      ASSERT_GE(brute[1][i], brute[0][i]) << c.w << "x" << c.h << " texel " << i;
+    }
+    if (c.w * c.h >= 16) {
+      EXPECT_GT(limited, c.w * c.h / 3);  // cones that the search had to find
+    }
+    if (c.w * c.h >= 100) {
+      EXPECT_GT(wider, 0) << c.w << "x" << c.h;
+    }
   }
+}
+
+TEST(ConeMap, TheTextureForLinearReadsHoldsEachNeighbourhoodsNarrowestCone) {
+  // For linear filtering the texture is the raw map after the 3x3 minimum
+  // filter (wrapping), so a blend of a cell's four texels is no wider than the
+  // raw cone of any of them; for nearest filtering it is the raw map.
+  HeightField const f = noise(13, 9, 3, 255);
+  std::vector<float> const raw = ConeMap::raw(f, ConeMap::Kind::Relaxed, 1);
+  std::vector<float> const linear = ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Relaxed, ConeMap::Reading::Linear);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 13; ++x) {
+      float narrowest = 1.0f;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) narrowest = std::min(narrowest, raw[static_cast<size_t>((y + dy + 9) % 9 * 13 + (x + dx + 13) % 13)]);
+      EXPECT_EQ(linear[static_cast<size_t>(y * 13 + x)], narrowest) << x << ", " << y;
+    }
+  EXPECT_EQ(ConeMap::generate(f, 1), raw);
+  EXPECT_EQ(ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Conservative, ConeMap::Reading::Linear),
+            ConeMap::minFilter3x3(ConeMap::raw(f, ConeMap::Kind::Conservative, 1), 13, 9));
 }
 
 TEST(ConeMap, PackingNeverWidensACone) {
