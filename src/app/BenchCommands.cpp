@@ -1,11 +1,14 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
-// can be typed or scripted (--exec): techniques, fields, maps, shader files,
-// the A/B comparison and screenshots (the mesh's command is SceneCommand.cpp).
+// can be typed or scripted (--exec): techniques, fields, shader files, the
+// camera, the A/B comparison and screenshots. The maps have their own file
+// (MapCommands), as do the looks (ViewCommands) and the mesh (SceneCommand).
 #include <cstdlib>
 #include <string>
 
 #include "BenchCommands.h"
 #include "ConsoleArgs.h"
+#include "PanelFields.h"
+#include "RunContext.h"
 #include "ShaderGui.h"
 #include "ShaderScene.h"
 #include "Techniques.h"
@@ -19,11 +22,7 @@
 
 namespace {
 
-ShaderGui* panel(char const* command) {
-  ShaderGui* gui = shaderTestModule.getGui();
-  if (!gui) con << command << ": the panel is not running\n";
-  return gui;
-}
+ShaderGui* panel(char const* command) { return panelFor(command); }
 
 // Puts text into one of the panel's fields and applies it as leaving the field would.
 void commitField(char const* command, int argc, char** argv, pwn::TextField* (*field)(ShaderGui*)) {
@@ -33,21 +32,23 @@ void commitField(char const* command, int argc, char** argv, pwn::TextField* (*f
   }
   ShaderGui* gui = panel(command);
   if (!gui) return;
-  pwn::TextField* f = field(gui);
-  if (!f) return;
-  f->setText(joined(argv, 1, argc));
-  gui->callback_onTextChange(f);
+  applyField(*gui, field(gui), joined(argv, 1, argc));
 }
 
 void CFunc_technique(int argc, char** argv) {
   if (argc < 2) {
-    con << "usage: technique NAME [0|1]; NAME is one of:";
+    con << "usage: technique NAME [0|1] | technique none; NAME is one of:";
     for (int i = 0; i < Techniques::count; ++i) con << " " << Techniques::table[i].macro;
     con << "\n";
     return;
   }
   ShaderGui* gui = panel("technique");
   if (!gui) return;
+  if (argc == 2 && unquote(argv[1]) == "none") {
+    gui->setTechniques(0);  // every box cleared, one rebuild
+    con << "technique: none checked\n";
+    return;
+  }
   // The name is the whole rest of the line (a label may have spaces), less a
   // final 0 or 1.
   std::string const last = unquote(argv[argc - 1]);
@@ -83,28 +84,6 @@ void CFunc_bumpScale(int argc, char** argv) {
   commitField("bumpScale", argc, argv, [](ShaderGui* g) { return g->bumpScaleField.get(); });
 }
 
-// A map command: the whole rest of the line is the file name.
-void loadMap(char const* usage, int argc, char** argv, void (ShaderTestModule::*load)(char const*)) {
-  if (argc < 2) {
-    con << "usage: " << usage << "\n";
-    return;
-  }
-  (shaderTestModule.*load)(joined(argv, 1, argc).c_str());
-}
-
-void CFunc_colorMap(int argc, char** argv) { loadMap("colorMap FILE", argc, argv, &ShaderTestModule::loadColorMap); }
-
-void CFunc_bumpMap(int argc, char** argv) { loadMap("bumpMap FILE", argc, argv, &ShaderTestModule::loadBumpMap); }
-
-void CFunc_heightMap(int argc, char** argv) {
-  loadMap("heightMap FILE (a height map of its own, 16-bit PNG or TIFF kept at 16 bits)", argc, argv,
-          &ShaderTestModule::loadHeightMap);
-}
-
-void CFunc_normalMap(int argc, char** argv) {
-  loadMap("normalMap FILE (a tangent-space normal map, taken as it is)", argc, argv, &ShaderTestModule::loadNormalMap);
-}
-
 void CFunc_screenshot(int argc, char** argv) {
   if (argc < 2) {
     con << "usage: screenshot FILE.png|FILE.jpg\n";
@@ -119,10 +98,16 @@ void CFunc_screenshot(int argc, char** argv) {
   shaderTestModule.requestScreenshot(path);
 }
 
+// The lines the main program is built with: the panel's macro string, then
+// the lines the bench adds (the set's partners and search, HEIGHT_MAP).
 void CFunc_defines(int, char**) {
-  if (!panel("defines")) return;
-  std::string const macros = shaderTestModule.getGui()->macroString();
-  con << (macros.empty() ? std::string("(no macros yet: the first build uses none)\n") : macros);
+  ShaderGui* gui = panel("defines");
+  if (!gui) return;
+  std::string const macros = gui->macroString();
+  std::string const built =
+      shaderTestModule.reliefScene().programs().programMacros(macros, gui->settings().set);
+  con << (macros.empty() ? std::string("(no macros from the panel yet: the first build uses none)\n") : macros);
+  if (built.size() > macros.size()) con << "and the lines the bench adds:\n" << built.substr(macros.size());
 }
 
 void CFunc_timing(int, char**) {
@@ -148,11 +133,7 @@ void CFunc_shader(int argc, char** argv) {
 void CFunc_camera(int argc, char** argv) {
   View& v = base.views[Base::VIEW_MAIN];
   if (argc == 1) {
-    _vec<3, float> const& p = v.basis.pos;
-    _quat<float> const& q = v.basis.orient;
-    con.print("camera %g %g %g %g %g %g %g %g\n", static_cast<double>(p.x), static_cast<double>(p.y),
-              static_cast<double>(p.z), static_cast<double>(q.x), static_cast<double>(q.y), static_cast<double>(q.z),
-              static_cast<double>(q.w), static_cast<double>(v.width));
+    con << "camera " << cameraLine(v) << "\n";
     return;
   }
   // Every value is read before any is used: a bad one leaves the camera as it was.
@@ -176,6 +157,25 @@ void CFunc_camera(int argc, char** argv) {
   if (n == 8) v.width = v.height = f[7];
 }
 
+// One side of a comparison: a set, then after '@' a step count of its own
+// (0 where none is given).
+bool readSide(std::string const& word, unsigned& set, int& steps, std::string& error) {
+  size_t const at = word.find('@');
+  steps = 0;
+  if (at != std::string::npos) {
+    std::string const count = word.substr(at + 1);
+    int n = 0;
+    if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos || !parseInt(count.c_str(), n) ||
+        n < ReliefSettings::minSteps || n > ReliefSettings::maxSteps) {
+      error = "the step count after @ must be a whole number from " + std::to_string(ReliefSettings::minSteps) +
+              " to " + std::to_string(ReliefSettings::maxSteps) + ", not \"" + count + "\"";
+      return false;
+    }
+    steps = n;
+  }
+  return Techniques::parse(word.substr(0, at), set, error);
+}
+
 void CFunc_compare(int argc, char** argv) {
   if (argc == 2 && unquote(argv[1]) == "off") {
     shaderTestModule.reliefScene().programs().stopCompare();
@@ -183,25 +183,32 @@ void CFunc_compare(int argc, char** argv) {
     return;
   }
   if (argc != 3) {
-    con << "usage: compare SET_A SET_B | compare off; a set is none or names joined by +, "
-           "e.g. compare PARALLAX ITERATIVE+ITERATIVE_LERP\n";
+    con << "usage: compare SET_A[@STEPS] SET_B[@STEPS] | compare off; a set is none or names joined by +, "
+           "e.g. compare PARALLAX ITERATIVE+ITERATIVE_LERP@64 (without @, a side draws at the panel's steps)\n";
     return;
   }
   ShaderGui* gui = panel("compare");
   if (!gui) return;
   unsigned a = 0, b = 0;
+  int stepsA = 0, stepsB = 0;
   std::string error;
-  if (!Techniques::parse(unquote(argv[1]), a, error) || !Techniques::parse(unquote(argv[2]), b, error)) {
+  if (!readSide(unquote(argv[1]), a, stepsA, error) || !readSide(unquote(argv[2]), b, stepsB, error)) {
     con << "compare: " << error << "\n";
     return;
   }
+  // B is built first, so that a failed build leaves the panel as it was;
+  // A's count is the panel's, which B follows unless it has its own.
   std::string log;
-  if (!shaderTestModule.startCompare(a, b, log)) {
+  if (!shaderTestModule.startCompare(a, b, log, stepsB)) {
     con << "compare: the build for " << Techniques::name(b) << " failed:\n" << log;
     return;
   }
-  con << "compare: A " << Techniques::name(a) << " left, B " << Techniques::name(b)
-      << " right; drag the line with the middle button, b blinks\n";
+  if (stepsA > 0) applyField(*gui, gui->iterationStepsField.get(), std::to_string(stepsA));
+  std::string const ownA = stepsB > 0 ? "@" + std::to_string(gui->iterativeSteps) : "";
+  std::string const ownB = stepsB > 0 ? "@" + std::to_string(stepsB) : "";
+  con << "compare: A " << Techniques::name(a) << ownA << " left, B " << Techniques::name(b) << ownB
+      << " right, at " << (stepsB > 0 ? "their own step counts" : std::to_string(gui->iterativeSteps) + " steps")
+      << "; drag the line with the middle button or place it with wipe X, b blinks\n";
 }
 
 void CFunc_cancel(int, char**) {
@@ -214,10 +221,6 @@ CVar iterationsCmd("iterations", CFunc_iterations);
 CVar refineStepsCmd("refineSteps", CFunc_refineSteps);
 CVar polyDepthCmd("polyDepth", CFunc_polyDepth);
 CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
-CVar colorMapCmd("colorMap", CFunc_colorMap);
-CVar bumpMapCmd("bumpMap", CFunc_bumpMap);
-CVar heightMapCmd("heightMap", CFunc_heightMap);
-CVar normalMapCmd("normalMap", CFunc_normalMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
 CVar definesCmd("defines", CFunc_defines);
 CVar reloadCmd("reload", CFunc_reload);

@@ -1,6 +1,7 @@
 // The measuring commands: profile, fidelity (table, sweep, map, angles, scale,
-// reference, path) and contactsheet read their arguments and start their jobs
-// on the module's scene; flipPpd sets the image figures' viewer.
+// reference, path), contactsheet and frontier read their arguments (the sets
+// and counts of the user's choice among them) and start their jobs on the
+// module's scene; flipPpd sets the image figures' viewer.
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -11,11 +12,13 @@
 #include "BenchCommands.h"
 #include "ConsoleArgs.h"
 #include "Flip.h"
-#include "base/outputpath.h"
+#include "FrontierReport.h"
 #include "MeasureJobs.h"
+#include "PlanWords.h"
 #include "ShaderScene.h"
 #include "base/console.h"
 #include "base/cvar.h"
+#include "base/outputpath.h"
 #include "base/parsenumber.h"
 
 namespace {
@@ -42,11 +45,23 @@ void startJob(char const* command, std::function<std::unique_ptr<BenchJob>(Measu
   shaderTestModule.jobs().start(make(shaderTestModule.measureScene()));
 }
 
+// The sets (and, with `lists`, the step and bisection counts) of a measuring
+// command's words; false after saying what is wrong and how the command goes.
+bool readPlan(char const* command, char const* usage, std::vector<std::string> const& words, bool lists,
+              PlanWords& plan) {
+  std::string error;
+  if (parsePlanWords(words, lists, plan, error)) return true;
+  con << command << ": " << error << " (usage: " << usage << ")\n";
+  return false;
+}
+
+char const* const profileUsage = "profile [FRAMES] [FILE.csv] [SET ...]";
+
 void CFunc_profile(int argc, char** argv) {
   int frames = defaultProfileFrames;
   std::string csv;
-  bool ok = argc <= 3;
-  for (int i = 1; ok && i < argc; ++i) {
+  int i = 1;
+  for (; i < argc && i <= 2; ++i) {
     std::string const arg = unquote(argv[i]);
     bool const digits = !arg.empty() && arg.find_first_not_of("0123456789") == std::string::npos;
     if (i == 1 && digits) {
@@ -59,15 +74,13 @@ void CFunc_profile(int argc, char** argv) {
     } else if (csv.empty() && hasExtension(arg, csvNames)) {
       csv = arg;
     } else {
-      ok = false;
+      break;
     }
   }
-  if (!ok) {
-    con << "usage: profile [FRAMES] [FILE.csv]\n";
-    return;
-  }
+  PlanWords plan;
+  if (!readPlan("profile", profileUsage, tokens(argv, i, argc), false, plan)) return;
   if (!csv.empty() && !targetOk("profile", csv, csvNames)) return;
-  startJob("profile", [&](MeasureScene& s) { return makeProfileJob(s, frames, csv); });
+  startJob("profile", [&](MeasureScene& s) { return makeProfileJob(s, frames, csv, plan.sets); });
 }
 
 char const* const pathUsage = "fidelity path FILE.csv [FRAMES] [DEGREES] [FRAMES.csv]";
@@ -109,6 +122,8 @@ void fidelityPath(int argc, char** argv) {
   if (!plan.framesCsv.empty() && !targetOk("fidelity path", plan.framesCsv, csvNames)) return;
   startJob("fidelity", [&](MeasureScene& s) { return makePathJob(s, path, plan); });
 }
+char const* const sweepUsage = "fidelity sweep FILE.csv [SET ...] [steps N,N,...] [refine N,N,...]";
+char const* const anglesUsage = "fidelity angles FILE.csv [SET ...]";
 
 void CFunc_fidelity(int argc, char** argv) {
   std::string const first = argc > 1 ? unquote(argv[1]) : std::string();
@@ -119,41 +134,116 @@ void CFunc_fidelity(int argc, char** argv) {
   FidelityMode mode = FidelityMode::Table;
   bool scale = false;
   std::string path;
+  SweepPlan plan;
   bool const picture = first == "map" || first == "reference";
-  if (first == "sweep" || picture || first == "angles" || first == "scale") {
+  if (first == "sweep" || first == "angles") {
+    if (argc < 3) {
+      con << "usage: " << (first == "sweep" ? sweepUsage : anglesUsage) << "\n";
+      return;
+    }
+    mode = first == "sweep" ? FidelityMode::Sweep : FidelityMode::Angles;
+    path = unquote(argv[2]);
+    PlanWords words;
+    if (!readPlan("fidelity", mode == FidelityMode::Sweep ? sweepUsage : anglesUsage, tokens(argv, 3, argc),
+                  mode == FidelityMode::Sweep, words))
+      return;
+    plan.sets = words.sets;
+    plan.steps = words.steps;
+    plan.refine = words.refine;
+  } else if (picture || first == "scale") {
     if (argc != 3) {
       con << "usage: fidelity " << first << (picture ? " FILE.png" : " FILE.csv") << "\n";
       return;
     }
-    mode = first == "sweep"       ? FidelityMode::Sweep
-           : first == "map"       ? FidelityMode::Map
-           : first == "reference" ? FidelityMode::Reference
-                                  : FidelityMode::Angles;
+    mode = first == "map" ? FidelityMode::Map : first == "reference" ? FidelityMode::Reference : FidelityMode::Table;
     scale = first == "scale";
     path = unquote(argv[2]);
   } else if (argc > 2 || (argc == 2 && !hasExtension(first, csvNames))) {
-    con << "usage: fidelity [FILE.csv] | fidelity sweep|angles|scale FILE.csv | fidelity map|reference FILE.png | "
-        << pathUsage << "\n";
+    con << "usage: fidelity [FILE.csv] | " << sweepUsage << " | " << anglesUsage
+        << " | fidelity scale FILE.csv | fidelity map|reference FILE.png | " << pathUsage << "\n";
     return;
   } else {
     path = first;
   }
   std::vector<std::string> const& kinds = picture ? pictureNames : csvNames;
-  if ((mode != FidelityMode::Table || !path.empty()) && !targetOk("fidelity", path, kinds)) return;
+  if ((mode != FidelityMode::Table || scale || !path.empty()) && !targetOk("fidelity", path, kinds)) return;
   if (scale)
     startJob("fidelity", [&](MeasureScene& s) { return makeScaleJob(s, path); });
   else
-    startJob("fidelity", [&](MeasureScene& s) { return makeFidelityJob(s, mode, path); });
+    startJob("fidelity", [&](MeasureScene& s) { return makeFidelityJob(s, mode, path, plan); });
 }
 
 void CFunc_contactsheet(int argc, char** argv) {
-  if (argc != 2) {
-    con << "usage: contactsheet FILE.png\n";
+  char const* const usage = "contactsheet FILE.png [SET ...]";
+  if (argc < 2) {
+    con << "usage: " << usage << "\n";
     return;
   }
   std::string const path = unquote(argv[1]);
+  PlanWords plan;
+  if (!readPlan("contactsheet", usage, tokens(argv, 2, argc), false, plan)) return;
   if (!targetOk("contactsheet", path, pictureNames)) return;
-  startJob("contactsheet", [&](MeasureScene& s) { return makeContactSheetJob(s, path); });
+  startJob("contactsheet", [&](MeasureScene& s) { return makeContactSheetJob(s, path, plan.sets); });
+}
+
+// The front of a sweep's error against its cost and the cheapest row under a
+// target: from the CSV, or, with maxangle, from a sweep of the current view
+// (the sets and counts after it, as fidelity sweep takes them) that leaves the
+// pixels beyond that angle out and is written to FILE.csv first. The front
+// goes to FILE-front.csv.
+void CFunc_frontier(int argc, char** argv) {
+  char const* const usage =
+      "frontier FILE.csv [METRIC] [TARGET] [maxangle DEG [SET ...] [steps N,N,...] [refine N,N,...]] (METRIC: a "
+      "column such as p99, the default, mean, p95, over1; TARGET: 1 texel by default)";
+  if (argc < 2 || !hasExtension(unquote(argv[1]), csvNames)) {
+    con << "usage: " << usage << "\n";
+    return;
+  }
+  std::string const csv = unquote(argv[1]);
+  Frontier::Options options;
+  double maxAngle = std::nan("");
+  int i = 2;
+  bool metricGiven = false, targetGiven = false;
+  for (; i < argc; ++i) {
+    std::string const word = unquote(argv[i]);
+    double value = 0;
+    if (word.empty()) continue;
+    if (word == "maxangle") {
+      if (i + 1 >= argc || !parseFiniteDouble(unquote(argv[i + 1]).c_str(), value) || value <= 0 || value > 90) {
+        con << "frontier: maxangle takes degrees above 0 and up to 90 (usage: " << usage << ")\n";
+        return;
+      }
+      maxAngle = value;
+      i += 2;
+      break;
+    }
+    bool const number = parseFiniteDouble(word.c_str(), value);
+    if (number && !targetGiven) {
+      options.target = value;
+      targetGiven = true;
+    } else if (!number && !metricGiven) {
+      options.error = word;
+      metricGiven = true;
+    } else {
+      con << "frontier: \"" << word << "\" is neither a metric nor a target here (usage: " << usage << ")\n";
+      return;
+    }
+  }
+  if (std::isnan(maxAngle)) {
+    reportFrontierOf(csv, options);
+    return;
+  }
+  PlanWords words;
+  if (!readPlan("frontier", usage, tokens(argv, i, argc), true, words)) return;
+  if (!targetOk("frontier", csv, csvNames)) return;
+  SweepPlan plan;
+  plan.sets = words.sets;
+  plan.steps = words.steps;
+  plan.refine = words.refine;
+  plan.maxAngle = maxAngle;
+  std::string const front = frontierPath(csv);
+  plan.done = [options, front](ResultTable const& sweep) { reportFrontier(sweep, options, front); };
+  startJob("frontier", [&](MeasureScene& s) { return makeFidelityJob(s, FidelityMode::Sweep, csv, plan); });
 }
 
 // The image figures' viewer: one number of pixels per degree that the metric
@@ -180,6 +270,7 @@ PixelsPerDegreeVar pixelsPerDegreeVar;
 CVar profileCmd("profile", CFunc_profile);
 CVar fidelityCmd("fidelity", CFunc_fidelity);
 CVar contactsheetCmd("contactsheet", CFunc_contactsheet);
+CVar frontierCmd("frontier", CFunc_frontier);
 
 }  // namespace
 

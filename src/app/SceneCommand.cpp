@@ -6,6 +6,7 @@
 
 #include "ConsoleArgs.h"
 #include "JobRunner.h"
+#include "LoadOptions.h"
 #include "MeshLoader.h"
 #include "ReliefScene.h"
 #include "ShaderScene.h"
@@ -36,8 +37,8 @@ void sayShown(ReliefScene const& scene, std::string const& leftOut = "") {
 // the program. The plane word takes effect with the mesh, or not at all.
 class MeshLoadJob : public BenchJob {
 public:
-  MeshLoadJob(ReliefScene& scene, std::string path, PlaneWord plane)
-      : scene(scene), path(std::move(path)), plane(plane) {}
+  MeshLoadJob(ReliefScene& scene, std::string path, PlaneWord plane, bool flipV)
+      : scene(scene), path(std::move(path)), plane(plane), flipV(flipV) {}
 
   std::string name() const override { return "loading " + path; }
 
@@ -52,7 +53,7 @@ public:
       case MeshLoader::State::Loading:
         return true;
       case MeshLoader::State::Loaded:
-        scene.useMesh(loader.take(), path);
+        scene.useMesh(loader.take(), path, flipV);
         applyPlane(scene, plane);
         sayShown(scene, loader.note());
         return false;
@@ -75,12 +76,14 @@ private:
   ReliefScene& scene;
   std::string path;
   PlaneWord plane;
+  bool flipV;  // v turned to 1 - v once the mesh is there
   MeshLoader loader;
 };
 
-// "scene" alone says what is shown; "scene sphere|plane|FILE" switches the
-// mesh; a last word "+plane" or "-plane" shows or hides the crossing plane,
-// alone or after the mesh's name.
+// "scene" alone says what is shown; "scene [-flipv] sphere|plane|FILE"
+// switches the mesh (-flipv turns v, for a file whose v runs up the picture);
+// a last word "+plane" or "-plane" shows or hides the crossing plane, alone or
+// after the mesh's name. A refused option word changes nothing.
 void CFunc_scene(int argc, char** argv) {
   ReliefScene& scene = shaderTestModule.reliefScene();
   int end = argc;
@@ -90,15 +93,25 @@ void CFunc_scene(int argc, char** argv) {
     plane = last == "+plane" ? PlaneWord::Show : PlaneWord::Hide;
     --end;
   }
-  std::string const name = end > 1 ? joined(argv, 1, end) : std::string();
+  LoadOptions options;
+  if (end > 1) {
+    std::string error;
+    if (!parseLoadOptions("scene", tokens(argv, 1, end), {"-flipv"}, options, error)) {
+      con << error << "\n";
+      return;
+    }
+  }
+  std::string const& name = options.file;
+  bool const flipV = options.has("-flipv");
   if (name.empty() || name == "sphere" || name == "plane") {
     if (name == "sphere") scene.useSphere();
     if (name == "plane") scene.usePlane();
+    if (flipV) scene.flipMeshV();
     applyPlane(scene, plane);
     sayShown(scene);
     return;
   }
-  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new MeshLoadJob(scene, name, plane)));
+  shaderTestModule.jobs().start(std::unique_ptr<BenchJob>(new MeshLoadJob(scene, name, plane, flipV)));
 }
 
 CVar sceneCmd("scene", CFunc_scene);

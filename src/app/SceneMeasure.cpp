@@ -11,6 +11,7 @@
 #include "ShaderScene.h"
 #include "Techniques.h"
 #include "TextureUnits.h"
+#include "Version.h"
 #include "base/base.h"
 
 namespace {
@@ -68,6 +69,12 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   snap.frag = scene.programs().shaderFile(false).shaderText();
   snap.description = module.viewDescription();
   snap.flipPpd = flipPixelsPerDegree();
+  snap.version = benchVersion();
+  snap.renderer = module.rendererName();
+  SceneMaps const& maps = scene.maps();
+  snap.colorMap = maps.colorSource().describe();
+  snap.heightMap = maps.heightSource().describe();
+  snap.normalMap = maps.normalSource().describe();
   return snap;
 }
 
@@ -85,8 +92,8 @@ bool SceneMeasure::sized(OffscreenTarget& target, Snapshot const& snap, int atta
 
 ReliefProgram* SceneMeasure::program(Snapshot const& snap, Draw const& draw, std::string const& extra, Kept& kept,
                                      std::string& error) {
-  std::string const macros =
-      Techniques::macroString(draw.set, draw.steps, snap.settings.refineSteps) + draw.extraMacros + extra;
+  int const refine = draw.refineSteps < 0 ? snap.settings.refineSteps : draw.refineSteps;
+  std::string const macros = Techniques::macroString(draw.set, draw.steps, refine) + draw.extraMacros + extra;
   std::string const key = macros + '\0' + std::to_string(snap.settings.polyThickness) + '\0' + snap.vert.text +
                           '\0' + snap.frag.text;
   if (kept.program && kept.key == key) return kept.program.get();

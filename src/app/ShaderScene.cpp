@@ -65,6 +65,7 @@ ShaderTestModule::ShaderTestModule()
       measuring(false),
       heldBackSaid(false),
       cutShort(false),
+      panelShown(true),
       lastStatus(0),
       frameStart(0) {}
 
@@ -81,6 +82,7 @@ void ShaderTestModule::init() {
   frameLimit = args.frames;
   if (args.hasData) DataFiles::setFolder(args.data);
   frameCount = 0;
+  panelShown = true;
 
   sys.setInitSize(_vec<2, int>(800, 600));
   BaseModule::init();
@@ -94,9 +96,10 @@ void ShaderTestModule::init() {
   GLfloat const white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   GLfloat const overhead[4] = {0.0f, 0.0f, 1.0f, 0.0f};
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
-  glLightfv(GL_LIGHT0, GL_AMBIENT, white);
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-  glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+  // Light 0 white (ambient, diffuse, specular) at intensity 1; the console
+  // variables change it later.
+  looks = FixedLighting();
+  looks.applyLight();
   glLightfv(GL_LIGHT0, GL_POSITION, overhead);
   if (found_GL_EXT_separate_specular_color)
     glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
@@ -112,14 +115,14 @@ void ShaderTestModule::init() {
 
   scene.init();
   bindLightVar(&scene.light());
+  bindLookVars(&looks);
   updatePanelTextures();
 
   GLfloat const none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 10.0f);
+  looks.applyMaterial();  // specular white, shininess 10
 
   con.setInterpreter(&runner);
   installStopSignals();
@@ -160,9 +163,9 @@ void ShaderTestModule::refreshBumpMap() {
   mapsShown();
 }
 
-void ShaderTestModule::loadMap(bool (ReliefScene::*load)(std::string const&), char const* filename) {
+void ShaderTestModule::loadMap(std::function<bool()> const& load) {
   syncSettings();
-  (scene.*load)(filename);
+  load();
   mapsShown();
 }
 
@@ -172,13 +175,26 @@ void ShaderTestModule::mapsShown() {
   waitForMaps();
 }
 
-void ShaderTestModule::loadColorMap(char const* filename) { loadMap(&ReliefScene::loadColorMap, filename); }
+void ShaderTestModule::loadColorMap(char const* filename) {
+  loadMap([&] { return scene.loadColorMap(filename); });
+}
 
-void ShaderTestModule::loadBumpMap(char const* filename) { loadMap(&ReliefScene::loadBumpMap, filename); }
+void ShaderTestModule::loadBumpMap(char const* filename) {
+  loadMap([&] { return scene.loadBumpMap(filename); });
+}
 
-void ShaderTestModule::loadHeightMap(char const* filename) { loadMap(&ReliefScene::loadHeightMap, filename); }
+void ShaderTestModule::loadHeightMap(char const* filename, bool invert) {
+  loadMap([&] { return scene.loadHeightMap(filename, invert); });
+}
 
-void ShaderTestModule::loadNormalMap(char const* filename) { loadMap(&ReliefScene::loadNormalMap, filename); }
+void ShaderTestModule::loadNormalMap(char const* filename, bool flipGreen) {
+  loadMap([&] { return scene.loadNormalMap(filename, flipGreen); });
+}
+
+void ShaderTestModule::applyLighting() const {
+  looks.applyLight();
+  looks.applyMaterial();
+}
 
 void ShaderTestModule::updatePanelTextures() {
   if (gui && gui->hasTextureDisplays())
@@ -189,10 +205,13 @@ int ShaderTestModule::viewWidth() const { return viewportSize(base.mainViewport)
 
 int ShaderTestModule::viewHeight() const { return viewportSize(base.mainViewport).y; }
 
-std::string ShaderTestModule::viewDescription() const {
+std::string ShaderTestModule::rendererName() const {
   char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
-  return std::to_string(viewWidth()) + "x" + std::to_string(viewHeight()) + " view, GL renderer " +
-         (renderer ? renderer : "unknown");
+  return renderer ? renderer : "unknown";
+}
+
+std::string ShaderTestModule::viewDescription() const {
+  return std::to_string(viewWidth()) + "x" + std::to_string(viewHeight()) + " view, GL renderer " + rendererName();
 }
 
 void ShaderTestModule::setMeasuring(bool on) {
@@ -222,8 +241,8 @@ void ShaderTestModule::showSet(unsigned set) {
   if (gui) gui->setTechniques(set);
 }
 
-bool ShaderTestModule::startCompare(unsigned setA, unsigned setB, std::string& log) {
-  if (!scene.programs().startCompare(setB, log)) return false;
+bool ShaderTestModule::startCompare(unsigned setA, unsigned setB, std::string& log, int stepsB) {
+  if (!scene.programs().startCompare(setB, log, stepsB)) return false;
   showSet(setA);
   return true;
 }
@@ -240,7 +259,7 @@ bool ShaderTestModule::takesKeyboard() {
   // fields) take keys.
   if (measuring) return true;
   pwn::Object* focus = pwn::g_menuSys.getFocus();
-  return gui && focus && focus->getAllowFocus();
+  return panelShown && gui && focus && focus->getAllowFocus();
 }
 
 void ShaderTestModule::update() {
@@ -276,11 +295,13 @@ void ShaderTestModule::update() {
     holdBackInput();
     return;
   }
-  bool const guiUsedInput = pwn::menuSys->getInput();
+  // A hidden panel takes no clicks: they drag the light anywhere.
+  bool const guiUsedInput = panelShown && pwn::menuSys->getInput();
+  if (!panelShown) pressOnPanel = false;
   // A press that lands on a panel widget belongs to the panel for as long as the
   // button is held: a hand that wobbles while clicking a checkbox must not drag
   // the light along.
-  if (mouse.getButtonState(0) == 2) pressOnPanel = pressLandedOnPanel();
+  if (panelShown && mouse.getButtonState(0) == 2) pressOnPanel = pressLandedOnPanel();
   if (guiUsedInput) return;
   dragLight();
 }
@@ -305,9 +326,13 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
 
   if (!last) return;
   scene.gpuTimer().endFrame();
-  if (gui) gui->display();
-  if (scene.programs().comparison().active() && !measuring)
-    scene.drawCompareOverlay(Techniques::name(scene.settings().set), now);
+  if (gui && panelShown) gui->display();
+  Compare const& compare = scene.programs().comparison();
+  if (compare.active() && !measuring) {
+    // Where B has a step count of its own, both labels say theirs.
+    std::string const steps = compare.ownSteps() ? "@" + std::to_string(scene.settings().steps) : "";
+    scene.drawCompareOverlay(Techniques::name(scene.settings().set) + steps, now);
+  }
   takeScreenshots();
 
   // The frame's own CPU time, less any wait for the GPU in the timer's brackets.

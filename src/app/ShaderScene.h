@@ -6,10 +6,12 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "FixedLighting.h"
 #include "JobRunner.h"
 #include "ReliefScene.h"
 #include "SceneMeasure.h"
@@ -43,8 +45,9 @@ public:
   void refreshBumpMap() override;
   // The user's own maps (ReliefScene::loadHeightMap, loadNormalMap); failures
   // are said on the console and change nothing.
-  void loadHeightMap(char const* filename);
-  void loadNormalMap(char const* filename);
+  // `invert` and `flipGreen` fix maps made the other way.
+  void loadHeightMap(char const* filename, bool invert = false);
+  void loadNormalMap(char const* filename, bool flipGreen = false);
 
   // What the measuring jobs see.
   MeasureScene& measureScene() { return measure; }
@@ -61,6 +64,15 @@ public:
   int viewWidth() const;
   int viewHeight() const;
   std::string viewDescription() const;
+  // The GL's renderer string.
+  std::string rendererName() const;
+
+  // Whether the panel is drawn (and takes clicks); drawn unless hidden.
+  void showPanel(bool on) { panelShown = on; }
+  bool panelVisible() const { return panelShown; }
+  // Light 0 and the material as the shaders read them; apply() after a change.
+  FixedLighting& lighting() { return looks; }
+  void applyLighting() const;
   bool shaderBroken() const { return scene.programs().broken(); }
   // Stops the running job, saying what was stopped; false when none ran.
   bool cancelJob();
@@ -75,8 +87,9 @@ public:
   void requestScreenshot(std::string const& filename);
   // The medians of the recent frames' GPU and CPU times, as the panel shows them.
   std::string costLine() const;
-  // Starts comparing the panel's set, or `setA`, with `setB`.
-  bool startCompare(unsigned setA, unsigned setB, std::string& log);
+  // Starts comparing `setA` (the panel's set from now on) with `setB`, drawn
+  // at `stepsB` steps of its own where that is above 0.
+  bool startCompare(unsigned setA, unsigned setB, std::string& log, int stepsB = 0);
 
 private:
   void takeScreenshots();
@@ -87,7 +100,7 @@ private:
   void updatePanelTextures();
   void dragLight();
   // Loads a map with the panel's settings, then mapsShown().
-  void loadMap(bool (ReliefScene::*load)(std::string const&), char const* filename);
+  void loadMap(std::function<bool()> const& load);
   // While measuring: whether this frame brought input that would change the
   // scene, which is then held back (said once per measurement).
   void holdBackInput();
@@ -107,6 +120,8 @@ private:
   bool measuring;     // a measuring job runs
   bool heldBackSaid;  // the measurement's held-back input has been mentioned
   bool cutShort;      // a stop signal came while a job ran or lines waited
+  bool panelShown;    // the panel is drawn at the end of each frame
+  FixedLighting looks;
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
   std::deque<std::pair<long, double> > cpuMs;

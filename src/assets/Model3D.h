@@ -82,6 +82,9 @@ public:
 
   std::vector<Vertex> const& getVertices() const { return vertices; }
   std::vector<int> const& getIndices() const { return indices; }
+  // The vertices to change in place (their texture coordinates, say); the
+  // frames that depend on what changed are then computeBasii()'s to make again.
+  std::vector<Vertex>& editVertices() { return vertices; }
 
 private:
   void checkIndices() const;

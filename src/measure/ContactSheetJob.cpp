@@ -1,6 +1,8 @@
-// The contact sheet job: the current view drawn once with each of fourteen
-// technique sets, as a labelled grid of four columns and four rows in one picture.
+// The contact sheet job: the current view drawn once with each of a list of
+// technique sets (the fourteen standard ones unless the command names others),
+// as a labelled grid of tiles in one picture.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,6 +13,7 @@
 #include "MeasureScene.h"
 #include "Picture.h"
 #include "PictureReport.h"
+#include "RunContext.h"
 #include "Techniques.h"
 #include "base/console.h"
 
@@ -35,8 +38,12 @@ std::vector<unsigned char> halve(std::vector<unsigned char> const& src, int w, i
 
 class ContactSheetJob : public BenchJob {
 public:
-  ContactSheetJob(MeasureScene& scene, std::string path)
-      : m(scene), snap(scene.snapshot()), path(std::move(path)), sets(Techniques::contactSheetSets()) {
+  ContactSheetJob(MeasureScene& scene, std::string path, std::vector<unsigned> const& chosen)
+      : m(scene), snap(scene.snapshot()), path(std::move(path)),
+        sets(chosen.empty() ? Techniques::contactSheetSets() : chosen) {
+    // As many columns as the square root of the count, rounded up: fourteen
+    // tiles make four columns of four rows.
+    columns = std::max(1, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(sets.size())) - 1e-9)));
     w = snap.width;
     h = snap.height;
     // Tiles at half the view's size, unless that makes them tiny.
@@ -67,7 +74,9 @@ private:
     // Two lines, the set and then its steps and cost, so that the longest
     // names fit a tile; the whole name of all six would not fit at all.
     std::string const name = set == Techniques::allSix ? std::string("all six") : Techniques::name(set);
-    std::string detail = std::to_string(steps) + " steps";
+    // A set that counts no steps (the single offsets, none) shows none.
+    std::string detail = Techniques::usesSteps(set) ? std::to_string(steps) + " steps" : "";
+    std::string const joint = detail.empty() ? "" : ", ";
     float const glyph = 10.0f, line = glyph + 3.0f;
     auto writeLabel = [&](unsigned color) {
       // A dark band keeps the label readable over a bright tile.
@@ -85,14 +94,15 @@ private:
     std::string error;
     if (!m.drawColour(snap, draw, nullptr, nullptr, error) || !m.drawColour(snap, draw, &pixels, &ms, error)) {
       con << "contactsheet: " << error << "\n";
-      detail += ": build failed";
+      detail += (detail.empty() ? "" : ": ") + std::string("build failed");
       writeLabel(0xFF3030FFu);
       return;
     }
 
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
     char cost[48];
-    std::snprintf(cost, sizeof cost, ", GPU %.2f ms", ms);
+    // A software renderer's draw time is CPU time.
+    std::snprintf(cost, sizeof cost, "%s%s %.2f ms", joint.c_str(), softwareRenderer(snap.renderer) ? "draw" : "GPU", ms);
     detail += cost;
     writeLabel(0xFFFFFFFFu);
     sheet->fill(x + tw - 1, y, 1, th, 0xFF606060u);
@@ -105,7 +115,7 @@ private:
     return false;
   }
 
-  static constexpr int columns = 4;
+  int columns = 1;
   int rows() const { return (static_cast<int>(sets.size()) + columns - 1) / columns; }
 
   MeasureScene& m;
@@ -120,6 +130,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BenchJob> makeContactSheetJob(MeasureScene& scene, std::string const& path) {
-  return std::unique_ptr<BenchJob>(new ContactSheetJob(scene, path));
+std::unique_ptr<BenchJob> makeContactSheetJob(MeasureScene& scene, std::string const& path,
+                                              std::vector<unsigned> const& sets) {
+  return std::unique_ptr<BenchJob>(new ContactSheetJob(scene, path, sets));
 }

@@ -21,6 +21,7 @@
 #include "MeasureScene.h"
 #include "PictureReport.h"
 #include "ResultTable.h"
+#include "RunContext.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -46,8 +47,10 @@ std::vector<float> bottomFirst(std::vector<float> const& map, std::vector<bool> 
 class FidelityJob : public BenchJob {
 public:
   FidelityJob(MeasureScene& scene, Mode mode, std::string path, SweepPlan const& plan)
-      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap), image(scene, snap) {
+      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), plan(plan), meter(scene, snap),
+        image(scene, snap) {
     steps = snap.settings.steps;
+    meter.leaveOutBeyond(plan.maxAngle);
     if (mode == Mode::Table) {
       // With WRITE_DEPTH in the window's set, every set writes depth too and
       // the table's depth columns are filled.
@@ -58,7 +61,11 @@ public:
       if (counts.empty())
         for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets)
-        for (int s : counts) runs.push_back(Run{set, s});
+        for (int s : counts) {
+          if (plan.refine.empty() || !Techniques::usesRefineSteps(set)) runs.push_back(Run{set, s});
+          if (Techniques::usesRefineSteps(set))
+            for (int r : plan.refine) runs.push_back(Run{set, s, r});
+        }
     } else if (mode == Mode::Angles) {
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps});
     } else if (mode == Mode::Map) {
@@ -114,8 +121,10 @@ public:
 private:
   enum class Phase { Capture, Tracing, Measuring };
   struct Run {
+    Run(unsigned set, int steps, int refine = -1) : set(set), steps(steps), refine(refine) {}
     unsigned set;
     int steps;
+    int refine;  // the bisections, -1: the snapshot's
     FidelityMeter::Errors errors{};
     std::vector<double> gpuMs{};
     bool ok = false;
@@ -140,9 +149,10 @@ private:
     if (drawsDone == 0) {
       if (!maps.ready(m, run.set)) return true;
       con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
-          << Techniques::name(run.set) << " at " << run.steps << " steps\n";
+          << Techniques::name(run.set) << " at " << run.steps << " steps"
+          << (run.refine >= 0 ? ", " + std::to_string(run.refine) + " refine steps" : std::string()) << "\n";
       std::string error;
-      run.ok = meter.measure(run.set, run.steps, run.errors, error);
+      run.ok = meter.measure(run.set, run.steps, run.errors, error, run.refine);
       if (!run.ok) con << "fidelity: " << error << "\n";
       if (!run.ok || (!timed() && !imaged && mode != Mode::Map)) return next();
       ++drawsDone;
@@ -151,7 +161,7 @@ private:
     double ms = 0;
     std::string error;
     bool const first = drawsDone == 1, keep = first && (imaged || mode == Mode::Map);
-    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, keep ? &frame : nullptr,
+    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, "", run.refine}, keep ? &frame : nullptr,
                       timed() ? &ms : nullptr, error)) {
       con << "fidelity: " << error << "\n";
       return next();
@@ -184,7 +194,7 @@ private:
     m.setMeasuring(false);
     std::string const title = "fidelity: error against the traced reference in texels of the height map and as an "
                               "image against the reference frame, " +
-                              std::to_string(meter.pixels()) + " pixels, " + snap.description;
+                              std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
     if (mode == Mode::Angles) return writeAngles();
     // The texel columns, the image columns, then the shadow verdicts and the
@@ -196,9 +206,13 @@ private:
       columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
     else
       columns.push_back("gpu_ms");
+    bool const refineColumn = mode == Mode::Sweep && !plan.refine.empty();
+    if (refineColumn) columns.insert(columns.begin() + 2, "refine_steps");
     ResultTable table(columns);
+    addContext(table);
     for (Run const& r : runs) {
       std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps)};
+      if (refineColumn) row.push_back(r.refine >= 0 ? std::to_string(r.refine) : "-");
       if (!r.ok) {
         row.push_back("failed");
         row.resize(columns.size(), "-");
@@ -219,7 +233,19 @@ private:
       table.add(row);
     }
     table.report(title, path, "fidelity");
+    if (plan.done) plan.done(table);
     return false;
+  }
+
+  // The snapshot's context, and the angle beyond which pixels were left out.
+  void addContext(ResultTable& table) const {
+    addRunContext(table, snap, static_cast<long long>(meter.pixels()));
+    if (!std::isnan(plan.maxAngle)) table.addContext("maxAngle", ResultTable::number(plan.maxAngle, 1));
+  }
+
+  std::string withinAngle() const {
+    return std::isnan(plan.maxAngle) ? std::string()
+                                     : " within " + ResultTable::number(plan.maxAngle, 1) + " degrees of the normal";
   }
 
   // One row per set and 5-degree bin of the angle between eye ray and normal.
@@ -227,6 +253,7 @@ private:
     std::vector<std::string> columns{"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"};
     for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
     ResultTable table(columns);
+    addContext(table);
     for (Run const& r : runs) {
       if (!r.ok) {
         std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed"};
@@ -253,8 +280,9 @@ private:
     }
     table.report("fidelity angles: error against the traced reference in texels of the height map and as an "
                  "image, by the angle between eye ray and surface normal (degrees), " +
-                     std::to_string(meter.pixels()) + " pixels, " + snap.description,
+                     std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description,
                  path, "fidelity");
+    if (plan.done) plan.done(table);
     return false;
   }
 
@@ -272,8 +300,10 @@ private:
     d.frame = frame;
     d.texels = r.errors.perPixel;
     char caption[200];
-    std::snprintf(caption, sizeof caption, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
-                  Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
+    std::string const stepsText = Techniques::usesSteps(r.set) ? ", " + std::to_string(r.steps) + " steps" : "";
+    std::snprintf(caption, sizeof caption, "%s%s: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
+                  Techniques::name(r.set).c_str(), stepsText.c_str(), r.errors.mean, r.errors.p95, r.errors.p99,
+                  r.errors.max);
     d.texelCaption = caption;
     if (r.image.ok) {
       d.image = r.image.map;
@@ -302,6 +332,7 @@ private:
   MeasureScene::Snapshot const snap;
   Mode mode;
   std::string path;
+  SweepPlan const plan;
   FidelityMeter meter;
   ImageFidelity image;
   bool imaged = false;  // the shader draws reference frames

@@ -72,6 +72,23 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     error = "the view shows no part of the mesh";
     return false;
   }
+  if (std::isnan(maxAngle)) return true;
+  std::vector<float> const angles = eyeAngles();
+  size_t kept = 0;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    float const a = angles[static_cast<size_t>(pixelOf[i])];
+    if (a < 0.0f || a > maxAngle) continue;
+    inputs[kept] = inputs[i];
+    pixelOf[kept++] = pixelOf[i];
+  }
+  inputs.resize(kept);
+  pixelOf.resize(kept);
+  if (inputs.empty()) {
+    char text[120];
+    std::snprintf(text, sizeof text, "no pixel of the view lies within %g degrees of the surface normal", maxAngle);
+    error = text;
+    return false;
+  }
   return true;
 }
 
@@ -95,14 +112,15 @@ void FidelityMeter::traceReference() {
   worker.join();
 }
 
-bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& error) {
+bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& error, int refineSteps) {
   if (!finished) {
     error = "the reference is not traced yet";
     return false;
   }
   std::vector<float> hits, written;
   bool const depth = (set & Techniques::WriteDepth) != 0;
-  if (!scene.drawHits(snap, MeasureScene::Draw{set, steps, ""}, hits, depth ? &written : nullptr, error)) return false;
+  if (!scene.drawHits(snap, MeasureScene::Draw{set, steps, "", refineSteps}, hits, depth ? &written : nullptr, error))
+    return false;
 
   out = Errors();
   out.set = set;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <thread>
@@ -42,9 +43,15 @@ public:
   FidelityMeter(MeasureScene& measured, MeasureScene::Snapshot const& snap) : scene(measured), snap(snap) {}
   ~FidelityMeter() { stop(); }
 
+  // Pixels whose eye ray lies more than `degrees` from the surface normal
+  // (the angle eyeAngles() gives) are left out of the next capture, and so of
+  // the reference and every figure; NaN leaves none out.
+  void leaveOutBeyond(double degrees) { maxAngle = degrees; }
+
   // Reads the heights and captures the inputs of the current view. False with
   // a one-line reason when there is nothing to measure (no height map, a depth
-  // of 0, no mesh in view). `note` is set for a flat height map.
+  // of 0, no mesh in view, no pixel within the angle). `note` is set for a
+  // flat height map.
   bool capture(std::string& error, std::string& note);
   // Traces the reference on worker threads; progress() tells how far it is.
   void startReference();
@@ -53,9 +60,10 @@ public:
   // Traces the reference and waits for it.
   void traceReference();
 
-  // Draws the set at `steps` with OUTPUT_HIT and compares it with the reference
-  // (which must be done). False with the reason when the program fails.
-  bool measure(unsigned set, int steps, Errors& out, std::string& error);
+  // Draws the set at `steps` (and `refineSteps` bisections, the snapshot's
+  // when negative) with OUTPUT_HIT and compares it with the reference (which
+  // must be done). False with the reason when the program fails.
+  bool measure(unsigned set, int steps, Errors& out, std::string& error, int refineSteps = -1);
 
   // The captured inputs and the view pixel of each (rows bottom first).
   std::vector<TraceInput> const& capturedInputs() const { return inputs; }
@@ -88,6 +96,7 @@ private:
   MeasureScene& scene;
   MeasureScene::Snapshot const& snap;
   int w = 0, h = 0;
+  double maxAngle = std::nan("");
   std::unique_ptr<HeightField> field;
   std::unique_ptr<ReliefTracer> tracer;
   std::vector<TraceInput> inputs;

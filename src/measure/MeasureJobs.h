@@ -2,6 +2,8 @@
 // profile, the fidelity table, sweep and map, and the contact sheet.
 #pragma once
 
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,10 +11,13 @@
 #include "JobRunner.h"
 
 class MeasureScene;
+class ResultTable;
 
-// GPU and CPU cost of each standard set over `frames` real frames; the table
-// goes to the console and, when `csv` is not empty, to that file.
-std::unique_ptr<BenchJob> makeProfileJob(MeasureScene& scene, int frames, std::string const& csv);
+// GPU and CPU cost of each of `sets` (empty: the standard ones,
+// Techniques::profileSets()) over `frames` real frames; the table goes to the
+// console and, when `csv` is not empty, to that file.
+std::unique_ptr<BenchJob> makeProfileJob(MeasureScene& scene, int frames, std::string const& csv,
+                                         std::vector<unsigned> const& sets = {});
 
 enum class FidelityMode { Table, Sweep, Map, Angles, Reference };
 // The sets and step counts a sweep goes through; empty lists take the
@@ -20,6 +25,16 @@ enum class FidelityMode { Table, Sweep, Map, Angles, Reference };
 struct SweepPlan {
   std::vector<unsigned> sets;
   std::vector<int> steps;
+  // Bisection counts: each set that bisects (BINARY_REFINE, RELAXED_CONE) is
+  // measured at each of them, the others once, and the table gets a
+  // refine_steps column ("-" where a set does not bisect). Empty: the
+  // snapshot's count, no column.
+  std::vector<int> refine = {};
+  // Pixels whose eye ray lies more than this many degrees from the surface
+  // normal are left out of every figure (NaN: none is).
+  double maxAngle = std::numeric_limits<double>::quiet_NaN();
+  // Called with the finished table once it is reported (a frontier of it).
+  std::function<void(ResultTable const&)> done = nullptr;
 };
 // The error of each standard set against the traced reference, in texels and
 // as an image against the reference frame (Table, `path` an optional CSV), of
@@ -63,5 +78,8 @@ struct PathPlan {
 };
 std::unique_ptr<BenchJob> makePathJob(MeasureScene& scene, std::string const& path, PathPlan const& plan = PathPlan());
 
-// The view drawn with each of nine sets as a labelled 3 x 3 picture.
-std::unique_ptr<BenchJob> makeContactSheetJob(MeasureScene& scene, std::string const& path);
+// The view drawn with each of `sets` (empty: Techniques::contactSheetSets())
+// as labelled tiles in one picture, as many columns as the square root of the
+// count rounded up, and as many rows as they need.
+std::unique_ptr<BenchJob> makeContactSheetJob(MeasureScene& scene, std::string const& path,
+                                              std::vector<unsigned> const& sets = {});

@@ -35,15 +35,22 @@ public:
     std::string description;  // "WxH view, GL renderer NAME"
     // The viewer of the image figures, in pixels per degree of visual angle.
     float flipPpd = Flip::kDefaultPixelsPerDegree;
+    // Where the figures come from, for the tables' context lines: the bench's
+    // version, the GL renderer, and each map's file with its size and bit
+    // depth ("generated" for a normal map made from the heights).
+    std::string version, renderer;
+    std::string colorMap, heightMap, normalMap;
   };
 
   // One draw of the snapshot's view: a technique set at a step count, built
   // from the snapshot's shader texts behind the set's macros and `extraMacros`
-  // (the snapshot's depth and bisection count), with the scene's maps.
+  // at the snapshot's depth, with the scene's maps. A set that bisects does
+  // `refineSteps` bisections, the snapshot's count where that is negative.
   struct Draw {
     unsigned set = 0;
     int steps = 0;
     std::string extraMacros;
+    int refineSteps = -1;
   };
 
   // The vertex stage's outputs at each pixel the mesh covers, as the

@@ -15,6 +15,7 @@
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
+#include "RunContext.h"
 #include "Techniques.h"
 #include "TemporalError.h"
 #include "base/console.h"
@@ -193,6 +194,10 @@ private:
     for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
     columns.push_back("temporal");
     ResultTable table(columns);
+    // The start's context, and the path's frames and turn.
+    addRunContext(table, start);
+    table.addContext("path", std::to_string(plan.frames) + " frames " + ResultTable::number(plan.degrees, 4) +
+                                 " degrees");
     for (auto const& r : runs) {
       Sums const& s = r->sums;
       std::vector<std::string> row{Techniques::name(r->set), std::to_string(r->steps), std::to_string(s.frames)};
@@ -221,6 +226,7 @@ private:
                      start.description,
                  path, "fidelity path");
     if (!plan.framesCsv.empty()) {
+      addRunContext(frameRows, start);
       std::string error;
       if (frameRows.writeCsv(plan.framesCsv, error))
         con << "wrote " << plan.framesCsv << "\n";

@@ -13,6 +13,7 @@
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
+#include "RunContext.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -23,8 +24,9 @@ int const warmUpDraws = 5;  // the driver may finish compiling on first use
 
 class ProfileJob : public BenchJob {
 public:
-  ProfileJob(MeasureScene& scene, int frames, std::string csv)
-      : m(scene), snap(scene.snapshot()), frames(frames), csvPath(std::move(csv)), sets(Techniques::profileSets()) {}
+  ProfileJob(MeasureScene& scene, int frames, std::string csv, std::vector<unsigned> const& chosen)
+      : m(scene), snap(scene.snapshot()), frames(frames), csvPath(std::move(csv)),
+        sets(chosen.empty() ? Techniques::profileSets() : chosen) {}
 
   std::string name() const override { return "profile" + (csvPath.empty() ? std::string() : " " + csvPath); }
 
@@ -103,6 +105,7 @@ private:
     m.showSet(snap.settings.set);
     m.setMeasuring(false);
     ResultTable table({"set", "steps", "frames", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"});
+    addRunContext(table, snap);
     std::string const steps = std::to_string(snap.settings.steps);
     for (Row const& r : rows) {
       bool const ok = r.built && static_cast<int>(r.gpu.size()) == frames;
@@ -132,6 +135,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BenchJob> makeProfileJob(MeasureScene& scene, int frames, std::string const& csv) {
-  return std::unique_ptr<BenchJob>(new ProfileJob(scene, frames, csv));
+std::unique_ptr<BenchJob> makeProfileJob(MeasureScene& scene, int frames, std::string const& csv,
+                                         std::vector<unsigned> const& sets) {
+  return std::unique_ptr<BenchJob>(new ProfileJob(scene, frames, csv, sets));
 }

@@ -18,6 +18,8 @@
 //                the settings in use
 //   camera       the camera as the `camera` command takes it: X Y Z QX QY QZ QW WIDTH
 //   view         the view's size and the pixels measured ("800x600 246719")
+//   maxAngle     a sweep's angle beyond which pixels were left out
+//   path         a camera path's frames and turn ("60 frames 6 degrees")
 // The console table leaves the context out: its title already names the
 // renderer and view, and the session that prints it can show the rest (`camera`,
 // `defines`), while every line more pushes the figures off the console.

@@ -13,6 +13,7 @@
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
+#include "RunContext.h"
 #include "Stats.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -97,6 +98,7 @@ private:
       imaged = image->supported(error);
       if (!imaged) con << "fidelity scale: " << error << "\n";
     }
+    pixels = meter->pixels();
     meter->startReference();
     shownPercent = 0;
     phase = Phase::Tracing;
@@ -226,6 +228,11 @@ private:
     meter.reset();
     m.restoreMaps();
     m.setMeasuring(false);
+    // The rows measure the wall grid, not the user's heights.
+    MeasureScene::Snapshot measured = snap;
+    measured.heightMap = "the wall grid (hardmap walls SIZE) at each row's size, 8-bit";
+    measured.normalMap = "generated";
+    addRunContext(table, measured, static_cast<long long>(pixels));
     table.report("fidelity scale: the fewest steps with a p99 error under half a texel on the wall grid, errors in texels of each map (at the largest count where none gets there), " +
                      snap.description,
                  path, "fidelity");
@@ -250,6 +257,7 @@ private:
   std::map<size_t, FidelityMeter::Errors> tried;  // by index into counts
   size_t lo = 0, hi = 0, answer = 0;
   int drawsDone = 0, shownPercent = 0;
+  size_t pixels = 0;  // measured at every size: the view is the same
   std::vector<double> gpuMs;
   MapsWait maps{"fidelity scale"};
 };

@@ -170,25 +170,45 @@ MapCheck MapCheck::run(HeightField const& heights, unsigned char const* normals,
     std::string along;
     if (fx.known && fy.known) along = printed(" (%.4g along x, %.4g along y)", c.depthX, c.depthY);
     c.depthLine = printed("depth: the normals imply a relief %.4g texels deep", c.depth) + along;
+    if (c.resampled) c.depthLine += printed(", %.4g texels of the height map", c.bumpScale);
     bool const matches = std::isfinite(currentPolyDepth) && std::fabs(currentPolyDepth - c.polyDepth) <= 0.05 * c.polyDepth;
     std::string notes;
     if (matches) {
       c.depthLine += printed("; Poly Depth %.4g matches it", currentPolyDepth);
     } else {
-      c.depthFix = printed("polyDepth %.4g", c.polyDepth);
-      c.depthLine += "; fix: " + c.depthFix;
+      // The depth command takes texels of the height map and sets both fields.
+      c.depthFix = printed("depth %.4g", c.bumpScale);
+      c.depthLine += "; fix: " + c.depthFix + printed(" (Poly Depth %.4g, Bumpmap Scale %.4g)", c.polyDepth, c.bumpScale);
       if (std::isfinite(currentPolyDepth)) notes = printed("Poly Depth is %.4g now", currentPolyDepth);
     }
     if (width != height)
       notes += (notes.empty() ? "" : "; ") +
                printed("Poly Depth counts the map's width, %.0f texels per texture unit", width);
     if (!notes.empty()) c.depthLine += " (" + notes + ")";
-    c.depthLine += printed("; bumpScale %.4g generates normals as strong from these heights", c.bumpScale);
   } else {
     c.depthLine = "depth: cannot tell: " + fx.why;
     if (fy.why != fx.why) c.depthLine += "; " + fy.why;
   }
   return c;
+}
+
+namespace {
+
+// `fix` with its FILE named, in `fix` and in the item's `line`.
+void nameFile(std::string& fix, std::string& line, std::string const& file) {
+  size_t const at = fix.find("FILE");
+  if (at == std::string::npos || file.empty()) return;
+  std::string const named = fix.substr(0, at) + file + fix.substr(at + 4);
+  size_t const inLine = line.find(fix);
+  if (inLine != std::string::npos) line.replace(inLine, fix.size(), named);
+  fix = named;
+}
+
+}  // namespace
+
+void MapCheck::nameFiles(std::string const& heightFile, std::string const& normalFile) {
+  nameFile(greenFix, greenLine, normalFile);
+  nameFile(heightFix, heightLine, heightFile);
 }
 
 std::string MapCheck::text() const {

@@ -80,11 +80,16 @@ struct MapCheck {
   double bumpScale = std::numeric_limits<double>::quiet_NaN();
 
   // The console lines that fix each item ("normalMap -flipgreen FILE",
-  // "heightMap -invert FILE", "polyDepth 0.5"); empty when nothing needs
-  // fixing or nothing can be told.
+  // "heightMap -invert FILE", "depth 25.6", the depth in texels of the height
+  // map that sets Poly Depth and Bumpmap Scale to match); empty when nothing
+  // needs fixing or nothing can be told.
   std::string greenFix, heightFix, depthFix;
   // One line per item: the verdict, the figures behind it, the fix.
   std::string greenLine, heightLine, depthLine;
+
+  // Puts the files' names in place of FILE in the fixes and their lines (an
+  // empty name leaves FILE).
+  void nameFiles(std::string const& heightFile, std::string const& normalFile);
 
   // The whole report: a line on the maps compared, then the three items.
   std::string text() const;

@@ -116,6 +116,12 @@ std::string buildLines(unsigned set) {
   return s + "#define EYE_SEARCH\t" + searchMacro(eyeSearch(set)) + "\n";
 }
 
+bool usesSteps(unsigned set) {
+  EyeSearch const search = eyeSearch(set);
+  return search == EyeSearch::Linear || search == EyeSearch::Cone || search == EyeSearch::Pyramid ||
+         (withPartners(set) & ShadowTrace) != 0;
+}
+
 bool usesRefineSteps(unsigned set) { return (set & (BinaryRefine | RelaxedCone)) != 0; }
 
 std::string macroString(unsigned set, int steps, int refineSteps) {

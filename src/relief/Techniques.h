@@ -67,6 +67,11 @@ char const* searchMacro(EyeSearch search);
 // for the empty set, whose program the shader's own rules decide alike.
 std::string buildLines(unsigned set);
 
+// Whether the set's program counts its steps (ITERATIVE_STEPS): an eye search
+// that marches (ITERATIVE, RELAXED_CONE, MAX_PYRAMID) or the light's march of
+// SHADOW_TRACE. The single offsets and the empty set take no step count.
+bool usesSteps(unsigned set);
+
 // Whether the set uses the bisection count (BINARY_REFINE, RELAXED_CONE).
 // MAX_PYRAMID brings nothing along and bisects nothing: its last step solves
 // the ray against one bilinear cell exactly.

@@ -14,9 +14,10 @@ unsigned const labelBack = 0xB0000000u;
 unsigned const lineColor = 0xFF00FFFFu;
 }  // namespace
 
-void Compare::start(unsigned setB, int steps, std::unique_ptr<ReliefProgram> prog) {
+void Compare::start(unsigned setB, int steps, std::unique_ptr<ReliefProgram> prog, bool ownSteps) {
   b = setB;
   bSteps = steps;
+  fixedSteps = ownSteps;
   programB = std::move(prog);
   blink = false;
 }
@@ -52,7 +53,7 @@ void Compare::handleInput(float pointerX, int middleButtonState, bool bPressed, 
 void Compare::drawOverlay(float x, float y, float w, float h, std::string const& labelA, double now) const {
   if (!active()) return;
   std::string const a = "A: " + labelA;
-  std::string const bl = "B: " + Techniques::name(b);
+  std::string const bl = "B: " + Techniques::name(b) + (fixedSteps ? "@" + std::to_string(bSteps) : "");
   float const pad = 4.0f;
   if (blink) {
     std::string const& shown = showsB(now) ? bl : a;

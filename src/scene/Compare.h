@@ -12,14 +12,17 @@
 class Compare {
 public:
   bool active() const { return programB != nullptr; }
-  // Starts comparing with set B drawn by `prog`, built by the caller at `steps`.
-  void start(unsigned setB, int steps, std::unique_ptr<ReliefProgram> prog);
+  // Starts comparing with set B drawn by `prog`, built by the caller at
+  // `steps`: B's own count when `ownSteps` (the labels then name both sides'
+  // counts), else the panel's.
+  void start(unsigned setB, int steps, std::unique_ptr<ReliefProgram> prog, bool ownSteps = false);
   void stop();
   // A rebuilt program for the same set B (after a shader edit or step change).
   void replaceProgram(int steps, std::unique_ptr<ReliefProgram> prog);
 
   unsigned setB() const { return b; }
   int steps() const { return bSteps; }
+  bool ownSteps() const { return fixedSteps; }
   ReliefProgram* program() const { return programB.get(); }
 
   // The wipe's place, as a fraction of the view's width from its left edge.
@@ -43,6 +46,7 @@ private:
   std::unique_ptr<ReliefProgram> programB;
   unsigned b = 0;
   int bSteps = 0;
+  bool fixedSteps = false;
   float split = 0.5f;
   bool blink = false;
   double blinkStart = 0;

@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "DataFiles.h"
 #include "GlGuards.h"
+#include "MapFixes.h"
 #include "OffscreenTarget.h"
 #include "Overlay.h"
 #include "Plane.h"
@@ -91,16 +93,16 @@ bool ReliefScene::loadBumpMap(std::string const& filename) {
   return true;
 }
 
-bool ReliefScene::loadHeightMap(std::string const& filename) {
+bool ReliefScene::loadHeightMap(std::string const& filename, bool invert) {
   bool const wereSeparate = sceneMaps.separateHeights();
-  if (!sceneMaps.loadHeightMap(filename, current.bumpHeight)) return false;
+  if (!sceneMaps.loadHeightMap(filename, current.bumpHeight, invert)) return false;
   heightsReplaced(wereSeparate);
   return true;
 }
 
-bool ReliefScene::loadNormalMap(std::string const& filename) {
+bool ReliefScene::loadNormalMap(std::string const& filename, bool flipGreen) {
   bool const wereSeparate = sceneMaps.separateHeights();
-  if (!sceneMaps.loadNormalMap(filename, current.bumpHeight)) return false;
+  if (!sceneMaps.loadNormalMap(filename, current.bumpHeight, flipGreen)) return false;
   heightsReplaced(wereSeparate);
   return true;
 }
@@ -125,16 +127,28 @@ void ReliefScene::restoreMaps() {
 void ReliefScene::useSphere() {
   buildBenchSphere(mesh);
   meshLabel = "sphere";
+  vFlipped = false;
 }
 
 void ReliefScene::usePlane() {
   buildBenchPlane(mesh);
   meshLabel = "plane";
+  vFlipped = false;
 }
 
-void ReliefScene::useMesh(Model3D&& loaded, std::string const& path) {
+void ReliefScene::useMesh(Model3D&& loaded, std::string const& path, bool flipV) {
   mesh = std::move(loaded);
   meshLabel = path;
+  vFlipped = false;
+  if (flipV) flipMeshV();
+}
+
+void ReliefScene::flipMeshV() {
+  std::vector<Model3D::Vertex>& v = mesh.editVertices();
+  static_assert(sizeof(Model3D::Vertex) % sizeof(float) == 0, "a vertex is a run of floats");
+  if (!v.empty()) MapFixes::flipV(&v[0].texCoord.x, v.size(), sizeof(Model3D::Vertex) / sizeof(float));
+  mesh.computeBasii();
+  vFlipped = !vFlipped;
 }
 
 void ReliefScene::dragLight(Viewport const& vp, _vec<2, int> pointer, _vec<2, int> move, bool alongView) {

@@ -49,8 +49,9 @@ public:
   // the new maps; each false, saying why, when the file does not load.
   bool loadColorMap(std::string const& filename) { return sceneMaps.loadColorMap(filename); }
   bool loadBumpMap(std::string const& filename);
-  bool loadHeightMap(std::string const& filename);
-  bool loadNormalMap(std::string const& filename);
+  // `invert` and `flipGreen` fix maps made the other way (SceneMaps).
+  bool loadHeightMap(std::string const& filename, bool invert = false);
+  bool loadNormalMap(std::string const& filename, bool flipGreen = false);
   // Regenerates the normal map at the settings' scale (SceneMaps::refreshNormalMap).
   void refreshNormalMap();
   // SceneMaps::useHeights and restoreMaps, the programs following.
@@ -80,8 +81,14 @@ public:
   void useSphere();
   void usePlane();
   // Replaces the mesh with one read from a mesh file (MeshFile::load,
-  // MeshLoader), named by the file's path.
-  void useMesh(Model3D&& loaded, std::string const& path);
+  // MeshLoader), named by the file's path. With `flipV` each texture
+  // coordinate's v becomes 1 - v (a file whose v runs up the picture) and the
+  // tangent frames are made again from the new coordinates.
+  void useMesh(Model3D&& loaded, std::string const& path, bool flipV = false);
+  // The same turn of v on the mesh drawn now, its frames made again.
+  void flipMeshV();
+  // Whether the mesh drawn now had its v turned so.
+  bool meshVFlipped() const { return vFlipped; }
   Model3D const& currentMesh() const { return mesh; }
   // A grey square in the plane x = -z, across the mesh, drawn in the window's
   // views with the fixed-function pipeline (never in measurements): where it
@@ -109,6 +116,7 @@ private:
   _vec<4, float> lightPos;
   Model3D mesh;
   std::string meshLabel = "sphere";
+  bool vFlipped = false;
   bool crossingPlane = false;
   GpuTimer timer;
 };

@@ -10,6 +10,8 @@
 
 #include "BumpMap.h"
 #include "HeightReadback.h"
+#include "MapFixes.h"
+#include "NormalReadback.h"
 #include "TextureUnits.h"
 #include "base/console.h"
 #include "base/image.h"
@@ -35,9 +37,36 @@ bool loadPicture(Texture& texture, std::string const& filename, std::string& err
   return false;
 }
 
+// A map read from a file through the 8-bit loaders.
+SceneMaps::Source fileSource(std::string const& file, Texture const& t) {
+  SceneMaps::Source s;
+  s.file = file;
+  s.width = t.getWidth();
+  s.height = t.getHeight();
+  s.bits = 8;
+  return s;
+}
+
+// The bits a 16-bit grey image carries: 8 when every sample is a widened
+// 8-bit value (v * 257), else 16.
+int carriedBits(Image const& grey16) {
+  unsigned short const* v = reinterpret_cast<unsigned short const*>(grey16.data);
+  size_t const n = static_cast<size_t>(grey16.width) * static_cast<size_t>(grey16.height);
+  for (size_t i = 0; i < n; ++i)
+    if (v[i] % 257 != 0) return 16;
+  return 8;
+}
+
 }  // namespace
 
+std::string SceneMaps::Source::describe() const {
+  if (file.empty()) return "generated";
+  std::string out = file + " " + std::to_string(width) + "x" + std::to_string(height) + " " + std::to_string(bits) + "-bit";
+  return fix.empty() ? out : out + ", " + fix;
+}
+
 void SceneMaps::unload() {
+  colorFrom = heightFrom = normalFrom = Source();
   colorTexture.unload();
   loadedBump.unload();
   loadedNormal.unload();
@@ -69,7 +98,10 @@ void SceneMaps::heightsChanged() {
 
 bool SceneMaps::loadColorMap(std::string const& filename) {
   std::string error;
-  if (loadPicture(colorTexture, filename, error)) return true;
+  if (loadPicture(colorTexture, filename, error)) {
+    colorFrom = fileSource(filename, colorTexture);
+    return true;
+  }
   return reportLoadFailure("failed to load the texture map ", "colour map", filename, error);
 }
 
@@ -79,25 +111,35 @@ bool SceneMaps::loadBumpMap(std::string const& filename, float bumpHeight) {
     return reportLoadFailure("failed to load bumpmap ", "bump map", filename, error);
   heightTexture.unload();
   userNormals = false;
+  heightFrom = fileSource(filename, bumpTexture);
+  normalFrom = Source();
   refreshNormalMap(bumpHeight);
   return true;
 }
 
-bool SceneMaps::loadHeightMap(std::string const& filename, float bumpHeight) {
+bool SceneMaps::loadHeightMap(std::string const& filename, float bumpHeight, bool invert) {
   std::string error;
   ImagePtr const img(ImageSystem::loadGrey16(filename.c_str(), error));
+  if (img && invert)
+    MapFixes::invertHeights(reinterpret_cast<unsigned short*>(img->data),
+                            static_cast<size_t>(img->width) * static_cast<size_t>(img->height));
   if (!img || !heightTexture.load(*img, error))
     return reportLoadFailure("failed to load the height map ", "height map", filename, error);
+  heightFrom = Source{filename, img->width, img->height, carriedBits(*img), invert ? "inverted" : ""};
+  if (!userNormals) normalFrom = Source();
   refreshNormalMap(bumpHeight);
   return true;
 }
 
-bool SceneMaps::loadNormalMap(std::string const& filename, float bumpHeight) {
+bool SceneMaps::loadNormalMap(std::string const& filename, float bumpHeight, bool flipGreen) {
   std::string error;
   ImagePtr const img(ImageSystem::load(filename.c_str(), error));
   if (img && (img->greySource || (img->bitsPerPixel != 24 && img->bitsPerPixel != 32)))
     error = "a normal map needs RGB, this picture " +
             (img->greySource ? std::string("is grey") : "has " + std::to_string(img->bitsPerPixel) + " bits per pixel");
+  if (img && error.empty() && flipGreen)
+    MapFixes::flipGreen(img->data, static_cast<size_t>(img->width) * static_cast<size_t>(img->height),
+                        img->bitsPerPixel / 8);
   Texture fresh;
   if (!img || !error.empty() || !fresh.loadImage(*img)) {
     fresh.unload();
@@ -115,6 +157,7 @@ bool SceneMaps::loadNormalMap(std::string const& filename, float bumpHeight) {
   normalTexture.unload();
   normalTexture = fresh;
   userNormals = true;
+  normalFrom = Source{filename, img->width, img->height, 8, flipGreen ? "green flipped" : ""};
   refreshNormalMap(bumpHeight);
   return true;
 }
@@ -181,6 +224,10 @@ bool SceneMaps::restoreMaps() {
 
 std::unique_ptr<HeightField> SceneMaps::readHeights(std::string& error) const {
   return ::readHeights(normalTexture, heightTexture.texture(), error);
+}
+
+bool SceneMaps::readNormals(std::vector<unsigned char>& rgb, int& width, int& height, std::string& error) const {
+  return readNormalRgb(normalTexture, rgb, width, height, error);
 }
 
 void SceneMaps::bind() const {

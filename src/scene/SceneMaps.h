@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ConeTexture.h"
 #include "HeightField.h"
@@ -16,6 +17,19 @@
 
 class SceneMaps {
 public:
+  // Where a map came from: the file as it was named, its size, the bits per
+  // channel it carries (a 16-bit height file whose samples are all widened
+  // 8-bit values carries 8), and the fix its loader applied ("green flipped",
+  // "inverted"). No file for a map the bench made (the generated normal map).
+  struct Source {
+    std::string file;
+    int width = 0, height = 0, bits = 0;
+    std::string fix;
+    // "fine detail.bmp 256x256 8-bit", "n.png 512x512 8-bit, green flipped",
+    // or "generated".
+    std::string describe() const;
+  };
+
   SceneMaps() = default;
   SceneMaps(SceneMaps const&) = delete;
   SceneMaps& operator=(SceneMaps const&) = delete;
@@ -38,11 +52,14 @@ public:
   // A separate height map kept at 16 bits (HeightTexture, sampler heightMap;
   // the programs get HEIGHT_MAP). Without a loaded normal map the normals are
   // generated from these heights.
-  bool loadHeightMap(std::string const& filename, float bumpHeight);
+  // With `invert`, white deep in the file becomes the bench's white up.
+  bool loadHeightMap(std::string const& filename, float bumpHeight, bool invert = false);
   // The user's tangent-space normal map (RGB as the generator writes it),
   // taken as it is. The heights stay those in use, moved into the separate
   // height map when they were the generated map's alpha.
-  bool loadNormalMap(std::string const& filename, float bumpHeight);
+  // With `flipGreen`, a file whose green points up the picture is turned to
+  // the bench's green down it.
+  bool loadNormalMap(std::string const& filename, float bumpHeight, bool flipGreen = false);
 
   // Regenerates the normal map from the heights at `bumpHeight` (not a normal
   // map the user loaded: that stays as it is); the cone map and max pyramid
@@ -63,6 +80,13 @@ public:
   bool userNormalMap() const { return userNormals; }
   // The heights the programs draw, read back from the GL.
   std::unique_ptr<HeightField> readHeights(std::string& error) const;
+  // The normal map's RGB as the programs draw it, read back from the GL
+  // (readNormalRgb).
+  bool readNormals(std::vector<unsigned char>& rgb, int& width, int& height, std::string& error) const;
+  // What the colour map, the heights and the normal map in use came from.
+  Source const& colorSource() const { return colorFrom; }
+  Source const& heightSource() const { return heightFrom; }
+  Source const& normalSource() const { return normalFrom; }
 
   // The cone map (RELAXED_CONE) and max pyramid (MAX_PYRAMID), made from the
   // current heights. updateCones makes the cone map at once and waits for it;
@@ -94,6 +118,7 @@ private:
   // The heights changed: the maps made from them are made again when next asked for.
   void heightsChanged();
 
+  Source colorFrom, heightFrom, normalFrom;
   Texture colorTexture;
   Texture bumpTexture;          // the bundled path's heights, the generator's input
   Texture normalTexture;

@@ -84,8 +84,8 @@ Techniques::EyeSearch ScenePrograms::searchOn(unsigned set) {
   return search;
 }
 
-std::string ScenePrograms::macrosFor(unsigned set) const {
-  return Techniques::macroString(set, settings.steps, settings.refineSteps);
+std::string ScenePrograms::compareMacrosFor() const {
+  return Techniques::macroString(compare.setB(), compareSteps > 0 ? compareSteps : settings.steps, settings.refineSteps);
 }
 
 std::string ScenePrograms::programMacros(std::string const& macros, unsigned set) const {
@@ -154,7 +154,7 @@ void ScenePrograms::rebuild(std::string const& macros) {
     reportBuildFailure(Techniques::name(mainSet), next->log());
   }
   // Set B follows every setting that changes its macros.
-  if (compare.active() && macrosFor(compare.setB()) != compareMacros) rebuildCompareProgram();
+  if (compare.active() && compareMacrosFor() != compareMacros) rebuildCompareProgram();
   resetUniforms();
 }
 
@@ -258,24 +258,26 @@ void ScenePrograms::mapsChanged(bool heightsMoved) {
   }
 }
 
-bool ScenePrograms::startCompare(unsigned setB, std::string& log) {
-  std::string const macros = macrosFor(setB);
+bool ScenePrograms::startCompare(unsigned setB, std::string& log, int stepsB) {
+  int const steps = stepsB > 0 ? stepsB : settings.steps;
+  std::string const macros = Techniques::macroString(setB, steps, settings.refineSteps);
   std::unique_ptr<ReliefProgram> b =
       build(vertFile.shaderText(), fragFile.shaderText(), setB, macros, settings.polyThickness, log);
   if (!b) return false;
-  compare.start(setB, settings.steps, std::move(b));
+  compare.start(setB, steps, std::move(b), stepsB > 0);
   compareMacros = macros;
+  compareSteps = stepsB > 0 ? stepsB : 0;
   return true;
 }
 
 void ScenePrograms::rebuildCompareProgram() {
   if (!compare.active() || failed) return;
   std::string log;
-  std::string const macros = macrosFor(compare.setB());
+  std::string const macros = compareMacrosFor();
   std::unique_ptr<ReliefProgram> b =
       build(vertFile.shaderText(), fragFile.shaderText(), compare.setB(), macros, settings.polyThickness, log);
   if (b) {
-    compare.replaceProgram(settings.steps, std::move(b));
+    compare.replaceProgram(compareSteps > 0 ? compareSteps : settings.steps, std::move(b));
     compareMacros = macros;
   } else {
     reportBuildFailure("set B, " + Techniques::name(compare.setB()), log);

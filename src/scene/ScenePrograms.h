@@ -77,16 +77,19 @@ public:
   // another sampler now (`heightsMoved`) or step by the cone map.
   void mapsChanged(bool heightsMoved);
 
-  // The A/B comparison. startCompare builds set B at the settings' counts.
+  // The A/B comparison. startCompare builds set B at the settings' counts,
+  // or at `stepsB` steps of its own when that is above 0.
   Compare const& comparison() const { return compare; }
   // The macros set B was last built with.
   std::string const& comparisonMacros() const { return compareMacros; }
-  bool startCompare(unsigned setB, std::string& log);
+  bool startCompare(unsigned setB, std::string& log, int stepsB = 0);
   void stopCompare() { compare.stop(); }
+  // Places the wipe line, a fraction of the view's width from its left edge.
+  void setWipe(float fraction) { compare.setWipe(fraction); }
   void compareInput(float pointerX, int middleButtonState, bool bPressed, double now) {
     compare.handleInput(pointerX, middleButtonState, bPressed, now);
   }
-  // Builds set B again at the settings' step and bisection counts.
+  // Builds set B again at its step count and the settings' bisection count.
   void rebuildCompareProgram();
 
   // The search a set's program runs on this GL: the set's own
@@ -99,7 +102,8 @@ private:
   // Makes the maps a set's program reads (cone map, max pyramid) if they are not current.
   void prepareMaps(unsigned set);
   void setUniforms(ReliefProgram& p, float polyThickness) const;
-  std::string macrosFor(unsigned set) const;
+  // Set B's macros: its own step count, or the settings'.
+  std::string compareMacrosFor() const;
 
   SceneMaps& maps;
   ReliefSettings const& settings;
@@ -114,4 +118,5 @@ private:
   double lastWatch = 0;                 // when the shader files were last looked at
   Compare compare;
   std::string compareMacros;  // what set B was built with
+  int compareSteps = 0;       // set B's own step count; 0: the settings'
 };

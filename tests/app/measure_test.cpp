@@ -24,11 +24,18 @@ FidelityMeter::Errors errorsOf(FidelityMeter& meter, unsigned set, int steps) {
   return e;
 }
 
-std::vector<std::string> lines(std::string const& path) {
+// The lines of a CSV after its context (comment) lines, or the context lines' keys.
+std::vector<std::string> lines(std::string const& path, bool context = false) {
   std::ifstream in(path);
   std::vector<std::string> out;
-  for (std::string l; std::getline(in, l);) out.push_back(l);
+  for (std::string l; std::getline(in, l);)
+    if ((!l.empty() && l[0] == '#') == context) out.push_back(context ? l.substr(2, l.find(' ', 2) - 2) : l);
   return out;
+}
+
+std::string slurpFile(std::string const& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -178,6 +185,7 @@ TEST_F(Module, TheGpuTimerTimesADrawAndEveryFrame) {
 
 TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure) {
   resize(320, 240);  // a small view keeps the software renderer quick
+  run("bumpMap bumptest.bmp");
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(Parallax | WriteDepth);  // fidelity then measures every set writing depth
   std::string const profile = testing::TempDir() + "profile.csv", fidelity = testing::TempDir() + "fidelity.csv";
@@ -185,6 +193,14 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   run("fidelity " + fidelity);
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax | WriteDepth)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
+  // Each file says where its figures come from, in the agreed order.
+  std::vector<std::string> const keys{"version",   "renderer",  "colorMap",   "heightMap", "normalMap", "polyDepth",
+                                      "bumpScale", "refineSteps", "iterations", "camera",    "view"};
+  EXPECT_EQ(lines(profile, true), keys);
+  EXPECT_EQ(lines(fidelity, true), keys);
+  std::string const text = slurpFile(fidelity);
+  EXPECT_NE(text.find("# heightMap bumptest.bmp 256x256 8-bit\n# normalMap generated\n"), std::string::npos);
+  EXPECT_NE(text.find("# view 320x240 "), std::string::npos);
   ASSERT_EQ(p.size(), 1 + profileSets().size());
   EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");

@@ -182,7 +182,9 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
   // through static objects in the application's libraries.
   for (char const* name : {"technique", "iterations", "refineSteps", "polyDepth", "bumpScale", "colorMap", "bumpMap",
                            "screenshot", "defines", "reload", "timing", "shader", "compare", "camera", "profile",
-                           "fidelity", "contactsheet", "lightPos", "scene", "flipPpd"})
+                           "fidelity", "contactsheet", "lightPos", "scene", "flipPpd", "maps", "depth", "frontier",
+                           "wait", "panel", "wipe", "lightColor", "lightIntensity", "materialSpecular",
+                           "materialShininess"})
     EXPECT_NE(cvarRegistry()->matchString(name), nullptr) << name;
   // lightPos takes three or four numbers, never part of the vector.
   _vec<4, float>& light = shaderTestModule.reliefScene().light();

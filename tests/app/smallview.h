@@ -42,6 +42,7 @@ public:
     std::istringstream in(slurp(path));
     std::vector<std::vector<std::string> > out;
     for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line[0] == '#') continue;  // the context before the header
       out.emplace_back();
       std::istringstream fields(line);
       for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <cstring>
 #include <string>
 #include <vector>
 

@@ -37,6 +37,10 @@ public:
   // What the jobs read: the snapshot, and the texels each set's hits are off.
   Snapshot snap;
   std::function<double(unsigned set)> offTexels = [](unsigned set) { return 0.25 * __builtin_popcount(set); };
+  // Where set, the texels a set's hit is off at each pixel instead.
+  std::function<double(unsigned set, int pixel)> offAt;
+  // Where set, each pixel's tangent-space eye vector is (eyeX[pixel], 0.2, 1).
+  std::vector<float> eyeX;
   // The GPU time of the n-th colour draw of a row (0 first).
   std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
   std::set<unsigned> failingSets;  // builds that fail
@@ -89,7 +93,8 @@ public:
     hits.assign(4 * c.inputs.size(), 0.0f);
     for (size_t i = 0; i < c.inputs.size(); ++i) {
       TraceResult const r = tracer.trace(c.inputs[i]);
-      hits[4 * i] = r.u + static_cast<float>(offTexels(draw.set) / currentField()->width());
+      double const off = offAt ? offAt(draw.set, static_cast<int>(i)) : offTexels(draw.set);
+      hits[4 * i] = r.u + static_cast<float>(off / currentField()->width());
       hits[4 * i + 1] = r.v;
       hits[4 * i + 2] = 1.0f;
       hits[4 * i + 3] = 1.0f;
@@ -157,14 +162,16 @@ public:
 
 private:
   void noteEarly(Draw const& d) { drawsBeforeMaps += (d.set & slowMaps) && mapAsks <= mapFrames; }
-  // The view's inputs: every pixel on the flat patch, seen at one angle.
-  static Capture patch(Snapshot const& s) {
+  // The view's inputs: every pixel on the flat patch, seen at one angle
+  // (or at the angles eyeX gives).
+  Capture patch(Snapshot const& s) const {
     Capture out;
     out.width = s.width;
     out.height = s.height;
     for (int i = 0; i < s.width * s.height; ++i) {
       float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
-      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
+      float const x = eyeX.empty() ? 0.5f : eyeX[static_cast<size_t>(i)];
+      out.inputs.push_back(TraceInput{u, v, {x, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
       out.pixelOf.push_back(i);
     }
     return out;

@@ -53,10 +53,17 @@ TEST(MapCheck, NamesEachConventionRecoversTheDepthAndItsFixesMendIt) {
                   c.heightFix == (whiteDeep ? "heightMap -invert FILE" : ""));
       // Bumpmap Scale is the depth in texels; Poly Depth 8 / (0.2 * 64).
       EXPECT_TRUE(std::fabs(c.depth - 8.0) < 0.4 && std::fabs(c.polyDepth - 0.625) < 0.03125) << c.text();
-      EXPECT_EQ(c.depthFix.rfind("polyDepth 0.6", 0), 0u) << c.depthFix;
+      // The fix is the depth command in texels of the height map.
+      ASSERT_EQ(c.depthFix.rfind("depth ", 0), 0u) << c.depthFix;
+      EXPECT_NEAR(std::stod(c.depthFix.substr(6)), 8.0, 0.4) << c.depthFix;
+      // The fixes name the files they load again, in the lines too.
+      c.nameFiles("h 1.png", "n 1.png");
+      EXPECT_TRUE(c.greenFix == (greenUp ? "normalMap -flipgreen n 1.png" : "") &&
+                  c.heightFix == (whiteDeep ? "heightMap -invert h 1.png" : ""));
+      EXPECT_TRUE(c.greenLine.find(c.greenFix) != std::string::npos && c.heightLine.find(c.heightFix) != std::string::npos);
       // The fixes the check names bring the maps to the bench's convention.
-      if (!c.greenFix.empty()) MapFixes::flipGreen(normals.data(), 64 * 64, 4);
-      if (!c.heightFix.empty()) heights = MapFixes::invertHeights(heights);
+      if (greenUp) MapFixes::flipGreen(normals.data(), 64 * 64, 4);
+      if (whiteDeep) heights = MapFixes::invertHeights(heights);
       c = MapCheck::run(heights, normals.data(), 64, 64, 4, 0.625);
       EXPECT_TRUE(c.green == V::Bench && c.heightSign == V::Bench) << c.text();
       EXPECT_TRUE(c.greenFix.empty() && c.heightFix.empty() && c.depthFix.empty()) << c.text();
@@ -71,6 +78,7 @@ TEST(MapCheck, HeightsOfAnotherSizeAreResampledAndDepthsCountedInNormalTexels) {
   MapCheck c = MapCheck::run(waves(128, 32), rgb.data(), 64, 32, 3, 1.0);
   EXPECT_TRUE(c.resampled && c.green == V::Bench && c.heightSign == V::Bench) << c.text();
   EXPECT_TRUE(std::fabs(c.depth - 8.0) < 0.4 && std::fabs(c.bumpScale - 16.0) < 0.8) << c.text();
+  EXPECT_NEAR(std::stod(c.depthFix.substr(6)), 16.0, 0.8) << "the depth command counts height-map texels";
   EXPECT_NE(c.depthLine.find("(Poly Depth is 1 now; Poly Depth counts the map's width, 64 texels per texture unit)"),
             std::string::npos) << c.depthLine;
   c = MapCheck::run(waves(8, 8), normalsOf(waves(8, 8), 8.0f).data(), 8, 8, 4);  // every row counts
