@@ -79,7 +79,7 @@ yellow() { gt "$(share "$out/parallax.png" 100x12+12+12 'r>0.7&&g>0.7&&b<0.3')" 
 check "the Parallax label is yellow" until_shot parallax yellow
 
 # Typing into the iteration field and RETURN rebuilds with the new count.
-xdotool mousemove --window "$win" 40 202 click 1
+xdotool mousemove --window "$win" 40 215 click 1
 sleep 0.3
 xdotool key BackSpace BackSpace 1 6 Return
 check "the iteration field rebuilds with 16 steps" waitfor "#define ITERATIVE_STEPS	16.0" 5
