@@ -17,13 +17,7 @@ unsigned const offMesh = 0xFF404040u;  // where the image heat map has no pixel 
 // yellow to red at 8 texels and beyond, on a square-root scale.
 unsigned texelColor(float e) {
   static unsigned char const stops[5][3] = {{20, 20, 120}, {0, 170, 220}, {40, 200, 60}, {250, 220, 0}, {230, 30, 20}};
-  float const t = std::min(1.0f, std::sqrt(std::max(e, 0.0f) / 8.0f)) * 4.0f;
-  int const i = std::min(3, static_cast<int>(t));
-  float const f = t - static_cast<float>(i);
-  unsigned out = 0xFF000000u;
-  for (int c = 0; c < 3; ++c)
-    out |= static_cast<unsigned>(stops[i][c] + (stops[i + 1][c] - stops[i][c]) * f + 0.5f) << (8 * c);
-  return out;
+  return FlipHeat::ramp(stops, std::min(1.0f, std::sqrt(std::max(e, 0.0f) / 8.0f)) * 4.0f);
 }
 
 // A tick under a colour bar at x with its label.

@@ -11,6 +11,7 @@
 
 #include "FidelityMeter.h"
 #include "FlipPicture.h"
+#include "FlipSummary.h"
 #include "ImageFidelity.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
@@ -38,6 +39,21 @@ struct Sums {
   int frames = 0, imageFrames = 0;
   double mean = 0, p95 = 0, p99 = 0, over1 = 0, max = 0;
   double flipMean = 0, flipP99 = 0, flipOver = 0;
+
+  void addTexels(FidelityMeter::Errors const& e) {
+    ++frames;
+    mean += e.mean;
+    p95 += e.p95;
+    p99 += e.p99;
+    over1 += e.over1;
+    max += e.max;
+  }
+  void addImage(FlipSummary const& f) {
+    ++imageFrames;
+    flipMean += f.mean;
+    flipP99 += f.p99;
+    flipOver += f.over;
+  }
 };
 
 class PathJob : public BenchJob {
@@ -135,13 +151,7 @@ private:
         run.failed = true;
         return nextSet();
       }
-      Sums& s = run.sums;
-      ++s.frames;
-      s.mean += run.errors.mean;
-      s.p95 += run.errors.p95;
-      s.p99 += run.errors.p99;
-      s.over1 += run.errors.over1;
-      s.max += run.errors.max;
+      run.sums.addTexels(run.errors);
       if (!imaged) {
         addFrameRow(run, nullptr);
         return nextSet();
@@ -158,11 +168,7 @@ private:
       addFrameRow(run, nullptr);
       return nextSet();
     }
-    Sums& s = run.sums;
-    ++s.imageFrames;
-    s.flipMean += result.summary.mean;
-    s.flipP99 += result.summary.p99;
-    s.flipOver += result.summary.over;
+    run.sums.addImage(result.summary);
     int const w = snap->width, h = snap->height;
     run.temporal.add(FlipPicture::fromRgba8(pixels.data(), w, h), FlipPicture::fromRgba8(ref->data(), w, h),
                      image->mask());

@@ -3,18 +3,12 @@
 
 #include <cctype>
 
+#include "LoadOptions.h"
 #include "ReliefSettings.h"
 #include "Techniques.h"
 #include "base/parsenumber.h"
 
 namespace {
-
-std::string unquoted(std::string const& word) {
-  std::string out;
-  for (char c : word)
-    if (c != '"') out += c;
-  return out;
-}
 
 // Adds the comma-separated counts of `text` to `out`, each from `least` to `most`.
 bool readCounts(std::string const& text, char const* what, int least, int most, std::vector<int>& out,

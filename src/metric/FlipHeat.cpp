@@ -8,8 +8,11 @@ namespace FlipHeat {
 unsigned color(float error) {
   // Red, green, blue at errors 0, 1/4, 1/2, 3/4 and 1.
   static unsigned char const stops[5][3] = {{0, 0, 0}, {70, 20, 120}, {190, 50, 110}, {250, 140, 50}, {255, 250, 190}};
-  float const e = error > 0.0f ? std::min(error, 1.0f) : 0.0f;
-  float const t = e * 4.0f;
+  return ramp(stops, error > 0.0f ? std::min(error, 1.0f) * 4.0f : 0.0f);
+}
+
+unsigned ramp(unsigned char const (&stops)[5][3], float t) {
+  t = t > 0.0f ? std::min(t, 4.0f) : 0.0f;
   int const i = std::min(3, static_cast<int>(t));
   float const f = t - static_cast<float>(i);
   unsigned out = 0xFF000000u;

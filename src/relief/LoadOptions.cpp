@@ -3,14 +3,14 @@
 
 #include <algorithm>
 
-namespace {
-
 std::string unquoted(std::string const& word) {
   std::string out;
   for (char c : word)
     if (c != '"') out += c;
   return out;
 }
+
+namespace {
 
 // "[-a] [-b]" for a usage line, or "-a or -b" for a refusal.
 std::string listed(std::vector<std::string> const& known, bool usage) {

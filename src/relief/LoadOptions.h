@@ -26,5 +26,8 @@ struct LoadOptions {
 // one line in `error` and `out` untouched, for an option that is not known (the
 // line names the known ones and how to give a name that starts with '-') or for
 // options without a file name after them (the command's usage).
+// A console word with its double quotes taken out ("\"a b\"" gives "a b").
+std::string unquoted(std::string const& word);
+
 bool parseLoadOptions(char const* command, std::vector<std::string> const& words,
                       std::vector<std::string> const& known, LoadOptions& out, std::string& error);

@@ -105,24 +105,5 @@ TraceResult ReliefTracer::trace(TraceInput const& in) const {
 
 void ReliefTracer::traceAll(TraceInput const* in, TraceResult* out, size_t n, int threads,
                             std::atomic<size_t>* done, std::atomic<bool> const* cancel) const {
-  constexpr size_t chunk = 256;
-  if (n == 0) return;
-
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (;;) {
-      if (cancel && cancel->load(std::memory_order_relaxed)) return;
-      size_t const begin = next.fetch_add(chunk, std::memory_order_relaxed);
-      if (begin >= n) return;
-      size_t const end = std::min(n, begin + chunk);
-      for (size_t i = begin; i < end; ++i) {
-        if (!trace(in[i], out[i], cancel)) {
-          if (done) done->fetch_add(i - begin, std::memory_order_release);
-          return;
-        }
-      }
-      if (done) done->fetch_add(end - begin, std::memory_order_release);
-    }
-  };
-  runOnWorkers(workerCount(threads, (n + chunk - 1) / chunk), work);
+  forEachInChunks(n, threads, done, cancel, [&](size_t i) { return trace(in[i], out[i], cancel); });
 }
