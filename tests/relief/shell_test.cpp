@@ -200,41 +200,31 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   EXPECT_GT(through, 500);  // the sample does pass right through the sphere
 }
 
-TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfOnTheSphereAndThePlane) {
+TEST(DisplacedTracer, AWhiteMapIsTheMeshItself) {
   HeightField const white = flat(1.0f);
-  Mesh const ball = sphere();
-  Mesh board;
-  plane(board, 0, 4, 4);
-  Camera const side{{-10.4189f, 0.0f, 59.0885f}, {-0.541676f, 0.454521f, 0.454518f, 0.541674f}, 800, 600};
-  for (int which = 0; which < 2; ++which) {
-    Mesh const& m = which ? board : ball;
-    Camera const& cam = which ? side : startUp;
-    ShellMesh const shell(m.v, m.tris, 0.4f);
-    DisplacedTracer const tracer(shell, white, pointLight);
-    int hits = 0;
-    for (int y = 0; y < cam.height; y += 7)
-      for (int x = 0; x < cam.width; x += 7) {
-        DisplacedRay const ray = cam.ray(x + 0.5, y + 0.5);
-        TraceInput polygon;
-        int triangle = -1;
-        bool const drawn = tracer.tangentPlaneInput(ray, polygon, &triangle);
-        DisplacedResult const r = tracer.trace(ray);
-        ASSERT_EQ(r.hit, drawn) << which << " " << x << " " << y;
-        if (!drawn) continue;
-        ++hits;
-        EXPECT_EQ(r.triangle, triangle);
-        EXPECT_LT(r.d, 1e-5f);
-        EXPECT_NEAR(r.u, polygon.u, 1e-5f);
-        EXPECT_NEAR(r.v, polygon.v, 1e-5f);
-        // On the polygon: the plane x = 0, the sphere's facets within 4.
-        double const radius = std::hypot(r.position[0], r.position[1], r.position[2]);
-        EXPECT_TRUE(which ? std::fabs(r.position[0]) < 1e-4f : radius > 3.97 && radius < 4.0001) << r.position[0] << " " << radius;
-        if (which) {
-          EXPECT_EQ(r.lightAbove, polygon.light[2] > 0);
-        }
-      }
-    EXPECT_GT(hits, which ? 900 : 4000);
-  }
+  Mesh const m = sphere();
+  ShellMesh const shell(m.v, m.tris, 0.4f);
+  DisplacedTracer const tracer(shell, white, pointLight);
+  int hits = 0;
+  for (int y = 0; y < startUp.height; y += 7)
+    for (int x = 0; x < startUp.width; x += 7) {
+      DisplacedRay const ray = startUp.ray(x + 0.5, y + 0.5);
+      TraceInput polygon;
+      int triangle = -1;
+      bool const drawn = tracer.tangentPlaneInput(ray, polygon, &triangle);
+      DisplacedResult const r = tracer.trace(ray);
+      ASSERT_EQ(r.hit, drawn) << x << " " << y;
+      if (!drawn) continue;
+      ++hits;
+      EXPECT_EQ(r.triangle, triangle);
+      EXPECT_LT(r.d, 1e-5f);
+      EXPECT_NEAR(r.u, polygon.u, 1e-5f);
+      EXPECT_NEAR(r.v, polygon.v, 1e-5f);
+      // On the polygon: the sphere's facets lie within 4.
+      double const radius = std::hypot(r.position[0], r.position[1], r.position[2]);
+      EXPECT_TRUE(radius > 3.97 && radius < 4.0001) << radius;
+    }
+  EXPECT_GT(hits, 4000);
 }
 
 TEST(DisplacedTracer, OnTheFlatPlaneItIsTheTangentPlaneModelHitsAndShadows) {
