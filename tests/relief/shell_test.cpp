@@ -408,10 +408,14 @@ TEST(DisplacedTracer, TheBatchMatchesSingleTracesCountsItsProgressAndStopsWhenCa
   EXPECT_EQ(untouched[rays.size() / 2].triangle, -7);
 }
 
-TEST(ShellMesh, RefusesBadInput) {
+TEST(ShellMesh, RefusesBadInputAndMakesNoPrismOfANonFiniteCorner) {
   Mesh m;
   plane(m, 0, 1, 1);
   EXPECT_THROW(ShellMesh(m.v, m.tris, 0.0f), std::invalid_argument);
   EXPECT_THROW(ShellMesh(m.v, {0, 1}, 0.1f), std::invalid_argument);
   EXPECT_THROW(ShellMesh(m.v, {0, 1, 4}, 0.1f), std::invalid_argument);
+  // Three tetrahedra a prism; vertex 1 is a corner of the first triangle only.
+  EXPECT_EQ(ShellMesh(m.v, m.tris, 0.1f).tetCount(), 6u);
+  m.v[1].normal[2] = std::nanf("");
+  EXPECT_EQ(ShellMesh(m.v, m.tris, 0.1f).tetCount(), 3u);
 }
