@@ -96,20 +96,6 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
   }
 }
 
-TEST(NormalMapArithmetic, EveryPossibleGreyStepPacksLikeTheDirectLoop) {
-  // All 256 x 256 pairs of neighbouring grey levels, as left/right differences:
-  // each byte the fast path writes must equal the direct loop's.
-  int const w = 256 * 3, h = 256;
-  Bytes rgb(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      int const level = (x % 3 == 0) ? y : (x % 3 == 2 ? x / 3 : 128);
-      for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * w + static_cast<size_t>(x)) * 3 + static_cast<size_t>(c)] = static_cast<unsigned char>(level);
-    }
-  for (float scale : {100.0f, 7.0f})
-    EXPECT_EQ(fast(rgb, w, h, scale), reference(rgb, w, h, scale)) << scale;
-}
-
 // Heights given as floats (a 16-bit map's path) that are exactly grey levels
 // give the 8-bit path's texels, wrapping at every border of an odd-sized map.
 TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
