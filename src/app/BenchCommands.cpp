@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BenchCommands.h"
+#include "ConeMap.h"
 #include "ConsoleArgs.h"
 #include "ShaderGui.h"
 #include "ShaderScene.h"
@@ -237,6 +238,30 @@ void CFunc_scene(int argc, char** argv) {
       << (scene.crossingPlaneShown() ? ", crossed by the plane x = -z" : "") << "\n";
 }
 
+// Step counts as literals (0, the default) or also as uniforms bounding the loops (1).
+void CFunc_stepsAsUniforms(int argc, char** argv) {
+  std::string const value = argc == 2 ? unquote(argv[1]) : std::string();
+  if (argc == 2 && (value == "0" || value == "1")) {
+    shaderTestModule.setStepsAsUniforms(value == "1");
+  } else if (argc != 1) {
+    con << "usage: stepsAsUniforms [0|1] (0: the loops are bounded by the ITERATIVE_STEPS and REFINE_STEPS "
+           "literals; 1: by the uniforms iterativeSteps and refineSteps)\n";
+    return;
+  }
+  con << "stepsAsUniforms " << (shaderTestModule.stepsAsUniforms() ? 1 : 0) << "\n";
+}
+
+// The kind of cone map RELAXED_CONE steps by.
+void CFunc_coneKind(int argc, char** argv) {
+  ConeMap::Kind kind = shaderTestModule.reliefScene().maps().coneMap().coneKind();
+  if (argc > 2 || (argc == 2 && !ConeMap::parse(unquote(argv[1]), kind))) {
+    con << "usage: coneKind [relaxed|conservative]; now " << ConeMap::name(kind) << "\n";
+    return;
+  }
+  shaderTestModule.setConeKind(kind);
+  con << "coneKind " << ConeMap::name(kind) << "\n";
+}
+
 void CFunc_cancel(int, char**) {
   if (!shaderTestModule.cancelJob()) con << "cancel: no measurement is running\n";
 }
@@ -259,6 +284,8 @@ CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
 CVar cameraCmd("camera", CFunc_camera);
 CVar sceneCmd("scene", CFunc_scene);
+CVar stepsAsUniformsCmd("stepsAsUniforms", CFunc_stepsAsUniforms);
+CVar coneKindCmd("coneKind", CFunc_coneKind);
 
 // The light's position, to read it back or place it exactly: three or four
 // numbers, never part of the vector. Bound to the scene's light by bindLightVar.

@@ -126,7 +126,24 @@ void ShaderTestModule::init() {
 }
 
 void ShaderTestModule::syncSettings() {
-  if (gui) scene.setSettings(gui->settings());
+  if (!gui) return;
+  ReliefSettings s = gui->settings();
+  s.stepsAsUniforms = stepsInUniforms;
+  scene.setSettings(s);
+}
+
+void ShaderTestModule::setStepsAsUniforms(bool on) {
+  if (on == stepsInUniforms) return;
+  stepsInUniforms = on;
+  regenFragmentShader();
+  scene.programs().rebuildCompareProgram();
+}
+
+void ShaderTestModule::setConeKind(ConeMap::Kind kind) {
+  if (kind == scene.maps().coneMap().coneKind()) return;
+  scene.maps().setConeKind(kind);
+  scene.programs().mapsChanged(false);
+  mapsShown();
 }
 
 void ShaderTestModule::showBuildState() {

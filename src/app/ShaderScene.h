@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ConeMap.h"
 #include "JobRunner.h"
 #include "ReliefScene.h"
 #include "SceneMeasure.h"
@@ -73,6 +74,13 @@ public:
   std::string costLine() const;
   // Starts comparing the panel's set, or `setA`, with `setB`.
   bool startCompare(unsigned setA, unsigned setB, std::string& log);
+  // Whether the programs bound their loops by uniforms (ReliefSettings::
+  // stepsAsUniforms); a change rebuilds the main and comparison programs.
+  void setStepsAsUniforms(bool on);
+  bool stepsAsUniforms() const { return stepsInUniforms; }
+  // The kind of cone RELAXED_CONE steps by; a change makes the cone map again
+  // (in the background when it takes a while) and rebuilds what steps by it.
+  void setConeKind(ConeMap::Kind kind);
 
 private:
   void takeScreenshots();
@@ -104,6 +112,7 @@ private:
   bool heldBackSaid;  // the measurement's held-back input has been mentioned
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
+  bool stepsInUniforms = false;  // the loops are bounded by uniforms
   std::deque<std::pair<long, double> > cpuMs;
 };
 

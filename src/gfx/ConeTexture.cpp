@@ -4,7 +4,6 @@
 #include <chrono>
 #include <string>
 
-#include "ConeMap.h"
 #include "GlGuards.h"
 #include "HeightReadback.h"
 #include "base/console.h"
@@ -32,8 +31,8 @@ bool ConeTexture::start(Texture const& normalMap, Texture const& heightMap) {
   stopping = false;
   finished = false;
   startTime = now();
-  worker = std::thread([this] {
-    ratios = ConeMap::generate(*field, 0, &rowsDone, &stopping);
+  worker = std::thread([this, k = kind] {
+    ratios = ConeMap::generate(*field, 0, &rowsDone, &stopping, k, ConeMap::Reading::Linear);
     finished = true;
   });
   return true;
@@ -68,14 +67,14 @@ void ConeTexture::upload() {
   guard.bind(id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_SHORT, packed.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   current = true;
   w = width;
   h = height;
-  con.print("cone map: %dx%d made in %.2f s\n", w, h, now() - startTime);
+  con.print("cone map: %dx%d made in %.2f s (%s cones)\n", w, h, now() - startTime, ConeMap::name(kind));
   ratios.clear();
   ratios.shrink_to_fit();
   field.reset();
