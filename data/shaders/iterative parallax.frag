@@ -29,6 +29,11 @@
 //                          bilinear cell exactly at the bottom level
 //   WRITE_DEPTH            write the depth of the point found (gl_FragDepth),
 //                          so that other objects meet the relief where it is
+//   CURVED_SILHOUETTE      bend the relief's layer with the mesh's curvature,
+//                          so that the eye ray leaves it where the mesh curves
+//                          away, and discard the fragment when it leaves
+//                          without meeting the surface: the outline shows
+//                          the relief
 //
 // ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
 // none is given). With STEPS_AS_UNIFORMS also defined, the loops are bounded
@@ -38,17 +43,21 @@
 // Which eye-ray search runs is one choice, EYE_SEARCH, one of the SEARCH_
 // names below. The bench decides it and appends it after the panel's macro
 // string, with the partners the set's techniques bring along (ITERATIVE for
-// ITERATIVE_LERP, BINARY_REFINE, ADAPTIVE_STEPS and EARLY_EXIT; SHADOW_TRACE
-// for OFFSET_LIMITING_LIGHT). A macro string without those lines (a shader
-// built by hand, the first build) gets the same from the rules below: the
-// partners, then the first of MAX_PYRAMID, RELAXED_CONE, ITERATIVE and the
-// single offset (PARALLAX or OFFSET_LIMITING_EYE) that is defined.
+// ITERATIVE_LERP, BINARY_REFINE, ADAPTIVE_STEPS, EARLY_EXIT and
+// CURVED_SILHOUETTE; SHADOW_TRACE for OFFSET_LIMITING_LIGHT). A macro string
+// without those lines (a shader built by hand, the first build) gets the same
+// from the rules below: the partners, then the first of MAX_PYRAMID,
+// RELAXED_CONE, ITERATIVE and the single offset (PARALLAX or
+// OFFSET_LIMITING_EYE) that is defined.
 // MAX_PYRAMID needs lookups at explicit levels (GLSL 1.30, or
 // GL_ARB_shader_texture_lod before it); without them it builds nothing and
 // the next search in that order runs, as without the macro. The bench's
 // fidelity meter adds OUTPUT_HIT: the fragment then holds the texture
 // coordinate finally used and the shadow factor instead of a colour, to be
-// compared with a traced reference.
+// compared with a traced reference. REFERENCE_HIT shades hits found
+// elsewhere instead of searching: the bench's exact trace, read per pixel
+// from a float texture (referenceHit below), which draws the reference frame
+// that the technique frames are compared with as pictures.
 //
 // The relief: the polygon lies at the top of it (height 1 in the normal map's
 // alpha); height 0 lies polyThickness fifths of a texture repeat below (the
@@ -67,6 +76,30 @@
 // technique states its d: 0 without a search (the polygon's own depth), the
 // texel's depth for PARALLAX and OFFSET_LIMITING_EYE, the ray parameter of
 // the hit for the searches.
+//
+// CURVED_SILHOUETTE's layer: the vertex stage hands on the mesh's curvature
+// along u and v (layerCurve): at an offset (du, dv) texture units from the
+// fragment's point the surface has fallen layerCurve.x du^2 + layerCurve.y dv^2
+// texture units of depth below the polygon's plane, and the relief hangs that
+// much lower there, its top on the curved surface. Those are the mesh's own
+// texture units, |dP/du| long along u and |dP/dv| along v, where the flat model
+// takes each as long as one of depth; so with the technique the eye ray's reach
+// is measured in them (layerStretch, 1 each way where the two scales are equal,
+// as on the plane), which also puts its lookups where the ray runs over the
+// texture where they differ (the sphere away from its equator). The eye ray
+// stays straight: at parameter t (t of the relief's depth below the plane, at
+// the offset eyeReach * t) it lies t - bend * t^2 below the layer's top, bend
+// being the fall at eyeReach over the relief's depth. Where the mesh curves
+// away (bend > 0) the ray reaches the bottom at 2 / (1 + sqrt(1 - 4 bend)),
+// later than at 1; past bend = 1/4 it never does and comes back out through the
+// top at 1 / bend. The linear march (with every refinement) and the pyramid
+// walk search that curved layer over that span, and a ray that comes back out
+// without meeting the surface is discarded. The parameter t of the hit keeps
+// its meaning on the straight ray, so WRITE_DEPTH places the point as before;
+// the light's march from it runs in the flat layer. A set with the single
+// offset (PARALLAX, OFFSET_LIMITING_EYE) gets the linear march, ITERATIVE being
+// the technique's partner; RELAXED_CONE's steps and spans take the ray as
+// straight through a flat layer, so with it the technique changes nothing.
 
 #ifndef ITERATIVE_STEPS
 #define ITERATIVE_STEPS 32.0
@@ -92,6 +125,9 @@
 #if defined(OFFSET_LIMITING_LIGHT) && !defined(SHADOW_TRACE)
 #define SHADOW_TRACE
 #endif
+#if defined(CURVED_SILHOUETTE) && !defined(ITERATIVE)
+#define ITERATIVE
+#endif
 
 // The eye-ray searches EYE_SEARCH chooses from.
 #define SEARCH_NONE 0     // the polygon's own point
@@ -105,7 +141,7 @@
 // lookups take the texture coordinate's gradients from before the march.
 // GLSL 1.30 has textureGrad, earlier versions the ARB extension; without
 // either the march keeps its full length and plain lookups.
-#if defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT) || defined(RELAXED_CONE)
+#if defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT) || defined(RELAXED_CONE) || defined(REFERENCE_HIT)
 #if __VERSION__ >= 130
 #define GRADIENT_LOOKUP(s, p) textureGrad(s, p, gradX, gradY)
 #else
@@ -147,6 +183,11 @@
 #endif
 #endif
 
+// The searches that follow the curved layer.
+#if defined(CURVED_SILHOUETTE) && (EYE_SEARCH == SEARCH_LINEAR || EYE_SEARCH == SEARCH_PYRAMID)
+#define CURVED_LAYER
+#endif
+
 uniform sampler2D colorMap;
 uniform sampler2D normalMap;  // rgb: unit normal packed as (n + 1) / 2; a: height
 // With a separate height map the heights are read from it (16 bits, in r)
@@ -181,10 +222,22 @@ uniform float pyramidTop;  // the pyramid's last level, one texel
 varying vec2 texCoord;
 varying vec3 lightVec;
 varying vec3 eyeVec;
+#ifdef REFERENCE_HIT
+// Per pixel of the view (nearest, no mipmaps, 32-bit floats): rg, the hit's
+// texture coordinate less the pixel's own texCoord (an offset keeps its digits
+// where u reaches 32 around the sphere); b, the light's verdict there, 1 lit
+// and 0 in shadow; a, 1 where the trace has a hit.
+uniform sampler2D referenceHits;
+uniform vec4 referenceView;  // xy: the viewport's origin in window pixels; zw: its size
+#endif
 #ifdef WRITE_DEPTH
 varying vec3 eyePosition;  // the polygon's point in eye space
 varying vec3 surfaceU;     // dP/du in eye space
 varying vec3 surfaceV;     // dP/dv in eye space
+#endif
+#ifdef CURVED_LAYER
+varying vec2 layerCurve;    // the surface's fall per squared texture unit along u and v, in texture units of depth
+varying vec2 layerStretch;  // texture units along u and v per texture unit of depth
 #endif
 
 // How much light is left to a texel in full shadow.
@@ -196,6 +249,58 @@ float heightAt(vec2 uv)
 {
     return HEIGHT_OF(texture2D(HEIGHTS, uv));
 }
+
+// The eye ray against the layer's top, as the header says: how deep under it
+// the ray lies at t (in units of the relief's depth), how fast that grows,
+// where the search's span ends and where the ray first reaches depth c.
+// Without CURVED_LAYER the top is the polygon's plane.
+#ifdef CURVED_LAYER
+// The eye ray's reach (in texture units of depth) in the mesh's texture units.
+vec2 layerReach(vec2 eyeReach) { return eyeReach * layerStretch; }
+
+// The layer's fall at eyeReach, in units of the relief's depth.
+float layerBend(vec2 eyeReach)
+{
+    return dot(layerCurve, eyeReach * eyeReach) / max(polyThickness * 0.2, 1e-6);
+}
+
+float rayDepth(vec2 eyeReach, float t) { return t - layerBend(eyeReach) * t * t; }
+float raySlope(vec2 eyeReach, float t) { return 1.0 - 2.0 * layerBend(eyeReach) * t; }
+
+// Where the ray reaches the relief's bottom, or comes back out through the top.
+float rayEnd(vec2 eyeReach)
+{
+    float bend = layerBend(eyeReach);
+    return bend > 0.25 ? 1.0 / bend : 2.0 / (1.0 + sqrt(1.0 - 4.0 * bend));
+}
+
+// What a search that met nothing by the span's end returns: -1 where the ray
+// left the layer, else the end, where the ray is at the bottom (a rounding
+// short of it left the last sample above a black texel).
+float missedAt(vec2 eyeReach, float end)
+{
+    return layerBend(eyeReach) > 0.25 ? -1.0 : end;
+}
+
+// The first t where the ray lies at least c under the top, on or after `from`
+// (before it, when the ray is already that deep there); 1e10 when it does not
+// get that deep again.
+float rayReaches(vec2 eyeReach, float from, float c)
+{
+    float bend = layerBend(eyeReach);
+    float disc = 1.0 - 4.0 * bend * c;
+    if (disc < 0.0) return 1e10;
+    float root = sqrt(disc);
+    if (2.0 * bend * from > 1.0 + root) return 1e10;  // past the span where it is that deep
+    return 2.0 * c / (1.0 + root);
+}
+#else
+float layerBend(vec2 eyeReach) { return 0.0; }
+float rayDepth(vec2 eyeReach, float t) { return t; }
+float raySlope(vec2 eyeReach, float t) { return 1.0; }
+float rayEnd(vec2 eyeReach) { return 1.0; }
+float rayReaches(vec2 eyeReach, float from, float c) { return c; }
+#endif
 
 // A height lookup inside a march; gradX and gradY are texCoord's gradients,
 // taken before any march (unused without GRADIENT_LOOKUP).
@@ -213,7 +318,7 @@ void bisect(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, inout float lo, inou
 {
     for (float k = 0.0; k < REFINE_COUNT; k += 1.0) {
         float mid = 0.5 * (lo + hi);
-        float gap = marchHeight(uv + eyeReach * mid, gradX, gradY) - (1.0 - mid);
+        float gap = marchHeight(uv + eyeReach * mid, gradX, gradY) - (1.0 - rayDepth(eyeReach, mid));
         if (gap >= 0.0) {
             hi = mid;
             hiGap = gap;
@@ -243,7 +348,7 @@ float linearSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
 #if defined(ADAPTIVE_STEPS) && defined(GRADIENT_LOOKUP)
     steps = max(1.0, floor(mix(STEP_COUNT, STEP_COUNT * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
 #endif
-    float stepSize = 1.0 / steps;
+    float stepSize = rayEnd(eyeReach) / steps;
     float prevGap = heightAt(uv) - 1.0;  // >= 0 once the ray is under the surface
     float hitT = 0.0, hitStep = stepSize, hitGap = 0.0, hitPrevGap = 0.0;
     float searching = prevGap >= 0.0 ? 0.0 : 1.0;
@@ -255,7 +360,7 @@ float linearSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
         if (i > steps) break;
 #endif
         float t = i * stepSize;
-        float gap = marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
+        float gap = marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - rayDepth(eyeReach, t));
         if (searching > 0.5 && gap >= 0.0) {
             hitT = t;
             hitGap = gap;
@@ -264,6 +369,9 @@ float linearSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
         }
         prevGap = gap;
     }
+#ifdef CURVED_LAYER
+    if (searching > 0.5) return missedAt(eyeReach, steps * stepSize);
+#endif
     if (hitT > 0.0) {
 #ifdef BINARY_REFINE
         float lo = hitT - stepSize;
@@ -301,13 +409,15 @@ float firstRoot(float a, float b, float c, float span)
 // max pyramid in cell coordinates (texels less half a texel: cell (i, j) is
 // the bilinear patch of texels i..i+1 x j..j+1). Each iteration takes the node
 // under the ray's point (wrapped into the map) and where the ray leaves it,
-// tExit; the ray reaches the node's maximum m at tm = 1 - m. When tm >= tExit
-// it passes over the node: on to tExit, and one level up when it enters a new
+// tExit; the ray reaches the node's maximum m at tm = 1 - m (on the curved
+// layer where rayReaches says, never once it has risen above m). When
+// tm >= tExit it passes over the node: on to tExit, and one level up when it enters a new
 // node of the level above too. Otherwise on to tm (if later) and one level
 // down; at level 0 the gap between the cell's bilinear patch and the ray is a
 // quadratic in the ray parameter whose first root is the hit, else on past
-// the node as before. When the iterations run out, the
-// point reached (still above the surface) is taken.
+// the node as before. When the iterations run out, the point reached (still
+// above the surface) is taken; on the curved layer a ray that reaches the
+// span's end without a hit returns what missedAt says.
 float pyramidSearch(vec2 uv, vec2 eyeReach)
 {
     vec2 size = pyramidSize.xy;
@@ -318,8 +428,9 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
     float level = pyramidTop;
     float scale = max(pyramidSize.z, pyramidSize.w);  // 2^level cells to a node
     float found = 0.0;
+    float end = rayEnd(eyeReach);
     for (float i = 0.0; i < STEP_COUNT; i += 1.0) {
-        if (found > 0.5 || t >= 1.0) break;
+        if (found > 0.5 || t >= end) break;
         // The node under the nudged point, its cells and the true point in it.
         vec2 p = start + dir * t + sgn * pyramidNudge;
         vec2 q = p - size * floor(p / size);
@@ -328,7 +439,7 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
         vec2 hi = min(lo + scale, size);
         vec2 at = q - sgn * pyramidNudge;
         // Where the ray leaves the node, the border it crosses and that axis's size.
-        float tExit = 1.0, border = 0.0, extent = 1.0;
+        float tExit = end, border = 0.0, extent = 1.0;
         if (sgn.x != 0.0) {
             float leave = t + (sgn.x > 0.0 ? hi.x - at.x : at.x - lo.x) / abs(dir.x);
             if (leave < tExit) {
@@ -346,7 +457,7 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
             }
         }
         vec2 levelSize = max(pyramidSize.zw / scale, 1.0);
-        float tm = 1.0 - LEVEL_LOOKUP(maxPyramid, (node + 0.5) / levelSize, level).r;
+        float tm = rayReaches(eyeReach, t, 1.0 - LEVEL_LOOKUP(maxPyramid, (node + 0.5) / levelSize, level).r);
         float from = max(t, tm);
         if (tm < tExit && level > 0.0) {
             t = from;
@@ -364,9 +475,9 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
                 float e = HEIGHT_OF(LEVEL_LOOKUP(HEIGHTS, corner + texel, 0.0));
                 vec2 f = at - node + dir * (from - t);
                 float k = a - b - c + e;
-                float g0 = a + (b - a) * f.x + (c - a) * f.y + k * f.x * f.y - (1.0 - from);
-                float g1 = (b - a) * dir.x + (c - a) * dir.y + k * (f.x * dir.y + f.y * dir.x) + 1.0;
-                float g2 = k * dir.x * dir.y;
+                float g0 = a + (b - a) * f.x + (c - a) * f.y + k * f.x * f.y - (1.0 - rayDepth(eyeReach, from));
+                float g1 = (b - a) * dir.x + (c - a) * dir.y + k * (f.x * dir.y + f.y * dir.x) + raySlope(eyeReach, from);
+                float g2 = k * dir.x * dir.y - layerBend(eyeReach);
                 s = g0 >= 0.0 ? 0.0 : firstRoot(g2, g1, g0, tExit - from);
             }
             if (s >= 0.0) {
@@ -383,7 +494,10 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
             }
         }
     }
-    return min(t, 1.0);
+#ifdef CURVED_LAYER
+    if (found < 0.5 && t >= end) return missedAt(eyeReach, end);
+#endif
+    return min(t, end);
 }
 #endif
 
@@ -542,14 +656,46 @@ float lightMarch(vec2 uv, vec3 light, float depth)
 #endif
 }
 
+#ifdef REFERENCE_HIT
+// The hit traced for this pixel, read where the pixel lies in the viewport.
+vec4 referenceHit()
+{
+    return texture2D(referenceHits, (gl_FragCoord.xy - referenceView.xy) / referenceView.zw);
+}
+
+// The light the reference lets through: the trace says lit or not, so with
+// SHADOW_TRACE a shadowed pixel takes the full shadow the march gives when
+// relief stands well above its ray, and without it nothing is shadowed, as
+// in the sets compared with it.
+float referenceShadow(vec4 hit)
+{
+#ifdef SHADOW_TRACE
+    return hit.b > 0.5 ? 1.0 : shadowFloor;
+#else
+    return 1.0;
+#endif
+}
+#endif
+
+// The colour and normal lookups of the shading. A reference hit jumps from
+// pixel to pixel as the trace does, so implicit derivatives of it would pick
+// the wrong mip levels (worst in the 2x2 blocks along the outline): there the
+// lookups take the gradients of the polygon's texture coordinate, as the
+// window's draws see them.
+#if defined(REFERENCE_HIT) && defined(GRADIENT_LOOKUP)
+#define SHADE_LOOKUP(s, p) GRADIENT_LOOKUP(s, p)
+#else
+#define SHADE_LOOKUP(s, p) texture2D(s, p)
+#endif
+
 // Blinn-Phong with light 0 and the front material (their products are
 // ready-made in gl_FrontLightProduct). A polygon turned away from the light
 // gets no direct light whatever its normal map says; the fade keeps the
-// terminator soft.
-vec4 shade(vec2 uv, vec3 eye, vec3 light, float shadow)
+// terminator soft. gradX and gradY are texCoord's gradients (for SHADE_LOOKUP).
+vec4 shade(vec2 uv, vec3 eye, vec3 light, float shadow, vec2 gradX, vec2 gradY)
 {
-    vec4 base = texture2D(colorMap, uv);
-    vec3 n = normalize(texture2D(normalMap, uv).rgb * 2.0 - 1.0);
+    vec4 base = SHADE_LOOKUP(colorMap, uv);
+    vec3 n = normalize(SHADE_LOOKUP(normalMap, uv).rgb * 2.0 - 1.0);
     vec3 halfway = normalize(light + eye);
     float diffuse = max(dot(n, light), 0.0);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), gl_FrontMaterial.shininess) : 0.0;
@@ -586,18 +732,30 @@ void main()
 #else
     vec2 eyeReach = -eye.xy / max(eye.z, 0.05) * depth;
 #endif
+#ifdef CURVED_LAYER
+    eyeReach = layerReach(eyeReach);
+#endif
     vec2 gradX = dFdx(texCoord);
     vec2 gradY = dFdy(texCoord);
 
+#ifdef REFERENCE_HIT
+    vec4 hit = referenceHit();
+    vec2 uv = texCoord + hit.xy;
+    float shadow = referenceShadow(hit);
+#else
     float hitDepth = eyeSearch(texCoord, eyeReach, eye, gradX, gradY);
+#ifdef CURVED_LAYER
+    if (hitDepth < 0.0) discard;  // the ray left the curved layer
+#endif
     vec2 uv = texCoord + eyeReach * hitDepth;
     float shadow = lightMarch(uv, light, depth);
 #ifdef WRITE_DEPTH
     writeDepth(hitDepth, depth, eye);
 #endif
+#endif
 #ifdef OUTPUT_HIT
     gl_FragColor = vec4(uv, shadow, 1.0);
 #else
-    gl_FragColor = shade(uv, eye, light, shadow);
+    gl_FragColor = shade(uv, eye, light, shadow, gradX, gradY);
 #endif
 }

@@ -1,6 +1,6 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
 // can be typed or scripted (--exec): techniques, fields, maps, shader files,
-// the A/B comparison and screenshots.
+// the A/B comparison and screenshots (the mesh's command is SceneCommand.cpp).
 #include <cstdlib>
 #include <string>
 
@@ -205,39 +205,6 @@ void CFunc_compare(int argc, char** argv) {
       << " right; drag the line with the middle button, b blinks\n";
 }
 
-// The mesh drawn and measured, and the crossing plane: "scene" alone tells
-// both; a last word "+plane" or "-plane" shows or hides the crossing plane,
-// alone or after the mesh's name.
-void CFunc_scene(int argc, char** argv) {
-  ReliefScene& scene = shaderTestModule.reliefScene();
-  int end = argc;
-  std::string const last = argc > 1 ? unquote(argv[argc - 1]) : std::string();
-  if (last == "+plane" || last == "-plane") {
-    scene.showCrossingPlane(last == "+plane");
-    --end;
-  }
-  if (end > 1) {
-    std::string const name = joined(argv, 1, end);
-    if (name == "sphere") {
-      scene.useSphere();
-    } else if (name == "plane") {
-      scene.usePlane();
-    } else {
-      std::string error;
-      auto const progress = [](std::string const& line) { con << line << "\n"; };
-      if (!scene.loadMesh(name, error, progress)) {
-        con << "scene: " << error << "; still showing " << scene.meshName() << "\n";
-        return;
-      }
-    }
-  } else if (argc == 1) {
-    con << "usage: scene sphere|plane|FILE [+plane|-plane] (OBJ, glTF, PLY and other mesh files)\n";
-  }
-  Model3D const& mesh = scene.currentMesh();
-  con << "scene: " << scene.meshName() << ", " << mesh.getIndices().size() / 3 << " triangles"
-      << (scene.crossingPlaneShown() ? ", crossed by the plane x = -z" : "") << "\n";
-}
-
 // Step counts as literals (0, the default) or also as uniforms bounding the loops (1).
 void CFunc_stepsAsUniforms(int argc, char** argv) {
   std::string const value = argc == 2 ? unquote(argv[1]) : std::string();
@@ -283,7 +250,6 @@ CVar timingCmd("timing", CFunc_timing);
 CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
 CVar cameraCmd("camera", CFunc_camera);
-CVar sceneCmd("scene", CFunc_scene);
 CVar stepsAsUniformsCmd("stepsAsUniforms", CFunc_stepsAsUniforms);
 CVar coneKindCmd("coneKind", CFunc_coneKind);
 

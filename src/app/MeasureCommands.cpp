@@ -1,17 +1,22 @@
-// The measuring commands: profile, fidelity (table, sweep, map, angles, scale) and
-// contactsheet read their arguments and start their jobs on the module's scene.
+// The measuring commands: profile, fidelity (table, sweep, map, angles, scale,
+// reference, path) and contactsheet read their arguments and start their jobs
+// on the module's scene; flipPpd sets the image figures' viewer.
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchCommands.h"
 #include "ConsoleArgs.h"
+#include "Flip.h"
 #include "base/outputpath.h"
 #include "MeasureJobs.h"
 #include "ShaderScene.h"
 #include "base/console.h"
 #include "base/cvar.h"
+#include "base/parsenumber.h"
 
 namespace {
 
@@ -65,26 +70,75 @@ void CFunc_profile(int argc, char** argv) {
   startJob("profile", [&](MeasureScene& s) { return makeProfileJob(s, frames, csv); });
 }
 
+char const* const pathUsage = "fidelity path FILE.csv [FRAMES] [DEGREES] [FRAMES.csv]";
+
+// fidelity path FILE.csv [FRAMES] [DEGREES] [FRAMES.csv]: the frame count and
+// the turn in that order, then the per-frame CSV.
+void fidelityPath(int argc, char** argv) {
+  if (argc < 3 || !hasExtension(unquote(argv[2]), csvNames)) {
+    con << "usage: " << pathUsage << "\n";
+    return;
+  }
+  PathPlan plan;
+  std::string const path = unquote(argv[2]);
+  int numbers = 0;
+  for (int i = 3; i < argc; ++i) {
+    std::string const arg = unquote(argv[i]);
+    double value = 0;
+    if (plan.framesCsv.empty() && numbers < 2 && parseFiniteDouble(arg.c_str(), value)) {
+      if (numbers == 0 && (value != std::floor(value) || value < 2 || value > 100000)) {
+        con << "fidelity path: FRAMES must be a whole number from 2 to 100000, not " << arg << "\n";
+        return;
+      }
+      if (numbers == 1 && !(std::fabs(value) <= 360.0)) {
+        con << "fidelity path: DEGREES must be from -360 to 360, not " << arg << "\n";
+        return;
+      }
+      if (numbers++ == 0)
+        plan.frames = static_cast<int>(value);
+      else
+        plan.degrees = value;
+    } else if (plan.framesCsv.empty() && hasExtension(arg, csvNames)) {
+      plan.framesCsv = arg;
+    } else {
+      con << "fidelity path: \"" << arg << "\" is not taken here\nusage: " << pathUsage << "\n";
+      return;
+    }
+  }
+  if (!targetOk("fidelity path", path, csvNames)) return;
+  if (!plan.framesCsv.empty() && !targetOk("fidelity path", plan.framesCsv, csvNames)) return;
+  startJob("fidelity", [&](MeasureScene& s) { return makePathJob(s, path, plan); });
+}
+
 void CFunc_fidelity(int argc, char** argv) {
   std::string const first = argc > 1 ? unquote(argv[1]) : std::string();
+  if (first == "path") {
+    fidelityPath(argc, argv);
+    return;
+  }
   FidelityMode mode = FidelityMode::Table;
   bool scale = false;
   std::string path;
-  if (first == "sweep" || first == "map" || first == "angles" || first == "scale") {
+  bool const picture = first == "map" || first == "reference";
+  if (first == "sweep" || picture || first == "angles" || first == "scale") {
     if (argc != 3) {
-      con << "usage: fidelity " << first << (first == "map" ? " FILE.png" : " FILE.csv") << "\n";
+      con << "usage: fidelity " << first << (picture ? " FILE.png" : " FILE.csv") << "\n";
       return;
     }
-    mode = first == "sweep" ? FidelityMode::Sweep : first == "map" ? FidelityMode::Map : FidelityMode::Angles;
+    mode = first == "sweep"       ? FidelityMode::Sweep
+           : first == "map"       ? FidelityMode::Map
+           : first == "reference" ? FidelityMode::Reference
+                                  : FidelityMode::Angles;
     scale = first == "scale";
     path = unquote(argv[2]);
   } else if (argc > 2 || (argc == 2 && !hasExtension(first, csvNames))) {
-    con << "usage: fidelity [FILE.csv] | fidelity sweep|angles|scale FILE.csv | fidelity map FILE.png\n";
+    con << "usage: fidelity [FILE.csv] | fidelity sweep|angles|scale FILE.csv | fidelity map|reference FILE.png | "
+        << pathUsage << "\n";
     return;
   } else {
     path = first;
   }
-  std::vector<std::string> const& kinds = mode == FidelityMode::Map ? pictureNames : csvNames;
+  std::vector<std::string> const& kinds = picture ? pictureNames : csvNames;
   if ((mode != FidelityMode::Table || !path.empty()) && !targetOk("fidelity", path, kinds)) return;
   if (scale)
     startJob("fidelity", [&](MeasureScene& s) { return makeScaleJob(s, path); });
@@ -102,8 +156,31 @@ void CFunc_contactsheet(int argc, char** argv) {
   startJob("contactsheet", [&](MeasureScene& s) { return makeContactSheetJob(s, path); });
 }
 
+// The image figures' viewer: one number of pixels per degree that the metric
+// takes, else the line is refused and the value kept.
+float pixelsPerDegree = Flip::kDefaultPixelsPerDegree;
+
+class PixelsPerDegreeVar : public CVarw {
+public:
+  PixelsPerDegreeVar() : CVarw(&pixelsPerDegree, "flipPpd", nullptr, 1) {}
+  void setValue(int argc, char** argv) override {
+    float v = 0;
+    if (argc != 2 || !parseFiniteFloat(unquote(argv[1]).c_str(), v) || !FlipFilters::acceptsPixelsPerDegree(v)) {
+      con << "usage: flipPpd [N] (over 0, at most " << static_cast<double>(FlipFilters::kMaxPixelsPerDegree)
+          << "; " << static_cast<double>(Flip::kDefaultPixelsPerDegree)
+          << " by default): the pixels per degree of the image figures' viewer; nothing changed\n";
+      return;
+    }
+    pixelsPerDegree = v;
+  }
+};
+
+PixelsPerDegreeVar pixelsPerDegreeVar;
+
 CVar profileCmd("profile", CFunc_profile);
 CVar fidelityCmd("fidelity", CFunc_fidelity);
 CVar contactsheetCmd("contactsheet", CFunc_contactsheet);
 
 }  // namespace
+
+float flipPixelsPerDegree() { return pixelsPerDegree; }

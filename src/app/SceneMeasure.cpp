@@ -5,10 +5,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "BenchCommands.h"
 #include "Picture.h"
 #include "ReliefScene.h"
 #include "ShaderScene.h"
 #include "Techniques.h"
+#include "TextureUnits.h"
 #include "base/base.h"
 
 namespace {
@@ -47,6 +49,9 @@ char const* const depthCaptureShader =
 void SceneMeasure::release() {
   hitProgram = Kept();
   colourProgram = Kept();
+  referencePrograms[0] = Kept();
+  referencePrograms[1] = Kept();
+  referenceHits.release();
   floats.destroy();
   bytes.destroy();
   captureTarget.destroy();
@@ -62,7 +67,12 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   snap.vert = scene.programs().shaderFile(true).shaderText();
   snap.frag = scene.programs().shaderFile(false).shaderText();
   snap.description = module.viewDescription();
+  snap.flipPpd = flipPixelsPerDegree();
   return snap;
+}
+
+bool SceneMeasure::mapsReady(unsigned set, double& progress) {
+  return scene.programs().mapsReadyFor(set, progress);
 }
 
 bool SceneMeasure::sized(OffscreenTarget& target, Snapshot const& snap, int attachments, GLenum format,
@@ -164,6 +174,30 @@ bool SceneMeasure::drawColour(Snapshot const& snap, Draw const& draw, std::vecto
   return true;
 }
 
+bool SceneMeasure::drawReference(Snapshot const& snap, ReferenceHits const& hits, bool shadows,
+                                 std::vector<unsigned char>& pixels, std::string& error) {
+  if (hits.width != snap.width || hits.height != snap.height ||
+      hits.rgba.size() != 4 * static_cast<size_t>(snap.width) * static_cast<size_t>(snap.height)) {
+    error = "the traced hits are not of the view's size";
+    return false;
+  }
+  Draw const draw{shadows ? unsigned(Techniques::ShadowTrace) : 0u, snap.settings.steps, ""};
+  ReliefProgram* const prog = program(snap, draw, "#define REFERENCE_HIT\n", referencePrograms[shadows ? 1 : 0], error);
+  if (!prog || !sized(bytes, snap, 1, GL_RGBA8, error)) return false;
+  if (!referenceHits.load(hits.width, hits.height, hits.rgba.data(), error)) return false;
+  // The hits are read at the pixel's place in the target's viewport, which
+  // starts at its corner.
+  prog->use();
+  glUniform4fARB(prog->get().getUniformLocation("referenceView"), 0.0f, 0.0f, static_cast<float>(snap.width),
+                 static_cast<float>(snap.height));
+  ShaderProgram::useNone();
+  referenceHits.bind(TextureUnits::ReferenceHits);
+  scene.drawViewInto(snap.view, snap.light, bytes, prog, false, false);
+  HitTexture::unbind(TextureUnits::ReferenceHits);
+  pixels = bytes.readBytes(0);
+  return true;
+}
+
 bool SceneMeasure::writePicture(Picture const& picture, std::string const& path, std::string& error) {
   return picture.save(path, error);
 }
@@ -176,6 +210,8 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
   // The kept programs were made for the maps in use.
   hitProgram = Kept();
   colourProgram = Kept();
+  referencePrograms[0] = Kept();
+  referencePrograms[1] = Kept();
   bool const ok = scene.useHeights(field, error);
   module.mapsShown();
   return ok;
@@ -184,6 +220,8 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
 void SceneMeasure::restoreMaps() {
   hitProgram = Kept();
   colourProgram = Kept();
+  referencePrograms[0] = Kept();
+  referencePrograms[1] = Kept();
   scene.restoreMaps();
   module.mapsShown();
 }
@@ -194,4 +232,9 @@ long SceneMeasure::framesDrawn() const { return module.framesDrawn(); }
 
 std::deque<std::pair<long, double> > const& SceneMeasure::cpuTimes() const { return module.cpuTimes(); }
 
-void SceneMeasure::setMeasuring(bool on) { module.setMeasuring(on); }
+void SceneMeasure::setMeasuring(bool on) {
+  // A cone map a measurement started goes on only if the window's own
+  // program waits for it too.
+  if (!on && !scene.programs().waitingForMaps()) scene.maps().cancelCones();
+  module.setMeasuring(on);
+}

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "HitTexture.h"
 #include "MeasureScene.h"
 #include "OffscreenTarget.h"
 #include "ReliefProgram.h"
@@ -25,12 +26,15 @@ public:
   void release();
 
   Snapshot snapshot() const override;
+  bool mapsReady(unsigned set, double& progress) override;
   bool capture(Snapshot const& snap, Capture& out, std::string& error) override;
   bool captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) override;
   bool drawHits(Snapshot const& snap, Draw const& draw, std::vector<float>& hits, std::vector<float>* depth,
                 std::string& error) override;
   bool drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                   std::string& error) override;
+  bool drawReference(Snapshot const& snap, ReferenceHits const& hits, bool shadows, std::vector<unsigned char>& pixels,
+                     std::string& error) override;
   bool writePicture(Picture const& picture, std::string const& path, std::string& error) override;
   std::unique_ptr<HeightField> readHeights(std::string& error) const override;
   bool useHeights(HeightField const& field, std::string& error) override;
@@ -60,5 +64,7 @@ private:
   ShaderTestModule& module;
   ReliefScene& scene;
   Kept hitProgram, colourProgram;
+  Kept referencePrograms[2];  // without and with SHADOW_TRACE
   OffscreenTarget floats, bytes, captureTarget;
+  HitTexture referenceHits;
 };

@@ -64,6 +64,7 @@ ShaderTestModule::ShaderTestModule()
       pressOnPanel(false),
       measuring(false),
       heldBackSaid(false),
+      cutShort(false),
       lastStatus(0),
       frameStart(0) {}
 
@@ -74,6 +75,7 @@ ShaderTestModule::~ShaderTestModule() { (void)gui.release(); }
 
 void ShaderTestModule::init() {
   runner.clear();
+  cutShort = false;
   Arguments const args = parseArguments();
   for (std::string const& line : args.exec) runner.queue(line);
   frameLimit = args.frames;
@@ -263,7 +265,9 @@ void ShaderTestModule::update() {
   ++frameCount;
   if (takeStopSignal()) {
     // A job still running is dropped at shutdown, before it writes anything.
-    con << "stop signal: ending\n";
+    cutShort = !runner.idle();
+    std::string const unfinished = runner.busy() ? runner.current() : std::string("the lines waiting");
+    con << "stop signal: ending" << (cutShort ? " before " + unfinished + " could finish" : std::string()) << "\n";
     sys.requestExit();
   }
   updateStatusLine();  // from the frames before this one, before the panel is drawn

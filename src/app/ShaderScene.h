@@ -31,6 +31,10 @@ public:
   void shutdown() override;
   void update() override;
   bool takesKeyboard() override;
+  // 0, or cutShortStatus when a stop signal ended the bench with a job
+  // running or lines waiting: what they were to do was not done.
+  int exitStatus() const override { return cutShort ? cutShortStatus : 0; }
+  static int const cutShortStatus = 3;
 
   // ShaderScene_Gui_Comm: the panel's requests.
   void resetFragmentShaderUniforms() override;
@@ -110,6 +114,7 @@ private:
   bool pressOnPanel;  // the held primary button went down on the panel
   bool measuring;     // a measuring job runs
   bool heldBackSaid;  // the measurement's held-back input has been mentioned
+  bool cutShort;      // a stop signal came while a job ran or lines waited
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
   bool stepsInUniforms = false;  // the loops are bounded by uniforms

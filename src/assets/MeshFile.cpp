@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "MeshCounts.h"
 #include "Model3D.h"
 #include "base/regularfile.h"
 
@@ -55,26 +56,47 @@ bool finite(vec3 const& v) { return std::isfinite(v.x) && std::isfinite(v.y) && 
 // Triangles a face of `n` corners becomes.
 unsigned long trianglesOf(unsigned n) { return n >= 3 ? n - 2 : 0; }
 
+// What a load left out beside the `drawn` triangles, and why; "" for nothing.
+std::string leftOut(unsigned long drawn, unsigned long unmapped, unsigned long unplaced) {
+  if (unmapped == 0 && unplaced == 0) return "";
+  std::string why;
+  if (unmapped) why = std::to_string(unmapped) + " in meshes without texture coordinates, which the relief needs";
+  if (unplaced)
+    why += (why.empty() ? "" : ", ") + std::to_string(unplaced) + " with a corner at no finite place or no vertex";
+  return std::to_string(unmapped + unplaced) + " of the file's " + std::to_string(drawn + unmapped + unplaced) +
+         " triangles left out: " + why;
+}
+
 }  // namespace
 
-bool load(std::string const& path, Model3D& out, std::string& error, Progress const& progress) {
-  // The file must be a regular, non-empty file before the importer sees it.
+bool load(std::string const& path, Model3D& out, std::string& error, Progress const& progress, std::string* note) {
+  // The file must be a regular, non-empty file before the importer sees it,
+  // and not one whose own counts refuse it.
   std::string openError;
   FILE* f = openRegularFile(path.c_str(), openError);
   if (!f) {
     error = openError;
     return false;
   }
-  bool const empty = std::fseek(f, 0, SEEK_END) != 0 || std::ftell(f) <= 0;
-  std::fclose(f);
-  if (empty) {
-    error = path + ": the file is empty";
-    return false;
-  }
-
+  long const bytes = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
   Assimp::Importer importer;
   ProgressLines* lines = new ProgressLines(path, progress);
   importer.SetProgressHandler(lines);  // the importer owns it from here on
+  std::string countError;
+  auto const counting = [lines](double share) {
+    lines->report("counting the triangles, " + std::to_string(static_cast<int>(share * 100.0)) + "%");
+  };
+  bool const counted = bytes <= 0 || MeshCounts::check(path, f, bytes, maxTriangles, countError, counting);
+  std::fclose(f);
+  if (bytes <= 0) {
+    error = path + ": the file is empty";
+    return false;
+  }
+  if (!counted) {
+    error = countError;
+    return false;
+  }
+
   // Points and lines are dropped while reading; nothing else is changed yet.
   importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
   aiScene const* scene = importer.ReadFile(path, 0);
@@ -169,9 +191,13 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
   float const scale = farthest > 0 && std::isfinite(farthest) ? static_cast<float>(fitRadius / farthest) : 1.0f;
 
   Model3D mesh;
+  unsigned long unmapped = 0, unplaced = 0;  // the triangles left out, and why
   for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
     aiMesh const* in = scene->mMeshes[m];
-    if (!used(in)) continue;
+    if (!used(in)) {
+      for (unsigned i = 0; i < in->mNumFaces; ++i) unmapped += in->mFaces[i].mNumIndices == 3;
+      continue;
+    }
     int const first = static_cast<int>(mesh.getVertices().size());
     for (unsigned i = 0; i < in->mNumVertices; ++i) {
       // A vertex at no finite place joins no triangle; it sits at the centre.
@@ -193,6 +219,8 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
       if (ok)
         mesh.addTri(first + static_cast<int>(face.mIndices[0]), first + static_cast<int>(face.mIndices[1]),
                     first + static_cast<int>(face.mIndices[2]));
+      else
+        unplaced += face.mNumIndices == 3;
     }
   }
   if (mesh.getIndices().empty()) {
@@ -208,10 +236,12 @@ bool load(std::string const& path, Model3D& out, std::string& error, Progress co
 
   if (fileFrames) {
     mesh.computeTexelScales();
+    mesh.computeCurvatures();
   } else {
     lines->report("computing the tangent frames");
     mesh.computeBasii();
   }
+  if (note) *note = leftOut(mesh.getIndices().size() / 3, unmapped, unplaced);
   out = std::move(mesh);
   return true;
 }

@@ -2,6 +2,7 @@
 // welding of seams, and its texel scales (the drawing is gfx/Model3DRender).
 #include "Model3D.h"
 
+#include "WeldGroups.h"
 #include "math/assert.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-static_assert(sizeof(Model3D::Vertex) == 17 * sizeof(float), "a vertex is seventeen packed floats");
+static_assert(sizeof(Model3D::Vertex) == 19 * sizeof(float), "a vertex is nineteen packed floats");
 
 namespace {
 
@@ -34,55 +35,6 @@ vec3 anyPerpendicular(vec3 const& n) {
   axis -= n * dot(axis, n);
   axis.normalize();
   return axis;
-}
-
-// Groups of vertices at one position (a texture seam, a pole): the index of
-// each vertex's group leader. Vertices are sorted by the cell of a grid of
-// the tolerance's size that they lie in; two vertices within the tolerance on
-// every axis lie in the same or neighbouring cells, so each vertex looks only
-// at the 27 cells around its own (nine ranges of the sorted order), however
-// the mesh lies: a large mesh in an axis plane costs no more than any other.
-std::vector<size_t> weldGroups(std::vector<Model3D::Vertex> const& vs) {
-  std::vector<size_t> leader(vs.size());
-  for (size_t i = 0; i < vs.size(); ++i) leader[i] = i;
-  if (vs.size() < 2) return leader;
-  float extent = 0;
-  for (Model3D::Vertex const& v : vs)
-    if (finite(v.position))
-      extent = std::max({extent, std::fabs(v.position.x), std::fabs(v.position.y), std::fabs(v.position.z)});
-  float const eps = std::max(extent, 1.0f) * 1e-5f;
-  typedef std::array<long long, 3> Cell;
-  std::vector<std::pair<Cell, size_t> > cells;
-  cells.reserve(vs.size());
-  for (size_t i = 0; i < vs.size(); ++i) {
-    vec3 const& p = vs[i].position;
-    if (!finite(p)) continue;  // at no place: a group of its own
-    cells.push_back({Cell{static_cast<long long>(std::floor(p.x / eps)), static_cast<long long>(std::floor(p.y / eps)),
-                          static_cast<long long>(std::floor(p.z / eps))},
-                     i});
-  }
-  std::sort(cells.begin(), cells.end());
-  auto root = [&](size_t i) {
-    while (leader[i] != i) i = leader[i] = leader[leader[i]];
-    return i;
-  };
-  for (auto const& c : cells) {
-    vec3 const& p = vs[c.second].position;
-    for (long long dx = -1; dx <= 1; ++dx)
-      for (long long dy = -1; dy <= 1; ++dy) {
-        Cell const lo{c.first[0] + dx, c.first[1] + dy, c.first[2] - 1};
-        Cell const hi{c.first[0] + dx, c.first[1] + dy, c.first[2] + 1};
-        auto it = std::lower_bound(cells.begin(), cells.end(), std::make_pair(lo, size_t(0)));
-        for (; it != cells.end() && it->first <= hi; ++it) {
-          if (it->second <= c.second) continue;  // each pair once
-          vec3 const d = vs[it->second].position - p;
-          if (std::fabs(d.x) <= eps && std::fabs(d.y) <= eps && std::fabs(d.z) <= eps)
-            leader[root(it->second)] = root(c.second);
-        }
-      }
-  }
-  for (size_t i = 0; i < leader.size(); ++i) leader[i] = root(i);
-  return leader;
 }
 
 // Gives the members of each group the sum of their accumulated vector `k` when
@@ -134,6 +86,15 @@ void Model3D::addVtx(vec3 const& position, _vec<2, float> const& uv, vec3 const&
   vtx.basis.vec(2) = n;
   vtx.handedness = handedness < 0.0f ? -1.0f : 1.0f;
   vertices.push_back(vtx);
+}
+
+bool Model3D::adopt(std::vector<Vertex>&& vs, std::vector<int>&& is) {
+  if (is.size() % 3 != 0) return false;
+  for (int index : is)
+    if (index < 0 || static_cast<size_t>(index) >= vs.size()) return false;
+  vertices = std::move(vs);
+  indices = std::move(is);
+  return true;
 }
 
 void Model3D::addTri(int i0, int i1, int i2) {
@@ -209,6 +170,7 @@ void Model3D::computeBasii() {
     v.basis.vec(2) = normal;
   }
   computeTexelScales();
+  computeCurvatures();
 }
 
 void Model3D::computeTexelScales() {

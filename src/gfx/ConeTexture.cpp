@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "GlGuards.h"
 #include "HeightReadback.h"
@@ -25,43 +27,46 @@ void ConeTexture::invalidate() {
 bool ConeTexture::start(Texture const& normalMap, Texture const& heightMap) {
   if ((current && id) || making()) return true;
   std::string error;
-  field = readHeights(normalMap, heightMap, error);
-  if (!field) return false;
-  rowsDone = 0;
-  stopping = false;
-  finished = false;
+  std::shared_ptr<Generation> next = std::make_shared<Generation>();
+  next->field = readHeights(normalMap, heightMap, error);
+  if (!next->field) return false;
   startTime = now();
-  worker = std::thread([this, k = kind] {
-    ratios = ConeMap::generate(*field, 0, &rowsDone, &stopping, k, ConeMap::Reading::Linear);
-    finished = true;
-  });
+  gen = next;
+  auto const work = [next, k = kind] {
+    next->ratios = ConeMap::generate(*next->field, 0, &next->rowsDone, &next->stopping, k, ConeMap::Reading::Linear);
+    next->finished = true;
+  };
+  try {
+    std::thread(work).detach();
+  } catch (std::system_error const&) {
+    work();  // no thread to be had: made here, the window waiting
+  }
   return true;
 }
 
 bool ConeTexture::update(Texture const& normalMap, Texture const& heightMap) {
   if (!start(normalMap, heightMap)) return false;
   if (current && id) return true;
-  worker.join();
+  while (!gen->finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   upload();
   return true;
 }
 
 double ConeTexture::progress() const {
-  if (!field || field->height() <= 0) return 0.0;
-  return static_cast<double>(rowsDone.load()) / static_cast<double>(field->height());
+  if (!gen || gen->field->height() <= 0) return 0.0;
+  return static_cast<double>(gen->rowsDone.load()) / static_cast<double>(gen->field->height());
 }
 
 bool ConeTexture::poll() {
   if (current && id) return true;
-  if (!making() || !finished) return false;
-  worker.join();
+  if (!gen || !gen->finished) return false;
   upload();
   return true;
 }
 
 void ConeTexture::upload() {
-  std::vector<uint16_t> const packed = ConeMap::pack(ratios);
-  int const width = field->width(), height = field->height();
+  std::vector<uint16_t> const packed = ConeMap::pack(gen->ratios);
+  int const width = gen->field->width(), height = gen->field->height();
   TextureBindingGuard guard;
   if (!id) glGenTextures(1, &id);
   guard.bind(id);
@@ -75,17 +80,12 @@ void ConeTexture::upload() {
   w = width;
   h = height;
   con.print("cone map: %dx%d made in %.2f s (%s cones)\n", w, h, now() - startTime, ConeMap::name(kind));
-  ratios.clear();
-  ratios.shrink_to_fit();
-  field.reset();
+  gen.reset();
 }
 
 void ConeTexture::stop() {
-  stopping = true;
-  if (worker.joinable()) worker.join();
-  stopping = false;
-  finished = false;
-  field.reset();
+  if (gen) gen->stopping = true;
+  gen.reset();
 }
 
 void ConeTexture::unload() {

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "ConeMap.h"
@@ -44,7 +43,7 @@ public:
   bool start(Texture const& normalMap, Texture const& heightMap);
   // Uploads a finished generation (on the GL's thread); true once the map is ready.
   bool poll();
-  bool making() const { return worker.joinable(); }
+  bool making() const { return gen != nullptr; }
   // The share of the generation done, 0 to 1.
   double progress() const;
   // Stops a generation under way; the map stays as it was (not current).
@@ -58,6 +57,18 @@ public:
   void unload();
 
 private:
+  // One generation's heights, result, progress and flags, shared with its
+  // thread. A generation that is stopped is left to end by itself on its own
+  // data: its search may be in a stretch it cannot leave at once (setting up
+  // a large map's pyramids), and a stop must never wait for that.
+  struct Generation {
+    std::unique_ptr<HeightField> field;
+    std::vector<float> ratios;
+    std::atomic<long> rowsDone{0};
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> finished{false};
+  };
+
   void stop();
   void upload();
 
@@ -65,12 +76,6 @@ private:
   bool current = false;
   ConeMap::Kind kind = ConeMap::Kind::Relaxed;
   int w = 0, h = 0;
-  // The generation under way: its heights, result, progress and flags.
-  std::unique_ptr<HeightField> field;
-  std::vector<float> ratios;
-  std::atomic<long> rowsDone{0};
-  std::atomic<bool> stopping{false};
-  std::atomic<bool> finished{false};
+  std::shared_ptr<Generation> gen;  // the generation under way, if any
   double startTime = 0;
-  std::thread worker;
 };

@@ -15,6 +15,7 @@ void Model3D::render() const {
     glNormal3fv(v.basis.vec(2).ptr());
     glMultiTexCoord4fARB(GL_TEXTURE1_ARB, tangent.x, tangent.y, tangent.z, v.handedness);
     glMultiTexCoord2fvARB(GL_TEXTURE2_ARB, v.texelScale.ptr());
+    glMultiTexCoord2fvARB(GL_TEXTURE3_ARB, v.curvature.ptr());
     glVertex3fv(v.position.ptr());
   }
   glEnd();

@@ -10,6 +10,7 @@ enum Unit : int {
   Cone = 2,        // coneMap: RELAXED_CONE's cone ratios
   MaxPyramid = 3,  // maxPyramid: MAX_PYRAMID's levels of height maxima
   Height = 4,      // heightMap: a separate 16-bit height map (HEIGHT_MAP)
+  ReferenceHits = 5,  // referenceHits: the traced hit of each view pixel (REFERENCE_HIT)
 };
 
 struct Sampler {
@@ -20,6 +21,7 @@ struct Sampler {
 // Every sampler, in unit order.
 constexpr Sampler samplers[] = {
     {"colorMap", Color}, {"normalMap", Normal}, {"coneMap", Cone}, {"maxPyramid", MaxPyramid}, {"heightMap", Height},
+    {"referenceHits", ReferenceHits},
 };
 
 }  // namespace TextureUnits

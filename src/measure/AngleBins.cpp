@@ -6,7 +6,7 @@
 
 #include "Stats.h"
 
-std::vector<AngleBin> binByAngle(std::vector<float> const& errors, std::vector<float> const& angles, double width) {
+std::vector<AngleBin> binByAngle(std::vector<float> const& errors, std::vector<float> const& angles, double width, double over) {
   int const count = std::max(1, static_cast<int>(std::ceil(90.0 / width - 1e-9)));
   std::vector<std::vector<double> > members(static_cast<size_t>(count));
   size_t const n = std::min(errors.size(), angles.size());
@@ -24,15 +24,15 @@ std::vector<AngleBin> binByAngle(std::vector<float> const& errors, std::vector<f
     bin.pixels = e.size();
     if (e.empty()) continue;
     double sum = 0;
-    size_t over = 0;
+    size_t above = 0;
     for (double x : e) {
       sum += x;
-      over += x > 1.0;
+      above += x > over;
     }
     bin.mean = sum / static_cast<double>(e.size());
     bin.p95 = Stats::percentile(e, 95);
     bin.p99 = Stats::percentile(e, 99);
-    bin.over1 = static_cast<double>(over) / static_cast<double>(e.size());
+    bin.over1 = static_cast<double>(above) / static_cast<double>(e.size());
   }
   return bins;
 }

@@ -1,11 +1,12 @@
-// The contact sheet job: the current view drawn once with each of twelve
-// technique sets, as a labelled grid of four columns and three rows in one picture.
+// The contact sheet job: the current view drawn once with each of fourteen
+// technique sets, as a labelled grid of four columns and four rows in one picture.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "Picture.h"
@@ -50,6 +51,7 @@ public:
 
   bool step() override {
     if (current == sets.size()) return finish();
+    if (!maps.ready(m, sets[current])) return true;
     drawTile(current);
     ++current;
     return true;
@@ -113,6 +115,7 @@ private:
   int w = 0, h = 0, scale = 1, tw = 0, th = 0;
   std::unique_ptr<Picture> sheet;
   size_t current = 0;
+  MapsWait maps{"contactsheet"};
 };
 
 }  // namespace

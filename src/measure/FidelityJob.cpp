@@ -1,7 +1,9 @@
 // The fidelity job: each technique set's error against the traced
 // reference at the current view and settings (a table), over step counts with
-// the GPU cost (a sweep), as a heat map beside the rendered frame, or split by
-// the angle between the eye ray and the surface normal.
+// the GPU cost (a sweep), as heat maps beside the rendered frame, or split by
+// the angle between the eye ray and the surface normal; and the reference
+// frame itself. Beside the texel figures come the image figures: each set's
+// colour frame against the reference frame (ImageFidelity).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -11,9 +13,12 @@
 
 #include "AngleBins.h"
 #include "FidelityMeter.h"
+#include "MapsWait.h"
+#include "FidelityPictures.h"
+#include "FlipSummary.h"
+#include "ImageFidelity.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
-#include "Picture.h"
 #include "PictureReport.h"
 #include "ResultTable.h"
 #include "Stats.h"
@@ -26,45 +31,43 @@ using Mode = FidelityMode;
 
 int const sweepDraws = 5;  // timed draws per sweep row, after one to warm up
 
-
-// The colour of an error of e texels: dark blue at 0 through cyan, green and
-// yellow to red at 8 texels and beyond, on a square-root scale.
-unsigned heatColor(float e) {
-  static unsigned char const stops[5][3] = {{20, 20, 120}, {0, 170, 220}, {40, 200, 60}, {250, 220, 0}, {230, 30, 20}};
-  float const t = std::min(1.0f, std::sqrt(std::max(e, 0.0f) / 8.0f)) * 4.0f;
-  int const i = std::min(3, static_cast<int>(t));
-  float const f = t - static_cast<float>(i);
-  unsigned out = 0xFF000000u;
-  for (int c = 0; c < 3; ++c)
-    out |= static_cast<unsigned>(stops[i][c] + (stops[i + 1][c] - stops[i][c]) * f + 0.5f) << (8 * c);
+// The image error map (top row first) in the meter's order (rows bottom
+// first), -1 off the mesh.
+std::vector<float> bottomFirst(std::vector<float> const& map, std::vector<bool> const& mesh, int w, int h) {
+  std::vector<float> out(map.size(), -1.0f);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      size_t const top = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+      if (mesh[top]) out[static_cast<size_t>(h - 1 - y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = map[top];
+    }
   return out;
 }
 
 class FidelityJob : public BenchJob {
 public:
   FidelityJob(MeasureScene& scene, Mode mode, std::string path, SweepPlan const& plan)
-      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap) {
+      : m(scene), snap(scene.snapshot()), mode(mode), path(std::move(path)), meter(scene, snap), image(scene, snap) {
     steps = snap.settings.steps;
     if (mode == Mode::Table) {
       // With WRITE_DEPTH in the window's set, every set writes depth too and
       // the table's depth columns are filled.
       unsigned const extra = snap.settings.set & Techniques::WriteDepth;
-      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set | extra, steps, {}, {}});
+      for (unsigned set : Techniques::profileSets()) runs.push_back(Run{set | extra, steps});
     } else if (mode == Mode::Sweep) {
       std::vector<int> counts = plan.steps;
       if (counts.empty())
         for (int s = 1; s <= 256; s *= 2) counts.push_back(s);
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets)
-        for (int s : counts) runs.push_back(Run{set, s, {}, {}});
+        for (int s : counts) runs.push_back(Run{set, s});
     } else if (mode == Mode::Angles) {
-      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps, {}, {}});
-    } else {
-      runs.push_back(Run{snap.settings.set, steps, {}, {}});
+      for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps});
+    } else if (mode == Mode::Map) {
+      runs.push_back(Run{snap.settings.set, steps});
     }
   }
 
   std::string name() const override {
-    char const* const kind[] = {"fidelity", "fidelity sweep", "fidelity map", "fidelity angles"};
+    char const* const kind[] = {"fidelity", "fidelity sweep", "fidelity map", "fidelity angles", "fidelity reference"};
     return std::string(kind[static_cast<int>(mode)]) + (path.empty() ? "" : " " + path);
   }
 
@@ -76,6 +79,9 @@ public:
         std::string error, note;
         if (!meter.capture(error, note)) return fail(error);
         if (!note.empty()) con << "fidelity: " << note << "\n";
+        imaged = image.supported(error);
+        if (!imaged && mode == Mode::Reference) return fail(error);
+        if (!imaged) con << "fidelity: " << error << "\n";
         if (mode == Mode::Angles) angles = meter.eyeAngles();
         con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
         meter.startReference();
@@ -92,12 +98,13 @@ public:
         if (meter.referenceDone()) {
           con.print("fidelity: reference traced in %.2f s\n",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - traceStart).count());
+          image.follow(meter);
           phase = Phase::Measuring;
         }
         return true;
       }
       case Phase::Measuring:
-        return measureNext();
+        return mode == Mode::Reference ? writeReference() : measureNext();
     }
     return false;
   }
@@ -109,9 +116,11 @@ private:
   struct Run {
     unsigned set;
     int steps;
-    FidelityMeter::Errors errors;
-    std::vector<double> gpuMs;
+    FidelityMeter::Errors errors{};
+    std::vector<double> gpuMs{};
     bool ok = false;
+    ImageFidelity::Result image{};
+    std::vector<AngleBin> imageBins{};  // Angles: the image error by angle
   };
 
   bool fail(std::string const& error) {
@@ -120,31 +129,49 @@ private:
     return false;
   }
 
-  // One frame's share: the comparison of the next run, or one of its timed draws.
+  bool timed() const { return mode == Mode::Sweep; }
+
+  // One frame's share: the comparison of the next run's hits, then its colour
+  // draws: the first gives the frame the image figures compare (and warms up
+  // a timed run), the others are timed.
   bool measureNext() {
     if (current == runs.size()) return finish();
     Run& run = runs[current];
     if (drawsDone == 0) {
+      if (!maps.ready(m, run.set)) return true;
       con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
           << Techniques::name(run.set) << " at " << run.steps << " steps\n";
       std::string error;
       run.ok = meter.measure(run.set, run.steps, run.errors, error);
       if (!run.ok) con << "fidelity: " << error << "\n";
-      if (mode == Mode::Table || mode == Mode::Angles || !run.ok) return next();
+      if (!run.ok || (!timed() && !imaged && mode != Mode::Map)) return next();
       ++drawsDone;
       return true;
     }
-    // A draw of the set's ordinary program over the view; the first warms up.
     double ms = 0;
     std::string error;
-    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, mode == Mode::Map ? &frame : nullptr, &ms,
-                      error)) {
+    bool const first = drawsDone == 1, keep = first && (imaged || mode == Mode::Map);
+    if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, keep ? &frame : nullptr,
+                      timed() ? &ms : nullptr, error)) {
       con << "fidelity: " << error << "\n";
       return next();
     }
+    if (first && imaged) compareFrame(run);
     if (drawsDone > 1) run.gpuMs.push_back(ms);
-    if (++drawsDone > sweepDraws || mode == Mode::Map) return next();
+    if (++drawsDone > sweepDraws || !timed()) return next();
     return true;
+  }
+
+  void compareFrame(Run& run) {
+    std::string error;
+    if (!image.compare(run.set, frame, run.image, error)) {
+      con << "fidelity: the image figures of " << Techniques::name(run.set) << ": " << error << "\n";
+      return;
+    }
+    if (mode == Mode::Angles)
+      run.imageBins = binByAngle(bottomFirst(run.image.map, image.mask(), meter.width(), meter.height()), angles, 5.0,
+                                 FlipSummary::kOverThreshold);
+    if (mode != Mode::Map) run.image.map.clear();
   }
 
   bool next() {
@@ -155,15 +182,20 @@ private:
 
   bool finish() {
     m.setMeasuring(false);
-    std::string const title = "fidelity: error against the traced reference in texels of the height map, " +
+    std::string const title = "fidelity: error against the traced reference in texels of the height map and as an "
+                              "image against the reference frame, " +
                               std::to_string(meter.pixels()) + " pixels, " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
     if (mode == Mode::Angles) return writeAngles();
-    // The table ends with the depth written under WRITE_DEPTH against the
-    // reference hit's, in relief depths ("-" for sets without it).
-    std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max",
-                                     mode == Mode::Table ? "shadow_disagreement" : "gpu_ms"};
-    if (mode == Mode::Table) columns.insert(columns.end(), {"depth_mean", "depth_p95"});
+    // The texel columns, the image columns, then the shadow verdicts and the
+    // depth written under WRITE_DEPTH against the reference hit's, in relief
+    // depths ("-" for sets without them), or the sweep's GPU time.
+    std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max"};
+    for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
+    if (mode == Mode::Table)
+      columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
+    else
+      columns.push_back("gpu_ms");
     ResultTable table(columns);
     for (Run const& r : runs) {
       std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps)};
@@ -174,13 +206,15 @@ private:
         continue;
       }
       FidelityMeter::Errors const& e = r.errors;
-      std::string const last = mode == Mode::Table ? (e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4))
-                                                   : ResultTable::number(Stats::median(r.gpuMs));
       row.insert(row.end(), {ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
-                             ResultTable::number(e.over1, 4), ResultTable::number(e.max), last});
+                             ResultTable::number(e.over1, 4), ResultTable::number(e.max)});
+      for (std::string const& c : ImageFidelity::cells(r.image)) row.push_back(c);
       if (mode == Mode::Table) {
+        row.push_back(e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4));
         row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));
         row.push_back(e.depthP95 < 0 ? "-" : ResultTable::number(e.depthP95, 4));
+      } else {
+        row.push_back(r.gpuMs.empty() ? "-" : ResultTable::number(Stats::median(r.gpuMs)));
       }
       table.add(row);
     }
@@ -190,61 +224,77 @@ private:
 
   // One row per set and 5-degree bin of the angle between eye ray and normal.
   bool writeAngles() {
-    ResultTable table({"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"});
+    std::vector<std::string> columns{"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"};
+    for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
+    ResultTable table(columns);
     for (Run const& r : runs) {
       if (!r.ok) {
-        table.add({Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed", "-", "-", "-", "-"});
+        std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed"};
+        row.resize(columns.size(), "-");
+        table.add(row);
         continue;
       }
-      for (AngleBin const& b : binByAngle(r.errors.perPixel, angles)) {
-        bool const empty = b.pixels == 0;
-        table.add({Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(b.from, 0),
-                   ResultTable::number(b.to, 0), std::to_string(b.pixels), empty ? "-" : ResultTable::number(b.mean),
-                   empty ? "-" : ResultTable::number(b.p95), empty ? "-" : ResultTable::number(b.p99),
-                   empty ? "-" : ResultTable::number(b.over1, 4)});
+      std::vector<AngleBin> const bins = binByAngle(r.errors.perPixel, angles);
+      for (size_t b = 0; b < bins.size(); ++b) {
+        AngleBin const& bin = bins[b];
+        bool const empty = bin.pixels == 0;
+        auto cell = [empty](double v, int decimals) { return empty ? "-" : ResultTable::number(v, decimals); };
+        std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(bin.from, 0),
+                                     ResultTable::number(bin.to, 0), std::to_string(bin.pixels), cell(bin.mean, 3),
+                                     cell(bin.p95, 3), cell(bin.p99, 3), cell(bin.over1, 4)};
+        if (b < r.imageBins.size() && r.imageBins[b].pixels > 0) {
+          AngleBin const& i = r.imageBins[b];
+          row.insert(row.end(), {ResultTable::number(i.mean, 4), ResultTable::number(i.p99, 4),
+                                 ResultTable::number(i.over1, 4)});
+        }
+        row.resize(columns.size(), "-");
+        table.add(row);
       }
     }
-    table.report("fidelity angles: error against the traced reference in texels of the height map by the angle "
-                 "between eye ray and surface normal (degrees), " +
+    table.report("fidelity angles: error against the traced reference in texels of the height map and as an "
+                 "image, by the angle between eye ray and surface normal (degrees), " +
                      std::to_string(meter.pixels()) + " pixels, " + snap.description,
                  path, "fidelity");
     return false;
   }
 
-  // The set's frame on the left, its error per pixel on the right, a colour
-  // scale with its legend below.
+  // The set's frame, the heat map of its error in texels and that of its
+  // image error, each with a colour scale.
   bool writeMap(Run const& r) {
     if (!r.ok || frame.empty()) {
       con << "fidelity map: " << Techniques::name(r.set) << " could not be "
           << (r.ok ? "drawn in colour" : "measured") << "; " << path << " not written\n";
       return false;
     }
-    int const w = meter.width(), h = meter.height(), legend = 56;
-    Picture pic(2 * w, h + legend, 0xFF000000u);
-    pic.put(frame, w, h, 0, 0);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        float const e = r.errors.perPixel[static_cast<size_t>(h - 1 - y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-        if (e >= 0) pic.setPixel(w + x, y, heatColor(e));
-      }
-    int const barX = w + 20, barW = w - 40, barY = h + 26;
-    for (int i = 0; i < barW; ++i) {
-      float const t = static_cast<float>(i) / static_cast<float>(barW - 1);
-      pic.fill(barX + i, barY, 1, 10, heatColor(8.0f * t * t));
-    }
-    for (float e : {0.0f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f}) {
-      int const x = barX + static_cast<int>(std::sqrt(e / 8.0f) * static_cast<float>(barW - 1));
-      pic.fill(x, barY + 10, 1, 4, 0xFFFFFFFFu);
-      char buf[16];
-      std::snprintf(buf, sizeof buf, e >= 8.0f ? "%g+" : "%g", static_cast<double>(e));
-      pic.label(static_cast<float>(x) - 4.0f, static_cast<float>(barY + 15), buf, 0xFFFFFFFFu, 10.0f);
-    }
-    char stats[160];
-    std::snprintf(stats, sizeof stats, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
+    FidelityMapData d;
+    d.width = meter.width();
+    d.height = meter.height();
+    d.frame = frame;
+    d.texels = r.errors.perPixel;
+    char caption[200];
+    std::snprintf(caption, sizeof caption, "%s, %d steps: error in texels, mean %.3f, p95 %.3f, p99 %.3f, max %.3f",
                   Techniques::name(r.set).c_str(), r.steps, r.errors.mean, r.errors.p95, r.errors.p99, r.errors.max);
-    pic.label(8.0f, static_cast<float>(h + 6), stats, 0xFFFFFFFFu, 12.0f);
-    pic.label(static_cast<float>(w + 8), 8.0f, "error against the traced reference", 0xFFFFFFFFu, 12.0f);
-    reportPicture(m, pic, path, "fidelity");
+    d.texelCaption = caption;
+    if (r.image.ok) {
+      d.image = r.image.map;
+      d.mesh = image.mask();
+      std::snprintf(caption, sizeof caption, "image error at %.4g pixels per degree: mean %.4f, p99 %.4f, over 0.1 %.4f",
+                    static_cast<double>(image.metric().pixelsPerDegree()), r.image.summary.mean, r.image.summary.p99,
+                    r.image.summary.over);
+      d.imageCaption = caption;
+    }
+    reportPicture(m, fidelityMapPicture(d), path, "fidelity");
+    return false;
+  }
+
+  // The reference frame shaded as the window's set would be: with shadows
+  // when the set traces them.
+  bool writeReference() {
+    m.setMeasuring(false);
+    std::string error;
+    std::vector<unsigned char> const* const ref = image.referenceFor(snap.settings.set, error);
+    if (!ref) return fail(error + "; " + path + " not written");
+    reportPicture(m, framePicture(*ref, meter.width(), meter.height()), path, "fidelity");
     return false;
   }
 
@@ -253,6 +303,8 @@ private:
   Mode mode;
   std::string path;
   FidelityMeter meter;
+  ImageFidelity image;
+  bool imaged = false;  // the shader draws reference frames
   int steps = ReliefSettings::defaultSteps;
   std::vector<Run> runs;
   Phase phase = Phase::Capture;
@@ -260,8 +312,9 @@ private:
   std::chrono::steady_clock::time_point traceStart;
   size_t current = 0;
   int drawsDone = 0;
-  std::vector<unsigned char> frame;
+  std::vector<unsigned char> frame;  // the current run's colour frame
   std::vector<float> angles;  // Angles: each pixel's angle between eye ray and normal
+  MapsWait maps{"fidelity"};
 };
 
 }  // namespace

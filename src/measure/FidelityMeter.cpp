@@ -200,3 +200,29 @@ std::vector<float> FidelityMeter::eyeAngles() const {
   }
   return out;
 }
+
+MeasureScene::ReferenceHits FidelityMeter::referenceHits() const {
+  MeasureScene::ReferenceHits out;
+  out.width = w;
+  out.height = h;
+  out.rgba.assign(4 * static_cast<size_t>(w) * static_cast<size_t>(h), 0.0f);
+  if (!finished) return out;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    TraceResult const& r = reference[i];
+    float* const p = &out.rgba[4 * static_cast<size_t>(pixelOf[i])];
+    p[0] = r.u - inputs[i].u;
+    p[1] = r.v - inputs[i].v;
+    p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
+    p[3] = 1.0f;
+  }
+  return out;
+}
+
+std::vector<bool> FidelityMeter::meshMask() const {
+  std::vector<bool> mask(static_cast<size_t>(w) * static_cast<size_t>(h), false);
+  for (int const p : pixelOf) {
+    int const x = p % w, y = p / w;
+    mask[static_cast<size_t>(h - 1 - y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = true;
+  }
+  return mask;
+}

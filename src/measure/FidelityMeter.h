@@ -60,6 +60,15 @@ public:
   // The captured inputs and the view pixel of each (rows bottom first).
   std::vector<TraceInput> const& capturedInputs() const { return inputs; }
   std::vector<int> const& capturedPixels() const { return pixelOf; }
+  // The traced reference as a reference frame is shaded from: each captured
+  // pixel's hit less its own texture coordinate and the light's verdict (a
+  // light below the polygon counts as lit: the shading gives it no direct
+  // light anyway). The reference must be traced.
+  MeasureScene::ReferenceHits referenceHits() const;
+  // The pixels the mesh covers, the top row first (as the image metric's
+  // pictures are ordered).
+  std::vector<bool> meshMask() const;
+
   // The height map's width in texels.
   int mapWidth() const { return field ? field->width() : 0; }
   // The angle in degrees between each pixel's eye ray and the surface normal,

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "Flip.h"
 #include "HeightField.h"
 #include "ReliefSettings.h"
 #include "ReliefTracer.h"
@@ -32,6 +33,8 @@ public:
     _vec<4, float> light;
     ShaderText vert, frag;
     std::string description;  // "WxH view, GL renderer NAME"
+    // The viewer of the image figures, in pixels per degree of visual angle.
+    float flipPpd = Flip::kDefaultPixelsPerDegree;
   };
 
   // One draw of the snapshot's view: a technique set at a step count, built
@@ -64,7 +67,25 @@ public:
     double projection[16] = {};
   };
 
+  // What a reference frame is shaded from, per view pixel (rows bottom
+  // first): RGBA floats holding the hit's texture coordinate less the pixel's
+  // own (u, v), the light's verdict (1 lit, 0 in shadow) and 1 where the pixel
+  // has a hit (0 elsewhere).
+  struct ReferenceHits {
+    int width = 0, height = 0;
+    std::vector<float> rgba;
+  };
+
   virtual Snapshot snapshot() const = 0;
+
+  // Whether the maps that a draw of `set` reads beside the loaded ones (the
+  // cone map, the max pyramid) are there for the heights in use. One that
+  // takes a while is started in the background when it is not, and false
+  // comes back, `progress` (0 to 1) saying how far it is, until it is made:
+  // a draw asked for before then would wait for it with the window frozen.
+  // True as well when it cannot be made (no heights). Jobs ask through
+  // MapsWait before each row's first draw.
+  virtual bool mapsReady(unsigned set, double& progress) = 0;
 
   // Each false with a one-line reason (a failed build's log after it) when
   // the pass cannot be made.
@@ -81,6 +102,12 @@ public:
   // of the same set and counts.
   virtual bool drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                           std::string& error) = 0;
+  // The snapshot's view shaded from `hits` instead of a search: the snapshot's
+  // fragment shader built with REFERENCE_HIT (and SHADOW_TRACE when
+  // `shadows`, so that shadowed hits take the shader's full shadow), drawn as
+  // drawColour draws, into RGBA bytes (rows bottom first).
+  virtual bool drawReference(Snapshot const& snap, ReferenceHits const& hits, bool shadows,
+                             std::vector<unsigned char>& pixels, std::string& error) = 0;
   // Writes a picture, its labels drawn with the panel's font.
   virtual bool writePicture(Picture const& picture, std::string const& path, std::string& error) = 0;
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
@@ -32,6 +33,7 @@ public:
   bool step() override {
     if (!drawing) {
       if (current == sets.size()) return finish();
+      if (!maps.ready(m, sets[current])) return true;
       startSet();
     }
     // One measured draw per frame: a wait for the GPU stays inside one frame.
@@ -125,6 +127,7 @@ private:
   bool stopped = false;   // failed: nothing more is drawn or written
   double lastStepMs = 0;  // the wall time of the previous frame's measured draw
   std::vector<Row> rows;
+  MapsWait maps{"profile"};
 };
 
 }  // namespace

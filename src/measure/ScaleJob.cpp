@@ -1,6 +1,6 @@
 // The scale job: how the cost of a p99 error under half a texel grows with the
 // height map's size, on the wall grid, whose one-texel walls grow thinner
-// against the repeat as the map grows.
+// against the repeat as the map grows; with the image figures of each answer.
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +8,8 @@
 
 #include "FidelityMeter.h"
 #include "HardMaps.h"
+#include "MapsWait.h"
+#include "ImageFidelity.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
@@ -46,6 +48,7 @@ public:
           con << "fidelity scale: reference " << shownPercent << "%\n";
         }
         if (meter->referenceDone()) {
+          image->follow(*meter);
           phase = Phase::Search;
           startSet(0);
         }
@@ -60,6 +63,7 @@ public:
   }
 
   void cancel() override {
+    image.reset();
     meter.reset();  // stops the reference's threads
     m.restoreMaps();
     m.setMeasuring(false);
@@ -88,6 +92,11 @@ private:
     if (!m.useHeights(HardMaps::make(walls, size()), error)) return fail(error);
     meter.reset(new FidelityMeter(m, snap));
     if (!meter->capture(error, note)) return fail(error);
+    image.reset(new ImageFidelity(m, snap));
+    if (sizeIndex == 0) {
+      imaged = image->supported(error);
+      if (!imaged) con << "fidelity scale: " << error << "\n";
+    }
     meter->startReference();
     shownPercent = 0;
     phase = Phase::Tracing;
@@ -112,6 +121,8 @@ private:
       phase = Phase::Load;
       return true;
     }
+    // The set's maps are made from this size's wall grid.
+    if (!maps.ready(m, sets[setIndex])) return true;
     size_t const last = counts.size() - 1;
     size_t next = last;
     bool decided = false;
@@ -132,12 +143,15 @@ private:
     }
     unsigned const set = sets[setIndex];
     if (decided) {
-      if (!under(last)) {
+      // The answer's colour program is timed; a set that never gets there is
+      // drawn once at the largest count for its image figures.
+      never = !under(last);
+      answer = never ? last : hi;
+      if (never && !imaged) {
         addRow(tried.at(last), "never", "-");
         startSet(setIndex + 1);
         return true;
       }
-      answer = hi;
       phase = Phase::Timing;
       drawsDone = 0;
       gpuMs.clear();
@@ -147,7 +161,10 @@ private:
     std::string error;
     if (!meter->measure(set, counts[next], errors, error)) {
       con << "fidelity scale: " << error << "\n";
-      table.add({Techniques::name(set), std::to_string(size()), "failed", "-", "-", "-", "-", "-", "-", measured()});
+      std::vector<std::string> row{Techniques::name(set), std::to_string(size()), "failed"};
+      row.resize(table.columns().size() - 1, "-");
+      row.push_back(measured());
+      table.add(row);
       startSet(setIndex + 1);
       return true;
     }
@@ -159,22 +176,30 @@ private:
     return true;
   }
 
-  // The answer's colour program drawn over the view, one draw a frame.
+  // The answer's colour program drawn over the view, one draw a frame; the
+  // first warms up and gives the frame for the image figures.
   bool time() {
     unsigned const set = sets[setIndex];
     double ms = 0;
     std::string error;
-    if (!m.drawColour(snap, MeasureScene::Draw{set, counts[answer], ""}, nullptr, &ms, error)) {
+    std::vector<unsigned char> frame;
+    bool const first = drawsDone == 0;
+    if (!m.drawColour(snap, MeasureScene::Draw{set, counts[answer], ""}, first && imaged ? &frame : nullptr, &ms,
+                      error)) {
       con << "fidelity scale: the colour program for " << Techniques::name(set) << " failed: " << error << "\n";
       return endTiming("-");
     }
+    if (first && imaged && !image->compare(set, frame, imageResult, error))
+      con << "fidelity scale: the image figures of " << Techniques::name(set) << ": " << error << "\n";
+    if (never) return endTiming("-");
     if (drawsDone++ > 0) gpuMs.push_back(ms);
     if (drawsDone <= timedDraws) return true;
     return endTiming(ResultTable::number(Stats::median(gpuMs)));
   }
 
   bool endTiming(std::string const& ms) {
-    addRow(tried.at(answer), std::to_string(counts[answer]), ms);
+    addRow(tried.at(answer), never ? "never" : std::to_string(counts[answer]), ms);
+    imageResult = ImageFidelity::Result();
     phase = Phase::Search;
     startSet(setIndex + 1);
     return true;
@@ -188,12 +213,16 @@ private:
   }
 
   void addRow(FidelityMeter::Errors const& e, std::string const& steps, std::string const& ms) {
-    table.add({Techniques::name(sets[setIndex]), std::to_string(size()), steps, ms, ResultTable::number(e.mean),
-               ResultTable::number(e.p95), ResultTable::number(e.p99), ResultTable::number(e.over1, 4),
-               ResultTable::number(e.max), measured()});
+    std::vector<std::string> row{Techniques::name(sets[setIndex]), std::to_string(size()), steps, ms,
+                                 ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
+                                 ResultTable::number(e.over1, 4), ResultTable::number(e.max)};
+    for (std::string const& c : ImageFidelity::cells(imageResult)) row.push_back(c);
+    row.push_back(measured());
+    table.add(row);
   }
 
   bool finish() {
+    image.reset();
     meter.reset();
     m.restoreMaps();
     m.setMeasuring(false);
@@ -209,14 +238,20 @@ private:
   std::vector<int> sizes;
   std::vector<unsigned> sets;
   std::vector<int> counts;
-  ResultTable table{{"set", "size", "steps", "gpu_ms", "mean", "p95", "p99", "over1", "max", "measured_steps"}};
+  ResultTable table{{"set", "size", "steps", "gpu_ms", "mean", "p95", "p99", "over1", "max", "flip_mean", "flip_p99",
+                     "flip_over", "measured_steps"}};
   std::unique_ptr<FidelityMeter> meter;
+  std::unique_ptr<ImageFidelity> image;
+  bool imaged = false;  // the shader draws reference frames
+  bool never = false;   // the set misses at the largest count
+  ImageFidelity::Result imageResult;  // the answer's
   Phase phase = Phase::Load;
   size_t sizeIndex = 0, setIndex = 0;
   std::map<size_t, FidelityMeter::Errors> tried;  // by index into counts
   size_t lo = 0, hi = 0, answer = 0;
   int drawsDone = 0, shownPercent = 0;
   std::vector<double> gpuMs;
+  MapsWait maps{"fidelity scale"};
 };
 
 }  // namespace

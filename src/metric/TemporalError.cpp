@@ -12,6 +12,7 @@ void TemporalError::add(FlipPicture set, FlipPicture reference, std::vector<bool
   if (!set.sameSize(reference) || (started && !set.sameSize(lastSet)))
     throw std::invalid_argument("TemporalError: a frame differs in size");
   if (!mask.empty() && mask.size() != set.pixels()) throw std::invalid_argument("TemporalError: the mask differs in size");
+  last = -1;
   if (started) {
     std::vector<float> const setChange = flip.errorMap(lastSet, set);
     std::vector<float> const referenceChange = flip.errorMap(lastReference, reference);
@@ -23,7 +24,8 @@ void TemporalError::add(FlipPicture set, FlipPicture reference, std::vector<bool
       ++counted;
     }
     if (counted > 0) {
-      sum += pairSum / static_cast<double>(counted);
+      last = pairSum / static_cast<double>(counted);
+      sum += last;
       ++pairs;
     }
   }
@@ -38,4 +40,5 @@ void TemporalError::reset() {
   started = false;
   sum = 0;
   pairs = 0;
+  last = -1;
 }

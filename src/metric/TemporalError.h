@@ -34,6 +34,9 @@ public:
   double value() const { return pairs == 0 ? 0.0 : sum / static_cast<double>(pairs); }
   // The pairs counted so far.
   size_t pairCount() const { return pairs; }
+  // The term of the pair the last add() made, or -1 when it made none (the
+  // first frame, or a mask selecting no pixel).
+  double lastPair() const { return last; }
   // Forgets every frame.
   void reset();
 
@@ -43,4 +46,5 @@ private:
   bool started = false;
   double sum = 0;
   size_t pairs = 0;
+  double last = -1;
 };

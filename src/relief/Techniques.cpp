@@ -19,6 +19,7 @@ Info const table[] = {
     {"RELAXED_CONE", "Relaxed Cone"},
     {"MAX_PYRAMID", "Max Pyramid"},
     {"WRITE_DEPTH", "Write Depth"},
+    {"CURVED_SILHOUETTE", "Curved Silhouette"},
 };
 int const count = static_cast<int>(sizeof table / sizeof table[0]);
 
@@ -76,7 +77,7 @@ bool parse(std::string const& text, unsigned& set, std::string& error) {
 }
 
 unsigned withPartners(unsigned set) {
-  if (set & (IterativeLerp | BinaryRefine | AdaptiveSteps | EarlyExit)) set |= Iterative;
+  if (set & (IterativeLerp | BinaryRefine | AdaptiveSteps | EarlyExit | CurvedSilhouette)) set |= Iterative;
   if (set & OffsetLimitLight) set |= ShadowTrace;
   return set;
 }
@@ -155,6 +156,8 @@ std::vector<unsigned> profileSets() {
   for (unsigned later : {BinaryRefine, AdaptiveSteps, EarlyExit}) sets.push_back(Iterative | later);
   sets.push_back(RelaxedCone);
   sets.push_back(MaxPyramid);
+  sets.push_back(Iterative | IterativeLerp | CurvedSilhouette);
+  sets.push_back(MaxPyramid | CurvedSilhouette);
   return sets;
 }
 
@@ -169,7 +172,9 @@ std::vector<unsigned> sweepSets() {
           Iterative | EarlyExit,
           Iterative | AdaptiveSteps | EarlyExit | BinaryRefine,
           RelaxedCone,
-          MaxPyramid};
+          MaxPyramid,
+          Iterative | IterativeLerp | CurvedSilhouette,
+          MaxPyramid | CurvedSilhouette};
 }
 
 std::vector<unsigned> contactSheetSets() {
@@ -181,6 +186,9 @@ std::vector<unsigned> contactSheetSets() {
   sets.push_back(Iterative | BinaryRefine);
   sets.push_back(RelaxedCone);
   sets.push_back(MaxPyramid);
+  // The silhouettes of the curved layer, with the march and with the pyramid.
+  sets.push_back(Iterative | IterativeLerp | CurvedSilhouette);
+  sets.push_back(MaxPyramid | CurvedSilhouette);
   return sets;
 }
 

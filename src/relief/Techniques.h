@@ -20,14 +20,17 @@ extern Info const table[];
 extern int const count;
 
 // Bits of the techniques, in table order: the six original ones, the later
-// refinements of the eye ray's search, then the depth written from the point
-// found (which changes no search and goes with any set).
+// refinements of the eye ray's search, the depth written from the point found
+// (which changes no search and goes with any set), then the curved layer's
+// silhouettes (which bend the march's and the pyramid's ray and bring
+// ITERATIVE along).
 enum : unsigned {
   Parallax = 1u << 0, OffsetLimitEye = 1u << 1, Iterative = 1u << 2, IterativeLerp = 1u << 3,
   ShadowTrace = 1u << 4, OffsetLimitLight = 1u << 5,
   BinaryRefine = 1u << 6, AdaptiveSteps = 1u << 7, EarlyExit = 1u << 8, RelaxedCone = 1u << 9,
   MaxPyramid = 1u << 10,
   WriteDepth = 1u << 11,
+  CurvedSilhouette = 1u << 12,
 };
 
 // The six original techniques together.
@@ -46,7 +49,8 @@ std::string name(unsigned set);
 bool parse(std::string const& text, unsigned& set, std::string& error);
 
 // The techniques a set's techniques bring along in the shader (ITERATIVE for
-// its refinements, SHADOW_TRACE for OFFSET_LIMITING_LIGHT), added to the set.
+// its refinements and CURVED_SILHOUETTE, SHADOW_TRACE for
+// OFFSET_LIMITING_LIGHT), added to the set.
 unsigned withPartners(unsigned set);
 
 // The eye-ray search a set's program runs: the first of MAX_PYRAMID,
@@ -84,14 +88,16 @@ extern char const* const stepsAsUniformsMacro;  // "STEPS_AS_UNIFORMS"
 void stepCounts(std::string const& macros, float& steps, float& refineSteps);
 
 // The sets that profile and fidelity go through: none, each of the six alone,
-// ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, all six, then each later
-// technique with the technique it brings along.
+// ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, all six, each later
+// search technique with the technique it brings along, then
+// ITERATIVE+ITERATIVE_LERP and MAX_PYRAMID with CURVED_SILHOUETTE.
 std::vector<unsigned> profileSets();
 // The sets a fidelity sweep goes through over its step counts.
 std::vector<unsigned> sweepSets();
-// The twelve tiles of a contact sheet: none, each of the six alone,
+// The fourteen tiles of a contact sheet: none, each of the six alone,
 // ITERATIVE+ITERATIVE_LERP, all six, then ITERATIVE+BINARY_REFINE,
-// RELAXED_CONE and MAX_PYRAMID.
+// RELAXED_CONE, MAX_PYRAMID, and ITERATIVE+ITERATIVE_LERP and MAX_PYRAMID
+// with CURVED_SILHOUETTE.
 std::vector<unsigned> contactSheetSets();
 
 }  // namespace Techniques

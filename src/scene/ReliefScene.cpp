@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <utility>
 
 #include "DataFiles.h"
 #include "GlGuards.h"
@@ -131,10 +132,9 @@ void ReliefScene::usePlane() {
   meshLabel = "plane";
 }
 
-bool ReliefScene::loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress) {
-  if (!MeshFile::load(path, mesh, error, progress)) return false;
+void ReliefScene::useMesh(Model3D&& loaded, std::string const& path) {
+  mesh = std::move(loaded);
   meshLabel = path;
-  return true;
 }
 
 void ReliefScene::dragLight(Viewport const& vp, _vec<2, int> pointer, _vec<2, int> move, bool alongView) {

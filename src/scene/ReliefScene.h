@@ -8,7 +8,6 @@
 #include <string>
 
 #include "GpuTimer.h"
-#include "MeshFile.h"
 #include "Model3D.h"
 #include "ReliefSettings.h"
 #include "SceneMaps.h"
@@ -80,9 +79,9 @@ public:
   std::string const& meshName() const { return meshLabel; }
   void useSphere();
   void usePlane();
-  // Replaces the mesh with a mesh file's (see MeshFile::load); false, with the
-  // reason, keeping the mesh drawn so far.
-  bool loadMesh(std::string const& path, std::string& error, MeshFile::Progress const& progress);
+  // Replaces the mesh with one read from a mesh file (MeshFile::load,
+  // MeshLoader), named by the file's path.
+  void useMesh(Model3D&& loaded, std::string const& path);
   Model3D const& currentMesh() const { return mesh; }
   // A grey square in the plane x = -z, across the mesh, drawn in the window's
   // views with the fixed-function pipeline (never in measurements): where it

@@ -24,6 +24,17 @@ void bindOn(int unit, GLuint id) {
   glActiveTexture(GL_TEXTURE0);
 }
 
+// A picture through the image system into `texture`, with mipmaps (as
+// Texture::load2D); false with the reason, the texture untouched, when the
+// file does not load.
+bool loadPicture(Texture& texture, std::string const& filename, std::string& error) {
+  ImagePtr const img(ImageSystem::load(filename.c_str(), error));
+  if (!img) return false;
+  if (texture.loadImage(*img)) return true;
+  error = "a picture of " + std::to_string(img->bitsPerPixel) + " bits per pixel cannot be a texture";
+  return false;
+}
+
 }  // namespace
 
 void SceneMaps::unload() {
@@ -42,7 +53,7 @@ void SceneMaps::unload() {
 
 bool SceneMaps::reportLoadFailure(char const* line, char const* what, std::string const& filename,
                                   std::string const& why) const {
-  std::cout << line << filename << (why.empty() ? "" : ": " + why) << std::endl;
+  std::cout << line << filename << std::endl;
   // Most reasons name the file already.
   std::string const text = why.find(filename) != std::string::npos ? why
                            : why.empty()                           ? filename
@@ -57,12 +68,15 @@ void SceneMaps::heightsChanged() {
 }
 
 bool SceneMaps::loadColorMap(std::string const& filename) {
-  if (colorTexture.load2D(filename.c_str())) return true;
-  return reportLoadFailure("failed to load the texture map ", "colour map", filename, "");
+  std::string error;
+  if (loadPicture(colorTexture, filename, error)) return true;
+  return reportLoadFailure("failed to load the texture map ", "colour map", filename, error);
 }
 
 bool SceneMaps::loadBumpMap(std::string const& filename, float bumpHeight) {
-  if (!bumpTexture.load2D(filename.c_str())) return reportLoadFailure("failed to load bumpmap ", "bump map", filename, "");
+  std::string error;
+  if (!loadPicture(bumpTexture, filename, error))
+    return reportLoadFailure("failed to load bumpmap ", "bump map", filename, error);
   heightTexture.unload();
   userNormals = false;
   refreshNormalMap(bumpHeight);

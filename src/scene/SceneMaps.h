@@ -24,8 +24,9 @@ public:
   void unload();
 
   // The loaders. Each is false, with a line on standard output (`line`
-  // followed by the name, as the panel's requests print it) and on the
-  // console, when the file cannot be loaded; the maps then stay as they were.
+  // followed by the name, as the panel's requests print it) and one on the
+  // console that says why, when the file cannot be loaded; the maps then stay
+  // as they were.
   // The heights' loaders regenerate the normal map (unless it is the user's)
   // at `bumpHeight` and drop the cone map and the max pyramid, which are made
   // again when next asked for.
@@ -89,8 +90,8 @@ public:
   unsigned heightMapName() const { return heightTexture.texture().id; }
 
 private:
-  // The failure's line on standard output (`line`, the name and the reason)
-  // and on the console; false, for the loader to return.
+  // The failure's line on standard output (`line` and the name) and on the
+  // console (with the reason); false, for the loader to return.
   bool reportLoadFailure(char const* line, char const* what, std::string const& filename, std::string const& why) const;
   // The heights changed: the maps made from them are made again when next asked for.
   void heightsChanged();

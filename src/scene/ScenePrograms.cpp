@@ -229,6 +229,15 @@ void ScenePrograms::pollMaps() {
   }
 }
 
+bool ScenePrograms::mapsReadyFor(unsigned set, double& progress) {
+  Techniques::EyeSearch const search = searchOn(set);
+  if (search == Techniques::EyeSearch::Pyramid) maps.updatePyramid();
+  progress = 1.0;
+  if (search != Techniques::EyeSearch::Cone || !maps.startCones() || maps.pollCones()) return true;
+  progress = maps.coneMap().progress();
+  return false;
+}
+
 bool ScenePrograms::cancelMaps() {
   if (!waitingForCones) return false;
   maps.cancelCones();

@@ -67,6 +67,11 @@ public:
   // Stops it, and the rebuild waiting for it; false when none was.
   bool cancelMaps();
   bool waitingForMaps() const { return waitingForCones; }
+  // Whether the maps a program for `set` reads are made: the max pyramid is
+  // made at once, the cone map started in the background when it is not
+  // there (false until it is, `progress` saying how far). True when the
+  // heights to make them from are missing.
+  bool mapsReadyFor(unsigned set, double& progress);
 
   // The heights or the normal map changed: the maps the programs read are
   // made again, and the programs rebuilt where they read the heights from

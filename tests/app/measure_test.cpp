@@ -3,8 +3,10 @@
 // fidelity commands with their tables, files and refusals.
 #include <cmath>
 #include <fstream>
+#include <iterator>
 
 #include "FidelityMeter.h"
+#include "ImageFidelity.h"
 #include "OffscreenTarget.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -71,7 +73,9 @@ TEST_F(Module, TechniquesComeAsCloseToTheReferenceAsTheirSearchAllows) {
 // depth, so each set's error is known from the view: exact for one offset and
 // for the interpolating searches, within a step (or a bisected step) for the
 // plain marches, and off by the missing division by z for the eye's offset
-// limiting. Sets that move no texture coordinate are not judged here.
+// limiting. Sets that move no texture coordinate are not judged here, nor
+// those with CURVED_SILHOUETTE, whose layer on the sphere is not the
+// reference's tangent plane.
 TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   std::string const grey = testing::TempDir() + "grey.png";
   std::vector<unsigned char> const rgb(16 * 16 * 3, 128);
@@ -96,6 +100,7 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   for (unsigned set : profileSets()) {
     unsigned const all = withPartners(set);
     if (!(all & (Parallax | OffsetLimitEye | Iterative | RelaxedCone | Techniques::MaxPyramid))) continue;
+    if (all & CurvedSilhouette) continue;
     FidelityMeter::Errors const e = errorsOf(meter, set, steps);
     size_t outside = 0;
     for (size_t i = 0; i < meter.capturedInputs().size(); ++i) {
@@ -121,16 +126,34 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
       EXPECT_EQ(e.over1, 0.0) << name(set) << ": no pixel a texel off";
     }
   }
-  // The heat map beside the frame: no error is the scale's dark blue end.
+  // The reference frame shaded from the traced hits looks like the
+  // interpolating march's frame: the hits agree, and the lookups' mip levels
+  // differ only as far as the two ways of taking gradients do.
+  ImageFidelity image(shaderTestModule.measureScene(), snap);
+  image.follow(meter);
+  std::vector<unsigned char> frame;
+  ASSERT_TRUE(shaderTestModule.measureScene().drawColour(snap, MeasureScene::Draw{Iterative | IterativeLerp, steps, ""},
+                                                         &frame, nullptr, why)) << why;
+  ImageFidelity::Result seen;
+  ASSERT_TRUE(image.compare(Iterative | IterativeLerp, frame, seen, why)) << why;
+  EXPECT_GT(seen.summary.pixels, 100000u);
+  EXPECT_LT(seen.summary.mean, 0.01);
+  EXPECT_LT(seen.summary.p99, 0.05);
+
+  // The heat maps beside the frame: no error is the texel scale's dark blue
+  // end and the image scale's black.
   shaderTestModule.getGui()->setTechniques(Iterative | IterativeLerp);
   std::string const map = testing::TempDir() + "map.png";
   run("fidelity map " + map);
   shaderTestModule.getGui()->setTechniques(0);
   int w = 0, h = 0;
   std::vector<unsigned char> const picture = readPNG(map, w, h);
-  ASSERT_GT(w, 0);
-  unsigned char const* heat = &picture[3 * (static_cast<size_t>(h / 3) * static_cast<size_t>(w) + static_cast<size_t>(3 * w / 4))];
+  ASSERT_EQ(w, 3 * snap.width);
+  auto at = [&](int x, int y) { return &picture[3 * (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x))]; };
+  unsigned char const* heat = at(w / 2, snap.height / 2);
   EXPECT_TRUE(heat[0] < 30 && heat[1] < 40 && heat[2] > 100) << int(heat[0]) << " " << int(heat[1]) << " " << int(heat[2]);
+  unsigned char const* flip = at(5 * w / 6, snap.height / 2);
+  EXPECT_TRUE(flip[0] < 40 && flip[1] < 20 && flip[2] < 60) << int(flip[0]) << " " << int(flip[1]) << " " << int(flip[2]);
   run("bumpMap bumptest.bmp");
 }
 
@@ -166,7 +189,7 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
-  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,shadow_disagreement,depth_mean,depth_p95");
+  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,shadow_disagreement,depth_mean,depth_p95");
   EXPECT_EQ(f[10].substr(0, 10), "PARALLAX+O");  // all six
   // The depth written against the reference's, in relief depths: the polygon's
   // own depth (no technique) is far off, the interpolated march's is close.
@@ -183,6 +206,19 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   run("shader frag " + solid);
   EXPECT_NE(said("fidelity " + testing::TempDir() + "never.csv").find("never mentions OUTPUT_HIT"), std::string::npos);
   EXPECT_TRUE(lines(testing::TempDir() + "never.csv").empty());
+  // One that never mentions REFERENCE_HIT has no reference frame to show.
+  std::string const blind = testing::TempDir() + "blind.frag";
+  {
+    std::ifstream in(bundled);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t at = text.find("REFERENCE_HIT"); at != std::string::npos; at = text.find("REFERENCE_HIT", at))
+      text.replace(at, 13, "NO_REFERENCE");
+    std::ofstream(blind) << text;
+  }
+  run("shader frag " + blind);
+  EXPECT_NE(said("fidelity reference " + testing::TempDir() + "blind.png").find("never mentions REFERENCE_HIT"),
+            std::string::npos);
+  EXPECT_FALSE(std::ifstream(testing::TempDir() + "blind.png").good());
   run("shader frag " + bundled);
 
   // A depth of 0 and a view without the sphere are refused with the reason.

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "BenchCommands.h"
+#include "Flip.h"
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -180,7 +182,7 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
   // through static objects in the application's libraries.
   for (char const* name : {"technique", "iterations", "refineSteps", "polyDepth", "bumpScale", "colorMap", "bumpMap",
                            "screenshot", "defines", "reload", "timing", "shader", "compare", "camera", "profile",
-                           "fidelity", "contactsheet", "lightPos", "scene"})
+                           "fidelity", "contactsheet", "lightPos", "scene", "flipPpd"})
     EXPECT_NE(cvarRegistry()->matchString(name), nullptr) << name;
   // lightPos takes three or four numbers, never part of the vector.
   _vec<4, float>& light = shaderTestModule.reliefScene().light();
@@ -211,7 +213,12 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
-  EXPECT_NE(sinceMark().find("cannot load the bump map no-such-height-map.bmp"), std::string::npos);
+  // The console line says why.
+  std::string const told = sinceMark();
+  for (char const* what : {"bump map no-such-height-map.bmp: ", "colour map no such colour map.bmp: "}) {
+    size_t const line = told.find(std::string("cannot load the ") + what);
+    EXPECT_LT(told.find("No such file or directory; the maps stay as they were", line), told.find('\n', line)) << told;
+  }
   EXPECT_EQ(shaderTestModule.reliefScene().maps().normalMapName(), normalBefore);
   EXPECT_EQ(shaderTestModule.reliefScene().maps().colorMapName(), colorBefore);
 }
@@ -230,6 +237,11 @@ TEST_F(Module, SceneSwitchesMeshesAndARefusedFileKeepsTheLastOne) {
   EXPECT_EQ(scene.meshName(), "plane");
   EXPECT_EQ(scene.currentMesh().getIndices().size(), 96u);
   EXPECT_NE(refusal.find("has no texture coordinates, which the relief needs; still showing plane"), std::string::npos);
+  // A refused line changes nothing, the crossing plane included; "scene"
+  // alone says what is shown, and nothing more.
+  EXPECT_NE(said("scene no-such-mesh.obj +plane").find("No such file"), std::string::npos);
+  EXPECT_FALSE(scene.crossingPlaneShown());
+  EXPECT_EQ(said("scene"), "scene: plane, 32 triangles\n");
   run("scene sphere");
   EXPECT_EQ(scene.meshName(), "sphere");
 }
@@ -311,6 +323,12 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
       {"fidelity sweep " + dir + "no/such/x.csv", "no such folder"},
       {"fidelity sweep " + dir, "is a directory"},
       {"fidelity map /dev/full", "is a device, not a file"},
+      {"fidelity reference " + dir + "ref.csv", "needs a .png, .jpg or .jpeg name"},
+      {"fidelity path " + dir + "p.csv 1", "FRAMES must be a whole number from 2"},
+      {"fidelity path " + dir + "p.csv 10 400", "DEGREES must be from -360 to 360"},
+      {"fidelity path " + dir + "p.csv 10 2 3", "\"3\" is not taken here"},
+      {"flipPpd 0", "usage: flipPpd"},
+      {"flipPpd nan", "usage: flipPpd"},
       {"contactsheet " + dir + "sheet.csv", "needs a .png, .jpg or .jpeg name"},
       {"screenshot " + dir + "readonly/shot.png", "the folder is read-only"},
   };
@@ -320,4 +338,9 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
     EXPECT_NE(said(c.line).find(c.says), std::string::npos) << c.line;
     EXPECT_FALSE(shaderTestModule.jobs().busy()) << c.line;
   }
+  // The refused viewers changed nothing; one the metric takes is kept.
+  EXPECT_FLOAT_EQ(flipPixelsPerDegree(), Flip::kDefaultPixelsPerDegree);
+  run("flipPpd 30");
+  EXPECT_FLOAT_EQ(shaderTestModule.measureScene().snapshot().flipPpd, 30.0f);
+  run("flipPpd 67.02");
 }

@@ -1,17 +1,22 @@
 // Mesh files through the asset importer: an OBJ and a glTF written here load
 // with their vertices fitted to the sphere's size, their texture coordinates,
 // and tangents computed from the mapping or taken from the file; empty,
-// broken and unmapped files are refused with their reason.
+// broken and unmapped files are refused with their reason; what a load leaves
+// out is said; counts over the limit refuse a file before it is read; and the
+// child process that reads a file for the window.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "MeshCounts.h"
 #include "MeshFile.h"
+#include "MeshLoader.h"
 #include "Model3D.h"
 
 namespace {
@@ -66,38 +71,28 @@ TEST(MeshFile, AnObjIsFittedToTheSphereAndGetsTangentsAlongU) {
 }
 
 TEST(MeshFile, AGltfsOwnTangentsAreKept) {
-  // A unit square in z = 0 with u along +x and v along +y, whose file gives
+  // A right triangle in z = 0 with u along +x and v along +y, whose file gives
   // every vertex the tangent (0.8, 0.6, 0) and handedness -1: the loader keeps
   // them rather than computing (1, 0, 0).
-  float const pos[] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
-  float const nrm[] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
-  float const tan[] = {0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1};
-  float const uv[] = {0, 1, 1, 1, 1, 0, 0, 0};
-  uint16_t const idx[] = {0, 1, 2, 2, 3, 0};
-  std::string bin;
-  for (auto const& part : {std::make_pair(pos, sizeof pos), std::make_pair(nrm, sizeof nrm),
-                           std::make_pair(tan, sizeof tan), std::make_pair(uv, sizeof uv)})
-    bin.append(reinterpret_cast<char const*>(part.first), part.second);
-  bin.append(reinterpret_cast<char const*>(idx), sizeof idx);
-  write("square.bin", bin);
+  float const data[] = {0, 0, 0, 1, 0, 0, 0, 1, 0,                                // positions
+                        0, 0, 1, 0, 0, 1, 0, 0, 1,                                // normals
+                        0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1,  // tangents
+                        0, 1, 1, 1, 0, 0};                                        // texture coordinates
+  write("triangle.bin", std::string(reinterpret_cast<char const*>(data), sizeof data));
   std::string const gltf = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
-"meshes":[{"primitives":[{"attributes":{"POSITION":0,"NORMAL":1,"TANGENT":2,"TEXCOORD_0":3},"indices":4}]}],
-"buffers":[{"uri":"square.bin","byteLength":204}],
-"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":48},
-{"buffer":0,"byteOffset":96,"byteLength":64},{"buffer":0,"byteOffset":160,"byteLength":32},
-{"buffer":0,"byteOffset":192,"byteLength":12}],
-"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[0,0,0],"max":[1,1,0]},
-{"bufferView":1,"componentType":5126,"count":4,"type":"VEC3"},
-{"bufferView":2,"componentType":5126,"count":4,"type":"VEC4"},
-{"bufferView":3,"componentType":5126,"count":4,"type":"VEC2"},
-{"bufferView":4,"componentType":5123,"count":6,"type":"SCALAR"}]})";
-  ASSERT_EQ(bin.size(), 204u);
+"meshes":[{"primitives":[{"attributes":{"POSITION":0,"NORMAL":1,"TANGENT":2,"TEXCOORD_0":3}}]}],
+"buffers":[{"uri":"triangle.bin","byteLength":144}],
+"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":36},
+{"buffer":0,"byteOffset":72,"byteLength":48},{"buffer":0,"byteOffset":120,"byteLength":24}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]},
+{"bufferView":1,"componentType":5126,"count":3,"type":"VEC3"},{"bufferView":2,"componentType":5126,"count":3,"type":"VEC4"},
+{"bufferView":3,"componentType":5126,"count":3,"type":"VEC2"}]})";
   Model3D m;
   std::string error;
-  ASSERT_TRUE(MeshFile::load(write("square.gltf", gltf), m, error)) << error;
-  ASSERT_EQ(m.getIndices().size(), 6u);
+  ASSERT_TRUE(MeshFile::load(write("triangle.gltf", gltf), m, error)) << error;
+  ASSERT_EQ(m.getIndices().size(), 3u);
   float const c = 4.0f / std::sqrt(2.0f);
-  for (vec3 p : {vec3(-c, -c, 0), vec3(c, -c, 0), vec3(c, c, 0), vec3(-c, c, 0)}) {
+  for (vec3 p : {vec3(-c, -c, 0), vec3(c, -c, 0), vec3(-c, c, 0)}) {
     Model3D::Vertex const* v = at(m, p);
     ASSERT_NE(v, nullptr) << p.x << " " << p.y;
     EXPECT_NEAR(v->texCoord.x, p.x > 0 ? 1 : 0, 1e-5);
@@ -123,4 +118,72 @@ TEST(MeshFile, EmptyBrokenUnmappedAndMissingFilesAreRefusedWithTheirReason) {
     EXPECT_EQ(error.find(c.path), 0u) << error;
     ASSERT_EQ(m.getVertices().size(), 1u) << "the mesh is left as it was";
   }
+}
+
+// A mesh without texture coordinates beside one with them is left out and
+// said to be; counts that refuse a file are read before the importer runs
+// (the limit is passed in, small here).
+TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
+  std::string const mixed = write("mixed.obj",
+                                  "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+                                  "g mapped\nf 1/1 2/2 3/3\ng bare\nf 2 4 3\n");
+  Model3D m;
+  std::string error, note;
+  ASSERT_TRUE(MeshFile::load(mixed, m, error, {}, &note)) << error;
+  EXPECT_EQ(m.getIndices().size(), 3u);
+  EXPECT_NE(note.find("1 of the file's 2 triangles left out: 1 in meshes without texture coordinates"),
+            std::string::npos) << note;
+
+  std::string faces;
+  for (int i = 0; i < 6; ++i) faces += "f 1/1 2/1 3/1 4/1\nf 1 2 3\n";  // twelve mapped triangles, six bare
+  struct { std::string path; unsigned long max; char const* says; } const cases[] = {
+      {write("claims.off", "OFF\n# made to exhaust memory\n353535235358 6 0\n0 0 0\n"), 1000,
+       "claims 353535235358 vertices in a file of 52 bytes"},
+      {write("many.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nelement face 12\n"
+                         "property list uchar int vertex_indices\nend_header\n"), 10,
+       "claims 12 faces, more than the 10 triangles"},
+      {write("many.obj", "vt 0 0\n" + faces), 11, "over 11 triangles with texture coordinates"},
+      {write("many.obj", "vt 0 0\n" + faces), 12, nullptr},
+  };
+  for (auto const& c : cases) {
+    FILE* f = std::fopen(c.path.c_str(), "rb");
+    ASSERT_TRUE(f);
+    std::fseek(f, 0, SEEK_END);
+    std::string why;
+    EXPECT_EQ(MeshCounts::check(c.path, f, std::ftell(f), c.max, why), c.says == nullptr) << c.path;
+    if (c.says) {
+      EXPECT_NE(why.find(c.says), std::string::npos) << why;
+    }
+    std::fclose(f);
+  }
+}
+
+// The child process gives the mesh MeshFile::load gives, byte for byte, and a
+// refusal's line; a cancel leaves no process behind.
+TEST(MeshLoader, AChildReadsWhatTheLoaderReadsAndIsGoneWhenCancelled) {
+  std::string const path = write("child.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nf 1/1 2/2 3/3\n");
+  Model3D direct;
+  std::string error;
+  ASSERT_TRUE(MeshFile::load(path, direct, error)) << error;
+  MeshLoader loader;
+  auto const finished = [&] {
+    for (int i = 0; i < 20000 && loader.poll({}) == MeshLoader::State::Loading; ++i) usleep(500);
+    return loader.state();
+  };
+  ASSERT_TRUE(loader.start(path, error)) << error;
+  ASSERT_EQ(finished(), MeshLoader::State::Loaded) << loader.error();
+  Model3D const got = loader.take();
+  ASSERT_EQ(got.getVertices().size(), direct.getVertices().size());
+  EXPECT_EQ(std::memcmp(got.getVertices().data(), direct.getVertices().data(),
+                        got.getVertices().size() * sizeof(Model3D::Vertex)), 0);
+  EXPECT_EQ(got.getIndices(), direct.getIndices());
+
+  ASSERT_TRUE(loader.start(testing::TempDir() + "no-such-mesh.obj", error));
+  EXPECT_EQ(finished(), MeshLoader::State::Failed);
+  EXPECT_NE(loader.error().find("No such file"), std::string::npos) << loader.error();
+
+  ASSERT_TRUE(loader.start(path, error));
+  loader.cancel();
+  EXPECT_EQ(loader.state(), MeshLoader::State::Idle);
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "no child left, running or unreaped";
 }

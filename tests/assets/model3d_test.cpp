@@ -30,26 +30,21 @@ void expectOrthonormal(Model3D const& m) {
   }
 }
 
-// A 3 x 3 vertex grid in the z = 0 plane, counter-clockwise seen from +z.
-// u runs along +x (or -x when mirrored), v along +y.
-Model3D grid(bool mirrored) {
-  Model3D m;
-  for (float y = 0; y < 3; ++y)
-    for (float x = 0; x < 3; ++x) m.addVtx(x, y, 0.0f, mirrored ? -0.5f * x : 0.5f * x, 0.5f * y);
-  for (int k : {0, 1, 3, 4}) {  // each square's lower left corner
-    m.addTri(k, k + 1, k + 4);
-    m.addTri(k + 4, k + 3, k);
-  }
-  m.computeBasii();
-  return m;
-}
-
 }  // namespace
 
+// A 3 x 3 vertex grid in the z = 0 plane, counter-clockwise seen from +z; u
+// runs along +x (or -x when mirrored), v along +y.
 TEST(Model3DFrames, FlatGridGetsTheAxesAndAMirroredOneIsLeftHanded) {
   for (bool mirrored : {false, true}) {
-    Model3D const m = grid(mirrored);
     float const sign = mirrored ? -1.0f : 1.0f;
+    Model3D m;
+    for (float y = 0; y < 3; ++y)
+      for (float x = 0; x < 3; ++x) m.addVtx(x, y, 0.0f, 0.5f * sign * x, 0.5f * y);
+    for (int k : {0, 1, 3, 4}) {  // each square's lower left corner
+      m.addTri(k, k + 1, k + 4);
+      m.addTri(k + 4, k + 3, k);
+    }
+    m.computeBasii();
     ASSERT_EQ(m.getVertices().size(), 9u);
     for (size_t i = 0; i < 9; ++i) {
       Model3D::Vertex const& v = m.getVertices()[i];
@@ -149,6 +144,4 @@ TEST(Model3DDeathTest, TriangleNamingAMissingVertexIsABrokenInvariant) {
   EXPECT_DEATH(m.computeBasii(), "failed assertion");
   m.addVtx(0, 1, 0, 0, 1);
   m.computeBasii();
-  m.addTri(-1, 0, 1);
-  EXPECT_DEATH(m.computeBasii(), "failed assertion");
 }

@@ -3,38 +3,21 @@
 // stops where the CPU search does, with iterations to spare and cut short.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "HeightField.h"
 #include "MaxPyramid.h"
-#include "MaxPyramidTexture.h"
-#include "TextureUnits.h"
 #include "Model3D.h"
-#include "OffscreenTarget.h"
 #include "PyramidTracer.h"
-#include "ReliefProgram.h"
-#include "ShaderFile.h"
 #include "Techniques.h"
-#include "base/texture.h"
+#include "hitpass.h"
 #include "testsupport/glfixture.h"
 
 namespace {
-
-ReliefProgram::Source source(std::string const& name) {
-  ShaderFile file;
-  std::string error;
-  EXPECT_TRUE(file.read(RB_DATA_DIR "/shaders/" + name, error)) << error;
-  return {name, file.text()};
-}
 
 int const view = 96;  // pixels each way
 double const distance = 2.4;
@@ -59,61 +42,21 @@ bool sees(int px, int py, float& u, float& v, float eye[3]) {
 // the bundled shader with MAX_PYRAMID and OUTPUT_HIT at `steps`, on a normal
 // map of flat normals whose alpha holds the w x h heights (bytes).
 std::vector<float> drawHits(int w, int h, std::vector<unsigned char> const& heights, int steps) {
-  ReliefProgram program;
-  std::string const macros = Techniques::macroString(Techniques::MaxPyramid, steps) + "#define OUTPUT_HIT\n";
-  EXPECT_TRUE(program.build(source("basic bumpmap.vert"), source("iterative parallax.frag"), macros)) << program.log();
-  std::vector<unsigned char> rgba;
-  for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
-  Texture normalMap;
-  normalMap.initTextureID(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, normalMap.id);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  MaxPyramidTexture pyramid;
-  EXPECT_TRUE(pyramid.update(normalMap, Texture()));
-  program.setUniforms(0.5f);
-  program.setPyramidSize(pyramid.mapWidth(), pyramid.mapHeight());
-
-  OffscreenTarget target;
-  std::string error;
-  EXPECT_TRUE(target.create(view, view, 1, GL_RGBA32F, error)) << error;
-  target.bind();
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(50.0, 1.0, 0.1, 50.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(0, 0, distance, 0, 0, 0, 0, 1, 0);
-  normalMap.bind(1);
-  glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
-  glBindTexture(GL_TEXTURE_2D, pyramid.name());
-  glActiveTexture(GL_TEXTURE0);
+  hitpass::FlatMaps const maps(w, h, heights);
+  hitpass::View v = {view, {0, 0, distance}, {0, 1, 0}, {}, {}};
   Model3D square;
   for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) square.addVtx(x, y, 0, (x + 1) / 2, (y + 1) / 2);
   for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
   square.computeBasii();
-  program.use();
-  square.render();
-  ShaderProgram::useNone();
-  glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glActiveTexture(GL_TEXTURE0);
-  Texture::unbindAll();
-  std::vector<float> const out = target.readFloats(0);
+  std::vector<unsigned char> bytes;
+  std::vector<float> const out = hitpass::draw(square, v, maps, Techniques::macroString(Techniques::MaxPyramid, steps), 0.5f, &bytes);
   // The same pixels read back as bytes: each channel the float's value in
   // 0..1 at 8 bits, in the same place.
-  std::vector<unsigned char> const bytes = target.readBytes(0);
   EXPECT_EQ(bytes.size(), out.size());
   for (size_t i = 0; i < out.size() && i < bytes.size(); i += 97) {
     float const expected = std::min(std::max(out[i], 0.0f), 1.0f) * 255.0f;
     EXPECT_NEAR(bytes[i], expected, 1.0) << "channel " << i;
   }
-  target.unbind();
-  pyramid.unload();
-  normalMap.unload();
   return out;
 }
 

@@ -123,25 +123,31 @@ protected:
 TEST_F(ReliefShaders, EveryTechniqueCombinationCompilesAndLinks) {
   // Without any macro (the bench's first build); every set of the others at the
   // default step count, WRITE_DEPTH (lines after whichever search ran) joining
-  // those of an odd number of techniques, so each search and pairing is built
-  // with and without it at half the cost; and at the extreme counts (loop bounds
-  // only, which the later techniques' loops read) every set of the later ones,
-  // MAX_PYRAMID (which replaces the other searches) among them, with none, each,
-  // and all of the six.
-  static_assert(Techniques::WriteDepth == 1u << 11, "WRITE_DEPTH is the last technique");
+  // those of an odd number of techniques and CURVED_SILHOUETTE (lines in the
+  // searches and after them) those with an odd number among every other
+  // technique, so each search and pairing is built with and without each of
+  // the two, and with both, at a quarter of the cost; and at the extreme counts
+  // (loop bounds only, which the later techniques' loops read) every set of
+  // the later ones, MAX_PYRAMID (which replaces the other searches) among
+  // them, with none, each, and all of the six, CURVED_SILHOUETTE joining every
+  // other one.
+  static_assert(Techniques::WriteDepth == 1u << 11 && Techniques::CurvedSilhouette == 1u << 12,
+                "WRITE_DEPTH and CURVED_SILHOUETTE are the last techniques");
+  ASSERT_EQ(Techniques::count, 13);
   BenchProgram first("");
   EXPECT_TRUE(first.linked) << first.log();
-  for (int others = 0; others < 1 << (Techniques::count - 1); ++others) {
-    int const flags = others | (__builtin_popcount(static_cast<unsigned>(others)) % 2 ? int(Techniques::WriteDepth) : 0);
-    BenchProgram p(macroString(flags, 32));
-    ASSERT_TRUE(p.linked) << macroString(flags, 32) << p.log();
+  for (unsigned others = 0; others < 1u << 11; ++others) {
+    unsigned const flags = others | (__builtin_popcount(others) % 2 ? Techniques::WriteDepth : 0u) |
+                           (__builtin_popcount(others & 0x555u) % 2 ? Techniques::CurvedSilhouette : 0u);
+    BenchProgram p(Techniques::macroString(flags, 32));
+    ASSERT_TRUE(p.linked) << Techniques::macroString(flags, 32) << p.log();
     // Every value the shader reads is set first (compilers that can tell say so).
-    EXPECT_EQ(p.log().find("uninitialized"), std::string::npos) << macroString(flags, 32) << p.log();
+    EXPECT_EQ(p.log().find("uninitialized"), std::string::npos) << Techniques::macroString(flags, 32) << p.log();
   }
   for (int steps : {1, 256})
     for (int later = 0; later < 32; ++later)
       for (int six : {0, 1, 2, 4, 8, 16, 32, 63}) {
-        int const flags = later << 6 | six;
+        int const flags = later << 6 | six | ((later + six) % 2 ? int(Techniques::CurvedSilhouette) : 0);
         BenchProgram p(macroString(flags, steps));
         ASSERT_TRUE(p.linked) << macroString(flags, steps) << p.log();
       }

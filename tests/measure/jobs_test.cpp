@@ -1,10 +1,11 @@
 // The measuring jobs on a stand-in scene, without a window: which rows a plan
 // gives and in what order, the snapshot they measure, a failed build's row,
 // what a cancel leaves, the exact count of profiled draws, and the maps a
-// scale run sets aside and gives back.
+// scale run sets aside and gives back, and the wait for a set's maps.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "MeasureJobs.h"
 #include "Techniques.h"
+#include "base/console.h"
 #include "standinscene.h"
 
 namespace {
@@ -144,4 +146,44 @@ TEST(MeasuringJobs, AScaleRunDrawsEachSizeInPlaceOfTheHeightsAndGivesThemBack) {
   cancelled->cancel();
   EXPECT_EQ(cut.restores, 1);
   EXPECT_FALSE(cut.measuring);
+}
+
+// A set whose maps take frames to make is drawn only once they are there, the
+// job stepping meanwhile and saying so; a cancel during the wait writes nothing.
+TEST(MeasuringJobs, EveryJobWaitsFrameByFrameForASetsMapsBeforeDrawingIt) {
+  ScalePlan const scale{{32}, {{Iterative, RelaxedCone}, {4}}};
+  std::function<std::unique_ptr<BenchJob>(StandInScene&, std::string const&)> const makers[] = {
+      [](StandInScene& s, std::string const& f) { return makeFidelityJob(s, FidelityMode::Table, f); },
+      [](StandInScene& s, std::string const& f) { return makeProfileJob(s, 1, f); },
+      [](StandInScene& s, std::string const& f) { return makeContactSheetJob(s, f + ".png"); },
+      [&](StandInScene& s, std::string const& f) { return makeScaleJob(s, f, scale); }};
+  for (auto const& make : makers) {
+    StandInScene scene;
+    scene.slowMaps = RelaxedCone;
+    scene.mapFrames = 5;
+    con.addString("-- the next job --\n");
+    std::string const csv = tempFile("waits.csv");
+    std::unique_ptr<BenchJob> job = make(scene, csv);
+    ASSERT_TRUE(scene.run(*job)) << job->name();
+    EXPECT_EQ(scene.drawsBeforeMaps, 0) << job->name();
+    EXPECT_GT(scene.mapAsks, scene.mapFrames) << job->name();
+    std::string const text = con.getText();
+    EXPECT_NE(text.find("waiting for the maps of RELAXED_CONE", text.rfind("-- the next job --")), std::string::npos);
+
+    StandInScene cut;
+    cut.slowMaps = RelaxedCone;
+    cut.mapFrames = 1000000;
+    std::string const unwritten = tempFile("waits-cut.csv");
+    std::unique_ptr<BenchJob> cancelled = make(cut, unwritten);
+    cancelled->begin();
+    for (int i = 0; i < 100000 && cut.mapAsks < 50; ++i) {
+      cancelled->step();
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    EXPECT_EQ(cut.mapAsks, 50) << cancelled->name() << " waits at the slow set";
+    cancelled->cancel();
+    EXPECT_FALSE(cut.measuring);
+    EXPECT_FALSE(std::ifstream(unwritten).good());
+    EXPECT_TRUE(cut.pictures.empty());
+  }
 }

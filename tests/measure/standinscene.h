@@ -1,10 +1,12 @@
 // StandInScene: a MeasureScene without a window or GL, for the measuring jobs'
 // own logic. Its view is a small flat patch of the height map seen at an
 // angle; a set's hits are the exact reference moved by a fixed number of
-// texels per set, so every error is known; draws take scripted times; and it
+// texels per set, so every error is known; colour and reference frames are
+// flat greys of a script's choosing; draws take scripted times; and it
 // records what the jobs asked of it.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -29,7 +31,7 @@ public:
     snap.width = 12;
     snap.height = 6;
     snap.description = "12x6 view, GL renderer stand-in";
-    snap.frag.text = "a shader that writes OUTPUT_HIT";
+    snap.frag.text = "a shader that writes OUTPUT_HIT and reads REFERENCE_HIT";
   }
 
   // What the jobs read: the snapshot, and the texels each set's hits are off.
@@ -38,27 +40,39 @@ public:
   // The GPU time of the n-th colour draw of a row (0 first).
   std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
   std::set<unsigned> failingSets;  // builds that fail
+  // Sets with any of these bits read maps that are ready only after
+  // `mapFrames` asks; draws of them before that are counted.
+  unsigned slowMaps = 0;
+  int mapFrames = 0;
+  int mapAsks = 0, drawsBeforeMaps = 0;
+  // The grey of a set's colour frame and of the reference frame (with or
+  // without shadows) in the snapshot drawn.
+  std::function<int(Draw const&, Snapshot const&)> colourGrey = [](Draw const& d, Snapshot const&) {
+    return static_cast<int>(d.set & 0xFF);
+  };
+  std::function<int(Snapshot const&, bool shadows)> referenceGrey = [](Snapshot const&, bool) { return 0; };
 
   // What the jobs did.
   std::vector<std::pair<Draw, int> > colourDraws;  // each draw and its index in its row
   std::vector<unsigned> hitDraws;
   std::vector<unsigned> shown;
   std::vector<int> heightsUsed;  // the sides of the maps drawn in place of the heights
+  std::vector<View> captured;     // the camera of each capture
+  std::vector<bool> references;   // each reference frame drawn: with shadows or not
   int restores = 0;
   bool measuring = false;
   std::vector<std::string> pictures;
 
   Snapshot snapshot() const override { return snap; }
+  bool mapsReady(unsigned set, double& progress) override {
+    if (!(set & slowMaps)) return true;
+    progress = std::min(1.0, static_cast<double>(++mapAsks) / mapFrames);
+    return mapAsks > mapFrames;
+  }
 
   bool capture(Snapshot const& s, Capture& out, std::string&) override {
-    out = Capture();
-    out.width = s.width;
-    out.height = s.height;
-    for (int i = 0; i < s.width * s.height; ++i) {
-      float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
-      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
-      out.pixelOf.push_back(i);
-    }
+    captured.push_back(s.view);
+    out = patch(s);
     return true;
   }
   bool captureDepth(Snapshot const&, DepthCapture&, std::string& error) override {
@@ -68,9 +82,9 @@ public:
   bool drawHits(Snapshot const& s, Draw const& draw, std::vector<float>& hits, std::vector<float>*,
                 std::string& error) override {
     if (failingSets.count(draw.set)) return fail(draw, error);
+    noteEarly(draw);
     hitDraws.push_back(draw.set);
-    Capture c;
-    capture(s, c, error);
+    Capture const c = patch(s);
     ReliefTracer const tracer(*currentField(), s.settings.polyThickness * 0.2f);
     hits.assign(4 * c.inputs.size(), 0.0f);
     for (size_t i = 0; i < c.inputs.size(); ++i) {
@@ -85,11 +99,22 @@ public:
   bool drawColour(Snapshot const& s, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                   std::string& error) override {
     if (failingSets.count(draw.set)) return fail(draw, error);
+    noteEarly(draw);
     int n = 0;
     for (auto it = colourDraws.rbegin(); it != colourDraws.rend() && sameDraw(it->first, draw); ++it) ++n;
     colourDraws.emplace_back(draw, n);
     if (gpuMs) *gpuMs = drawMs(draw, n);
-    if (pixels) pixels->assign(4 * static_cast<size_t>(s.width * s.height), static_cast<unsigned char>(draw.set));
+    if (pixels) *pixels = grey(s, colourGrey(draw, s));
+    return true;
+  }
+  bool drawReference(Snapshot const& s, ReferenceHits const& hits, bool shadows, std::vector<unsigned char>& pixels,
+                     std::string& error) override {
+    if (hits.width != s.width || hits.height != s.height) {
+      error = "hits of another size";
+      return false;
+    }
+    references.push_back(shadows);
+    pixels = grey(s, referenceGrey(s, shadows));
     return true;
   }
   bool writePicture(Picture const& picture, std::string const& path, std::string&) override {
@@ -131,6 +156,24 @@ public:
   }
 
 private:
+  void noteEarly(Draw const& d) { drawsBeforeMaps += (d.set & slowMaps) && mapAsks <= mapFrames; }
+  // The view's inputs: every pixel on the flat patch, seen at one angle.
+  static Capture patch(Snapshot const& s) {
+    Capture out;
+    out.width = s.width;
+    out.height = s.height;
+    for (int i = 0; i < s.width * s.height; ++i) {
+      float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
+      out.inputs.push_back(TraceInput{u, v, {0.5f, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
+      out.pixelOf.push_back(i);
+    }
+    return out;
+  }
+  static std::vector<unsigned char> grey(Snapshot const& s, int value) {
+    std::vector<unsigned char> out(4 * static_cast<size_t>(s.width * s.height), static_cast<unsigned char>(value));
+    for (size_t i = 3; i < out.size(); i += 4) out[i] = 255;
+    return out;
+  }
   static bool sameDraw(Draw const& a, Draw const& b) { return a.set == b.set && a.steps == b.steps; }
   static bool fail(Draw const& d, std::string& error) {
     error = "the build for set " + std::to_string(d.set) + " failed:\nstand-in log\n";

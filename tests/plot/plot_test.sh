@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The plot tools on CSVs with context lines: each writes a PNG; plot-sweep
 # marks the front of the metric asked for, skips failed and unmeasured rows,
-# draws intervals where there are any, and says GPU time only on a GPU.
+# draws intervals where there are any, and says GPU time only on a GPU;
+# plot-path draws a curve per set and step count.
 # Usage: plot_test.sh TOOLS_DIR WORK_DIR
 set -u
 tools=$1 work=$2
@@ -45,11 +46,13 @@ check "without ci columns no bars" test "$(grep -c xerrorbars gpu/plot.gp)" = 0
 
 cat > angles.csv <<'CSV'
 # renderer llvmpipe (LLVM 15.0.6, 256 bits)
-set,steps,angle_from,angle_to,pixels,mean,p95,p99,over1
-A,32,0,5,100,0.1,0.2,0.3,0.0
-A,32,5,10,0,-,-,-,-
+set,steps,angle_from,angle_to,pixels,mean,p95,p99,over1,flip_mean,flip_p99,flip_over
+A,32,0,5,100,0.1,0.2,0.3,0.0,0.05,0.2,0.1
+A,32,5,10,0,-,-,-,-,-,-,-
 CSV
 "$tools/plot-angles" angles.csv angles.png >/dev/null
+"$tools/plot-angles" --metric flip_p99 angles.csv angles-flip.png >/dev/null
+check "plot-angles draws an image column" is_png angles-flip.png
 check "plot-angles reads a CSV with context lines" is_png angles.png
 
 cat > scale.csv <<'CSV'
@@ -61,6 +64,23 @@ B,64,never,-,1.1,3.7,10.5,0.31,34.5,256
 CSV
 "$tools/plot-scale" scale.csv scale.png >/dev/null
 check "plot-scale reads a CSV with context lines" is_png scale.png
+
+# A path's frames: one curve per set and step count, the first frame's
+# missing temporal term and a failed set's rows left out.
+cat > frames.csv <<'CSV'
+# renderer llvmpipe (LLVM 15.0.6, 256 bits)
+frame,degrees,set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,temporal
+0,0.0000,A,8,1,2,3,0.1,9,0.20,0.5,0.3,-
+0,0.0000,A,64,1,2,3,0.1,9,0.10,0.4,0.2,-
+0,0.0000,B,8,failed,-,-,-,-,-,-,-,-
+1,0.1000,A,8,1,2,3,0.1,9,0.25,0.5,0.3,0.04
+1,0.1000,A,64,1,2,3,0.1,9,0.12,0.4,0.2,0.01
+CSV
+PLOT_DATA_DIR=path "$tools/plot-path" --metric temporal frames.csv path.png >/dev/null
+check "plot-path writes a PNG" is_png path.png
+check "plot-path keeps sets and counts apart" test "$(cat path/names 2>/dev/null | tr '\n' ';')" = "A at 8 steps;A at 64 steps;"
+check "plot-path leaves out frames without a value" test "$(cat path/set0.dat 2>/dev/null | tr '\n' ';')" = "1 0.04;"
+check "plot-path refuses a sweep" bash -c "! '$tools/plot-path' sweep.csv x.png 2>/dev/null"
 
 echo "$passed passed, $failed failed"
 [[ $failed == 0 ]]

@@ -34,12 +34,6 @@ std::vector<unsigned char> GLTestContext::readPixels() const {
   return out;
 }
 
-GLTestContext::RGBA GLTestContext::pixel(int x, int y) const {
-  std::vector<unsigned char> const frame = readPixels();
-  unsigned char const* p = &frame[(static_cast<size_t>(y) * static_cast<size_t>(width()) + static_cast<size_t>(x)) * 4];
-  return {p[0], p[1], p[2], p[3]};
-}
-
 void GLTestContext::swap() { sdlSys.postUpdate(); }
 
 std::vector<unsigned char> readPNG(std::string const& path, int& width, int& height) {

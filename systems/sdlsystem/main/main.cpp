@@ -28,5 +28,5 @@ int main(int argc, char** argv) {
     std::cerr << "fatal error: " << e << std::endl;
     return 2;
   }
-  return 0;
+  return RegisterApplication()->exitStatus();
 }

@@ -41,6 +41,9 @@ public:
   // Stops the engine (Base::shutdown), then closes the window (ISystem::shutdown).
   virtual void shutdown();
   void update() override;
+  // The status the program ends with after the loop has ended normally: 0
+  // unless the module says its run was cut short.
+  virtual int exitStatus() const { return 0; }
 
   // Makes this module the scene of every engine view and runs the main loop
   // until an exit is requested.

@@ -19,11 +19,6 @@ public:
 
   // The back buffer as RGBA bytes, rows bottom first (as glReadPixels gives them).
   std::vector<unsigned char> readPixels() const;
-  // One pixel of the back buffer, x from the left, y from the bottom.
-  struct RGBA {
-    unsigned char r, g, b, a;
-  };
-  RGBA pixel(int x, int y) const;
 
   // Presents the frame (and keeps the keyboard's per-frame bookkeeping right).
   void swap();

@@ -1,0 +1,152 @@
+// The image figures of the measuring jobs on a stand-in scene, whose frames
+// are flat greys: which reference frame each set is compared with, what a
+// shader without the reference macro still gives, and the cameras, rows and
+// temporal error of a camera path.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MeasureJobs.h"
+#include "Techniques.h"
+#include "math/quat.h"
+#include "standinscene.h"
+
+namespace {
+
+using namespace Techniques;
+using Rows = std::vector<std::vector<std::string> >;
+
+Rows csvRows(std::string const& path) {
+  std::ifstream in(path);
+  Rows out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    out.emplace_back();
+    std::istringstream fields(line);
+    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
+  }
+  return out;
+}
+
+size_t column(Rows const& rows, std::string const& name) {
+  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
+    if (rows[0][c] == name) return c;
+  ADD_FAILURE() << "no column " << name;
+  return 0;
+}
+
+std::string tempFile(char const* name) {
+  std::string const path = testing::TempDir() + name;
+  std::remove(path.c_str());
+  return path;
+}
+
+bool shadowed(unsigned set) { return (withPartners(set) & ShadowTrace) != 0; }
+
+}  // namespace
+
+// Every set's frame matches the reference frame of its own shadows, but for
+// PARALLAX's; so any set compared with the other reference frame, or any
+// frame compared with the wrong set's, shows an error.
+TEST(ImageFigures, EachSetIsComparedWithTheReferenceFrameOfItsShadows) {
+  StandInScene scene;
+  scene.colourGrey = [](MeasureScene::Draw const& d, MeasureScene::Snapshot const&) {
+    return d.set == Parallax ? 120 : shadowed(d.set) ? 200 : 100;
+  };
+  scene.referenceGrey = [](MeasureScene::Snapshot const&, bool shadows) { return shadows ? 200 : 100; };
+  std::string const csv = tempFile("image-table.csv");
+  ASSERT_TRUE(scene.run(*makeFidelityJob(scene, FidelityMode::Table, csv)));
+  Rows const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), profileSets().size() + 1);
+  size_t const flip = column(rows, "flip_mean");
+  EXPECT_EQ(flip, column(rows, "max") + 1) << "the image columns follow the texel columns";
+  for (size_t r = 1; r < rows.size(); ++r) {
+    double const e = std::stod(rows[r][flip]);
+    if (rows[r][0] == "PARALLAX")
+      EXPECT_GT(e, 0.01);
+    else
+      EXPECT_EQ(e, 0.0) << rows[r][0];
+    EXPECT_EQ(rows[r][column(rows, "flip_over")], rows[r][0] == "PARALLAX" ? "1.0000" : "0.0000");
+  }
+  // Each reference frame is drawn once for the whole table.
+  EXPECT_EQ(scene.references.size(), 2u);
+}
+
+TEST(ImageFigures, AShaderWithoutTheReferenceMacroStillGetsItsTexelFigures) {
+  StandInScene scene;
+  scene.snap.frag.text = "a shader that writes OUTPUT_HIT only";
+  std::string const csv = tempFile("texels-only.csv");
+  ASSERT_TRUE(scene.run(*makeFidelityJob(scene, FidelityMode::Sweep, csv, SweepPlan{{Iterative}, {4}})));
+  Rows const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_NEAR(std::stod(rows[1][column(rows, "mean")]), scene.offTexels(Iterative), 1e-3);
+  EXPECT_EQ(rows[1][column(rows, "flip_mean")], "-");
+  EXPECT_NE(rows[1][column(rows, "gpu_ms")], "-");
+  EXPECT_TRUE(scene.references.empty());
+}
+
+// Frame i's camera is the start's turned by i * DEGREES / FRAMES about the
+// start's up through the origin: its place and its looking direction alike,
+// its up staying. The reference brightens frame by frame; ITERATIVE follows
+// it and shows no temporal error, PARALLAX stays still and shows the
+// reference's changes.
+TEST(ImageFigures, APathTurnsTheCameraFrameByFrameAndWeighsEachSetsChanges) {
+  StandInScene scene;
+  scene.snap.view.basis.pos = _vec<3, float>(-10.0f, 2.0f, 1.5f);
+  scene.snap.view.basis.orient = angleAxisToQuat(0.0f, 0.0f, 1.0f, -11.0f) * angleAxisToQuat(1.0f, 0.0f, 0.0f, 70.0f);
+  scene.referenceGrey = [&scene](MeasureScene::Snapshot const&, bool) { return 60 + 25 * static_cast<int>(scene.captured.size()); };
+  scene.colourGrey = [&scene](MeasureScene::Draw const& d, MeasureScene::Snapshot const& s) {
+    return d.set == Iterative ? scene.referenceGrey(s, false) : 60;
+  };
+  PathPlan plan;
+  plan.frames = 5;
+  plan.degrees = 2.0;
+  plan.sets = SweepPlan{{Iterative, Parallax}, {8}};
+  plan.framesCsv = tempFile("path-frames.csv");
+  std::string const csv = tempFile("path.csv");
+  View const start = scene.snap.view;
+  ASSERT_TRUE(scene.run(*makePathJob(scene, csv, plan)));
+
+  // v turned by `degrees` about the unit axis k (Rodrigues).
+  _vec<3, float> const k = start.basis.orient.zAxis();
+  auto turn = [&k](_vec<3, float> const& v, double degrees) {
+    double const a = degrees * std::acos(-1.0) / 180.0, kv = k.x * v.x + k.y * v.y + k.z * v.z;
+    _vec<3, double> const cross(k.y * v.z - k.z * v.y, k.z * v.x - k.x * v.z, k.x * v.y - k.y * v.x);
+    double const c = std::cos(a), s = std::sin(a);
+    return _vec<3, double>(v.x * c + cross.x * s + k.x * kv * (1 - c), v.y * c + cross.y * s + k.y * kv * (1 - c),
+                           v.z * c + cross.z * s + k.z * kv * (1 - c));
+  };
+  auto near = [](_vec<3, float> const& a, _vec<3, double> const& b, double tolerance) {
+    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance && std::fabs(a.z - b.z) < tolerance;
+  };
+  ASSERT_EQ(scene.captured.size(), 5u);
+  for (size_t i = 0; i < scene.captured.size(); ++i) {
+    View const& v = scene.captured[i];
+    double const degrees = static_cast<double>(i) * 2.0 / 5.0;
+    EXPECT_TRUE(near(v.basis.pos, turn(start.basis.pos, degrees), 1e-4)) << i;
+    EXPECT_TRUE(near(v.basis.orient.xAxis(), turn(start.basis.orient.xAxis(), degrees), 1e-5)) << i;
+    EXPECT_TRUE(near(v.basis.orient.zAxis(), turn(k, 0), 1e-5)) << i;
+  }
+
+  Rows const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 3u);
+  size_t const temporal = column(rows, "temporal");
+  EXPECT_EQ(rows[1][0], "ITERATIVE");
+  EXPECT_EQ(rows[1][column(rows, "frames")], "5");
+  EXPECT_EQ(std::stod(rows[1][temporal]), 0.0);
+  EXPECT_GT(std::stod(rows[2][temporal]), 0.05);
+  EXPECT_NEAR(std::stod(rows[2][column(rows, "mean")]), scene.offTexels(Parallax), 1e-3);
+
+  // A row per frame and set, the first frame without a pair.
+  Rows const frames = csvRows(plan.framesCsv);
+  ASSERT_EQ(frames.size(), 11u);
+  EXPECT_EQ(frames[1][column(frames, "temporal")], "-");
+  EXPECT_EQ(frames[10][0], "4");
+  EXPECT_NEAR(std::stod(frames[10][column(frames, "degrees")]), 1.6, 1e-9);
+  EXPECT_GT(std::stod(frames[10][column(frames, "temporal")]), 0.05);
+}
