@@ -20,7 +20,6 @@
 
 namespace {
 
-int const defaultProfileFrames = 30;
 std::vector<std::string> const csvNames = {".csv"};
 std::vector<std::string> const pictureNames = {".png", ".jpg", ".jpeg"};
 
@@ -43,7 +42,7 @@ void startJob(char const* command, std::function<std::unique_ptr<BenchJob>(Measu
 }
 
 void CFunc_profile(int argc, char** argv) {
-  int frames = defaultProfileFrames;
+  int frames = 0;  // none given: as many draws as the sampler wants
   std::string csv;
   bool ok = argc <= 3;
   for (int i = 1; ok && i < argc; ++i) {

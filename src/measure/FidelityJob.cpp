@@ -17,6 +17,7 @@
 #include "FidelityPictures.h"
 #include "FlipSummary.h"
 #include "ImageFidelity.h"
+#include "DrawSampler.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "PictureReport.h"
@@ -28,8 +29,6 @@
 namespace {
 
 using Mode = FidelityMode;
-
-int const sweepDraws = 5;  // timed draws per sweep row, after one to warm up
 
 // The image error map (top row first) in the meter's order (rows bottom
 // first), -1 off the mesh.
@@ -117,7 +116,8 @@ private:
     unsigned set;
     int steps;
     FidelityMeter::Errors errors{};
-    std::vector<double> gpuMs{};
+    DrawSampler timing{};     // Sweep: the timed draws after the first
+    double timingStart = 0;  // when the first timed draw began (MeasureScene::seconds)
     bool ok = false;
     ImageFidelity::Result image{};
     std::vector<AngleBin> imageBins{};  // Angles: the image error by angle
@@ -133,7 +133,7 @@ private:
 
   // One frame's share: the comparison of the next run's hits, then its colour
   // draws: the first gives the frame the image figures compare (and warms up
-  // a timed run), the others are timed.
+  // a timed run), the others are timed until the sampler has enough.
   bool measureNext() {
     if (current == runs.size()) return finish();
     Run& run = runs[current];
@@ -151,14 +151,19 @@ private:
     double ms = 0;
     std::string error;
     bool const first = drawsDone == 1, keep = first && (imaged || mode == Mode::Map);
+    if (drawsDone == 2) run.timingStart = m.seconds();
     if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, ""}, keep ? &frame : nullptr,
                       timed() ? &ms : nullptr, error)) {
       con << "fidelity: " << error << "\n";
       return next();
     }
     if (first && imaged) compareFrame(run);
-    if (drawsDone > 1) run.gpuMs.push_back(ms);
-    if (++drawsDone > sweepDraws || !timed()) return next();
+    if (!timed()) return next();
+    if (drawsDone > 1) {
+      run.timing.add(ms, m.seconds() - run.timingStart);
+      if (!run.timing.wantsMore()) return next();
+    }
+    ++drawsDone;
     return true;
   }
 
@@ -196,7 +201,10 @@ private:
       columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
     else
       columns.push_back("gpu_ms");
+    if (mode == Mode::Sweep)
+      for (std::string const& c : DrawSampler::columns()) columns.push_back(c);
     ResultTable table(columns);
+    if (mode == Mode::Sweep) table.addContext("steps", snap.settings.stepsAsUniforms ? "uniforms" : "literals");
     for (Run const& r : runs) {
       std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps)};
       if (!r.ok) {
@@ -214,8 +222,12 @@ private:
         row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));
         row.push_back(e.depthP95 < 0 ? "-" : ResultTable::number(e.depthP95, 4));
       } else {
-        row.push_back(r.gpuMs.empty() ? "-" : ResultTable::number(Stats::median(r.gpuMs)));
+        DrawSampler::Result const t = r.timing.result();
+        row.push_back(t.draws == 0 ? "-" : ResultTable::number(t.median));
+        if (t.draws > 0)
+          for (std::string const& c : r.timing.cells(static_cast<double>(meter.pixels()))) row.push_back(c);
       }
+      row.resize(columns.size(), "-");
       table.add(row);
     }
     table.report(title, path, "fidelity");
