@@ -82,7 +82,7 @@ void ShaderTestModule::init() {
   if (args.hasData) DataFiles::setFolder(args.data);
   frameCount = 0;
 
-  sys.setInitSize(_vec<2, int>(800, 600));
+  sys.setInitSize(_vec<2, int>(args.width, args.height));
   BaseModule::init();
 
   con.font.load2D(DataFiles::find("font.bmp").c_str());
