@@ -1,6 +1,8 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
 // can be typed or scripted (--exec): techniques, fields, maps, shader files,
 // the A/B comparison and screenshots (the mesh's command is SceneCommand.cpp).
+#include <GL/gl.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -131,6 +133,15 @@ void CFunc_timing(int, char**) {
       << (shaderTestModule.reliefScene().gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
 }
 
+// The GL renderer and version (the console echoes to standard output, where scripts read it).
+void CFunc_renderer(int, char**) {
+  char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+  char const* version = reinterpret_cast<char const*>(glGetString(GL_VERSION));
+  std::string const line = std::string("renderer: ") + (renderer ? renderer : "unknown") + " | OpenGL " +
+                           (version ? version : "unknown") + "\n";
+  con << line;
+}
+
 void CFunc_reload(int, char**) { shaderTestModule.reliefScene().programs().reloadShaders(); }
 
 void CFunc_shader(int argc, char** argv) {
@@ -246,6 +257,7 @@ CVar normalMapCmd("normalMap", CFunc_normalMap);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
 CVar definesCmd("defines", CFunc_defines);
 CVar reloadCmd("reload", CFunc_reload);
+CVar rendererCmd("renderer", CFunc_renderer);
 CVar timingCmd("timing", CFunc_timing);
 CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
