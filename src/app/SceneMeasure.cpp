@@ -87,7 +87,7 @@ ReliefProgram* SceneMeasure::program(Snapshot const& snap, Draw const& draw, std
                                      std::string& error) {
   std::string const macros =
       Techniques::macroString(draw.set, draw.steps, snap.settings.refineSteps) + draw.extraMacros + extra;
-  std::string const key = macros + (snap.settings.stepsAsUniforms ? "\0u" : "\0l") + '\0' +
+  std::string const key = macros + '\0' + (snap.settings.stepsAsUniforms ? 'u' : 'l') + '\0' +
                           std::to_string(snap.settings.polyThickness) + '\0' + snap.vert.text +
                           '\0' + snap.frag.text;
   if (kept.program && kept.key == key) return kept.program.get();
