@@ -1,6 +1,7 @@
 // Measuring the techniques on the bench's own scene, headless: the fidelity
 // meter against the traced reference, the GPU timer, and the profile and
 // fidelity commands with their tables, files and refusals.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -24,10 +25,17 @@ FidelityMeter::Errors errorsOf(FidelityMeter& meter, unsigned set, int steps) {
   return e;
 }
 
-std::vector<std::string> lines(std::string const& path) {
+// The lines from the header on; `context` gets the context lines before it.
+std::vector<std::string> lines(std::string const& path, std::vector<std::string>* context = nullptr) {
   std::ifstream in(path);
   std::vector<std::string> out;
-  for (std::string l; std::getline(in, l);) out.push_back(l);
+  for (std::string l; std::getline(in, l);) {
+    if (out.empty() && l.rfind('#', 0) == 0) {
+      if (context) context->push_back(l);
+      continue;
+    }
+    out.push_back(l);
+  }
   return out;
 }
 
@@ -184,9 +192,11 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   run("profile 1 " + profile);
   run("fidelity " + fidelity);
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax | WriteDepth)) << "the panel's set is as it was";
-  std::vector<std::string> const p = lines(profile), f = lines(fidelity);
+  std::vector<std::string> context;
+  std::vector<std::string> const p = lines(profile, &context), f = lines(fidelity);
   ASSERT_EQ(p.size(), 1 + profileSets().size());
-  EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
+  EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms,draws,ci_low,ci_high,ms_per_mpixel,capped");
+  EXPECT_NE(std::find(context.begin(), context.end(), "# steps literals"), context.end()) << "the mode measured";
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
   EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,shadow_disagreement,depth_mean,depth_p95");

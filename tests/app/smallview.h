@@ -38,10 +38,12 @@ public:
     out << in.rdbuf();
     return out.str();
   }
+  // The header and the rows, without the context lines ("# KEY VALUE") before them.
   static std::vector<std::vector<std::string> > csvRows(std::string const& path) {
     std::istringstream in(slurp(path));
     std::vector<std::vector<std::string> > out;
     for (std::string line; std::getline(in, line);) {
+      if (out.empty() && line.rfind('#', 0) == 0) continue;
       out.emplace_back();
       std::istringstream fields(line);
       for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
