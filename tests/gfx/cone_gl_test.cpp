@@ -3,10 +3,6 @@
 // a square seen in perspective.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -15,27 +11,14 @@
 #include <vector>
 
 #include "ConeMap.h"
-#include "ConeTexture.h"
 #include "ConeTracer.h"
 #include "HeightField.h"
-#include "MaxPyramidTexture.h"
 #include "Model3D.h"
-#include "OffscreenTarget.h"
-#include "ReliefProgram.h"
-#include "ShaderFile.h"
 #include "Techniques.h"
-#include "TextureUnits.h"
-#include "base/texture.h"
+#include "hitpass.h"
 #include "testsupport/glfixture.h"
 
 namespace {
-
-ReliefProgram::Source source(std::string const& name) {
-  ShaderFile file;
-  std::string error;
-  EXPECT_TRUE(file.read(RB_DATA_DIR "/shaders/" + name, error)) << error;
-  return {name, file.text()};
-}
 
 int const view = 80;  // pixels each way
 double const distance = 2.4;
@@ -56,77 +39,15 @@ bool sees(int px, int py, float& u, float& v, float eye[3]) {
   return std::fabs(x) < 0.98 && std::fabs(y) < 0.98;
 }
 
-// A normal map of flat normals whose alpha holds the heights (bytes), and the
-// maps the searches read made from it.
-struct Maps {
-  Texture normalMap;
-  ConeTexture cones;
-  MaxPyramidTexture pyramid;
-
-  Maps(int w, int h, std::vector<unsigned char> const& heights, ConeMap::Kind kind) {
-    std::vector<unsigned char> rgba;
-    for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
-    normalMap.initTextureID(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, normalMap.id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    cones.setKind(kind);
-    EXPECT_TRUE(cones.update(normalMap, Texture()));
-    EXPECT_TRUE(pyramid.update(normalMap, Texture()));
-  }
-  ~Maps() {
-    cones.unload();
-    pyramid.unload();
-    normalMap.unload();
-  }
-};
-
-// The pixels (four floats each: the hit's u and v, the shadow factor, 1 where
-// drawn; rows bottom first) of the bundled shader built behind `macros` and
-// OUTPUT_HIT.
-std::vector<float> drawHits(Maps& maps, std::string const& macros) {
-  ReliefProgram program;
-  EXPECT_TRUE(program.build(source("basic bumpmap.vert"), source("iterative parallax.frag"),
-                            macros + "#define OUTPUT_HIT\n"))
-      << program.log();
-  program.setUniforms(0.5f, maps.cones.width(), maps.cones.height());
-  program.setPyramidSize(maps.pyramid.mapWidth(), maps.pyramid.mapHeight());
-  OffscreenTarget target;
-  std::string error;
-  EXPECT_TRUE(target.create(view, view, 1, GL_RGBA32F, error)) << error;
-  target.bind();
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(50.0, 1.0, 0.1, 50.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(0, 0, distance, 0, 0, 0, 0, 1, 0);
-  maps.normalMap.bind(1);
-  for (auto [unit, name] : {std::pair{TextureUnits::Cone, maps.cones.name()},
-                            std::pair{TextureUnits::MaxPyramid, maps.pyramid.name()}}) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, name);
-  }
-  glActiveTexture(GL_TEXTURE0);
+// The pixels (u, v, shadow, 1; rows bottom first) of the square drawn with
+// the bundled shader behind `macros` and OUTPUT_HIT.
+std::vector<float> drawHits(hitpass::FlatMaps const& maps, std::string const& macros) {
+  hitpass::View v = {view, {0, 0, distance}, {0, 1, 0}, {}, {}};
   Model3D square;
   for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) square.addVtx(x, y, 0, (x + 1) / 2, (y + 1) / 2);
   for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
   square.computeBasii();
-  program.use();
-  square.render();
-  ShaderProgram::useNone();
-  for (int unit : {TextureUnits::Cone, TextureUnits::MaxPyramid}) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, 0);
-  }
-  glActiveTexture(GL_TEXTURE0);
-  Texture::unbindAll();
-  std::vector<float> out = target.readFloats(0);
-  target.unbind();
-  return out;
+  return hitpass::draw(square, v, maps, macros, 0.5f);
 }
 
 std::string programMacros(unsigned set, int steps, int refine) {
@@ -156,7 +77,7 @@ TEST_F(GLTest, ConeMarchShaderStopsWhereTheCpuTwinDoes) {
   hills(w, h, bytes, heights);
   HeightField const field(w, h, heights);
   for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {
-    Maps maps(w, h, bytes, kind);
+    hitpass::FlatMaps const maps(w, h, bytes, kind);
     ASSERT_EQ(maps.cones.width(), w);
     ConeTracer const tracer(field, ConeMap::pack(ConeMap::generate(field, 1, nullptr, nullptr, kind,
                                                                    ConeMap::Reading::Linear)),
@@ -191,7 +112,7 @@ TEST_F(GLTest, StepCountsAsUniformsGiveTheLiteralsHits) {
   std::vector<unsigned char> bytes;
   std::vector<float> heights;
   hills(w, h, bytes, heights);
-  Maps maps(w, h, bytes, ConeMap::Kind::Relaxed);
+  hitpass::FlatMaps const maps(w, h, bytes);
   std::vector<unsigned> sets = Techniques::profileSets();
   for (unsigned set : Techniques::sweepSets())
     if (std::find(sets.begin(), sets.end(), set) == sets.end()) sets.push_back(set);
