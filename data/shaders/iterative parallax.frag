@@ -17,9 +17,11 @@
 //   ADAPTIVE_STEPS         march in ITERATIVE_STEPS / 8 steps head-on, more as the
 //                          view grazes the surface, all of them at eye.z = 0
 //   EARLY_EXIT             stop the march at the first sample under the surface
-//   RELAXED_CONE           step down the eye ray as far as the cone map allows
-//                          (up to ITERATIVE_STEPS steps), then bisect
-//                          REFINE_STEPS times and interpolate
+//   RELAXED_CONE           robust relaxed cone stepping: step down the eye ray
+//                          as far as the cone map (read with linear filtering)
+//                          allows, and always at least to the exit of the
+//                          bilinear cell (up to ITERATIVE_STEPS steps), then
+//                          bisect REFINE_STEPS times and interpolate
 //   MAX_PYRAMID            walk the eye ray through a pyramid of height maxima,
 //                          down a level where the ray meets a node's maximum
 //                          and up one after it leaves a node (up to
@@ -34,7 +36,9 @@
 //                          the relief
 //
 // ITERATIVE_STEPS and REFINE_STEPS arrive as float literals (32.0 and 6.0 when
-// none is given). Any set of the macros may be defined.
+// none is given). With STEPS_AS_UNIFORMS also defined, the loops are bounded
+// by the uniforms iterativeSteps and refineSteps instead, which the bench sets
+// to the same counts. Any set of the macros may be defined.
 //
 // Which eye-ray search runs is one choice, EYE_SEARCH, one of the SEARCH_
 // names below. The bench decides it and appends it after the panel's macro
@@ -102,6 +106,18 @@
 #endif
 #ifndef REFINE_STEPS
 #define REFINE_STEPS 6.0
+#endif
+// What bounds the loops: the literals themselves, or with STEPS_AS_UNIFORMS
+// the same counts in uniforms, as an engine that sets the count at run time
+// would pass them (a compiler may unroll a loop of a literal count, never one
+// of a uniform's).
+// (The uniforms are declared with the others, after the #extension lines.)
+#ifdef STEPS_AS_UNIFORMS
+#define STEP_COUNT iterativeSteps
+#define REFINE_COUNT refineSteps
+#else
+#define STEP_COUNT ITERATIVE_STEPS
+#define REFINE_COUNT REFINE_STEPS
 #endif
 #if !defined(ITERATIVE) && (defined(ITERATIVE_LERP) || defined(BINARY_REFINE) || defined(ADAPTIVE_STEPS) || defined(EARLY_EXIT))
 #define ITERATIVE
@@ -185,8 +201,12 @@ uniform sampler2D heightMap;
 #define HEIGHT_OF(texel) (texel).a
 #endif
 uniform float polyThickness;  // depth of the relief, in fifths of a texture repeat
+#ifdef STEPS_AS_UNIFORMS
+uniform float iterativeSteps;  // ITERATIVE_STEPS' value
+uniform float refineSteps;     // REFINE_STEPS' value
+#endif
 #if EYE_SEARCH == SEARCH_CONE
-uniform sampler2D coneMap;    // r: sqrt of the cone ratio per texel (16 bits, nearest, no mipmaps)
+uniform sampler2D coneMap;    // r: sqrt of the cone ratio per texel, 3x3 minimum-filtered (16 bits, linear, no mipmaps)
 uniform vec2 coneMapSize;     // its width and height in texels
 #endif
 #if EYE_SEARCH == SEARCH_PYRAMID
@@ -296,7 +316,7 @@ float marchHeight(vec2 uv, vec2 gradX, vec2 gradY) { return heightAt(uv); }
 void bisect(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, inout float lo, inout float hi, inout float loGap,
             inout float hiGap)
 {
-    for (float k = 0.0; k < REFINE_STEPS; k += 1.0) {
+    for (float k = 0.0; k < REFINE_COUNT; k += 1.0) {
         float mid = 0.5 * (lo + hi);
         float gap = marchHeight(uv + eyeReach * mid, gradX, gradY) - (1.0 - rayDepth(eyeReach, mid));
         if (gap >= 0.0) {
@@ -324,15 +344,15 @@ float offsetSearch(vec2 uv)
 // BINARY_REFINE first bisects between them.
 float linearSearch(vec2 uv, vec2 eyeReach, vec3 eye, vec2 gradX, vec2 gradY)
 {
-    float steps = ITERATIVE_STEPS;
+    float steps = STEP_COUNT;
 #if defined(ADAPTIVE_STEPS) && defined(GRADIENT_LOOKUP)
-    steps = max(1.0, floor(mix(ITERATIVE_STEPS, ITERATIVE_STEPS * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
+    steps = max(1.0, floor(mix(STEP_COUNT, STEP_COUNT * 0.125, clamp(eye.z, 0.0, 1.0)) + 0.5));
 #endif
     float stepSize = rayEnd(eyeReach) / steps;
     float prevGap = heightAt(uv) - 1.0;  // >= 0 once the ray is under the surface
     float hitT = 0.0, hitStep = stepSize, hitGap = 0.0, hitPrevGap = 0.0;
     float searching = prevGap >= 0.0 ? 0.0 : 1.0;
-    for (float i = 1.0; i <= ITERATIVE_STEPS; i += 1.0) {
+    for (float i = 1.0; i <= STEP_COUNT; i += 1.0) {
 #ifdef GRADIENT_LOOKUP
 #ifdef EARLY_EXIT
         if (searching < 0.5) break;
@@ -409,7 +429,7 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
     float scale = max(pyramidSize.z, pyramidSize.w);  // 2^level cells to a node
     float found = 0.0;
     float end = rayEnd(eyeReach);
-    for (float i = 0.0; i < ITERATIVE_STEPS; i += 1.0) {
+    for (float i = 0.0; i < STEP_COUNT; i += 1.0) {
         if (found > 0.5 || t >= end) break;
         // The node under the nudged point, its cells and the true point in it.
         vec2 p = start + dir * t + sgn * pyramidNudge;
@@ -482,104 +502,111 @@ float pyramidSearch(vec2 uv, vec2 eyeReach)
 #endif
 
 #if EYE_SEARCH == SEARCH_CONE
-// The gap (height - ray height) at t on the eye ray.
-float rayGap(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t)
+// The cone map read with linear filtering at a point of the march.
+#ifdef GRADIENT_LOOKUP
+float coneRoot(vec2 p, vec2 gradX, vec2 gradY) { return GRADIENT_LOOKUP(coneMap, p).r; }
+#else
+float coneRoot(vec2 p, vec2 gradX, vec2 gradY) { return texture2D(coneMap, p).r; }
+#endif
+
+// The gap (height - ray height, >= 0 at or under the surface) at t on the eye
+// ray, the ray being at q(t) = start + dir * t in cell coordinates.
+float coneGap(vec2 start, vec2 dir, vec2 size, vec2 gradX, vec2 gradY, float t)
 {
-    return marchHeight(uv + eyeReach * t, gradX, gradY) - (1.0 - t);
+    return marchHeight((start + dir * t + 0.5) / size, gradX, gradY) - (1.0 - t);
 }
 
-// A point at or under the surface on the piece [s0, s1] of the eye ray, which
-// lies inside one bilinear cell, or -1.0 if it has none. There the height is
-// a quadratic in t: its largest gap lies at the piece's end or at its vertex,
-// found from the gaps at the start (g0), the middle and the end.
-float underOnPiece(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float s0, float s1, float g0)
+// The bilinear cell a point is in along each axis, or the one it is about to
+// enter when it sits on a border: floor where the ray moves up, ceil - 1
+// where it moves down.
+vec2 coneCell(vec2 q, vec2 sgn)
 {
-    if (s1 <= s0) return -1.0;
-    float mid = 0.5 * (s0 + s1);
-    float gm = rayGap(uv, eyeReach, gradX, gradY, mid);
-    float g1 = rayGap(uv, eyeReach, gradX, gradY, s1);
-    if (gm >= 0.0) return mid;
-    float halfLength = 0.5 * (s1 - s0);
-    float curve = (g0 - 2.0 * gm + g1) / (2.0 * halfLength * halfLength);
-    if (curve < 0.0) {
-        float vertex = mid - (g1 - g0) / (4.0 * halfLength * curve);
-        if (vertex > s0 && vertex < s1 && rayGap(uv, eyeReach, gradX, gradY, vertex) >= 0.0) return vertex;
-    }
-    return g1 >= 0.0 ? s1 : -1.0;
+    return vec2(sgn.x < 0.0 ? ceil(q.x) - 1.0 : floor(q.x), sgn.y < 0.0 ? ceil(q.y) - 1.0 : floor(q.y));
 }
 
-// The first point found at or under the surface on [t0, t1] of the eye ray
-// (t0 above it, gap g0), or -1.0: the span, shorter than a texel, is cut where
-// it crosses the cells' edges (where the bilinear heights bend) into at most
-// three pieces, each searched by underOnPiece.
-float underOnSpan(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY, float t0, float t1, float g0)
-{
-    vec2 c0 = (uv + eyeReach * t0) * coneMapSize - 0.5;
-    vec2 c1 = (uv + eyeReach * t1) * coneMapSize - 0.5;
-    vec2 cut = vec2(t1);
-    if (floor(c0.x) != floor(c1.x))
-        cut.x = t0 + (t1 - t0) * (max(floor(c0.x), floor(c1.x)) - c0.x) / (c1.x - c0.x);
-    if (floor(c0.y) != floor(c1.y))
-        cut.y = t0 + (t1 - t0) * (max(floor(c0.y), floor(c1.y)) - c0.y) / (c1.y - c0.y);
-    float a = clamp(min(cut.x, cut.y), t0, t1), b = clamp(max(cut.x, cut.y), a, t1);
-    float found = underOnPiece(uv, eyeReach, gradX, gradY, t0, a, g0);
-    if (found < 0.0 && b > a) found = underOnPiece(uv, eyeReach, gradX, gradY, a, b, rayGap(uv, eyeReach, gradX, gradY, a));
-    if (found < 0.0 && t1 > b) found = underOnPiece(uv, eyeReach, gradX, gradY, b, t1, rayGap(uv, eyeReach, gradX, gradY, b));
-    return found;
-}
-
-// Cone stepping: from a point above the surface the ray may go as far as
-// the cone standing on the surface below it reaches; the cone map's cones
-// hold none of the surface, wherever in a texel the ray reads them, so a
-// cone step never passes through it. Each step is at least minStepTexels
-// texels of the map along the ray (its length in depth follows the map's
-// size), which takes the ray under the surface once the cones have brought
-// it close. The cone does not vouch for a step lengthened so: such a step
-// is searched for a point under the surface (underOnSpan) and ends there
-// if it has one, so it never passes through a thin ridge's top either. The
-// last point above and the first under bracket the hit for the bisection.
+// Robust relaxed cone stepping over the bilinear surface. The march works in
+// cell coordinates (texel centres at whole numbers; cell (i, j) is the
+// bilinear patch between texels i..i+1 and j..j+1). At each point above the
+// surface it reads the cone map with linear filtering (the texture holds the
+// ratios after a 3x3 minimum filter, so a blend is never wider than the cone
+// of the texel nearest) and takes the longer of two steps:
+//  - the cone step, as far as the ray stays in the cone standing on the
+//    surface below it. With relaxed cones (the default) the ray meets the
+//    surface at most once in that cone, so the step may end under the
+//    surface but never passes through it and out; conservative cones hold no
+//    surface at all.
+//  - the step to the exit of the current bilinear cell. The cone does not
+//    vouch for it, but it lies in one bilinear patch, where the gap along the
+//    ray is a quadratic: the gaps at its start, middle and end settle whether
+//    it goes under, and the step ends at the middle, at the end, or at the
+//    quadratic's highest point, whichever is first at or under the surface.
+// Every step so reaches at least the next cell, so ITERATIVE_STEPS bounds
+// the cells a ray crosses even where the cones are thin. The last point
+// above and the first under then bracket the hit for REFINE_STEPS bisections
+// and the straight-line estimate between the bracket's ends. The CPU twin is
+// ConeTracer (src/relief), step for step.
 float coneSearch(vec2 uv, vec2 eyeReach, vec2 gradX, vec2 gradY)
 {
-    const float minStepTexels = 1.0 / 16.0;
+    vec2 size = coneMapSize;
+    if (size.x < 1.0 || size.y < 1.0) return 0.0;  // no cone map yet
+    vec2 start = fract(uv) * size - 0.5;
+    vec2 dir = eyeReach * size;
+    vec2 sgn = sign(dir);
     float rayRatio = length(eyeReach);  // texture units per unit of depth
-    float minStep = minStepTexels / max(length(eyeReach * coneMapSize), 1e-6);
-    float t = 0.0, lastAbove = 0.0, aboveGap = -1.0, underGap = 0.0;
-    float crossed = 0.0;
-    for (float i = 0.0; i < ITERATIVE_STEPS; i += 1.0) {
-        vec2 p = uv + eyeReach * t;
-        float gap = marchHeight(p, gradX, gradY) - (1.0 - t);
-        if (gap >= 0.0) {
-            crossed = 1.0;
-            underGap = gap;
-#ifdef GRADIENT_LOOKUP
-            break;
-#endif
-        }
-        if (crossed < 0.5) {
-#ifdef GRADIENT_LOOKUP
-            float c = GRADIENT_LOOKUP(coneMap, p).r;
-#else
-            float c = texture2D(coneMap, p).r;
-#endif
-            float ratio = c * c;
-            lastAbove = t;
-            aboveGap = gap;
-            float coneStep = ratio * -gap / (rayRatio + ratio);
-            if (coneStep >= minStep) {
-                t = min(1.0, t + coneStep);
-            } else {
-                float next = min(1.0, t + minStep);
-                float under = underOnSpan(uv, eyeReach, gradX, gradY, t, next, gap);
-                t = under >= 0.0 ? under : next;
+    float t = 0.0;
+    float gap = coneGap(start, dir, size, gradX, gradY, 0.0);
+    float lastAbove = 0.0, aboveGap = gap;
+    vec2 cell = coneCell(start, sgn);
+    for (float i = 0.0; i < STEP_COUNT; i += 1.0) {
+        if (gap >= 0.0) break;
+        lastAbove = t;
+        aboveGap = gap;
+        vec2 q = start + dir * t;
+        float c = coneRoot((q + 0.5) / size, gradX, gradY);
+        float ratio = c * c;
+        float coneStep = ratio * -gap / (rayRatio + ratio);
+        // How far the ray runs to the cell's far border along each axis it moves on.
+        vec2 ex = vec2(1e30);
+        if (sgn.x != 0.0) ex.x = max(0.0, (cell.x + (sgn.x > 0.0 ? 1.0 : 0.0) - q.x) / dir.x);
+        if (sgn.y != 0.0) ex.y = max(0.0, (cell.y + (sgn.y > 0.0 ? 1.0 : 0.0) - q.y) / dir.y);
+        float cellStep = min(ex.x, ex.y);
+        if (coneStep > cellStep) {
+            t = min(1.0, t + coneStep);
+            gap = coneGap(start, dir, size, gradX, gradY, t);
+            cell = coneCell(start + dir * t, sgn);
+        } else {
+            float end = min(1.0, t + cellStep);
+            float mid = 0.5 * (t + end);
+            float gm = coneGap(start, dir, size, gradX, gradY, mid);
+            float ge = coneGap(start, dir, size, gradX, gradY, end);
+            float next = end, nextGap = ge;
+            if (gm >= 0.0) {
+                next = mid;
+                nextGap = gm;
+            } else if (ge < 0.0) {
+                // g(s) = gap + b s + a s^2 for s in [0, 1] across the stretch.
+                float a = 2.0 * (gap - 2.0 * gm + ge), b = ge - gap - a;
+                if (a < 0.0) {
+                    float s = -b / (2.0 * a);
+                    if (s > 0.0 && s < 1.0 && gap + (b + a * s) * s >= 0.0) {
+                        next = t + (end - t) * s;
+                        nextGap = coneGap(start, dir, size, gradX, gradY, next);
+                    }
+                }
             }
+            // Into the next cell across the border(s) the step leaves by.
+            if (next == end) cell += sgn * step(ex, vec2(cellStep));
+            t = next;
+            gap = nextGap;
         }
     }
     float hitT = t;
-    if (crossed > 0.5 && t > 0.0) {
+    if (gap >= 0.0 && t > 0.0) {
         float lo = lastAbove;
-        bisect(uv, eyeReach, gradX, gradY, lo, hitT, aboveGap, underGap);
-        // The surface taken as straight between the bracket's ends: aboveGap < 0 <= underGap.
-        hitT -= (hitT - lo) * underGap / (underGap - aboveGap);
+        float loGap = aboveGap, hiGap = gap;
+        bisect(uv, eyeReach, gradX, gradY, lo, hitT, loGap, hiGap);
+        // The surface taken as straight between the bracket's ends: loGap < 0 <= hiGap.
+        hitT -= (hitT - lo) * hiGap / (hiGap - loGap);
     }
     return hitT;
 }
@@ -618,8 +645,8 @@ float lightMarch(vec2 uv, vec3 light, float depth)
     float start = heightAt(uv);
     float rise = 1.0 - start;
     float blocked = 0.0;
-    for (float i = 1.0; i <= ITERATIVE_STEPS; i += 1.0) {
-        float s = i / ITERATIVE_STEPS * rise;
+    for (float i = 1.0; i <= STEP_COUNT; i += 1.0) {
+        float s = i / STEP_COUNT * rise;
         float above = heightAt(uv + lightReach * s) - (start + s) - shadowBias;
         blocked = max(blocked, above);
     }

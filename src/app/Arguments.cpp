@@ -18,6 +18,8 @@ void printUsage(char const* program) {
       "  --frames N    quit after N frames, once every --exec line has finished\n"
       "  --data DIR    read the shaders, maps and font from DIR (default: the working\n"
       "                directory, then the data installed beside the program)\n"
+      "  --size WxH    the window's size in pixels (default 800x600; 64x48 to 8192x8192),\n"
+      "                which the measurements draw at\n"
       "  --help        show this text and exit\n",
       program);
 }
@@ -29,7 +31,7 @@ Arguments parseArguments() {
   int const n = sys.getArgCount();
   for (int i = 1; i < n; ++i) {
     std::string const arg = sys.getArg(i);
-    bool const takesValue = arg == "--exec" || arg == "--frames" || arg == "--data";
+    bool const takesValue = arg == "--exec" || arg == "--frames" || arg == "--data" || arg == "--size";
     if (arg == "--help" || arg == "-h") {
       printUsage(sys.getArg(0).c_str());
       std::exit(0);
@@ -44,6 +46,14 @@ Arguments parseArguments() {
       if (value.empty() || *end != '\0' || frames <= 0)
         throw Exception() << "--frames needs a positive number of frames, not \"" << value << "\"";
       out.frames = frames;
+    } else if (arg == "--size") {
+      std::string const value = sys.getArg(++i);
+      int w = 0, h = 0;
+      char tail = 0;
+      if (std::sscanf(value.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 64 || h < 48 || w > 8192 || h > 8192)
+        throw Exception() << "--size needs WIDTHxHEIGHT from 64x48 to 8192x8192, not \"" << value << "\"";
+      out.width = w;
+      out.height = h;
     } else if (arg == "--data") {
       out.hasData = true;
       out.data = sys.getArg(++i);

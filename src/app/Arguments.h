@@ -1,4 +1,4 @@
-// The bench's command-line options: --exec lines, --frames, --data and --help.
+// The bench's command-line options: --exec lines, --frames, --data, --size and --help.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@ struct Arguments {
   long frames = 0;                // quit after this many frames (0: never)
   bool hasData = false;           // --data was given
   std::string data;               // its folder
+  int width = 800, height = 600;  // --size: the window's size in pixels
 };
 
 // Reads the program's recorded arguments (sys.getArg). --help prints the usage

@@ -1,11 +1,15 @@
 // Console commands that drive the bench the way the panel does, so that a set-up
 // can be typed or scripted (--exec): techniques, fields, shader files, the
-// camera, the A/B comparison and screenshots. The maps have their own file
-// (MapCommands), as do the looks (ViewCommands) and the mesh (SceneCommand).
+// camera, the A/B comparison, the step mode, the cone kind and screenshots.
+// The maps have their own file (MapCommands), as do the looks (ViewCommands)
+// and the mesh (SceneCommand).
+#include <GL/gl.h>
+
 #include <cstdlib>
 #include <string>
 
 #include "BenchCommands.h"
+#include "ConeMap.h"
 #include "ConsoleArgs.h"
 #include "PanelFields.h"
 #include "RunContext.h"
@@ -115,6 +119,15 @@ void CFunc_timing(int, char**) {
       << (shaderTestModule.reliefScene().gpuTimer().usesQueries() ? "GL timer queries" : "glFinish around the draw") << ")\n";
 }
 
+// The GL renderer and version (the console echoes to standard output, where scripts read it).
+void CFunc_renderer(int, char**) {
+  char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+  char const* version = reinterpret_cast<char const*>(glGetString(GL_VERSION));
+  std::string const line = std::string("renderer: ") + (renderer ? renderer : "unknown") + " | OpenGL " +
+                           (version ? version : "unknown") + "\n";
+  con << line;
+}
+
 void CFunc_reload(int, char**) { shaderTestModule.reliefScene().programs().reloadShaders(); }
 
 void CFunc_shader(int argc, char** argv) {
@@ -211,6 +224,30 @@ void CFunc_compare(int argc, char** argv) {
       << "; drag the line with the middle button or place it with wipe X, b blinks\n";
 }
 
+// Step counts as literals (0, the default) or also as uniforms bounding the loops (1).
+void CFunc_stepsAsUniforms(int argc, char** argv) {
+  std::string const value = argc == 2 ? unquote(argv[1]) : std::string();
+  if (argc == 2 && (value == "0" || value == "1")) {
+    shaderTestModule.setStepsAsUniforms(value == "1");
+  } else if (argc != 1) {
+    con << "usage: stepsAsUniforms [0|1] (0: the loops are bounded by the ITERATIVE_STEPS and REFINE_STEPS "
+           "literals; 1: by the uniforms iterativeSteps and refineSteps)\n";
+    return;
+  }
+  con << "stepsAsUniforms " << (shaderTestModule.stepsAsUniforms() ? 1 : 0) << "\n";
+}
+
+// The kind of cone map RELAXED_CONE steps by.
+void CFunc_coneKind(int argc, char** argv) {
+  ConeMap::Kind kind = shaderTestModule.reliefScene().maps().coneMap().coneKind();
+  if (argc > 2 || (argc == 2 && !ConeMap::parse(unquote(argv[1]), kind))) {
+    con << "usage: coneKind [relaxed|conservative]; now " << ConeMap::name(kind) << "\n";
+    return;
+  }
+  shaderTestModule.setConeKind(kind);
+  con << "coneKind " << ConeMap::name(kind) << "\n";
+}
+
 void CFunc_cancel(int, char**) {
   if (!shaderTestModule.cancelJob()) con << "cancel: no measurement is running\n";
 }
@@ -224,10 +261,13 @@ CVar bumpScaleCmd("bumpScale", CFunc_bumpScale);
 CVar screenshotCmd("screenshot", CFunc_screenshot);
 CVar definesCmd("defines", CFunc_defines);
 CVar reloadCmd("reload", CFunc_reload);
+CVar rendererCmd("renderer", CFunc_renderer);
 CVar timingCmd("timing", CFunc_timing);
 CVar shaderCmd("shader", CFunc_shader);
 CVar compareCmd("compare", CFunc_compare);
 CVar cameraCmd("camera", CFunc_camera);
+CVar stepsAsUniformsCmd("stepsAsUniforms", CFunc_stepsAsUniforms);
+CVar coneKindCmd("coneKind", CFunc_coneKind);
 
 // The light's position, to read it back or place it exactly: three or four
 // numbers, never part of the vector. Bound to the scene's light by bindLightVar.

@@ -23,7 +23,6 @@
 
 namespace {
 
-int const defaultProfileFrames = 30;
 std::vector<std::string> const csvNames = {".csv"};
 std::vector<std::string> const pictureNames = {".png", ".jpg", ".jpeg"};
 
@@ -58,7 +57,7 @@ bool readPlan(char const* command, char const* usage, std::vector<std::string> c
 char const* const profileUsage = "profile [FRAMES] [FILE.csv] [SET ...]";
 
 void CFunc_profile(int argc, char** argv) {
-  int frames = defaultProfileFrames;
+  int frames = 0;  // none given: as many draws as the sampler wants
   std::string csv;
   int i = 1;
   for (; i < argc && i <= 2; ++i) {

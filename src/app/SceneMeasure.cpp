@@ -94,7 +94,8 @@ ReliefProgram* SceneMeasure::program(Snapshot const& snap, Draw const& draw, std
                                      std::string& error) {
   int const refine = draw.refineSteps < 0 ? snap.settings.refineSteps : draw.refineSteps;
   std::string const macros = Techniques::macroString(draw.set, draw.steps, refine) + draw.extraMacros + extra;
-  std::string const key = macros + '\0' + std::to_string(snap.settings.polyThickness) + '\0' + snap.vert.text +
+  std::string const key = macros + '\0' + (snap.settings.stepsAsUniforms ? 'u' : 'l') + '\0' +
+                          std::to_string(snap.settings.polyThickness) + '\0' + snap.vert.text +
                           '\0' + snap.frag.text;
   if (kept.program && kept.key == key) return kept.program.get();
   kept = Kept();

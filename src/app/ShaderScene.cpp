@@ -84,7 +84,7 @@ void ShaderTestModule::init() {
   frameCount = 0;
   panelShown = true;
 
-  sys.setInitSize(_vec<2, int>(800, 600));
+  sys.setInitSize(_vec<2, int>(args.width, args.height));
   BaseModule::init();
 
   con.font.load2D(DataFiles::find("font.bmp").c_str());
@@ -131,7 +131,24 @@ void ShaderTestModule::init() {
 }
 
 void ShaderTestModule::syncSettings() {
-  if (gui) scene.setSettings(gui->settings());
+  if (!gui) return;
+  ReliefSettings s = gui->settings();
+  s.stepsAsUniforms = stepsInUniforms;
+  scene.setSettings(s);
+}
+
+void ShaderTestModule::setStepsAsUniforms(bool on) {
+  if (on == stepsInUniforms) return;
+  stepsInUniforms = on;
+  regenFragmentShader();
+  scene.programs().rebuildCompareProgram();
+}
+
+void ShaderTestModule::setConeKind(ConeMap::Kind kind) {
+  if (kind == scene.maps().coneMap().coneKind()) return;
+  scene.maps().setConeKind(kind);
+  scene.programs().mapsChanged(false);
+  mapsShown();
 }
 
 void ShaderTestModule::showBuildState() {

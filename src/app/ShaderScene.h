@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ConeMap.h"
 #include "FixedLighting.h"
 #include "JobRunner.h"
 #include "ReliefScene.h"
@@ -90,6 +91,13 @@ public:
   // Starts comparing `setA` (the panel's set from now on) with `setB`, drawn
   // at `stepsB` steps of its own where that is above 0.
   bool startCompare(unsigned setA, unsigned setB, std::string& log, int stepsB = 0);
+  // Whether the programs bound their loops by uniforms (ReliefSettings::
+  // stepsAsUniforms); a change rebuilds the main and comparison programs.
+  void setStepsAsUniforms(bool on);
+  bool stepsAsUniforms() const { return stepsInUniforms; }
+  // The kind of cone RELAXED_CONE steps by; a change makes the cone map again
+  // (in the background when it takes a while) and rebuilds what steps by it.
+  void setConeKind(ConeMap::Kind kind);
 
 private:
   void takeScreenshots();
@@ -124,6 +132,7 @@ private:
   FixedLighting looks;
   double lastStatus;  // when the panel's cost line was last refreshed
   double frameStart;  // when this frame's update began
+  bool stepsInUniforms = false;  // the loops are bounded by uniforms
   std::deque<std::pair<long, double> > cpuMs;
 };
 

@@ -6,7 +6,6 @@
 #include <system_error>
 #include <thread>
 
-#include "ConeMap.h"
 #include "GlGuards.h"
 #include "HeightReadback.h"
 #include "base/console.h"
@@ -33,8 +32,8 @@ bool ConeTexture::start(Texture const& normalMap, Texture const& heightMap) {
   if (!next->field) return false;
   startTime = now();
   gen = next;
-  auto const work = [next] {
-    next->ratios = ConeMap::generate(*next->field, 0, &next->rowsDone, &next->stopping);
+  auto const work = [next, k = kind] {
+    next->ratios = ConeMap::generate(*next->field, 0, &next->rowsDone, &next->stopping, k, ConeMap::Reading::Linear);
     next->finished = true;
   };
   try {
@@ -73,14 +72,14 @@ void ConeTexture::upload() {
   guard.bind(id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_SHORT, packed.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   current = true;
   w = width;
   h = height;
-  con.print("cone map: %dx%d made in %.2f s\n", w, h, now() - startTime);
+  con.print("cone map: %dx%d made in %.2f s (%s cones)\n", w, h, now() - startTime, ConeMap::name(kind));
   gen.reset();
 }
 

@@ -1,8 +1,9 @@
 // ConeTexture: the cone map of the current heights as a 16-bit texture (the
-// square root of each texel's cone ratio in R, GL_LUMINANCE16; nearest,
-// repeating, no mipmaps, since a blend of two ratios may exceed the smaller),
-// made from the current heights (HeightReadback) when first needed after each
-// change of them, on a thread of its own so that the window keeps drawing meanwhile.
+// square root of each texel's cone ratio in R, GL_LUMINANCE16, after the 3x3
+// minimum filter that makes a linear read safe; linear, repeating, no
+// mipmaps), of the kind asked for (relaxed or conservative), made from the
+// current heights (HeightReadback) when first needed after each change of
+// them or of the kind, on a thread of its own so that the window keeps drawing meanwhile.
 #pragma once
 
 #include <GL/gl.h>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "ConeMap.h"
 #include "HeightField.h"
 
 class Texture;
@@ -25,6 +27,13 @@ public:
   // The heights changed: the map is made again when next asked for (a
   // generation under way is dropped).
   void invalidate();
+  // The kind of cone made (relaxed by default); a change makes the map again
+  // when next asked for.
+  void setKind(ConeMap::Kind k) {
+    if (k != kind) invalidate();
+    kind = k;
+  }
+  ConeMap::Kind coneKind() const { return kind; }
   // Makes the map from the heights HeightReadback finds unless it is current, and waits
   // for it; says on the console how long that took. False when there are no
   // heights or the generation was cancelled.
@@ -65,6 +74,7 @@ private:
 
   GLuint id = 0;
   bool current = false;
+  ConeMap::Kind kind = ConeMap::Kind::Relaxed;
   int w = 0, h = 0;
   std::shared_ptr<Generation> gen;  // the generation under way, if any
   double startTime = 0;

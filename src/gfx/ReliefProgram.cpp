@@ -5,6 +5,7 @@
 
 #include "MaxPyramid.h"
 #include "ShaderLog.h"
+#include "Techniques.h"
 #include "TextureUnits.h"
 
 namespace {
@@ -104,6 +105,7 @@ bool ReliefProgram::build(Source const& vert, Source const& frag, std::string co
   fragShader.destroy();
   vertShader.destroy();
   messages.clear();
+  Techniques::stepCounts(macros, steps, refineSteps);
 
   std::string const vertText = assemble(macros, vert.text);
   std::string const fragText = assemble(macros, frag.text);
@@ -131,6 +133,8 @@ void ReliefProgram::setUniforms(float polyThickness, int coneWidth, int coneHeig
   for (TextureUnits::Sampler const& s : TextureUnits::samplers) program.setUniform1i(s.name, s.unit);
   program.setUniform1f("polyThickness", polyThickness);
   program.setUniform2f("coneMapSize", static_cast<float>(coneWidth), static_cast<float>(coneHeight));
+  program.setUniform1f("iterativeSteps", steps);
+  program.setUniform1f("refineSteps", refineSteps);
   ShaderProgram::useNone();
 }
 

@@ -32,10 +32,12 @@ public:
   // fragment shader and the program to standard error.
   void printLog();
 
-  // Sets the samplers to their units (TextureUnits.h),
-  // polyThickness and coneMapSize (the cone map's width and height in texels,
-  // from which the cone march sizes its shortest step; 0 x 0 while there is no
-  // cone map), then makes no program current.
+  // Sets the samplers to their units (TextureUnits.h), polyThickness,
+  // coneMapSize (the cone map's width and height in texels; 0 x 0 while there
+  // is no cone map, when the cone march stays at the polygon) and
+  // iterativeSteps and refineSteps, the counts the build's macro string gave
+  // (Techniques::stepCounts: what a STEPS_AS_UNIFORMS build bounds its loops
+  // by), then makes no program current.
   void setUniforms(float polyThickness, int coneWidth = 0, int coneHeight = 0);
 
   // The sizes MAX_PYRAMID's search needs, for a max pyramid made from a
@@ -59,4 +61,5 @@ private:
   ShaderProgram program;
   bool linked;
   std::string messages;
+  float steps = 0.0f, refineSteps = 0.0f;  // the counts the macros gave
 };

@@ -1,6 +1,7 @@
-// The contact sheet job: the current view drawn once with each of a list of
+// The contact sheet job: the current view drawn with each of a list of
 // technique sets (the fourteen standard ones unless the command names others),
-// as a labelled grid of tiles in one picture.
+// as a labelled grid of tiles in one picture, each tile with its time
+// (DrawSampler's median).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawSampler.h"
 #include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
@@ -58,55 +60,75 @@ public:
 
   bool step() override {
     if (current == sets.size()) return finish();
-    if (!maps.ready(m, sets[current])) return true;
-    drawTile(current);
-    ++current;
+    if (drawsDone == 0 && !maps.ready(m, sets[current])) return true;
+    if (!drawTile(current)) {
+      ++current;
+      drawsDone = 0;
+    }
     return true;
   }
 
   void cancel() override { m.setMeasuring(false); }
 
 private:
-  void drawTile(size_t i) {
+  // One draw a frame of tile i: the first warms up (the driver may finish
+  // compiling on first use), the others are timed until the sampler has
+  // enough, the first of them shown. False once the tile is done.
+  bool drawTile(size_t i) {
     unsigned const set = sets[i];
-    int const steps = snap.settings.steps;
-    int const x = static_cast<int>(i) % columns * tw, y = static_cast<int>(i) / columns * th;
-    // Two lines, the set and then its steps and cost, so that the longest
-    // names fit a tile; the whole name of all six would not fit at all.
-    std::string const name = set == Techniques::allSix ? std::string("all six") : Techniques::name(set);
-    // A set that counts no steps (the single offsets, none) shows none.
-    std::string detail = Techniques::usesSteps(set) ? std::to_string(steps) + " steps" : "";
-    std::string const joint = detail.empty() ? "" : ", ";
-    float const glyph = 10.0f, line = glyph + 3.0f;
-    auto writeLabel = [&](unsigned color) {
-      // A dark band keeps the label readable over a bright tile.
-      sheet->fill(x, y, tw, static_cast<int>(2 * line) + 6, 0xFF202020u);
-      sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4), name, color, glyph);
-      sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4) + line, detail, color, glyph);
-    };
-    con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
-        << Techniques::name(set) << "\n";
-    // The first draw warms up (the driver may finish compiling on first use),
-    // the second is timed and shown.
-    MeasureScene::Draw const draw{set, steps, ""};
-    std::vector<unsigned char> pixels;
-    double ms = 0;
+    MeasureScene::Draw const draw{set, snap.settings.steps, ""};
     std::string error;
-    if (!m.drawColour(snap, draw, nullptr, nullptr, error) || !m.drawColour(snap, draw, &pixels, &ms, error)) {
-      con << "contactsheet: " << error << "\n";
-      detail += (detail.empty() ? "" : ": ") + std::string("build failed");
-      writeLabel(0xFF3030FFu);
-      return;
+    if (drawsDone == 0) {
+      con << "contactsheet " << static_cast<int>(i + 1) << "/" << static_cast<int>(sets.size()) << ": "
+          << Techniques::name(set) << "\n";
+      timing = DrawSampler();
+      if (!m.drawColour(snap, draw, nullptr, nullptr, error)) return failTile(i, error);
+      ++drawsDone;
+      return true;
     }
-
+    if (drawsDone == 1) timingStart = m.seconds();
+    double ms = 0;
+    if (!m.drawColour(snap, draw, drawsDone == 1 ? &pixels : nullptr, &ms, error)) return failTile(i, error);
+    timing.add(ms, m.seconds() - timingStart);
+    ++drawsDone;
+    if (timing.wantsMore()) return true;
+    DrawSampler::Result const r = timing.result();
+    int const x = static_cast<int>(i) % columns * tw, y = static_cast<int>(i) / columns * th;
     sheet->put(scale == 2 ? halve(pixels, w, h) : pixels, tw, th, x, y);
-    char cost[48];
+    std::string const detail = detailOf();
+    char cost[64];
     // A software renderer's draw time is CPU time.
-    std::snprintf(cost, sizeof cost, "%s%s %.2f ms", joint.c_str(), softwareRenderer(snap.renderer) ? "draw" : "GPU", ms);
-    detail += cost;
-    writeLabel(0xFFFFFFFFu);
+    std::snprintf(cost, sizeof cost, "%s%s %.2f ms%s", detail.empty() ? "" : ", ",
+                  softwareRenderer(snap.renderer) ? "draw" : "GPU", r.median, r.capped ? " (capped)" : "");
+    writeLabel(i, detail + cost, 0xFFFFFFFFu);
     sheet->fill(x + tw - 1, y, 1, th, 0xFF606060u);
     sheet->fill(x, y + th - 1, tw, 1, 0xFF606060u);
+    return false;
+  }
+
+  bool failTile(size_t i, std::string const& error) {
+    con << "contactsheet: " << error << "\n";
+    std::string const detail = detailOf();
+    writeLabel(i, detail + (detail.empty() ? "" : ": ") + "build failed", 0xFF3030FFu);
+    return false;
+  }
+
+  // A set that counts no steps (the single offsets, none) shows none.
+  std::string detailOf() const {
+    return Techniques::usesSteps(sets[current]) ? std::to_string(snap.settings.steps) + " steps" : "";
+  }
+
+  // Two lines, the set and then its steps and cost, so that the longest
+  // names fit a tile; the whole name of all six would not fit at all.
+  void writeLabel(size_t i, std::string const& detail, unsigned color) {
+    unsigned const set = sets[i];
+    int const x = static_cast<int>(i) % columns * tw, y = static_cast<int>(i) / columns * th;
+    std::string const name = set == Techniques::allSix ? std::string("all six") : Techniques::name(set);
+    float const glyph = 10.0f, line = glyph + 3.0f;
+    // A dark band keeps the label readable over a bright tile.
+    sheet->fill(x, y, tw, static_cast<int>(2 * line) + 6, 0xFF202020u);
+    sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4), name, color, glyph);
+    sheet->label(static_cast<float>(x + 4), static_cast<float>(y + 4) + line, detail, color, glyph);
   }
 
   bool finish() {
@@ -125,6 +147,10 @@ private:
   int w = 0, h = 0, scale = 1, tw = 0, th = 0;
   std::unique_ptr<Picture> sheet;
   size_t current = 0;
+  int drawsDone = 0;                  // the current tile's draws
+  DrawSampler timing;                 // its timed draws
+  double timingStart = 0;             // when the first of them began
+  std::vector<unsigned char> pixels;  // the first timed draw, shown
   MapsWait maps{"contactsheet"};
 };
 

@@ -17,6 +17,7 @@
 #include "FidelityPictures.h"
 #include "FlipSummary.h"
 #include "ImageFidelity.h"
+#include "DrawSampler.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "PictureReport.h"
@@ -29,8 +30,6 @@
 namespace {
 
 using Mode = FidelityMode;
-
-int const sweepDraws = 5;  // timed draws per sweep row, after one to warm up
 
 // The image error map (top row first) in the meter's order (rows bottom
 // first), -1 off the mesh.
@@ -126,7 +125,8 @@ private:
     int steps;
     int refine;  // the bisections, -1: the snapshot's
     FidelityMeter::Errors errors{};
-    std::vector<double> gpuMs{};
+    DrawSampler timing{};     // Sweep: the timed draws after the first
+    double timingStart = 0;  // when the first timed draw began (MeasureScene::seconds)
     bool ok = false;
     ImageFidelity::Result image{};
     std::vector<AngleBin> imageBins{};  // Angles: the image error by angle
@@ -142,7 +142,7 @@ private:
 
   // One frame's share: the comparison of the next run's hits, then its colour
   // draws: the first gives the frame the image figures compare (and warms up
-  // a timed run), the others are timed.
+  // a timed run), the others are timed until the sampler has enough.
   bool measureNext() {
     if (current == runs.size()) return finish();
     Run& run = runs[current];
@@ -161,14 +161,19 @@ private:
     double ms = 0;
     std::string error;
     bool const first = drawsDone == 1, keep = first && (imaged || mode == Mode::Map);
+    if (drawsDone == 2) run.timingStart = m.seconds();
     if (!m.drawColour(snap, MeasureScene::Draw{run.set, run.steps, "", run.refine}, keep ? &frame : nullptr,
                       timed() ? &ms : nullptr, error)) {
       con << "fidelity: " << error << "\n";
       return next();
     }
     if (first && imaged) compareFrame(run);
-    if (drawsDone > 1) run.gpuMs.push_back(ms);
-    if (++drawsDone > sweepDraws || !timed()) return next();
+    if (!timed()) return next();
+    if (drawsDone > 1) {
+      run.timing.add(ms, m.seconds() - run.timingStart);
+      if (!run.timing.wantsMore()) return next();
+    }
+    ++drawsDone;
     return true;
   }
 
@@ -206,6 +211,8 @@ private:
       columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
     else
       columns.push_back("gpu_ms");
+    if (mode == Mode::Sweep)
+      for (std::string const& c : DrawSampler::columns()) columns.push_back(c);
     bool const refineColumn = mode == Mode::Sweep && !plan.refine.empty();
     if (refineColumn) columns.insert(columns.begin() + 2, "refine_steps");
     ResultTable table(columns);
@@ -228,8 +235,12 @@ private:
         row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));
         row.push_back(e.depthP95 < 0 ? "-" : ResultTable::number(e.depthP95, 4));
       } else {
-        row.push_back(r.gpuMs.empty() ? "-" : ResultTable::number(Stats::median(r.gpuMs)));
+        DrawSampler::Result const t = r.timing.result();
+        row.push_back(t.draws == 0 ? "-" : ResultTable::number(t.median));
+        if (t.draws > 0)
+          for (std::string const& c : r.timing.cells(static_cast<double>(meter.pixels()))) row.push_back(c);
       }
+      row.resize(columns.size(), "-");
       table.add(row);
     }
     table.report(title, path, "fidelity");

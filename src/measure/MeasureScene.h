@@ -6,6 +6,7 @@
 // stand-in can run the jobs without a window.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string>
@@ -136,6 +137,11 @@ public:
   // While a measurement runs the window shows the plain set (no A/B wipe) and
   // holds back the input that would change the scene.
   virtual void setMeasuring(bool on) = 0;
+  // The wall clock, in seconds, that a timed row's draws are limited by
+  // (DrawSampler); a stand-in may keep its own.
+  virtual double seconds() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
 
 protected:
   ~MeasureScene() = default;

@@ -1,7 +1,8 @@
 // The profile job: the GPU and CPU cost of each standard technique set at the
 // snapshot's view, step count, depth and maps. Each frame draws the set once
 // into an offscreen target of the snapshot's view size, timed on the GPU; a
-// set's row holds exactly FRAMES such draws after its warm-up, or none.
+// set's row holds, after its warm-up, exactly FRAMES such draws when FRAMES
+// is given, else as many as DrawSampler wants, or none.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawSampler.h"
 #include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
@@ -28,9 +30,18 @@ public:
       : m(scene), snap(scene.snapshot()), frames(frames), csvPath(std::move(csv)),
         sets(chosen.empty() ? Techniques::profileSets() : chosen) {}
 
+  // A row's sampler: exactly FRAMES draws, or adaptive without them.
+  DrawSampler sampler() const { return frames > 0 ? DrawSampler::fixed(frames) : DrawSampler(); }
+
   std::string name() const override { return "profile" + (csvPath.empty() ? std::string() : " " + csvPath); }
 
-  void begin() override { m.setMeasuring(true); }
+  void begin() override {
+    m.setMeasuring(true);
+    // The pixels the mesh covers, for the time per million of them.
+    MeasureScene::Capture c;
+    std::string error;
+    if (m.capture(snap, c, error)) covered = static_cast<double>(c.inputs.size());
+  }
 
   bool step() override {
     if (!drawing) {
@@ -40,6 +51,7 @@ public:
     }
     // One measured draw per frame: a wait for the GPU stays inside one frame.
     unsigned const set = sets[current];
+    if (draws == warmUpDraws) rowStart = m.seconds();
     auto const start = std::chrono::steady_clock::now();
     double ms = -1;
     std::string error;
@@ -57,12 +69,13 @@ public:
     if (++draws > warmUpDraws) {
       Row& row = rows.back();
       row.gpu.push_back(ms);
+      row.timing.add(ms, m.seconds() - rowStart);
       // The window's last frame, less this job's own draw in it: what the
       // frame costs the CPU while it shows the set.
       long const frame = m.framesDrawn();
       for (auto const& c : m.cpuTimes())
         if (c.first == frame - 1 && draws > 1) row.cpu.push_back(std::max(0.0, c.second - previousStepMs));
-      if (static_cast<int>(row.gpu.size()) == frames) {
+      if (!row.timing.wantsMore()) {
         drawing = false;
         ++current;
       }
@@ -80,6 +93,7 @@ private:
     unsigned set;
     bool built;
     std::vector<double> gpu, cpu;
+    DrawSampler timing;
   };
 
   // The next set's row; its program is built by its first draw, and a set
@@ -89,7 +103,7 @@ private:
     con << "profile " << static_cast<int>(current + 1) << "/" << static_cast<int>(sets.size()) << ": "
         << Techniques::name(set) << "\n";
     m.showSet(set);  // the window shows what is measured
-    rows.push_back(Row{set, false, {}, {}});
+    rows.push_back(Row{set, false, {}, {}, sampler()});
     drawing = true;
     draws = 0;
   }
@@ -104,18 +118,25 @@ private:
   bool finish() {
     m.showSet(snap.settings.set);
     m.setMeasuring(false);
-    ResultTable table({"set", "steps", "frames", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"});
+    std::vector<std::string> columns{"set", "steps", "frames", "gpu_ms_median", "gpu_ms_p90", "cpu_ms"};
+    for (std::string const& c : DrawSampler::columns()) columns.push_back(c);
+    ResultTable table(columns);
     addRunContext(table, snap);
     std::string const steps = std::to_string(snap.settings.steps);
     for (Row const& r : rows) {
-      bool const ok = r.built && static_cast<int>(r.gpu.size()) == frames;
-      table.add({Techniques::name(r.set), steps, std::to_string(r.gpu.size()),
-                 ok ? ResultTable::number(Stats::median(r.gpu)) : "failed",
-                 ok ? ResultTable::number(Stats::percentile(r.gpu, 90)) : "-",
-                 r.cpu.empty() ? "-" : ResultTable::number(Stats::median(r.cpu))});
+      bool const ok = r.built && !r.gpu.empty() && !r.timing.wantsMore();
+      std::vector<std::string> row{Techniques::name(r.set), steps, std::to_string(r.gpu.size()),
+                                   ok ? ResultTable::number(Stats::median(r.gpu)) : "failed",
+                                   ok ? ResultTable::number(Stats::percentile(r.gpu, 90)) : "-",
+                                   r.cpu.empty() ? "-" : ResultTable::number(Stats::median(r.cpu))};
+      if (ok)
+        for (std::string const& c : r.timing.cells(covered)) row.push_back(c);
+      row.resize(columns.size(), "-");
+      table.add(row);
     }
-    table.report("profile: " + std::to_string(frames) + " measured draws per set, " + snap.description, csvPath,
-                 "profile");
+    std::string const draws = frames > 0 ? std::to_string(frames) + " measured draws per set"
+                                         : "draws per set until the median's 95% interval is within 5%";
+    table.report("profile: " + draws + ", " + snap.description, csvPath, "profile");
     return false;
   }
 
@@ -129,6 +150,8 @@ private:
   int draws = 0;
   bool stopped = false;   // failed: nothing more is drawn or written
   double lastStepMs = 0;  // the wall time of the previous frame's measured draw
+  double rowStart = 0;    // when the row's first measured draw began (MeasureScene::seconds)
+  double covered = 0;     // the pixels the mesh covers
   std::vector<Row> rows;
   MapsWait maps{"profile"};
 };

@@ -16,6 +16,8 @@
 //                256x256 8-bit"); "generated" for a normal map made from the heights
 //   polyDepth, bumpScale, refineSteps, iterations
 //                the settings in use
+//   steps        how the programs took their step counts: "literals" (the
+//                ITERATIVE_STEPS line alone) or "uniforms" (stepsAsUniforms 1)
 //   camera       the camera as the `camera` command takes it: X Y Z QX QY QZ QW WIDTH
 //   view         the view's size and the pixels measured ("800x600 246719")
 //   maxAngle     a sweep's angle beyond which pixels were left out

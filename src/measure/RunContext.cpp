@@ -36,6 +36,7 @@ void addRunContext(ResultTable& table, MeasureScene::Snapshot const& snap, long 
   table.addContext("bumpScale", ReliefSettings::format(s.bumpHeight));
   table.addContext("refineSteps", std::to_string(s.refineSteps));
   table.addContext("iterations", std::to_string(s.steps));
+  table.addContext("steps", s.stepsAsUniforms ? "uniforms" : "literals");
   table.addContext("camera", cameraLine(snap.view));
   std::string view = std::to_string(snap.width) + "x" + std::to_string(snap.height);
   if (pixels >= 0) view += " " + std::to_string(pixels);

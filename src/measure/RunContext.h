@@ -19,6 +19,6 @@ bool softwareRenderer(std::string const& renderer);
 
 // Adds the snapshot's context lines to `table` (ResultTable.h names the keys):
 // version, renderer, colorMap, heightMap, normalMap, polyDepth, bumpScale,
-// refineSteps, iterations, camera, then the view's size, with the pixels
+// refineSteps, iterations, steps, camera, then the view's size, with the pixels
 // measured after it where `pixels` is not negative ("800x600 246719").
 void addRunContext(ResultTable& table, MeasureScene::Snapshot const& snap, long long pixels = -1);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawSampler.h"
 #include "FidelityMeter.h"
 #include "HardMaps.h"
 #include "MapsWait.h"
@@ -21,7 +22,6 @@
 namespace {
 
 double const target = 0.5;  // the p99 error to get under, in texels
-int const timedDraws = 5;   // timed draws of each set's answer, after one to warm up
 
 class ScaleJob : public BenchJob {
 public:
@@ -150,13 +150,13 @@ private:
       never = !under(last);
       answer = never ? last : hi;
       if (never && !imaged) {
-        addRow(tried.at(last), "never", "-");
+        addRow(tried.at(last), "never", false);
         startSet(setIndex + 1);
         return true;
       }
       phase = Phase::Timing;
       drawsDone = 0;
-      gpuMs.clear();
+      timing = DrawSampler();
       return true;
     }
     FidelityMeter::Errors errors;
@@ -179,28 +179,30 @@ private:
   }
 
   // The answer's colour program drawn over the view, one draw a frame; the
-  // first warms up and gives the frame for the image figures.
+  // first warms up and gives the frame for the image figures, the others are
+  // timed until the sampler has enough.
   bool time() {
     unsigned const set = sets[setIndex];
     double ms = 0;
     std::string error;
     std::vector<unsigned char> frame;
     bool const first = drawsDone == 0;
+    if (drawsDone == 1) timingStart = m.seconds();
     if (!m.drawColour(snap, MeasureScene::Draw{set, counts[answer], ""}, first && imaged ? &frame : nullptr, &ms,
                       error)) {
       con << "fidelity scale: the colour program for " << Techniques::name(set) << " failed: " << error << "\n";
-      return endTiming("-");
+      return endTiming(false);
     }
     if (first && imaged && !image->compare(set, frame, imageResult, error))
       con << "fidelity scale: the image figures of " << Techniques::name(set) << ": " << error << "\n";
-    if (never) return endTiming("-");
-    if (drawsDone++ > 0) gpuMs.push_back(ms);
-    if (drawsDone <= timedDraws) return true;
-    return endTiming(ResultTable::number(Stats::median(gpuMs)));
+    if (never) return endTiming(false);
+    if (drawsDone++ > 0) timing.add(ms, m.seconds() - timingStart);
+    if (drawsDone == 1 || timing.wantsMore()) return true;
+    return endTiming(true);
   }
 
-  bool endTiming(std::string const& ms) {
-    addRow(tried.at(answer), never ? "never" : std::to_string(counts[answer]), ms);
+  bool endTiming(bool timed) {
+    addRow(tried.at(answer), never ? "never" : std::to_string(counts[answer]), timed);
     imageResult = ImageFidelity::Result();
     phase = Phase::Search;
     startSet(setIndex + 1);
@@ -214,10 +216,14 @@ private:
     return out;
   }
 
-  void addRow(FidelityMeter::Errors const& e, std::string const& steps, std::string const& ms) {
-    std::vector<std::string> row{Techniques::name(sets[setIndex]), std::to_string(size()), steps, ms,
-                                 ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
-                                 ResultTable::number(e.over1, 4), ResultTable::number(e.max)};
+  // A row of errors, with the sampler's time and its cells when `timed`.
+  void addRow(FidelityMeter::Errors const& e, std::string const& steps, bool timed) {
+    std::vector<std::string> row{Techniques::name(sets[setIndex]), std::to_string(size()), steps,
+                                 timed ? ResultTable::number(timing.result().median) : "-"};
+    std::vector<std::string> const cells = timing.cells(static_cast<double>(meter->pixels()));
+    for (size_t i = 0; i < DrawSampler::columns().size(); ++i) row.push_back(timed ? cells[i] : "-");
+    row.insert(row.end(), {ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
+                                 ResultTable::number(e.over1, 4), ResultTable::number(e.max)});
     for (std::string const& c : ImageFidelity::cells(imageResult)) row.push_back(c);
     row.push_back(measured());
     table.add(row);
@@ -239,14 +245,20 @@ private:
     return false;
   }
 
+  static std::vector<std::string> tableColumns() {
+    std::vector<std::string> c{"set", "size", "steps", "gpu_ms"};
+    for (std::string const& d : DrawSampler::columns()) c.push_back(d);
+    c.insert(c.end(), {"mean", "p95", "p99", "over1", "max", "flip_mean", "flip_p99", "flip_over", "measured_steps"});
+    return c;
+  }
+
   MeasureScene& m;
   MeasureScene::Snapshot const snap;
   std::string path;
   std::vector<int> sizes;
   std::vector<unsigned> sets;
   std::vector<int> counts;
-  ResultTable table{{"set", "size", "steps", "gpu_ms", "mean", "p95", "p99", "over1", "max", "flip_mean", "flip_p99",
-                     "flip_over", "measured_steps"}};
+  ResultTable table{tableColumns()};
   std::unique_ptr<FidelityMeter> meter;
   std::unique_ptr<ImageFidelity> image;
   bool imaged = false;  // the shader draws reference frames
@@ -258,7 +270,8 @@ private:
   size_t lo = 0, hi = 0, answer = 0;
   int drawsDone = 0, shownPercent = 0;
   size_t pixels = 0;  // measured at every size: the view is the same
-  std::vector<double> gpuMs;
+  DrawSampler timing;      // the answer's timed draws
+  double timingStart = 0;  // when the first of them began (MeasureScene::seconds)
   MapsWait maps{"fidelity scale"};
 };
 

@@ -27,6 +27,9 @@ struct ReliefSettings {
   int refineSteps = defaultRefineSteps;  // REFINE_STEPS: the bisections of BINARY_REFINE and RELAXED_CONE
   float polyThickness = defaultPolyThickness;  // the relief's depth, in fifths of a texture repeat
   float bumpHeight = defaultBumpHeight;        // the normal generator's scale: the relief's depth in texels
+  // Whether the programs bound their loops by uniforms carrying the counts
+  // (the console's stepsAsUniforms) instead of the literals alone.
+  bool stepsAsUniforms = false;
 
   // The checks of a typed value. Each returns true when `text` gives a value
   // to use, put into `out` (which stays as it was otherwise), and sets

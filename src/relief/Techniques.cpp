@@ -133,6 +133,26 @@ std::string macroString(unsigned set, int steps, int refineSteps) {
   return s;
 }
 
+char const* const stepsAsUniformsMacro = "STEPS_AS_UNIFORMS";
+
+void stepCounts(std::string const& macros, float& steps, float& refineSteps) {
+  steps = static_cast<float>(ReliefSettings::defaultSteps);
+  refineSteps = static_cast<float>(ReliefSettings::defaultRefineSteps);
+  size_t pos = 0;
+  while (pos < macros.size()) {
+    size_t end = macros.find('\n', pos);
+    if (end == std::string::npos) end = macros.size();
+    std::istringstream line(macros.substr(pos, end - pos));
+    std::string directive, name;
+    float value = 0.0f;
+    if (line >> directive >> name >> value && directive == "#define") {
+      if (name == "ITERATIVE_STEPS") steps = value;
+      if (name == "REFINE_STEPS") refineSteps = value;
+    }
+    pos = end + 1;
+  }
+}
+
 std::vector<unsigned> profileSets() {
   std::vector<unsigned> sets{0};
   for (int i = 0; i < 6; ++i) sets.push_back(1u << i);

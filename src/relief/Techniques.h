@@ -82,6 +82,16 @@ bool usesRefineSteps(unsigned set);
 // and for a set that bisects, the bisection count ("#define REFINE_STEPS\t6.0").
 std::string macroString(unsigned set, int steps, int refineSteps = ReliefSettings::defaultRefineSteps);
 
+// The mode macro a program gets after the panel's string when its loops are
+// to be bounded by uniforms (iterativeSteps, refineSteps) carrying the counts
+// rather than by the literals.
+extern char const* const stepsAsUniformsMacro;  // "STEPS_AS_UNIFORMS"
+// The counts a macro string's "#define ITERATIVE_STEPS\t<n>" and "#define
+// REFINE_STEPS\t<n>" lines give (the last of each), or the shader's own
+// fallbacks, the settings' defaults, where it has none: the values the
+// uniforms carry, so that both modes run the same counts.
+void stepCounts(std::string const& macros, float& steps, float& refineSteps);
+
 // The sets that profile and fidelity go through: none, each of the six alone,
 // ITERATIVE+ITERATIVE_LERP, that with SHADOW_TRACE, all six, each later
 // search technique with the technique it brings along, then

@@ -97,6 +97,8 @@ public:
   bool pollCones() { return cones.poll(); }
   void cancelCones() { cones.cancel(); }
   ConeTexture const& coneMap() const { return cones; }
+  // The kind of cone the map is made of; a change makes it again when next needed.
+  void setConeKind(ConeMap::Kind kind) { cones.setKind(kind); }
   void updatePyramid() { pyramid.update(normalTexture, heightTexture.texture()); }
   MaxPyramidTexture const& maxPyramid() const { return pyramid; }
 

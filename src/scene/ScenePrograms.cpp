@@ -90,7 +90,9 @@ std::string ScenePrograms::compareMacrosFor() const {
 
 std::string ScenePrograms::programMacros(std::string const& macros, unsigned set) const {
   std::string const heights = maps.separateHeights() ? std::string("#define ") + HeightTexture::macro + "\n" : "";
-  return macros + Techniques::buildLines(set) + heights;
+  std::string const mode =
+      settings.stepsAsUniforms ? std::string("#define ") + Techniques::stepsAsUniformsMacro + "\n" : "";
+  return macros + Techniques::buildLines(set) + heights + mode;
 }
 
 void ScenePrograms::prepareMaps(unsigned set) {

@@ -43,7 +43,8 @@ public:
 
   // The text a program for `set` is compiled behind: `macros`, then the lines
   // the bench adds (the set's partners and search, Techniques::buildLines,
-  // and HEIGHT_MAP while the heights are a map of their own).
+  // HEIGHT_MAP while the heights are a map of their own, and
+  // STEPS_AS_UNIFORMS while the settings ask for it).
   std::string programMacros(std::string const& macros, unsigned set) const;
   // A program of the given shader texts for `set` behind `macros`, the maps
   // it reads made first, its uniforms set with `polyThickness`; null, with

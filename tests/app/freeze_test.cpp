@@ -2,6 +2,7 @@
 // shader edit gives the figures of an undisturbed one, cancel leaves the file
 // it was to write as it was, and a profile during a burst of keys times
 // exactly the frames it was asked for.
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -15,12 +16,14 @@ namespace {
 using namespace Techniques;
 using namespace testevents;
 
-// The error columns of each row (set to max), without the GPU time.
+// The error columns of each row (set to max), without the GPU time and its sampler's columns.
 std::vector<std::string> errorColumns(std::string const& csv) {
   std::vector<std::string> out;
-  for (auto const& row : SmallView::csvRows(csv)) {
+  std::vector<std::vector<std::string> > const rows = SmallView::csvRows(csv);
+  size_t const gpu = rows.empty() ? 0 : std::find(rows[0].begin(), rows[0].end(), "gpu_ms") - rows[0].begin();
+  for (auto const& row : rows) {
     std::string line;
-    for (size_t i = 0; i + 1 < row.size(); ++i) line += row[i] + ",";
+    for (size_t i = 0; i < gpu && i < row.size(); ++i) line += row[i] + ",";
     out.push_back(line);
   }
   return out;

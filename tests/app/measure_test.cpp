@@ -1,6 +1,7 @@
 // Measuring the techniques on the bench's own scene, headless: the fidelity
 // meter against the traced reference, the GPU timer, and the profile and
 // fidelity commands with their tables, files and refusals.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -193,16 +194,18 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   run("fidelity " + fidelity);
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax | WriteDepth)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
-  // Each file says where its figures come from, in the agreed order.
-  std::vector<std::string> const keys{"version",   "renderer",  "colorMap",   "heightMap", "normalMap", "polyDepth",
-                                      "bumpScale", "refineSteps", "iterations", "camera",    "view"};
+  // Each file says where its figures come from, in the agreed order, the
+  // step mode measured among them.
+  std::vector<std::string> const keys{"version",   "renderer",    "colorMap",   "heightMap", "normalMap", "polyDepth",
+                                      "bumpScale", "refineSteps", "iterations", "steps",     "camera",    "view"};
   EXPECT_EQ(lines(profile, true), keys);
   EXPECT_EQ(lines(fidelity, true), keys);
   std::string const text = slurpFile(fidelity);
   EXPECT_NE(text.find("# heightMap bumptest.bmp 256x256 8-bit\n# normalMap generated\n"), std::string::npos);
   EXPECT_NE(text.find("# view 320x240 "), std::string::npos);
+  EXPECT_NE(slurpFile(profile).find("\n# steps literals\n"), std::string::npos) << "the mode measured";
   ASSERT_EQ(p.size(), 1 + profileSets().size());
-  EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms");
+  EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms,draws,ci_low,ci_high,ms_per_mpixel,capped");
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
   EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,shadow_disagreement,depth_mean,depth_p95");

@@ -2,6 +2,7 @@
 // angle bins hold the pixels the sphere's shape puts there, and a scale run
 // writes a row per size and set and leaves the user's height map in place,
 // whether it ends or is cancelled.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -81,13 +82,15 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0][1], "size");
   char const* const sizes[] = {"64", "64", "128", "128"};
+  size_t const p99 = std::find(rows[0].begin(), rows[0].end(), "p99") - rows[0].begin();
+  ASSERT_LT(p99, rows[0].size());
   for (size_t i = 1; i < rows.size(); ++i) {
-    ASSERT_GE(rows[i].size(), 7u);
+    ASSERT_GT(rows[i].size(), p99);
     EXPECT_EQ(rows[i][0], name(i % 2 ? Iterative : Techniques::MaxPyramid));
     EXPECT_EQ(rows[i][1], sizes[i - 1]);
     if (rows[i][2] == "never") continue;
     EXPECT_TRUE(rows[i][2] == "4" || rows[i][2] == "256") << rows[i][2];
-    EXPECT_LT(std::stod(rows[i][6]), 0.5) << "p99 of " << rows[i][0];
+    EXPECT_LT(std::stod(rows[i][p99]), 0.5) << "p99 of " << rows[i][0];
   }
   // The pyramid search finds the walls exactly at enough steps.
   EXPECT_NE(rows[2][2], "never");

@@ -38,6 +38,7 @@ public:
     out << in.rdbuf();
     return out.str();
   }
+  // The header and the rows, without the context lines ("# KEY VALUE") before them.
   static std::vector<std::vector<std::string> > csvRows(std::string const& path) {
     std::istringstream in(slurp(path));
     std::vector<std::vector<std::string> > out;

@@ -118,20 +118,25 @@ TEST_F(BumpMapGL, ConeTextureFollowsTheHeightsItIsMadeFrom) {
   EXPECT_EQ(cone.progress(), 0.0);  // nothing being made
   std::vector<int> pillar(64, 0);
   pillar[27] = 255;
-  for (std::vector<int> const& levels : {pillar, std::vector<int>(64, 128)}) {
-    Texture height, normal;
-    makeHeights(height, 8, 8, levels);
-    BumpMap::gen(height, normal, 100.0f);
-    cone.invalidate();
-    ASSERT_TRUE(cone.update(normal, Texture()));
-    std::vector<uint16_t> got(64);
-    glBindTexture(GL_TEXTURE_2D, cone.name());
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_SHORT, got.data());  // rows of 16 bytes: no padding
-    glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_EQ(got, ConeMap::pack(ConeMap::generate(HeightField::fromRgba8(readRGBA(normal).data(), 8, 8))));
-    EXPECT_EQ(cone.width(), 8);
-    height.unload();
-    normal.unload();
-  }
+  // The map for linear reads, of the kind asked for: a change of kind alone makes it again.
+  for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative})
+    for (std::vector<int> const& levels : {pillar, std::vector<int>(64, 128)}) {
+      Texture height, normal;
+      makeHeights(height, 8, 8, levels);
+      BumpMap::gen(height, normal, 100.0f);
+      if (levels == pillar) cone.setKind(kind);
+      else cone.invalidate();
+      ASSERT_TRUE(cone.update(normal, Texture()));
+      std::vector<uint16_t> got(64);
+      glBindTexture(GL_TEXTURE_2D, cone.name());
+      glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_SHORT, got.data());  // rows of 16 bytes: no padding
+      glBindTexture(GL_TEXTURE_2D, 0);
+      HeightField const field = HeightField::fromRgba8(readRGBA(normal).data(), 8, 8);
+      EXPECT_EQ(got, ConeMap::pack(ConeMap::generate(field, 0, nullptr, nullptr, kind, ConeMap::Reading::Linear)))
+          << ConeMap::name(kind);
+      EXPECT_EQ(cone.width(), 8);
+      height.unload();
+      normal.unload();
+    }
   cone.unload();
 }

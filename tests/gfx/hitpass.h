@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ConeMap.h"
+#include "ConeTexture.h"
 #include "MaxPyramidTexture.h"
 #include "Model3D.h"
 #include "OffscreenTarget.h"
@@ -28,9 +30,11 @@ inline ReliefProgram::Source bundled(std::string const& name) {
   return {name, file.text()};
 }
 
-// A normal map of flat normals whose alpha holds w x h heights (bytes), and its max pyramid.
+// A normal map of flat normals whose alpha holds w x h heights (bytes), its
+// max pyramid and its cone map of the given kind.
 struct FlatMaps {
-  FlatMaps(int w, int h, std::vector<unsigned char> const& heights) : w(w), h(h) {
+  FlatMaps(int w, int h, std::vector<unsigned char> const& heights, ConeMap::Kind kind = ConeMap::Kind::Relaxed)
+      : w(w), h(h) {
     std::vector<unsigned char> rgba;
     for (unsigned char b : heights) rgba.insert(rgba.end(), {128, 128, 255, b});
     normal.initTextureID(GL_TEXTURE_2D);
@@ -39,14 +43,18 @@ struct FlatMaps {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_TRUE(maxima.update(normal, Texture()));
+    cones.setKind(kind);
+    EXPECT_TRUE(cones.update(normal, Texture()));
   }
   ~FlatMaps() {
+    cones.unload();
     maxima.unload();
     normal.unload();
   }
   int w, h;
   Texture normal;
   MaxPyramidTexture maxima;
+  ConeTexture cones;
 };
 
 // A view of size x size pixels from `eye` towards the origin, 50 degrees
@@ -73,7 +81,7 @@ inline std::vector<float> draw(Model3D const& mesh, View& v, FlatMaps const& map
   ReliefProgram program;
   EXPECT_TRUE(program.build(bundled("basic bumpmap.vert"), bundled("iterative parallax.frag"), macros + "#define OUTPUT_HIT\n"))
       << macros << program.log();
-  program.setUniforms(polyThickness);
+  program.setUniforms(polyThickness, maps.cones.width(), maps.cones.height());
   program.setPyramidSize(maps.w, maps.h);
   OffscreenTarget target;
   std::string error;
@@ -92,11 +100,15 @@ inline std::vector<float> draw(Model3D const& mesh, View& v, FlatMaps const& map
   gluLookAt(v.eye[0], v.eye[1], v.eye[2], 0, 0, 0, v.up[0], v.up[1], v.up[2]);
   glGetDoublev(GL_MODELVIEW_MATRIX, v.model);
   maps.normal.bind(1);
+  glActiveTexture(GL_TEXTURE0 + TextureUnits::Cone);
+  glBindTexture(GL_TEXTURE_2D, maps.cones.name());
   glActiveTexture(GL_TEXTURE0 + TextureUnits::MaxPyramid);
   glBindTexture(GL_TEXTURE_2D, maps.maxima.name());
   program.use();
   mesh.render();
   ShaderProgram::useNone();
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0 + TextureUnits::Cone);
   glBindTexture(GL_TEXTURE_2D, 0);
   glActiveTexture(GL_TEXTURE0);
   Texture::unbindAll();

@@ -108,7 +108,10 @@ public:
     int n = 0;
     for (auto it = colourDraws.rbegin(); it != colourDraws.rend() && sameDraw(it->first, draw); ++it) ++n;
     colourDraws.emplace_back(draw, n);
-    if (gpuMs) *gpuMs = drawMs(draw, n);
+    if (gpuMs) {
+      *gpuMs = drawMs(draw, n);
+      clock += *gpuMs / 1000.0;
+    }
     if (pixels) *pixels = grey(s, colourGrey(draw, s));
     return true;
   }
@@ -142,6 +145,9 @@ public:
   long framesDrawn() const override { return frames; }
   std::deque<std::pair<long, double> > const& cpuTimes() const override { return cpu; }
   void setMeasuring(bool on) override { measuring = on; }
+  // A clock that runs only while timed draws do, by their scripted times.
+  double seconds() const override { return clock; }
+  double clock = 0;
 
   // Steps the job to its end as the runner would, a frame at a time, each a
   // little apart so that the reference's threads get on; false if it was
