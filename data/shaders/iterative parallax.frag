@@ -206,7 +206,8 @@ varying vec3 eyeVec;
 // Per pixel of the view (nearest, no mipmaps, 32-bit floats): rg, the hit's
 // texture coordinate less the pixel's own texCoord (an offset keeps its digits
 // where u reaches 32 around the sphere); b, the light's verdict there, 1 lit
-// and 0 in shadow; a, 1 where the trace has a hit.
+// and 0 in shadow; a, 1 where the trace has a hit (elsewhere the background
+// shows: a displaced surface's outline lies inside the mesh's).
 uniform sampler2D referenceHits;
 uniform vec4 referenceView;  // xy: the viewport's origin in window pixels; zw: its size
 #endif
@@ -713,6 +714,7 @@ void main()
 
 #ifdef REFERENCE_HIT
     vec4 hit = referenceHit();
+    if (hit.a < 0.5) discard;  // the traced ray met no surface: background
     vec2 uv = texCoord + hit.xy;
     float shadow = referenceShadow(hit);
 #else

@@ -45,6 +45,29 @@ char const* const depthCaptureShader =
     "    gl_FragData[1] = vec4(unitLength / max(normalize(eyeVec).z, 0.05), 0.0, 0.0, 1.0);\n"
     "}\n";
 
+// The mesh as the passes draw it: the model-view holds only the camera, so
+// its vertices are in world space already.
+std::shared_ptr<DrawnMesh const> drawnMesh(Model3D const& model) {
+  std::shared_ptr<DrawnMesh> out(new DrawnMesh);
+  out->vertices.reserve(model.getVertices().size());
+  for (Model3D::Vertex const& v : model.getVertices()) {
+    ShellVertex s{};
+    for (int k = 0; k < 3; ++k) {
+      s.position[k] = v.position[k];
+      s.tangent[k] = v.basis.vec(0)[k];
+      s.normal[k] = v.basis.vec(2)[k];
+    }
+    s.handedness = v.handedness;
+    s.uv[0] = v.texCoord.x;
+    s.uv[1] = v.texCoord.y;
+    s.texelScale[0] = v.texelScale.x;
+    s.texelScale[1] = v.texelScale.y;
+    out->vertices.push_back(s);
+  }
+  out->triangles = model.getIndices();
+  return out;
+}
+
 }  // namespace
 
 void SceneMeasure::release() {
@@ -75,6 +98,8 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   snap.colorMap = maps.colorSource().describe();
   snap.heightMap = maps.heightSource().describe();
   snap.normalMap = maps.normalSource().describe();
+  snap.truth = fidelityTruth();
+  if (snap.truth == FidelityTruth::Displaced) snap.mesh = drawnMesh(scene.currentMesh());
   return snap;
 }
 

@@ -72,7 +72,9 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     error = "the view shows no part of the mesh";
     return false;
   }
-  if (std::isnan(maxAngle)) return true;
+  onMesh.assign(static_cast<size_t>(w) * static_cast<size_t>(h), false);
+  for (int const p : pixelOf) onMesh[static_cast<size_t>(p)] = true;
+  if (std::isnan(maxAngle)) return prepareTruth(error);
   std::vector<float> const angles = eyeAngles();
   size_t kept = 0;
   for (size_t i = 0; i < inputs.size(); ++i) {
@@ -89,7 +91,24 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     error = text;
     return false;
   }
-  return true;
+  return prepareTruth(error);
+}
+
+bool FidelityMeter::prepareTruth(std::string& error) {
+  displacedTruth.reset();
+  if (snap.truth != FidelityTruth::Displaced) return true;
+  // Every pixel of the view, so that a hit of the truth off the mesh's
+  // outline would be counted; within an angle only the pixels kept, since
+  // pixels off the mesh have no angle.
+  std::vector<int> pixels = pixelOf;
+  if (std::isnan(maxAngle)) {
+    pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<int>(i);
+  }
+  displacedTruth.reset(new DisplacedTruth);
+  if (displacedTruth->prepare(snap, *field, std::move(pixels), error)) return true;
+  displacedTruth.reset();
+  return false;
 }
 
 void FidelityMeter::startReference() {
@@ -99,12 +118,14 @@ void FidelityMeter::startReference() {
   reference.assign(inputs.size(), TraceResult{});
   worker = std::thread([this] {
     tracer->traceAll(inputs.data(), reference.data(), inputs.size(), 0, &done, &cancel);
+    if (displacedTruth && !cancel) displacedTruth->trace(&done, &cancel);
     finished = true;
   });
 }
 
 double FidelityMeter::progress() const {
-  return inputs.empty() ? 1.0 : static_cast<double>(done.load()) / static_cast<double>(inputs.size());
+  size_t const total = inputs.size() + (displacedTruth ? displacedTruth->size() : 0);
+  return total == 0 ? 1.0 : static_cast<double>(done.load()) / static_cast<double>(total);
 }
 
 void FidelityMeter::traceReference() {
@@ -122,15 +143,76 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   if (!scene.drawHits(snap, MeasureScene::Draw{set, steps, "", refineSteps}, hits, depth ? &written : nullptr, error))
     return false;
 
+  // The depth written is compared with the tangent-plane hit's depth along
+  // the pixel's own ray; the displaced hit may lie on another triangle, on
+  // no line the written depth could be taken back along, so against the
+  // displaced truth the depth columns stay empty.
+  return compareHits(set, steps, hits, out, error) && (!depth || displacedTruth || compareDepth(written, out, error));
+}
+
+bool FidelityMeter::measureTangentPlane(Errors& out, std::string& error) {
+  if (!finished) {
+    error = "the reference is not traced yet";
+    return false;
+  }
+  // The reference's hits as a pass would give them, every captured pixel
+  // drawn, shadowed where the light above finds relief in the way.
+  std::vector<float> hits(4 * static_cast<size_t>(w) * static_cast<size_t>(h), 0.0f);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    float* const p = &hits[4 * static_cast<size_t>(pixelOf[i])];
+    TraceResult const& r = reference[i];
+    p[0] = r.u;
+    p[1] = r.v;
+    p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
+    p[3] = 1.0f;
+  }
+  // Measured as a set that traces shadows, for its verdicts' column.
+  if (!compareHits(Techniques::ShadowTrace, 0, hits, out, error)) return false;
+  out.set = 0;
+  return true;
+}
+
+bool FidelityMeter::compareHits(unsigned set, int steps, std::vector<float> const& hits, Errors& out,
+                                std::string& error) {
+  if (hits.size() < 4 * static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    error = "the pass for " + Techniques::name(set) + " gave hits of another size than the view";
+    return false;
+  }
   out = Errors();
   out.set = set;
   out.steps = steps;
   out.perPixel.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1.0f);
   out.hits.assign(2 * out.perPixel.size(), 0.0f);
   bool const shadows = (Techniques::withPartners(set) & Techniques::ShadowTrace) != 0;
-  float const tw = static_cast<float>(field->width()), th = static_cast<float>(field->height());
   std::vector<double> errors;
   errors.reserve(inputs.size());
+  if (displacedTruth)
+    compareDisplaced(shadows, hits, out, errors);
+  else
+    comparePlane(shadows, hits, out, errors);
+  out.pixels = errors.size();
+  if (errors.empty()) {
+    error = "the pass for " + Techniques::name(set) + (displacedTruth ? " met the displaced surface at no pixel" : " drew no pixel");
+    return false;
+  }
+  double sum = 0;
+  for (double e : errors) sum += e;
+  out.mean = sum / static_cast<double>(errors.size());
+  out.p95 = Stats::percentile(errors, 95);
+  out.p99 = Stats::percentile(errors, 99);
+  size_t over = 0;
+  for (double e : errors) over += e > 1.0;
+  out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
+  out.max = *std::max_element(errors.begin(), errors.end());
+  return true;
+}
+
+void FidelityMeter::comparePlane(bool shadows, std::vector<float> const& hits, Errors& out,
+                                 std::vector<double>& errors) const {
+  // Against the tangent-plane model a pixel the set discards is left out:
+  // the model has no outline (every captured pixel hits), so a discard says
+  // nothing that the model could count against.
+  float const tw = static_cast<float>(field->width()), th = static_cast<float>(field->height());
   size_t lightCounted = 0, disagree = 0;
   for (size_t i = 0; i < inputs.size(); ++i) {
     size_t const k = 4 * static_cast<size_t>(pixelOf[i]);
@@ -149,23 +231,50 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
       if ((hits[k + 2] < litFactor) == r.lit) ++disagree;
     }
   }
-  out.pixels = errors.size();
-  if (errors.empty()) {
-    error = "the pass for " + Techniques::name(set) + " drew no pixel";
-    return false;
-  }
-  double sum = 0;
-  for (double e : errors) sum += e;
-  out.mean = sum / static_cast<double>(errors.size());
-  out.p95 = Stats::percentile(errors, 95);
-  out.p99 = Stats::percentile(errors, 99);
-  size_t over = 0;
-  for (double e : errors) over += e > 1.0;
-  out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
-  out.max = *std::max_element(errors.begin(), errors.end());
   if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
-  if (depth) return compareDepth(written, out, error);
-  return true;
+}
+
+void FidelityMeter::compareDisplaced(bool shadows, std::vector<float> const& hits, Errors& out,
+                                     std::vector<double>& errors) const {
+  // Against the displaced surface coverage counts: a pixel the set discards
+  // (or leaves empty) where the truth hits is missing, one it draws where the
+  // truth shows background is extra. Texel distances are taken modulo the
+  // map's repeat: the truth's (u, v) is in its hit triangle's own mapping,
+  // which across the sphere's seam differs from the pixel's by whole repeats.
+  double const tw = field->width(), th = field->height();
+  size_t lightCounted = 0, disagree = 0, extra = 0, missing = 0;
+  out.coverage.assign(out.perPixel.size(), 0);
+  for (int const pixel : displacedTruth->pixels()) {
+    size_t const p = static_cast<size_t>(pixel);
+    DisplacedResult const& r = displacedTruth->results()[static_cast<size_t>(displacedTruth->indexAt(pixel))];
+    bool const drawn = hits[4 * p + 3] >= 0.5f;
+    if (!drawn && !r.hit) continue;
+    ++out.covered;
+    if (drawn != r.hit) {
+      out.coverage[p] = drawn ? 1 : 2;
+      ++(drawn ? extra : missing);
+      out.outside += r.hit && !onMesh[p];
+      continue;
+    }
+    out.coverage[p] = 3;
+    double du = static_cast<double>(hits[4 * p]) - r.u, dv = static_cast<double>(hits[4 * p + 1]) - r.v;
+    du -= std::floor(du + 0.5);
+    dv -= std::floor(dv + 0.5);
+    double const e = std::sqrt(du * du * tw * tw + dv * dv * th * th);
+    if (!std::isfinite(e)) continue;
+    errors.push_back(e);
+    out.perPixel[p] = static_cast<float>(e);
+    out.hits[2 * p] = static_cast<float>(hits[4 * p] * tw);
+    out.hits[2 * p + 1] = static_cast<float>(hits[4 * p + 1] * th);
+    if (shadows && r.lightAbove) {
+      ++lightCounted;
+      if ((hits[4 * p + 2] < litFactor) == r.lit) ++disagree;
+    }
+  }
+  double const covered = out.covered ? static_cast<double>(out.covered) : 1.0;
+  out.extra = static_cast<double>(extra) / covered;
+  out.missing = static_cast<double>(missing) / covered;
+  if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
 }
 
 bool FidelityMeter::compareDepth(std::vector<float> const& written, Errors& out, std::string& error) {
@@ -225,6 +334,24 @@ MeasureScene::ReferenceHits FidelityMeter::referenceHits() const {
   out.height = h;
   out.rgba.assign(4 * static_cast<size_t>(w) * static_cast<size_t>(h), 0.0f);
   if (!finished) return out;
+  if (displacedTruth) {
+    // The displaced hit's texture coordinate less the pixel's own, whole
+    // repeats taken off (the hit triangle's mapping may differ from the
+    // pixel's by some across a seam); background where the truth misses.
+    for (size_t i = 0; i < inputs.size(); ++i) {
+      int const at = displacedTruth->indexAt(pixelOf[i]);
+      if (at < 0) continue;
+      DisplacedResult const& r = displacedTruth->results()[static_cast<size_t>(at)];
+      if (!r.hit) continue;
+      double du = static_cast<double>(r.u) - inputs[i].u, dv = static_cast<double>(r.v) - inputs[i].v;
+      float* const p = &out.rgba[4 * static_cast<size_t>(pixelOf[i])];
+      p[0] = static_cast<float>(du - std::floor(du + 0.5));
+      p[1] = static_cast<float>(dv - std::floor(dv + 0.5));
+      p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
+      p[3] = 1.0f;
+    }
+    return out;
+  }
   for (size_t i = 0; i < inputs.size(); ++i) {
     TraceResult const& r = reference[i];
     float* const p = &out.rgba[4 * static_cast<size_t>(pixelOf[i])];

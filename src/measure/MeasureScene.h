@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "FidelityTruth.h"
 #include "Flip.h"
 #include "HeightField.h"
 #include "ReliefSettings.h"
@@ -40,6 +41,11 @@ public:
     // depth ("generated" for a normal map made from the heights).
     std::string version, renderer;
     std::string colorMap, heightMap, normalMap;
+    // The truth the fidelity figures are against (the fidelityTruth
+    // variable), and with the displaced one the mesh as drawn (shared: the
+    // snapshot is copied by every job that keeps one).
+    FidelityTruth truth = FidelityTruth::Plane;
+    std::shared_ptr<DrawnMesh const> mesh;
   };
 
   // One draw of the snapshot's view: a technique set at a step count, built
