@@ -18,9 +18,9 @@ std::vector<float> coverageShare(std::vector<unsigned char> const& coverage, uns
 }  // namespace
 
 ResultTable anglesTable(std::vector<AngleRow> const& rows, std::vector<float> const& angles) {
-  std::vector<std::string> columns{"set", "steps", "angle_from", "angle_to", "pixels", "mean",
-                                   "p95", "p99",   "over1",      "extra",    "missing"};
+  std::vector<std::string> columns{"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"};
   for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
+  columns.insert(columns.end(), {"extra", "missing"});
   ResultTable table(columns);
   for (AngleRow const& r : rows) {
     if (!r.ok) {
@@ -46,14 +46,14 @@ ResultTable anglesTable(std::vector<AngleRow> const& rows, std::vector<float> co
                                    cell(bin.mean, 3),
                                    cell(bin.p95, 3),
                                    cell(bin.p99, 3),
-                                   cell(bin.over1, 4),
-                                   counted ? ResultTable::number(extra[b].mean, 4) : "-",
-                                   counted ? ResultTable::number(missing[b].mean, 4) : "-"};
+                                   cell(bin.over1, 4)};
       std::vector<AngleBin> const& image = *r.imageBins;
       if (b < image.size() && image[b].pixels > 0)
         row.insert(row.end(), {ResultTable::number(image[b].mean, 4), ResultTable::number(image[b].p99, 4),
                                ResultTable::number(image[b].over1, 4)});
-      row.resize(columns.size(), "-");
+      row.resize(columns.size() - 2, "-");
+      row.push_back(counted ? ResultTable::number(extra[b].mean, 4) : "-");
+      row.push_back(counted ? ResultTable::number(missing[b].mean, 4) : "-");
       table.add(row);
     }
   }

@@ -219,11 +219,13 @@ private:
                               std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
     if (mode == Mode::Angles) return writeAngles();
-    // The texel columns, the image columns, then the shadow verdicts and the
+    // The texel columns, the image columns, the coverage against the
+    // displaced truth ("-" against the tangent plane), then the shadow verdicts and the
     // depth written under WRITE_DEPTH against the reference hit's, in relief
     // depths ("-" for sets without them), or the sweep's GPU time.
-    std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max", "extra", "missing"};
+    std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max"};
     for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
+    columns.insert(columns.end(), {"extra", "missing"});
     if (mode == Mode::Table)
       columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
     else
@@ -244,9 +246,9 @@ private:
       FidelityMeter::Errors const& e = r.errors;
       row.insert(row.end(), {ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
                              ResultTable::number(e.over1, 4), ResultTable::number(e.max)});
+      for (std::string const& c : ImageFidelity::cells(r.image)) row.push_back(c);
       row.push_back(e.extra < 0 ? "-" : ResultTable::number(e.extra, 4));
       row.push_back(e.missing < 0 ? "-" : ResultTable::number(e.missing, 4));
-      for (std::string const& c : ImageFidelity::cells(r.image)) row.push_back(c);
       if (mode == Mode::Table) {
         row.push_back(e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4));
         row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));

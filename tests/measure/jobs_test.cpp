@@ -242,11 +242,11 @@ TEST(MeasuringJobs, ChosenSetsReachTheProfileAndTheContactSheetLaysOutAnyCount) 
   std::vector<std::vector<std::string> > const rows = csvRows(csv);
   ASSERT_EQ(rows.size(), chosen.size() + 1);
   for (size_t i = 0; i < chosen.size(); ++i) EXPECT_EQ(rows[i + 1][0], name(chosen[i]));
-  // Tiles of the 12 x 6 view: five in three columns of two rows, the twelve standard ones four by three.
+  // Tiles of the 12 x 6 view: five in three columns of two rows, the fourteen standard ones four by four.
   std::unique_ptr<BenchJob> five = makeContactSheetJob(scene, "five.png", chosen);
   std::unique_ptr<BenchJob> standard = makeContactSheetJob(scene, "twelve.png");
   ASSERT_TRUE(scene.run(*five) && scene.run(*standard));
-  EXPECT_EQ(scene.pictures, (std::vector<std::string>{"five.png 36x12", "twelve.png 48x18"}));
+  EXPECT_EQ(scene.pictures, (std::vector<std::string>{"five.png 36x12", "twelve.png 48x24"}));
 }
 
 // Half the pixels are seen at 71.6 degrees from the normal, where the cheap
