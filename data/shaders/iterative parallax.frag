@@ -210,6 +210,13 @@ varying vec3 eyeVec;
 // shows: a displaced surface's outline lies inside the mesh's).
 uniform sampler2D referenceHits;
 uniform vec4 referenceView;  // xy: the viewport's origin in window pixels; zw: its size
+#ifdef REFERENCE_FRAME
+// Per pixel, as referenceHits: the unit directions from the hit to the eye and
+// to the light in the hit's own tangent frame, for a hit that may lie on
+// another triangle than the pixel's (the displaced surface's).
+uniform sampler2D referenceEye;
+uniform sampler2D referenceLight;
+#endif
 #endif
 #ifdef WRITE_DEPTH
 varying vec3 eyePosition;  // the polygon's point in eye space
@@ -716,6 +723,11 @@ void main()
     vec4 hit = referenceHit();
     if (hit.a < 0.5) discard;  // the traced ray met no surface: background
     vec2 uv = texCoord + hit.xy;
+#ifdef REFERENCE_FRAME
+    vec2 at = (gl_FragCoord.xy - referenceView.xy) / referenceView.zw;
+    eye = texture2D(referenceEye, at).xyz;
+    light = texture2D(referenceLight, at).xyz;
+#endif
     float shadow = referenceShadow(hit);
 #else
     float hitDepth = eyeSearch(texCoord, eyeReach, eye, gradX, gradY);

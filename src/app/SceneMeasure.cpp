@@ -73,9 +73,10 @@ std::shared_ptr<DrawnMesh const> drawnMesh(Model3D const& model) {
 void SceneMeasure::release() {
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   referenceHits.release();
+  referenceEye.release();
+  referenceLight.release();
   floats.destroy();
   bytes.destroy();
   captureTarget.destroy();
@@ -212,10 +213,17 @@ bool SceneMeasure::drawReference(Snapshot const& snap, ReferenceHits const& hits
     error = "the traced hits are not of the view's size";
     return false;
   }
+  size_t const n = hits.rgba.size();
+  bool const framed = hits.eye.size() == n && hits.light.size() == n;
   Draw const draw{shadows ? unsigned(Techniques::ShadowTrace) : 0u, snap.settings.steps, ""};
-  ReliefProgram* const prog = program(snap, draw, "#define REFERENCE_HIT\n", referencePrograms[shadows ? 1 : 0], error);
+  ReliefProgram* const prog =
+      program(snap, draw, framed ? "#define REFERENCE_HIT\n#define REFERENCE_FRAME\n" : "#define REFERENCE_HIT\n",
+              referencePrograms[(framed ? 2 : 0) + (shadows ? 1 : 0)], error);
   if (!prog || !sized(bytes, snap, 1, GL_RGBA8, error)) return false;
   if (!referenceHits.load(hits.width, hits.height, hits.rgba.data(), error)) return false;
+  if (framed && (!referenceEye.load(hits.width, hits.height, hits.eye.data(), error) ||
+                 !referenceLight.load(hits.width, hits.height, hits.light.data(), error)))
+    return false;
   // The hits are read at the pixel's place in the target's viewport, which
   // starts at its corner.
   prog->use();
@@ -223,8 +231,16 @@ bool SceneMeasure::drawReference(Snapshot const& snap, ReferenceHits const& hits
                  static_cast<float>(snap.height));
   ShaderProgram::useNone();
   referenceHits.bind(TextureUnits::ReferenceHits);
+  if (framed) {
+    referenceEye.bind(TextureUnits::ReferenceEye);
+    referenceLight.bind(TextureUnits::ReferenceLight);
+  }
   scene.drawViewInto(snap.view, snap.light, bytes, prog, false, false);
   HitTexture::unbind(TextureUnits::ReferenceHits);
+  if (framed) {
+    HitTexture::unbind(TextureUnits::ReferenceEye);
+    HitTexture::unbind(TextureUnits::ReferenceLight);
+  }
   pixels = bytes.readBytes(0);
   return true;
 }
@@ -241,8 +257,7 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
   // The kept programs were made for the maps in use.
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   bool const ok = scene.useHeights(field, error);
   module.mapsShown();
   return ok;
@@ -251,8 +266,7 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
 void SceneMeasure::restoreMaps() {
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   scene.restoreMaps();
   module.mapsShown();
 }

@@ -64,7 +64,7 @@ private:
   ShaderTestModule& module;
   ReliefScene& scene;
   Kept hitProgram, colourProgram;
-  Kept referencePrograms[2];  // without and with SHADOW_TRACE
+  Kept referencePrograms[4];  // without and with SHADOW_TRACE, then the same with REFERENCE_FRAME
   OffscreenTarget floats, bytes, captureTarget;
-  HitTexture referenceHits;
+  HitTexture referenceHits, referenceEye, referenceLight;
 };

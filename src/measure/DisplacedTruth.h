@@ -29,6 +29,7 @@ public:
   std::vector<int> const& pixels() const { return pixelOf; }
   int indexAt(int pixel) const { return pixel >= 0 && pixel < static_cast<int>(index.size()) ? index[pixel] : -1; }
   std::vector<DisplacedResult> const& results() const { return traced; }
+  std::vector<DisplacedRay> const& eyeRays() const { return rays; }
   // The shell's depth in texture units.
   float depth() const { return shell ? shell->depth() : 0.0f; }
 

@@ -118,6 +118,9 @@ public:
         if (meter.referenceDone()) {
           con.print("fidelity: reference traced in %.2f s\n",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - traceStart).count());
+          if (meter.truth() == FidelityTruth::Displaced)
+            con.print("fidelity: of which the displaced surface, %d pixels, %.2f s\n",
+                      static_cast<int>(meter.displaced()->size()), meter.displacedSeconds());
           image.follow(meter);
           phase = Phase::Measuring;
         }

@@ -2,6 +2,7 @@
 #include "FidelityMeter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -14,6 +15,19 @@ namespace {
 // A technique's shadow factor below this counts as "in shadow": the shader's
 // factor is 1 wherever nothing stands above the light ray.
 float const litFactor = 0.999f;
+
+// The unit vector along v in the hit's tangent frame (zero for no length).
+void inFrame(DisplacedResult const& r, double const v[3], float out[4]) {
+  float const* axes[3] = {r.tangent, r.bitangent, r.normal};
+  double c[3], length = 0;
+  for (int a = 0; a < 3; ++a) {
+    c[a] = axes[a][0] * v[0] + axes[a][1] * v[1] + axes[a][2] * v[2];
+    length += c[a] * c[a];
+  }
+  length = std::sqrt(length);
+  for (int a = 0; a < 3; ++a) out[a] = length > 0 ? static_cast<float>(c[a] / length) : 0.0f;
+  out[3] = 1.0f;
+}
 
 }  // namespace
 
@@ -118,7 +132,11 @@ void FidelityMeter::startReference() {
   reference.assign(inputs.size(), TraceResult{});
   worker = std::thread([this] {
     tracer->traceAll(inputs.data(), reference.data(), inputs.size(), 0, &done, &cancel);
-    if (displacedTruth && !cancel) displacedTruth->trace(&done, &cancel);
+    if (displacedTruth && !cancel) {
+      auto const start = std::chrono::steady_clock::now();
+      displacedTruth->trace(&done, &cancel);
+      displacedTime = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
     finished = true;
   });
 }
@@ -337,7 +355,10 @@ MeasureScene::ReferenceHits FidelityMeter::referenceHits() const {
   if (displacedTruth) {
     // The displaced hit's texture coordinate less the pixel's own, whole
     // repeats taken off (the hit triangle's mapping may differ from the
-    // pixel's by some across a seam); background where the truth misses.
+    // pixel's by some across a seam); background where the truth misses;
+    // and the directions to the eye and the light in the hit's frame.
+    out.eye.assign(out.rgba.size(), 0.0f);
+    out.light.assign(out.rgba.size(), 0.0f);
     for (size_t i = 0; i < inputs.size(); ++i) {
       int const at = displacedTruth->indexAt(pixelOf[i]);
       if (at < 0) continue;
@@ -349,6 +370,14 @@ MeasureScene::ReferenceHits FidelityMeter::referenceHits() const {
       p[1] = static_cast<float>(dv - std::floor(dv + 0.5));
       p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
       p[3] = 1.0f;
+      DisplacedRay const& ray = displacedTruth->eyeRays()[static_cast<size_t>(at)];
+      double const w = snap.light.w;
+      double const toEye[3] = {-ray.direction[0], -ray.direction[1], -ray.direction[2]};
+      double toLight[3] = {snap.light.x, snap.light.y, snap.light.z};
+      if (w != 0.0)
+        for (int k = 0; k < 3; ++k) toLight[k] = toLight[k] / w - r.position[k];
+      inFrame(r, toEye, &out.eye[4 * static_cast<size_t>(pixelOf[i])]);
+      inFrame(r, toLight, &out.light[4 * static_cast<size_t>(pixelOf[i])]);
     }
     return out;
   }

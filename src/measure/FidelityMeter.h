@@ -91,6 +91,8 @@ public:
   bool compareHits(unsigned set, int steps, std::vector<float> const& hits, Errors& out, std::string& error);
 
   FidelityTruth truth() const { return snap.truth; }
+  // The seconds the displaced truth's trace took (once traced).
+  double displacedSeconds() const { return displacedTime; }
   // The displaced truth once traced (null against the tangent plane).
   DisplacedTruth const* displaced() const { return displacedTruth.get(); }
 
@@ -140,5 +142,6 @@ private:
   std::atomic<size_t> done{0};
   std::atomic<bool> cancel{false};
   std::atomic<bool> finished{false};
+  double displacedTime = 0;
   std::thread worker;
 };

@@ -84,9 +84,15 @@ public:
   // first): RGBA floats holding the hit's texture coordinate less the pixel's
   // own (u, v), the light's verdict (1 lit, 0 in shadow) and 1 where the pixel
   // has a hit (0 elsewhere).
+  // A hit of the displaced truth may lie on another triangle than the
+  // pixel's: then eye and light hold, per view pixel (RGBA, a unused), the
+  // unit directions from the hit to the eye and to the light in the hit's
+  // own tangent frame, which the shading takes instead of the pixel's; empty
+  // otherwise.
   struct ReferenceHits {
     int width = 0, height = 0;
     std::vector<float> rgba;
+    std::vector<float> eye, light;
   };
 
   virtual Snapshot snapshot() const = 0;
@@ -116,7 +122,8 @@ public:
   virtual bool drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                           std::string& error) = 0;
   // The snapshot's view shaded from `hits` instead of a search: the snapshot's
-  // fragment shader built with REFERENCE_HIT (and SHADOW_TRACE when
+  // fragment shader built with REFERENCE_HIT (REFERENCE_FRAME as well where
+  // the hits carry their frames; and SHADOW_TRACE when
   // `shadows`, so that shadowed hits take the shader's full shadow), drawn as
   // drawColour draws, into RGBA bytes (rows bottom first).
   virtual bool drawReference(Snapshot const& snap, ReferenceHits const& hits, bool shadows,
