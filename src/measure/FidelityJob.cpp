@@ -179,6 +179,12 @@ private:
       std::string error;
       run.ok = meter.measure(run.set, run.steps, run.errors, error, run.refine);
       if (!run.ok) con << "fidelity: " << error << "\n";
+      // Inside a closed mesh the displaced surface never shows off the
+      // mesh's outline; under an open border the shell's wall does, from
+      // the side: those pixels count as missing, since no set draws there.
+      if (run.ok && run.errors.outside > 0)
+        con << "fidelity: " << static_cast<int>(run.errors.outside)
+            << " pixels off the mesh's outline meet the displaced surface\n";
       if (!run.ok || (!timed() && !imaged && mode != Mode::Map)) return next();
       ++drawsDone;
       return true;

@@ -46,7 +46,8 @@ public:
     // where the set draws surface and the truth shows background (extra), and
     // where the truth hits and the set discards or draws nothing (missing);
     // `outside` counts the truth's hits off the mesh's own outline, which no
-    // set can draw (a fragment exists only where the mesh is rasterised).
+    // set can draw (a fragment exists only where the mesh is rasterised):
+    // none on a closed mesh, but the wall under an open border shows.
     double extra = -1, missing = -1;
     size_t covered = 0, outside = 0;
     // Per view pixel against the displaced truth: 1 extra, 2 missing, 3 both
