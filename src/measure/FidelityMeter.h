@@ -121,6 +121,10 @@ public:
   size_t pixels() const { return inputs.size(); }
 
 private:
+  // A technique's shadow factor below this counts as "in shadow": the shader's
+  // factor is 1 wherever nothing stands above the light ray.
+  static constexpr float litFactor = 0.999f;
+
   void stop();
   // With the displaced truth, its shell and the eye rays it traces.
   bool prepareTruth(std::string& error);
