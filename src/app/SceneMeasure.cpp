@@ -82,7 +82,9 @@ void SceneMeasure::release() {
   captureTarget.destroy();
 }
 
-MeasureScene::Snapshot SceneMeasure::snapshot() const {
+MeasureScene::Snapshot SceneMeasure::snapshot() const { return snapshotAgainst(fidelityTruth()); }
+
+MeasureScene::Snapshot SceneMeasure::snapshotAgainst(FidelityTruth truth) const {
   Snapshot snap;
   snap.settings = scene.settings();
   snap.view = base.views[Base::VIEW_MAIN];
@@ -99,7 +101,7 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   snap.colorMap = maps.colorSource().describe();
   snap.heightMap = maps.heightSource().describe();
   snap.normalMap = maps.normalSource().describe();
-  snap.truth = fidelityTruth();
+  snap.truth = truth;
   if (snap.truth == FidelityTruth::Displaced) snap.mesh = drawnMesh(scene.currentMesh());
   return snap;
 }

@@ -26,6 +26,8 @@ public:
   void release();
 
   Snapshot snapshot() const override;
+  // The same against a given truth, whatever fidelityTruth says.
+  Snapshot snapshotAgainst(FidelityTruth truth) const;
   bool mapsReady(unsigned set, double& progress) override;
   bool capture(Snapshot const& snap, Capture& out, std::string& error) override;
   bool captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) override;

@@ -10,6 +10,7 @@
 #include "Arguments.h"
 #include "BenchCommands.h"
 #include "DataFiles.h"
+#include "RunContext.h"
 #include "Screenshot.h"
 #include "ShaderGui.h"
 #include "StopSignals.h"
@@ -288,6 +289,18 @@ void ShaderTestModule::update() {
     scene.programs().compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
   }
 
+  if (!measuring && truth.active()) {
+    // What the truth's picture depends on: the camera, the light, the
+    // settings, the view's size and the mesh.
+    ReliefSettings const& s = scene.settings();
+    _vec<4, float> const& l = scene.light();
+    char text[200];
+    std::snprintf(text, sizeof text, " %g %g %g %g %s %d %d %g %g %dx%d ", l.x, l.y, l.z, l.w,
+                  Techniques::name(s.set).c_str(), s.steps, s.refineSteps, s.polyThickness, s.bumpHeight, viewWidth(),
+                  viewHeight());
+    truth.update(cameraLine(base.views[Base::VIEW_MAIN]) + text + scene.meshName(), frameStart);
+  }
+
   if (measuring) {
     // What is measured must not move under the measurement: the panel, the
     // light and (through takesKeyboard) the camera wait until it ends.
@@ -323,6 +336,10 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
 
   double const now = seconds();
   scene.drawView(viewport, measuring, now);
+  if (!measuring && viewport == base.mainViewport) {
+    _vec<2, int> const& win = disp.getSize();
+    truth.draw(*viewport, scene.programs().comparison().wipe(), win.x, win.y);
+  }
 
   if (!last) return;
   scene.gpuTimer().endFrame();

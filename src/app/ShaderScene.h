@@ -15,6 +15,7 @@
 #include "JobRunner.h"
 #include "ReliefScene.h"
 #include "SceneMeasure.h"
+#include "TruthCompare.h"
 #include "ShaderSceneComm.h"
 #include "base/basemodule.h"
 
@@ -90,6 +91,9 @@ public:
   // Starts comparing `setA` (the panel's set from now on) with `setB`, drawn
   // at `stepsB` steps of its own where that is above 0.
   bool startCompare(unsigned setA, unsigned setB, std::string& log, int stepsB = 0);
+  // `compare SET truth`: the set left of the wipe, the displaced truth's
+  // picture right of it (the set-B comparison stops).
+  TruthCompare& truthCompare() { return truth; }
 
 private:
   void takeScreenshots();
@@ -111,6 +115,7 @@ private:
 
   ReliefScene scene;
   SceneMeasure measure;
+  TruthCompare truth{measure};
   std::unique_ptr<ShaderGui> gui;
   JobRunner runner;
   long frameLimit;   // --frames: quit after this many frames (0: never)
