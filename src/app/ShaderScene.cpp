@@ -10,7 +10,6 @@
 #include "Arguments.h"
 #include "BenchCommands.h"
 #include "DataFiles.h"
-#include "RunContext.h"
 #include "Screenshot.h"
 #include "ShaderGui.h"
 #include "StopSignals.h"
@@ -289,17 +288,8 @@ void ShaderTestModule::update() {
     scene.programs().compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
   }
 
-  if (!measuring && truth.active()) {
-    // What the truth's picture depends on: the camera, the light, the
-    // settings, the view's size and the mesh.
-    ReliefSettings const& s = scene.settings();
-    _vec<4, float> const& l = scene.light();
-    char text[200];
-    std::snprintf(text, sizeof text, " %g %g %g %g %s %d %d %g %g %dx%d ", l.x, l.y, l.z, l.w,
-                  Techniques::name(s.set).c_str(), s.steps, s.refineSteps, s.polyThickness, s.bumpHeight, viewWidth(),
-                  viewHeight());
-    truth.update(cameraLine(base.views[Base::VIEW_MAIN]) + text + scene.meshName(), frameStart);
-  }
+  if (!measuring && truth.active())
+    truth.update(TruthCompare::keyOf(scene, base.views[Base::VIEW_MAIN], viewWidth(), viewHeight()), frameStart);
 
   if (measuring) {
     // What is measured must not move under the measurement: the panel, the

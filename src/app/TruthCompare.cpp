@@ -3,7 +3,12 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "ImageFidelity.h"
+#include "ReliefScene.h"
+#include "RunContext.h"
+#include "Techniques.h"
 #include "base/console.h"
 #include "base/viewport.h"
 
@@ -12,6 +17,15 @@ namespace {
 double const stillSeconds = 0.5;
 
 }  // namespace
+
+std::string TruthCompare::keyOf(ReliefScene const& scene, View const& camera, int width, int height) {
+  ReliefSettings const& s = scene.settings();
+  _vec<4, float> const& l = scene.light();
+  char text[200];
+  std::snprintf(text, sizeof text, " %g %g %g %g %s %d %d %g %g %dx%d ", l.x, l.y, l.z, l.w,
+                Techniques::name(s.set).c_str(), s.steps, s.refineSteps, s.polyThickness, s.bumpHeight, width, height);
+  return cameraLine(camera) + text + scene.meshName();
+}
 
 void TruthCompare::start() {
   on = true;

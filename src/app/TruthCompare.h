@@ -8,11 +8,17 @@
 #include "FidelityMeter.h"
 #include "SceneMeasure.h"
 
+class ReliefScene;
+class View;
 class Viewport;
 
 class TruthCompare {
 public:
   explicit TruthCompare(SceneMeasure& measure) : scene(measure) {}
+
+  // What the picture depends on: the camera, the light, the settings, the
+  // view's size and the mesh.
+  static std::string keyOf(ReliefScene const& scene, View const& camera, int width, int height);
 
   void start();
   void stop();
