@@ -226,9 +226,17 @@ varying vec3 eyeVec;
 // Per pixel of the view (nearest, no mipmaps, 32-bit floats): rg, the hit's
 // texture coordinate less the pixel's own texCoord (an offset keeps its digits
 // where u reaches 32 around the sphere); b, the light's verdict there, 1 lit
-// and 0 in shadow; a, 1 where the trace has a hit.
+// and 0 in shadow; a, 1 where the trace has a hit (elsewhere the background
+// shows: a displaced surface's outline lies inside the mesh's).
 uniform sampler2D referenceHits;
 uniform vec4 referenceView;  // xy: the viewport's origin in window pixels; zw: its size
+#ifdef REFERENCE_FRAME
+// Per pixel, as referenceHits: the unit directions from the hit to the eye and
+// to the light in the hit's own tangent frame, for a hit that may lie on
+// another triangle than the pixel's (the displaced surface's).
+uniform sampler2D referenceEye;
+uniform sampler2D referenceLight;
+#endif
 #endif
 #ifdef WRITE_DEPTH
 varying vec3 eyePosition;  // the polygon's point in eye space
@@ -740,7 +748,13 @@ void main()
 
 #ifdef REFERENCE_HIT
     vec4 hit = referenceHit();
+    if (hit.a < 0.5) discard;  // the traced ray met no surface: background
     vec2 uv = texCoord + hit.xy;
+#ifdef REFERENCE_FRAME
+    vec2 at = (gl_FragCoord.xy - referenceView.xy) / referenceView.zw;
+    eye = texture2D(referenceEye, at).xyz;
+    light = texture2D(referenceLight, at).xyz;
+#endif
     float shadow = referenceShadow(hit);
 #else
     float hitDepth = eyeSearch(texCoord, eyeReach, eye, gradX, gradY);

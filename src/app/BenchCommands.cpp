@@ -192,11 +192,13 @@ bool readSide(std::string const& word, unsigned& set, int& steps, std::string& e
 void CFunc_compare(int argc, char** argv) {
   if (argc == 2 && unquote(argv[1]) == "off") {
     shaderTestModule.reliefScene().programs().stopCompare();
+    shaderTestModule.truthCompare().stop();
     con << "compare: off\n";
     return;
   }
   if (argc != 3) {
-    con << "usage: compare SET_A[@STEPS] SET_B[@STEPS] | compare off; a set is none or names joined by +, "
+    con << "usage: compare SET_A[@STEPS] SET_B[@STEPS] | compare SET_A[@STEPS] truth | compare off; a set is none "
+           "or names joined by +, "
            "e.g. compare PARALLAX ITERATIVE+ITERATIVE_LERP@64 (without @, a side draws at the panel's steps)\n";
     return;
   }
@@ -205,10 +207,23 @@ void CFunc_compare(int argc, char** argv) {
   unsigned a = 0, b = 0;
   int stepsA = 0, stepsB = 0;
   std::string error;
-  if (!readSide(unquote(argv[1]), a, stepsA, error) || !readSide(unquote(argv[2]), b, stepsB, error)) {
+  bool const truth = unquote(argv[2]) == "truth";
+  if (!readSide(unquote(argv[1]), a, stepsA, error) || (!truth && !readSide(unquote(argv[2]), b, stepsB, error))) {
     con << "compare: " << error << "\n";
     return;
   }
+  if (truth) {
+    // The set on the panel, the displaced surface's picture right of the
+    // wipe, traced once the scene has stayed still for half a second.
+    shaderTestModule.reliefScene().programs().stopCompare();
+    shaderTestModule.showSet(a);
+    if (stepsA > 0) applyField(*gui, gui->iterationStepsField.get(), std::to_string(stepsA));
+    shaderTestModule.truthCompare().start();
+    con << "compare: A " << Techniques::name(a) << " left, the displaced truth right, traced again half a second "
+                                                   "after the view, light or settings change; wipe X moves the line\n";
+    return;
+  }
+  shaderTestModule.truthCompare().stop();
   // B is built first, so that a failed build leaves the panel as it was;
   // A's count is the panel's, which B follows unless it has its own.
   std::string log;

@@ -1,7 +1,8 @@
 // The measuring commands: profile, fidelity (table, sweep, map, angles, scale,
 // reference, path), contactsheet and frontier read their arguments (the sets
 // and counts of the user's choice among them) and start their jobs on the
-// module's scene; flipPpd sets the image figures' viewer.
+// module's scene; flipPpd sets the image figures' viewer, fidelityTruth the
+// truth the fidelity figures are against.
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -266,6 +267,31 @@ public:
 
 PixelsPerDegreeVar pixelsPerDegreeVar;
 
+// The truth of the fidelity figures: a word, else the line is refused with
+// one line and the truth kept.
+FidelityTruth truthInUse = FidelityTruth::Plane;
+
+class TruthVar : public CVarPrim {
+public:
+  TruthVar() : CVarPrim("fidelityTruth") {}
+  void execArgs(int argc, char** argv) override {
+    FidelityTruth t = truthInUse;
+    if (argc > 2 || (argc == 2 && !FidelityTruths::parse(unquote(argv[1]), t))) {
+      con << "usage: fidelityTruth [plane|displaced] (plane by default): the surface the fidelity figures are "
+             "against; nothing changed\n";
+      return;
+    }
+    truthInUse = t;
+    echoData();
+  }
+  void echoData() override {
+    con << "fidelityTruth " << FidelityTruths::name(truthInUse) << ": figures against "
+        << FidelityTruths::describe(truthInUse) << "\n";
+  }
+};
+
+TruthVar truthVar;
+
 CVar profileCmd("profile", CFunc_profile);
 CVar fidelityCmd("fidelity", CFunc_fidelity);
 CVar contactsheetCmd("contactsheet", CFunc_contactsheet);
@@ -274,3 +300,5 @@ CVar frontierCmd("frontier", CFunc_frontier);
 }  // namespace
 
 float flipPixelsPerDegree() { return pixelsPerDegree; }
+
+FidelityTruth fidelityTruth() { return truthInUse; }

@@ -45,20 +45,46 @@ char const* const depthCaptureShader =
     "    gl_FragData[1] = vec4(unitLength / max(normalize(eyeVec).z, 0.05), 0.0, 0.0, 1.0);\n"
     "}\n";
 
+// The mesh as the passes draw it: the model-view holds only the camera, so
+// its vertices are in world space already.
+std::shared_ptr<DrawnMesh const> drawnMesh(Model3D const& model) {
+  std::shared_ptr<DrawnMesh> out(new DrawnMesh);
+  out->vertices.reserve(model.getVertices().size());
+  for (Model3D::Vertex const& v : model.getVertices()) {
+    ShellVertex s{};
+    for (int k = 0; k < 3; ++k) {
+      s.position[k] = v.position[k];
+      s.tangent[k] = v.basis.vec(0)[k];
+      s.normal[k] = v.basis.vec(2)[k];
+    }
+    s.handedness = v.handedness;
+    s.uv[0] = v.texCoord.x;
+    s.uv[1] = v.texCoord.y;
+    s.texelScale[0] = v.texelScale.x;
+    s.texelScale[1] = v.texelScale.y;
+    out->vertices.push_back(s);
+  }
+  out->triangles = model.getIndices();
+  return out;
+}
+
 }  // namespace
 
 void SceneMeasure::release() {
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   referenceHits.release();
+  referenceEye.release();
+  referenceLight.release();
   floats.destroy();
   bytes.destroy();
   captureTarget.destroy();
 }
 
-MeasureScene::Snapshot SceneMeasure::snapshot() const {
+MeasureScene::Snapshot SceneMeasure::snapshot() const { return snapshotAgainst(fidelityTruth()); }
+
+MeasureScene::Snapshot SceneMeasure::snapshotAgainst(FidelityTruth truth) const {
   Snapshot snap;
   snap.settings = scene.settings();
   snap.view = base.views[Base::VIEW_MAIN];
@@ -75,6 +101,8 @@ MeasureScene::Snapshot SceneMeasure::snapshot() const {
   snap.colorMap = maps.colorSource().describe();
   snap.heightMap = maps.heightSource().describe();
   snap.normalMap = maps.normalSource().describe();
+  snap.truth = truth;
+  if (snap.truth == FidelityTruth::Displaced) snap.mesh = drawnMesh(scene.currentMesh());
   return snap;
 }
 
@@ -188,10 +216,17 @@ bool SceneMeasure::drawReference(Snapshot const& snap, ReferenceHits const& hits
     error = "the traced hits are not of the view's size";
     return false;
   }
+  size_t const n = hits.rgba.size();
+  bool const framed = hits.eye.size() == n && hits.light.size() == n;
   Draw const draw{shadows ? unsigned(Techniques::ShadowTrace) : 0u, snap.settings.steps, ""};
-  ReliefProgram* const prog = program(snap, draw, "#define REFERENCE_HIT\n", referencePrograms[shadows ? 1 : 0], error);
+  ReliefProgram* const prog =
+      program(snap, draw, framed ? "#define REFERENCE_HIT\n#define REFERENCE_FRAME\n" : "#define REFERENCE_HIT\n",
+              referencePrograms[(framed ? 2 : 0) + (shadows ? 1 : 0)], error);
   if (!prog || !sized(bytes, snap, 1, GL_RGBA8, error)) return false;
   if (!referenceHits.load(hits.width, hits.height, hits.rgba.data(), error)) return false;
+  if (framed && (!referenceEye.load(hits.width, hits.height, hits.eye.data(), error) ||
+                 !referenceLight.load(hits.width, hits.height, hits.light.data(), error)))
+    return false;
   // The hits are read at the pixel's place in the target's viewport, which
   // starts at its corner.
   prog->use();
@@ -199,8 +234,16 @@ bool SceneMeasure::drawReference(Snapshot const& snap, ReferenceHits const& hits
                  static_cast<float>(snap.height));
   ShaderProgram::useNone();
   referenceHits.bind(TextureUnits::ReferenceHits);
+  if (framed) {
+    referenceEye.bind(TextureUnits::ReferenceEye);
+    referenceLight.bind(TextureUnits::ReferenceLight);
+  }
   scene.drawViewInto(snap.view, snap.light, bytes, prog, false, false);
   HitTexture::unbind(TextureUnits::ReferenceHits);
+  if (framed) {
+    HitTexture::unbind(TextureUnits::ReferenceEye);
+    HitTexture::unbind(TextureUnits::ReferenceLight);
+  }
   pixels = bytes.readBytes(0);
   return true;
 }
@@ -217,8 +260,7 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
   // The kept programs were made for the maps in use.
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   bool const ok = scene.useHeights(field, error);
   module.mapsShown();
   return ok;
@@ -227,8 +269,7 @@ bool SceneMeasure::useHeights(HeightField const& field, std::string& error) {
 void SceneMeasure::restoreMaps() {
   hitProgram = Kept();
   colourProgram = Kept();
-  referencePrograms[0] = Kept();
-  referencePrograms[1] = Kept();
+  for (Kept& k : referencePrograms) k = Kept();
   scene.restoreMaps();
   module.mapsShown();
 }

@@ -26,6 +26,8 @@ public:
   void release();
 
   Snapshot snapshot() const override;
+  // The same against a given truth, whatever fidelityTruth says.
+  Snapshot snapshotAgainst(FidelityTruth truth) const;
   bool mapsReady(unsigned set, double& progress) override;
   bool capture(Snapshot const& snap, Capture& out, std::string& error) override;
   bool captureDepth(Snapshot const& snap, DepthCapture& out, std::string& error) override;
@@ -64,7 +66,7 @@ private:
   ShaderTestModule& module;
   ReliefScene& scene;
   Kept hitProgram, colourProgram;
-  Kept referencePrograms[2];  // without and with SHADOW_TRACE
+  Kept referencePrograms[4];  // without and with SHADOW_TRACE, then the same with REFERENCE_FRAME
   OffscreenTarget floats, bytes, captureTarget;
-  HitTexture referenceHits;
+  HitTexture referenceHits, referenceEye, referenceLight;
 };

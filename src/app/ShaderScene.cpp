@@ -305,6 +305,9 @@ void ShaderTestModule::update() {
     scene.programs().compareInput(x, mouse.getButtonState(2), keysFree && kbd.getKeyState('b') == 2, frameStart);
   }
 
+  if (!measuring && truth.active())
+    truth.update(TruthCompare::keyOf(scene, base.views[Base::VIEW_MAIN], viewWidth(), viewHeight()), frameStart);
+
   if (measuring) {
     // What is measured must not move under the measurement: the panel, the
     // light and (through takesKeyboard) the camera wait until it ends.
@@ -340,6 +343,10 @@ void ShaderTestModule::render(Viewport const* viewport, View const*) {
 
   double const now = seconds();
   scene.drawView(viewport, measuring, now);
+  if (!measuring && viewport == base.mainViewport) {
+    _vec<2, int> const& win = disp.getSize();
+    truth.draw(*viewport, scene.programs().comparison().wipe(), win.x, win.y);
+  }
 
   if (!last) return;
   scene.gpuTimer().endFrame();

@@ -16,6 +16,7 @@
 #include "JobRunner.h"
 #include "ReliefScene.h"
 #include "SceneMeasure.h"
+#include "TruthCompare.h"
 #include "ShaderSceneComm.h"
 #include "base/basemodule.h"
 
@@ -98,6 +99,9 @@ public:
   // The kind of cone RELAXED_CONE steps by; a change makes the cone map again
   // (in the background when it takes a while) and rebuilds what steps by it.
   void setConeKind(ConeMap::Kind kind);
+  // `compare SET truth`: the set left of the wipe, the displaced truth's
+  // picture right of it (the set-B comparison stops).
+  TruthCompare& truthCompare() { return truth; }
 
 private:
   void takeScreenshots();
@@ -119,6 +123,7 @@ private:
 
   ReliefScene scene;
   SceneMeasure measure;
+  TruthCompare truth{measure};
   std::unique_ptr<ShaderGui> gui;
   JobRunner runner;
   long frameLimit;   // --frames: quit after this many frames (0: never)

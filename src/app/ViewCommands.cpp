@@ -58,7 +58,10 @@ void CFunc_wipe(int argc, char** argv) {
   }
   if (argc == 2) programs.setWipe(x);
   con << "wipe := " << static_cast<double>(programs.comparison().wipe())
-      << (programs.comparison().active() ? "" : " (the line shows once compare starts)") << "\n";
+      << (programs.comparison().active() || shaderTestModule.truthCompare().active()
+              ? ""
+              : " (the line shows once compare starts)")
+      << "\n";
 }
 
 // A variable of the looks: `count` numbers from 0 to `most`, each read before

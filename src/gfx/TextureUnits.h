@@ -11,6 +11,8 @@ enum Unit : int {
   MaxPyramid = 3,  // maxPyramid: MAX_PYRAMID's levels of height maxima
   Height = 4,      // heightMap: a separate 16-bit height map (HEIGHT_MAP)
   ReferenceHits = 5,  // referenceHits: the traced hit of each view pixel (REFERENCE_HIT)
+  ReferenceEye = 6,   // referenceEye, referenceLight: the directions to the eye and the
+  ReferenceLight = 7,  // light in the hit's own tangent frame (REFERENCE_FRAME)
 };
 
 struct Sampler {
@@ -21,7 +23,7 @@ struct Sampler {
 // Every sampler, in unit order.
 constexpr Sampler samplers[] = {
     {"colorMap", Color}, {"normalMap", Normal}, {"coneMap", Cone}, {"maxPyramid", MaxPyramid}, {"heightMap", Height},
-    {"referenceHits", ReferenceHits},
+    {"referenceHits", ReferenceHits}, {"referenceEye", ReferenceEye}, {"referenceLight", ReferenceLight},
 };
 
 }  // namespace TextureUnits

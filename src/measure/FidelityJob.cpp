@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AngleBins.h"
+#include "FidelityAngles.h"
 #include "FidelityMeter.h"
 #include "MapsWait.h"
 #include "FidelityPictures.h"
@@ -30,6 +31,8 @@
 namespace {
 
 using Mode = FidelityMode;
+
+std::string const floorName = "tangent-plane reference";
 
 // The image error map (top row first) in the meter's order (rows bottom
 // first), -1 off the mesh.
@@ -66,6 +69,12 @@ public:
             for (int r : plan.refine) runs.push_back(Run{set, s, r});
         }
     } else if (mode == Mode::Angles) {
+      // Against the displaced surface the tangent-plane reference comes
+      // first: the floor of every technique on that model.
+      if (snap.truth == FidelityTruth::Displaced) {
+        runs.push_back(Run{0, 0});
+        runs.back().floor = true;
+      }
       for (unsigned set : plan.sets.empty() ? Techniques::sweepSets() : plan.sets) runs.push_back(Run{set, steps});
     } else if (mode == Mode::Map) {
       runs.push_back(Run{snap.settings.set, steps});
@@ -89,7 +98,11 @@ public:
         if (!imaged && mode == Mode::Reference) return fail(error);
         if (!imaged) con << "fidelity: " << error << "\n";
         if (mode == Mode::Angles) angles = meter.eyeAngles();
-        con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels\n";
+        con << "fidelity: tracing the reference for " << static_cast<int>(meter.pixels()) << " pixels";
+        if (meter.truth() == FidelityTruth::Displaced)
+          con << " and the displaced surface through " << static_cast<int>(snap.mesh->triangles.size() / 3)
+              << " triangles";
+        con << "\n";
         meter.startReference();
         traceStart = std::chrono::steady_clock::now();
         phase = Phase::Tracing;
@@ -104,6 +117,9 @@ public:
         if (meter.referenceDone()) {
           con.print("fidelity: reference traced in %.2f s\n",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - traceStart).count());
+          if (meter.truth() == FidelityTruth::Displaced)
+            con.print("fidelity: of which the displaced surface, %d pixels, %.2f s\n",
+                      static_cast<int>(meter.displaced()->size()), meter.displacedSeconds());
           image.follow(meter);
           phase = Phase::Measuring;
         }
@@ -124,6 +140,7 @@ private:
     unsigned set;
     int steps;
     int refine;  // the bisections, -1: the snapshot's
+    bool floor = false;  // the tangent-plane reference measured as a set
     FidelityMeter::Errors errors{};
     DrawSampler timing{};     // Sweep: the timed draws after the first
     double timingStart = 0;  // when the first timed draw began (MeasureScene::seconds)
@@ -146,6 +163,14 @@ private:
   bool measureNext() {
     if (current == runs.size()) return finish();
     Run& run = runs[current];
+    if (run.floor) {
+      con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
+          << floorName << "\n";
+      std::string error;
+      run.ok = meter.measureTangentPlane(run.errors, error);
+      if (!run.ok) con << "fidelity: " << error << "\n";
+      return next();
+    }
     if (drawsDone == 0) {
       if (!maps.ready(m, run.set)) return true;
       con << "fidelity " << static_cast<int>(current + 1) << "/" << static_cast<int>(runs.size()) << ": "
@@ -154,6 +179,12 @@ private:
       std::string error;
       run.ok = meter.measure(run.set, run.steps, run.errors, error, run.refine);
       if (!run.ok) con << "fidelity: " << error << "\n";
+      // Inside a closed mesh the displaced surface never shows off the
+      // mesh's outline; under an open border the shell's wall does, from
+      // the side: those pixels count as missing, since no set draws there.
+      if (run.ok && run.errors.outside > 0)
+        con << "fidelity: " << static_cast<int>(run.errors.outside)
+            << " pixels off the mesh's outline meet the displaced surface\n";
       if (!run.ok || (!timed() && !imaged && mode != Mode::Map)) return next();
       ++drawsDone;
       return true;
@@ -197,16 +228,18 @@ private:
 
   bool finish() {
     m.setMeasuring(false);
-    std::string const title = "fidelity: error against the traced reference in texels of the height map and as an "
-                              "image against the reference frame, " +
+    std::string const title = "fidelity: error against " + truthText() +
+                              " in texels of the height map and as an image against its reference frame, " +
                               std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description;
     if (mode == Mode::Map) return writeMap(runs.front());
     if (mode == Mode::Angles) return writeAngles();
-    // The texel columns, the image columns, then the shadow verdicts and the
+    // The texel columns, the image columns, the coverage against the
+    // displaced truth ("-" against the tangent plane), then the shadow verdicts and the
     // depth written under WRITE_DEPTH against the reference hit's, in relief
     // depths ("-" for sets without them), or the sweep's GPU time.
     std::vector<std::string> columns{"set", "steps", "mean", "p95", "p99", "over1", "max"};
     for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
+    columns.insert(columns.end(), {"extra", "missing"});
     if (mode == Mode::Table)
       columns.insert(columns.end(), {"shadow_disagreement", "depth_mean", "depth_p95"});
     else
@@ -230,6 +263,8 @@ private:
       row.insert(row.end(), {ResultTable::number(e.mean), ResultTable::number(e.p95), ResultTable::number(e.p99),
                              ResultTable::number(e.over1, 4), ResultTable::number(e.max)});
       for (std::string const& c : ImageFidelity::cells(r.image)) row.push_back(c);
+      row.push_back(e.extra < 0 ? "-" : ResultTable::number(e.extra, 4));
+      row.push_back(e.missing < 0 ? "-" : ResultTable::number(e.missing, 4));
       if (mode == Mode::Table) {
         row.push_back(e.shadowDisagreement < 0 ? "-" : ResultTable::number(e.shadowDisagreement, 4));
         row.push_back(e.depthMean < 0 ? "-" : ResultTable::number(e.depthMean, 4));
@@ -248,10 +283,16 @@ private:
     return false;
   }
 
-  // The snapshot's context, and the angle beyond which pixels were left out.
+  // The snapshot's context, the truth, and the angle beyond which pixels
+  // were left out.
   void addContext(ResultTable& table) const {
     addRunContext(table, snap, static_cast<long long>(meter.pixels()));
+    table.addContext("truth", FidelityTruths::name(snap.truth));
     if (!std::isnan(plan.maxAngle)) table.addContext("maxAngle", ResultTable::number(plan.maxAngle, 1));
+  }
+
+  std::string truthText() const {
+    return snap.truth == FidelityTruth::Displaced ? "the traced displaced surface" : "the traced tangent-plane reference";
   }
 
   std::string withinAngle() const {
@@ -261,35 +302,13 @@ private:
 
   // One row per set and 5-degree bin of the angle between eye ray and normal.
   bool writeAngles() {
-    std::vector<std::string> columns{"set", "steps", "angle_from", "angle_to", "pixels", "mean", "p95", "p99", "over1"};
-    for (std::string const& c : ImageFidelity::columns()) columns.push_back(c);
-    ResultTable table(columns);
+    std::vector<AngleRow> rows;
+    for (Run const& r : runs)
+      rows.push_back(AngleRow{r.floor ? floorName : Techniques::name(r.set), r.floor ? "-" : std::to_string(r.steps),
+                              r.ok, &r.errors, &r.imageBins});
+    ResultTable table = anglesTable(rows, angles);
     addContext(table);
-    for (Run const& r : runs) {
-      if (!r.ok) {
-        std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps), "-", "-", "failed"};
-        row.resize(columns.size(), "-");
-        table.add(row);
-        continue;
-      }
-      std::vector<AngleBin> const bins = binByAngle(r.errors.perPixel, angles);
-      for (size_t b = 0; b < bins.size(); ++b) {
-        AngleBin const& bin = bins[b];
-        bool const empty = bin.pixels == 0;
-        auto cell = [empty](double v, int decimals) { return empty ? "-" : ResultTable::number(v, decimals); };
-        std::vector<std::string> row{Techniques::name(r.set), std::to_string(r.steps), ResultTable::number(bin.from, 0),
-                                     ResultTable::number(bin.to, 0), std::to_string(bin.pixels), cell(bin.mean, 3),
-                                     cell(bin.p95, 3), cell(bin.p99, 3), cell(bin.over1, 4)};
-        if (b < r.imageBins.size() && r.imageBins[b].pixels > 0) {
-          AngleBin const& i = r.imageBins[b];
-          row.insert(row.end(), {ResultTable::number(i.mean, 4), ResultTable::number(i.p99, 4),
-                                 ResultTable::number(i.over1, 4)});
-        }
-        row.resize(columns.size(), "-");
-        table.add(row);
-      }
-    }
-    table.report("fidelity angles: error against the traced reference in texels of the height map and as an "
+    table.report("fidelity angles: error against " + truthText() + " in texels of the height map and as an "
                  "image, by the angle between eye ray and surface normal (degrees), " +
                      std::to_string(meter.pixels()) + " pixels" + withinAngle() + ", " + snap.description,
                  path, "fidelity");

@@ -2,6 +2,7 @@
 #include "FidelityMeter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -11,9 +12,18 @@
 
 namespace {
 
-// A technique's shadow factor below this counts as "in shadow": the shader's
-// factor is 1 wherever nothing stands above the light ray.
-float const litFactor = 0.999f;
+// The unit vector along v in the hit's tangent frame (zero for no length).
+void inFrame(DisplacedResult const& r, double const v[3], float out[4]) {
+  float const* axes[3] = {r.tangent, r.bitangent, r.normal};
+  double c[3], length = 0;
+  for (int a = 0; a < 3; ++a) {
+    c[a] = axes[a][0] * v[0] + axes[a][1] * v[1] + axes[a][2] * v[2];
+    length += c[a] * c[a];
+  }
+  length = std::sqrt(length);
+  for (int a = 0; a < 3; ++a) out[a] = length > 0 ? static_cast<float>(c[a] / length) : 0.0f;
+  out[3] = 1.0f;
+}
 
 }  // namespace
 
@@ -72,7 +82,9 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     error = "the view shows no part of the mesh";
     return false;
   }
-  if (std::isnan(maxAngle)) return true;
+  onMesh.assign(static_cast<size_t>(w) * static_cast<size_t>(h), false);
+  for (int const p : pixelOf) onMesh[static_cast<size_t>(p)] = true;
+  if (std::isnan(maxAngle)) return prepareTruth(error);
   std::vector<float> const angles = eyeAngles();
   size_t kept = 0;
   for (size_t i = 0; i < inputs.size(); ++i) {
@@ -89,7 +101,24 @@ bool FidelityMeter::capture(std::string& error, std::string& note) {
     error = text;
     return false;
   }
-  return true;
+  return prepareTruth(error);
+}
+
+bool FidelityMeter::prepareTruth(std::string& error) {
+  displacedTruth.reset();
+  if (snap.truth != FidelityTruth::Displaced) return true;
+  // Every pixel of the view, so that a hit of the truth off the mesh's
+  // outline would be counted; within an angle only the pixels kept, since
+  // pixels off the mesh have no angle.
+  std::vector<int> pixels = pixelOf;
+  if (std::isnan(maxAngle)) {
+    pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<int>(i);
+  }
+  displacedTruth.reset(new DisplacedTruth);
+  if (displacedTruth->prepare(snap, *field, std::move(pixels), error)) return true;
+  displacedTruth.reset();
+  return false;
 }
 
 void FidelityMeter::startReference() {
@@ -99,12 +128,18 @@ void FidelityMeter::startReference() {
   reference.assign(inputs.size(), TraceResult{});
   worker = std::thread([this] {
     tracer->traceAll(inputs.data(), reference.data(), inputs.size(), 0, &done, &cancel);
+    if (displacedTruth && !cancel) {
+      auto const start = std::chrono::steady_clock::now();
+      displacedTruth->trace(&done, &cancel);
+      displacedTime = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
     finished = true;
   });
 }
 
 double FidelityMeter::progress() const {
-  return inputs.empty() ? 1.0 : static_cast<double>(done.load()) / static_cast<double>(inputs.size());
+  size_t const total = inputs.size() + (displacedTruth ? displacedTruth->size() : 0);
+  return total == 0 ? 1.0 : static_cast<double>(done.load()) / static_cast<double>(total);
 }
 
 void FidelityMeter::traceReference() {
@@ -122,36 +157,56 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   if (!scene.drawHits(snap, MeasureScene::Draw{set, steps, "", refineSteps}, hits, depth ? &written : nullptr, error))
     return false;
 
+  // The depth written is compared with the tangent-plane hit's depth along
+  // the pixel's own ray; the displaced hit may lie on another triangle, on
+  // no line the written depth could be taken back along, so against the
+  // displaced truth the depth columns stay empty.
+  return compareHits(set, steps, hits, out, error) && (!depth || displacedTruth || compareDepth(written, out, error));
+}
+
+bool FidelityMeter::measureTangentPlane(Errors& out, std::string& error) {
+  if (!finished) {
+    error = "the reference is not traced yet";
+    return false;
+  }
+  // The reference's hits as a pass would give them, every captured pixel
+  // drawn, shadowed where the light above finds relief in the way.
+  std::vector<float> hits(4 * static_cast<size_t>(w) * static_cast<size_t>(h), 0.0f);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    float* const p = &hits[4 * static_cast<size_t>(pixelOf[i])];
+    TraceResult const& r = reference[i];
+    p[0] = r.u;
+    p[1] = r.v;
+    p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
+    p[3] = 1.0f;
+  }
+  // Measured as a set that traces shadows, for its verdicts' column.
+  if (!compareHits(Techniques::ShadowTrace, 0, hits, out, error)) return false;
+  out.set = 0;
+  return true;
+}
+
+bool FidelityMeter::compareHits(unsigned set, int steps, std::vector<float> const& hits, Errors& out,
+                                std::string& error) {
+  if (hits.size() < 4 * static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    error = "the pass for " + Techniques::name(set) + " gave hits of another size than the view";
+    return false;
+  }
   out = Errors();
   out.set = set;
   out.steps = steps;
   out.perPixel.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1.0f);
   out.hits.assign(2 * out.perPixel.size(), 0.0f);
   bool const shadows = (Techniques::withPartners(set) & Techniques::ShadowTrace) != 0;
-  float const tw = static_cast<float>(field->width()), th = static_cast<float>(field->height());
   std::vector<double> errors;
   errors.reserve(inputs.size());
-  size_t lightCounted = 0, disagree = 0;
-  for (size_t i = 0; i < inputs.size(); ++i) {
-    size_t const k = 4 * static_cast<size_t>(pixelOf[i]);
-    if (hits[k + 3] < 0.5f) continue;  // the pass left the pixel empty
-    TraceResult const& r = reference[i];
-    float const du = (hits[k] - r.u) * tw, dv = (hits[k + 1] - r.v) * th;
-    float const e = std::sqrt(du * du + dv * dv);
-    if (!std::isfinite(e)) continue;
-    errors.push_back(e);
-    size_t const pixel = static_cast<size_t>(pixelOf[i]);
-    out.perPixel[pixel] = e;
-    out.hits[2 * pixel] = hits[k] * tw;
-    out.hits[2 * pixel + 1] = hits[k + 1] * th;
-    if (shadows && r.lightAbove) {
-      ++lightCounted;
-      if ((hits[k + 2] < litFactor) == r.lit) ++disagree;
-    }
-  }
+  if (displacedTruth)
+    compareDisplaced(shadows, hits, out, errors);
+  else
+    comparePlane(shadows, hits, out, errors);
   out.pixels = errors.size();
   if (errors.empty()) {
-    error = "the pass for " + Techniques::name(set) + " drew no pixel";
+    error = "the pass for " + Techniques::name(set) + (displacedTruth ? " met the displaced surface at no pixel" : " drew no pixel");
     return false;
   }
   double sum = 0;
@@ -163,8 +218,6 @@ bool FidelityMeter::measure(unsigned set, int steps, Errors& out, std::string& e
   for (double e : errors) over += e > 1.0;
   out.over1 = static_cast<double>(over) / static_cast<double>(errors.size());
   out.max = *std::max_element(errors.begin(), errors.end());
-  if (shadows) out.shadowDisagreement = lightCounted ? static_cast<double>(disagree) / static_cast<double>(lightCounted) : 0.0;
-  if (depth) return compareDepth(written, out, error);
   return true;
 }
 
@@ -225,6 +278,35 @@ MeasureScene::ReferenceHits FidelityMeter::referenceHits() const {
   out.height = h;
   out.rgba.assign(4 * static_cast<size_t>(w) * static_cast<size_t>(h), 0.0f);
   if (!finished) return out;
+  if (displacedTruth) {
+    // The displaced hit's texture coordinate less the pixel's own, whole
+    // repeats taken off (the hit triangle's mapping may differ from the
+    // pixel's by some across a seam); background where the truth misses;
+    // and the directions to the eye and the light in the hit's frame.
+    out.eye.assign(out.rgba.size(), 0.0f);
+    out.light.assign(out.rgba.size(), 0.0f);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+      int const at = displacedTruth->indexAt(pixelOf[i]);
+      if (at < 0) continue;
+      DisplacedResult const& r = displacedTruth->results()[static_cast<size_t>(at)];
+      if (!r.hit) continue;
+      double du = static_cast<double>(r.u) - inputs[i].u, dv = static_cast<double>(r.v) - inputs[i].v;
+      float* const p = &out.rgba[4 * static_cast<size_t>(pixelOf[i])];
+      p[0] = static_cast<float>(du - std::floor(du + 0.5));
+      p[1] = static_cast<float>(dv - std::floor(dv + 0.5));
+      p[2] = !r.lightAbove || r.lit ? 1.0f : 0.0f;
+      p[3] = 1.0f;
+      DisplacedRay const& ray = displacedTruth->eyeRays()[static_cast<size_t>(at)];
+      double const w = snap.light.w;
+      double const toEye[3] = {-ray.direction[0], -ray.direction[1], -ray.direction[2]};
+      double toLight[3] = {snap.light.x, snap.light.y, snap.light.z};
+      if (w != 0.0)
+        for (int k = 0; k < 3; ++k) toLight[k] = toLight[k] / w - r.position[k];
+      inFrame(r, toEye, &out.eye[4 * static_cast<size_t>(pixelOf[i])]);
+      inFrame(r, toLight, &out.light[4 * static_cast<size_t>(pixelOf[i])]);
+    }
+    return out;
+  }
   for (size_t i = 0; i < inputs.size(); ++i) {
     TraceResult const& r = reference[i];
     float* const p = &out.rgba[4 * static_cast<size_t>(pixelOf[i])];

@@ -4,6 +4,12 @@
 // the reference hit of every pixel on the CPU, and compares the hit each
 // technique set really used (a pass of the real fragment shader built with
 // OUTPUT_HIT) with it. The passes are the scene's (MeasureScene).
+//
+// With the displaced truth (the snapshot's truth) it traces, beside that
+// tangent-plane reference, the displaced surface from the camera for every
+// pixel of the view (DisplacedTruth), and the figures are against it: the
+// texel columns over the pixels where both the set and the truth hit, and the
+// shares of pixels where they disagree on coverage.
 #pragma once
 
 #include <atomic>
@@ -13,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "DisplacedTruth.h"
 #include "HeightField.h"
 #include "MeasureScene.h"
 #include "ReliefTracer.h"
@@ -34,6 +41,18 @@ public:
     // difference between the depth written and the reference hit's depth, in
     // units of the relief's depth (negative without WRITE_DEPTH).
     double depthMean = -1, depthP95 = -1;
+    // Against the displaced truth (negative against the tangent plane): the
+    // shares of the covered pixels (where the set or the truth shows surface)
+    // where the set draws surface and the truth shows background (extra), and
+    // where the truth hits and the set discards or draws nothing (missing);
+    // `outside` counts the truth's hits off the mesh's own outline, which no
+    // set can draw (a fragment exists only where the mesh is rasterised):
+    // none on a closed mesh, but the wall under an open border shows.
+    double extra = -1, missing = -1;
+    size_t covered = 0, outside = 0;
+    // Per view pixel against the displaced truth: 1 extra, 2 missing, 3 both
+    // hit, 0 neither (or not measured).
+    std::vector<unsigned char> coverage;
     size_t pixels = 0;
     std::vector<float> perPixel;  // the error of each pixel, -1 off the mesh (rows bottom first)
     std::vector<float> hits;      // each pixel's hit (u, v) in texels, in perPixel's order
@@ -64,6 +83,19 @@ public:
   // when negative) with OUTPUT_HIT and compares it with the reference (which
   // must be done). False with the reason when the program fails.
   bool measure(unsigned set, int steps, Errors& out, std::string& error, int refineSteps = -1);
+  // The tangent-plane reference itself measured as a set against the truth
+  // (set 0, steps 0): against the displaced truth, the floor that no
+  // technique on the tangent-plane model goes below; against itself, zeros.
+  bool measureTangentPlane(Errors& out, std::string& error);
+  // The comparison of a pass's hits (RGBA per view pixel, rows bottom first,
+  // as MeasureScene::drawHits gives them) with the truth.
+  bool compareHits(unsigned set, int steps, std::vector<float> const& hits, Errors& out, std::string& error);
+
+  FidelityTruth truth() const { return snap.truth; }
+  // The seconds the displaced truth's trace took (once traced).
+  double displacedSeconds() const { return displacedTime; }
+  // The displaced truth once traced (null against the tangent plane).
+  DisplacedTruth const* displaced() const { return displacedTruth.get(); }
 
   // The captured inputs and the view pixel of each (rows bottom first).
   std::vector<TraceInput> const& capturedInputs() const { return inputs; }
@@ -89,9 +121,17 @@ public:
   size_t pixels() const { return inputs.size(); }
 
 private:
+  // A technique's shadow factor below this counts as "in shadow": the shader's
+  // factor is 1 wherever nothing stands above the light ray.
+  static constexpr float litFactor = 0.999f;
+
   void stop();
+  // With the displaced truth, its shell and the eye rays it traces.
+  bool prepareTruth(std::string& error);
   // The window depths a pass wrote against the reference hits' depths.
   bool compareDepth(std::vector<float> const& written, Errors& out, std::string& error);
+  void comparePlane(bool shadows, std::vector<float> const& hits, Errors& out, std::vector<double>& errors) const;
+  void compareDisplaced(bool shadows, std::vector<float> const& hits, Errors& out, std::vector<double>& errors) const;
 
   MeasureScene& scene;
   MeasureScene::Snapshot const& snap;
@@ -101,9 +141,12 @@ private:
   std::unique_ptr<ReliefTracer> tracer;
   std::vector<TraceInput> inputs;
   std::vector<int> pixelOf;  // the window pixel of each input
+  std::vector<bool> onMesh;  // by view pixel: the mesh covers it (before any angle left pixels out)
+  std::unique_ptr<DisplacedTruth> displacedTruth;
   std::vector<TraceResult> reference;
   std::atomic<size_t> done{0};
   std::atomic<bool> cancel{false};
   std::atomic<bool> finished{false};
+  double displacedTime = 0;
   std::thread worker;
 };

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "FidelityTruth.h"
 #include "Flip.h"
 #include "HeightField.h"
 #include "ReliefSettings.h"
@@ -41,6 +42,11 @@ public:
     // depth ("generated" for a normal map made from the heights).
     std::string version, renderer;
     std::string colorMap, heightMap, normalMap;
+    // The truth the fidelity figures are against (the fidelityTruth
+    // variable), and with the displaced one the mesh as drawn (shared: the
+    // snapshot is copied by every job that keeps one).
+    FidelityTruth truth = FidelityTruth::Plane;
+    std::shared_ptr<DrawnMesh const> mesh;
   };
 
   // One draw of the snapshot's view: a technique set at a step count, built
@@ -79,9 +85,15 @@ public:
   // first): RGBA floats holding the hit's texture coordinate less the pixel's
   // own (u, v), the light's verdict (1 lit, 0 in shadow) and 1 where the pixel
   // has a hit (0 elsewhere).
+  // A hit of the displaced truth may lie on another triangle than the
+  // pixel's: then eye and light hold, per view pixel (RGBA, a unused), the
+  // unit directions from the hit to the eye and to the light in the hit's
+  // own tangent frame, which the shading takes instead of the pixel's; empty
+  // otherwise.
   struct ReferenceHits {
     int width = 0, height = 0;
     std::vector<float> rgba;
+    std::vector<float> eye, light;
   };
 
   virtual Snapshot snapshot() const = 0;
@@ -111,7 +123,8 @@ public:
   virtual bool drawColour(Snapshot const& snap, Draw const& draw, std::vector<unsigned char>* pixels, double* gpuMs,
                           std::string& error) = 0;
   // The snapshot's view shaded from `hits` instead of a search: the snapshot's
-  // fragment shader built with REFERENCE_HIT (and SHADOW_TRACE when
+  // fragment shader built with REFERENCE_HIT (REFERENCE_FRAME as well where
+  // the hits carry their frames; and SHADOW_TRACE when
   // `shadows`, so that shadowed hits take the shader's full shadow), drawn as
   // drawColour draws, into RGBA bytes (rows bottom first).
   virtual bool drawReference(Snapshot const& snap, ReferenceHits const& hits, bool shadows,

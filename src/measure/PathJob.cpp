@@ -202,6 +202,7 @@ private:
     ResultTable table(columns);
     // The start's context, and the path's frames and turn.
     addRunContext(table, start);
+    table.addContext("truth", FidelityTruths::name(start.truth));
     table.addContext("path", std::to_string(plan.frames) + " frames " + ResultTable::number(plan.degrees, 4) +
                                  " degrees");
     for (auto const& r : runs) {
@@ -228,7 +229,8 @@ private:
     std::snprintf(title, sizeof title, "fidelity path: %d frames turning %g degrees about the view's vertical axis, ",
                   plan.frames, plan.degrees);
     table.report(std::string(title) +
-                     "means over the frames of the errors in texels and as an image, and the temporal error, " +
+                     "means over the frames of the errors against " + FidelityTruths::describe(start.truth) +
+                     " in texels and as an image, and the temporal error, " +
                      start.description,
                  path, "fidelity path");
     if (!plan.framesCsv.empty()) {

@@ -20,6 +20,8 @@
 //                ITERATIVE_STEPS line alone) or "uniforms" (stepsAsUniforms 1)
 //   camera       the camera as the `camera` command takes it: X Y Z QX QY QZ QW WIDTH
 //   view         the view's size and the pixels measured ("800x600 246719")
+//   truth        what the fidelity figures are against, as fidelityTruth takes
+//                it: plane (the tangent-plane reference) or displaced
 //   maxAngle     a sweep's angle beyond which pixels were left out
 //   path         a camera path's frames and turn ("60 frames 6 degrees")
 // The console table leaves the context out: its title already names the

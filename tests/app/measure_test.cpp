@@ -199,7 +199,9 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   std::vector<std::string> const keys{"version",   "renderer",    "colorMap",   "heightMap", "normalMap", "polyDepth",
                                       "bumpScale", "refineSteps", "iterations", "steps",     "camera",    "view"};
   EXPECT_EQ(lines(profile, true), keys);
-  EXPECT_EQ(lines(fidelity, true), keys);
+  std::vector<std::string> fidelityKeys = keys;
+  fidelityKeys.push_back("truth");
+  EXPECT_EQ(lines(fidelity, true), fidelityKeys);
   std::string const text = slurpFile(fidelity);
   EXPECT_NE(text.find("# heightMap bumptest.bmp 256x256 8-bit\n# normalMap generated\n"), std::string::npos);
   EXPECT_NE(text.find("# view 320x240 "), std::string::npos);
@@ -208,7 +210,9 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_EQ(p[0], "set,steps,frames,gpu_ms_median,gpu_ms_p90,cpu_ms,draws,ci_low,ci_high,ms_per_mpixel,capped");
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
-  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,shadow_disagreement,depth_mean,depth_p95");
+  EXPECT_EQ(f[0], "set,steps,mean,p95,p99,over1,max,flip_mean,flip_p99,flip_over,extra,missing,shadow_disagreement,"
+                  "depth_mean,depth_p95");
+  EXPECT_NE(text.find("# truth plane\n"), std::string::npos) << "the tangent plane unless chosen";
   EXPECT_EQ(f[10].substr(0, 10), "PARALLAX+O");  // all six
   // The depth written against the reference's, in relief depths: the polygon's
   // own depth (no technique) is far off, the interpolated march's is close.

@@ -39,8 +39,11 @@ public:
   std::function<double(unsigned set)> offTexels = [](unsigned set) { return 0.25 * __builtin_popcount(set); };
   // Where set, the texels a set's hit is off at each pixel instead.
   std::function<double(unsigned set, int pixel)> offAt;
-  // Where set, each pixel's tangent-space eye vector is (eyeX[pixel], 0.2, 1).
+  // Where set, each pixel's tangent-space eye vector is (eyeX[pixel], eyeY, 1).
   std::vector<float> eyeX;
+  float eyeY = 0.2f;
+  // Where set, whether a set's pass draws the pixel (false: discarded).
+  std::function<bool(unsigned set, int pixel)> drawsAt;
   // The GPU time of the n-th colour draw of a row (0 first).
   std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
   std::set<unsigned> failingSets;  // builds that fail
@@ -97,7 +100,7 @@ public:
       hits[4 * i] = r.u + static_cast<float>(off / currentField()->width());
       hits[4 * i + 1] = r.v;
       hits[4 * i + 2] = 1.0f;
-      hits[4 * i + 3] = 1.0f;
+      hits[4 * i + 3] = !drawsAt || drawsAt(draw.set, static_cast<int>(i)) ? 1.0f : 0.0f;
     }
     return true;
   }
@@ -177,7 +180,7 @@ private:
     for (int i = 0; i < s.width * s.height; ++i) {
       float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
       float const x = eyeX.empty() ? 0.5f : eyeX[static_cast<size_t>(i)];
-      out.inputs.push_back(TraceInput{u, v, {x, 0.2f, 1.0f}, {-0.3f, 0.1f, 1.0f}});
+      out.inputs.push_back(TraceInput{u, v, {x, eyeY, 1.0f}, {-0.3f, 0.1f, 1.0f}});
       out.pixelOf.push_back(i);
     }
     return out;

@@ -1,0 +1,146 @@
+// The fidelity jobs against the displaced truth on a stand-in scene: a flat
+// square seen head-on through an orthographic camera, so that the truth hits
+// exactly the pixels over the square and where the stand-in's hits lie; the
+// coverage shares counted by hand, a discarded pixel as a miss, the truth's
+// context line and title, and the tangent-plane floor row of the angles.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MeasureJobs.h"
+#include "Techniques.h"
+#include "standinscene.h"
+
+namespace {
+
+using namespace Techniques;
+using Rows = std::vector<std::vector<std::string> >;
+
+Rows csvRows(std::string const& path, std::string* context = nullptr) {
+  std::ifstream in(path);
+  Rows out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty()) continue;
+    if (line[0] == '#') {
+      if (context) *context += line + "\n";
+      continue;
+    }
+    out.emplace_back();
+    std::istringstream fields(line);
+    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
+  }
+  return out;
+}
+
+size_t column(Rows const& rows, std::string const& name) {
+  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
+    if (rows[0][c] == name) return c;
+  ADD_FAILURE() << "no column " << name;
+  return 0;
+}
+
+// The stand-in's 12 x 6 view of a square in the plane x = 0 facing the camera
+// (-x), y and z from -2 to 2, mapped so that each pixel over it has the
+// stand-in's own texture coordinate ((x + 0.5) / 12, (y + 0.5) / 6): the
+// square covers columns 2 to 9, every row, 48 of the 72 pixels.
+void squareInView(StandInScene& scene) {
+  MeasureScene::Snapshot& s = scene.snap;
+  s.truth = FidelityTruth::Displaced;
+  s.view.reset();
+  s.view.ortho = true;
+  s.view.width = 3.0f;
+  s.view.basis.pos = _vec<3, float>(-10.0f, 0.0f, 0.0f);
+  s.light = _vec<4, float>(-1.0f, 0.0f, 0.0f, 0.0f);
+  std::shared_ptr<DrawnMesh> mesh(new DrawnMesh);
+  for (float z : {-2.0f, 2.0f})
+    for (float y : {2.0f, -2.0f})
+      mesh->vertices.push_back(
+          ShellVertex{{0, y, z}, {-1, 0, 0}, {0, -1, 0}, 1.0f, {0.5f - y / 6.0f, 0.5f + z / 3.0f}, {6.0f, 3.0f}});
+  mesh->triangles = {0, 1, 3, 3, 2, 0};
+  s.mesh = mesh;
+  scene.eyeX.assign(72, 0.0f);
+  scene.eyeY = 0.0f;
+}
+
+bool onSquare(int pixel) { return pixel % 12 >= 2 && pixel % 12 <= 9; }
+
+}  // namespace
+
+// ITERATIVE draws every pixel: the 24 off the square are extra, of 72
+// covered. PARALLAX draws the square but discards three of its pixels: they
+// are missing, of 48. Against the tangent plane the same passes have no
+// coverage figures, and the discarded pixels are left out of the texel ones.
+TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndTheTruthDisagree) {
+  for (FidelityTruth truth : {FidelityTruth::Displaced, FidelityTruth::Plane}) {
+    StandInScene scene;
+    squareInView(scene);
+    scene.snap.truth = truth;
+    scene.drawsAt = [](unsigned set, int pixel) {
+      return set == Iterative || (onSquare(pixel) && pixel != 14 && pixel != 27 && pixel != 40);
+    };
+    SweepPlan plan;
+    plan.sets = {Iterative, Parallax};
+    plan.steps = {8};
+    std::string const csv = testing::TempDir() + "truth_coverage.csv";
+    std::remove(csv.c_str());
+    testing::internal::CaptureStdout();
+    std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Sweep, csv, plan);
+    ASSERT_TRUE(scene.run(*job));
+    std::string const printed = testing::internal::GetCapturedStdout();
+    std::string context;
+    Rows const rows = csvRows(csv, &context);
+    ASSERT_EQ(rows.size(), 3u);
+    size_t const extra = column(rows, "extra"), missing = column(rows, "missing"), mean = column(rows, "mean");
+    bool const displaced = truth == FidelityTruth::Displaced;
+    SCOPED_TRACE(displaced ? "displaced" : "plane");
+    EXPECT_NE(context.find(displaced ? "# truth displaced" : "# truth plane"), std::string::npos) << context;
+    EXPECT_NE(printed.find(displaced ? "against the traced displaced surface" : "against the traced tangent-plane"),
+              std::string::npos);
+    EXPECT_EQ(rows[1][extra], displaced ? "0.3333" : "-");
+    EXPECT_EQ(rows[1][missing], displaced ? "0.0000" : "-");
+    EXPECT_EQ(rows[2][extra], displaced ? "0.0000" : "-");
+    EXPECT_EQ(rows[2][missing], displaced ? "0.0625" : "-");
+    // Where both hit the set is off by its fixed 0.25 texel.
+    EXPECT_NEAR(std::stod(rows[1][mean]), 0.25, 1e-3);
+    EXPECT_NEAR(std::stod(rows[2][mean]), 0.25, 1e-3);
+  }
+}
+
+// Against the displaced truth the angles table starts with the tangent-plane
+// reference's own rows, which on a flat square seen head-on lie on the truth
+// wherever both hit (the 24 pixels off the square are its extra); against the
+// tangent plane there is no such row.
+TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
+  for (FidelityTruth truth : {FidelityTruth::Displaced, FidelityTruth::Plane}) {
+    StandInScene scene;
+    squareInView(scene);
+    scene.snap.truth = truth;
+    SweepPlan plan;
+    plan.sets = {Iterative};
+    std::string const csv = testing::TempDir() + "truth_angles.csv";
+    std::remove(csv.c_str());
+    std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Angles, csv, plan);
+    ASSERT_TRUE(scene.run(*job));
+    Rows const rows = csvRows(csv);
+    ASSERT_GT(rows.size(), 1u);
+    size_t const set = column(rows, "set"), from = column(rows, "angle_from"), mean = column(rows, "mean"),
+                 extra = column(rows, "extra"), pixels = column(rows, "pixels");
+    size_t floorRows = 0;
+    for (size_t r = 1; r < rows.size(); ++r) {
+      if (rows[r][set] != "tangent-plane reference") continue;
+      ++floorRows;
+      if (rows[r][from] != "0") continue;
+      EXPECT_EQ(rows[r][pixels], "48");
+      EXPECT_EQ(rows[r][mean], "0.000");
+      EXPECT_EQ(rows[r][extra], "0.3333");
+    }
+    EXPECT_EQ(floorRows, truth == FidelityTruth::Displaced ? 18u : 0u);
+    if (truth == FidelityTruth::Displaced) {
+      EXPECT_EQ(rows[1][set], "tangent-plane reference");
+    }
+  }
+}
