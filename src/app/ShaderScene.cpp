@@ -1,5 +1,6 @@
 // ShaderTestModule: start-up, the panel's requests, the per-frame input and
-// drawing, what the measuring jobs see, screenshots and shutdown.
+// drawing, what the measuring jobs see, screenshots and shutdown (the map
+// loaders are in ShaderSceneMaps.cpp).
 #include "ShaderScene.h"
 
 #include <GL/gl.h>
@@ -170,42 +171,6 @@ void ShaderTestModule::waitForMaps() {
 void ShaderTestModule::resetFragmentShaderUniforms() {
   syncSettings();
   scene.programs().resetUniforms();
-}
-
-void ShaderTestModule::refreshBumpMap() {
-  syncSettings();
-  scene.refreshNormalMap();
-  // Regeneration may hand the normal map a new GL name: keep the panel's
-  // display showing the current one.
-  mapsShown();
-}
-
-void ShaderTestModule::loadMap(std::function<bool()> const& load) {
-  syncSettings();
-  load();
-  mapsShown();
-}
-
-void ShaderTestModule::mapsShown() {
-  updatePanelTextures();
-  showBuildState();  // the programs are rebuilt when the heights change sampler
-  waitForMaps();
-}
-
-void ShaderTestModule::loadColorMap(char const* filename) {
-  loadMap([&] { return scene.loadColorMap(filename); });
-}
-
-void ShaderTestModule::loadBumpMap(char const* filename) {
-  loadMap([&] { return scene.loadBumpMap(filename); });
-}
-
-void ShaderTestModule::loadHeightMap(char const* filename, bool invert) {
-  loadMap([&] { return scene.loadHeightMap(filename, invert); });
-}
-
-void ShaderTestModule::loadNormalMap(char const* filename, bool flipGreen) {
-  loadMap([&] { return scene.loadNormalMap(filename, flipGreen); });
 }
 
 void ShaderTestModule::applyLighting() const {
