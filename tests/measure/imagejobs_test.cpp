@@ -7,44 +7,18 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "MeasureJobs.h"
 #include "Techniques.h"
 #include "math/quat.h"
+#include "resultfiles.h"
 #include "standinscene.h"
 
 namespace {
 
 using namespace Techniques;
-using Rows = std::vector<std::vector<std::string> >;
-
-Rows csvRows(std::string const& path) {
-  std::ifstream in(path);
-  Rows out;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    out.emplace_back();
-    std::istringstream fields(line);
-    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
-  }
-  return out;
-}
-
-size_t column(Rows const& rows, std::string const& name) {
-  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
-    if (rows[0][c] == name) return c;
-  ADD_FAILURE() << "no column " << name;
-  return 0;
-}
-
-std::string tempFile(char const* name) {
-  std::string const path = testing::TempDir() + name;
-  std::remove(path.c_str());
-  return path;
-}
 
 bool shadowed(unsigned set) { return (withPartners(set) & ShadowTrace) != 0; }
 

@@ -11,8 +11,6 @@
 #include <chrono>
 #include <functional>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,39 +20,10 @@
 #include "PlanWords.h"
 #include "Techniques.h"
 #include "base/console.h"
+#include "resultfiles.h"
 #include "standinscene.h"
 
-namespace {
-
 using namespace Techniques;
-
-std::vector<std::vector<std::string> > csvRows(std::string const& path) {
-  std::ifstream in(path);
-  std::vector<std::vector<std::string> > out;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    out.emplace_back();
-    std::istringstream fields(line);
-    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
-  }
-  return out;
-}
-
-// The index of a column by its header name.
-size_t column(std::vector<std::vector<std::string> > const& rows, std::string const& name) {
-  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
-    if (rows[0][c] == name) return c;
-  ADD_FAILURE() << "no column " << name;
-  return 0;
-}
-
-std::string tempFile(char const* name) {
-  std::string const path = testing::TempDir() + name;
-  std::remove(path.c_str());
-  return path;
-}
-
-}  // namespace
 
 TEST(MeasuringJobs, ASweepMeasuresEachPlannedSetAndCountInOrderAgainstTheSnapshot) {
   StandInScene scene;
@@ -320,7 +289,8 @@ TEST(Frontier, ASweepWithinAnAngleLeavesTheSteepPixelsOutOfTheFrontAndTheAnswer)
     plan.done = [&](ResultTable const& sweep) { reportFrontier(sweep, Frontier::Options(), front); };
     std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Sweep, csv, plan);
     ASSERT_TRUE(scene.run(*job));
-    std::vector<std::vector<std::string> > const rows = csvRows(front);
+    std::string text;
+    Rows const rows = csvRows(front, &text);
     std::vector<std::string> const cheapRow{"PARALLAX", "4", "2.000", within ? "0.250" : "3.000", within ? "yes" : "no"};
     std::vector<std::string> const dearRow{"ITERATIVE+ITERATIVE_LERP", "4", "6.000", "0.500", "yes"};
     ASSERT_EQ(rows.size(), within ? 2u : 3u);
@@ -330,8 +300,6 @@ TEST(Frontier, ASweepWithinAnAngleLeavesTheSteepPixelsOutOfTheFrontAndTheAnswer)
       EXPECT_EQ(rows[2], dearRow);
     }
     // The sweep says how many pixels it measured and which it left out; the front carries that on.
-    std::ifstream in(front);
-    std::string const text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find(within ? "# view 12x6 36\n" : "# view 12x6 72\n"), std::string::npos);
     EXPECT_EQ(text.find("# maxAngle 45.0\n") != std::string::npos, within);
     EXPECT_NE(text.find("# frontier cost gpu_ms error p99 target 1\n"), std::string::npos);

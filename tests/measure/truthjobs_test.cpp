@@ -5,43 +5,18 @@
 // context line and title, and the tangent-plane floor row of the angles.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "MeasureJobs.h"
 #include "Techniques.h"
+#include "resultfiles.h"
 #include "standinscene.h"
 
 namespace {
 
 using namespace Techniques;
-using Rows = std::vector<std::vector<std::string> >;
-
-Rows csvRows(std::string const& path, std::string* context = nullptr) {
-  std::ifstream in(path);
-  Rows out;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty()) continue;
-    if (line[0] == '#') {
-      if (context) *context += line + "\n";
-      continue;
-    }
-    out.emplace_back();
-    std::istringstream fields(line);
-    for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
-  }
-  return out;
-}
-
-size_t column(Rows const& rows, std::string const& name) {
-  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c)
-    if (rows[0][c] == name) return c;
-  ADD_FAILURE() << "no column " << name;
-  return 0;
-}
 
 // The stand-in's 12 x 6 view of a square in the plane x = 0 facing the camera
 // (-x), y and z from -2 to 2, mapped so that each pixel over it has the
@@ -85,8 +60,7 @@ TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndThe
     SweepPlan plan;
     plan.sets = {Iterative, Parallax};
     plan.steps = {8};
-    std::string const csv = testing::TempDir() + "truth_coverage.csv";
-    std::remove(csv.c_str());
+    std::string const csv = tempFile("truth_coverage.csv");
     testing::internal::CaptureStdout();
     std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Sweep, csv, plan);
     ASSERT_TRUE(scene.run(*job));
@@ -121,8 +95,7 @@ TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
     scene.snap.truth = truth;
     SweepPlan plan;
     plan.sets = {Iterative};
-    std::string const csv = testing::TempDir() + "truth_angles.csv";
-    std::remove(csv.c_str());
+    std::string const csv = tempFile("truth_angles.csv");
     std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Angles, csv, plan);
     ASSERT_TRUE(scene.run(*job));
     Rows const rows = csvRows(csv);
