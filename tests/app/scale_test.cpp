@@ -7,9 +7,11 @@
 #include <fstream>
 
 #include "AngleBins.h"
+#include "HardMaps.h"
 #include "FidelityMeter.h"
 #include "MeasureJobs.h"
 #include "Techniques.h"
+#include "base/base.h"
 #include "smallview.h"
 
 using namespace Techniques;
@@ -76,8 +78,53 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   EXPECT_EQ(heights(), before) << "the map after a cancel";
 
   runJob(makeScaleJob(shaderTestModule.measureScene(), csv, plan));
-  // Which rows, in which order, with which counts: the stand-in scene's scale
-  // test. Here: a row per size and set, and the user's map back in place.
-  EXPECT_EQ(csvRows(csv).size(), 5u);
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0][1], "size");
+  char const* const sizes[] = {"64", "64", "128", "128"};
+  size_t const p99 = std::find(rows[0].begin(), rows[0].end(), "p99") - rows[0].begin();
+  ASSERT_LT(p99, rows[0].size());
+  for (size_t i = 1; i < rows.size(); ++i) {
+    ASSERT_GT(rows[i].size(), p99);
+    EXPECT_EQ(rows[i][0], name(i % 2 ? Iterative : Techniques::MaxPyramid));
+    EXPECT_EQ(rows[i][1], sizes[i - 1]);
+    if (rows[i][2] == "never") continue;
+    EXPECT_TRUE(rows[i][2] == "4" || rows[i][2] == "256") << rows[i][2];
+    EXPECT_LT(std::stod(rows[i][p99]), 0.5) << "p99 of " << rows[i][0];
+  }
+  // The pyramid search finds the walls exactly at enough steps.
+  EXPECT_NE(rows[2][2], "never");
   EXPECT_EQ(heights(), before) << "the map after the run";
+}
+
+// Shimmer on the 256 wall grid along a 2-degree turn, the plane seen at 70
+// degrees from its normal, where a texel covers about a pixel: eight steps
+// of the plain march skip walls here and catch them there as the view moves,
+// while the pyramid walk at 64 steps finds every wall in every frame, so the
+// plain march's pictures change from frame to frame more than the
+// reference's do.
+TEST_F(Scale, OnTheWallGridThePlainMarchShimmersMoreThanThePyramidWalk) {
+  View& view = base.views[Base::VIEW_MAIN];
+  View const saved = view;
+  run("scene plane");
+  run("camera -2.052 -5.638 0 0 0 0.573576 0.819152 0.025");
+  std::string error;
+  ASSERT_TRUE(shaderTestModule.measureScene().useHeights(HardMaps::make(HardMaps::Kind::Walls, 256), error)) << error;
+  PathPlan plan;
+  plan.frames = 20;
+  plan.degrees = 2.0;
+  plan.sets = SweepPlan{{Iterative, Techniques::MaxPyramid}, {8, 64}};
+  std::string const csv = testing::TempDir() + "path.csv";
+  std::remove(csv.c_str());
+  runJob(makePathJob(shaderTestModule.measureScene(), csv, plan));
+  shaderTestModule.measureScene().restoreMaps();
+  run("scene sphere");
+  view = saved;
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
+  ASSERT_EQ(rows.size(), 5u);
+  ASSERT_EQ(rows[0].back(), "temporal");
+  EXPECT_EQ(rows[1][0] + " " + rows[1][1], "ITERATIVE 8");
+  EXPECT_EQ(rows[4][0] + " " + rows[4][1], "MAX_PYRAMID 64");
+  double const plain = std::stod(rows[1].back()), pyramid = std::stod(rows[4].back());
+  EXPECT_GT(plain, pyramid) << "ITERATIVE at 8 steps " << plain << ", MAX_PYRAMID at 64 steps " << pyramid;
 }
