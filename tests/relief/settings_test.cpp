@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -24,10 +23,17 @@ std::string bundledFragmentShader() {
 
 // The value of the shader's "#ifndef NAME / #define NAME value" fallback.
 double fallback(std::string const& shader, std::string const& name) {
-  std::smatch m;
-  std::regex const line("#ifndef " + name + "\\s*\\n#define " + name + "\\s+([0-9.]+)");
-  EXPECT_TRUE(std::regex_search(shader, m, line)) << name;
-  return m.empty() ? -1.0 : std::stod(m[1].str());
+  std::istringstream lines(shader);
+  bool guarded = false;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string directive, macro, value;
+    words >> directive >> macro >> value;
+    if (guarded && directive == "#define" && macro == name && !value.empty()) return std::stod(value);
+    guarded = directive == "#ifndef" && macro == name;
+  }
+  ADD_FAILURE() << "no #ifndef " << name << " / #define " << name << " fallback";
+  return -1.0;
 }
 
 }  // namespace
