@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ConeMap.h"
@@ -73,6 +76,31 @@ struct View {
   }
 };
 
+// Clears the bound target and looks from `eye` at the origin, 50 degrees
+// wide, culling back faces.
+inline void look(GLdouble const eye[3], GLdouble const up[3], double far) {
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(50.0, 1.0, 0.1, far);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(eye[0], eye[1], eye[2], 0, 0, 0, up[0], up[1], up[2]);
+}
+
+// A square of side 2 in the z = 0 plane, counter-clockwise from +z, showing
+// `repeats` copies of the texture each way.
+inline Model3D squareMesh(float repeats = 1.0f) {
+  Model3D m;
+  for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) m.addVtx(x, y, 0, repeats * (x + 1) / 2, repeats * (y + 1) / 2);
+  for (int k : {0, 2}) m.addTri(k, k + 1, (k + 2) % 4);
+  m.computeBasii();
+  return m;
+}
+
 // The pixels (u, v, shadow, 1, rows bottom first; 0 where nothing was drawn or
 // the fragment was discarded) of the mesh with `macros` and OUTPUT_HIT at
 // polyThickness; with `bytes`, also the same target read back as bytes.
@@ -87,17 +115,8 @@ inline std::vector<float> draw(Model3D const& mesh, View& v, FlatMaps const& map
   std::string error;
   EXPECT_TRUE(target.create(v.size, v.size, 1, GL_RGBA32F, error)) << error;
   target.bind();
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(50.0, 1.0, 0.1, 100.0);
+  look(v.eye, v.up, 100.0);
   glGetDoublev(GL_PROJECTION_MATRIX, v.proj);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(v.eye[0], v.eye[1], v.eye[2], 0, 0, 0, v.up[0], v.up[1], v.up[2]);
   glGetDoublev(GL_MODELVIEW_MATRIX, v.model);
   maps.normal.bind(1);
   glActiveTexture(GL_TEXTURE0 + TextureUnits::Cone);
@@ -118,6 +137,65 @@ inline std::vector<float> draw(Model3D const& mesh, View& v, FlatMaps const& map
   if (bytes) *bytes = target.readBytes(0);
   target.unbind();
   return out;
+}
+
+// The square of side 2 in the z = 0 plane, textured once (u along x, v along
+// y), seen down -z from (0, 0, 2.4) with a 50 degree field of view by a view
+// of `size` pixels each way.
+struct Square {
+  static constexpr double distance = 2.4;
+  int size;
+  Model3D mesh = squareMesh();
+  explicit Square(int size) : size(size) {}
+  // A pixel centre sees the point (X, Y): the fragment gets texture coordinate
+  // ((X + 1) / 2, (Y + 1) / 2) and the tangent-space eye vector (-X, -Y,
+  // distance). False for pixels near the square's edge or off it.
+  bool sees(int px, int py, float& u, float& v, float eye[3]) const {
+    double const half = std::tan(25.0 * 3.14159265358979 / 180.0) * distance;
+    double const x = ((px + 0.5) / size * 2.0 - 1.0) * half, y = ((py + 0.5) / size * 2.0 - 1.0) * half;
+    u = static_cast<float>((x + 1.0) / 2.0);
+    v = static_cast<float>((y + 1.0) / 2.0);
+    eye[0] = static_cast<float>(-x);
+    eye[1] = static_cast<float>(-y);
+    eye[2] = static_cast<float>(distance);
+    return std::fabs(x) < 0.98 && std::fabs(y) < 0.98;
+  }
+  std::vector<float> draw(FlatMaps const& maps, std::string const& macros, std::vector<unsigned char>* bytes = nullptr) const {
+    View v = {size, {0, 0, distance}, {0, 1, 0}, {}, {}};
+    return hitpass::draw(mesh, v, maps, macros, 0.5f, bytes);
+  }
+  // The texel distance of each seen pixel's hit (four floats a pixel, rows
+  // bottom first) from where `trace(u, v, eye, found)` puts it on a w x h
+  // map, sorted; `unfinished` counts the traces that found nothing.
+  template <class Trace>
+  std::vector<float> errors(std::vector<float> const& hits, int w, int h, Trace trace, int& unfinished) const {
+    std::vector<float> out;
+    unfinished = 0;
+    for (int py = 0; py < size; ++py)
+      for (int px = 0; px < size; ++px) {
+        float u, v, eye[3];
+        if (!sees(px, py, u, v, eye)) continue;
+        size_t const i = static_cast<size_t>(py * size + px) * 4;
+        bool found = true;
+        auto const [wu, wv] = trace(u, v, eye, found);
+        unfinished += !found;
+        out.push_back(std::hypot((hits[i] - wu) * w, (hits[i + 1] - wv) * h));
+      }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+};
+
+// Hills with noise, w x h, as bytes and as the heights the bytes stand for.
+inline void hills(int w, int h, float amp, float fx, float fy, unsigned noise, std::vector<unsigned char>& bytes,
+                  std::vector<float>& heights) {
+  std::mt19937 rng(8);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      float const hill = 0.5f + amp * std::sin(x * fx) * std::cos(y * fy) + (rng() % noise) / 400.0f;
+      bytes.push_back(static_cast<unsigned char>(std::clamp(hill, 0.0f, 1.0f) * 255.0f + 0.5f));
+      heights.push_back(bytes.back() / 255.0f);
+    }
 }
 
 }  // namespace hitpass

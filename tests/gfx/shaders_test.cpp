@@ -21,8 +21,8 @@
 #include "Model3D.h"
 #include "base/texture.h"
 #include "ReliefProgram.h"
-#include "ShaderFile.h"
 #include "Techniques.h"
+#include "hitpass.h"
 #include "testsupport/glfixture.h"
 
 namespace {
@@ -31,15 +31,8 @@ using Frame = std::vector<unsigned char>;
 
 std::string macroString(int flags, int steps) { return Techniques::macroString(static_cast<unsigned>(flags), steps); }
 
-// A bundled shader's text (empty when missing, so that nothing builds).
-ReliefProgram::Source source(std::string const& name) {
-  ShaderFile file;
-  std::string error;
-  file.read(RB_DATA_DIR "/shaders/" + name, error);
-  return {name, file.text()};
-}
-
-ReliefProgram::Source const vertSource = source("basic bumpmap.vert"), fragSource = source("iterative parallax.frag");
+ReliefProgram::Source const vertSource = hitpass::bundled("basic bumpmap.vert"),
+                            fragSource = hitpass::bundled("iterative parallax.frag");
 
 // The bench's program behind a macro string.
 struct BenchProgram : ReliefProgram {
@@ -47,32 +40,13 @@ struct BenchProgram : ReliefProgram {
   bool linked;
 };
 
-// A square of side 2 in the z = 0 plane, counter-clockwise from +z, showing
-// `repeats` copies of the texture each way.
-Model3D square(float repeats) {
-  Model3D m;
-  for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) m.addVtx(x, y, 0, repeats * (x + 1) / 2, repeats * (y + 1) / 2);
-  for (int k : {0, 2}) m.addTri(k, k + 1, (k + 2) % 4);
-  m.computeBasii();
-  return m;
-}
-
 struct View { GLdouble eye[3], up[3]; GLfloat light[4]; };  // the light in world space
 
 // One frame of the mesh; with `depth`, also its depth buffer, read before the frame is presented.
 Frame draw(BenchProgram& p, Texture const& color, Texture const& normal, Model3D const& mesh, View const& v,
            GLTestContext& ctx, std::vector<float>* depth = nullptr) {
   glViewport(0, 0, ctx.width(), ctx.height());
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(50.0, 1.0, 0.1, 50.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(v.eye[0], v.eye[1], v.eye[2], 0, 0, 0, v.up[0], v.up[1], v.up[2]);
+  hitpass::look(v.eye, v.up, 50.0);
   glLightfv(GL_LIGHT0, GL_POSITION, v.light);  // under the camera: eye space
   color.bind(0);
   normal.bind(1);
@@ -158,7 +132,7 @@ TEST_F(ReliefShaders, NormalMapSlopesFaceTheLightOnTheirSide) {
   // texel's normal leans toward -u, so the square seen from above is brighter
   // lit from -x than from +x. This holds only if the generator's signs, the
   // tangent frame and the shader's tangent space all agree.
-  Model3D const mesh = square(2.0f);
+  Model3D const mesh = hitpass::squareMesh(2.0f);
   BenchProgram p(macroString(0, 32));
   for (bool alongV : {false, true}) {
     Texture saw, sawNormal;
@@ -222,7 +196,7 @@ TEST_F(ReliefShaders, EachLogMessageHasALineOfItsOwn) {
 // repeats over its side of 2, so one texture unit is half a unit long: a depth
 // that ignored the mesh's scale would be off by half.
 TEST_F(ReliefShaders, WrittenDepthPutsTheFlatReliefWhereItIs) {
-  Model3D const mesh = square(4.0f);
+  Model3D const mesh = hitpass::squareMesh(4.0f);
   Texture grey, flat;
   std::vector<unsigned char> const rgb(8 * 8 * 3, 128);
   ASSERT_TRUE(grey.build2DMipmaps(8, 8, GL_RGB, GL_UNSIGNED_BYTE, rgb.data(), 0, 0));
