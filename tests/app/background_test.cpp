@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "base/imagewriter.h"
 #include "smallview.h"
 
 using Background = SmallView;
@@ -40,12 +39,7 @@ TEST_F(Background, AMeshLoadHoldsTheLinesAfterItWhileTheLastMeshDrawsAndCancelSt
 }
 
 TEST_F(Background, AConeMapMadeForAMeasurementLetsCancelThrough) {
-  std::string const noise = testing::TempDir() + "background-noise.png";
-  std::vector<unsigned char> rgb(512 * 512 * 3);
-  unsigned seed = 11;
-  for (unsigned char& c : rgb) c = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 24);
-  std::string why;
-  ASSERT_TRUE(writeImageFile(noise, 512, 512, rgb.data(), 512 * 3, why)) << why;
+  std::string const noise = noiseMap("background-noise.png", 11);
   shaderTestModule.getGui()->setTechniques(0);
   run("heightMap " + noise);
   ConeTexture const& cones = shaderTestModule.reliefScene().maps().coneMap();

@@ -12,7 +12,6 @@
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "base/imagewriter.h"
 #include "base/cvarsys.h"
 
 namespace {
@@ -283,12 +282,7 @@ TEST_F(Module, ScreenshotsAreWrittenInTheirFormatAndShowTheirOwnLine) {
 // A cone map is made in the background: the window keeps drawing with the
 // last program, the lines after the change wait for it, and cancel stops it.
 TEST_F(Module, ConeMapsAreMadeWhileTheWindowDrawsOn) {
-  std::string const noise = testing::TempDir() + "noise.png";
-  std::vector<unsigned char> rgb(512 * 512 * 3);
-  unsigned seed = 7;
-  for (unsigned char& c : rgb) c = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 24);
-  std::string why;
-  ASSERT_TRUE(writeImageFile(noise, 512, 512, rgb.data(), 512 * 3, why)) << why;
+  std::string const noise = noiseMap("noise.png", 7);
   run("bumpMap " + noise);
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(0);

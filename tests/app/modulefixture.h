@@ -13,6 +13,7 @@
 #include "ShaderGui.h"
 #include "ShaderScene.h"
 #include "base/console.h"
+#include "base/imagewriter.h"
 #include "base/base.h"
 #include "sdlsystem/sdlsystem.h"
 #include "system/display.h"
@@ -79,6 +80,16 @@ public:
     Shot s;
     s.rgb = readPNG(file, s.w, s.h);
     return s;
+  }
+
+  // Writes a 512 x 512 PNG of noise (no cone map can be made of it at once) and gives its path.
+  static std::string noiseMap(std::string const& name, unsigned seed) {
+    std::string const path = testing::TempDir() + name;
+    std::vector<unsigned char> rgb(512 * 512 * 3);
+    for (unsigned char& c : rgb) c = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 24);
+    std::string why;
+    EXPECT_TRUE(writeImageFile(path, 512, 512, rgb.data(), 512 * 3, why)) << why;
+    return path;
   }
 
   // The heights in use as the read-back gives them, rows first, then the width.
