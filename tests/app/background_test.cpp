@@ -45,8 +45,7 @@ TEST_F(Background, AConeMapMadeForAMeasurementLetsCancelThrough) {
   ConeTexture const& cones = shaderTestModule.reliefScene().maps().coneMap();
   ASSERT_FALSE(cones.ready());
 
-  std::string const csv = testing::TempDir() + "background-cones.csv";
-  std::remove(csv.c_str());
+  std::string const csv = tempFile("background-cones.csv");
   mark();
   shaderTestModule.jobs().exec(("fidelity " + csv).c_str());
   for (int i = 0; i < 20000 && shaderTestModule.jobs().busy(); ++i) {

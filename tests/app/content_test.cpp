@@ -61,12 +61,7 @@ int panelPixels(Module::Shot const& s) {
 }
 
 // Mean brightness of the view's middle, where the sphere is.
-double centre(Module::Shot const& s) {
-  double sum = 0;
-  for (int y = 200; y < 400; ++y)
-    for (int x = 300; x < 500; ++x) sum += s.at(x, y)[0] + s.at(x, y)[1] + s.at(x, y)[2];
-  return sum / (3.0 * 200 * 200);
-}
+double centre(Module::Shot const& s) { return s.brightness(300, 200, 200, 200); }
 
 int const kWipeY = 300;
 bool yellow(Module::Shot const& s, int x) {
@@ -140,7 +135,7 @@ TEST_F(Module, TheFrontierOfAHandMadeSweepIsTheOneWorkedOutByHand) {
                         "A,8,0.5,1,0.9,0.1,9,20\nB,4,0.2,0.4,0.5,0.1,9,15\nB,8,0.1,0.2,0.4,0.1,9,30\n"
                         "C,4,failed,-,-,-,-,-\n";
   EXPECT_TRUE(has(said("frontier " + csv), "cheapest with p99 under 1: B at 4 steps"));
-  EXPECT_EQ(SmallView::csvRows(front).size(), 4u) << "the front as the measuring layer's tests work it out";
+  EXPECT_EQ(csvRows(front).size(), 4u) << "the front as the measuring layer's tests work it out";
   EXPECT_TRUE(has(said("frontier " + csv + " p99 0.45"), "cheapest with p99 under 0.45: B at 8 steps"));
   EXPECT_TRUE(has(said("frontier " + csv + " 0.3 mean"), "cheapest with mean under 0.3: B at 4 steps"));
   EXPECT_TRUE(has(said("frontier " + csv + " flip_p99"), "the table has no column \"flip_p99\""));
@@ -154,16 +149,14 @@ TEST_F(SmallView, ASweepOfChosenSetsAndCountsWritesItsRowsForThePlotTool) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[1][0] + rows[2][1] + rows[3][0] + rows[4][1], "ITERATIVE5ITERATIVE+BINARY_REFINE5");
   if (std::system("command -v gnuplot >/dev/null") != 0) return;  // the plot tool needs gnuplot
-  std::string const png = testing::TempDir() + "chosen.png";
-  std::remove(png.c_str());
+  std::string const png = tempFile("chosen.png");
   EXPECT_EQ(std::system((std::string(RB_SOURCE_DIR) + "/tools/plot-sweep " + csv + " " + png + " >/dev/null").c_str()), 0);
   EXPECT_TRUE(std::ifstream(png).good());
 }
 
 TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   // wait 3: the screenshot after it is taken once three frames are drawn.
-  std::string const file = testing::TempDir() + "waited.png";
-  std::remove(file.c_str());
+  std::string const file = tempFile("waited.png");
   long const start = shaderTestModule.framesDrawn();
   shaderTestModule.jobs().queue("wait 3");
   shaderTestModule.jobs().queue("screenshot " + file);

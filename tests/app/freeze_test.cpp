@@ -19,7 +19,7 @@ using namespace testevents;
 // The error columns of each row (set to max), without the GPU time and its sampler's columns.
 std::vector<std::string> errorColumns(std::string const& csv) {
   std::vector<std::string> out;
-  std::vector<std::vector<std::string> > const rows = SmallView::csvRows(csv);
+  std::vector<std::vector<std::string> > const rows = csvRows(csv);
   size_t const gpu = rows.empty() ? 0 : std::find(rows[0].begin(), rows[0].end(), "gpu_ms") - rows[0].begin();
   for (auto const& row : rows) {
     std::string line;

@@ -178,10 +178,10 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   std::vector<std::string> fidelityKeys = keys;
   fidelityKeys.push_back("truth");
   EXPECT_EQ(lines(fidelity, true), fidelityKeys);
-  std::string const text = SmallView::slurp(fidelity);
+  std::string const text = slurp(fidelity);
   EXPECT_NE(text.find("# heightMap bumptest.bmp 256x256 8-bit\n# normalMap generated\n"), std::string::npos);
   EXPECT_NE(text.find("# view 320x240 "), std::string::npos);
-  EXPECT_NE(SmallView::slurp(profile).find("\n# steps literals\n"), std::string::npos) << "the mode measured";
+  EXPECT_NE(slurp(profile).find("\n# steps literals\n"), std::string::npos) << "the mode measured";
   ASSERT_EQ(p.size(), 1 + profileSets().size());
   EXPECT_EQ(p[3].substr(0, 25), "OFFSET_LIMITING_EYE,32,1,");
   ASSERT_EQ(f.size(), 1 + profileSets().size());
@@ -204,7 +204,7 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   EXPECT_TRUE(lines(testing::TempDir() + "never.csv").empty());
   // One that never mentions REFERENCE_HIT has no reference frame to show.
   std::string const blind = testing::TempDir() + "blind.frag";
-  std::string shader = SmallView::slurp(bundled);
+  std::string shader = slurp(bundled);
   for (size_t at = shader.find("REFERENCE_HIT"); at != std::string::npos; at = shader.find("REFERENCE_HIT", at))
     shader.replace(at, 13, "NO_REFERENCE");
   std::ofstream(blind) << shader;

@@ -24,14 +24,6 @@ _vec<3, float> light() {
   return _vec<3, float>(p.x, p.y, p.z);
 }
 
-// Mean brightness of a box of a screenshot.
-double brightness(Module::Shot const& s, int x0, int y0, int w, int h) {
-  double sum = 0;
-  for (int y = y0; y < y0 + h; ++y)
-    for (int x = x0; x < x0 + w; ++x) sum += s.at(x, y)[0] + s.at(x, y)[1] + s.at(x, y)[2];
-  return sum / (3.0 * w * h);
-}
-
 // Pixels of a box of a screenshot that are yellow (a checked label's colour).
 int yellowPixels(Module::Shot const& s, int x0, int y0, int w, int h) {
   int n = 0;
@@ -48,9 +40,9 @@ TEST_F(Module, TheFirstFrameShowsTheLitSphereAndThePanel) {
   // scene: the viewports fit the window before that frame is drawn.
   Shot const s = shot();
   ASSERT_TRUE(s.w == 800 && s.h == 600) << s.w << "x" << s.h;
-  EXPECT_GT(brightness(s, 370, 270, 60, 60), 40.0) << "the sphere is lit";
-  EXPECT_LT(brightness(s, 700, 520, 60, 60), 5.0) << "the background is black";
-  EXPECT_GT(brightness(s, 12, 12, 90, 10), 20.0) << "the panel's labels are drawn";
+  EXPECT_GT(s.brightness(370, 270, 60, 60), 40.0) << "the sphere is lit";
+  EXPECT_LT(s.brightness(700, 520, 60, 60), 5.0) << "the background is black";
+  EXPECT_GT(s.brightness(12, 12, 90, 10), 20.0) << "the panel's labels are drawn";
 }
 
 TEST_F(Module, DraggingMovesTheLightFromTheSecondFrameOfAPress) {
@@ -231,7 +223,7 @@ TEST_F(Module, SceneSwitchesMeshesAndARefusedFileKeepsTheLastOne) {
   run("scene plane");
   ASSERT_EQ(scene.meshName(), "plane");
   Module::Shot const s = shot();
-  EXPECT_GT(brightness(s, s.w / 2 - 20, s.h / 2 - 20, 40, 40), 60.0) << "the plane is lit and textured";
+  EXPECT_GT(s.brightness(s.w / 2 - 20, s.h / 2 - 20, 40, 40), 60.0) << "the plane is lit and textured";
   std::string const noUv = testing::TempDir() + "module-nouv.obj";
   { std::ofstream(noUv) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"; }
   std::string const refusal = said("scene " + noUv);

@@ -73,6 +73,13 @@ public:
     int w = 0, h = 0;
     std::vector<unsigned char> rgb;
     unsigned char const* at(int x, int y) const { return &rgb[3 * (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x))]; }
+    // The mean of a box's channels.
+    double brightness(int x0, int y0, int bw, int bh) const {
+      double sum = 0;
+      for (int y = y0; y < y0 + bh; ++y)
+        for (int x = x0; x < x0 + bw; ++x) sum += at(x, y)[0] + at(x, y)[1] + at(x, y)[2];
+      return sum / (3.0 * bw * bh);
+    }
   };
   static Shot shot() {
     std::string const file = testing::TempDir() + "module-shot.png";

@@ -57,8 +57,7 @@ TEST_F(Scale, AngleBinsHoldThePixelsTheSpheresShapePutsThere) {
   EXPECT_GT(rim, 50u);
 
   // The command writes each set's bins.
-  std::string const csv = testing::TempDir() + "angles.csv";
-  std::remove(csv.c_str());
+  std::string const csv = tempFile("angles.csv");
   run("fidelity angles " + csv);
   std::vector<std::vector<std::string> > const rows = csvRows(csv);
   ASSERT_EQ(rows.size(), 1 + 18 * sweepSets().size());
@@ -114,8 +113,7 @@ TEST_F(Scale, OnTheWallGridThePlainMarchShimmersMoreThanThePyramidWalk) {
   plan.frames = 20;
   plan.degrees = 2.0;
   plan.sets = SweepPlan{{Iterative, Techniques::MaxPyramid}, {8, 64}};
-  std::string const csv = testing::TempDir() + "path.csv";
-  std::remove(csv.c_str());
+  std::string const csv = tempFile("path.csv");
   runJob(makePathJob(shaderTestModule.measureScene(), csv, plan));
   shaderTestModule.measureScene().restoreMaps();
   run("scene sphere");

@@ -1,13 +1,12 @@
-// Measurements on the bench in a small view: the fixture, a job run to its end
-// (or cancelled at a frame), and the files the jobs write read back.
+// Measurements on the bench in a small view: the fixture and a job run to its
+// end (or cancelled at a frame); the files the jobs write are read back with
+// the measuring layer's helpers.
 #pragma once
 
-#include <fstream>
 #include <functional>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <memory>
 
+#include "../measure/resultfiles.h"
 #include "modulefixture.h"
 
 class SmallView : public Module {
@@ -30,24 +29,5 @@ public:
   }
   static void cancelAt(int frame, int at) {
     if (frame == at) shaderTestModule.jobs().exec("cancel");
-  }
-
-  static std::string slurp(std::string const& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
-  // The header and the rows, without the context lines ("# KEY VALUE") before them.
-  static std::vector<std::vector<std::string> > csvRows(std::string const& path) {
-    std::istringstream in(slurp(path));
-    std::vector<std::vector<std::string> > out;
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line[0] == '#') continue;  // the context before the header
-      out.emplace_back();
-      std::istringstream fields(line);
-      for (std::string c; std::getline(fields, c, ',');) out.back().push_back(c);
-    }
-    return out;
   }
 };

@@ -2,13 +2,12 @@
 // all the way to the read-back; broken or missing maps are refused on the
 // console and leave the maps as they were; bumpMap returns to the generated
 // path, and a normal map alone keeps the heights in use.
-#include <png.h>
-
 #include <cmath>
 #include <fstream>
 #include <vector>
 
 #include "base/console.h"
+#include "base/imagewriter.h"
 #include "modulefixture.h"
 
 namespace {
@@ -17,16 +16,11 @@ int const kW = 64, kH = 4;
 
 // A ramp along u in steps of 7 / 65535, far under 8 bits' 1 / 255.
 std::string writeRamp() {
-  std::vector<uint16_t> ramp(kW * kH);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) ramp[size_t(y * kW + x)] = uint16_t(30000 + 7 * x);
+  std::vector<float> ramp;
+  for (int i = 0; i < kW * kH; ++i) ramp.push_back((30000.0f + 7.0f * static_cast<float>(i % kW)) / 65535.0f);
   std::string const path = testing::TempDir() + "ramp16.png";
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = kW;
-  image.height = kH;
-  image.format = PNG_FORMAT_LINEAR_Y;
-  EXPECT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, ramp.data(), 0, nullptr));
+  std::string error;
+  EXPECT_TRUE(writeGreyPng(path, kW, kH, ramp, 16, error)) << error;
   return path;
 }
 

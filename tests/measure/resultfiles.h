@@ -1,6 +1,6 @@
-// The files the measuring jobs write, read back for their tests: the rows
-// without the context lines (which are gathered when asked), a column by its
-// header name, and a temporary path cleared for the job to write.
+// The files the measuring jobs write, read back for their tests: the whole
+// text, the rows without the context lines (which are gathered when asked), a
+// column by its header name, and a temporary path cleared for the job to write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +12,13 @@
 #include <vector>
 
 using Rows = std::vector<std::vector<std::string> >;
+
+inline std::string slurp(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
 
 inline Rows csvRows(std::string const& path, std::string* context = nullptr) {
   std::ifstream in(path);
