@@ -1,5 +1,5 @@
 // The asset importer's own test models (Debian's assimp-testmodels): broken
-// glTF files, empty files, one that claims billions of vertices, and one model
+// glTF files, one that claims billions of vertices, and one model
 // of each format either load, fitted to the sphere's size, or are refused with
 // one line. Run under the sanitizer build, this keeps the mesh path clean on
 // files made to break importers.
@@ -37,9 +37,7 @@ char const* const refused[] = {
     "glTF2/TestNoRootNode/NoScene.gltf", "glTF2/TestNoRootNode/SceneWithoutNodes.gltf", "glTF2/issue_3269/texcoord_crash.gltf",
     "glTF2/wrongTypes/badArray.gltf", "glTF2/wrongTypes/badExtension.gltf", "glTF2/wrongTypes/badNumber.gltf",
     "glTF2/wrongTypes/badObject.gltf", "glTF2/wrongTypes/badString.gltf", "glTF2/wrongTypes/badUint.gltf",
-    "glTF2/IncorrectVertexArrays/Cube.gltf", "glTF/IncorrectVertexArrays/Cube_v1.gltf", "invalid/empty.3ds",
-    "invalid/empty.ase", "invalid/empty.lwo", "invalid/empty.md5mesh", "invalid/empty.obj", "invalid/empty.off",
-    "invalid/empty.ply", "invalid/empty.raw", "invalid/empty.smd", "invalid/empty.x", "invalid/emptyIrrMesh.xml",
+    "glTF2/IncorrectVertexArrays/Cube.gltf", "glTF/IncorrectVertexArrays/Cube_v1.gltf", "invalid/emptyIrrMesh.xml",
     "invalid/malformed.obj", "invalid/malformed2.obj", "invalid/OutOfMemory.off", "3MF/box.3mf", "AMF/test8.amf", "BVH/01_01.bvh",
     "CSM/ThomasFechten.csm", "DXF/PinkEggFromLW.dxf", "HMP/terrain.hmp", "IFC/AC14-FZK-Haus.ifc", "IRR/instancing.irr",
     "IRRMesh/cellar.irrmesh", "JT/conrod.jt", "LWO/LWOB/ConcavePolygon.lwo", "LWS/move_x.lws", "M3D/WusonBlitz0.m3d",

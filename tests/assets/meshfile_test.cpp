@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <cstring>
 #include <string>
 #include <vector>
 

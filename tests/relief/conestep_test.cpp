@@ -21,30 +21,23 @@ namespace {
 
 float const depth = 0.1f;
 
-// The lowest and highest gap (height - ray height) along the ray over [t0,
-// t1], exactly: the bilinear surface along a straight ray is a quadratic in
-// each cell it crosses. In double, on the ray the tracer reads from eye.
-struct Gaps {
-  double lowest, highest;
-};
-Gaps gapsOver(HeightField const& f, float u, float v, float const eye[3], double t0, double t1) {
+// The lowest gap (height - ray height) along the ray over [t0, t1], exactly:
+// the bilinear surface along a straight ray is a quadratic in each cell it
+// crosses. In double, on the ray the tracer reads from eye.
+double lowestGap(HeightField const& f, float u, float v, float const eye[3], double t0, double t1) {
   double const len = std::sqrt(double(eye[0]) * eye[0] + double(eye[1]) * eye[1] + double(eye[2]) * eye[2]);
   double const ez = std::max(eye[2] / len, 0.05), du = -eye[0] / len / ez * depth, dv = -eye[1] / len / ez * depth;
   CellRay const ray{(u - std::floor(u)) * f.width() - 0.5, (v - std::floor(v)) * f.height() - 0.5, du * f.width(),
                     dv * f.height()};
-  Gaps g{1e9, -1e9};
+  double lowest = 1e9;
   walkCells(f, ray, t0, t1, nullptr, false, [](HeightField::Range, double, double) { return false; },
             [&](CellSpan const& span) {
-              Quadratic q = heightAlong(span, ray.dx, ray.dy);
-              q.b += 1.0;
-              q.c -= 1.0 - span.t0;
-              double const len = span.t1 - span.t0;
-              g.highest = std::max(g.highest, highestOver(q, len));
-              Quadratic const down{-q.a, -q.b, -q.c};
-              g.lowest = std::min(g.lowest, -highestOver(down, len));
+              // Minus the gap: the ray falls by s from 1 - t0 over the stretch.
+              Quadratic const q = heightAlong(span, ray.dx, ray.dy), down{-q.a, -q.b - 1.0, 1.0 - span.t0 - q.c};
+              lowest = std::min(lowest, -highestOver(down, span.t1 - span.t0));
               return false;
             });
-  return g;
+  return lowest;
 }
 
 // Rays in random directions, from steep to grazing (a reach of 0.5 to 300
@@ -95,7 +88,7 @@ Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
       if (s.t1 <= hit + slack) continue;
       bool const conservativeCone = s.cone && kind == ConeMap::Kind::Conservative;
       bool const last = i + 1 == trail.size();
-      if (conservativeCone || !last || gapsOver(field, u, v, eye, hit + slack, s.t1).lowest < -1e-4) ++out.faults;
+      if (conservativeCone || !last || lowestGap(field, u, v, eye, hit + slack, s.t1) < -1e-4) ++out.faults;
     }
   }
   return out;

@@ -35,7 +35,6 @@ Bytes fast(Bytes const& rgb, int w, int h, float scale, bool direct = false) {
 
 Bytes reference(Bytes const& rgb, int w, int h, float scale) { return fast(rgb, w, h, scale, true); }
 
-// Texel i's RGBA bytes.
 Bytes texel(Bytes const& rgba, int i) { return Bytes(rgba.begin() + 4 * i, rgba.begin() + 4 * i + 4); }
 
 }  // namespace
@@ -63,7 +62,6 @@ TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
   Bytes const rgb = grey({0, 90, 180, 255, 30, 60});
   for (float scale : {0.0f, -0.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN()}) {
     Bytes const out = fast(rgb, 3, 2, scale);
-    EXPECT_EQ(out, reference(rgb, 3, 2, scale)) << scale;
     for (int i = 0; i < 6; ++i)
       EXPECT_EQ(texel(out, i), (Bytes{127, 127, 255, rgb[3 * static_cast<size_t>(i)]})) << scale;
   }

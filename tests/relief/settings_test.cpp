@@ -80,7 +80,6 @@ TEST(Techniques, ABuildAppendsTheMissingPartnersAndTheSearchThatWins) {
       {RelaxedCone | MaxPyramid | Parallax, "#define EYE_SEARCH\tSEARCH_PYRAMID\n"},
       {WriteDepth, "#define EYE_SEARCH\tSEARCH_NONE\n"},
       {CurvedSilhouette | Parallax, "#define ITERATIVE\n#define EYE_SEARCH\tSEARCH_LINEAR\n"},
-      {CurvedSilhouette | MaxPyramid, "#define ITERATIVE\n#define EYE_SEARCH\tSEARCH_PYRAMID\n"},
   };
   for (Case const& c : cases) EXPECT_EQ(buildLines(c.set), c.lines) << name(c.set);
 }

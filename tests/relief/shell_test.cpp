@@ -200,33 +200,6 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   EXPECT_GT(through, 500);  // the sample does pass right through the sphere
 }
 
-TEST(DisplacedTracer, AWhiteMapIsTheMeshItself) {
-  HeightField const white = flat(1.0f);
-  Mesh const m = sphere();
-  ShellMesh const shell(m.v, m.tris, 0.4f);
-  DisplacedTracer const tracer(shell, white, pointLight);
-  int hits = 0;
-  for (int y = 0; y < startUp.height; y += 7)
-    for (int x = 0; x < startUp.width; x += 7) {
-      DisplacedRay const ray = startUp.ray(x + 0.5, y + 0.5);
-      TraceInput polygon;
-      int triangle = -1;
-      bool const drawn = tracer.tangentPlaneInput(ray, polygon, &triangle);
-      DisplacedResult const r = tracer.trace(ray);
-      ASSERT_EQ(r.hit, drawn) << x << " " << y;
-      if (!drawn) continue;
-      ++hits;
-      EXPECT_EQ(r.triangle, triangle);
-      EXPECT_LT(r.d, 1e-5f);
-      EXPECT_NEAR(r.u, polygon.u, 1e-5f);
-      EXPECT_NEAR(r.v, polygon.v, 1e-5f);
-      // On the polygon: the sphere's facets lie within 4.
-      double const radius = std::hypot(r.position[0], r.position[1], r.position[2]);
-      EXPECT_TRUE(radius > 3.97 && radius < 4.0001) << radius;
-    }
-  EXPECT_GT(hits, 4000);
-}
-
 TEST(DisplacedTracer, OnTheFlatPlaneItIsTheTangentPlaneModelHitsAndShadows) {
   Mesh m;
   plane(m, 0, 4, 4);
@@ -268,12 +241,32 @@ TEST(DisplacedTracer, OnTheFlatPlaneItIsTheTangentPlaneModelHitsAndShadows) {
   }
 }
 
-TEST(DisplacedTracer, ABlackMapShrinksTheOutlineByTheLocalDepthAndRaysGrazingTheShellMiss) {
+TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfABlackOneShrinksTheOutlineByTheLocalDepthAndRaysGrazingTheShellMiss) {
   Mesh const m = sphere();
   float const depth = 0.4f;
   ShellMesh const shell(m.v, m.tris, depth);
   HeightField const white = flat(1.0f), black = flat(0.0f);
   DisplacedTracer const mesh(shell, white, pointLight), truth(shell, black, pointLight);
+  int hits = 0;
+  for (int y = 0; y < startUp.height; y += 7)
+    for (int x = 0; x < startUp.width; x += 7) {
+      DisplacedRay const ray = startUp.ray(x + 0.5, y + 0.5);
+      TraceInput polygon;
+      int triangle = -1;
+      bool const drawn = mesh.tangentPlaneInput(ray, polygon, &triangle);
+      DisplacedResult const r = mesh.trace(ray);
+      ASSERT_EQ(r.hit, drawn) << x << " " << y;
+      if (!drawn) continue;
+      ++hits;
+      EXPECT_EQ(r.triangle, triangle);
+      EXPECT_LT(r.d, 1e-5f);
+      EXPECT_NEAR(r.u, polygon.u, 1e-5f);
+      EXPECT_NEAR(r.v, polygon.v, 1e-5f);
+      // On the polygon: the sphere's facets lie within 4.
+      double const radius = std::hypot(r.position[0], r.position[1], r.position[2]);
+      EXPECT_TRUE(radius > 3.97 && radius < 4.0001) << radius;
+    }
+  EXPECT_GT(hits, 4000);
   // The sphere's centre in the view.
   _vec<3, float> const ax[3] = {startUp.q.xAxis(), startUp.q.yAxis(), startUp.q.zAxis()};
   double local[3] = {0, 0, 0};
@@ -408,12 +401,26 @@ TEST(DisplacedTracer, TheBatchMatchesSingleTracesCountsItsProgressAndStopsWhenCa
   EXPECT_EQ(untouched[rays.size() / 2].triangle, -7);
 }
 
-TEST(ShellMesh, RefusesBadInputAndMakesNoPrismOfANonFiniteCorner) {
+TEST(ShellMesh, RefusesBadInputEndsACutWalkWhereItStopsAndMakesNoPrismOfANonFiniteCorner) {
   Mesh m;
   plane(m, 0, 1, 1);
   EXPECT_THROW(ShellMesh(m.v, m.tris, 0.0f), std::invalid_argument);
   EXPECT_THROW(ShellMesh(m.v, {0, 1}, 0.1f), std::invalid_argument);
   EXPECT_THROW(ShellMesh(m.v, {0, 1, 4}, 0.1f), std::invalid_argument);
+  // The partners lie at x = 0.2; a slanted walk stopped at x = 0.1, (y, z) =
+  // (0.52, 0.31), ends halfway down at u = (1 - y) / 2, v = (z + 1) / 2.
+  Record cut;
+  ShellMesh(m.v, m.tris, 0.1f).walk({{-1, 0.3, 0.2}, {1, 0.2, 0.1}}, 0, 1.1, -1, cut, nullptr);
+  ASSERT_FALSE(cut.segs.empty());
+  ShellSegment const& end = cut.segs.back();
+  EXPECT_TRUE(end.t1 == 1.1 && end.exit == ShellFace::None);
+  EXPECT_TRUE(std::fabs(end.d1 - 0.5) < 1e-6 && std::fabs(end.uv1[0] - 0.24) < 1e-6 && std::fabs(end.uv1[1] - 0.655) < 1e-6)
+      << end.d1 << " " << end.uv1[0] << " " << end.uv1[1];
+  for (int k = 0; k < 2; ++k) {
+    double uv = 0;
+    for (int c = 0; c < 3; ++c) uv += end.bary1[c] * m.v[static_cast<size_t>(m.tris[3 * static_cast<size_t>(end.triangle) + static_cast<size_t>(c)])].uv[k];
+    EXPECT_NEAR(uv, end.uv1[k], 1e-9) << k;
+  }
   // Three tetrahedra a prism; vertex 1 is a corner of the first triangle only.
   EXPECT_EQ(ShellMesh(m.v, m.tris, 0.1f).tetCount(), 6u);
   m.v[1].normal[2] = std::nanf("");
