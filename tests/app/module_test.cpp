@@ -289,8 +289,17 @@ TEST_F(Module, ConeMapsAreMadeWhileTheWindowDrawsOn) {
   EXPECT_FALSE(shaderTestModule.jobs().busy());
   EXPECT_NE(sinceMark().find("cone map: cancelled"), std::string::npos);
   run("technique RELAXED_CONE 0");
-  // The line waits until the map is made and the program built.
-  EXPECT_NE(said("technique RELAXED_CONE 1").find("cone map: 512x512 made"), std::string::npos);
+  // The line waits until the map is made and the program built, the progress
+  // shown meanwhile in rising whole tens.
+  std::string const made = said("technique RELAXED_CONE 1");
+  EXPECT_NE(made.find("cone map: 512x512 made"), std::string::npos);
+  int shown = 0;
+  for (size_t at = made.find("%\n"); at != std::string::npos; at = made.find("%\n", at + 1)) {
+    int const percent = std::stoi(made.substr(made.rfind(' ', at) + 1));
+    EXPECT_TRUE(percent % 10 == 0 && percent > shown) << made;
+    shown = percent;
+  }
+  EXPECT_GT(shown, 0) << made;
   EXPECT_FALSE(shaderTestModule.shaderBroken());
   gui->setTechniques(0);
   run("bumpMap bumptest.bmp");

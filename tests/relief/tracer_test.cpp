@@ -380,3 +380,13 @@ TEST(ConeMap, PackingNeverWidensACone) {
     }
   }
 }
+
+// The coneKind command's words: either kind's name in any case; anything else
+// is refused and leaves the kind alone.
+TEST(ConeMap, KindsAreReadByTheirNames) {
+  ConeMap::Kind kind = ConeMap::Kind::Relaxed;
+  EXPECT_TRUE(ConeMap::parse("Conservative", kind) && kind == ConeMap::Kind::Conservative);
+  EXPECT_TRUE(ConeMap::parse("RELAXED", kind) && kind == ConeMap::Kind::Relaxed);
+  EXPECT_FALSE(ConeMap::parse("relax", kind) || ConeMap::parse("", kind));
+  EXPECT_EQ(kind, ConeMap::Kind::Relaxed);
+}
