@@ -16,6 +16,7 @@
 
 #include "ConeMap.h"
 #include "ConeTexture.h"
+#include "HeightField.h"
 #include "MaxPyramidTexture.h"
 #include "Model3D.h"
 #include "OffscreenTarget.h"
@@ -165,8 +166,8 @@ struct Square {
     return hitpass::draw(mesh, v, maps, macros, 0.5f, bytes);
   }
   // The texel distance of each seen pixel's hit (four floats a pixel, rows
-  // bottom first) from where `trace(u, v, eye, found)` puts it on a w x h
-  // map, sorted; `unfinished` counts the traces that found nothing.
+  // bottom first) from the hit `trace(u, v, eye)` gives (its u, v and found)
+  // on a w x h map, sorted; `unfinished` counts the traces that found nothing.
   template <class Trace>
   std::vector<float> errors(std::vector<float> const& hits, int w, int h, Trace trace, int& unfinished) const {
     std::vector<float> out;
@@ -176,26 +177,31 @@ struct Square {
         float u, v, eye[3];
         if (!sees(px, py, u, v, eye)) continue;
         size_t const i = static_cast<size_t>(py * size + px) * 4;
-        bool found = true;
-        auto const [wu, wv] = trace(u, v, eye, found);
-        unfinished += !found;
-        out.push_back(std::hypot((hits[i] - wu) * w, (hits[i + 1] - wv) * h));
+        auto const want = trace(u, v, eye);
+        unfinished += !want.found;
+        out.push_back(std::hypot((hits[i] - want.u) * w, (hits[i + 1] - want.v) * h));
       }
     std::sort(out.begin(), out.end());
     return out;
   }
 };
 
-// Hills with noise, w x h, as bytes and as the heights the bytes stand for.
-inline void hills(int w, int h, float amp, float fx, float fy, unsigned noise, std::vector<unsigned char>& bytes,
-                  std::vector<float>& heights) {
+// Hills with noise, w x h, as bytes and as the height field the bytes stand for.
+struct Hills {
+  std::vector<unsigned char> bytes;
+  HeightField field;
+};
+inline Hills hills(int w, int h, float amp, float fx, float fy, unsigned noise) {
   std::mt19937 rng(8);
+  std::vector<unsigned char> bytes;
+  std::vector<float> heights;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       float const hill = 0.5f + amp * std::sin(x * fx) * std::cos(y * fy) + (rng() % noise) / 400.0f;
       bytes.push_back(static_cast<unsigned char>(std::clamp(hill, 0.0f, 1.0f) * 255.0f + 0.5f));
       heights.push_back(bytes.back() / 255.0f);
     }
+  return {bytes, HeightField(w, h, heights)};
 }
 
 }  // namespace hitpass

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ConeMap.h"
@@ -32,27 +31,21 @@ std::string programMacros(unsigned set, int steps, int refine) {
 // where ConeTracer, reading the same packed texture, ends.
 TEST_F(GLTest, ConeMarchShaderStopsWhereTheCpuTwinDoes) {
   int const w = 40, h = 24;
-  std::vector<unsigned char> bytes;
-  std::vector<float> heights;
-  hitpass::hills(w, h, 0.4f, 0.7f, 0.5f, 60, bytes, heights);
-  HeightField const field(w, h, heights);
+  hitpass::Hills const hills = hitpass::hills(w, h, 0.4f, 0.7f, 0.5f, 60);
+  HeightField const& field = hills.field;
   hitpass::Square const square(80);
   for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {
-    hitpass::FlatMaps const maps(w, h, bytes, kind);
+    hitpass::FlatMaps const maps(w, h, hills.bytes, kind);
     ASSERT_EQ(maps.cones.width(), w);
     ConeTracer const tracer(field, ConeMap::pack(ConeMap::generate(field, 1, nullptr, nullptr, kind,
                                                                    ConeMap::Reading::Linear)),
                             depth);
     for (int steps : {256, 2}) {
       int unfinished = 0;
-      std::vector<float> const errors = square.errors(
-          square.draw(maps, programMacros(Techniques::RelaxedCone, steps, 6)), w, h,
-          [&](float u, float v, float const eye[3], bool& found) {
-            ConeHit const want = tracer.trace(u, v, eye, steps, 6);
-            found = want.found;
-            return std::pair{want.u, want.v};
-          },
-          unfinished);
+      std::vector<float> const errors =
+          square.errors(square.draw(maps, programMacros(Techniques::RelaxedCone, steps, 6)), w, h,
+                        [&](float u, float v, float const eye[3]) { return tracer.trace(u, v, eye, steps, 6); },
+                        unfinished);
       std::string const what = std::string(ConeMap::name(kind)) + ", " + std::to_string(steps) + " steps, texels";
       EXPECT_LT(errors[errors.size() * 95 / 100], 0.05f) << what;
       EXPECT_LT(errors[errors.size() * 99 / 100], 0.5f) << what;
@@ -67,14 +60,12 @@ TEST_F(GLTest, ConeMarchShaderStopsWhereTheCpuTwinDoes) {
 // geometry.) The same target read back as bytes holds each float at 8 bits.
 TEST_F(GLTest, MaxPyramidShaderStopsWhereTheCpuSearchDoes) {
   int const w = 40, h = 24;
-  std::vector<unsigned char> bytes;
-  std::vector<float> heights;
-  hitpass::hills(w, h, 0.35f, 0.5f, 0.4f, 40, bytes, heights);
-  HeightField const field(w, h, heights);
+  hitpass::Hills const hills = hitpass::hills(w, h, 0.35f, 0.5f, 0.4f, 40);
+  HeightField const& field = hills.field;
   MaxPyramid const cpu(field);
   PyramidTracer const tracer(field, cpu, depth);
   hitpass::Square const square(96);
-  hitpass::FlatMaps const maps(w, h, bytes);
+  hitpass::FlatMaps const maps(w, h, hills.bytes);
   for (int steps : {256, 8}) {
     std::vector<unsigned char> read;
     std::vector<float> const hits = square.draw(maps, Techniques::macroString(Techniques::MaxPyramid, steps), &read);
@@ -83,13 +74,7 @@ TEST_F(GLTest, MaxPyramidShaderStopsWhereTheCpuSearchDoes) {
       EXPECT_NEAR(read[i], std::clamp(hits[i], 0.0f, 1.0f) * 255.0f, 1.0) << "channel " << i;
     int unfinished = 0;
     std::vector<float> const errors = square.errors(
-        hits, w, h,
-        [&](float u, float v, float const eye[3], bool& found) {
-          PyramidHit const want = tracer.trace(u, v, eye, steps);
-          found = want.found;
-          return std::pair{want.u, want.v};
-        },
-        unfinished);
+        hits, w, h, [&](float u, float v, float const eye[3]) { return tracer.trace(u, v, eye, steps); }, unfinished);
     EXPECT_LT(errors[errors.size() * 95 / 100], 0.05f) << steps << " steps, texels";
     EXPECT_LT(errors[errors.size() * 99 / 100], 0.5f) << steps << " steps, texels";
     EXPECT_EQ(unfinished > 0, steps == 8) << unfinished;
@@ -101,10 +86,7 @@ TEST_F(GLTest, MaxPyramidShaderStopsWhereTheCpuSearchDoes) {
 // and ends at the same hits and shadows as with the literals.
 TEST_F(GLTest, StepCountsAsUniformsGiveTheLiteralsHits) {
   int const w = 40, h = 24;
-  std::vector<unsigned char> bytes;
-  std::vector<float> heights;
-  hitpass::hills(w, h, 0.4f, 0.7f, 0.5f, 60, bytes, heights);
-  hitpass::FlatMaps const maps(w, h, bytes);
+  hitpass::FlatMaps const maps(w, h, hitpass::hills(w, h, 0.4f, 0.7f, 0.5f, 60).bytes);
   hitpass::Square const square(80);
   std::vector<unsigned> sets = Techniques::profileSets();
   for (unsigned set : Techniques::sweepSets())
