@@ -55,6 +55,7 @@ void GpuTimer::shutdown() {
   scratch = 0;
   for (Slot& s : ring) s = Slot();
   known.clear();
+  lastDraws = 0;
   current = nullptr;
   active = false;
   ready = false;
@@ -102,6 +103,7 @@ void GpuTimer::end() {
 
 void GpuTimer::endFrame() {
   if (!current) return;
+  lastDraws = current->used;
   if (!queries) {
     if (current->used > 0) record(current->frame, current->cpuMs);
     current->frame = -1;

@@ -35,6 +35,9 @@ public:
   // Milliseconds this frame's CPU spent waiting in the fallback's glFinish
   // brackets (0 with queries): not the frame's own CPU work.
   double waitedThisFrame() const { return waited; }
+  // How many draws the last finished frame timed: a frame's figure covers
+  // every draw of the scene in it, both sides of an A/B wipe included.
+  int drawsLastFrame() const { return lastDraws; }
 
   // Times one draw at once, waiting for the GPU to finish it: for a measuring
   // pass that wants the figure now, not for every frame. Milliseconds.
@@ -67,5 +70,6 @@ private:
   Slot* current = nullptr;
   double drawStart = 0;
   double waited = 0;
+  int lastDraws = 0;
   std::deque<std::pair<long, double> > known;
 };

@@ -64,11 +64,15 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(0);
   Shot const a = shot();
+  int const plainDraws = shaderTestModule.reliefScene().gpuTimer().drawsLastFrame();
+  EXPECT_GT(plainDraws, 0);
   gui->setTechniques(Techniques::Iterative | Techniques::IterativeLerp | Techniques::ShadowTrace);
   Shot const b = shot();
   run("compare none ITERATIVE+ITERATIVE_LERP+SHADOW_TRACE");
   EXPECT_EQ(gui->techniqueFlags, 0) << "the panel shows set A";
   Shot const both = shot();
+  EXPECT_EQ(shaderTestModule.reliefScene().gpuTimer().drawsLastFrame(), 2 * plainDraws)
+      << "the frame's GPU time covers both sides of the wipe";
   // Away from the line and its labels, each side is its own set's picture.
   EXPECT_GT(difference(a, b, 250, 380), 5.0);
   EXPECT_GT(difference(a, b, 420, 550), 5.0);
