@@ -22,7 +22,8 @@ mean() { convert "$1" -crop "$2" +repage -format "%[fx:mean.$3]" info:; }
 # Fraction of pixels of a region that pass an fx test.
 share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
 gt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-shot() { import -window "$win" "$out/$1.png" 2>/dev/null; }
+# (Without a window, import would wait for a click: fail at once instead.)
+shot() { [[ -n "$win" ]] && import -window "$win" "$out/$1.png" 2>/dev/null; }
 waitfor() {  # text to find in the program's output, seconds[, how many times]
   for _ in $(seq 1 $(($2 * 10))); do
     (( $(grep -cF -- "$1" "$out/stdout") >= ${3:-1} )) && return 0
@@ -43,13 +44,14 @@ until_shot() {  # name, test command...
 }
 
 # Starts the program with the given arguments (output to stdout$1/stderr$1)
-# and waits for its window: sets pid and win.
+# and waits for its window (a minute at most, for a machine busy with other
+# tests): sets pid and win.
 start() {
   local suffix=$1; shift
   "$prog" "$@" >"$out/stdout$suffix" 2>"$out/stderr$suffix" &
   pid=$!
   win=""
-  for _ in $(seq 1 200); do
+  for _ in $(seq 1 600); do
     win=$(xdotool search --onlyvisible --name "Relief shading" 2>/dev/null | head -1)
     [[ -n "$win" ]] && break
     sleep 0.1
