@@ -1,5 +1,6 @@
 // Tangent frames of the mesh: a flat grid, a mirrored mapping, weighting of
-// shared vertices, degenerate input, and the bench's sphere.
+// shared vertices, degenerate input, and the bench's sphere; texel scales of a
+// skewed mapping.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -144,4 +145,20 @@ TEST(Model3DDeathTest, TriangleNamingAMissingVertexIsABrokenInvariant) {
   EXPECT_DEATH(m.computeBasii(), "failed assertion");
   m.addVtx(0, 1, 0, 0, 1);
   m.computeBasii();
+}
+
+// Both texture edges skewed, so each term of the mapping's determinant counts:
+// from uv (0, 0), (2, 0.5), (0.5, 1) on the unit right triangle, by hand,
+// dP/du = (1, -0.5, 0) / 1.75 and dP/dv = (-0.5, 2, 0) / 1.75.
+TEST(Model3DTexelScales, ASkewedMappingGivesTheLengthsOfItsDerivatives) {
+  Model3D m;
+  m.addVtx(0, 0, 0, 0, 0);
+  m.addVtx(1, 0, 0, 2, 0.5f);
+  m.addVtx(0, 1, 0, 0.5f, 1);
+  m.addTri(0, 1, 2);
+  m.computeTexelScales();
+  for (Model3D::Vertex const& v : m.getVertices()) {
+    EXPECT_NEAR(v.texelScale.x, std::sqrt(1.25) / 1.75, 1e-6);
+    EXPECT_NEAR(v.texelScale.y, std::sqrt(4.25) / 1.75, 1e-6);
+  }
 }

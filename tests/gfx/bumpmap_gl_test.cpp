@@ -1,11 +1,13 @@
 // BumpMap::gen on a real context: the normal texture read back against
 // hand-computed texels (wrapping borders, rows of an odd byte count), its
-// texture parameters, the bench's own height map, and an empty source. Sizes
-// are powers of two because the mipmap builder resamples other sizes.
+// texture parameters, the bench's own height map, and an empty source; a user's
+// 16-bit heights as their texture. Sizes are powers of two because the mipmap
+// builder resamples other sizes.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,6 +17,8 @@
 #include "ConeMap.h"
 #include "ConeTexture.h"
 #include "HeightField.h"
+#include "HeightTexture.h"
+#include "base/image.h"
 #include "base/texture.h"
 #include "testsupport/glfixture.h"
 
@@ -109,6 +113,32 @@ TEST_F(BumpMapGL, EmptyHeightTextureLeavesTheNormalMapAlone) {
   EXPECT_EQ(normal.id, before);
   EXPECT_EQ(normal.getWidth(), 2);
   normal.unload();
+}
+
+// A map one texel high is still a map, and its heights reach the GL unrounded;
+// a picture of another depth is refused with the texture left as it was.
+TEST_F(BumpMapGL, HeightTextureTakesOneRowOfSixteenBitHeightsAndRefusesOtherDepths) {
+  unsigned short const heights[4] = {0, 1000, 40000, 65535};
+  Image row(_vec<2, int>(4, 1), 16), grey8(_vec<2, int>(4, 1), 8);
+  ASSERT_TRUE(row.data && grey8.data);
+  std::memcpy(row.data, heights, sizeof heights);
+  HeightTexture texture;
+  std::string error;
+  ASSERT_TRUE(texture.load(row, error)) << error;
+  ASSERT_EQ(texture.texture().getWidth(), 4);
+  ASSERT_EQ(texture.texture().getHeight(), 1);
+  std::unique_ptr<unsigned char[]> const back(texture.texture().getData(0, GL_LUMINANCE, GL_UNSIGNED_SHORT));
+  ASSERT_TRUE(back);
+  std::vector<unsigned short> read(4);
+  std::memcpy(read.data(), back.get(), sizeof heights);
+  EXPECT_EQ(read, std::vector<unsigned short>(heights, heights + 4));
+  unsigned const id = texture.texture().id;
+  EXPECT_FALSE(texture.load(grey8, error));
+  EXPECT_EQ(error, "not a 16-bit grey picture");
+  EXPECT_EQ(texture.texture().id, id);
+  row.unload();
+  grey8.unload();
+  texture.unload();
 }
 
 // The cone texture holds the packed cone map of the normal map's heights, and
