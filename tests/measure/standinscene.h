@@ -44,6 +44,9 @@ public:
   float eyeY = 0.2f;
   // Where set, whether a set's pass draws the pixel (false: discarded).
   std::function<bool(unsigned set, int pixel)> drawsAt;
+  // Where set, whether the mesh covers the pixel (false: the capture leaves it
+  // out, as a pixel off the mesh's outline).
+  std::function<bool(int pixel)> onMesh;
   // The GPU time of the n-th colour draw of a row (0 first).
   std::function<double(Draw const&, int n)> drawMs = [](Draw const& d, int) { return 1.0 + d.steps; };
   std::set<unsigned> failingSets;  // builds that fail
@@ -93,14 +96,16 @@ public:
     hitDraws.push_back(draw.set);
     Capture const c = patch(s);
     ReliefTracer const tracer(*currentField(), s.settings.polyThickness * 0.2f);
-    hits.assign(4 * c.inputs.size(), 0.0f);
+    hits.assign(4 * static_cast<size_t>(s.width * s.height), 0.0f);
     for (size_t i = 0; i < c.inputs.size(); ++i) {
       TraceResult const r = tracer.trace(c.inputs[i]);
-      double const off = offAt ? offAt(draw.set, static_cast<int>(i)) : offTexels(draw.set);
-      hits[4 * i] = r.u + static_cast<float>(off / currentField()->width());
-      hits[4 * i + 1] = r.v;
-      hits[4 * i + 2] = 1.0f;
-      hits[4 * i + 3] = !drawsAt || drawsAt(draw.set, static_cast<int>(i)) ? 1.0f : 0.0f;
+      int const pixel = c.pixelOf[i];
+      double const off = offAt ? offAt(draw.set, pixel) : offTexels(draw.set);
+      float* hit = &hits[4 * static_cast<size_t>(pixel)];
+      hit[0] = r.u + static_cast<float>(off / currentField()->width());
+      hit[1] = r.v;
+      hit[2] = 1.0f;
+      hit[3] = !drawsAt || drawsAt(draw.set, pixel) ? 1.0f : 0.0f;
     }
     return true;
   }
@@ -178,6 +183,7 @@ private:
     out.width = s.width;
     out.height = s.height;
     for (int i = 0; i < s.width * s.height; ++i) {
+      if (onMesh && !onMesh(i)) continue;
       float const u = (i % s.width + 0.5f) / static_cast<float>(s.width), v = (i / s.width + 0.5f) / s.height;
       float const x = eyeX.empty() ? 0.5f : eyeX[static_cast<size_t>(i)];
       out.inputs.push_back(TraceInput{u, v, {x, eyeY, 1.0f}, {-0.3f, 0.1f, 1.0f}});

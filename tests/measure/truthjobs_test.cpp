@@ -2,7 +2,8 @@
 // square seen head-on through an orthographic camera, so that the truth hits
 // exactly the pixels over the square and where the stand-in's hits lie; the
 // coverage shares counted by hand, a discarded pixel as a miss, the truth's
-// context line and title, and the tangent-plane floor row of the angles.
+// context line and title, the tangent-plane floor row of the angles, hits off
+// the mesh's outline, and the shadow verdict's column.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -115,5 +116,32 @@ TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
     if (truth == FidelityTruth::Displaced) {
       EXPECT_EQ(rows[1][set], "tangent-plane reference");
     }
+  }
+}
+
+// Where the truth meets the surface off the mesh's outline (as under an open
+// border) the pixels are counted, said, and missing from every set; a set that
+// traces shadows gets the light's verdict (all lit here), one that does not
+// gets none.
+TEST(DisplacedTruth, HitsOffTheOutlineAreSaidAndShadowedSetsGetTheLightsVerdict) {
+  StandInScene scene;
+  squareInView(scene);
+  scene.onMesh = [](int pixel) { return pixel % 12 >= 2 && pixel % 12 <= 8; };  // column 9 is off it
+  std::string const csv = tempFile("truth_outline.csv");
+  testing::internal::CaptureStdout();
+  bool const ran = scene.run(*makeFidelityJob(scene, FidelityMode::Table, csv));
+  std::string const printed = testing::internal::GetCapturedStdout();
+  ASSERT_TRUE(ran);
+  EXPECT_NE(printed.find("fidelity: 6 pixels off the mesh's outline meet the displaced surface"), std::string::npos)
+      << printed;
+  Rows const rows = csvRows(csv);
+  ASSERT_GT(rows.size(), 2u);
+  size_t const set = column(rows, "set"), missing = column(rows, "missing"), shadow = column(rows, "shadow_disagreement");
+  for (size_t r = 1; r < rows.size(); ++r) {
+    SCOPED_TRACE(rows[r][set]);
+    EXPECT_EQ(rows[r][missing], "0.1250");
+    std::string const& name = rows[r][set];  // offset limiting towards the light brings the light march
+    bool const traced = name.find("SHADOW_TRACE") != std::string::npos || name.find("_LIGHT") != std::string::npos;
+    EXPECT_EQ(rows[r][shadow], traced ? "0.0000" : "-");
   }
 }
