@@ -90,19 +90,13 @@ struct Record : ShellVisitor {
   }
 };
 
-// Where the ray crosses the triangle (p0, p1, p2), or -1.
-double crossing(double const o[3], double const d[3], double const* p0, double const* p1, double const* p2) {
-  double e1[3], e2[3], s[3];
-  for (int k = 0; k < 3; ++k) e1[k] = p1[k] - p0[k], e2[k] = p2[k] - p0[k], s[k] = o[k] - p0[k];
-  auto cross = [](double const a[3], double const b[3], double c[3]) {
-    c[0] = a[1] * b[2] - a[2] * b[1], c[1] = a[2] * b[0] - a[0] * b[2], c[2] = a[0] * b[1] - a[1] * b[0];
-  };
-  auto dot = [](double const a[3], double const b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
-  double p[3], q[3];
-  cross(d, e2, p);
+using dvec3 = _vec<3, double>;
+
+// Where the ray o + t d crosses the triangle (p0, p1, p2), or -1.
+double crossing(dvec3 const& o, dvec3 const& d, dvec3 const& p0, dvec3 const& p1, dvec3 const& p2) {
+  dvec3 const e1 = p1 - p0, e2 = p2 - p0, s = o - p0, p = cross(d, e2), q = cross(s, e1);
   double const det = dot(e1, p);
   if (std::fabs(det) < 1e-14) return -1;
-  cross(s, e1, q);
   double const a = dot(s, p) / det, b = dot(d, q) / det;
   return a >= 0 && b >= 0 && a + b <= 1 ? dot(e2, q) / det : -1;
 }
@@ -116,7 +110,7 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   // Each vertex's partner as the shell defines it: inward along the normal by
   // the depth times sqrt(|dP/du| |dP/dv|), averaged over the vertices at one
   // place (seams, poles) that a triangle with area uses.
-  std::vector<double> top, bottom;
+  std::vector<dvec3> top, bottom;
   std::vector<bool> used(m.v.size());
   auto near = [&](int a, int b) {
     float const *p = m.v[static_cast<size_t>(a)].position, *q = m.v[static_cast<size_t>(b)].position;
@@ -131,28 +125,28 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
     for (size_t j = 0; j < m.v.size(); ++j)
       if (used[j] && near(static_cast<int>(i), static_cast<int>(j)))
         sum += std::sqrt(m.v[j].texelScale[0] * m.v[j].texelScale[1]), ++n;
-    for (int k = 0; k < 3; ++k) {
-      top.push_back(v.position[k]);
-      bottom.push_back(v.position[k] - v.normal[k] * depth * sum / n);
-    }
+    dvec3 t, b;
+    for (int k = 0; k < 3; ++k) t[k] = v.position[k], b[k] = v.position[k] - v.normal[k] * depth * sum / n;
+    top.push_back(t);
+    bottom.push_back(b);
   }
   std::mt19937 rng(3);
   std::normal_distribution<double> gauss;
   std::uniform_real_distribution<double> unit(0, 1);
   int through = 0;
   for (int r = 0; r < 3000; ++r) {
-    double o[3], aim[3], d[3];
-    double on = 0, an = 0;
-    for (int k = 0; k < 3; ++k) o[k] = gauss(rng), aim[k] = gauss(rng), on += o[k] * o[k], an += aim[k] * aim[k];
+    dvec3 o, aim;
+    for (int k = 0; k < 3; ++k) o[k] = gauss(rng), aim[k] = gauss(rng);
     // Rays from 12 away to points between radius 3.5 and 4.05; every tenth
     // at a vertex exactly (seams and poles among them), every tenth along a
     // seam's meridian.
     double const radius = 3.5 + 0.55 * unit(rng);
-    for (int k = 0; k < 3; ++k) o[k] *= 12 / std::sqrt(on), aim[k] *= radius / std::sqrt(an);
+    o *= 12 / o.len();
+    aim *= radius / aim.len();
     if (r % 10 == 1)
       for (int k = 0; k < 3; ++k) aim[k] = m.v[static_cast<size_t>(rng() % m.v.size())].position[k];
     if (r % 10 == 2) aim[1] = 0, aim[0] = std::fabs(aim[0]);
-    for (int k = 0; k < 3; ++k) d[k] = aim[k] - o[k];
+    dvec3 const d = aim - o;
     ShellRay const ray{{o[0], o[1], o[2]}, {d[0], d[1], d[2]}};
     Record rec;
     shell.walk(ray, 0, 1e30, -1, rec, nullptr);
@@ -182,9 +176,9 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
     if (r % 10 == 1) continue;  // exactly through a vertex: brute force cannot tell which faces it passes
 
     std::vector<double> expected;
-    for (std::vector<double> const* layer : {&top, &bottom})
+    for (std::vector<dvec3> const* layer : {&top, &bottom})
       for (size_t i = 0; i < m.tris.size(); i += 3) {
-        double const t = crossing(o, d, &(*layer)[3 * m.tris[i]], &(*layer)[3 * m.tris[i + 1]], &(*layer)[3 * m.tris[i + 2]]);
+        double const t = crossing(o, d, (*layer)[m.tris[i]], (*layer)[m.tris[i + 1]], (*layer)[m.tris[i + 2]]);
         if (t >= 0) expected.push_back(t);
       }
     std::sort(expected.begin(), expected.end());
@@ -335,36 +329,32 @@ TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightSh
   HeightField const half = flat(0.5f);
   float const lamp[4] = {-6, 0, 0, 1};
   DisplacedTracer const tracer(shell, half, lamp);
-  auto hitOf = [&](float const o[3], float const d[3]) { return tracer.trace({{o[0], o[1], o[2]}, {d[0], d[1], d[2]}}); };
 
   // In through the front square's face near its border, out through the wall
   // under the border before reaching its surface, on to the back square.
-  float const o1[3] = {-3.0f, -0.05f, 0.0f}, d1[3] = {1, 1, 0};
-  DisplacedResult const r1 = hitOf(o1, d1);
+  DisplacedResult const r1 = tracer.trace({{-3.0f, -0.05f, 0.0f}, {1, 1, 0}});
   ASSERT_TRUE(r1.hit);
   EXPECT_GE(r1.triangle, 2);
   EXPECT_NEAR(r1.position[0], 0.1f, 1e-5f);
   EXPECT_NEAR(r1.d, 0.5f, 1e-5f);
   EXPECT_TRUE(r1.lit);
   // Straight on, the front square's own surface.
-  float const o2[3] = {-3, 0.3f, 0.2f}, d2[3] = {1, 0, 0};
-  DisplacedResult const r2 = hitOf(o2, d2);
+  DisplacedResult const r2 = tracer.trace({{-3, 0.3f, 0.2f}, {1, 0, 0}});
   EXPECT_TRUE(r2.hit && r2.triangle < 2 && std::fabs(r2.position[0] + 1.9f) < 1e-5f);
   // On the back square behind the front one the lamp's ray enters the front
   // square's shell through its bottom: shadowed. Off to the side: lit.
-  float const o3[3] = {-1, 3, 0}, d3[3] = {1, -3, 0}, d4[3] = {1, 0.5f, 0};
-  DisplacedResult const shaded = hitOf(o3, d3), open = hitOf(o3, d4);
+  DisplacedRay const under{{-1, 3, 0}, {1, -3, 0}}, aside{{-1, 3, 0}, {1, 0.5f, 0}};
+  DisplacedResult const shaded = tracer.trace(under), open = tracer.trace(aside);
   ASSERT_TRUE(shaded.hit && open.hit);
   EXPECT_GE(shaded.triangle, 2);
   EXPECT_TRUE(shaded.lightAbove && open.lightAbove);
   EXPECT_FALSE(shaded.lit);
   EXPECT_TRUE(open.lit);
   // So does a square whose surface lies on its bottom: the sheet is solid.
-  HeightField const black = flat(0.0f);
-  EXPECT_FALSE(DisplacedTracer(shell, black, lamp).trace({{o3[0], o3[1], o3[2]}, {d3[0], d3[1], d3[2]}}).lit);
+  EXPECT_FALSE(DisplacedTracer(shell, flat(0.0f), lamp).trace(under).lit);
   // A lamp behind the back square is below its tangent plane: not lit.
   float const behind[4] = {3, 3, 0, 1};
-  DisplacedResult const back = DisplacedTracer(shell, half, behind).trace({{-1, 3, 0}, {1, 0.5f, 0}});
+  DisplacedResult const back = DisplacedTracer(shell, half, behind).trace(aside);
   EXPECT_FALSE(back.lightAbove || back.lit);
 }
 
