@@ -3,36 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <stdexcept>
 
 #include "Flip.h"
+#include "pictures.h"
 
 namespace {
-
-FlipPicture flat(int w, int h, float r, float g, float b) {
-  FlipPicture p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p.set(x, y, r, g, b);
-  return p;
-}
-
-FlipPicture noise(int w, int h, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> u(0.0f, 1.0f);
-  FlipPicture p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p.set(x, y, u(rng), u(rng), u(rng));
-  return p;
-}
-
-// Black with white from column `edge` on.
-FlipPicture step(int w, int h, int edge) {
-  FlipPicture p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = edge; x < w; ++x) p.set(x, y, 1, 1, 1);
-  return p;
-}
 
 size_t at(FlipPicture const& p, int x, int y) { return static_cast<size_t>(y) * static_cast<size_t>(p.width()) + static_cast<size_t>(x); }
 
@@ -69,9 +45,7 @@ TEST(Flip, IdenticalPicturesGiveZeroEverywhere) {
 TEST(Flip, FlatColoursGiveTheColourPipelineByHand) {
   Flip const flip;
   EXPECT_NEAR(flip.largestColorDistance(), 41.2755f, 1e-3f);
-  struct Pair {
-    float a[3], b[3], expected;
-  } const pairs[] = {{{0, 0, 0}, {1, 1, 1}, 0.96738f},
+  struct Pair { float a[3], b[3], expected; } const pairs[] = {{{0, 0, 0}, {1, 1, 1}, 0.96738f},
                      {{0.5f, 0.5f, 0.5f}, {0.6f, 0.6f, 0.6f}, 0.28502f},
                      {{1, 0, 0}, {0, 1, 0}, 0.98666f}};
   for (Pair const& p : pairs) {
@@ -114,8 +88,7 @@ TEST(Flip, PointsAndEdgesTriggerTheFeatureTerm) {
     EXPECT_NEAR(e.feature[at(edge, x, 20)], 0.840896f, 2e-5f) << x;
     EXPECT_GT(e.error[at(edge, x, 20)], e.color[at(edge, x, 20)]) << x;
   }
-  EXPECT_EQ(e.feature[at(edge, 250, 20)], 0.0f);
-  EXPECT_EQ(e.feature[at(edge, 350, 20)], 0.0f);
+  for (int x : {250, 350}) EXPECT_EQ(e.feature[at(edge, x, 20)], 0.0f) << x;
 }
 
 // Column 30 lies as far from either edge, so its edge and point strengths
@@ -160,12 +133,12 @@ TEST(Flip, PixelsPerDegreeSetTheFilterWidths) {
     EXPECT_NEAR(term.down.sum(), shares[i], 1e-6) << i;
   }
 
-  FlipPicture const grey = flat(50, 50, 0.5f, 0.5f, 0.5f);
-  FlipPicture dot = grey;
+  FlipPicture const plain = grey(50, 50, 0.5f);
+  FlipPicture dot = plain;
   dot.set(25, 25, 0.8f, 0.3f, 0.3f);
   float last = 2.0f;
   for (float ppd : {10.0f, 30.0f, 67.02f, 134.04f}) {
-    float const c = Flip(ppd).terms(grey, dot).color[25 * 50 + 25];
+    float const c = Flip(ppd).terms(plain, dot).color[25 * 50 + 25];
     EXPECT_LT(c, last) << ppd;
     last = c;
   }
@@ -187,8 +160,8 @@ TEST(FlipPicture, TakesBottomFirstRgbaAndGrey) {
   FlipPicture const p = FlipPicture::fromRgba8(rgba, 2, 2);
   float const expected[] = {0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0.2f, 0};
   for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(p.row(0)[i], expected[i]) << i;
-  unsigned char const grey[] = {0, 102};
-  FlipPicture const g = FlipPicture::fromBytes(grey, 2, 1, 1, RowOrder::TopFirst);
+  unsigned char const levels[] = {0, 102};
+  FlipPicture const g = FlipPicture::fromBytes(levels, 2, 1, 1, RowOrder::TopFirst);
   EXPECT_FLOAT_EQ(g.row(0)[4], 0.4f);
-  EXPECT_THROW(FlipPicture::fromBytes(grey, 2, 1, 2, RowOrder::TopFirst), std::invalid_argument);
+  EXPECT_THROW(FlipPicture::fromBytes(levels, 2, 1, 2, RowOrder::TopFirst), std::invalid_argument);
 }

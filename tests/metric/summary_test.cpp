@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "FlipHeat.h"
 #include "FlipSummary.h"
@@ -18,16 +19,14 @@ TEST(FlipSummary, MeanP99AndShareOverTheMaskedPixels) {
     errors[static_cast<size_t>(i)] = static_cast<float>(i) / 100.0f;
     even[static_cast<size_t>(i)] = i % 2 == 0;
   }
-  FlipSummary const all = FlipSummary::of(errors);
-  EXPECT_EQ(all.pixels, 100u);
-  EXPECT_NEAR(all.mean, 0.495, 1e-6);
-  EXPECT_NEAR(all.p99, 0.98, 1e-6);
-  EXPECT_NEAR(all.over, 0.89, 1e-12);
-  FlipSummary const half = FlipSummary::of(errors, even);
-  EXPECT_EQ(half.pixels, 50u);
-  EXPECT_NEAR(half.mean, 0.49, 1e-6);
-  EXPECT_NEAR(half.p99, 0.98, 1e-6);
-  EXPECT_NEAR(half.over, 0.88, 1e-12);
+  struct { FlipSummary s; size_t pixels; double mean, over; } const cases[] = {
+      {FlipSummary::of(errors), 100, 0.495, 0.89}, {FlipSummary::of(errors, even), 50, 0.49, 0.88}};
+  for (auto const& c : cases) {
+    EXPECT_EQ(c.s.pixels, c.pixels);
+    EXPECT_NEAR(c.s.mean, c.mean, 1e-6) << c.pixels;
+    EXPECT_NEAR(c.s.p99, 0.98, 1e-6) << c.pixels;
+    EXPECT_NEAR(c.s.over, c.over, 1e-12) << c.pixels;
+  }
 
   FlipSummary const none = FlipSummary::of(errors, std::vector<bool>(100, false));
   EXPECT_TRUE(none.pixels == 0 && none.mean == 0 && none.p99 == 0 && none.over == 0);
@@ -45,13 +44,9 @@ TEST(FlipSummary, MaskFromAMeasuredMap) {
 // Black at 0, pale yellow at 1, always opaque, brighter at every step, and
 // the ends for anything beyond them.
 TEST(FlipHeat, ScaleRunsFromBlackToPaleYellow) {
-  EXPECT_EQ(FlipHeat::color(0.0f), 0xFF000000u);
-  EXPECT_EQ(FlipHeat::color(1.0f), 0xFFBEFAFFu);
-  EXPECT_EQ(FlipHeat::color(0.25f), 0xFF781446u);
-  EXPECT_EQ(FlipHeat::color(0.5f), 0xFF6E32BEu);
-  EXPECT_EQ(FlipHeat::color(7.0f), FlipHeat::color(1.0f));
-  EXPECT_EQ(FlipHeat::color(-1.0f), FlipHeat::color(0.0f));
-  EXPECT_EQ(FlipHeat::color(NAN), FlipHeat::color(0.0f));
+  for (auto [value, rgba] : {std::pair{0.0f, 0xFF000000u}, {1.0f, 0xFFBEFAFFu}, {0.25f, 0xFF781446u}, {0.5f, 0xFF6E32BEu},
+                             {7.0f, 0xFFBEFAFFu}, {-1.0f, 0xFF000000u}, {NAN, 0xFF000000u}})
+    EXPECT_EQ(FlipHeat::color(value), rgba) << value;
   auto luminance = [](unsigned c) {
     return 0.2126 * (c & 0xFF) + 0.7152 * ((c >> 8) & 0xFF) + 0.0722 * ((c >> 16) & 0xFF);
   };

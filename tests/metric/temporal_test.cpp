@@ -4,29 +4,11 @@
 #include <stdexcept>
 
 #include "TemporalError.h"
-
-namespace {
-
-FlipPicture grey(int w, int h, float v) {
-  FlipPicture p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p.set(x, y, v, v, v);
-  return p;
-}
-
-// Black with a white bar from column `x` to the right edge.
-FlipPicture bar(int x) {
-  FlipPicture p(40, 20);
-  for (int y = 0; y < 20; ++y)
-    for (int i = x; i < 40; ++i) p.set(i, y, 1, 1, 1);
-  return p;
-}
-
-}  // namespace
+#include "pictures.h"
 
 TEST(TemporalError, ASetEqualToAMovingReferenceGivesZero) {
   TemporalError t;
-  for (int f = 0; f < 4; ++f) t.add(bar(10 + 3 * f), bar(10 + 3 * f));
+  for (int f = 0; f < 4; ++f) t.add(step(40, 20, 10 + 3 * f), step(40, 20, 10 + 3 * f));
   EXPECT_EQ(t.pairCount(), 3u);
   EXPECT_EQ(t.value(), 0.0);
 }
