@@ -1,8 +1,4 @@
-// The asset importer's own test models (Debian's assimp-testmodels): broken
-// glTF files, one that claims billions of vertices, and one model
-// of each format either load, fitted to the sphere's size, or are refused with
-// one line. Run under the sanitizer build, this keeps the mesh path clean on
-// files made to break importers.
+// The asset importer's own test models (Debian's assimp-testmodels), broken and hostile files among them, load fitted to the sphere's size or are refused with one line; the sanitizer build runs them too.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,9 +1,4 @@
-// Mesh files through the asset importer: an OBJ and a glTF written here load
-// with their vertices fitted to the sphere's size, their texture coordinates,
-// and tangents computed from the mapping or taken from the file; empty,
-// broken and unmapped files are refused with their reason; what a load leaves
-// out is said; counts over the limit refuse a file before it is read; and the
-// child process that reads a file for the window.
+// Mesh files through the importer: fitting, texture coordinates and tangents (computed or the file's), refusals with their reason, what a load leaves out, counts over the limit, and the child process that reads a file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,6 +1,5 @@
-// Tangent frames of the mesh: a flat grid, a mirrored mapping, weighting of
-// shared vertices, degenerate input, and the bench's sphere; texel scales of a
-// skewed mapping.
+// Tangent frames of the mesh (a flat grid, a mirrored mapping, weighting of shared vertices, degenerate input, the
+// bench's sphere) and the texel scales of a skewed mapping.
 #include <gtest/gtest.h>
 
 #include <array>

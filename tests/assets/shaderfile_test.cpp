@@ -1,5 +1,4 @@
-// The shader file's change poll: each change of the file on disk is told once,
-// a file that goes away is told once and then kept quiet until it is back.
+// The shader file's change poll: each change on disk is told once, a file that goes away once, then nothing until it is back.
 #include <gtest/gtest.h>
 
 #include <stdio.h>

@@ -1,5 +1,4 @@
-// The summary of an error map over a mask, the mask from the fidelity meter's
-// per-pixel map, and the heat scale.
+// The summary of an error map over a mask, the mask from the fidelity meter's per-pixel map, and the heat scale.
 #include <gtest/gtest.h>
 
 #include <cmath>

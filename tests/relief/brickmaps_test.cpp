@@ -1,5 +1,4 @@
-// The committed brick maps: the colour and height maps match in size and tile
-// without a visible seam.
+// The committed brick maps: colour and height maps of one size that tile without a visible seam.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -97,14 +97,11 @@ Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
 // The bricks the bench starts with, their heights as the alpha of the normal map.
 HeightField bricks() {
   ImageSystem::init();
-  Image* img = ImageSystem::load(RB_DATA_DIR "/bumptest.bmp");
+  ImagePtr const img(ImageSystem::load(RB_DATA_DIR "/bumptest.bmp"));
   EXPECT_TRUE(img && img->bitsPerPixel == 24);
   std::vector<unsigned char> rgba(static_cast<size_t>(img->width) * static_cast<size_t>(img->height) * 4);
   NormalMap::computeNormalMap(img->data, img->width, img->height, 100.0f, rgba.data());
-  HeightField f = HeightField::fromRgba8(rgba.data(), img->width, img->height);
-  img->unload();
-  delete img;
-  return f;
+  return HeightField::fromRgba8(rgba.data(), img->width, img->height);
 }
 
 }  // namespace

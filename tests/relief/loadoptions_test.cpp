@@ -1,5 +1,4 @@
-// The option words of the loading commands: options before the name only,
-// names with spaces and with '-' inside, names that start with '-', refusals.
+// The loading commands' option words: options before the name only, names with spaces or '-' inside or starting with '-', refusals.
 #include <gtest/gtest.h>
 
 #include "LoadOptions.h"

@@ -1,6 +1,4 @@
-// Normal-map arithmetic over pixel buffers: alpha, slopes, one-texel maps,
-// degenerate scales, and the fast path against the direct loop (hand-computed
-// ramps and uniform maps are checked through the GL in bumpmap_gl_test).
+// Normal-map arithmetic over pixel buffers: alpha, slopes, one-texel maps, degenerate scales, the fast path against the direct loop (ramps and uniform maps are checked through the GL in bumpmap_gl_test).
 #include <gtest/gtest.h>
 
 #include <cstdint>

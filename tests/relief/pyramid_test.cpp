@@ -1,7 +1,4 @@
-// The max pyramid against a brute-force maximum at every level, and its CPU
-// search against the traced reference: one-texel spikes and walls are never
-// tunnelled through, hits agree on bumpy fields, and a search cut short by its
-// iteration bound never stops past the surface.
+// The max pyramid against a brute-force maximum at every level, and its search against the traced reference: no tunnelling through one-texel spikes and walls, agreement on bumpy fields, no stop past the surface when cut short.
 #include <gtest/gtest.h>
 
 #include <algorithm>

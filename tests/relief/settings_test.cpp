@@ -1,6 +1,4 @@
-// The settings' defaults against the fragment shader's own fallbacks, the
-// bisection field's checks, and the lines a build appends for a set: its
-// partners and the one search it runs.
+// The settings' defaults against the fragment shader's fallbacks, the bisection field's checks, and the lines a build appends for a set: its partners and the one search it runs.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -46,11 +44,8 @@ TEST(ReliefSettings, TheShadersFallbacksAreTheStartUpCounts) {
 }
 
 TEST(ReliefSettings, TheBisectionCountTakesZeroToItsMostAndRefusesTheRest) {
-  struct Case {
-    char const* text;
-    bool taken;
-    int value;
-  } const cases[] = {{"0", true, 0}, {" 7 steps", true, 7}, {"33", true, 32}, {"-1", false, 6}, {"", false, 6}};
+  struct Case { char const* text; bool taken; int value; } const cases[] = {
+      {"0", true, 0}, {" 7 steps", true, 7}, {"33", true, 32}, {"-1", false, 6}, {"", false, 6}};
   for (Case const& c : cases) {
     int value = 6;
     std::string message;
@@ -68,10 +63,7 @@ TEST(ReliefSettings, TheBisectionCountTakesZeroToItsMostAndRefusesTheRest) {
 }
 
 TEST(Techniques, ABuildAppendsTheMissingPartnersAndTheSearchThatWins) {
-  struct Case {
-    unsigned set;
-    char const* lines;
-  } const cases[] = {
+  struct Case { unsigned set; char const* lines; } const cases[] = {
       {0, ""},
       {Parallax, "#define EYE_SEARCH\tSEARCH_OFFSET\n"},
       {OffsetLimitEye | ShadowTrace, "#define EYE_SEARCH\tSEARCH_OFFSET\n"},

@@ -1,7 +1,4 @@
-// The CPU relief reference: height lookups and their bounds, eye hits and light
-// tests on fields with known answers, the exact traces against a fine march,
-// skipping against the cell-by-cell walk, cancelling, and the cone maps against
-// hand-worked ratios and against each other.
+// The CPU relief reference: height lookups and bounds, eye hits and light tests with known answers, exact traces against a fine march, skipping against the cell walk, cancelling, and the cone maps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
