@@ -21,9 +21,8 @@ namespace {
 
 float const depth = 0.1f;
 
-// The lowest gap (height - ray height) along the ray over [t0, t1], exactly:
-// the bilinear surface along a straight ray is a quadratic in each cell it
-// crosses. In double, on the ray the tracer reads from eye.
+// The lowest gap (height - ray height) over [t0, t1] of the ray the tracer
+// reads from eye, exactly (in each cell a quadratic), in double.
 double lowestGap(HeightField const& f, float u, float v, float const eye[3], double t0, double t1) {
   double const len = std::sqrt(double(eye[0]) * eye[0] + double(eye[1]) * eye[1] + double(eye[2]) * eye[2]);
   double const ez = std::max(eye[2] / len, 0.05), du = -eye[0] / len / ez * depth, dv = -eye[1] / len / ez * depth;
@@ -40,16 +39,13 @@ double lowestGap(HeightField const& f, float u, float v, float const eye[3], dou
   return lowest;
 }
 
-// Rays in random directions, from steep to grazing (a reach of 0.5 to 300
-// texels over the relief's depth), half of them from random points, half
-// aimed to pass over a random texel of full height (a wall's or a spike's)
-// somewhere between a fifth and four fifths of the way down, marched for up
-// to 512 steps with the cones widened by `widen`. Each step ends no
-// later than the ray's first meeting with the surface, or else it is the
-// march's last and the ray stays under the surface from that meeting to the
-// step's end, so that the bisection after it finds the meeting. Conservative
-// cone steps may not even go past the meeting. Counts the steps that break
-// that, and the steps the cones set.
+// Rays steep to grazing (reaching 0.5 to 300 texels over the depth), half
+// from random points, half over a full-height texel a fifth to four fifths of
+// the way down, marched up to 512 steps with cones widened by `widen`. A step
+// ends by the first meeting with the surface, or is the last with the ray
+// under the surface from there to its end (the bisection finds the meeting);
+// conservative cone steps never pass it. Counts the steps breaking that, and
+// those the cones set.
 struct Faults {
   int faults = 0, coneSteps = 0, steps = 0;
 };
@@ -120,10 +116,9 @@ TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikesAndWiderConesWould) {
 }
 
 TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
-  // Given steps enough, every ray ends at the surface within a twentieth of
-  // a texel of the exact first meeting, with relaxed cones after a bisection
-  // of the last step. Cut to four steps, the march takes no more, and one
-  // that has not reached the surface stops short of the meeting.
+  // Given steps enough every ray ends within a twentieth of a texel of the
+  // exact hit (relaxed cones after bisecting the last step); cut to four
+  // steps, a march that has not reached the surface stops short of it.
   for (bool wall : {false, true}) {
     HeightField const field = wall ? HardMaps::make(HardMaps::Kind::Walls, 256) : bricks();
     for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {

@@ -23,8 +23,8 @@ Bytes grey(std::vector<int> const& levels) {
   return rgb;
 }
 
-// The normal map of rgb by the fast path, or by the direct loop; both start
-// from a filled buffer, so a byte left unwritten shows.
+// rgb's normal map by the fast path or the direct loop, into a filled buffer
+// (an unwritten byte shows).
 Bytes fast(Bytes const& rgb, int w, int h, float scale, bool direct = false) {
   Bytes out(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, direct ? 0xCD : 0xAB);
   (direct ? NormalMap::computeNormalMapReference : NormalMap::computeNormalMap)(rgb.data(), w, h, scale, out.data());
@@ -55,8 +55,8 @@ TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
 }
 
 TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
-  // Scale 0 would divide by zero; scales so small that (2 / scale)^2 overflows,
-  // and not-a-number, have no usable normal either: all are flat, alpha intact.
+  // Scale 0, scales whose (2 / scale)^2 overflows, and NaN have no usable
+  // normal: all are flat, alpha intact.
   Bytes const rgb = grey({0, 90, 180, 255, 30, 60});
   for (float scale : {0.0f, -0.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN()}) {
     Bytes const out = fast(rgb, 3, 2, scale);
@@ -67,9 +67,8 @@ TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
 
 TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
   std::mt19937 rng(20240607);
-  // Noise, smooth fields with plateaus (equal neighbours) and odd sizes, so the
-  // vector body, the scalar tails, the flat-texel lanes and the exact fallback
-  // all run; 700 x 400 is large enough to be split over cores.
+  // Noise and plateaus at odd sizes run the vector body, scalar tails, flat
+  // lanes and the exact fallback; 700 x 400 is split over cores.
   struct { int w, h; } const sizes[] = {{1, 1}, {2, 3}, {7, 5}, {8, 2}, {9, 9}, {10, 1}, {17, 4}, {31, 3}, {64, 64}, {700, 400}};
   float const scales[] = {100.0f, 1.0f, 0.37f, -5.0f, 1e-16f, 1e20f, 1e30f, 3e37f};
   for (auto const& s : sizes) {
@@ -79,21 +78,18 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
     for (size_t i = 0; i < n; ++i) {
       int const x = static_cast<int>(i % static_cast<size_t>(s.w)), y = static_cast<int>(i / static_cast<size_t>(s.w));
       int const level = ((x / 3 + y / 4) % 5) * 40 + ((x * 7 + y * 3) % 11 == 0 ? 3 : 0);
-      smooth[3 * i] = static_cast<unsigned char>(level);
-      smooth[3 * i + 1] = static_cast<unsigned char>(level / 2);
-      smooth[3 * i + 2] = static_cast<unsigned char>(255 - level);
+      int const rgb[3] = {level, level / 2, 255 - level};
+      for (size_t c = 0; c < 3; ++c) smooth[3 * i + c] = static_cast<unsigned char>(rgb[c]);
     }
-    for (float scale : scales) {
-      EXPECT_EQ(fast(noise, s.w, s.h, scale), reference(noise, s.w, s.h, scale))
-          << s.w << " x " << s.h << " noise, scale " << scale;
-      EXPECT_EQ(fast(smooth, s.w, s.h, scale), reference(smooth, s.w, s.h, scale))
-          << s.w << " x " << s.h << " plateaus, scale " << scale;
-    }
+    for (float scale : scales)
+      for (auto [name, rgb] : {std::pair{"noise", &noise}, {"plateaus", &smooth}})
+        EXPECT_EQ(fast(*rgb, s.w, s.h, scale), reference(*rgb, s.w, s.h, scale))
+            << s.w << " x " << s.h << " " << name << ", scale " << scale;
   }
 }
 
-// Heights given as floats (a 16-bit map's path) that are exactly grey levels
-// give the 8-bit path's texels, wrapping at every border of an odd-sized map.
+// Float heights (a 16-bit map's path) of grey levels give the 8-bit texels,
+// wrapping at every border of an odd-sized map.
 TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
   int const w = 7, h = 5;
   std::vector<int> levels;
@@ -106,17 +102,16 @@ TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
   for (int i = 0; i < w * h; ++i) EXPECT_EQ(texel(out, i), texel(eight, i)) << i;
 }
 
-// Each vector row kernel on its own against the scalar arithmetic, so the
-// narrower kernels are checked in full even where wider ones exist.
+// Each vector row kernel alone against the scalar arithmetic, narrower ones
+// in full even where wider ones exist.
 TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
   using namespace NormalMapRows;
   std::mt19937 rng(99);
   size_t const width = 203;  // whole groups of 16 and 8, and a tail
   Bytes rgb(width * 3);
   for (auto& c : rgb) c = static_cast<unsigned char>(rng());
-  // Every tenth texel copies the colour two to its left, so the texel between
-  // them has equal neighbours (dx = 0); with equal rows above and below
-  // (dy = 0) those are flat texels among the noise.
+  // Every tenth texel copies the one two to its left: the texel between has
+  // dx = 0, and with equal rows above and below (dy = 0) is flat.
   for (size_t x = 10; x < width; x += 10) std::copy_n(&rgb[(x - 2) * 3], 3, &rgb[x * 3]);
   std::vector<float> wantH(width);
   std::vector<uint32_t> wantA(width);

@@ -30,10 +30,9 @@ float texelDistance(HeightField const& f, float u0, float v0, float u1, float v1
   return std::hypot((u0 - u1) * static_cast<float>(f.width()), (v0 - v1) * static_cast<float>(f.height()));
 }
 
-// The search's hit against the reference's for the same ray: never later, and
-// where more than 0.05 texel away, still the ray's first meeting with the
-// surface (at or above the ray there, and none before it at an eighth of a
-// texel). Returns the distance, 0 for such a crossing.
+// The search's hit against the reference's: never later, and if over 0.05
+// texel away still the first meeting (on or above the ray, none before it at
+// eighth-texel samples). Returns the distance, 0 for such a crossing.
 float checkedError(HeightField const& f, float depth, float u, float v, float const eye[3], PyramidHit const& hit) {
   TraceResult const ref = ReliefTracer(f, depth).trace({u, v, {eye[0], eye[1], eye[2]}, {0, 0, -1}});
   EXPECT_LE(hit.t, ref.t + 1e-4f);
@@ -77,11 +76,10 @@ TEST(MaxPyramid, EveryLevelHoldsTheHighestBilinearCellUnderEachNode) {
 }
 
 TEST(PyramidTracer, FindsEveryOneTexelSpikeAndWall) {
-  // A floor at 0 with single tall texels (two of them neighbours across the
-  // map's corner), or with one-texel walls across it, on a map that is not a
-  // power of two. Rays from all sides, many grazing, pass over a spike's or a
-  // wall's texel centre at half its height: each stops on some spike's or
-  // wall's footprint, no later than there.
+  // A floor with single tall texels (two neighbours across the corner) or
+  // one-texel walls, on a map not a power of two. Rays from all sides, many
+  // grazing, pass over a spike's or wall's centre at half its height: each
+  // stops on some spike's or wall's footprint, no later than there.
   int const w = 48, h = 40;
   float const depth = 0.1f;
   std::vector<float> spikes(static_cast<size_t>(w * h), 0.0f), walls(spikes);
@@ -121,10 +119,9 @@ TEST(PyramidTracer, FindsEveryOneTexelSpikeAndWall) {
 }
 
 TEST(PyramidTracer, AgreesWithTheReferenceOnBumpyFieldsAndStopsShortWhenCut) {
-  // With iterations to spare the hits lie within 0.05 texel of the reference's
-  // at the 99th percentile (counting crossings the reference stepped over as
-  // agreeing). Cut to six iterations the search stops on the ray before the
-  // reference's hit, never past it.
+  // With iterations to spare, 99% of hits lie within 0.05 texel of the
+  // reference's (crossings it stepped over agree); cut to six iterations the
+  // search stops before the reference's hit, never past it.
   std::mt19937 rng(11);
   std::uniform_real_distribution<float> c(-1.0f, 1.0f), z(0.03f, 1.0f);
   for (int field = 0; field < 3; ++field) {

@@ -23,8 +23,7 @@ struct Mesh {
   std::vector<int> tris;
 };
 
-// The bench's sphere as the shell takes it: the mesh's own vertices, frames
-// and texel scales.
+// The bench's sphere as the shell takes it: its vertices, frames, texel scales.
 Mesh sphere() {
   Model3D s;
   buildBenchSphere(s);
@@ -41,9 +40,8 @@ Mesh sphere() {
   return m;
 }
 
-// A square in the plane x = x0 facing -x, side 2 * half, n x n texture
-// repeats (each 2 * half / n long), u along -y and v along +z, appended to m
-// (the bench's plane is plane(m, 0, 4, 4)).
+// Appends a square in x = x0 facing -x, side 2 * half, n x n repeats, u along
+// -y and v along +z (the bench's plane is plane(m, 0, 4, 4)).
 void plane(Mesh& m, float x0, float half, int n) {
   int const base = static_cast<int>(m.v.size());
   float const scale = 2 * half / static_cast<float>(n);
@@ -60,9 +58,8 @@ void plane(Mesh& m, float x0, float half, int n) {
     }
 }
 
-// A perspective camera as the bench's view has it: looking along its local
-// +x, +y the screen's left, +z up, half-width w at distance 1; (sx, sy) in
-// pixels from the bottom left.
+// The bench's perspective view: looking along local +x, +y left, +z up,
+// half-width w at distance 1; (sx, sy) in pixels from the bottom left.
 struct Camera {
   float pos[3];
   _quat<float> q;
@@ -107,9 +104,9 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   Mesh const m = sphere();
   float const depth = 0.4f;
   ShellMesh const shell(m.v, m.tris, depth);
-  // Each vertex's partner as the shell defines it: inward along the normal by
-  // the depth times sqrt(|dP/du| |dP/dv|), averaged over the vertices at one
-  // place (seams, poles) that a triangle with area uses.
+  // Each vertex's partner: inward along the normal by the depth times
+  // sqrt(|dP/du| |dP/dv|), averaged over the vertices at one place (seams,
+  // poles) that a triangle with area uses.
   std::vector<dvec3> top, bottom;
   std::vector<bool> used(m.v.size());
   auto near = [&](int a, int b) {
@@ -137,9 +134,8 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   for (int r = 0; r < 3000; ++r) {
     dvec3 o, aim;
     for (int k = 0; k < 3; ++k) o[k] = gauss(rng), aim[k] = gauss(rng);
-    // Rays from 12 away to points between radius 3.5 and 4.05; every tenth
-    // at a vertex exactly (seams and poles among them), every tenth along a
-    // seam's meridian.
+    // Rays from 12 away to radius 3.5 to 4.05; every tenth exactly at a vertex
+    // (seams and poles among them), every tenth along a seam's meridian.
     double const radius = 3.5 + 0.55 * unit(rng);
     o *= 12 / o.len();
     aim *= radius / aim.len();
@@ -151,8 +147,8 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
     Record rec;
     shell.walk(ray, 0, 1e30, -1, rec, nullptr);
 
-    // Inside the shell the stretches follow each other without a gap; it is
-    // entered and left only through the mesh and the partners, as often.
+    // Stretches inside follow without a gap; the shell is entered and left as
+    // often, only through the mesh and the partners.
     std::vector<double> walked;
     int depthNow = 0;
     for (size_t i = 0; i < rec.segs.size(); ++i) {
@@ -182,8 +178,8 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
         if (t >= 0) expected.push_back(t);
       }
     std::sort(expected.begin(), expected.end());
-    // A crossing at a shared edge counts in both triangles; a grazing ray that
-    // only touches the shell may be seen by either side, or not.
+    // A shared edge's crossing counts twice; a ray only touching the shell may
+    // be seen by either side, or not.
     expected.erase(std::unique(expected.begin(), expected.end(), [](double a, double b) { return b - a < 1e-7; }),
                    expected.end());
     if (expected.size() % 2 == 1 || (expected.size() == 2 && expected[1] - expected[0] < 1e-6)) continue;
@@ -285,9 +281,8 @@ TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfABlackOneShrinksTheOutlineByTheLoc
     DisplacedResult edge, inner;
     double const rMesh = outline(mesh, edge), rTruth = outline(truth, inner);
     EXPECT_GT(inner.d, 0.999f);
-    // The partners lie the depth times sqrt(|dP/du| |dP/dv|) inside (taken
-    // between the two outlines' points); seen at the outline, that is an
-    // angle of that length over the distance.
+    // The partners lie the depth times sqrt(|dP/du| |dP/dv|) inside (between
+    // the outlines' points): seen there, that length over the distance.
     double scale = 0;
     for (DisplacedResult const* r : {&edge, &inner}) {
       ShellVertex const* c[3];
@@ -305,8 +300,7 @@ TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfABlackOneShrinksTheOutlineByTheLoc
     EXPECT_NEAR(rMesh - rTruth, pixelsExpected, 1.0) << a;
     EXPECT_GT(pixelsExpected, 5.0);
 
-    // Between the two outlines the ray runs through the shell and out again:
-    // the background shows.
+    // Between the outlines the ray passes through the shell: background.
     DisplacedRay const grazing = startUp.ray(cx + dir[0] * (rMesh + rTruth) / 2, cy + dir[1] * (rMesh + rTruth) / 2);
     EXPECT_FALSE(truth.trace(grazing).hit) << a;
     Record rec;
@@ -320,8 +314,8 @@ TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfABlackOneShrinksTheOutlineByTheLoc
 }
 
 TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightShadowsIt) {
-  // A small square 2 in front of a large one, each with a relief 0.2 deep
-  // (depth 0.1 at two units per repeat), the surface halfway down.
+  // A small square 2 in front of a large one, reliefs 0.2 deep (depth 0.1 at
+  // two units per repeat), the surface halfway down.
   Mesh m;
   plane(m, -2, 1, 1);
   plane(m, 0, 4, 4);
@@ -330,8 +324,8 @@ TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightSh
   float const lamp[4] = {-6, 0, 0, 1};
   DisplacedTracer const tracer(shell, half, lamp);
 
-  // In through the front square's face near its border, out through the wall
-  // under the border before reaching its surface, on to the back square.
+  // In through the front face near its border, out through the wall under it
+  // above the surface, on to the back square.
   DisplacedResult const r1 = tracer.trace({{-3.0f, -0.05f, 0.0f}, {1, 1, 0}});
   ASSERT_TRUE(r1.hit);
   EXPECT_GE(r1.triangle, 2);
@@ -341,8 +335,8 @@ TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightSh
   // Straight on, the front square's own surface.
   DisplacedResult const r2 = tracer.trace({{-3, 0.3f, 0.2f}, {1, 0, 0}});
   EXPECT_TRUE(r2.hit && r2.triangle < 2 && std::fabs(r2.position[0] + 1.9f) < 1e-5f);
-  // On the back square behind the front one the lamp's ray enters the front
-  // square's shell through its bottom: shadowed. Off to the side: lit.
+  // Behind the front square the lamp's ray enters its shell through the
+  // bottom: shadowed. Off to the side: lit.
   DisplacedRay const under{{-1, 3, 0}, {1, -3, 0}}, aside{{-1, 3, 0}, {1, 0.5f, 0}};
   DisplacedResult const shaded = tracer.trace(under), open = tracer.trace(aside);
   ASSERT_TRUE(shaded.hit && open.hit);

@@ -62,8 +62,8 @@ TEST(HeightField, SamplesBlendLikeTheGlAndTheRangesHoldThem) {
       ASSERT_GE(b.max, h) << r;
     }
   }
-  // Away from other heights the bounds are tight, or they would skip nothing:
-  // a plateau of columns 20..39, and one of 54..9 across the seam (split in two).
+  // Bounds away from other heights are tight (or would skip nothing): plateaus
+  // of columns 20..39 and, across the seam, 54..9.
   for (int lo : {20, 54}) {
     HeightField const plateau = columns(64, 4, [lo](int x) { return (x - lo + 64) % 64 < 20 ? 0.5f : 0.9f; });
     HeightField::Range const b = plateau.rangeOver((lo + 5.0f) / 64, 0.0f, (lo + 14.0f) / 64, 1.0f);
@@ -98,10 +98,9 @@ TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
 }
 
 TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
-  // Floor at 0.1, a wall of texels 40..43 of the given height. The point seen
-  // straight down at u = 0.5 is on the floor; light (2, 0, 1) reaches u = 0.68
-  // and passes the wall's near top corner (texel 40's centre, 8.5 texels on,
-  // s = 8.5 / 12.8) at a height of 0.7640625.
+  // Floor 0.1, texels 40..43 a wall. Seen straight down at u = 0.5, the floor;
+  // light (2, 0, 1) reaches u = 0.68, passing the wall's near top corner
+  // (texel 40's centre, s = 8.5 / 12.8) at a height of 0.7640625.
   struct Case { float wall; float light[3]; bool above, lit; } const cases[] = {
       {0.82f, {2, 0, 1}, true, false},    // 0.056 above the ray
       {0.76f, {2, 0, 1}, true, true},     // under it
@@ -147,9 +146,8 @@ TEST(ReliefTracer, SkippingAndThreadsGiveExactlyTheCellByCellWalk) {
 }
 
 TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
-  // Fields of assorted sizes (odd ones: the pyramid's edge blocks are narrow),
-  // and the wall grid, whose flat cells make the crossings linear or constant;
-  // rays in every direction, steep to grazing, starting anywhere.
+  // Assorted sizes (odd: narrow edge blocks) and the wall grid (flat cells:
+  // linear or constant crossings); rays steep to grazing, from anywhere.
   struct Case { HeightField field; float depth; } const cases[] = {
       {noise(32, 32, 31, 255), 0.05f}, {noise(24, 40, 32, 1000), 0.1f}, {noise(33, 17, 33, 8), 0.02f},
       {noise(16, 16, 34, 255), 0.3f}, {HardMaps::make(HardMaps::Kind::Walls, 64), 0.1f}};
@@ -168,8 +166,7 @@ TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
       if (r.t < 1.0f) {
         ASSERT_NEAR(MarchOracle::heightAt(f, r.u, r.v), 1.0 - r.t, 2e-5) << f.width() << "x" << f.height() << " ray " << i;
       }
-      // Where a ray grazes a crest for less than 1/64 texel the march steps
-      // over it; a far finer one finds what the exact trace found.
+      // A crest grazed for under 1/64 texel needs a far finer march.
       agree += std::fabs(r.t - march) < 1e-5 ||
                std::fabs(r.t - MarchOracle::eyeHit(f, k.depth, in, 1.0 / 4096)) < 1e-5;
     }
@@ -178,9 +175,9 @@ TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
 }
 
 TEST(BilinearCell, ACrossingOnTheBoundaryOfTwoStretchesIsFoundByOneOfThem) {
-  // q(s) = a (s - r0)(s - r1) rises through zero at r1 (a > 0) or r0 (a < 0).
-  // Split there into two stretches, the second's coefficients re-centred (and
-  // rounded) as a walk makes them, the crossing must come out at the split.
+  // q(s) = a (s - r0)(s - r1) rises through zero at r1 (a > 0) or r0 (a < 0);
+  // split there, the second stretch re-centred (and rounded) as a walk does,
+  // the crossing must come out at the split.
   std::mt19937 rng(12);
   std::uniform_real_distribution<double> at(0.01, 1.0), scale(0.1, 50.0);
   for (int i = 0; i < 20000; ++i) {
@@ -267,12 +264,10 @@ TEST(ReliefTracer, CancellingStopsEndlessRaysAndNonFiniteInputsEnd) {
 }
 
 TEST(ConeMap, RatiosOnHandWorkedFields) {
-  // 16 x 16 floor (height 0) with one pillar at (5, 5): the four cells around
-  // it have the pillar's height as their top. A floor texel whose footprint
-  // is 1.5 texels from them along x is limited by that gap over the height;
-  // nearer, by the slope bound of the 16 cells around its footprint, 1 / (16
-  // sqrt 2) (a full-height rise over a texel along both axes of a 16-texel
-  // map). Seen along an axis the pillar's nearest cells also fall away
+  // A 16 x 16 floor, a pillar at (5, 5) tops the four cells around it. A
+  // footprint 1.5 texels from them along x is limited by that gap over the
+  // height; nearer, by its 16 cells' slope bound 1 / (16 sqrt 2) (a full rise
+  // per texel both ways). Along an axis the pillar's cells also fall away
   // sideways, so relaxed cones are no wider there.
   auto pillar = [](int x, int y, float height) {
     std::vector<float> v(256, 0.0f);
@@ -280,9 +275,8 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
     return HeightField(16, 16, v);
   };
   float const slope = 1.0f / (16.0f * std::sqrt(2.0f));
-  // A ridge of full height over columns 8..23 of a 32-wide floor: from column
-  // 4 a conservative cone meets its near edge 2.5 texels off, while the
-  // surface first falls away beyond its far edge, 18.5 texels off.
+  // A full ridge over columns 8..23 of 32: from column 4 its near edge is 2.5
+  // texels off, and the surface first falls away past its far one, 18.5 off.
   HeightField const ridge = columns(32, 4, [](int x) { return x >= 8 && x < 24 ? 1.0f : 0.0f; });
   struct Case { char const* name; HeightField field; int x, y; float conservative, relaxed; } const cases[] = {
       {"flat", columns(16, 16, [](int) { return 0.4f; }), 3, 7, 1.0f, 1.0f},
@@ -310,11 +304,10 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
-  // Noisy hills at several quantisations, odd sides and sides that powers of
-  // two do not divide (one or both: blocks that wrap part-way), maps smaller
-  // than the 4 x 4 cells around a footprint or than a tile of the search, and
-  // flat tiles between trenches. Relaxed cones are never narrower than
-  // conservative ones, and wider somewhere.
+  // Noisy hills at several quantisations, sides powers of two do not divide
+  // (blocks that wrap part-way), maps under a footprint's 4 x 4 cells or a
+  // search tile, flat tiles between trenches. Relaxed cones are never narrower
+  // than conservative ones, and wider somewhere.
   std::vector<float> tiles(48 * 48);
   for (size_t i = 0; i < tiles.size(); ++i) {
     int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
@@ -347,9 +340,9 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
 }
 
 TEST(ConeMap, TheTextureForLinearReadsHoldsEachNeighbourhoodsNarrowestCone) {
-  // For linear filtering the texture is the raw map after the 3x3 minimum
-  // filter (wrapping), so a blend of a cell's four texels is no wider than the
-  // raw cone of any of them; for nearest filtering it is the raw map.
+  // Read linearly, the texture is the raw map's wrapped 3x3 minimum, so a
+  // blend of four texels is no wider than any one's raw cone; read nearest,
+  // it is the raw map.
   HeightField const f = noise(13, 9, 3, 255);
   std::vector<float> const raw = ConeMap::raw(f, ConeMap::Kind::Relaxed, 1);
   std::vector<float> const linear = ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Relaxed, ConeMap::Reading::Linear);
@@ -376,8 +369,7 @@ TEST(ConeMap, PackingNeverWidensACone) {
   }
 }
 
-// The coneKind command's words: either kind's name in any case; anything else
-// is refused and leaves the kind alone.
+// The coneKind words: either kind's name in any case; others leave the kind.
 TEST(ConeMap, KindsAreReadByTheirNames) {
   ConeMap::Kind kind = ConeMap::Kind::Relaxed;
   EXPECT_TRUE(ConeMap::parse("Conservative", kind) && kind == ConeMap::Kind::Conservative);
