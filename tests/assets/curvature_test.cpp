@@ -13,9 +13,8 @@
 
 namespace {
 
-// The fall per squared texture unit, in texture units of depth, along a
-// direction of normal curvature k and texel scale s, where one texture unit of
-// depth is sqrt(su sv) long.
+// The fall per squared texture unit, in texture units of depth (sqrt(su sv)
+// long), along a direction of normal curvature k and texel scale s.
 double fall(double k, double s, _vec<2, float> const& scale) { return k * s * s / (2.0 * std::sqrt(scale.x * scale.y)); }
 
 }  // namespace
@@ -42,11 +41,10 @@ TEST(Model3DCurvature, ThePlaneDoesNotFall) {
 }
 
 TEST(Model3DCurvature, ACylinderFromAFileFallsAroundButNotAlong) {
-  // Radius 1, height 2, 32 sides, five rings; u runs 6 times around (its seam
-  // a column of vertices with two texture coordinates), v twice along the
-  // axis. Fitted (its farthest vertex sqrt 2 from the centre) the radius is
-  // 2 sqrt 2. A mesh that pooled no edges across its seam, or took the wrong
-  // direction for u, fails here.
+  // Radius 1, height 2, 32 sides, five rings; u 6 times around (a seam of
+  // vertices with two texture coordinates), v twice along. Fitted (farthest
+  // vertex sqrt 2 out) the radius is 2 sqrt 2. Catches a mesh that pools no
+  // edges across its seam, or takes the wrong direction for u.
   std::ostringstream obj;
   for (int i = 0; i < 5; ++i)
     for (int j = 0; j < 32; ++j) obj << "v " << std::cos(M_PI * j / 16) << " " << std::sin(M_PI * j / 16) << " " << i / 2.0 - 1 << "\n";

@@ -66,9 +66,8 @@ TEST(MeshFile, AnObjIsFittedToTheSphereAndGetsTangentsAlongU) {
 }
 
 TEST(MeshFile, AGltfsOwnTangentsAreKept) {
-  // A right triangle in z = 0 with u along +x and v along +y, whose file gives
-  // every vertex the tangent (0.8, 0.6, 0) and handedness -1: the loader keeps
-  // them rather than computing (1, 0, 0).
+  // A right triangle in z = 0, u along +x, v along +y; the file's tangent
+  // (0.8, 0.6, 0) and handedness -1 are kept rather than computing (1, 0, 0).
   float const data[] = {0, 0, 0, 1, 0, 0, 0, 1, 0,                                // positions
                         0, 0, 1, 0, 0, 1, 0, 0, 1,                                // normals
                         0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1, 0.8f, 0.6f, 0, -1,  // tangents
@@ -115,9 +114,8 @@ TEST(MeshFile, EmptyBrokenUnmappedAndMissingFilesAreRefusedWithTheirReason) {
   }
 }
 
-// A mesh without texture coordinates beside one with them is left out and
-// said to be; counts that refuse a file are read before the importer runs
-// (the limit is passed in, small here).
+// A mesh without texture coordinates beside a mapped one is left out, and
+// said to be; counts over the limit (small here) refuse a file unread.
 TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
   std::string const mixed = write("mixed.obj",
                                   "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
@@ -131,24 +129,22 @@ TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
 
   std::string faces;
   for (int i = 0; i < 6; ++i) faces += "f 1/1 2/1 3/1 4/1\nf 1 2 3\n";  // twelve mapped triangles, six bare
-  struct { std::string path; unsigned long max; char const* says; } const cases[] = {
+  struct { std::string path; unsigned long max; std::string says; } const cases[] = {
       {write("claims.off", "OFF\n# made to exhaust memory\n353535235358 6 0\n0 0 0\n"), 1000,
        "claims 353535235358 vertices in a file of 52 bytes"},
       {write("many.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nelement face 12\n"
                          "property list uchar int vertex_indices\nend_header\n"), 10,
        "claims 12 faces, more than the 10 triangles"},
       {write("many.obj", "vt 0 0\n" + faces), 11, "over 11 triangles with texture coordinates"},
-      {write("many.obj", "vt 0 0\n" + faces), 12, nullptr},
+      {write("many.obj", "vt 0 0\n" + faces), 12, ""},  // taken
   };
   for (auto const& c : cases) {
     FILE* f = std::fopen(c.path.c_str(), "rb");
     ASSERT_TRUE(f);
     std::fseek(f, 0, SEEK_END);
     std::string why;
-    EXPECT_EQ(MeshCounts::check(c.path, f, std::ftell(f), c.max, why), c.says == nullptr) << c.path;
-    if (c.says) {
-      EXPECT_NE(why.find(c.says), std::string::npos) << why;
-    }
+    EXPECT_EQ(MeshCounts::check(c.path, f, std::ftell(f), c.max, why), c.says.empty()) << c.path;
+    EXPECT_NE(why.find(c.says), std::string::npos) << why;
     std::fclose(f);
   }
 }

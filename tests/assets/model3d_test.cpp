@@ -57,10 +57,9 @@ TEST(Model3DFrames, FlatGridGetsTheAxesAndAMirroredOneIsLeftHanded) {
 }
 
 TEST(Model3DFrames, SharedVertexSumsLargeTrianglesHarderForTangentsButNotNormals) {
-  // Vertex 0 at the origin is shared by a large triangle in the z = 0 plane
-  // whose u runs along +x, and a small one in the x = 0 plane whose u runs
-  // along +y, both spanning the same texture area. The tangent leans toward the large one; the normal is the plain
-  // average of the two unit face normals, (0, 0, 1) and (1, 0, 0).
+  // Vertex 0 is shared by a large triangle in z = 0, u along +x, and a small
+  // one in x = 0, u along +y, of the same texture area. The tangent leans to
+  // the large one; the normal is the plain mean of (0, 0, 1) and (1, 0, 0).
   Model3D m;
   for (auto [x, y, z, u, v] : {std::array<float, 5>{0, 0, 0, 0, 0}, {10, 0, 0, 1, 0}, {0, 10, 0, 0, 1}, {0, 1, 0, 1, 0}, {0, 0, 1, 0, 1}})
     m.addVtx(x, y, z, u, v);
@@ -91,8 +90,7 @@ TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
   // The unused vertex keeps the identity frame.
   expectNear(m.getVertices()[6].basis.vec(0), vec3(1, 0, 0), "tangent", 6);
   expectNear(m.getVertices()[6].basis.vec(2), vec3(0, 0, 1), "normal", 6);
-  // A file's normal of no length (or not a number) becomes +z, its tangent
-  // one across it.
+  // A file's normal of no length (or NaN) becomes +z, its tangent across it.
   Model3D given;
   float const nan = std::numeric_limits<float>::quiet_NaN();
   for (vec3 const& n : {vec3(0, 0, 0), vec3(nan, 0, 1)}) given.addVtx(vec3(), _vec<2, float>(), n, vec3(0, 0, 3), 1.0f);

@@ -19,10 +19,8 @@ TEST(Flip, IdenticalPicturesGiveZeroEverywhere) {
   for (size_t i = 0; i < a.pixels(); ++i) ASSERT_TRUE(t.error[i] == 0 && t.color[i] == 0 && t.feature[i] == 0) << i;
 }
 
-// A flat picture has no features and stays flat through the filters, so its
-// FLIP is the colour term alone: the mapped, compressed HyAB distance of the
-// two Hunt-adjusted Lab colours.
-//
+// A flat picture has no features and stays flat, so its FLIP is the colour
+// term: the mapped, compressed HyAB distance of the Hunt-adjusted Lab colours.
 // The colour term's 1 is the distance of green and blue. Linear green
 // (0, 1, 0) has XYZ (0.3575761, 0.7151522, 0.1191920); over the white
 // (0.9504700, 1.0000001, 1.0888300), cube roots (0.721899, 0.894265, 0.478368):
@@ -32,7 +30,6 @@ TEST(Flip, IdenticalPicturesGiveZeroEverywhere) {
 // Hunt (32.2970, 25.5752, -34.8356). HyAB = |87.7347 - 32.2970| +
 // sqrt(101.1874^2 + 107.8127^2) = 55.4377 + 147.8596 = 203.2973; to the power
 // 0.7: cmax = 41.2755, and the break point 0.4 cmax = 16.5102.
-//
 // Black (0, 0, 0) against white (100, 0, 0): HyAB 100, compressed 100^0.7 =
 // 25.1189, over the break: 0.95 + (25.1189 - 16.5102) / (41.2755 - 16.5102) * 0.05 = 0.96738.
 // Grey 0.5 against 0.6: linear 0.214041 and 0.318547 (((c + 0.055) / 1.055)^2.4),
@@ -44,9 +41,8 @@ TEST(Flip, IdenticalPicturesGiveZeroEverywhere) {
 TEST(Flip, FlatColoursGiveTheColourPipelineByHand) {
   Flip const flip;
   EXPECT_NEAR(flip.largestColorDistance(), 41.2755f, 1e-3f);
-  struct Pair { float a[3], b[3], expected; } const pairs[] = {{{0, 0, 0}, {1, 1, 1}, 0.96738f},
-                     {{0.5f, 0.5f, 0.5f}, {0.6f, 0.6f, 0.6f}, 0.28502f},
-                     {{1, 0, 0}, {0, 1, 0}, 0.98666f}};
+  struct Pair { float a[3], b[3], expected; } const pairs[] = {
+      {{0, 0, 0}, {1, 1, 1}, 0.96738f}, {{0.5f, 0.5f, 0.5f}, {0.6f, 0.6f, 0.6f}, 0.28502f}, {{1, 0, 0}, {0, 1, 0}, 0.98666f}};
   for (Pair const& p : pairs) {
     Flip::Terms const t = flip.terms(flat(30, 20, p.a[0], p.a[1], p.a[2]), flat(30, 20, p.b[0], p.b[1], p.b[2]));
     for (size_t i = 0; i < t.error.size(); ++i) {
@@ -56,20 +52,17 @@ TEST(Flip, FlatColoursGiveTheColourPipelineByHand) {
   }
 }
 
-// Against black, a single white pixel and a step edge both carry features the
-// other picture lacks, which lift the error over the colour term; far from
-// them there are no features to differ. At 67.02 pixels per degree the
-// Gaussian's deviation is 0.5 * 0.082 * 67.02 = 2.74782 pixels, reach 9; its
-// weights exp(-k^2 / (2 * 2.74782^2)) sum to 6.88426, so its centre weighs
-// 0.145259. The second derivative's weights (k^2 / s^2 - 1) / s^2 * exp(...)
-// sum to 0.437014 where positive and -0.443090 where negative; scaled to 1
-// and -1, the centre weighs -0.298904. At the white pixel the point filter
-// across (and down) gives -0.298904 * 0.145259 = -0.0434184, the strength
-// sqrt(2) * 0.0434184 = 0.0614029, and the feature term
-// (0.0614029 / sqrt 2)^0.5 = 0.208371. Beside a step the edge filter, its
-// taps on one side summing to 1 (and the Gaussian down, to 1), gives a
-// strength of exactly 1 against black's 0, the point filter less, so the
-// feature term is (1 / sqrt 2)^0.5 = 0.840896.
+// Against black, a white pixel and a step edge carry features that lift the
+// error over the colour term; far from them none differ. At 67.02 pixels per
+// degree the Gaussian's deviation is 0.5 * 0.082 * 67.02 = 2.74782, reach 9;
+// its weights exp(-k^2 / (2 * 2.74782^2)) sum to 6.88426: centre 0.145259.
+// The second derivative's, (k^2 / s^2 - 1) / s^2 * exp(...), sum to 0.437014
+// and -0.443090; scaled to 1 and -1, the centre weighs -0.298904. At the
+// white pixel the point filter across (and down) gives -0.298904 * 0.145259
+// = -0.0434184, the strength sqrt(2) * 0.0434184 = 0.0614029, the feature
+// term (0.0614029 / sqrt 2)^0.5 = 0.208371. Beside a step the edge filter
+// (taps on one side summing to 1, the Gaussian down too) gives strength 1
+// against black's 0, so the feature term is (1 / sqrt 2)^0.5 = 0.840896.
 TEST(Flip, PointsAndEdgesTriggerTheFeatureTerm) {
   Flip const flip;
   FlipPicture const black(60, 40);
@@ -110,8 +103,7 @@ TEST(Flip, IsSymmetric) {
 
 // The filters reach ceil(3 sqrt(0.04 / (2 pi^2)) ppd) pixels (colour) and
 // ceil(3 * 0.5 * 0.082 ppd) (features): at 67.02, ceil(9.05) = 10 and
-// ceil(8.24) = 9; at twice that, 19 and 17. Seen from farther away, a
-// one-pixel dot is blurred more and its colour difference fades.
+// ceil(8.24) = 9; at twice that, 19 and 17. From farther away a dot fades.
 TEST(Flip, PixelsPerDegreeSetTheFilterWidths) {
   EXPECT_EQ(Flip().filterSet().colorRadius(), 10);
   EXPECT_EQ(Flip().filterSet().featureRadius(), 9);

@@ -40,8 +40,7 @@ TEST(FlipSummary, MaskFromAMeasuredMap) {
   EXPECT_THROW(measuredMask(perPixel, 3, 2, RowOrder::TopFirst), std::invalid_argument);
 }
 
-// Black at 0, pale yellow at 1, always opaque, brighter at every step, and
-// the ends for anything beyond them.
+// Black at 0, pale yellow at 1, opaque, brighter every step, the ends beyond.
 TEST(FlipHeat, ScaleRunsFromBlackToPaleYellow) {
   for (auto [value, rgba] : {std::pair{0.0f, 0xFF000000u}, {1.0f, 0xFFBEFAFFu}, {0.25f, 0xFF781446u}, {0.5f, 0xFF6E32BEu},
                              {7.0f, 0xFFBEFAFFu}, {-1.0f, 0xFF000000u}, {NAN, 0xFF000000u}})

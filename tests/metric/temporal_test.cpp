@@ -13,10 +13,9 @@ TEST(TemporalError, ASetEqualToAMovingReferenceGivesZero) {
   EXPECT_EQ(t.value(), 0.0);
 }
 
-// The reference stays grey 0.5 while the set alternates 0.5, 0.6, 0.5, 0.6:
-// every pair's set change is the flat grey FLIP of 0.5 against 0.6, 0.28502
-// (worked out in flip_test.cpp), the reference's 0, so the mean over the
-// three pairs is 0.28502.
+// The reference stays grey 0.5, the set alternates 0.5, 0.6, ...: each pair's
+// set change is the flat grey FLIP of 0.5 against 0.6, 0.28502 (worked out in
+// flip_test.cpp), the reference's 0, so their mean is 0.28502.
 TEST(TemporalError, ASetAlternatingOverAStillReference) {
   TemporalError t;
   EXPECT_EQ(t.value(), 0.0);
@@ -33,9 +32,8 @@ TEST(TemporalError, ASetAlternatingOverAStillReference) {
   EXPECT_EQ(t.pairCount(), 1u);
 }
 
-// The set flickers in its top left corner only; a mask of the pixels far
-// from it sees no shimmer, the whole picture does. A mask selecting nothing
-// leaves its pair out.
+// The set flickers in its top left corner only: a mask far from it sees no
+// shimmer, the whole picture does; a mask selecting nothing leaves its pair out.
 TEST(TemporalError, MeasuresOnlyTheMaskedPixels) {
   FlipPicture const still = grey(60, 40, 0.5f);
   FlipPicture flicker = still;

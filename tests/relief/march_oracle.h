@@ -11,8 +11,8 @@ namespace MarchOracle {
 double heightAt(HeightField const& field, double u, double v);
 
 // The t of the eye ray's hit in ReliefTracer's model (1 for none): steps of at
-// most stepTexels texels along the axis it moves most, the first one at or under
-// the surface refined by bisection to the precision of a double.
+// most stepTexels texels along its major axis, the first at or under the
+// surface bisected to a double's precision.
 double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels);
 
 // The light ray of ReliefTracer's model from (u, v) at height h0 towards a
