@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "MeshCounts.h"
 #include "MeshFile.h"
@@ -149,8 +148,8 @@ TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
   }
 }
 
-// The child process gives the mesh MeshFile::load gives, byte for byte, and a
-// refusal's line; a cancel leaves no process behind.
+// The child gives MeshFile::load's mesh byte for byte, or its refusal; a
+// cancel leaves no process behind.
 TEST(MeshLoader, AChildReadsWhatTheLoaderReadsAndIsGoneWhenCancelled) {
   std::string const path = write("child.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nf 1/1 2/2 3/3\n");
   Model3D direct;

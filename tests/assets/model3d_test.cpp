@@ -76,8 +76,7 @@ TEST(Model3DFrames, SharedVertexSumsLargeTrianglesHarderForTangentsButNotNormals
 
 TEST(Model3DFrames, DegenerateInputGivesFiniteFramesInsteadOfNaN) {
   Model3D m;
-  // A triangle whose three corners share one texture coordinate (no u or v
-  // direction), one without area, and a vertex that no triangle uses.
+  // A triangle of one texture coordinate, one without area, an unused vertex.
   for (auto [x, y, z, u, v] : {std::array<float, 5>{0, 0, 0, 0.5f, 0.5f}, {1, 0, 0, 0.5f, 0.5f}, {0, 1, 0, 0.5f, 0.5f},
                                {2, 2, 2, 0, 0}, {2, 2, 2, 1, 0}, {2, 2, 2, 0, 1}, {5, 5, 5, 0, 0}})
     m.addVtx(x, y, z, u, v);
@@ -106,8 +105,8 @@ TEST(Model3DFrames, SphereHasItsCountsWindingAndOneSmoothFrameAtSeamAndPoles) {
   ASSERT_EQ(vs.size(), 1024u);
   ASSERT_EQ(ix.size(), 3u * 1922u);
 
-  // Counter-clockwise from outside: every triangle with an area has its face
-  // normal pointing away from the centre. The poles' slivers have none.
+  // Counter-clockwise from outside: every face with an area (the poles'
+  // slivers have none) faces away from the centre.
   int withArea = 0;
   for (size_t i = 0; i < ix.size(); i += 3) {
     vec3 const &a = vs[size_t(ix[i])].position, &b = vs[size_t(ix[i + 1])].position, &c = vs[size_t(ix[i + 2])].position;

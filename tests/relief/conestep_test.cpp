@@ -116,9 +116,8 @@ TEST(ConeStepping, NoStepPassesThroughThinWallsOrLoneSpikesAndWiderConesWould) {
 }
 
 TEST(ConeStepping, MarchEndsOnTheExactHitOnBricksAndWalls) {
-  // Given steps enough every ray ends within a twentieth of a texel of the
-  // exact hit (relaxed cones after bisecting the last step); cut to four
-  // steps, a march that has not reached the surface stops short of it.
+  // With steps enough every ray ends within 0.05 texel of the exact hit; cut
+  // to four, one that has not reached the surface stops short of it.
   for (bool wall : {false, true}) {
     HeightField const field = wall ? HardMaps::make(HardMaps::Kind::Walls, 256) : bricks();
     for (ConeMap::Kind kind : {ConeMap::Kind::Relaxed, ConeMap::Kind::Conservative}) {

@@ -23,8 +23,7 @@ Bytes grey(std::vector<int> const& levels) {
   return rgb;
 }
 
-// rgb's normal map by the fast path or the direct loop, into a filled buffer
-// (an unwritten byte shows).
+// rgb's normal map by the fast path or the direct loop; unwritten bytes show.
 Bytes fast(Bytes const& rgb, int w, int h, float scale, bool direct = false) {
   Bytes out(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, direct ? 0xCD : 0xAB);
   (direct ? NormalMap::computeNormalMapReference : NormalMap::computeNormalMap)(rgb.data(), w, h, scale, out.data());
@@ -55,8 +54,7 @@ TEST(NormalMapArithmetic, AlphaSlopesAndScalesByHand) {
 }
 
 TEST(NormalMapArithmetic, ScalesWithoutUsableNormalsGiveAFlatMapNotGarbage) {
-  // Scale 0, scales whose (2 / scale)^2 overflows, and NaN have no usable
-  // normal: all are flat, alpha intact.
+  // Scale 0, scales whose (2 / scale)^2 overflows, NaN: flat, alpha intact.
   Bytes const rgb = grey({0, 90, 180, 255, 30, 60});
   for (float scale : {0.0f, -0.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN()}) {
     Bytes const out = fast(rgb, 3, 2, scale);
@@ -102,8 +100,7 @@ TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
   for (int i = 0; i < w * h; ++i) EXPECT_EQ(texel(out, i), texel(eight, i)) << i;
 }
 
-// Each vector row kernel alone against the scalar arithmetic, narrower ones
-// in full even where wider ones exist.
+// Each row kernel alone against the scalars, narrower ones even where wider run.
 TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
   using namespace NormalMapRows;
   std::mt19937 rng(99);

@@ -60,8 +60,7 @@ TEST(MaxPyramid, EveryLevelHoldsTheHighestBilinearCellUnderEachNode) {
       long const side = 1L << l;
       for (int y = 0; y < p.height(l); ++y)
         for (int x = 0; x < p.width(l); ++x) {
-          // Every texel a bilinear cell under the node touches, wrapping; 0
-          // for a node wholly in the padding.
+          // Texels of the node's bilinear cells, wrapping; 0 in the padding.
           float highest = 0.0f;
           for (long cy = y * side; cy < std::min<long>((y + 1) * side, h); ++cy)
             for (long cx = x * side; cx < std::min<long>((x + 1) * side, w); ++cx)

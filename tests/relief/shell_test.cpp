@@ -104,9 +104,8 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   Mesh const m = sphere();
   float const depth = 0.4f;
   ShellMesh const shell(m.v, m.tris, depth);
-  // Each vertex's partner: inward along the normal by the depth times
-  // sqrt(|dP/du| |dP/dv|), averaged over the vertices at one place (seams,
-  // poles) that a triangle with area uses.
+  // Each vertex's partner: inward along the normal by depth sqrt(|dP/du|
+  // |dP/dv|), averaged over the used vertices at one place (seams, poles).
   std::vector<dvec3> top, bottom;
   std::vector<bool> used(m.v.size());
   auto near = [&](int a, int b) {
@@ -314,8 +313,7 @@ TEST(DisplacedTracer, AWhiteMapIsTheMeshItselfABlackOneShrinksTheOutlineByTheLoc
 }
 
 TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightShadowsIt) {
-  // A small square 2 in front of a large one, reliefs 0.2 deep (depth 0.1 at
-  // two units per repeat), the surface halfway down.
+  // A small square 2 before a large one, reliefs 0.2 deep, surface halfway.
   Mesh m;
   plane(m, -2, 1, 1);
   plane(m, 0, 4, 4);
@@ -324,8 +322,7 @@ TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightSh
   float const lamp[4] = {-6, 0, 0, 1};
   DisplacedTracer const tracer(shell, half, lamp);
 
-  // In through the front face near its border, out through the wall under it
-  // above the surface, on to the back square.
+  // In the front face by its border, out its wall above the surface, on back.
   DisplacedResult const r1 = tracer.trace({{-3.0f, -0.05f, 0.0f}, {1, 1, 0}});
   ASSERT_TRUE(r1.hit);
   EXPECT_GE(r1.triangle, 2);

@@ -175,9 +175,8 @@ TEST(ReliefTracer, ExactHitsAgreeWithAFineMarchAndAreNeverLater) {
 }
 
 TEST(BilinearCell, ACrossingOnTheBoundaryOfTwoStretchesIsFoundByOneOfThem) {
-  // q(s) = a (s - r0)(s - r1) rises through zero at r1 (a > 0) or r0 (a < 0);
-  // split there, the second stretch re-centred (and rounded) as a walk does,
-  // the crossing must come out at the split.
+  // q(s) = a (s - r0)(s - r1) rises through zero at r1 (a > 0) or r0 (a < 0):
+  // split there, the second stretch re-centred as a walk does, it is found.
   std::mt19937 rng(12);
   std::uniform_real_distribution<double> at(0.01, 1.0), scale(0.1, 50.0);
   for (int i = 0; i < 20000; ++i) {
@@ -288,8 +287,7 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
       {"half pillar three texels away", pillar(5, 5, 0.5f), 8, 5, 1.5f / 16 / 0.5f, 1.5f / 16 / 0.5f},
       {"pillar next door", pillar(5, 5, 1), 6, 5, slope, slope},
       {"pillar two texels away", pillar(5, 5, 1), 7, 5, slope, slope},
-      // A ray may read the pillar's cone at a corner of its footprint, where
-      // the surface is three quarters down.
+      // Read at a corner of its footprint, three quarters down.
       {"pillar top", pillar(5, 5, 1), 5, 5, slope, slope},
       {"beside a ridge", ridge, 4, 1, 2.5f / 32, 18.5f / 32},
   };
@@ -340,9 +338,8 @@ TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
 }
 
 TEST(ConeMap, TheTextureForLinearReadsHoldsEachNeighbourhoodsNarrowestCone) {
-  // Read linearly, the texture is the raw map's wrapped 3x3 minimum, so a
-  // blend of four texels is no wider than any one's raw cone; read nearest,
-  // it is the raw map.
+  // Read linearly the texture is the raw map's wrapped 3x3 minimum (a blend of
+  // four texels no wider than any one's cone); read nearest, the raw map.
   HeightField const f = noise(13, 9, 3, 255);
   std::vector<float> const raw = ConeMap::raw(f, ConeMap::Kind::Relaxed, 1);
   std::vector<float> const linear = ConeMap::generate(f, 1, nullptr, nullptr, ConeMap::Kind::Relaxed, ConeMap::Reading::Linear);
