@@ -59,8 +59,7 @@ TEST(MeshFile, AnObjIsFittedToTheSphereAndGetsTangentsAlongU) {
     EXPECT_LT(degreesBetween(v->basis.vec(0), vec3(0, -1, 0)), 1.0);
     EXPECT_LT(degreesBetween(v->basis.vec(2), vec3(0, 0, 1)), 1.0);
     // One texture unit: the fitted height along u, half the fitted width along v.
-    EXPECT_NEAR(v->texelScale.x, s, 1e-3);
-    EXPECT_NEAR(v->texelScale.y, s, 1e-3);
+    for (int a = 0; a < 2; ++a) EXPECT_NEAR(v->texelScale[a], s, 1e-3) << a;
   }
 }
 

@@ -14,10 +14,7 @@
 TEST(FlipSummary, MeanP99AndShareOverTheMaskedPixels) {
   std::vector<float> errors(100);
   std::vector<bool> even(100);
-  for (int i = 0; i < 100; ++i) {
-    errors[static_cast<size_t>(i)] = static_cast<float>(i) / 100.0f;
-    even[static_cast<size_t>(i)] = i % 2 == 0;
-  }
+  for (size_t i = 0; i < 100; ++i) errors[i] = static_cast<float>(i) / 100.0f, even[i] = i % 2 == 0;
   struct { FlipSummary s; size_t pixels; double mean, over; } const cases[] = {
       {FlipSummary::of(errors), 100, 0.495, 0.89}, {FlipSummary::of(errors, even), 50, 0.49, 0.88}};
   for (auto const& c : cases) {

@@ -46,9 +46,7 @@ double lowestGap(HeightField const& f, float u, float v, float const eye[3], dou
 // under the surface from there to its end (the bisection finds the meeting);
 // conservative cone steps never pass it. Counts the steps breaking that, and
 // those the cones set.
-struct Faults {
-  int faults = 0, coneSteps = 0, steps = 0;
-};
+struct Faults { int faults = 0, coneSteps = 0, steps = 0; };
 Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
   ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);
   ReliefTracer const reference(field, depth);

@@ -18,10 +18,7 @@
 
 namespace {
 
-struct Mesh {
-  std::vector<ShellVertex> v;
-  std::vector<int> tris;
-};
+struct Mesh { std::vector<ShellVertex> v; std::vector<int> tris; };
 
 // The bench's sphere as the shell takes it: its vertices, frames, texel scales.
 Mesh sphere() {
