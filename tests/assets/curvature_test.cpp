@@ -37,10 +37,9 @@ TEST(Model3DCurvature, TheSphereFallsByItsRadiusBothWaysAndThePlaneNot) {
 }
 
 TEST(Model3DCurvature, ACylinderFromAFileFallsAroundButNotAlong) {
-  // Radius 1, height 2, 32 sides, five rings; u 6 times around (a seam of
-  // vertices with two texture coordinates), v twice along. Fitted (farthest
-  // vertex sqrt 2 out) the radius is 2 sqrt 2. Catches a mesh that pools no
-  // edges across its seam, or takes the wrong direction for u.
+  // Radius 1, height 2, 32 sides, five rings, u 6 times around (a seam), v
+  // twice along; fitted (farthest vertex sqrt 2 out), radius 2 sqrt 2. Fails
+  // a mesh that pools no edges across its seam or takes u the wrong way.
   std::ostringstream obj;
   for (int i = 0; i < 5; ++i)
     for (int j = 0; j < 32; ++j) obj << "v " << std::cos(M_PI * j / 16) << " " << std::sin(M_PI * j / 16) << " " << i / 2.0 - 1 << "\n";

@@ -8,9 +8,8 @@
 #include "FlipHeat.h"
 #include "FlipSummary.h"
 
-// Errors 0, 0.01 ... 0.99: the mean is 0.495, the 99th percentile by nearest
-// rank the 99th value, 0.98, and 89 of the 100 lie over 0.1 (0.1 itself does
-// not). The even ones alone: mean 0.49, p99 the 50th of 50, 0.98, 44 over 0.1.
+// Errors 0, 0.01 ... 0.99: mean 0.495, p99 by nearest rank the 99th, 0.98, 89
+// over 0.1 (not 0.1 itself). The even ones: 0.49, the 50th of 50, 0.98, 44.
 TEST(FlipSummary, MeanP99AndShareOverTheMaskedPixels) {
   std::vector<float> errors(100);
   std::vector<bool> even(100);

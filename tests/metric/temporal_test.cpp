@@ -13,9 +13,8 @@ TEST(TemporalError, ASetEqualToAMovingReferenceGivesZero) {
   EXPECT_EQ(t.value(), 0.0);
 }
 
-// The reference stays grey 0.5, the set alternates 0.5, 0.6, ...: each pair's
-// set change is the flat grey FLIP of 0.5 against 0.6, 0.28502 (worked out in
-// flip_test.cpp), the reference's 0, so their mean is 0.28502.
+// A still grey 0.5 reference, the set alternating 0.5, 0.6: every pair's set
+// change is 0.28502 (flip_test.cpp), the reference's 0, so the mean is too.
 TEST(TemporalError, ASetAlternatingOverAStillReference) {
   TemporalError t;
   EXPECT_EQ(t.value(), 0.0);

@@ -39,13 +39,11 @@ double lowestGap(HeightField const& f, float u, float v, float const eye[3], dou
   return lowest;
 }
 
-// Rays steep to grazing (reaching 0.5 to 300 texels over the depth), half
-// from random points, half over a full-height texel a fifth to four fifths of
-// the way down, marched up to 512 steps with cones widened by `widen`. A step
-// ends by the first meeting with the surface, or is the last with the ray
-// under the surface from there to its end (the bisection finds the meeting);
-// conservative cone steps never pass it. Counts the steps breaking that, and
-// those the cones set.
+// Rays steep to grazing (0.5 to 300 texels over the depth), half over a
+// full-height texel 1/5 to 4/5 down, marched 512 steps with cones widened by
+// `widen`. A step ends by the first meeting, or is the last with the ray under
+// the surface from there on (the bisection finds it); conservative cone steps
+// never pass it. Counts the steps breaking that, and those the cones set.
 struct Faults { int faults = 0, coneSteps = 0, steps = 0; };
 Faults marchFaults(HeightField const& field, ConeMap::Kind kind, float widen) {
   ConeTracer const march(field, ConeMap::pack(ConeMap::generate(field, 2, nullptr, nullptr, kind, ConeMap::Reading::Linear)), depth);

@@ -15,9 +15,8 @@ double heightAt(HeightField const& field, double u, double v);
 // surface bisected to a double's precision.
 double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels);
 
-// The light ray of ReliefTracer's model from (u, v) at height h0 towards a
-// normalised light with z > 0, sampled every stepTexels texels, both ends
-// included: whether some sample has the surface more than shadowBias above it.
+// Whether a sample every stepTexels (both ends too) of the light ray from (u,
+// v, h0) to a unit light with z > 0 has the surface over shadowBias above it.
 bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3], double stepTexels);
 
 }  // namespace MarchOracle

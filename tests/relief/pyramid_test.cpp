@@ -75,10 +75,9 @@ TEST(MaxPyramid, EveryLevelHoldsTheHighestBilinearCellUnderEachNode) {
 }
 
 TEST(PyramidTracer, FindsEveryOneTexelSpikeAndWall) {
-  // A floor with single tall texels (two neighbours across the corner) or
-  // one-texel walls, on a map not a power of two. Rays from all sides, many
-  // grazing, pass over a spike's or wall's centre at half its height: each
-  // stops on some spike's or wall's footprint, no later than there.
+  // Single tall texels (two neighbours across the corner) or one-texel walls
+  // on a floor not a power of two wide; rays from all sides over one's centre
+  // at half its height stop on some one's footprint, no later than there.
   int const w = 48, h = 40;
   float const depth = 0.1f;
   std::vector<float> spikes(static_cast<size_t>(w * h), 0.0f), walls(spikes);

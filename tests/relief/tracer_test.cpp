@@ -98,9 +98,8 @@ TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
 }
 
 TEST(ReliefTracer, LightRaysAreShadowedByWhatStandsAboveThemByMoreThanTheBias) {
-  // Floor 0.1, texels 40..43 a wall. Seen straight down at u = 0.5, the floor;
-  // light (2, 0, 1) reaches u = 0.68, passing the wall's near top corner
-  // (texel 40's centre, s = 8.5 / 12.8) at a height of 0.7640625.
+  // Floor 0.1, wall 40..43; from the floor at u = 0.5 light (2, 0, 1) passes
+  // the wall's near top corner (s = 8.5 / 12.8) at a height of 0.7640625.
   struct Case { float wall; float light[3]; bool above, lit; } const cases[] = {
       {0.82f, {2, 0, 1}, true, false},    // 0.056 above the ray
       {0.76f, {2, 0, 1}, true, true},     // under it
@@ -302,10 +301,9 @@ TEST(ConeMap, RatiosOnHandWorkedFields) {
 }
 
 TEST(ConeMap, FastSearchMatchesBruteForceOnRandomFields) {
-  // Noisy hills at several quantisations, sides powers of two do not divide
-  // (blocks that wrap part-way), maps under a footprint's 4 x 4 cells or a
-  // search tile, flat tiles between trenches. Relaxed cones are never narrower
-  // than conservative ones, and wider somewhere.
+  // Noisy hills, sides powers of two do not divide (blocks wrap part-way), maps
+  // under a footprint's 4 x 4 cells or a tile, flat tiles between trenches.
+  // Relaxed cones are never narrower than conservative ones, wider somewhere.
   std::vector<float> tiles(48 * 48);
   for (size_t i = 0; i < tiles.size(); ++i) {
     int const x = static_cast<int>(i % 48), y = static_cast<int>(i / 48);
