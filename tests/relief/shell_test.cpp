@@ -26,12 +26,9 @@ Mesh sphere() {
   buildBenchSphere(s);
   Mesh m;
   for (Model3D::Vertex const& x : s.getVertices()) {
-    ShellVertex v{};
-    for (int k = 0; k < 3; ++k) v.position[k] = x.position[k], v.normal[k] = x.basis.vec(2)[k], v.tangent[k] = x.basis.vec(0)[k];
-    v.handedness = x.handedness;
-    v.uv[0] = x.texCoord.x, v.uv[1] = x.texCoord.y;
-    v.texelScale[0] = x.texelScale.x, v.texelScale[1] = x.texelScale.y;
-    m.v.push_back(v);
+    _vec<3, float> const &p = x.position, &n = x.basis.vec(2), &t = x.basis.vec(0);
+    m.v.push_back({{p.x, p.y, p.z}, {n.x, n.y, n.z}, {t.x, t.y, t.z}, x.handedness, {x.texCoord.x, x.texCoord.y},
+                   {x.texelScale.x, x.texelScale.y}});
   }
   m.tris = s.getIndices();
   return m;
