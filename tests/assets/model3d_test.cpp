@@ -120,9 +120,7 @@ TEST(Model3DFrames, SphereHasItsCountsWindingAndOneSmoothFrameAtSeamAndPoles) {
   expectOrthonormal(m);
   float const halfDegree = std::cos(0.5f * static_cast<float>(M_PI) / 180.0f);
   for (size_t k = 0; k < vs.size(); ++k) {
-    vec3 outward = vs[k].position;
-    outward.normalize();
-    EXPECT_GT(dot(vs[k].basis.vec(2), outward), halfDegree) << "normal of vertex " << k;
+    EXPECT_GT(dot(vs[k].basis.vec(2), vec3(vs[k].position).normalize()), halfDegree) << "normal of vertex " << k;
     EXPECT_EQ(vs[k].handedness, 1.0f) << k;  // u grows eastward and v northward
   }
   for (size_t row = 1; row < 31; ++row) {

@@ -249,10 +249,8 @@ TEST(ReliefTracer, CancellingStopsEndlessRaysAndNonFiniteInputsEnd) {
 
   // Depths and vectors that are not finite look straight down (or up).
   float const inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-  for (float depth : {inf, -inf, nan}) {
-    TraceResult const r = ReliefTracer(f, depth).trace({0.3f, 0.6f, {-0.5f, 0.2f, 1.0f}, {0.3f, 0.3f, 1.0f}});
-    EXPECT_NEAR(1.0f - r.t, f.sample(0.3f, 0.6f), 1e-5f) << depth;
-  }
+  for (float depth : {inf, -inf, nan})
+    EXPECT_NEAR(1.0f - ReliefTracer(f, depth).trace(in[0]).t, f.sample(0.3f, 0.6f), 1e-5f) << depth;
   TraceInput const odd[] = {{nan, inf, {1, 0, 1}, {0, 0, 1}}, {0.2f, 0.2f, {inf, 0, 1}, {nan, 0, 1}},
                             {0.2f, 0.2f, {nan, nan, nan}, {inf, inf, inf}}, {1e30f, -1e30f, {1, 1, 0.1f}, {1, 0, 1}}};
   for (TraceInput const& i : odd) {
