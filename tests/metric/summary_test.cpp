@@ -46,8 +46,7 @@ TEST(FlipHeat, ScaleRunsFromBlackToPaleYellow) {
   };
   for (int i = 1; i <= 64; ++i)
     EXPECT_GT(luminance(FlipHeat::color(static_cast<float>(i) / 64.0f)),
-              luminance(FlipHeat::color(static_cast<float>(i - 1) / 64.0f)))
-        << i;
+              luminance(FlipHeat::color(static_cast<float>(i - 1) / 64.0f))) << i;
   std::vector<float> const ticks = FlipHeat::legendTicks();
   ASSERT_FALSE(ticks.empty());
   EXPECT_EQ(ticks.front(), 0.0f);

@@ -20,7 +20,6 @@
 
 namespace {
 
-// A field whose height depends on the texel column only.
 HeightField columns(int w, int h, std::function<float(int)> const& f) {
   std::vector<float> v(static_cast<size_t>(w) * static_cast<size_t>(h));
   for (size_t i = 0; i < v.size(); ++i) v[i] = f(static_cast<int>(i % static_cast<size_t>(w)));
