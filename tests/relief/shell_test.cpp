@@ -40,11 +40,9 @@ void plane(Mesh& m, float x0, float half, int n) {
   int const base = static_cast<int>(m.v.size());
   float const scale = 2 * half / static_cast<float>(n);
   for (int j = 0; j <= n; ++j)
-    for (int i = 0; i <= n; ++i) {
-      ShellVertex v{{x0, half - 2 * half * i / n, -half + 2 * half * j / n}, {-1, 0, 0}, {0, -1, 0}, 1.0f,
-                    {static_cast<float>(i), static_cast<float>(j)}, {scale, scale}};
-      m.v.push_back(v);
-    }
+    for (int i = 0; i <= n; ++i)
+      m.v.push_back({{x0, half - 2 * half * i / n, -half + 2 * half * j / n}, {-1, 0, 0}, {0, -1, 0}, 1.0f,
+                     {static_cast<float>(i), static_cast<float>(j)}, {scale, scale}});
   for (int j = 0; j < n; ++j)
     for (int i = 0; i < n; ++i) {
       int const k = base + (n + 1) * j + i;

@@ -89,8 +89,7 @@ TEST(ReliefTracer, EyeRaysMeetFlatsStepsAndSlopesWhereTheGeometrySays) {
       {"slope, depth 0", slope, 0.0f, 0.3f, -5, 1, 1.0f - 18.7f / 63.0f},
   };
   for (Case const& c : cases) {
-    ReliefTracer const tracer(c.field, c.depth);
-    TraceResult const r = tracer.trace({c.u, 0.4f, {c.eyeX, 0, c.eyeZ}, {0, 0, 1}});
+    TraceResult const r = ReliefTracer(c.field, c.depth).trace({c.u, 0.4f, {c.eyeX, 0, c.eyeZ}, {0, 0, 1}});
     EXPECT_NEAR(r.t, c.t, 2e-5f) << c.name;
     EXPECT_EQ(r.v, 0.4f) << c.name;
   }
