@@ -96,8 +96,8 @@ TEST(ShellMesh, RaysThroughTheClosedSphereCrossItsMeshAndPartnersWhereTheyLieAnd
   Mesh const m = sphere();
   float const depth = 0.4f;
   ShellMesh const shell(m.v, m.tris, depth);
-  // Each vertex's partner: inward along the normal by depth sqrt(|dP/du|
-  // |dP/dv|), averaged over the used vertices at one place (seams, poles).
+  // Partners: inward along the normal by the depth times sqrt(|dP/du| |dP/dv|),
+  // averaged over the used vertices at one place (seams, poles).
   std::vector<dvec3> top, bottom;
   std::vector<bool> used(m.v.size());
   auto near = [&](int a, int b) {
@@ -314,7 +314,7 @@ TEST(DisplacedTracer, ARayLeavingOnePartMeetsTheNextAndAPartBetweenHitAndLightSh
   float const lamp[4] = {-6, 0, 0, 1};
   DisplacedTracer const tracer(shell, half, lamp);
 
-  // In the front face by its border, out its wall above the surface, on back.
+  // In at the front face's border, out its wall above the surface, to the back.
   DisplacedResult const r1 = tracer.trace({{-3.0f, -0.05f, 0.0f}, {1, 1, 0}});
   ASSERT_TRUE(r1.hit);
   EXPECT_GE(r1.triangle, 2);
