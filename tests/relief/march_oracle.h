@@ -15,8 +15,8 @@ double heightAt(HeightField const& field, double u, double v);
 // surface bisected to a double's precision.
 double eyeHit(HeightField const& field, float depth, TraceInput const& in, double stepTexels);
 
-// Whether a sample every stepTexels (both ends too) of the light ray from (u,
-// v, h0) to a unit light with z > 0 has the surface over shadowBias above it.
+// Whether a sample every stepTexels (ends included) along the light ray from
+// (u, v, h0) to a unit light, z > 0, has the surface more than shadowBias above.
 bool lightBlocked(HeightField const& field, float depth, double u, double v, double h0, float const light[3], double stepTexels);
 
 }  // namespace MarchOracle

@@ -76,8 +76,8 @@ TEST(NormalMapArithmetic, FastPathMatchesTheDirectLoopByteForByte) {
     for (size_t i = 0; i < n; ++i) {
       int const x = static_cast<int>(i % static_cast<size_t>(s.w)), y = static_cast<int>(i / static_cast<size_t>(s.w));
       int const level = ((x / 3 + y / 4) % 5) * 40 + ((x * 7 + y * 3) % 11 == 0 ? 3 : 0);
-      int const rgb[3] = {level, level / 2, 255 - level};
-      for (size_t c = 0; c < 3; ++c) smooth[3 * i + c] = static_cast<unsigned char>(rgb[c]);
+      int const colour[3] = {level, level / 2, 255 - level};
+      for (size_t c = 0; c < 3; ++c) smooth[3 * i + c] = static_cast<unsigned char>(colour[c]);
     }
     for (float scale : scales)
       for (auto [name, rgb] : {std::pair{"noise", &noise}, {"plateaus", &smooth}})
@@ -100,7 +100,7 @@ TEST(NormalMapArithmetic, FloatHeightsOfGreyLevelsGiveTheEightBitNormals) {
   for (int i = 0; i < w * h; ++i) EXPECT_EQ(texel(out, i), texel(eight, i)) << i;
 }
 
-// Each row kernel alone against the scalars, narrower ones even where wider run.
+// Each row kernel alone against the scalar code: narrower ones are checked too.
 TEST(NormalMapRowKernels, EveryKernelOnThisProcessorMatchesTheScalarArithmetic) {
   using namespace NormalMapRows;
   std::mt19937 rng(99);

@@ -75,9 +75,9 @@ TEST(MaxPyramid, EveryLevelHoldsTheHighestBilinearCellUnderEachNode) {
 }
 
 TEST(PyramidTracer, FindsEveryOneTexelSpikeAndWall) {
-  // Single tall texels (two neighbours across the corner) or one-texel walls
-  // on a floor not a power of two wide; rays from all sides over one's centre
-  // at half its height stop on some one's footprint, no later than there.
+  // Single tall texels (two neighbours across the corner) or one-texel walls on
+  // a floor not a power of two wide. Rays from all sides pass over one's centre
+  // at half its height and stop on a spike's or wall's footprint, no later.
   int const w = 48, h = 40;
   float const depth = 0.1f;
   std::vector<float> spikes(static_cast<size_t>(w * h), 0.0f), walls(spikes);
