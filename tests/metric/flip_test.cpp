@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "Flip.h"
 #include "pictures.h"
@@ -102,10 +103,8 @@ TEST(Flip, AnEdgeMovedByOnePixelLiftsTheErrorAboveTheColourTerm) {
 // ceil(3 * 0.5 * 0.082 ppd) (features): at 67.02, ceil(9.05) = 10 and
 // ceil(8.24) = 9; at twice that, 19 and 17. From farther away a dot fades.
 TEST(Flip, PixelsPerDegreeSetTheFilterWidths) {
-  EXPECT_EQ(Flip().filterSet().colorRadius(), 10);
-  EXPECT_EQ(Flip().filterSet().featureRadius(), 9);
-  EXPECT_EQ(Flip(134.04f).filterSet().colorRadius(), 19);
-  EXPECT_EQ(Flip(134.04f).filterSet().featureRadius(), 17);
+  EXPECT_EQ(std::pair(Flip().filterSet().colorRadius(), Flip().filterSet().featureRadius()), std::pair(10, 9));
+  EXPECT_EQ(std::pair(Flip(134.04f).filterSet().colorRadius(), Flip(134.04f).filterSet().featureRadius()), std::pair(19, 17));
 
   // The colour Gaussians exp(-pi^2 k^2 / (b ppd^2)) at 67.02: b ppd^2 is
   // 21.1109 (achromatic), 23.8059 (red-green), 179.667 and 112.292 (the two
