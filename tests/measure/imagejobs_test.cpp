@@ -77,11 +77,7 @@ TEST(ImageFigures, APathTurnsTheCameraFrameByFrameAndWeighsEachSetsChanges) {
   scene.colourGrey = [&scene](MeasureScene::Draw const& d, MeasureScene::Snapshot const& s) {
     return d.set == Iterative ? scene.referenceGrey(s, false) : 60;
   };
-  PathPlan plan;
-  plan.frames = 5;
-  plan.degrees = 2.0;
-  plan.sets = SweepPlan{{Iterative, Parallax}, {8}};
-  plan.framesCsv = tempFile("path-frames.csv");
+  PathPlan const plan{5, 2.0, SweepPlan{{Iterative, Parallax}, {8}}, tempFile("path-frames.csv")};  // 5 frames, 2 degrees
   std::string const csv = tempFile("path.csv");
   View const start = scene.snap.view;
   ASSERT_TRUE(scene.run(*makePathJob(scene, csv, plan)));

@@ -23,9 +23,9 @@ using namespace Techniques;
 // (-x), y and z from -2 to 2, mapped so that each pixel over it has the
 // stand-in's own texture coordinate ((x + 0.5) / 12, (y + 0.5) / 6): the
 // square covers columns 2 to 9, every row, 48 of the 72 pixels.
-void squareInView(StandInScene& scene) {
+void squareInView(StandInScene& scene, FidelityTruth truth) {
   MeasureScene::Snapshot& s = scene.snap;
-  s.truth = FidelityTruth::Displaced;
+  s.truth = truth;
   s.view.reset();
   s.view.ortho = true;
   s.view.width = 3.0f;
@@ -53,18 +53,13 @@ bool onSquare(int pixel) { return pixel % 12 >= 2 && pixel % 12 <= 9; }
 TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndTheTruthDisagree) {
   for (FidelityTruth truth : {FidelityTruth::Displaced, FidelityTruth::Plane}) {
     StandInScene scene;
-    squareInView(scene);
-    scene.snap.truth = truth;
+    squareInView(scene, truth);
     scene.drawsAt = [](unsigned set, int pixel) {
       return set == Iterative || (onSquare(pixel) && pixel != 14 && pixel != 27 && pixel != 40);
     };
-    SweepPlan plan;
-    plan.sets = {Iterative, Parallax};
-    plan.steps = {8};
     std::string const csv = tempFile("truth_coverage.csv");
     testing::internal::CaptureStdout();
-    std::unique_ptr<BenchJob> job = makeFidelityJob(scene, FidelityMode::Sweep, csv, plan);
-    ASSERT_TRUE(scene.run(*job));
+    ASSERT_TRUE(scene.run(*makeFidelityJob(scene, FidelityMode::Sweep, csv, SweepPlan{{Iterative, Parallax}, {8}})));
     std::string const printed = testing::internal::GetCapturedStdout();
     std::string context;
     Rows const rows = csvRows(csv, &context);
@@ -75,13 +70,11 @@ TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndThe
     EXPECT_NE(context.find(displaced ? "# truth displaced" : "# truth plane"), std::string::npos) << context;
     EXPECT_NE(printed.find(displaced ? "against the traced displaced surface" : "against the traced tangent-plane"),
               std::string::npos);
-    EXPECT_EQ(rows[1][extra], displaced ? "0.3333" : "-");
-    EXPECT_EQ(rows[1][missing], displaced ? "0.0000" : "-");
-    EXPECT_EQ(rows[2][extra], displaced ? "0.0000" : "-");
-    EXPECT_EQ(rows[2][missing], displaced ? "0.0625" : "-");
+    EXPECT_EQ((std::vector<std::string>{rows[1][extra], rows[1][missing], rows[2][extra], rows[2][missing]}),
+              displaced ? (std::vector<std::string>{"0.3333", "0.0000", "0.0000", "0.0625"})
+                        : std::vector<std::string>(4, "-"));
     // Where both hit the set is off by its fixed 0.25 texel.
-    EXPECT_NEAR(std::stod(rows[1][mean]), 0.25, 1e-3);
-    EXPECT_NEAR(std::stod(rows[2][mean]), 0.25, 1e-3);
+    for (size_t r : {1, 2}) EXPECT_NEAR(std::stod(rows[r][mean]), 0.25, 1e-3) << r;
   }
 }
 
@@ -92,8 +85,7 @@ TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndThe
 TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
   for (FidelityTruth truth : {FidelityTruth::Displaced, FidelityTruth::Plane}) {
     StandInScene scene;
-    squareInView(scene);
-    scene.snap.truth = truth;
+    squareInView(scene, truth);
     SweepPlan plan;
     plan.sets = {Iterative};
     std::string const csv = tempFile("truth_angles.csv");
