@@ -1,9 +1,7 @@
-// Work the window does not wait for: a mesh file read by another process and
-// a cone map made for a measurement. The window draws on, the lines after the
-// command wait for the work, and cancel gets through at once.
+// Work the window does not wait for: a mesh read by another process and a cone
+// map made for a measurement; the lines after wait, cancel gets through at once.
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "smallview.h"

@@ -1,10 +1,7 @@
-// A user's own content on the bench: maps check names the convention of maps
-// the test makes and the depth they imply, and the loaders' options turn what
-// they should, texel by texel and vertex by vertex; the frontier of a
-// hand-made sweep; a sweep of chosen sets and counts, read by the plot tool; and the lines for scripts and looks (wait, panel, wipe,
-// light and material, compare with step counts, technique none, defines).
+// A user's own content on the bench: maps check and the loaders' options, the
+// frontier of a hand-made sweep, a sweep of chosen sets for the plot tool, and
+// the lines for scripts and looks (wait, panel, wipe, light and material).
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -85,8 +82,7 @@ TEST_F(Module, MapsCheckNamesTheConventionAndTheLoaderOptionsTurnWhatTheyShould)
   size_t const at = check.find("a relief ");
   ASSERT_NE(at, std::string::npos) << check;
   EXPECT_NEAR(std::stod(check.substr(at + 9)), 8.0, 0.4) << "within 5%";
-  run("heightMap -invert " + hp);
-  run("normalMap -flipgreen " + np);
+  run({"heightMap -invert " + hp, "normalMap -flipgreen " + np});
   std::vector<float> const inverted = heights();
   ASSERT_EQ(inverted.size(), asFile.size());
   for (size_t i = 0; i + 1 < asFile.size(); ++i) ASSERT_NEAR(inverted[i], 1.0f - asFile[i], 1e-6f) << i;
@@ -120,10 +116,7 @@ TEST_F(Module, MapsCheckNamesTheConventionAndTheLoaderOptionsTurnWhatTheyShould)
   }
   EXPECT_TRUE(has(said("scene -invert " + obj), "unknown option \"-invert\""));
   EXPECT_FALSE(has(said("scene"), "usage")) << "scene alone says what is shown";
-  run("scene sphere");
-  run("bumpMap bumptest.bmp");
-  run("polyDepth 0.5");
-  run("bumpScale 100");
+  run({"scene sphere", "bumpMap bumptest.bmp", "polyDepth 0.5", "bumpScale 100"});
 }
 
 // Worked out by hand, by p99 against gpu_ms: A4 (10, 3) is the cheapest, B4
@@ -177,8 +170,7 @@ TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   // wipe X places the A/B line; B keeps a step count of its own.
   ShaderGui* gui = shaderTestModule.getGui();
   Compare const& compare = shaderTestModule.reliefScene().programs().comparison();
-  run("compare ITERATIVE@16 ITERATIVE+ITERATIVE_LERP@64");
-  run("wipe 0.25");
+  run({"compare ITERATIVE@16 ITERATIVE+ITERATIVE_LERP@64", "wipe 0.25"});
   Shot s = shot();
   EXPECT_TRUE(yellow(s, 200) && !yellow(s, 600));
   run("wipe 0.75");
@@ -188,20 +180,16 @@ TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   EXPECT_EQ(gui->iterativeSteps, 16);
   run("iterations 20");
   EXPECT_EQ(compare.steps(), 64) << "B keeps its own count";
-  run("compare ITERATIVE ITERATIVE+ITERATIVE_LERP");
-  run("iterations 24");
+  run({"compare ITERATIVE ITERATIVE+ITERATIVE_LERP", "iterations 24"});
   EXPECT_EQ(compare.steps(), 24) << "without @, B follows the panel";
-  run("compare off");
-  run("iterations 32");
-  run("technique none");
+  run({"compare off", "iterations 32", "technique none"});
   EXPECT_EQ(gui->techniqueFlags, 0);
 
   // Light 0 and the material: a black light leaves the sphere black.
   EXPECT_TRUE(has(said("lightColor 2 0 0"), "usage: lightColor"));
   run("lightColor 0 0 0");
   EXPECT_LT(centre(shot()), 2.0);
-  run("lightColor 1 1 1");
-  run("materialSpecular 0 0 0");
+  run({"lightColor 1 1 1", "materialSpecular 0 0 0"});
   double const matte = centre(shot());
   run("materialSpecular 1 1 1");
   EXPECT_GT(centre(shot()), matte + 5.0) << "the specular highlight is back";

@@ -1,7 +1,5 @@
-// Measurements hold still: a sweep disturbed by flying, a light drag and a
-// shader edit gives the figures of an undisturbed one, cancel with nothing
-// running says so, and a profile during a burst of keys times exactly the
-// frames it was asked for.
+// Measurements hold still: a sweep disturbed by flying, a light drag and a shader
+// edit measures what an undisturbed one does, and so does a profile in a key burst.
 #include <algorithm>
 #include <fstream>
 #include <functional>

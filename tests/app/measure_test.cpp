@@ -1,6 +1,5 @@
-// Measuring the techniques on the bench's own scene, headless: the fidelity
-// meter against the traced reference, the GPU timer, and the profile and
-// fidelity commands with their tables, files and refusals.
+// Measuring on the bench's own scene: the fidelity meter against the traced
+// reference, the GPU timer, and the profile and fidelity commands.
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -54,12 +53,10 @@ TEST_F(Module, TheMeterCapturesTheSphereAndJudgesTracedShadows) {
 }
 
 // On a flat grey map every hit lies where the eye ray has sunk 1 - h of the
-// depth, so each set's error is known from the view: exact for one offset and
-// for the interpolating searches, within a step (or a bisected step) for the
-// plain marches, and off by the missing division by z for the eye's offset
-// limiting. Sets that move no texture coordinate are not judged here, nor
-// those with CURVED_SILHOUETTE, whose layer on the sphere is not the
-// reference's tangent plane.
+// depth, so each set's error is known: exact for one offset and interpolating
+// searches, within a (bisected) step for plain marches, off by the missing
+// division by z for the eye's offset limiting. Sets that move no texture
+// coordinate, or curve the silhouette (not the tangent plane), are not judged.
 TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   std::string const grey = testing::TempDir() + "grey.png";
   std::vector<unsigned char> const rgb(16 * 16 * 3, 128);
@@ -166,18 +163,16 @@ TEST_F(Module, ProfileAndFidelityWriteTheirTablesAndRefuseWhatTheyCannotMeasure)
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(Parallax | WriteDepth);  // fidelity then measures every set writing depth
   std::string const profile = testing::TempDir() + "profile.csv", fidelity = testing::TempDir() + "fidelity.csv";
-  run("profile 1 " + profile);
-  run("fidelity " + fidelity);
+  run({"profile 1 " + profile, "fidelity " + fidelity});
   EXPECT_EQ(gui->techniqueFlags, static_cast<int>(Parallax | WriteDepth)) << "the panel's set is as it was";
   std::vector<std::string> const p = lines(profile), f = lines(fidelity);
   // Each file says where its figures come from, in the agreed order, the
   // step mode measured among them.
-  std::vector<std::string> const keys{"version",   "renderer",    "colorMap",   "heightMap", "normalMap", "polyDepth",
-                                      "bumpScale", "refineSteps", "iterations", "steps",     "camera",    "view"};
+  std::vector<std::string> keys{"version",   "renderer",    "colorMap",   "heightMap", "normalMap", "polyDepth",
+                                "bumpScale", "refineSteps", "iterations", "steps",     "camera",    "view"};
   EXPECT_EQ(lines(profile, true), keys);
-  std::vector<std::string> fidelityKeys = keys;
-  fidelityKeys.push_back("truth");
-  EXPECT_EQ(lines(fidelity, true), fidelityKeys);
+  keys.push_back("truth");
+  EXPECT_EQ(lines(fidelity, true), keys);
   std::string const text = slurp(fidelity);
   EXPECT_NE(text.find("# heightMap bumptest.bmp 256x256 8-bit\n# normalMap generated\n"), std::string::npos);
   EXPECT_NE(text.find("# view 320x240 "), std::string::npos);

@@ -1,6 +1,5 @@
-// The bench module as a user drives it: its first build and first frame, the
-// light drag, the panel taking clicks and keys (also in the four-view layout),
-// console commands and their refusals, maps and screenshots.
+// The bench module as a user drives it: the first frame, the light drag, the
+// panel's clicks and keys, console commands and refusals, maps and screenshots.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -136,15 +135,13 @@ TEST_F(Module, KeysTypedIntoAFieldGoToTheFieldAlone) {
 TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValues) {
   ShaderGui* gui = shaderTestModule.getGui();
   gui->setTechniques(0);
-  run("technique ITERATIVE 1");
-  run("iterations 8");
+  run({"technique ITERATIVE 1", "iterations 8"});
   EXPECT_EQ(gui->macroString(), "#define ITERATIVE\n#define ITERATIVE_STEPS\t8.0\n");
   run("technique ITERATIVE");  // toggles
   EXPECT_FALSE(gui->checkboxes[2]->isChecked());
   run("technique Iterative LERP 1");  // a label with a space, unquoted
   EXPECT_EQ(gui->techniqueFlags, 8);
-  for (char const* refused : {"technique NOTHING 1", "iterations abc", "polyDepth abc", "polyDepth nan", "bumpScale inf"})
-    run(refused);
+  run({"technique NOTHING 1", "iterations abc", "polyDepth abc", "polyDepth nan", "bumpScale inf"});  // refused
   EXPECT_NE(said("technique Iterative LERP 2").find("technique: the state must be 0 or 1, not \"2\""),
             std::string::npos);
   EXPECT_EQ(gui->techniqueFlags, 8);
@@ -163,9 +160,8 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
   View const saved = v;
   run("camera 1 2 3 0 0 0 2");
   EXPECT_TRUE(v.basis.pos == (_vec<3, float>(1, 2, 3)) && v.basis.orient.w == 1.0f && v.width == saved.width);
-  run("camera 1 2 3 0 0 0 1 7");
-  run("camera 4 5 6 0 0 0 0");  // no rotation: refused
-  run("camera 4 5 6 x 0 0 1");  // a value that is no number: refused, nothing used
+  // Then a width; no rotation, and a value that is no number, are refused whole.
+  run({"camera 1 2 3 0 0 0 1 7", "camera 4 5 6 0 0 0 0", "camera 4 5 6 x 0 0 1"});
   EXPECT_TRUE(v.basis.pos.x == 1.0f && v.width == 7.0f);
   v = saved;
 
@@ -180,8 +176,7 @@ TEST_F(Module, ConsoleCommandsAreRegisteredDriveThePanelAndViewAndRefuseBadValue
   // lightPos takes three or four numbers, never part of the vector.
   _vec<4, float>& light = shaderTestModule.reliefScene().light();
   _vec<4, float> const was = light;
-  run("lightPos 1 2");
-  run("lightPos 1 2 3 4 5");
+  run({"lightPos 1 2", "lightPos 1 2 3 4 5"});
   EXPECT_TRUE(light == was);
   run("lightPos 1 2 3");
   EXPECT_TRUE(light == (_vec<4, float>(1, 2, 3, was.w)));
@@ -194,15 +189,13 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   EXPECT_EQ(gui->bumpTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().maps().normalMapName()));
   run("colorMap bumptest.bmp");
   EXPECT_EQ(gui->colorTex->getTextureID(), static_cast<int>(shaderTestModule.reliefScene().maps().colorMapName()));
-  run("colorMap \"cheap brick.bmp\"");
-  run("bumpScale 100");
+  run({"colorMap \"cheap brick.bmp\"", "bumpScale 100"});
 
   unsigned const normalBefore = shaderTestModule.reliefScene().maps().normalMapName();
   unsigned const colorBefore = shaderTestModule.reliefScene().maps().colorMapName();
   testing::internal::CaptureStdout();
   mark();
-  run("bumpMap no-such-height-map.bmp");
-  run("colorMap \"no such colour map.bmp\"");
+  run({"bumpMap no-such-height-map.bmp", "colorMap \"no such colour map.bmp\""});
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;

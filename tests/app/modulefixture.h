@@ -1,12 +1,12 @@
-// The bench module on a real offscreen context, started from the real data
-// files once for every test of the suite, with helpers that run console lines
-// (and the jobs they start) and read the window back through a screenshot.
+// The bench module on a real offscreen context, started once for the suite,
+// with helpers that run console lines and read the window back.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -36,18 +36,19 @@ public:
   }
   static void TearDownTestSuite() { shaderTestModule.shutdown(); }
 
-  // Runs a console line as if typed, then passes frames until it and any job
-  // it started have finished.
+  // Runs a console line (or each of several) as if typed, then passes frames
+  // until it and any job it started have finished.
   static void run(std::string const& line) {
     shaderTestModule.jobs().exec(line.c_str());
     for (int i = 0; i < 100000 && !shaderTestModule.jobs().idle(); ++i) sdlSys.pass();
     sdlSys.pass();
   }
+  static void run(std::initializer_list<std::string> lines) {
+    for (std::string const& line : lines) run(line);
+  }
 
-  // Runs a console line as run() does and gives what the console printed
-  // meanwhile. The console keeps one text for every test: a marker printed
-  // first bounds this line's part, so a message an earlier line printed is
-  // never taken for this one's.
+  // Runs a console line and gives what the console printed meanwhile, bounded
+  // by a marker so that an earlier line's message is never taken for this one's.
   static std::string said(std::string const& line) {
     mark();
     run(line);
@@ -73,7 +74,6 @@ public:
     int w = 0, h = 0;
     std::vector<unsigned char> rgb;
     unsigned char const* at(int x, int y) const { return &rgb[3 * (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x))]; }
-    // The mean of a box's channels.
     double brightness(int x0, int y0, int bw, int bh) const {
       double sum = 0;
       for (int y = y0; y < y0 + bh; ++y)

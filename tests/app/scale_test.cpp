@@ -1,9 +1,6 @@
 // The angle and scale measurements on the bench's sphere in a small view: the
-// angle bins hold the pixels the sphere's shape puts there, and a scale run
-// writes a row per size and set and leaves the user's height map in place,
-// whether it ends or is cancelled.
+// angle bins, a scale run's rows and the user's map after it, a path's shimmer.
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 
 #include "AngleBins.h"
@@ -81,8 +78,7 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0][1], "size");
   char const* const sizes[] = {"64", "64", "128", "128"};
-  size_t const p99 = std::find(rows[0].begin(), rows[0].end(), "p99") - rows[0].begin();
-  ASSERT_LT(p99, rows[0].size());
+  size_t const p99 = column(rows, "p99");
   for (size_t i = 1; i < rows.size(); ++i) {
     ASSERT_GT(rows[i].size(), p99);
     EXPECT_EQ(rows[i][0], name(i % 2 ? Iterative : Techniques::MaxPyramid));
@@ -97,22 +93,16 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
 }
 
 // Shimmer on the 256 wall grid along a 2-degree turn, the plane seen at 70
-// degrees from its normal, where a texel covers about a pixel: eight steps
-// of the plain march skip walls here and catch them there as the view moves,
-// while the pyramid walk at 64 steps finds every wall in every frame, so the
-// plain march's pictures change from frame to frame more than the
-// reference's do.
+// degrees, a texel about a pixel: eight plain steps skip walls here and catch
+// them there as the view moves, while the pyramid walk at 64 steps finds every
+// wall in every frame, so the plain march's frames change more.
 TEST_F(Scale, OnTheWallGridThePlainMarchShimmersMoreThanThePyramidWalk) {
   View& view = base.views[Base::VIEW_MAIN];
   View const saved = view;
-  run("scene plane");
-  run("camera -2.052 -5.638 0 0 0 0.573576 0.819152 0.025");
+  run({"scene plane", "camera -2.052 -5.638 0 0 0 0.573576 0.819152 0.025"});
   std::string error;
   ASSERT_TRUE(shaderTestModule.measureScene().useHeights(HardMaps::make(HardMaps::Kind::Walls, 256), error)) << error;
-  PathPlan plan;
-  plan.frames = 20;
-  plan.degrees = 2.0;
-  plan.sets = SweepPlan{{Iterative, Techniques::MaxPyramid}, {8, 64}};
+  PathPlan const plan{20, 2.0, SweepPlan{{Iterative, Techniques::MaxPyramid}, {8, 64}}, ""};  // 20 frames, 2 degrees
   std::string const csv = tempFile("path.csv");
   runJob(makePathJob(shaderTestModule.measureScene(), csv, plan));
   shaderTestModule.measureScene().restoreMaps();

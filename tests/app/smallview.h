@@ -1,6 +1,5 @@
 // Measurements on the bench in a small view: the fixture and a job run to its
-// end (or cancelled at a frame); the files the jobs write are read back with
-// the measuring layer's helpers.
+// end (or cancelled at a frame), with the measuring layer's file helpers.
 #pragma once
 
 #include <functional>

@@ -1,7 +1,5 @@
-// The displaced truth on the bench's own scene, headless: the fidelityTruth
-// variable and its refusal, the snapshot's mesh, and on the flat plane the
-// displaced surface equal to the tangent-plane reference, in texels and in
-// the reference frame shaded from it.
+// The displaced truth on the bench's own scene: the fidelityTruth variable, the
+// snapshot's mesh, the flat plane's truth against the tangent plane, compare.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,11 +11,7 @@
 #include "Techniques.h"
 #include "smallview.h"
 
-namespace {
-
 using namespace Techniques;
-
-}  // namespace
 
 TEST_F(SmallView, TheTruthIsChosenByAWordAndABadOneChangesNothing) {
   run("fidelityTruth plane");
@@ -41,14 +35,11 @@ TEST_F(SmallView, TheTruthIsChosenByAWordAndABadOneChangesNothing) {
 }
 
 // On the flat plane the displaced surface is the tangent-plane model: the
-// tangent-plane reference measured against it is within a thousandth of a
-// texel (p99) wherever eye.z > 0.05, away from the plane's border, where rays
-// leave the shell through its wall; a set's texel figures are the same
-// against either truth; and the reference frames shaded from the two agree
-// but for the border.
+// tangent-plane reference is within 0.001 texel of it (p99) where eye.z > 0.05,
+// off the border where rays leave through the shell's wall; a set's figures
+// and the two truths' reference frames agree but for the border.
 TEST_F(SmallView, OnThePlaneTheDisplacedTruthEqualsTheTangentPlaneReference) {
-  run("scene plane");
-  run("fidelityTruth displaced");
+  run({"scene plane", "fidelityTruth displaced"});
   MeasureScene::Snapshot const displacedSnap = shaderTestModule.measureScene().snapshot();
   run("fidelityTruth plane");
   MeasureScene::Snapshot const planeSnap = shaderTestModule.measureScene().snapshot();
@@ -119,9 +110,7 @@ TEST_F(SmallView, CompareWithTheTruthTracesItAgainAfterAChange) {
     }
     return false;
   };
-  run("polyDepth 2");
-  run("compare ITERATIVE truth");
-  run("wipe 0");
+  run({"polyDepth 2", "compare ITERATIVE truth", "wipe 0"});
   ASSERT_TRUE(framesUntilTraced(3000));
   Module::Shot const truth = shot();
   run("compare off");
@@ -137,7 +126,6 @@ TEST_F(SmallView, CompareWithTheTruthTracesItAgainAfterAChange) {
   EXPECT_TRUE(framesUntilTraced(3000)) << "a light moved is traced again";
   run("compare off");
   EXPECT_FALSE(shaderTestModule.truthCompare().active());
-  run("polyDepth 0.5");
-  run("wipe 0.5");
+  run({"polyDepth 0.5", "wipe 0.5"});
   shaderTestModule.reliefScene().light() = ReliefScene::initialLightPos;
 }

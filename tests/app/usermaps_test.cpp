@@ -1,7 +1,5 @@
-// The user's own maps: a 16-bit height map keeps steps that 8 bits would merge
-// all the way to the read-back; broken or missing maps are refused on the
-// console and leave the maps as they were; bumpMap returns to the generated
-// path, and a normal map alone keeps the heights in use.
+// The user's own maps: 16-bit heights kept to the read-back, broken or missing
+// maps refused leaving the maps as they were, bumpMap and a normal map alone.
 #include <cmath>
 #include <fstream>
 #include <vector>

@@ -1,7 +1,5 @@
-// The shader writer's workflow on the real module: failed builds are shown and
-// the last good program keeps drawing (an edited file rebuilt by itself is
-// checked end to end on the real window), the A/B wipe draws each set on its
-// side, and the contact sheet tiles differ.
+// The shader writer's workflow on the real module: failed builds are shown while
+// the last good program draws on, the A/B wipe, and the contact sheet's tiles.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -101,11 +99,9 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   scene.programs().compareInput(0.5f, 1, false, 14.0);
   EXPECT_FLOAT_EQ(c.wipe(), 0.5f);
   // Set B follows every setting in its macros, the bisection count too.
-  run("compare none ITERATIVE+BINARY_REFINE");
-  run("refineSteps 3");
+  run({"compare none ITERATIVE+BINARY_REFINE", "refineSteps 3"});
   EXPECT_NE(scene.programs().comparisonMacros().find("REFINE_STEPS\t3.0"), std::string::npos) << scene.programs().comparisonMacros();
-  run("refineSteps 6");
-  run("compare off");
+  run({"refineSteps 6", "compare off"});
   EXPECT_LT(difference(shot(), a, 420, 550), 1.0);
 }
 

@@ -1,11 +1,8 @@
-// The image figures of the measuring jobs on a stand-in scene, whose frames
-// are flat greys: which reference frame each set is compared with, what a
-// shader without the reference macro still gives, and the cameras, rows and
-// temporal error of a camera path.
+// The image figures of the measuring jobs on a stand-in scene of flat grey
+// frames: the reference frame per set, a shader without it, a camera path.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -64,11 +61,10 @@ TEST(ImageFigures, AShaderWithoutTheReferenceMacroStillGetsItsTexelFigures) {
   EXPECT_TRUE(scene.references.empty());
 }
 
-// Frame i's camera is the start's turned by i * DEGREES / FRAMES about the
-// start's up through the origin: its place and its looking direction alike,
-// its up staying. The reference brightens frame by frame; ITERATIVE follows
-// it and shows no temporal error, PARALLAX stays still and shows the
-// reference's changes.
+// Frame i's camera is the start's turned by i * DEGREES / FRAMES about its up
+// through the origin, place and looking direction alike, its up staying. The
+// reference brightens frame by frame; ITERATIVE follows it (no temporal error),
+// PARALLAX stays still and shows the reference's changes.
 TEST(ImageFigures, APathTurnsTheCameraFrameByFrameAndWeighsEachSetsChanges) {
   StandInScene scene;
   scene.snap.view.basis.pos = _vec<3, float>(-10.0f, 2.0f, 1.5f);

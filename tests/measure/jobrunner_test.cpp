@@ -1,7 +1,5 @@
-// The job runner without a window: a job started from inside another's step
-// never frees the stepping job under it, and the flags jobs set in begin() and
-// clear in cancel() end as the new job left them; and the result tables and
-// angle bins jobs make.
+// The job runner (a job started inside another's step), and the result tables
+// and angle bins jobs make.
 #include <gtest/gtest.h>
 
 #include <cmath>

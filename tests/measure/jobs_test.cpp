@@ -1,10 +1,6 @@
-// The measuring jobs on a stand-in scene, without a window: which rows a plan
-// gives and in what order, the snapshot they measure, a failed build's row,
-// what a cancel leaves, the exact count of profiled draws, the maps a scale
-// run sets aside and gives back, the wait for a set's maps, and the user's own
-// plans: the words that name sets and counts, refine counts, chosen sets in
-// the profile and the contact sheet, and a sweep within an angle with its
-// frontier worked out by hand.
+// The measuring jobs on a stand-in scene: the rows a plan gives and their order,
+// failed builds, cancels, timed draws, scale runs, the wait for maps, the plan
+// words, and a sweep within an angle with its frontier worked out by hand.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,6 +1,5 @@
-// The files the measuring jobs write, read back for their tests: the whole
-// text, the rows without the context lines (which are gathered when asked), a
-// column by its header name, and a temporary path cleared for the job to write.
+// The files the measuring jobs write, read back for their tests: the text, the
+// rows (context lines apart), a column by name, and a cleared temporary path.
 #pragma once
 
 #include <gtest/gtest.h>

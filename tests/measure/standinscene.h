@@ -1,16 +1,11 @@
-// StandInScene: a MeasureScene without a window or GL, for the measuring jobs'
-// own logic. Its view is a small flat patch of the height map seen at an
-// angle; a set's hits are the exact reference moved by a fixed number of
-// texels per set, so every error is known; colour and reference frames are
-// flat greys of a script's choosing; draws take scripted times; and it
-// records what the jobs asked of it.
+// StandInScene: a MeasureScene without a window or GL, for the jobs' own logic:
+// a flat patch seen at an angle, hits off the exact reference by known texels,
+// flat grey frames, scripted draw times, and a record of what the jobs asked.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <functional>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>

@@ -1,9 +1,7 @@
-// The fidelity jobs against the displaced truth on a stand-in scene: a flat
-// square seen head-on through an orthographic camera, so that the truth hits
-// exactly the pixels over the square and where the stand-in's hits lie; the
-// coverage shares counted by hand, a discarded pixel as a miss, the truth's
-// context line and title, the tangent-plane floor row of the angles, hits off
-// the mesh's outline, and the shadow verdict's column.
+// The fidelity jobs against the displaced truth on a stand-in scene, a square
+// seen head-on whose truth hits lie where the stand-in's do: coverage shares
+// counted by hand, the truth's context line, the angles' tangent-plane floor,
+// hits off the mesh's outline and the shadow verdict's column.
 #include <gtest/gtest.h>
 
 #include <fstream>

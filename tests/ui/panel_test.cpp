@@ -1,7 +1,5 @@
-// The technique panel driven through the menu system's input pass: clicks on
-// its checkboxes build the macro string in table order, its fields refuse what
-// is not a number and clamp the step count, and technique sets read and write
-// as "A+B" names.
+// The technique panel through the menu system's input pass: its checkboxes and
+// macro string, its fields' refusals and clamps, and "A+B" technique set names.
 #include <gtest/gtest.h>
 
 #include <string>
