@@ -161,7 +161,6 @@ TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   EXPECT_GE(taken, 4) << "three frames drawn before the screenshot's own";
   EXPECT_LE(taken, 5);
 
-  // panel 0 hides the panel in the window's picture.
   run("panel 0");
   EXPECT_LT(panelPixels(shot()), 5);
   run("panel 1");

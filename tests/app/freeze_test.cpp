@@ -15,16 +15,11 @@ using namespace Techniques;
 using namespace testevents;
 
 // The error columns of each row (set to max), without the GPU time and its sampler's columns.
-std::vector<std::string> errorColumns(std::string const& csv) {
-  std::vector<std::string> out;
-  std::vector<std::vector<std::string> > const rows = csvRows(csv);
-  size_t const gpu = rows.empty() ? 0 : std::find(rows[0].begin(), rows[0].end(), "gpu_ms") - rows[0].begin();
-  for (auto const& row : rows) {
-    std::string line;
-    for (size_t i = 0; i < gpu && i < row.size(); ++i) line += row[i] + ",";
-    out.push_back(line);
-  }
-  return out;
+Rows errorColumns(std::string const& csv) {
+  Rows rows = csvRows(csv);
+  size_t const gpu = rows.empty() ? 0 : column(rows, "gpu_ms");
+  for (std::vector<std::string>& row : rows) row.resize(std::min(gpu, row.size()));
+  return rows;
 }
 
 // A small sweep, `each` called before each frame.
@@ -60,7 +55,7 @@ TEST_F(Freeze, ADisturbedSweepMeasuresWhatAnUndisturbedOneDoes) {
       std::ofstream(frag) << "void main() { gl_FragColor = vec4(0.0, 0.0, 1.0, 1.0); }\n";
     }
   });
-  std::vector<std::string> const a = errorColumns(quiet), b = errorColumns(busy);
+  Rows const a = errorColumns(quiet), b = errorColumns(busy);
   ASSERT_EQ(a.size(), 5u);
   EXPECT_EQ(a, b);
   EXPECT_TRUE(view.basis.pos == camera) << "the camera waited";
@@ -70,9 +65,7 @@ TEST_F(Freeze, ADisturbedSweepMeasuresWhatAnUndisturbedOneDoes) {
   EXPECT_NE(held, std::string::npos);
   EXPECT_EQ(text.find("a measurement is running", held + 1), std::string::npos) << "said once";
   run("shader frag " + bundled);
-
-  // Nothing runs now: cancel says so.
-  EXPECT_NE(said("cancel").find("no measurement is running"), std::string::npos);
+  EXPECT_NE(said("cancel").find("no measurement is running"), std::string::npos) << "nothing runs now";
 }
 
 TEST_F(Freeze, AProfileDuringAKeyBurstTimesExactlyItsFrames) {

@@ -199,7 +199,6 @@ TEST_F(Module, MapsFollowLoadsAndMissingMapsChangeNothing) {
   std::string const out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("failed to load bumpmap no-such-height-map.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("failed to load the texture map no such colour map.bmp\n"), std::string::npos) << out;
-  // The console line says why.
   std::string const told = sinceMark();
   for (char const* what : {"bump map no-such-height-map.bmp: ", "colour map no such colour map.bmp: "}) {
     size_t const line = told.find(std::string("cannot load the ") + what);

@@ -53,7 +53,6 @@ TEST_F(Scale, AngleBinsHoldThePixelsTheSpheresShapePutsThere) {
     }
   EXPECT_GT(rim, 50u);
 
-  // The command writes each set's bins.
   std::string const csv = tempFile("angles.csv");
   run("fidelity angles " + csv);
   std::vector<std::vector<std::string> > const rows = csvRows(csv);
@@ -87,8 +86,7 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
     EXPECT_TRUE(rows[i][2] == "4" || rows[i][2] == "256") << rows[i][2];
     EXPECT_LT(std::stod(rows[i][p99]), 0.5) << "p99 of " << rows[i][0];
   }
-  // The pyramid search finds the walls exactly at enough steps.
-  EXPECT_NE(rows[2][2], "never");
+  EXPECT_NE(rows[2][2], "never") << "the pyramid search finds the walls exactly at enough steps";
   EXPECT_EQ(heights(), before) << "the map after the run";
 }
 
