@@ -304,8 +304,7 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
   struct Case {
     std::string line, says;
   } const cases[] = {
-      {"profile 1e9", "usage: profile [FRAMES] [FILE.csv]"},
-      {"profile 1 \"\"", "usage: profile [FRAMES] [FILE.csv]"},
+      {"profile 1e9", "usage: profile [FRAMES] [FILE.csv]"}, {"profile 1 \"\"", "usage: profile [FRAMES] [FILE.csv]"},
       {"profile 99999999999", "FRAMES must be 1 to 10000"},
       {"fidelity abc", "usage: fidelity [FILE.csv]"},
       {"fidelity sweep " + dir + "no/such/x.csv", "no such folder"},
@@ -315,8 +314,7 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
       {"fidelity path " + dir + "p.csv 1", "FRAMES must be a whole number from 2"},
       {"fidelity path " + dir + "p.csv 10 400", "DEGREES must be from -360 to 360"},
       {"fidelity path " + dir + "p.csv 10 2 3", "\"3\" is not taken here"},
-      {"flipPpd 0", "usage: flipPpd"},
-      {"flipPpd nan", "usage: flipPpd"},
+      {"flipPpd 0", "usage: flipPpd"}, {"flipPpd nan", "usage: flipPpd"},
       {"contactsheet " + dir + "sheet.csv", "needs a .png, .jpg or .jpeg name"},
       {"screenshot " + dir + "readonly/shot.png", "the folder is read-only"},
   };

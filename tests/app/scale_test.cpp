@@ -68,7 +68,9 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   std::string const earlier = "set,size\nan earlier run,1\n";
   { std::ofstream(csv, std::ios::binary) << earlier; }
   ScalePlan const plan{{64, 128}, {{Iterative, Techniques::MaxPyramid}, {4, 256}}};
-  runJob(makeScaleJob(shaderTestModule.measureScene(), csv, plan), [](int frame) { cancelAt(frame, 4); });
+  runJob(makeScaleJob(shaderTestModule.measureScene(), csv, plan), [](int frame) {
+    if (frame == 4) shaderTestModule.jobs().exec("cancel");
+  });
   EXPECT_EQ(slurp(csv), earlier);
   EXPECT_EQ(heights(), before) << "the map after a cancel";
 

@@ -1,5 +1,5 @@
 // Measurements on the bench in a small view: the fixture and a job run to its
-// end (or cancelled at a frame), with the measuring layer's file helpers.
+// end, with the measuring layer's file helpers.
 #pragma once
 
 #include <functional>
@@ -25,8 +25,5 @@ public:
       sdlSys.pass();
     }
     testevents::drain();
-  }
-  static void cancelAt(int frame, int at) {
-    if (frame == at) shaderTestModule.jobs().exec("cancel");
   }
 };

@@ -208,18 +208,17 @@ TEST(MeasuringJobs, EveryJobWaitsFrameByFrameForASetsMapsBeforeDrawingIt) {
 TEST(PlanWords, SetsAndCountListsAreReadAndBadWordsRefusedLeavingThePlanAlone) {
   PlanWords p;
   std::string error;
-  ASSERT_TRUE(parsePlanWords({"ITERATIVE", "", "\"Iterative LERP+PARALLAX\"", "none", "steps", "4,8,", "16", "refine",
-                              "0,32"},
-                             true, p, error))
-      << error;
+  std::vector<std::string> const words{"ITERATIVE", "", "\"Iterative LERP+PARALLAX\"", "none", "steps", "4,8,", "16",
+                                       "refine", "0,32"};
+  ASSERT_TRUE(parsePlanWords(words, true, p, error)) << error;
   EXPECT_EQ(p.sets, (std::vector<unsigned>{Iterative, IterativeLerp | Parallax, 0}));
   EXPECT_EQ(p.steps, (std::vector<int>{4, 8, 16}));
   EXPECT_EQ(p.refine, (std::vector<int>{0, 32}));
   std::vector<std::vector<std::string> > const refused = {
       {"steps"}, {"steps", "0"}, {"steps", "1025"}, {"refine", "33"}, {"steps", "4.5"}, {"steps", "4", "steps", "8"},
       {"NOPE"},  {"\"\""},       {"4"},             {"steps", "ITERATIVE"}};
-  for (auto const& words : refused) {
-    EXPECT_FALSE(parsePlanWords(words, true, p, error)) << words[0];
+  for (auto const& bad : refused) {
+    EXPECT_FALSE(parsePlanWords(bad, true, p, error)) << bad[0];
     EXPECT_EQ(p.steps, (std::vector<int>{4, 8, 16})) << "untouched";
   }
   EXPECT_FALSE(parsePlanWords({"ITERATIVE", "steps", "4"}, false, p, error)) << "no lists where none are taken";

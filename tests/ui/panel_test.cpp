@@ -143,13 +143,10 @@ TEST(TechniqueSets, NamesReadBackAndBadPartsAreRefused) {
   } const cases[] = {
       {"none", true, 0u, "none"},
       {"PARALLAX", true, Techniques::Parallax, "PARALLAX"},
-      {"ITERATIVE_LERP+iterative", true, Techniques::Iterative | Techniques::IterativeLerp,
-       "ITERATIVE+ITERATIVE_LERP"},
+      {"ITERATIVE_LERP+iterative", true, Techniques::Iterative | Techniques::IterativeLerp, "ITERATIVE+ITERATIVE_LERP"},
       {"Offset Limit Light+Shadow Trace", true, Techniques::ShadowTrace | Techniques::OffsetLimitLight,
        "SHADOW_TRACE+OFFSET_LIMITING_LIGHT"},
-      {"PARALLAX+relief", false, 0u, ""},
-      {"", false, 0u, ""},
-      {"+", false, 0u, ""},
+      {"PARALLAX+relief", false, 0u, ""}, {"", false, 0u, ""}, {"+", false, 0u, ""},
   };
   for (Case const& c : cases) {
     unsigned set = 12345;
