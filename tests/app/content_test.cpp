@@ -51,10 +51,7 @@ bool has(std::string const& text, std::string const& part) { return text.find(pa
 
 // Bright or yellow pixels where the panel's first labels are.
 int panelPixels(Module::Shot const& s) {
-  int n = 0;
-  for (int y = 12; y < 22; ++y)
-    for (int x = 12; x < 102; ++x) n += s.at(x, y)[0] > 150 || s.at(x, y)[1] > 150;
-  return n;
+  return s.count(12, 12, 90, 10, [](unsigned char const* p) { return p[0] > 150 || p[1] > 150; });
 }
 
 // Mean brightness of the view's middle, where the sphere is.

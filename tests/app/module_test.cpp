@@ -23,13 +23,8 @@ _vec<3, float> light() {
   return _vec<3, float>(p.x, p.y, p.z);
 }
 
-// Pixels of a box of a screenshot that are yellow (a checked label's colour).
-int yellowPixels(Module::Shot const& s, int x0, int y0, int w, int h) {
-  int n = 0;
-  for (int y = y0; y < y0 + h; ++y)
-    for (int x = x0; x < x0 + w; ++x) n += s.at(x, y)[0] > 150 && s.at(x, y)[1] > 150 && s.at(x, y)[2] < 100;
-  return n;
-}
+// A checked label's colour.
+bool yellow(unsigned char const* p) { return p[0] > 150 && p[1] > 150 && p[2] < 100; }
 
 }  // namespace
 
@@ -97,7 +92,7 @@ TEST_F(Module, PanelClicksToggleAndLeaveTheLightInBothLayouts) {
     EXPECT_NE(gui->checkboxes[1]->isChecked(), was) << fourViews;
     EXPECT_EQ(light(), start);
     // The label is drawn where it is clicked: yellow when checked.
-    EXPECT_EQ(yellowPixels(shot(), 12, 26, 90, 10) > 20, gui->checkboxes[1]->isChecked()) << fourViews;
+    EXPECT_EQ(shot().count(12, 26, 90, 10, yellow) > 20, gui->checkboxes[1]->isChecked()) << fourViews;
   }
   switchLayout();  // back to one view: the main camera's, under the pointer
   EXPECT_TRUE(base.isFullscreen());

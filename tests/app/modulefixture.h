@@ -80,6 +80,14 @@ public:
         for (int x = x0; x < x0 + bw; ++x) sum += at(x, y)[0] + at(x, y)[1] + at(x, y)[2];
       return sum / (3.0 * bw * bh);
     }
+    // The pixels of a box whose RGB `is` takes.
+    template <class Is>
+    int count(int x0, int y0, int bw, int bh, Is is) const {
+      int n = 0;
+      for (int y = y0; y < y0 + bh; ++y)
+        for (int x = x0; x < x0 + bw; ++x) n += is(at(x, y));
+      return n;
+    }
   };
   static Shot shot() {
     std::string const file = testing::TempDir() + "module-shot.png";
