@@ -107,9 +107,8 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
       EXPECT_EQ(e.over1, 0.0) << name(set) << ": no pixel a texel off";
     }
   }
-  // The reference frame shaded from the traced hits looks like the
-  // interpolating march's frame: the hits agree, and the lookups' mip levels
-  // differ only as far as the two ways of taking gradients do.
+  // The reference frame shaded from the traced hits looks like the interpolating
+  // march's: the hits agree, the mip levels differ only as the gradients do.
   ImageFidelity image(shaderTestModule.measureScene(), snap);
   image.follow(meter);
   std::vector<unsigned char> frame;

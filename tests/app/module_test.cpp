@@ -226,9 +226,8 @@ TEST_F(Module, SceneSwitchesMeshesAndARefusedFileKeepsTheLastOne) {
   EXPECT_EQ(scene.meshName(), "sphere");
 }
 
-// Screenshots asked for in one frame are all written; the extension picks the
-// format, and any other is refused with the reason. A script's screenshot
-// shows the state at its own line, not after later ones.
+// Screenshots asked in one frame are all written, in their extension's format
+// (any other refused); a script's screenshot shows the state at its own line.
 TEST_F(Module, ScreenshotsAreWrittenInTheirFormatAndShowTheirOwnLine) {
   std::string const png = testing::TempDir() + "bench-shot.png", jpg = testing::TempDir() + "bench-shot.jpg",
                     bmp = testing::TempDir() + "bench-shot.bmp";

@@ -96,9 +96,8 @@ TEST_F(SmallView, OnThePlaneTheDisplacedTruthEqualsTheTangentPlaneReference) {
   run("scene sphere");
 }
 
-// `compare SET truth` traces the truth once the scene has stood still, shows
-// its picture right of the wipe, and traces again after a change; a bad set
-// is refused with one line and nothing starts.
+// `compare SET truth` traces the truth once the scene stands still, shows it
+// right of the wipe and traces again after a change; a bad set is refused.
 TEST_F(SmallView, CompareWithTheTruthTracesItAgainAfterAChange) {
   EXPECT_NE(said("compare NO_SUCH truth").find("compare: "), std::string::npos);
   EXPECT_FALSE(shaderTestModule.truthCompare().active());

@@ -21,9 +21,8 @@ bool shadowed(unsigned set) { return (withPartners(set) & ShadowTrace) != 0; }
 
 }  // namespace
 
-// Every set's frame matches the reference frame of its own shadows, but for
-// PARALLAX's; so any set compared with the other reference frame, or any
-// frame compared with the wrong set's, shows an error.
+// Every set's frame but PARALLAX's matches the reference frame of its own
+// shadows, so a comparison with the other frame or the wrong set shows an error.
 TEST(ImageFigures, EachSetIsComparedWithTheReferenceFrameOfItsShadows) {
   StandInScene scene;
   scene.colourGrey = [](MeasureScene::Draw const& d, MeasureScene::Snapshot const&) {
