@@ -93,10 +93,10 @@ inline void look(GLdouble const eye[3], GLdouble const up[3], double far) {
 }
 
 // A square of side 2 in the z = 0 plane, counter-clockwise from +z, showing
-// `repeats` copies of the texture each way.
-inline Model3D squareMesh(float repeats = 1.0f) {
+// `uRepeats` copies of the texture along x and `vRepeats` along y.
+inline Model3D squareMesh(float uRepeats = 1.0f, float vRepeats = 1.0f) {
   Model3D m;
-  for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) m.addVtx(x, y, 0, repeats * (x + 1) / 2, repeats * (y + 1) / 2);
+  for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) m.addVtx(x, y, 0, uRepeats * (x + 1) / 2, vRepeats * (y + 1) / 2);
   for (int k : {0, 2}) m.addTri(k, k + 1, (k + 2) % 4);
   m.computeBasii();
   return m;

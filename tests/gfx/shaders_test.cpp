@@ -95,16 +95,14 @@ protected:
 };
 
 TEST_F(ReliefShaders, EveryTechniqueCombinationCompilesAndLinks) {
-  // Without any macro (the bench's first build); every set of the others at the
-  // default step count, WRITE_DEPTH (lines after whichever search ran) joining
-  // those of an odd number of techniques and CURVED_SILHOUETTE (lines in the
-  // searches and after them) those with an odd number among every other
-  // technique, so each search and pairing is built with and without each of
-  // the two, and with both, at a quarter of the cost; and at the extreme counts
-  // (loop bounds only, which the later techniques' loops read) every set of
-  // the later ones, MAX_PYRAMID (which replaces the other searches) among
-  // them, with none, each, and all of the six, CURVED_SILHOUETTE joining every
-  // other one.
+  // Without any macro (the bench's first build). At the default step count every
+  // set of the others, WRITE_DEPTH (lines after the search) joining those of an
+  // odd number of techniques and CURVED_SILHOUETTE (lines in the searches and
+  // after) those with an odd number among every other technique: each search
+  // and pairing with and without each of the two, and both, at a quarter of the
+  // cost. At the extreme counts (loop bounds, read by the later techniques'
+  // loops) every set of the later ones (MAX_PYRAMID replaces the other
+  // searches) with none, each and all of the six, CURVED_SILHOUETTE on alternate sets.
   static_assert(Techniques::WriteDepth == 1u << 11 && Techniques::CurvedSilhouette == 1u << 12,
                 "WRITE_DEPTH and CURVED_SILHOUETTE are the last techniques");
   ASSERT_EQ(Techniques::count, 13);
@@ -132,7 +130,7 @@ TEST_F(ReliefShaders, NormalMapSlopesFaceTheLightOnTheirSide) {
   // texel's normal leans toward -u, so the square seen from above is brighter
   // lit from -x than from +x. This holds only if the generator's signs, the
   // tangent frame and the shader's tangent space all agree.
-  Model3D const mesh = hitpass::squareMesh(2.0f);
+  Model3D const mesh = hitpass::squareMesh(2.0f, 2.0f);
   BenchProgram p(macroString(0, 32));
   for (bool alongV : {false, true}) {
     Texture saw, sawNormal;
@@ -196,7 +194,7 @@ TEST_F(ReliefShaders, EachLogMessageHasALineOfItsOwn) {
 // repeats over its side of 2, so one texture unit is half a unit long: a depth
 // that ignored the mesh's scale would be off by half.
 TEST_F(ReliefShaders, WrittenDepthPutsTheFlatReliefWhereItIs) {
-  Model3D const mesh = hitpass::squareMesh(4.0f);
+  Model3D const mesh = hitpass::squareMesh(4.0f, 4.0f);
   Texture grey, flat;
   std::vector<unsigned char> const rgb(8 * 8 * 3, 128);
   ASSERT_TRUE(grey.build2DMipmaps(8, 8, GL_RGB, GL_UNSIGNED_BYTE, rgb.data(), 0, 0));

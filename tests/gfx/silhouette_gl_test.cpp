@@ -124,10 +124,7 @@ TEST_F(GLTest, OnTheSphereTheRaysThatLeaveTheCurvedLayerAreDiscarded) {
 // long along u as along v, and the hits lie elsewhere.
 TEST_F(GLTest, TheCurvedLayerMeasuresTheEyeRayInTheMeshsTextureUnits) {
   Maps const maps(8, 128.0f / 255.0f);
-  Model3D square;
-  for (auto [x, y] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}) square.addVtx(x, y, 0, 2.0f * (x + 1.0f), y + 1.0f);
-  for (int k : {0, 2}) square.addTri(k, k + 1, (k + 2) % 4);
-  square.computeBasii();
+  Model3D const square = hitpass::squareMesh(4.0f, 2.0f);
   double const e = 4.0 * std::sin(M_PI / 3.0) / std::sqrt(2.0), sink = (1.0 - 128.0 / 255.0) * 0.4 * std::sqrt(0.5);
   View v = {view, {e, -e, 2.0}, {0, 0, 1}, {}, {}};  // 60 degrees from the normal, between +x and -y
   for (unsigned extra : {0u, curved}) {
