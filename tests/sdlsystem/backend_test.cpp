@@ -58,8 +58,7 @@ TEST_F(Backend, WindowContextAndTheEndOfTheLoop) {
   drain();
   EXPECT_EQ(disp.getSize(), (_vec<2, int>(320, 200)));
   for (Uint32 type : {Uint32(SDL_WINDOWEVENT), Uint32(SDL_QUIT)}) {
-    SDL_Event ev{};
-    ev.type = type;
+    SDL_Event ev{type};
     ev.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_PushEvent(&ev);
     keyA.clear();
@@ -98,10 +97,7 @@ TEST_F(Backend, Keys) {
   keyA.clear(), catchingUp.clear();
   key(SDL_KEYDOWN, SDL_SCANCODE_A);
   for (int i = 0; i < 100; ++i) key(SDL_KEYDOWN, SDL_SCANCODE_A, true);
-  SDL_Event focus{};
-  focus.type = SDL_WINDOWEVENT;
-  focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-  SDL_PushEvent(&focus);
+  window(SDL_WINDOWEVENT_FOCUS_GAINED);
   key(SDL_KEYUP, SDL_SCANCODE_A);
   passes(3);
   EXPECT_EQ(keyA, (std::vector<int>{2, 3, 0}));

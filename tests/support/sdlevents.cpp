@@ -12,8 +12,7 @@ void push(SDL_Event& ev) { EXPECT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError(); }
 }  // namespace
 
 void key(Uint32 type, SDL_Scancode sc, bool repeat) {
-  SDL_Event ev{};
-  ev.type = ev.key.type = type;
+  SDL_Event ev{type};  // the type, shared by every member of the union
   ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
   ev.key.repeat = repeat ? 1 : 0;
   ev.key.keysym.scancode = sc;
@@ -21,8 +20,7 @@ void key(Uint32 type, SDL_Scancode sc, bool repeat) {
 }
 
 void button(Uint32 type, Uint8 which, int x, int y) {
-  SDL_Event ev{};
-  ev.type = ev.button.type = type;
+  SDL_Event ev{type};
   ev.button.button = which;
   ev.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
   ev.button.x = x;
@@ -31,8 +29,7 @@ void button(Uint32 type, Uint8 which, int x, int y) {
 }
 
 void motion(int x, int y, Uint32 state) {
-  SDL_Event ev{};
-  ev.type = ev.motion.type = SDL_MOUSEMOTION;
+  SDL_Event ev{SDL_MOUSEMOTION};
   ev.motion.x = x;
   ev.motion.y = y;
   ev.motion.state = state;
@@ -40,16 +37,14 @@ void motion(int x, int y, Uint32 state) {
 }
 
 void wheel(int y, bool flipped) {
-  SDL_Event ev{};
-  ev.type = ev.wheel.type = SDL_MOUSEWHEEL;
+  SDL_Event ev{SDL_MOUSEWHEEL};
   ev.wheel.y = y;
   ev.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
   push(ev);
 }
 
 void window(Uint8 event) {
-  SDL_Event ev{};
-  ev.type = ev.window.type = SDL_WINDOWEVENT;
+  SDL_Event ev{SDL_WINDOWEVENT};
   ev.window.event = event;
   push(ev);
 }
