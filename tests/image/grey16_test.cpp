@@ -27,13 +27,10 @@ void writeTiff(std::string const& path, std::vector<uint16_t> row, int bits = 16
   TIFF* t = TIFFOpen(path.c_str(), "w");
   ASSERT_TRUE(t);
   row.resize(row.size() * 2);  // room for 32-bit samples
-  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(row.size() / 2));
-  TIFFSetField(t, TIFFTAG_IMAGELENGTH, 1u);
-  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
-  TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, format);
-  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  for (auto [tag, value] : {std::pair{TIFFTAG_IMAGEWIDTH, int(row.size() / 2)}, {TIFFTAG_IMAGELENGTH, 1},
+                            {TIFFTAG_BITSPERSAMPLE, bits}, {TIFFTAG_SAMPLEFORMAT, format}, {TIFFTAG_SAMPLESPERPIXEL, 1},
+                            {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK}, {TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG}})
+    TIFFSetField(t, tag, value);  // every one an int through the variable arguments
   TIFFWriteScanline(t, row.data(), 0, 0);
   TIFFClose(t);
 }
