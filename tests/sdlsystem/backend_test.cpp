@@ -123,9 +123,7 @@ TEST_F(Backend, Mouse) {
   button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5);
   passes(3);
   EXPECT_EQ(mouse.getButtonState(0) * 10 + mouse.getButtonState(1), 2);
-  wheel(2, false);
-  wheel(3, true);
-  wheel(0, false);
+  for (auto [steps, flipped] : {std::pair{2, false}, {3, true}, {0, false}}) wheel(steps, flipped);
   int dz[3];
   for (int& d : dz) passes(1), d = mouse.getDZ();
   EXPECT_EQ(dz[0] * 100 + dz[1] * 10 + dz[2], 200 - 30);
