@@ -52,10 +52,8 @@ TEST(Bmp, LastRowMayLackItsFiller) {
 // are refused before anything is allocated.
 TEST(Bmp, Refusals) {
   EXPECT_EQ(why(readWhole(corpus("pngsuite/png/basn2c08.png"))), "got a bad sig:20617");
-  struct {
-    std::vector<std::pair<size_t, uint32_t>> edits;  // 32-bit fields; 26 holds planes and depth
-    char const* why;
-  } cases[] = {
+  // The edits are of 32-bit fields; field 26 holds planes and depth.
+  struct { std::vector<std::pair<size_t, uint32_t>> edits; char const* why; } cases[] = {
       {{{26, 2 | 24 << 16}}, "got bad # planes:2"},
       {{{30, 4}}, "got bad compression: 4"},
       {{{14, 12}}, "got bad info header size:12"},

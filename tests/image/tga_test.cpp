@@ -57,11 +57,7 @@ TEST(Tga, TrueColourAndGreyRowAndColumnOrder) {
 // refused, not read. 24-bit entries are in the corpus (cmap_offset.tga, and
 // pillow's 200x32_p_*_raw.tga from the first entry).
 TEST(Tga, ColourMaps) {
-  struct {
-    int first, length, bits;
-    Bytes rest;  // map entries, then the 2 x 1 indexes
-    Bytes expect;
-  } cases[] = {
+  struct { int first, length, bits; Bytes rest /* map entries, then the 2 x 1 indexes */, expect; } cases[] = {
       {5, 2, 32, {1, 2, 3, 4, 5, 6, 7, 8, 6, 5}, {7, 6, 5, 8, 3, 2, 1, 4}},
       {0, 2, 16, {0x01, 0x7e, 0x1f, 0x00, 1, 0}, {0, 0, 255, 255, 132, 8}},  // 31, 16, 1
       {0, 1, 15, {0xff, 0x03, 0, 0}, {0, 255, 255, 0, 255, 255}},            // 0, 31, 31
