@@ -17,6 +17,7 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using Fill = std::function<bool(Texture&)>;  // fills a texture; false when it fails
 Bytes const kPixels = {1, 20, 30, 4, 50, 60, 7, 80, 90, 10, 110, 120};  // four RGB pixels
 Bytes const kSpaced = {1, 20, 30, 0, 4, 50, 60, 0, 7, 80, 90, 0, 10, 110, 120, 0};  // a pixel every 4 bytes
 Bytes const kPadded = {1, 20, 30, 4, 50, 60, 0, 0, 7, 80, 90, 10, 110, 120, 0, 0};  // 2 x 2, rows 8 bytes apart
@@ -54,11 +55,7 @@ TEST_F(TextureTest, EveryUploadReadsBackExactly) {
   ImagePtr rgb(new Image(_vec<2, int>(1, 4), 24)), rgba(new Image(_vec<2, int>(2, 2), 32)), grey(new Image(_vec<2, int>(2, 2), 8));
   for (int i = 0; i < 12; ++i) rgb->data[i] = rgba->data[i / 3 * 4 + i % 3] = kPixels[size_t(i)];
   std::copy(kPixels.begin(), kPixels.begin() + 4, grey->data);
-  struct {
-    char const* what;
-    std::function<bool(Texture&)> fill;
-    int face, width, levels, wrap, minFilter, format = GL_RGB;
-  } cases[] = {
+  struct { char const* what; Fill fill; int face, width, levels, wrap, minFilter, format = GL_RGB; } cases[] = {
       {"tight 2D", [](Texture& t) { return t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0); },
        0, 2, 2, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
       {"padded 2D", [](Texture& t) { return t.build2DMipmaps(2, 2, GL_RGB, GL_UNSIGNED_BYTE, kPadded.data(), 3, 8); },
@@ -122,10 +119,7 @@ TEST_F(TextureTest, FailuresLeaveTheTextureEmpty) {
   EXPECT_FALSE(t.createCubeMapSide(GL_TEXTURE_2D, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0));
   EXPECT_FALSE(t.updateCubeMapSide(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z_ARB + 1, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0));
   EXPECT_EQ(t.getCubeMapSideData(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB - 1, 0, GL_RGB, GL_UNSIGNED_BYTE), nullptr);
-  struct {
-    std::function<bool(Texture&)> fill;
-    char const* line;
-  } cases[] = {
+  struct { Fill fill; char const* line; } cases[] = {
       {[](Texture& t) { return t.build2DMipmaps(0, 4, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0, 0); },
        "Texture::build2DMipmaps: invalid value\n"},
       {[](Texture& t) { return t.build1DMipmaps(-1, GL_RGB, GL_UNSIGNED_BYTE, kPixels.data(), 0); },
