@@ -15,11 +15,9 @@ TEST(ShaderMisuse, StopsWithTheAssertion) {
 TEST_F(ShaderTest, SourceIsThePrefixThenTheFile) {
   std::string const body = "void main() { gl_FragColor = vec4(C); }\n", prefix = "#define C 0.0, 1.0, 0.0, 1.0\n";
   std::string const file = writeFile("c.frag", body), missing = testing::TempDir() + "missing.frag";
-  struct {
-    char const *file, *prefix;
-    std::string source;
-  } const rows[] = {{file.c_str(), prefix.c_str(), prefix + body}, {file.c_str(), nullptr, body},
-                    {missing.c_str(), prefix.c_str(), prefix},       {nullptr, prefix.c_str(), prefix}};
+  struct { char const *file, *prefix; std::string source; } const rows[] = {
+      {file.c_str(), prefix.c_str(), prefix + body}, {file.c_str(), nullptr, body},
+      {missing.c_str(), prefix.c_str(), prefix},     {nullptr, prefix.c_str(), prefix}};
   for (auto const& r : rows) {
     Shader s;
     testing::internal::CaptureStderr();
