@@ -101,8 +101,7 @@ TEST_F(ConsoleDraw, NewSheetAndTheIdleView) {
   EXPECT_EQ(run("ConsoleFont"), "usage: ConsoleFont FILE, a picture of 16 x 16 glyph cells; the font stays as it was\n");
   EXPECT_EQ(con.font.id, old);
   // The sheet in negative, as another file.
-  char const* tmp = std::getenv("TMPDIR");
-  std::string const negative = std::string(tmp ? tmp : "/tmp") + "/negative.ppm";
+  std::string const negative = testing::TempDir() + "negative.ppm";
   {
     std::ofstream out(negative, std::ios::binary);
     out << "P6\n256 256\n255\n";

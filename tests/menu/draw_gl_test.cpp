@@ -199,8 +199,7 @@ TEST_F(MenuDraw, LabelsFollowTheConsoleFont) {
 
   // Texel (u, v) is (255 in columns 3 to 10 of its cell, else 0; v; u).
   auto lit = [](unsigned u) { return u % 16 >= 3 && u % 16 <= 10 ? 255u : 0u; };
-  char const* tmp = std::getenv("TMPDIR");
-  std::string const cells = std::string(tmp ? tmp : "/tmp") + "/cells.ppm";
+  std::string const cells = testing::TempDir() + "cells.ppm";
   std::ofstream out(cells, std::ios::binary);
   out << "P6\n256 256\n255\n";
   for (unsigned v = 0; v < 256; ++v)

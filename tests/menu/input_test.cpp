@@ -34,11 +34,7 @@ TEST_F(Input, HitTestingIsStrictOnEveryEdge) {
 TEST_F(Input, TopmostChildFirstAndTheLastPassedIsRaised) {
   Probe* a = add<Probe>(Vec2(10, 10), Vec2(20, 20));
   Probe* b = add<Probe>(Vec2(20, 20), Vec2(20, 20));
-  frame(25, 25);
-  b->use = false;
-  frame(25, 25);
-  b->use = true;
-  frame(25, 25);
+  for (bool use : {true, false, true}) b->use = use, frame(25, 25);  // b passes the second on to a
   EXPECT_TRUE(a->locals.size() == 2 && b->locals.size() == 2);
 }
 
