@@ -42,9 +42,7 @@ Bytes readWhole(std::string const& path) {
 
 std::string corpus(std::string const& relative) { return std::string(RB_TEST_DATA_DIR) + "/" + relative; }
 
-int openDescriptors() {
-  return int(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
-}
+int openDescriptors() { return int(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator())); }
 
 Bytes pixels(Image const& img) { return Bytes(img.data, img.data + img.dataBytes()); }
 

@@ -93,13 +93,11 @@ TEST(Tga, Refusals) {
 TEST(Tga, EveryTruncationFailsCleanly) {
   Bytes whole = makeTga({3, 1, 1, 0, 2, 24, 3, 2, 8, 0}, {1, 2, 3, 4, 5, 6, 0, 1, 0, 1, 0, 1}, false);
   ASSERT_EQ(why(whole), "");
-  for (size_t len = 0; len < whole.size(); ++len) {
+  for (size_t len = 0; len < whole.size(); ++len)
     EXPECT_EQ(why(Bytes(whole.begin(), whole.begin() + long(len))),
               len < 18 ? "couldnt read header" : len < 21 ? "error trying to seek past image ID info"
-                                             : len < 27 ? "couldnt read the TGA's palette"
-                                                        : "error in reading this TGA")
+                                             : len < 27 ? "couldnt read the TGA's palette" : "error in reading this TGA")
         << len;
-  }
   Bytes colour = makeTga(kRgb);
   colour.pop_back();
   EXPECT_EQ(why(colour), "couldnt read texture row");
