@@ -51,9 +51,7 @@ protected:
     testing::internal::GetCapturedStderr();
     return testing::internal::GetCapturedStdout();
   }
-  static void open(std::string const& input) {
-    for (char c : "`" + input) con.keyDown(c);
-  }
+  static void open(std::string const& input) { for (char c : "`" + input) con.keyDown(c); }  // with the line typed
   // A frame of the scene colour with the console drawn over it.
   static std::vector<unsigned char> draw() {
     glClearColor(0, 0, 0.4f, 1);
