@@ -115,7 +115,7 @@ TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
 // gets none.
 TEST(DisplacedTruth, HitsOffTheOutlineAreSaidAndShadowedSetsGetTheLightsVerdict) {
   StandInScene scene;
-  squareInView(scene);
+  squareInView(scene, FidelityTruth::Displaced);
   scene.onMesh = [](int pixel) { return pixel % 12 >= 2 && pixel % 12 <= 8; };  // column 9 is off it
   std::string const csv = tempFile("truth_outline.csv");
   testing::internal::CaptureStdout();
