@@ -1,4 +1,5 @@
-// The mesh's curvature in the relief's units: the sphere's both ways, the plane's none, a cylinder from a file curved around and straight along its axis.
+// The mesh's curvature in the relief's units: the sphere's both ways, the plane's none, a cylinder from a file curved
+// around and straight along its axis.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,4 +1,5 @@
-// The asset importer's own test models (Debian's assimp-testmodels), broken and hostile files among them, load fitted to the sphere's size or are refused with one line; the sanitizer build runs them too.
+// The asset importer's own test models (Debian's assimp-testmodels), broken and hostile files among them, load fitted
+// to the sphere's size or are refused with one line; the sanitizer build runs them too.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

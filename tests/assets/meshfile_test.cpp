@@ -1,4 +1,5 @@
-// Mesh files through the importer: fitting, texture coordinates and tangents (computed or the file's), refusals with their reason, what a load leaves out, counts over the limit, and the child process that reads a file.
+// Mesh files through the importer: fitting, texture coordinates and tangents (computed or the file's), refusals with
+// their reason, what a load leaves out, counts over the limit, and the child process that reads a file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

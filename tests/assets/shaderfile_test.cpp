@@ -1,4 +1,5 @@
-// The shader file's change poll: each change on disk is told once, a file that goes away once, then nothing until it is back.
+// The shader file's change poll: each change on disk is told once, a file that goes away once, then nothing until it is
+// back.
 #include <gtest/gtest.h>
 
 #include <stdio.h>

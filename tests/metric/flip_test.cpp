@@ -1,4 +1,5 @@
-// The image metric against values worked out by hand from the paper's colour pipeline, and its feature term, symmetry and viewing distance.
+// The image metric against values worked out by hand from the paper's colour pipeline, and its feature term, symmetry
+// and viewing distance.
 #include <gtest/gtest.h>
 
 #include <cmath>

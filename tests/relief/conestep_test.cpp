@@ -1,4 +1,5 @@
-// Cone stepping on the CPU as the shader is to run it, over thin walls, lone spikes and the bundled bricks: no step passes through the bilinear surface, wider cones would, and the march ends on the exact hit.
+// Cone stepping on the CPU as the shader is to run it, over thin walls, lone spikes and the bundled bricks: no step
+// passes through the bilinear surface, wider cones would, and the march ends on the exact hit.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// The loading commands' option words: options before the name only, names with spaces or '-' inside or starting with '-', refusals.
+// The loading commands' option words: options before the name only, names with spaces or '-' inside or starting with
+// '-', refusals.
 #include <gtest/gtest.h>
 
 #include "LoadOptions.h"

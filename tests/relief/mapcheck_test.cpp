@@ -1,4 +1,5 @@
-// Checking a user's maps made by the bench's generator in each convention, the fixes, the cases that cannot be told, and mirrored texture mappings.
+// Checking a user's maps made by the bench's generator in each convention, the fixes, the cases that cannot be told,
+// and mirrored texture mappings.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,4 +1,5 @@
-// MarchOracle: plain fixed-step marches over the height field, with no skipping, for the tests to check the exact reference against.
+// MarchOracle: plain fixed-step marches over the height field, with no skipping, for the tests to check the exact
+// reference against.
 #include "march_oracle.h"
 
 #include <algorithm>

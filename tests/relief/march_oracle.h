@@ -1,4 +1,5 @@
-// The relief reference's former method, kept as a test oracle: the eye and light rays marched in fixed steps, the eye's crossing refined by bisection.
+// The relief reference's former method, kept as a test oracle: the eye and light rays marched in fixed steps, the eye's
+// crossing refined by bisection.
 #pragma once
 
 #include "HeightField.h"

@@ -1,4 +1,5 @@
-// Normal-map arithmetic over pixel buffers: alpha, slopes, one-texel maps, degenerate scales, the fast path against the direct loop (ramps and uniform maps are checked through the GL in bumpmap_gl_test).
+// Normal-map arithmetic over pixel buffers: alpha, slopes, one-texel maps, degenerate scales, the fast path against the
+// direct loop (ramps and uniform maps are checked through the GL in bumpmap_gl_test).
 #include <gtest/gtest.h>
 
 #include <cstdint>

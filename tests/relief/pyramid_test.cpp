@@ -1,4 +1,5 @@
-// The max pyramid against a brute-force maximum at every level, and its search against the traced reference: no tunnelling through one-texel spikes and walls, agreement on bumpy fields, no stop past the surface when cut short.
+// The max pyramid against a brute-force maximum at every level, and its search against the traced reference: no
+// tunnelling through one-texel spikes and walls, agreement on bumpy fields, no stop past the surface when cut short.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// The settings' defaults against the fragment shader's fallbacks, the bisection field's checks, and the lines a build appends for a set: its partners and the one search it runs.
+// The settings' defaults against the fragment shader's fallbacks, the bisection field's checks, and the lines a build
+// appends for a set: its partners and the one search it runs.
 #include <gtest/gtest.h>
 
 #include <fstream>

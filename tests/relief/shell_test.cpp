@@ -1,4 +1,6 @@
-// The displaced-surface reference: the shell walk against brute-force crossings of the mesh and its partners, a white map as the mesh, a flat mesh as the tangent-plane model, a black map's outline, rays that leave one part and meet another, threads and cancelling.
+// The displaced-surface reference: the shell walk against brute-force crossings of the mesh and its partners, a white
+// map as the mesh, a flat mesh as the tangent-plane model, a black map's outline, rays that leave one part and meet
+// another, threads and cancelling.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// The CPU relief reference: height lookups and bounds, eye hits and light tests with known answers, exact traces against a fine march, skipping against the cell walk, cancelling, and the cone maps.
+// The CPU relief reference: height lookups and bounds, eye hits and light tests with known answers, exact traces
+// against a fine march, skipping against the cell walk, cancelling, and the cone maps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
