@@ -20,8 +20,10 @@ TEST_F(PictureGL, DrawsClipAtTheEdgesAndTheSavedFileHoldsThem) {
   Picture p(4, 3);
   p.setPixel(0, 0, red);
   p.setPixel(3, 2, green);
-  for (auto [x, y] : {std::pair{-1, 0}, {4, 0}, {0, -1}, {0, 3}}) p.setPixel(x, y, white);
   p.fill(-2, 1, 3, 5, blue);
+  // Past the right edge would be the next row's first pixel, past the bottom
+  // the end of the buffer.
+  for (auto [x, y] : {std::pair{-1, 0}, {4, 0}, {0, -1}, {0, 3}}) p.setPixel(x, y, white);
   std::vector<unsigned char> const readBack = {10, 11, 12, 255, 20, 21, 22, 255,   // bottom row: A, B
                                                30, 31, 32, 255, 40, 41, 42, 255};  // top row, above the picture
   p.put(readBack, 2, 2, 2, -1);
