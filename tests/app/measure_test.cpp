@@ -134,6 +134,11 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   EXPECT_TRUE(heat[0] < 30 && heat[1] < 40 && heat[2] > 100) << int(heat[0]) << " " << int(heat[1]) << " " << int(heat[2]);
   unsigned char const* flip = at(5 * w / 6, snap.height / 2);
   EXPECT_TRUE(flip[0] < 40 && flip[1] < 20 && flip[2] < 60) << int(flip[0]) << " " << int(flip[1]) << " " << int(flip[2]);
+  // The texel scale under its map runs from that dark blue on the left to red
+  // at 8 texels on the right.
+  int const barY = snap.height + 31, left = snap.width + 20, right = 2 * snap.width - 21;
+  EXPECT_TRUE(at(left, barY)[0] < 30 && at(left, barY)[2] > 100) << int(at(left, barY)[0]);
+  EXPECT_TRUE(at(right, barY)[0] > 200 && at(right, barY)[2] < 40) << int(at(right, barY)[0]);
   run("bumpMap bumptest.bmp");
 }
 
