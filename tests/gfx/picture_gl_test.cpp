@@ -38,3 +38,23 @@ TEST_F(PictureGL, DrawsClipAtTheEdgesAndTheSavedFileHoldsThem) {
                                  0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 255, 0};
   EXPECT_EQ(std::vector<int>(img->data, img->data + 36), want);
 }
+
+// A labelled picture goes up as a texture of its own and is read back top row
+// first; a label in a transparent colour draws nothing, so the file holds the
+// pixels as they were, and the context's default texture is left empty.
+TEST_F(PictureGL, ALabelledPictureSavesItsPixelsThroughATextureOfItsOwn) {
+  Picture p(2, 2);
+  p.setPixel(0, 0, 0xFF0000FFu);
+  p.setPixel(1, 1, 0xFFFF0000u);
+  p.label(0, 0, "unseen", 0);
+  std::string const path = testing::TempDir() + "labelled.png";
+  std::string error;
+  ASSERT_TRUE(p.save(path, error)) << error;
+  ImagePtr img(ImageSystem::load(path.c_str()));
+  ASSERT_TRUE(img && img->width == 2 && img->height == 2);
+  EXPECT_EQ(std::vector<int>(img->data, img->data + 12), (std::vector<int>{255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255}));
+  GLint width = -1;
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  EXPECT_EQ(width, 0);
+}

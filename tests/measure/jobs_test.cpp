@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -177,7 +178,7 @@ TEST(MeasuringJobs, EveryJobWaitsFrameByFrameForASetsMapsBeforeDrawingIt) {
   for (auto const& make : makers) {
     StandInScene scene;
     scene.slowMaps = RelaxedCone;
-    scene.mapFrames = 5;
+    scene.mapFrames = 13;  // 7%, 15%, 23%, ...: each ten is shown once, from 10% to 90%
     con.addString("-- the next job --\n");
     std::string const csv = tempFile("waits.csv");
     std::unique_ptr<BenchJob> job = make(scene, csv);
@@ -185,7 +186,12 @@ TEST(MeasuringJobs, EveryJobWaitsFrameByFrameForASetsMapsBeforeDrawingIt) {
     EXPECT_EQ(scene.drawsBeforeMaps, 0) << job->name();
     EXPECT_GT(scene.mapAsks, scene.mapFrames) << job->name();
     std::string const text = con.getText();
-    EXPECT_NE(text.find("waiting for the maps of RELAXED_CONE", text.rfind("-- the next job --")), std::string::npos);
+    std::string const since = text.substr(text.rfind("-- the next job --"));
+    EXPECT_NE(since.find("waiting for the maps of RELAXED_CONE"), std::string::npos);
+    std::regex const shownLine(": maps of RELAXED_CONE (\\d+)%");
+    std::string shown;
+    for (std::sregex_iterator i(since.begin(), since.end(), shownLine), end; i != end; ++i) shown += (*i)[1].str() + " ";
+    EXPECT_EQ(shown, "10 20 30 40 50 60 70 80 90 ") << job->name();
 
     StandInScene cut;
     cut.slowMaps = RelaxedCone;

@@ -92,15 +92,17 @@ TEST(DisplacedTruth, TheAnglesTableMeasuresTheTangentPlaneReferenceAsItsFloor) {
     Rows const rows = csvRows(csv);
     ASSERT_GT(rows.size(), 1u);
     size_t const set = column(rows, "set"), from = column(rows, "angle_from"), mean = column(rows, "mean"),
-                 extra = column(rows, "extra"), pixels = column(rows, "pixels");
+                 extra = column(rows, "extra"), missing = column(rows, "missing"), pixels = column(rows, "pixels");
     size_t floorRows = 0;
     for (size_t r = 1; r < rows.size(); ++r) {
       if (rows[r][set] != "tangent-plane reference") continue;
       ++floorRows;
       if (rows[r][from] != "0") continue;
+      ASSERT_EQ(rows[r].size(), rows[0].size()) << r;
       EXPECT_EQ(rows[r][pixels], "48");
       EXPECT_EQ(rows[r][mean], "0.000");
       EXPECT_EQ(rows[r][extra], "0.3333");
+      EXPECT_EQ(rows[r][missing], "0.0000");
     }
     EXPECT_EQ(floorRows, truth == FidelityTruth::Displaced ? 18u : 0u);
     if (truth == FidelityTruth::Displaced) {

@@ -83,6 +83,7 @@ TEST(MapCheck, HeightsOfAnotherSizeAreResampledAndDepthsCountedInNormalTexels) {
             std::string::npos) << c.depthLine;
   c = MapCheck::run(waves(8, 8), normalsOf(waves(8, 8), 8.0f).data(), 8, 8, 4);  // every row counts
   EXPECT_TRUE(std::fabs(c.depthX - 8.0) < 0.08 && std::fabs(c.depthY - 8.0) < 0.08) << c.text();
+  EXPECT_EQ(c.texels + c.skipped, 64u) << "every texel is compared or left out";
 }
 
 TEST(MapCheck, FlatTinyOneAxisAndUnrelatedMapsCannotBeTold) {
