@@ -158,9 +158,9 @@ TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   EXPECT_GE(taken, 4) << "three frames drawn before the screenshot's own";
   EXPECT_LE(taken, 5);
 
-  run("panel 0");
+  EXPECT_TRUE(has(said("panel 0"), "panel := 0"));
   EXPECT_LT(panelPixels(shot()), 5);
-  run("panel 1");
+  EXPECT_TRUE(has(said("panel 1"), "panel := 1"));
   EXPECT_GT(panelPixels(shot()), 50);
 
   // wipe X places the A/B line; B keeps a step count of its own.
@@ -189,4 +189,9 @@ TEST_F(Module, ScriptsWaitForFramesAndTheLooksFollowTheirCommands) {
   double const matte = centre(shot());
   run("materialSpecular 1 1 1");
   EXPECT_GT(centre(shot()), matte + 5.0) << "the specular highlight is back";
+  // A lower shininess widens the highlight.
+  double const glossy = centre(shot());
+  run("materialShininess 2");
+  EXPECT_GT(centre(shot()), glossy + 5.0) << "the shininess reaches the shader";
+  run("materialShininess 10");
 }

@@ -139,6 +139,9 @@ TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
   int const barY = snap.height + 31, left = snap.width + 20, right = 2 * snap.width - 21;
   EXPECT_TRUE(at(left, barY)[0] < 30 && at(left, barY)[2] > 100) << int(at(left, barY)[0]);
   EXPECT_TRUE(at(right, barY)[0] > 200 && at(right, barY)[2] < 40) << int(at(right, barY)[0]);
+  // Under the image scale a white tick marks its 0.
+  unsigned char const* tick = at(2 * snap.width + 20, snap.height + 37);
+  EXPECT_TRUE(tick[0] > 200 && tick[1] > 200 && tick[2] > 200) << int(tick[0]) << " " << int(tick[1]);
   run("bumpMap bumptest.bmp");
 }
 

@@ -53,6 +53,20 @@ TEST_F(Module, SixteenBitHeightsKeepTheirStepsAndBrokenMapsChangeNothing) {
     EXPECT_FALSE(scene.maps().userNormalMap()) << cmd;
   }
   EXPECT_NE(std::string(con.getText()).find(ramp16 + ": a normal map needs RGB, this picture is grey"), std::string::npos);
+  EXPECT_EQ(scene.maps().heightSource().bits, 16);
+
+  // 8-bit levels widened to 16 bits (v * 257) carry 8 bits; one sample off
+  // that grid, the last, makes the file's 16.
+  for (bool const off : {false, true}) {
+    std::vector<float> levels;
+    for (int i = 0; i < kW * kH; ++i) levels.push_back(static_cast<float>(i % 255) / 255.0f);
+    if (off) levels.back() += 1.0f / 65535.0f;
+    std::string const widened = testing::TempDir() + "widened.png";
+    std::string error;
+    ASSERT_TRUE(writeGreyPng(widened, kW, kH, levels, 16, error)) << error;
+    run("heightMap " + widened);
+    EXPECT_EQ(scene.maps().heightSource().bits, off ? 16 : 8) << off;
+  }
 
   // bumpMap: back to the generated map with heights in alpha.
   run("bumpMap bumptest.bmp");

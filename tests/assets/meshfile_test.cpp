@@ -127,6 +127,8 @@ TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
 
   std::string faces;
   for (int i = 0; i < 6; ++i) faces += "f 1/1 2/1 3/1 4/1\nf 1 2 3\n";  // twelve mapped triangles, six bare
+  std::string longFaces;  // 1.4 MB: lines straddle the counter's 1 MiB reads
+  for (int i = 0; i < 100000; ++i) longFaces += "f 1/1 2/1 3/1\n";
   struct { std::string path; unsigned long max; std::string says; } const cases[] = {
       {write("claims.off", "OFF\n# made to exhaust memory\n353535235358 6 0\n0 0 0\n"), 1000,
        "claims 353535235358 vertices in a file of 52 bytes"},
@@ -135,6 +137,8 @@ TEST(MeshFile, WhatIsLeftOutIsSaidAndCountsOverTheLimitRefuseAFileUnread) {
        "claims 12 faces, more than the 10 triangles"},
       {write("many.obj", "vt 0 0\n" + faces), 11, "over 11 triangles with texture coordinates"},
       {write("many.obj", "vt 0 0\n" + faces), 12, ""},  // taken
+      {write("long.obj", "vt 0 0\n" + longFaces), 99999, "over 99999 triangles"},
+      {write("long.obj", "vt 0 0\n" + longFaces), 100000, ""},
   };
   for (auto const& c : cases) {
     FILE* f = std::fopen(c.path.c_str(), "rb");

@@ -184,6 +184,9 @@ TEST_F(ReliefShaders, EachLogMessageHasALineOfItsOwn) {
   }
   EXPECT_GE(messages, 3) << p.log();
   for (char const* heading : {"mine.vert:\n", "mine.frag:\n"}) EXPECT_NE(p.log().find(heading), std::string::npos) << heading;
+  // Either stage broken alone fails the build as well.
+  EXPECT_FALSE(p.build({"mine.vert", "void main() { broken }\n"}, fragSource, ""));
+  EXPECT_FALSE(p.build(vertSource, {"mine.frag", "void main() { broken }\n"}, ""));
 }
 
 // On a flat grey height map (128 everywhere) every technique's point lies

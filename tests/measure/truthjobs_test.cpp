@@ -68,6 +68,7 @@ TEST(DisplacedTruth, ExtraAndMissingAreTheSharesOfCoveredPixelsWhereTheSetAndThe
     EXPECT_NE(context.find(displaced ? "# truth displaced" : "# truth plane"), std::string::npos) << context;
     EXPECT_NE(printed.find(displaced ? "against the traced displaced surface" : "against the traced tangent-plane"),
               std::string::npos);
+    EXPECT_EQ(printed.find("and the displaced surface through 2 triangles") != std::string::npos, displaced) << printed;
     EXPECT_EQ((std::vector<std::string>{rows[1][extra], rows[1][missing], rows[2][extra], rows[2][missing]}),
               displaced ? (std::vector<std::string>{"0.3333", "0.0000", "0.0000", "0.0625"})
                         : std::vector<std::string>(4, "-"));
