@@ -10,6 +10,10 @@ if(rb_source_from_build)
   add_compile_options(-fmacro-prefix-map=${rb_source_from_build}/=)
 endif()
 add_compile_definitions(GL_GLEXT_PROTOTYPES)
+# Debug builds (the sanitizer build among them) check the indices and ranges
+# given to the standard containers, so that an index one past a vector's end
+# stops a test instead of reading or writing beside it.
+add_compile_definitions($<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
 
 if(RB_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer

@@ -85,10 +85,10 @@ bool Picture::save(std::string const& path, std::string& error) const {
     target.unbind();
     glDeleteTextures(1, &tex);
     std::vector<unsigned char> const back = target.readBytes(0);
+    size_t const row = 4 * static_cast<size_t>(w);
     for (int j = 0; j < h; ++j)
-      std::copy(&back[4 * static_cast<size_t>(h - 1 - j) * static_cast<size_t>(w)],
-                &back[4 * static_cast<size_t>(h - j) * static_cast<size_t>(w)],
-                &out[4 * static_cast<size_t>(j) * static_cast<size_t>(w)]);
+      std::copy(back.data() + static_cast<size_t>(h - 1 - j) * row, back.data() + static_cast<size_t>(h - j) * row,
+                out.data() + static_cast<size_t>(j) * row);
   }
   std::vector<unsigned char> rgb(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
   for (size_t i = 0, n = static_cast<size_t>(w) * static_cast<size_t>(h); i < n; ++i)
