@@ -2,12 +2,14 @@
 // panel's clicks and keys, console commands and refusals, maps and screenshots.
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
 #include "BenchCommands.h"
 #include "Flip.h"
+#include "StopSignals.h"
 #include "modulefixture.h"
 #include "Techniques.h"
 #include "base/console.h"
@@ -323,4 +325,20 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
   run("flipPpd 30");
   EXPECT_FLOAT_EQ(shaderTestModule.measureScene().snapshot().flipPpd, 30.0f);
   run("flipPpd 67.02");
+}
+
+// A stop signal is taken once, and its handler goes after one use, so that a
+// second signal ends a program stuck in a long frame.
+TEST(StopSignals, EachIsTakenOnceAndItsHandlerGoesAfterOneUse) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    installStopSignals();
+    EXPECT_FALSE(takeStopSignal());
+    ASSERT_EQ(std::raise(sig), 0);
+    EXPECT_TRUE(takeStopSignal()) << sig;
+    EXPECT_FALSE(takeStopSignal()) << sig;
+    struct sigaction now = {};
+    sigaction(sig, nullptr, &now);
+    EXPECT_TRUE(now.sa_handler == SIG_DFL) << sig;
+  }
+  installStopSignals();
 }

@@ -54,6 +54,9 @@ TEST_F(Module, FailedBuildsAreShownAndTheLastGoodProgramKeepsDrawing) {
     run("shader frag " + fragPath);
     EXPECT_FALSE(shaderTestModule.getGui()->showsShaderError()) << "a good build clears the error line";
   }
+  // Without a file, the command names the files in use.
+  std::string const usage = said("shader vert");
+  EXPECT_NE(usage.find("basic bumpmap.vert, frag " + fragPath + "\n"), std::string::npos) << usage;
   if (con.isVisible()) con.toggle();
 }
 
