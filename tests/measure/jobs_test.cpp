@@ -99,6 +99,14 @@ TEST(MeasuringJobs, AProfileTimesExactlyItsFramesAndShowsEachSetThenTheUsersOwn)
   }
   ASSERT_EQ(scene.shown.size(), sets.size() + 1);
   EXPECT_EQ(scene.shown.back(), Iterative | ShadowTrace);
+
+  // A GPU timer that gives no time stops the profile at that draw, unwritten.
+  StandInScene untimed;
+  untimed.drawMs = [](MeasureScene::Draw const&, int) { return -1.0; };
+  std::string const unwritten = tempFile("profile-untimed.csv");
+  ASSERT_TRUE(untimed.run(*makeProfileJob(untimed, frames, unwritten)));
+  EXPECT_EQ(untimed.colourDraws.size(), 1u);
+  EXPECT_FALSE(std::ifstream(unwritten).good());
 }
 
 // Every timed figure goes through the sampler: a constant time stops at the
