@@ -310,6 +310,7 @@ TEST_F(Module, MeasuringCommandsRefuseBadTargetsBeforeTheyStart) {
       {"fidelity path " + dir + "p.csv 1", "FRAMES must be a whole number from 2"},
       {"fidelity path " + dir + "p.csv 10 400", "DEGREES must be from -360 to 360"},
       {"fidelity path " + dir + "p.csv 10 2 3", "\"3\" is not taken here"},
+      {"fidelity path " + dir + "p.csv 10 " + dir + "no/such/frames.csv", "no such folder"},
       {"flipPpd 0", "usage: flipPpd"}, {"flipPpd nan", "usage: flipPpd"},
       {"contactsheet " + dir + "sheet.csv", "needs a .png, .jpg or .jpeg name"},
       {"screenshot " + dir + "readonly/shot.png", "the folder is read-only"},
