@@ -112,7 +112,6 @@ TEST_F(Module, MapsCheckNamesTheConventionAndTheLoaderOptionsTurnWhatTheyShould)
     EXPECT_FLOAT_EQ(flipped[i].texCoord.y, 1.0f - plain[i].texCoord.y) << i;
   }
   EXPECT_TRUE(has(said("scene -invert " + obj), "unknown option \"-invert\""));
-  EXPECT_FALSE(has(said("scene"), "usage")) << "scene alone says what is shown";
   run({"scene sphere", "bumpMap bumptest.bmp", "polyDepth 0.5", "bumpScale 100"});
 }
 

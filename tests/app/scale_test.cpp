@@ -1,14 +1,12 @@
 // The angle and scale measurements on the bench's sphere in a small view: the
-// angle bins, a scale run's rows and the user's map after it, a path's shimmer.
+// angle bins, and a scale run's rows and the user's map after it.
 #include <algorithm>
 #include <fstream>
 
 #include "AngleBins.h"
-#include "HardMaps.h"
 #include "FidelityMeter.h"
 #include "MeasureJobs.h"
 #include "Techniques.h"
-#include "base/base.h"
 #include "smallview.h"
 
 using namespace Techniques;
@@ -90,29 +88,4 @@ TEST_F(Scale, AScaleRunWritesItsRowsAndGivesTheUsersMapBack) {
   }
   EXPECT_NE(rows[2][2], "never") << "the pyramid search finds the walls exactly at enough steps";
   EXPECT_EQ(heights(), before) << "the map after the run";
-}
-
-// Shimmer on the 256 wall grid along a 2-degree turn, the plane seen at 70
-// degrees, a texel about a pixel: eight plain steps skip walls here and catch
-// them there as the view moves, while the pyramid walk at 64 steps finds every
-// wall in every frame, so the plain march's frames change more.
-TEST_F(Scale, OnTheWallGridThePlainMarchShimmersMoreThanThePyramidWalk) {
-  View& view = base.views[Base::VIEW_MAIN];
-  View const saved = view;
-  run({"scene plane", "camera -2.052 -5.638 0 0 0 0.573576 0.819152 0.025"});
-  std::string error;
-  ASSERT_TRUE(shaderTestModule.measureScene().useHeights(HardMaps::make(HardMaps::Kind::Walls, 256), error)) << error;
-  PathPlan const plan{20, 2.0, SweepPlan{{Iterative, Techniques::MaxPyramid}, {8, 64}}, ""};  // 20 frames, 2 degrees
-  std::string const csv = tempFile("path.csv");
-  runJob(makePathJob(shaderTestModule.measureScene(), csv, plan));
-  shaderTestModule.measureScene().restoreMaps();
-  run("scene sphere");
-  view = saved;
-  std::vector<std::vector<std::string> > const rows = csvRows(csv);
-  ASSERT_EQ(rows.size(), 5u);
-  ASSERT_EQ(rows[0].back(), "temporal");
-  EXPECT_EQ(rows[1][0] + " " + rows[1][1], "ITERATIVE 8");
-  EXPECT_EQ(rows[4][0] + " " + rows[4][1], "MAX_PYRAMID 64");
-  double const plain = std::stod(rows[1].back()), pyramid = std::stod(rows[4].back());
-  EXPECT_GT(plain, pyramid) << "ITERATIVE at 8 steps " << plain << ", MAX_PYRAMID at 64 steps " << pyramid;
 }

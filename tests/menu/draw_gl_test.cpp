@@ -95,25 +95,6 @@ TEST_F(MenuDraw, RectanglesAndOutlines) {
   EXPECT_TRUE(count(red, 5, 13, 31, 27) == 0 && count(red, 4, 12, 32, 28) == 2 * 28 + 2 * 14 && count(red) == 2 * 28 + 2 * 14);
 }
 
-// Glyph n shows its extent of cell (n & 15, (n >> 4) - 2); a checkbox label
-// is white, yellow when checked.
-TEST_F(MenuDraw, GlyphsShowTheirCellOfTheFontSheet) {
-  pwn::fontTex.texture = sheet;
-  pwn::fontTex.glyphs['A' - 32] = {0.25f, 0.75f};
-  root->setScale(Vec2(16, 16));  // one glyph cell is 16 x 16 pixels
-  pwn::Checkbox* label = new pwn::Checkbox(Vec2(1, 2), "AB\nC", false);
-  label->setBorderColor(0);
-  root->addChild(label);
-  for (unsigned yellow : {0u, 0x00FF0000u}) {
-    draw();
-    // A (columns 4 to 11 of cell (1, 2)), B and, on the next line, C.
-    for (auto [x0, y0, u0, w] : {std::tuple{16, 32, 20, 8}, {24, 32, 32, 16}, {16, 48, 48, 16}})
-      for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < w; ++x) ASSERT_EQ(at(x0 + x, y0 + y), texel(u0 + x, 32 + y) & ~yellow) << u0 << ' ' << y;
-    label->setChecked(true);
-  }
-}
-
 // Children draw inside their parent, shifted by its content offset; one wholly
 // outside (touching is outside) is visited but its subtree is not.
 TEST_F(MenuDraw, ChildrenAreClippedToTheirParentAndCulledOutsideIt) {
