@@ -13,6 +13,7 @@
 #include "FlipPicture.h"
 #include "FlipSummary.h"
 #include "ImageFidelity.h"
+#include "MapsWait.h"
 #include "MeasureJobs.h"
 #include "MeasureScene.h"
 #include "ResultTable.h"
@@ -146,6 +147,8 @@ private:
     Run& run = *runs[current];
     std::string error;
     if (!drawn) {
+      // A set is drawn only once its maps are made (a cone map takes frames).
+      if (!run.failed && !maps.ready(m, run.set)) return true;
       if (run.failed || !meter->measure(run.set, run.steps, run.errors, error)) {
         if (!run.failed) con << "fidelity path: " << error << "\n";
         run.failed = true;
@@ -258,6 +261,7 @@ private:
   std::unique_ptr<MeasureScene::Snapshot> snap;  // this frame's
   std::unique_ptr<FidelityMeter> meter;
   std::unique_ptr<ImageFidelity> image;
+  MapsWait maps{"fidelity path"};
   ResultTable frameRows{{"frame", "degrees", "set", "steps", "mean", "p95", "p99", "over1", "max", "flip_mean",
                          "flip_p99", "flip_over", "temporal"}};
 };

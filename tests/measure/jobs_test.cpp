@@ -180,7 +180,8 @@ TEST(MeasuringJobs, EveryJobWaitsFrameByFrameForASetsMapsBeforeDrawingIt) {
       [](StandInScene& s, std::string const& f) { return makeFidelityJob(s, FidelityMode::Table, f); },
       [](StandInScene& s, std::string const& f) { return makeProfileJob(s, 1, f); },
       [](StandInScene& s, std::string const& f) { return makeContactSheetJob(s, f + ".png"); },
-      [&](StandInScene& s, std::string const& f) { return makeScaleJob(s, f, scale); }};
+      [&](StandInScene& s, std::string const& f) { return makeScaleJob(s, f, scale); },
+      [&](StandInScene& s, std::string const& f) { return makePathJob(s, f, PathPlan{3, 1.0, scale.search, ""}); }};
   for (auto const& make : makers) {
     StandInScene scene;
     scene.slowMaps = RelaxedCone;
