@@ -249,6 +249,11 @@ bool ScenePrograms::cancelMaps() {
 void ScenePrograms::mapsChanged(bool heightsMoved) {
   Techniques::EyeSearch const search = searchOn(mainSet);
   if (search == Techniques::EyeSearch::Pyramid) maps.updatePyramid();
+  // Set B reads the same maps: what its search needs is made again here, before
+  // the uniforms take their sizes, unless the panel's cone search is already
+  // making the cone map in the background (B's uniforms follow when it is done).
+  bool const bothCones = search == Techniques::EyeSearch::Cone && searchOn(compare.setB()) == search;
+  if (compare.active() && !bothCones) prepareMaps(compare.setB());
   if (heightsMoved && main) {
     // The programs read the heights from another sampler: build them again.
     rebuild(mainMacros);
