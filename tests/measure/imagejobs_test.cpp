@@ -102,6 +102,9 @@ TEST(ImageFigures, APathTurnsTheCameraFrameByFrameAndWeighsEachSetsChanges) {
   EXPECT_EQ(std::stod(rows[1][temporal]), 0.0);
   EXPECT_GT(std::stod(rows[2][temporal]), 0.05);
   EXPECT_NEAR(std::stod(rows[2][column(rows, "mean")]), scene.offTexels(Parallax), 1e-3);
+  // ITERATIVE's pictures are the reference's, PARALLAX's differ from the second frame on.
+  for (char const* c : {"flip_mean", "flip_p99", "flip_over"}) EXPECT_EQ(std::stod(rows[1][column(rows, c)]), 0.0) << c;
+  EXPECT_GT(std::stod(rows[2][column(rows, "flip_mean")]), 0.0);
 
   // A row per frame and set, the first frame without a pair.
   Rows const frames = csvRows(plan.framesCsv);

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 
 #include "AngleBins.h"
 #include "JobRunner.h"
 #include "ResultTable.h"
+#include "resultfiles.h"
 
 namespace {
 
@@ -79,9 +78,7 @@ TEST(ResultTable, TextAlignsColumnsAndCsvQuotesWhatNeedsIt) {
   std::string const path = testing::TempDir() + "table.csv";
   std::string why;
   ASSERT_TRUE(t.writeCsv(path, why)) << why;
-  std::ifstream in(path);
-  std::string const csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(csv, "set,mean,p99\nPARALLAX,7.362,-\n\"a,\"\"b\"\"\",0.5\n");
+  EXPECT_EQ(slurp(path), "set,mean,p99\nPARALLAX,7.362,-\n\"a,\"\"b\"\"\",0.5\n");
 }
 
 // Only pixels with both an error and an angle count; 90 degrees falls in the

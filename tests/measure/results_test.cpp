@@ -2,11 +2,9 @@
 // frontier of a hand-made sweep with ties, failed rows and comment lines.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "CsvReader.h"
 #include "Frontier.h"
+#include "resultfiles.h"
 
 namespace {
 
@@ -66,8 +64,7 @@ TEST(Frontier, ContextLinesComeBeforeTheHeaderAndReadBack) {
   std::string const path = testing::TempDir() + "context.csv";
   std::string error;
   ASSERT_TRUE(t.writeCsv(path, error)) << error;
-  std::ifstream in(path);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+  EXPECT_EQ(slurp(path),
             "# renderer llvmpipe second line\n# camera 1 2 3 0 0 0 1 0.2\nset,steps,note\n\"#hash\",8,\"a,b \"\"q\"\"\"\n");
 
   ResultTable back({});
