@@ -18,6 +18,9 @@ std::unique_ptr<MatrixGuard> matrices;
 
 void begin(int w, int h) {
   glPushAttrib(GL_ALL_ATTRIB_BITS);
+  // The whole picture, whatever viewport and scissor box the last view left.
+  glViewport(0, 0, w, h);
+  glDisable(GL_SCISSOR_TEST);
   matrices.reset(new MatrixGuard);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -241,8 +241,10 @@ void ReliefScene::drawView(Viewport const* viewport, bool plain, double now) {
 void ReliefScene::drawCompareOverlay(std::string const& labelA, double now) const {
   _vec<2, int> const& win = disp.getSize();
   Overlay::begin(win.x, win.y);
+  glEnable(GL_SCISSOR_TEST);  // each view's labels stay in its own view
   for (Viewport const* vp : base.activeViewports) {
     _box<2, int> const& r = vp->rect;
+    glScissor(r.min.x, r.min.y, r.max.x - r.min.x, r.max.y - r.min.y);
     scenePrograms.comparison().drawOverlay(static_cast<float>(r.min.x), static_cast<float>(win.y - r.max.y),
                                            static_cast<float>(r.max.x - r.min.x),
                                            static_cast<float>(r.max.y - r.min.y), labelA, now);

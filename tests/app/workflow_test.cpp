@@ -14,11 +14,12 @@ namespace {
 
 std::string const fragPath = std::string(RB_DATA_DIR) + "/shaders/iterative parallax.frag";
 
-// Mean absolute difference of two screenshots over columns [x0, x1).
-double difference(Module::Shot const& a, Module::Shot const& b, int x0, int x1) {
+// Mean absolute difference of two screenshots over columns [x0, x1), rows
+// [y0, y1) (rows 100 to 100 from the bottom unless given).
+double difference(Module::Shot const& a, Module::Shot const& b, int x0, int x1, int y0 = 100, int y1 = 0) {
   double sum = 0;
   int n = 0;
-  for (int y = 100; y < a.h - 100; ++y)
+  for (int y = y0; y < (y1 > 0 ? y1 : a.h - 100); ++y)
     for (int x = x0; x < x1; ++x, ++n)
       for (int c = 0; c < 3; ++c) sum += std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
   return sum / (3.0 * n);
@@ -80,6 +81,22 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_GT(difference(a, b, 420, 550), 5.0);
   EXPECT_LT(difference(both, a, 250, 380), 1.0);
   EXPECT_LT(difference(both, b, 420, 550), 1.0);
+  // In four views the main view's quarter, the bottom right, is wiped at its
+  // own middle, x = 600, and so is its line.
+  base.restoreViewports();
+  Shot const quarters = shot();
+  run("compare off");
+  Shot const a4 = shot();
+  gui->setTechniques(Techniques::Iterative | Techniques::IterativeLerp | Techniques::ShadowTrace);
+  Shot const b4 = shot();
+  gui->setTechniques(0);
+  EXPECT_GT(difference(a4, b4, 620, 750, 330, 560), 2.0);
+  EXPECT_LT(difference(quarters, a4, 450, 580, 330, 560), 1.0);
+  EXPECT_LT(difference(quarters, b4, 620, 750, 330, 560), 1.0);
+  auto yellow = [](unsigned char const* p) { return p[0] > 200 && p[1] > 200 && p[2] < 100; };
+  EXPECT_TRUE(yellow(quarters.at(600, 450)) && !yellow(quarters.at(500, 450)));
+  base.restoreViewports();
+  run("compare none ITERATIVE+ITERATIVE_LERP+SHADOW_TRACE");
   // On a white background: each label sits on a dark box beside the line,
   // never over it; blinking, the label's box hangs under the view's top.
   ReliefScene& scene = shaderTestModule.reliefScene();
