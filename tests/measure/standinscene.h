@@ -163,7 +163,10 @@ public:
       ++frames;
       cpu.emplace_back(frames - 1, 2.0);
       job.frameDrawn();
-      if (!more) return true;
+      if (!more) {
+        EXPECT_FALSE(measuring) << "an ended job hands the window back to the panel's set";
+        return true;
+      }
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     return false;
