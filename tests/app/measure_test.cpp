@@ -9,7 +9,6 @@
 #include "OffscreenTarget.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "base/imagewriter.h"
 #include "smallview.h"
 
 namespace {
@@ -58,11 +57,8 @@ TEST_F(Module, TheMeterCapturesTheSphereAndJudgesTracedShadows) {
 // division by z for the eye's offset limiting. Sets that move no texture
 // coordinate, or curve the silhouette (not the tangent plane), are not judged.
 TEST_F(Module, AFlatGreyHeightMapGivesEachSetItsKnownError) {
-  std::string const grey = testing::TempDir() + "grey.png";
-  std::vector<unsigned char> const rgb(16 * 16 * 3, 128);
+  run("bumpMap " + greyMap("grey.png", 128));
   std::string why;
-  ASSERT_TRUE(writeImageFile(grey, 16, 16, rgb.data(), 16 * 3, why)) << why;
-  run("bumpMap " + grey);
   MeasureScene::Snapshot const snap = shaderTestModule.measureScene().snapshot();
   FidelityMeter meter(shaderTestModule.measureScene(), snap);
   std::string note;

@@ -107,6 +107,15 @@ public:
     return path;
   }
 
+  // Writes a 16 x 16 PNG of one grey level (a flat height map) and gives its path.
+  static std::string greyMap(std::string const& name, unsigned char level) {
+    std::string const path = testing::TempDir() + name;
+    std::vector<unsigned char> const rgb(16 * 16 * 3, level);
+    std::string why;
+    EXPECT_TRUE(writeImageFile(path, 16, 16, rgb.data(), 16 * 3, why)) << why;
+    return path;
+  }
+
   // The heights in use as the read-back gives them, rows first, then the width.
   static std::vector<float> heights() {
     std::string error;

@@ -7,7 +7,6 @@
 #include "Compare.h"
 #include "Techniques.h"
 #include "base/console.h"
-#include "base/imagewriter.h"
 #include "modulefixture.h"
 
 namespace {
@@ -124,12 +123,8 @@ TEST_F(Module, CompareDrawsSetALeftAndSetBRightOfTheWipe) {
   EXPECT_NE(scene.programs().comparisonMacros().find("REFINE_STEPS\t3.0"), std::string::npos) << scene.programs().comparisonMacros();
   // And the maps its search reads follow a new height map, whatever set A
   // searches with.
-  std::string const small = testing::TempDir() + "small.png";
-  std::string why;
-  std::vector<unsigned char> const grey(16 * 16 * 3, 100);
-  ASSERT_TRUE(writeImageFile(small, 16, 16, grey.data(), 16 * 3, why)) << why;
   SceneMaps const& maps = scene.maps();
-  run({"compare none MAX_PYRAMID", "bumpMap " + small});
+  run({"compare none MAX_PYRAMID", "bumpMap " + greyMap("small.png", 100)});
   EXPECT_EQ(maps.maxPyramid().mapWidth(), 16);
   run({"compare none RELAXED_CONE", "bumpMap bumptest.bmp"});
   EXPECT_EQ(maps.coneMap().width(), 256);
